@@ -1,0 +1,62 @@
+#pragma once
+// Every setting of an extraction run, taken from the CGI query. Set once at
+// start-up, read-only afterwards.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/util/cgi_query.h"
+
+struct ExtractorParameters {
+    std::int32_t lowCharge = 4;
+    std::int32_t highCharge = 4;
+    std::optional<std::string> autoCharge;  // absent unless the query gives it
+    std::string instrument_name;
+    std::string xtractorMode;
+    std::int32_t maxCharge = 5;
+    std::int32_t groupScans = 15;
+    std::int32_t firstScan = 1;
+    std::int32_t lastScan = 9999;
+    double lowParent = 500.0;
+    double highParent = 5000.0;
+    double parentTolerance = 0.5;
+    double fragmentTolerance = 0.7;
+    double minMatchedPercent = 47.0;
+    double parent_shift = 69.0;
+    std::int32_t tolerance_units = 0;
+    std::string xtractorDataFilename;
+    std::string xtractorDataFilenameCopy;  // the owned copy
+    std::string output_filename;
+    std::string resultsXtractorDir;
+    std::string logFileDir;
+    std::string queryDir;
+    std::string libraryDir;
+    std::string search_type;
+    std::string parent_shift_type;
+    std::string specFeaturesFilename;
+    std::string cys = "pyridylethylation";
+    std::vector<std::string> libraryFiles;
+    std::vector<std::string> queryFiles;
+    std::int32_t noOutputSpectra = 0;
+    std::int32_t maxSequenceTagLength = 0;
+    std::int32_t peakLimitCount = 25;
+    std::int32_t findMonoisotopicParent = 0;
+    std::int32_t findAverageParent = 0;
+    std::int32_t minMSsignalNoise = 50;
+    std::int32_t minSignalNoiseRatio = 5;
+};
+
+// "Da" 0, "ppm" 1, "mmu" 2, "%" 3, anything else 4 (case matters).
+std::int32_t toleranceUnitsCode(const std::string& value);
+
+// Resets the record to its defaults; the start-up calls it right before reading.
+void setExtractorParameterDefaults();
+// Applies the entries in order; the last occurrence of a key wins. Returns 0.
+int readExtractorParameters(const std::vector<QueryEntry>& entries);
+
+// Read-only access for every stage.
+const ExtractorParameters& extractorParameters();
+
+// True when the last four characters of `cys` (all of it when shorter) are "-mix".
+bool cysIsMixture();

@@ -1,0 +1,16 @@
+#include "core/extractor/extractor_startup.h"
+
+#include "core/extractor/extractor_parameters.h"
+#include "core/util/cgi_query.h"
+#include "core/util/checked_file.h"
+#include "core/util/fatal_error.h"
+#include "core/util/html_page.h"
+
+int initialiseExtractor() {
+    unbufferStandardOutput();
+    setErrorPrinter(writeErrorPage);
+    const std::vector<QueryEntry> entries = query();
+    setExtractorParameterDefaults();
+    readExtractorParameters(entries);
+    return 1;
+}

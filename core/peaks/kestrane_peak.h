@@ -1,0 +1,16 @@
+#pragma once
+// One peak of a spectrum. Every spectrum of both programs is a peak list:
+// a std::vector<KestranePeak>, normally in ascending m/z.
+#include <cstdint>
+#include <vector>
+
+struct KestranePeak {
+    double mOverZ = 0.0;     // Th
+    double mPlusH = 0.0;     // singly protonated mass
+    double tolerance = 0.0;  // parent peaks: fragment pairing tolerance (Da)
+    double intensity = 0.0;
+    std::int32_t charge = 0;
+    std::int32_t workIndex = 0;  // scratch: position while centroiding runs
+};
+
+using PeakList = std::vector<KestranePeak>;

@@ -1,0 +1,27 @@
+#pragma once
+// The features of one picked MS/MS spectrum, written as one row of the
+// spectrum-features file.
+#include <cstdint>
+#include <string>
+
+struct SpecFeatures {
+    double parent_M_plus_H = 0.0;
+    std::int32_t parent_charge = 0;
+    double parent_m_over_z = 0.0;
+    std::int32_t numPeaks = 0;
+    std::int32_t numOriginalPeaks = 0;
+    std::int32_t callerValue = 0;  // both front ends pass 0
+    double maxIntensity = 0.0;
+    double parentIntensity = 0.0;
+    double ICATlightIntensity = 0.0;
+    double ICATheavyIntensity = 0.0;
+    double ICATlightIntensity2 = 0.0;
+    double ICATheavyIntensity2 = 0.0;
+    double totalOriginalIntensity = 0.0;
+    double noiseMean = 0.0;
+    double noiseStandardDeviation = 0.0;
+    double MaxToTotalIntensityRatio = 0.0;
+    std::int32_t BYpairs = 0;
+    std::int32_t maxSequenceTagLength = 0;
+    std::string maxSequenceTag;
+};

@@ -1,0 +1,37 @@
+#include "core/util/fatal_error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/util/format_text.h"
+#include "core/util/html_page.h"
+
+namespace {
+ErrorPrinter errorPrinter = printErrorBanner;
+}
+
+void printErrorBanner(std::string_view text) {
+    std::fputs("\n", stdout);
+    std::fputs("ERROR MESSAGE\n", stdout);
+    std::fputs("-------------\n", stdout);
+    std::fputs("\n", stdout);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void setErrorPrinter(ErrorPrinter printer) {
+    if (printer != nullptr) errorPrinter = printer;
+}
+
+void reportFatalError(const std::string& message) {
+    const int lastError = errno;
+    std::string finalText = message;
+    if (lastError != 0) {
+        finalText = formatText("%s\nSystem error message: %s.\n", message.c_str(), std::strerror(lastError));
+    }
+    errorPrinter(finalText);
+    std::fflush(stdout);
+    std::fflush(getHtmlStream());
+    std::exit(1);
+}

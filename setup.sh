@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# One command for every set-up on a fresh Debian machine:
+#   ./setup.sh demo   install what is missing, build, run a demo extraction
+#   ./setup.sh test   install what is missing, build, run every test
+#                     (once plainly, once under AddressSanitizer + UBSan)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake make g++ pkg-config googletest libgtest-dev
+          libpwiz-dev libboost-dev libboost-filesystem-dev libboost-iostreams-dev
+          libboost-thread-dev libboost-system-dev libboost-regex-dev zlib1g-dev)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() {  # build <dir> [cmake options...]
+    local dir=$1; shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {  # run_tests <dir>
+    ctest --test-dir "$1" --output-on-failure -j "$jobs"
+}
+
+demo() {
+    build build
+    local work
+    work=$(mktemp -d)
+    cp -r msparams_quarrow "$work/"
+    mkdir -p "$work/logs/" "$work/results/"
+    echo "Demo: yepharvest on a run that does not exist, as a web server starts it"
+    echo "(working folder $work)"
+    echo
+    local status=0
+    (cd "$work" && env -i QUERY_STRING="xtractorDataFilename=/nowhere/x.d/Analysis.yep&logFileDir=$work/logs/&resultsXtractorDir=$work/results/" \
+        "$OLDPWD/build/yepharvest/yepharvest") || status=$?
+    echo
+    echo "yepharvest exit status: $status (1: the run could not be read)"
+}
+
+case "${1:-}" in
+    demo) install_missing; demo ;;
+    test)
+        install_missing
+        build build
+        run_tests build
+        build build-sanitize -DQUARROW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-sanitize
+        ;;
+    *) echo "usage: $0 demo|test" >&2; exit 2 ;;
+esac

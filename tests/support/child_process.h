@@ -1,0 +1,27 @@
+#pragma once
+// Runs code or a program in a child process and captures what it writes to
+// standard output and its exit status: fatal paths end the process, so they
+// are tested from outside it.
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+struct ChildResult {
+    int exitStatus = -1;   // the status passed to exit; -1 when killed by a signal
+    std::string output;    // everything written to standard output
+};
+
+// Runs `body` in a forked child; the child exits 0 when `body` returns.
+ChildResult runInChild(const std::function<void()>& body);
+
+struct ProgramRun {
+    std::string program;                        // path of the executable
+    std::string workingDirectory;               // "" keeps the current one
+    std::map<std::string, std::string> environment;  // the whole environment
+    std::string standardInput;
+};
+
+// Starts the program as a web server would: only the given environment, the
+// given working directory, the given request body on standard input.
+ChildResult runProgram(const ProgramRun& run);

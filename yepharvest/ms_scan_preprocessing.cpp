@@ -1,0 +1,4 @@
+#include "yepharvest/ms_scan_preprocessing.h"
+
+void preprocessMSscans() {}
+void calculatePrecursorTICs() {}

@@ -1,0 +1,3 @@
+#include "yepharvest/msms_merging.h"
+
+void mergeNearbyMSMSspectra() {}

@@ -1,0 +1,3 @@
+#include "yepharvest/precursor_charge.h"
+
+void determinePrecursorCharges() {}

@@ -1,0 +1,52 @@
+#include "yepharvest/run_driver.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/extractor/extractor_parameters.h"
+#include "core/extractor/extractor_startup.h"
+#include "core/util/text_path.h"
+#include "platform/com/com_runtime.h"
+#include "yepharvest/ms_scan.h"
+#include "yepharvest/ms_scan_preprocessing.h"
+#include "yepharvest/msms_merging.h"
+#include "yepharvest/precursor_charge.h"
+#include "yepharvest/run_reader.h"
+#include "yepharvest/spectrum_output.h"
+
+int runYepharvest() {
+    if (FAILED(comInitialize())) return 0;
+
+    initialiseExtractor();
+    std::printf("<BR>Initialize extractor complete! \n");
+
+    const std::string runPath = gen_path_from_filename(extractorParameters().xtractorDataFilename);
+    setNoMSscans(0);
+    const int readFailed = readVelmoraDataIntoMemory(runPath);
+    std::printf("<BR>Data read into memory. \n");
+
+    if (noMSscans() == 0) {
+        preprocessMSscans();
+        std::printf("<BR>MS scans pre-processed. \n");
+    }
+    mergeNearbyMSMSspectra();
+    std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n");
+    determinePrecursorCharges();
+    std::printf("<BR>Precursor charges determined. \n");
+    filterMSMSspectra();
+    std::printf("<BR>Spectra filtered. \n");
+    if (noMSscans() == 0) {
+        calculatePrecursorTICs();
+        std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
+    }
+    processVelmoraLCMSMSrun();
+    std::printf("<BR>Created spectral files.\n");
+    writeRunStatistics(countRunStatistics());
+    std::printf("<BR>Run statistics calculated and output. \n");
+
+    comUninitialize();
+    // A run that could not be read is a failure for every caller that is not
+    // a person reading the page: the stages above still ran over the empty
+    // table, so the page and the logs look as designed, but the status says so.
+    return readFailed != 0 ? 1 : 0;
+}

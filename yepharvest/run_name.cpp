@@ -1,0 +1,40 @@
+#include "yepharvest/run_name.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace {
+
+std::string_view afterLastSeparator(std::string_view path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace
+
+std::string getRunName(std::string_view dataFilename) {
+    constexpr std::array<std::string_view, 2> folderSuffixes = {".D", ".d"};
+    for (const std::string_view folderSuffix : folderSuffixes) {
+        for (const char separator : {'\\', '/'}) {
+            std::string suffix(folderSuffix);
+            suffix += separator;
+            suffix += "Analysis.yep";
+            const std::size_t at = dataFilename.find(suffix);
+            if (at != std::string_view::npos) return std::string(afterLastSeparator(dataFilename.substr(0, at)));
+        }
+    }
+    // A data file given directly: an open-format export loses its whole
+    // ending (".mzML.gz"), anything else its last extension.
+    const std::string_view fileName = afterLastSeparator(dataFilename);
+    for (const std::string_view ending : {".mzML.gz", ".mzXML.gz", ".mzML", ".mzXML"}) {
+        if (fileName.size() > ending.size() &&
+            std::equal(ending.rbegin(), ending.rend(), fileName.rbegin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return std::string(fileName.substr(0, fileName.size() - ending.size()));
+        }
+    }
+    const std::size_t dot = fileName.rfind('.');
+    return std::string(dot == std::string_view::npos || dot == 0 ? fileName : fileName.substr(0, dot));
+}
