@@ -1,0 +1,8 @@
+#pragma once
+// Per-instrument settings from the instrument's block in instrument.txt.
+#include <cstdint>
+
+// Charges of fragment peaks can be trusted (read from isotope spacing).
+std::int32_t instrumentChargesCertain();
+// Lower m/z bound of fragment peaks kept by peak picking.
+double minFragmentMass();
