@@ -1,1 +1,173 @@
+// Query texts in, decoded entries out; the request source chosen as a web
+// server sets the environment.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cerrno>
+#include <cstdlib>
+
+#include <unistd.h>
+
+#include "core/util/cgi_query.h"
+#include "tests/support/child_process.h"
+
+namespace {
+
+using Entries = std::vector<QueryEntry>;
+
+::testing::AssertionResult hasEntries(const Entries& got, const std::vector<std::pair<std::string, std::string>>& want) {
+    if (got.size() != want.size()) {
+        return ::testing::AssertionFailure() << "got " << got.size() << " entries, want " << want.size();
+    }
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        if (got[i].name != want[i].first || got[i].value != want[i].second) {
+            return ::testing::AssertionFailure() << "entry " << i << " is [" << got[i].name << "]=[" << got[i].value
+                                                 << "], want [" << want[i].first << "]=[" << want[i].second << "]";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(QueryParsing, SeparatorIsWhicheverComesFirst) {
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1&b=2;c=3"), {{"a", "1"}, {"b", "2;c=3"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1;b=2&c=3"), {{"a", "1"}, {"b", "2&c=3"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1"), {{"a", "1"}}));
+}
+
+TEST(QueryParsing, PlusAndEscapesDecodeBeforeTheSplit) {
+    EXPECT_TRUE(hasEntries(parse_query_entry("x=a+b%2Bc"), {{"x", "a b+c"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a%3Db=c"), {{"a", "b=c"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("k=%41%4a%4A"), {{"k", "AJJ"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("k=%zz"), {{"k", "S"}}));  // 0x53
+    EXPECT_TRUE(hasEntries(parse_query_entry("d=C%3A%5Cruns%5Cs7.d%5CAnalysis.yep"),
+                           {{"d", "C:\\runs\\s7.d\\Analysis.yep"}}));
+}
+
+TEST(QueryParsing, EntriesWithoutValueOrName) {
+    EXPECT_TRUE(hasEntries(parse_query_entry("flag"), {{"flag", ""}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("flag="), {{"flag", ""}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1&&b=2"), {{"a", "1"}, {"", ""}, {"b", "2"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1&"), {{"a", "1"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("&a=1"), {{"", ""}, {"a", "1"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry(""), {}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=b=c"), {{"a", "b=c"}}));
+}
+
+TEST(QueryParsing, IncompleteEscapeAtTheEndStaysWithinTheText) {
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1%"), {{"a", "1%"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=1%4"), {{"a", "1%4"}}));
+    EXPECT_TRUE(hasEntries(parse_query_entry("a=%41%4"), {{"a", "A%4"}}));
+}
+
+TEST(QueryParsing, ADecodedNulEndsTheEntryText) {
+    EXPECT_TRUE(hasEntries(parse_query_entry("ab%00cd=1&e=2"), {{"ab", ""}, {"e", "2"}}));
+}
+
+TEST(QueryParsing, ManyEntriesKeepTheirOrder) {
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "&";
+    const Entries entries = parse_query_entry(text);
+    ASSERT_EQ(entries.size(), 300u);
+    EXPECT_EQ(entries[299].name, "k299");
+    EXPECT_EQ(entries[128].value, "128");
+}
+
+TEST(QueryWords, MakewordCutsTheFirstWordInPlace) {
+    std::string line = "name=value=more";
+    EXPECT_EQ(makeword(line, '='), "name");
+    EXPECT_EQ(line, "value=more");
+    std::string none = "plain";
+    EXPECT_EQ(makeword(none, '='), "plain");
+    EXPECT_EQ(none, "");
+    std::string leading = "=x";
+    EXPECT_EQ(makeword(leading, '='), "");
+    EXPECT_EQ(leading, "x");
+}
+
+TEST(QueryWords, HexPairRuleHasNoInvalidDigits) {
+    EXPECT_EQ(hexPairToByte('4', '1'), 'A');
+    EXPECT_EQ(hexPairToByte('f', 'F'), 0xFF);
+    EXPECT_EQ(hexPairToByte('z', 'z'), 0x53);
+}
+
+TEST(QueryLists, NonBlankLinesWithoutCarriageReturns) {
+    const std::vector<std::string> lines = get_post_query_string_array("f1.txt\r\n\r\n  \r\nf2.txt\r\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"f1.txt", "f2.txt"}));
+    EXPECT_TRUE(get_post_query_string_array("").empty());
+    EXPECT_EQ(get_post_query_string_array("\n\na\n\n\nb"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(get_post_query_string_array("a\r\r\n"), (std::vector<std::string>{"a\r"}));
+}
+
+TEST(QueryBody, ReadsAtMostTheAnnouncedLengthAndStopsAtTheEnd) {
+    std::FILE* body = std::tmpfile();
+    std::fputs("a=1&b=2", body);
+    std::rewind(body);
+    EXPECT_EQ(read_query_string(body, 3), "a=1");
+    std::rewind(body);
+    EXPECT_EQ(read_query_string(body, 1000000000), "a=1&b=2");
+    std::rewind(body);
+    EXPECT_EQ(read_query_string(body, 0), "");
+    std::fclose(body);
+}
+
+// The source is chosen from the environment: run each case in a child so
+// that the variables and standard input are its own.
+ChildResult queryWith(const char* queryString, const char* contentLength, const std::string& body) {
+    return runInChild([&] {
+        ::unsetenv("QUERY_STRING");
+        ::unsetenv("CONTENT_LENGTH");
+        if (queryString != nullptr) ::setenv("QUERY_STRING", queryString, 1);
+        if (contentLength != nullptr) ::setenv("CONTENT_LENGTH", contentLength, 1);
+        std::FILE* in = std::tmpfile();
+        std::fwrite(body.data(), 1, body.size(), in);
+        std::rewind(in);
+        ::dup2(::fileno(in), 0);
+        errno = 0;
+        for (const QueryEntry& entry : query()) std::printf("[%s]=[%s]\n", entry.name.c_str(), entry.value.c_str());
+        std::printf("saved %zu\n", savedQueryEntries().size());
+    });
+}
+
+TEST(QuerySource, NonEmptyQueryStringWinsOverABody) {
+    const ChildResult r = queryWith("a=1", "7", "b=2&c=3");
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.output, "[a]=[1]\nsaved 1\n");
+}
+
+TEST(QuerySource, EmptyQueryStringFallsBackToTheBody) {
+    const ChildResult r = queryWith("", "25", "lowParent=600&cys=ICAT-mix and more");
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.output, "[lowParent]=[600]\n[cys]=[ICAT-mi]\nsaved 2\n");
+}
+
+TEST(QuerySource, ShortBodyGivesOnlyWhatArrived) {
+    const ChildResult r = queryWith(nullptr, "2000000000", "a=1");
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.output, "[a]=[1]\nsaved 1\n");
+}
+
+TEST(QuerySource, ZeroOrNonNumericLengthGivesNoEntries) {
+    EXPECT_EQ(queryWith(nullptr, "0", "a=1").output, "saved 0\n");
+    EXPECT_EQ(queryWith(nullptr, "abc", "a=1").output, "saved 0\n");
+    EXPECT_EQ(queryWith(nullptr, "  2x", "a=1").output, "[a]=[]\nsaved 1\n");
+}
+
+TEST(QuerySource, NegativeLengthIsAnAllocationFailure) {
+    const ChildResult r = queryWith(nullptr, "-5", "a=1");
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output,
+              "\nERROR MESSAGE\n-------------\n\n"
+              "Memory allocation (malloc) failure (size = -4).\nFunction: read_query_string\n");
+}
+
+TEST(QuerySource, NeitherVariableIsFatal) {
+    const ChildResult r = queryWith(nullptr, nullptr, "");
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output,
+              "\nERROR MESSAGE\n-------------\n\n"
+              "Neither of the environment variables QUERY_STRING or CONTENT_LENGTH has been defined.\n"
+              "Function: query.\n");
+    EXPECT_EQ(queryWith("", "", "").exitStatus, 1);
+}
+
+}  // namespace

@@ -1,1 +1,111 @@
+// The page head, the HTML message lines and the one fatal path, checked on
+// the bytes a browser receives and on the exit status.
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "core/util/checked_file.h"
+#include "core/util/checked_memory.h"
+#include "core/util/fatal_error.h"
+#include "core/util/html_page.h"
+#include "tests/support/child_process.h"
+
+namespace {
+
+const std::string headWithTitle =
+    "\n<html>"
+    "\n<head>"
+    "\n<TITLE>Velmora Quarrow - Error Message</TITLE>"
+    "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\"  />"
+    "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\"  media=\"print\" />"
+    "\n</head>"
+    "\n<BODY Id=\"ResRev\" >"
+    "\n<H2 ALIGN=center >Error Message</H2><HR />";
+
+TEST(HtmlPage, EmptyTitleHasNoHeadingAndNoRule) {
+    const ChildResult r = runInChild([] { writePageHead(""); });
+    EXPECT_EQ(r.output,
+              "\n<html>\n<head>\n<TITLE>Velmora Quarrow - </TITLE>"
+              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\"  />"
+              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\"  media=\"print\" />"
+              "\n</head>\n<BODY Id=\"ResRev\" >");
+}
+
+TEST(HtmlPage, MessageLinesSkipEmptyLines) {
+    EXPECT_EQ(runInChild([] { html_message("one\n\n\ntwo\n"); }).output, "one\n<BR>two\n<BR>");
+    EXPECT_EQ(runInChild([] { html_message("single"); }).output, "single\n<BR>");
+    EXPECT_EQ(runInChild([] { html_message("\n\n"); }).output, "");
+}
+
+TEST(HtmlPage, MessagesGoToTheRedirectedStream) {
+    const ChildResult r = runInChild([] {
+        std::FILE* page = std::tmpfile();
+        setHtmlStream(page);
+        html_message("to the page");
+        setHtmlStream(stdout);
+        std::rewind(page);
+        char buffer[64] = {};
+        std::printf("page holds: %s", std::fgets(buffer, sizeof buffer, page));
+    });
+    EXPECT_EQ(r.output, "page holds: to the page\n");
+}
+
+TEST(FatalError, BannerBeforeStartUpPrintsTheTextUnchanged) {
+    const ChildResult r = runInChild([] {
+        errno = 0;
+        reportFatalError("first\n\nsecond");
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nfirst\n\nsecond");
+}
+
+TEST(FatalError, ErrorPageWithTheSystemLine) {
+    const ChildResult r = runInChild([] {
+        setErrorPrinter(writeErrorPage);
+        errno = ENOMEM;
+        reportAllocationFailure(12, "Function: makeword");
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, headWithTitle +
+                            "Memory allocation (malloc) failure (size = 12).\n<BR>"
+                            "Function: makeword\n<BR>"
+                            "System error message: Cannot allocate memory.\n<BR>"
+                            "</BODY>");
+}
+
+TEST(FatalError, NullPrinterKeepsTheInstalledOne) {
+    const ChildResult r = runInChild([] {
+        setErrorPrinter(writeErrorPage);
+        setErrorPrinter(nullptr);
+        errno = 0;
+        reportFatalError("text");
+    });
+    EXPECT_EQ(r.output, headWithTitle + "text\n<BR></BODY>");
+}
+
+TEST(FatalError, FailedOpenShowsTheLibrarysReason) {
+    const ChildResult r = runInChild([] {
+        setErrorPrinter(writeErrorPage);
+        openTextFile("/nonexistent-folder/x.txt", "r", "Function: parseTSVfile");
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, headWithTitle +
+                            "File open (fopen) failure.\n<BR>"
+                            "Function: parseTSVfile\n<BR>"
+                            "Filename = /nonexistent-folder/x.txt.\n<BR>"
+                            "System error message: No such file or directory.\n<BR>"
+                            "</BODY>");
+}
+
+TEST(FatalError, LongMessagesAreNeitherCutNorOverrun) {
+    const std::string longText(10000, 'x');
+    const ChildResult r = runInChild([&] {
+        errno = 0;
+        reportFatalError(longText + "END");
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\n" + longText + "END");
+}
+
+}  // namespace

@@ -1,1 +1,69 @@
+// The yepharvest program as a web server starts it: its progress lines, its
+// error page and its exit status.
 #include <gtest/gtest.h>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+ChildResult runYepharvest(const TempDir& dir, std::map<std::string, std::string> environment,
+                          const std::string& body = "") {
+    ProgramRun run;
+    run.program = YEPHARVEST_PATH;
+    run.workingDirectory = dir.path();
+    run.environment = std::move(environment);
+    run.standardInput = body;
+    return runProgram(run);
+}
+
+TEST(YepharvestDriver, WithoutAQueryPrintsTheErrorPage) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const ChildResult r = runYepharvest(dir, {});
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output,
+              "\n<html>\n<head>\n<TITLE>Velmora Quarrow - Error Message</TITLE>"
+              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\"  />"
+              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\"  media=\"print\" />"
+              "\n</head>\n<BODY Id=\"ResRev\" >\n<H2 ALIGN=center >Error Message</H2><HR />"
+              "Neither of the environment variables QUERY_STRING or CONTENT_LENGTH has been defined.\n<BR>"
+              "Function: query.\n<BR></BODY>");
+}
+
+TEST(YepharvestDriver, UnreadableRunStillWalksEveryStageAndFails) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const std::string logs = dir.path() + "/";
+    const ChildResult r = runYepharvest(
+        dir, {{"QUERY_STRING", "xtractorDataFilename=/nowhere/x.d/Analysis.yep&logFileDir=" + logs +
+                                   "&resultsXtractorDir=" + logs}});
+    EXPECT_EQ(r.exitStatus, 1);
+    const std::vector<std::string> progress = {
+        "<BR>Initialize extractor complete! \n",
+        "<BR>Data read into memory. \n",
+        "<BR>Nearby MS/MS spectra with same precursor merged. \n",
+        "<BR>Precursor charges determined. \n",
+        "<BR>Spectra filtered. \n",
+        "<BR>Created spectral files.\n",
+        "<BR>Run statistics calculated and output. \n",
+    };
+    std::size_t at = 0;
+    for (const std::string& line : progress) {
+        const std::size_t found = r.output.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\nin:\n" << r.output;
+        at = found + line.size();
+    }
+    EXPECT_EQ(r.output.substr(r.output.size() - progress.back().size()), progress.back());
+}
+
+TEST(YepharvestDriver, PostBodyIsReadWhenQueryStringIsEmpty) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const std::string body = "xtractorDataFilename=/nowhere/y.d/Analysis.yep&logFileDir=" + dir.path() + "/";
+    const ChildResult r = runYepharvest(dir, {{"QUERY_STRING", ""}, {"CONTENT_LENGTH", std::to_string(body.size())}}, body);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output.rfind("<BR>Initialize extractor complete! \n", 0), 0u) << r.output;
+}
+
+}  // namespace
