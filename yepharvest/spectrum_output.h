@@ -1,8 +1,11 @@
 #pragma once
-// The last stages: filtering with spectrum features, one .pkl file per
-// surviving record, and the run statistics.
+// The last stages: filtering with spectrum features, one .pkl file and one
+// features row per surviving record, and the run statistics.
 #include <array>
 #include <cstdint>
+#include <string>
+
+#include "yepharvest/ms_scan.h"
 
 struct RunStatistics {
     std::int32_t numMSMSscansCollected = 0;
@@ -13,6 +16,9 @@ struct RunStatistics {
     std::array<std::int32_t, 10> uniqueCharge{};     // charges 0 to 9
     std::array<std::int32_t, 10> ambiguousCharge{};  // charges 0 to 9
 };
+
+// "<run>.<first scan>.<last scan>.<charge>.pkl", scan numbers zero-padded to four digits.
+std::string spectrumName(const std::string& runName, const MSscan& scan);
 
 void filterMSMSspectra();
 void processVelmoraLCMSMSrun();
