@@ -33,3 +33,19 @@ const std::array<char, 200>& nominalResidueTable();
 
 // OR of the bit codes of the letters ("ACDEFGHIKLMNPQRSTVWXYhkmqstuy", 1 doubling).
 int residueSetMask(std::string_view letters);
+
+// The residues whose masses the tables hold, in bit-code order.
+inline constexpr std::string_view kMassResidues = "ACDEFGHIKLMNPQRSTVWXYhkmqstuy";
+
+// Masses of a residue of kMassResidues (and of B and Z) after the start-up;
+// cysteine's are those of its chosen modification. Other symbols give 0.
+double residueMass(char symbol);
+int nominalResidueMass(char symbol);  // the residue mass truncated toward zero
+double sideChainAMass(char symbol);
+double sideChainBMass(char symbol);
+
+// Heavy minus light form of an isotope-coded reagent pair named by the cys
+// parameter: "ICAT-mix" the deuterium 8 shift, "N-ethyl-acetamide-mix" the
+// deuterium 5 shift, "leuCAT-mix" the carbon-13 6 shift, "cICAT-mix" the
+// carbon-13 9 shift; any other name 0.0.
+double reagentPairMassDifference(std::string_view cysteineModification);

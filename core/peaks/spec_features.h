@@ -25,3 +25,13 @@ struct SpecFeatures {
     std::int32_t maxSequenceTagLength = 0;
     std::string maxSequenceTag;
 };
+
+#include "core/peaks/kestrane_peak.h"
+
+// The features of a picked spectrum (ascending m/z; its order is restored
+// before returning). Reads the noise statistics left by the pickPeaks call
+// for the same spectrum. `parent` carries the precursor m/z, its charge (2
+// while undetermined) and parentTolerance; with chargeUnknown set, charges 2
+// and 3 are both tried and the better pair count and longer tag kept.
+SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks, std::int32_t callerValue,
+                                   const KestranePeak& parent, std::int32_t chargeUnknown);

@@ -1,0 +1,145 @@
+#include "core/chemistry/amino_acids.h"
+
+#include <cmath>
+#include <limits>
+
+#include "core/chemistry/amino_acid_table.h"
+#include "core/chemistry/cysteine_modifications.h"
+
+namespace {
+
+// Residues that fill the nominal-mass table, later ones overwriting earlier
+// ones. I and K stay out, so 113 reads L and 128 reads Q.
+constexpr std::string_view kNominalResidues = "ACDEFGHLMNPQRSTVWY";
+// Residues whose formulas must load as well (B and Z among them).
+constexpr std::string_view kCheckedResidues = "ABCDEFGHIKLMNPQRSTVWXYZkstuy";
+// Formulas that later stages evaluate; their elements must be defined.
+constexpr std::string_view kCheckedFormulas[] = {"N H3", "C3 H7 N S", "C2 H2 N O", "C2 H3 N O", "O H",
+                                                  "C O",  "C O N H3",  "N H",       "N C2 H4",   "N C3 H6",
+                                                  "C3 H3 O", "C4 H5 O", "H3 P O4", "S O C H4"};
+
+struct ResidueState {
+    std::array<double, 128> mass{};
+    std::array<int, 128> nominal{};
+    std::array<double, 128> sideChainA{};
+    std::array<double, 128> sideChainB{};
+    std::array<int, 128> bitCode{};
+    std::array<char, 200> nominalTable{};
+    GroupMasses groups;
+    bool built = false;
+};
+
+ResidueState& state() {
+    static ResidueState residues;
+    return residues;
+}
+
+std::size_t indexOf(char symbol) { return static_cast<unsigned char>(symbol); }
+
+int truncatedMass(double mass) {
+    const double whole = std::trunc(mass);
+    if (!(whole > std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    if (!(whole < std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    return static_cast<int>(whole);
+}
+
+// A residue too heavy (or too light) for the 200 cells has no cell.
+char* nominalCell(int nominal) {
+    auto& table = state().nominalTable;
+    return nominal >= 0 && nominal < static_cast<int>(table.size()) ? &table[static_cast<std::size_t>(nominal)]
+                                                                       : nullptr;
+}
+
+void buildResidueTables(const std::string& userResidueFormula, MassFunction massFunction) {
+    ResidueState& residues = state();
+    setUserResidueFormula(userResidueFormula);
+    int bit = 1;
+    for (const char symbol : kMassResidues) {
+        const std::size_t i = indexOf(symbol);
+        residues.mass[i] = massFunction(residueFormula(symbol));
+        residues.nominal[i] = truncatedMass(residues.mass[i]);
+        residues.sideChainA[i] = massFunction(sideChainAFormula(symbol));
+        residues.sideChainB[i] = massFunction(sideChainBFormula(symbol));
+        residues.bitCode[i] = bit;
+        bit <<= 1;
+    }
+    residues.nominalTable.fill(0);
+    for (const char symbol : kNominalResidues) {
+        if (char* cell = nominalCell(residues.nominal[indexOf(symbol)])) *cell = symbol;
+    }
+    for (const char symbol : kCheckedResidues) {
+        residues.mass[indexOf(symbol)] = massFunction(residueFormula(symbol));
+        aminoAcidEntry(symbol);
+    }
+    residues.built = true;
+}
+
+void applyCysteineModification(const std::string& cysteineModification, MassFunction massFunction) {
+    ResidueState& residues = state();
+    const char modified = cysteineModificationSymbol(cysteineModification);
+    const std::size_t c = indexOf('C');
+    // Only cysteine's own letter is taken out: another residue sharing the
+    // cell keeps it.
+    if (char* cell = nominalCell(residues.nominal[c]); cell != nullptr && *cell == 'C') *cell = 0;
+    residues.mass[c] = massFunction(residueFormula(modified));
+    residues.nominal[c] = truncatedMass(residues.mass[c]);
+    if (char* cell = nominalCell(residues.nominal[c])) *cell = 'C';
+    residues.sideChainA[c] = massFunction(sideChainAFormula(modified));
+    residues.sideChainB[c] = massFunction(sideChainBFormula(modified));
+}
+
+}  // namespace
+
+void initialise_amino_acid_weights(const std::string& nTerminusFormula, const std::string& cTerminusFormula,
+                                   const std::string& chargeCarrierFormula, const std::string& cysteineModification,
+                                   const std::string& userResidueFormula, MassFunction massFunction) {
+    ResidueState& residues = state();
+    if (!residues.built) buildResidueTables(userResidueFormula, massFunction);
+
+    massFunction(nTerminusFormula);
+    massFunction(cTerminusFormula);
+    GroupMasses& groups = residues.groups;
+    groups.chargeCarrier = massFunction(chargeCarrierFormula);
+    groups.H = massFunction("H");
+    groups.H2 = massFunction("H2");
+    groups.H2O = massFunction("H2 O");
+    groups.CO2 = massFunction("C O2");
+    groups.deuterium8Shift = massFunction("D8") - massFunction("H8");
+    groups.deuterium5Shift = massFunction("D5") - massFunction("H5");
+    groups.carbon13Shift6 = massFunction("c6") - massFunction("C6");
+    groups.carbon13Shift9 = massFunction("c9") - massFunction("C9");
+    for (const std::string_view formula : kCheckedFormulas) massFunction(std::string(formula));
+
+    applyCysteineModification(cysteineModification, massFunction);
+    // Every laboratory file must offer acrylamide, whichever modification is chosen.
+    cysteineModificationSymbol("acrylamide");
+}
+
+const GroupMasses& groupMasses() { return state().groups; }
+
+const std::array<char, 200>& nominalResidueTable() { return state().nominalTable; }
+
+int residueSetMask(std::string_view letters) {
+    int mask = 0;
+    for (const char letter : letters) {
+        if (indexOf(letter) < 128) mask |= state().bitCode[indexOf(letter)];
+    }
+    return mask;
+}
+
+double residueMass(char symbol) { return indexOf(symbol) < 128 ? state().mass[indexOf(symbol)] : 0.0; }
+
+int nominalResidueMass(char symbol) { return indexOf(symbol) < 128 ? state().nominal[indexOf(symbol)] : 0; }
+
+double sideChainAMass(char symbol) { return indexOf(symbol) < 128 ? state().sideChainA[indexOf(symbol)] : 0.0; }
+
+double sideChainBMass(char symbol) { return indexOf(symbol) < 128 ? state().sideChainB[indexOf(symbol)] : 0.0; }
+
+double reagentPairMassDifference(std::string_view cysteineModification) {
+    const GroupMasses& groups = state().groups;
+    if (cysteineModification == "ICAT-mix") return groups.deuterium8Shift;
+    if (cysteineModification == "N-ethyl-acetamide-mix") return groups.deuterium5Shift;
+    if (cysteineModification == "leuCAT-mix") return groups.carbon13Shift6;
+    if (cysteineModification == "cICAT-mix") return groups.carbon13Shift9;
+    return 0.0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The four orders in which peak lists are sorted. Every order has a second
+// key so that peaks that tie on the first one always come out the same way,
+// whatever the sort algorithm: equal m/z puts the more intense peak first
+// (descending m/z is the exact reverse), equal intensity or equal mPlusH puts
+// the lower m/z first.
+#include "core/peaks/kestrane_peak.h"
+
+bool precedesByMOverZAscending(const KestranePeak& a, const KestranePeak& b);
+bool precedesByMOverZDescending(const KestranePeak& a, const KestranePeak& b);
+bool precedesByIntensityDescending(const KestranePeak& a, const KestranePeak& b);
+bool precedesByMPlusHAscending(const KestranePeak& a, const KestranePeak& b);
+
+// Each returns at once when the list is already in the order; the two m/z
+// orders reverse a list that is in the opposite one.
+void sortByMOverZAscending(PeakList& list);
+void sortByMOverZDescending(PeakList& list);
+void sortByIntensityDescending(PeakList& list);
+void sortByMPlusHAscending(PeakList& list);

@@ -1,0 +1,73 @@
+#include "core/peaks/spec_features.h"
+
+#include <algorithm>
+
+#include "core/extractor/extractor_parameters.h"
+#include "core/extractor/instrument_specifics.h"
+#include "core/peaks/fragment_pairs.h"
+#include "core/peaks/intensity_statistics.h"
+#include "core/peaks/lu_seq_tag/sequence_tags.h"
+#include "core/peaks/noise_statistics.h"
+#include "core/peaks/parent_peak.h"
+#include "core/util/printable_real.h"
+
+namespace {
+// Scale of the precursor m/z when singly charged pairs are counted for a
+// precursor of charge 3 or more.
+constexpr double kHighChargeMzFactor = 0.999367342;
+
+void takeLongerTag(SpecFeatures& features, const SequenceTagResult& tag) {
+    if (tag.length > features.maxSequenceTagLength) {
+        features.maxSequenceTagLength = tag.length;
+        features.maxSequenceTag = tag.text;
+    }
+}
+}  // namespace
+
+SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks, std::int32_t callerValue,
+                                   const KestranePeak& parent, std::int32_t chargeUnknown) {
+    SpecFeatures features;
+    features.parent_M_plus_H = parent.mPlusH;
+    features.parent_charge = parent.charge;
+    features.parent_m_over_z = parent.mOverZ;
+    features.numPeaks = static_cast<std::int32_t>(list.size());
+    features.numOriginalPeaks = numOriginalPeaks;
+    features.callerValue = callerValue;
+    features.maxIntensity = maxPeakIntensity(list);
+    features.totalOriginalIntensity = totalPeakIntensity(list);
+    features.parentIntensity = parent.intensity > 0.0 ? parent.intensity : features.totalOriginalIntensity;
+    features.noiseMean = noiseStatistics().noiseMean;
+    features.noiseStandardDeviation = noiseStatistics().noiseStandardDeviation;
+    features.MaxToTotalIntensityRatio =
+        printableReal(features.maxIntensity * 100.0 / features.totalOriginalIntensity);
+
+    const double tolerance = extractorParameters().parentTolerance;
+    const bool chargesCertain = instrumentChargesCertain() != 0;
+    if (chargeUnknown != 0) {
+        for (const std::int32_t z : {2, 3}) {
+            const KestranePeak trial = makeParentKestranePeak(parent.mOverZ, z, tolerance);
+            std::int32_t pairs = 0;
+            KestranePeak tagParent = trial;
+            if (z == 3 && !chargesCertain) {
+                tagParent = makeParentKestranePeak(parent.mOverZ * kHighChargeMzFactor, 3, tolerance);
+                pairs = countChargeReducedPairs(list, trial) + countBYpairs(list, tagParent);
+            } else {
+                pairs = countBYpairs(list, trial);
+            }
+            features.BYpairs = std::max(features.BYpairs, pairs);
+            takeLongerTag(features, findLongestSequenceTag(list, tagParent));
+        }
+    } else {
+        if (parent.charge < 3 || chargesCertain) {
+            features.BYpairs = countBYpairs(list, parent);
+        } else {
+            const KestranePeak shifted =
+                makeParentKestranePeak(parent.mOverZ * kHighChargeMzFactor, parent.charge, tolerance);
+            features.BYpairs = countBYpairs(list, shifted) + countChargeReducedPairs(list, parent);
+        }
+        const SequenceTagResult tag = findLongestSequenceTag(list, parent);
+        features.maxSequenceTagLength = tag.length;
+        features.maxSequenceTag = tag.text;
+    }
+    return features;
+}
