@@ -7,7 +7,7 @@
 #include "core/chemistry/amino_acids.h"
 #include "core/extractor/instrument_specifics.h"
 #include "core/peaks/peak_pick_params.h"
-#include "tests/extractor/startup_fixture.h"
+#include "tests/support/startup_fixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
 #include "core/util/html_page.h"
-#include "tests/extractor/startup_fixture.h"
+#include "tests/support/startup_fixture.h"
 
 namespace {
 
@@ -121,7 +121,8 @@ TEST(MixtureMassDifference, NamedReagentPairs) {
     const auto differenceFor = [&](const std::string& cys) {
         const ChildResult r = startUpAndRun(dir, "logFileDir=" + dir.path() + "/&cys=" + cys, [] {
             double difference = -1.0;
-            std::printf("%d %.5f", mixtureMassDifference(difference), difference);
+            const int status = mixtureMassDifference(difference);
+            std::printf("%d %.5f", status, difference);
         });
         EXPECT_EQ(r.exitStatus, 0) << r.output;
         return r.output;

@@ -6,7 +6,7 @@
 
 #include "core/extractor/output_files.h"
 #include "core/extractor/spectrum_filters.h"
-#include "tests/extractor/startup_fixture.h"
+#include "tests/support/startup_fixture.h"
 
 namespace {
 

@@ -36,7 +36,7 @@ TEST(YepharvestDriver, UnreadableRunStillWalksEveryStageAndFails) {
     dir.installParameterFiles();
     const std::string logs = dir.path() + "/";
     const ChildResult r = runYepharvest(
-        dir, {{"QUERY_STRING", "xtractorDataFilename=/nowhere/x.d/Analysis.yep&logFileDir=" + logs +
+        dir, {{"QUERY_STRING", "xtractorDataFilename=/nowhere/x.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=" + logs +
                                    "&resultsXtractorDir=" + logs}});
     EXPECT_EQ(r.exitStatus, 1);
     const std::vector<std::string> progress = {
@@ -60,7 +60,7 @@ TEST(YepharvestDriver, UnreadableRunStillWalksEveryStageAndFails) {
 TEST(YepharvestDriver, PostBodyIsReadWhenQueryStringIsEmpty) {
     TempDir dir;
     dir.installParameterFiles();
-    const std::string body = "xtractorDataFilename=/nowhere/y.d/Analysis.yep&logFileDir=" + dir.path() + "/";
+    const std::string body = "xtractorDataFilename=/nowhere/y.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=" + dir.path() + "/";
     const ChildResult r = runYepharvest(dir, {{"QUERY_STRING", ""}, {"CONTENT_LENGTH", std::to_string(body.size())}}, body);
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output.rfind("<BR>Initialize extractor complete! \n", 0), 0u) << r.output;

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the extractor start-up in a child process, as a program would, from a
-// temporary working folder that holds the shipped parameter files.
+// temporary working folder that holds the shipped parameter files. A query
+// that names no spectrum-features file gets "specFeatures.txt".
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,7 +17,9 @@ inline ChildResult startUpAndRun(const TempDir& dir, const std::string& queryStr
                                  const std::function<void()>& then = [] {}) {
     return runInChild([&] {
         if (::chdir(dir.path().c_str()) != 0) std::_Exit(99);
-        ::setenv("QUERY_STRING", queryString.c_str(), 1);
+        std::string fullQuery = queryString;
+        if (fullQuery.find("specFeaturesFilename=") == std::string::npos) fullQuery += "&specFeaturesFilename=specFeatures.txt";
+        ::setenv("QUERY_STRING", fullQuery.c_str(), 1);
         errno = 0;
         initialiseExtractor();
         then();
