@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/chemistry/elements.h"
+#include "tests/chemistry/chemistry_test_support.h"
+
+namespace {
+
+// Round masses so that every sum below is exact in binary.
+const char* const kElements =
+    "# test table: symbol, number, isotopes, then mass and abundance of each\n"
+    "H 1 1 1.0 1.0\n"
+    "C 6 2 12.0 0.99 13.0 0.01\n"
+    "N 7 1 14.0 1.0\n"
+    "O 8 1 16.0 1.0\n"
+    "Xq 0 2 10.0 0.75 11.0 0.25\n";
+
+class FormulaTest : public ::testing::Test {
+protected:
+    // Runs `body` against the given element file; the child must succeed.
+    std::string run(const std::function<void()>& body, const std::string& elements = kElements) {
+        folder.replace("elements.txt", elements);
+        const ChildResult result = runInFolder(folder.path(), body);
+        EXPECT_EQ(result.exitStatus, 0) << result.output;
+        return result.output;
+    }
+    ChildResult runFailing(const std::string& elements, const std::function<void()>& body) {
+        folder.replace("elements.txt", elements);
+        return runInFolder(folder.path(), body);
+    }
+    static void printMass(const char* formula) { std::printf("%s=%.6f\n", formula, formulaMonoisotopicMass(formula)); }
+    static void printMultipliers(const char* formula) {
+        std::printf("%s:", formula);
+        for (const int count : formula_to_multiplier_list(formula)) std::printf(" %d", count);
+        std::printf("\n");
+    }
+    ParameterFolder folder;
+};
+
+TEST_F(FormulaTest, MultiplierListCountsEachElementInTableOrder) {
+    EXPECT_EQ(run([] {
+                  printMultipliers("C O N H3");
+                  printMultipliers("C6 C6");
+                  printMultipliers("H2 O ");
+                  printMultipliers("C2 H-1");
+                  printMultipliers("Xq3 H");
+              }),
+              "C O N H3: 3 1 1 1 0\n"
+              "C6 C6: 0 6 0 0 0\n"
+              "H2 O : 2 0 0 1 0\n"
+              "C2 H-1: -1 2 0 0 0\n"
+              "Xq3 H: 1 0 0 0 3\n");
+}
+
+TEST_F(FormulaTest, MassIsTheSumOverTheTableOfTheMonoisotopicMasses) {
+    EXPECT_EQ(run([] {
+                  printMass("C2 H3 N O");
+                  printMass("C6 C6");     // a repeated element replaces, it does not add
+                  printMass("H2 O ");     // a trailing space ends the formula quietly
+                  printMass("Xq2");       // the first isotope on the line is the monoisotopic one
+                  printMass("C2 H-2");
+                  printMass("0");         // the empty side chain
+                  printMass("");
+                  printMass("H2,O2");     // parsing ends at the first token not followed by a space
+                  printMass("C  O");      // an empty token between two spaces is skipped
+              }),
+              "C2 H3 N O=57.000000\n"
+              "C6 C6=72.000000\n"
+              "H2 O =18.000000\n"
+              "Xq2=20.000000\n"
+              "C2 H-2=22.000000\n"
+              "0=0.000000\n"
+              "=0.000000\n"
+              "H2,O2=2.000000\n"
+              "C  O=28.000000\n");
+}
+
+TEST_F(FormulaTest, FormulaToNumericUsesTheGivenMassTable) {
+    EXPECT_EQ(run([] {
+                  const std::vector<double> nominal = {1.0, 12.0, 14.0, 16.0, 10.0};
+                  const std::vector<double> heavy = {1.0, 13.0, 14.0, 16.0, 11.0};
+                  std::printf("%.1f %.1f\n", formula_to_numeric("C6 Xq", nominal), formula_to_numeric("C6 Xq", heavy));
+              }),
+              "82.0 89.0\n");
+}
+
+TEST_F(FormulaTest, ElementTableKeepsEveryColumnOfEveryLine) {
+    EXPECT_EQ(run([] {
+                  for (const Element& element : elementTable()) {
+                      std::printf("%s %d", element.symbol.c_str(), element.number);
+                      for (std::size_t i = 0; i < element.isotopeMasses.size(); ++i) {
+                          std::printf(" %.2f/%.2f", element.isotopeMasses[i], element.abundances[i]);
+                      }
+                      std::printf("\n");
+                  }
+              }),
+              "H 1 1.00/1.00\nC 6 12.00/0.99 13.00/0.01\nN 7 14.00/1.00\nO 8 16.00/1.00\n"
+              "Xq 0 10.00/0.75 11.00/0.25\n");
+}
+
+TEST_F(FormulaTest, LastLineWithoutLineFeedStillDefinesItsElementAndCrLfIsRead) {
+    EXPECT_EQ(run([] { printMass("H2 O"); }, "H 1 1 1.0 1.0\r\nO 8 1 16.0 1.0"), "H2 O=18.000000\n");
+}
+
+TEST_F(FormulaTest, AddFormulasMergesCountsAndWritesEveryCount) {
+    EXPECT_EQ(run([] {
+                  std::printf("%s|\n", addFormulas("C2 H3 N O", "H2 O").c_str());
+                  std::printf("%s|\n", addFormulas("C2 H3 N O", "N-1 H-3").c_str());
+                  std::printf("%s|\n", addFormulas("C2", "S O3 H2").c_str());
+                  std::printf("%s|\n", addFormulas("H-2", "H2").c_str());
+                  std::printf("%s|\n", addFormulas("H-2 C", "H2 O").c_str());
+              }),
+              "C2 H5 N1 O2|\n"
+              "C2 O1|\n"
+              "C2 S1 O3 H2|\n"
+              "|\n"
+              "C1 O1|\n");
+}
+
+TEST_F(FormulaTest, AddFormulasHoldsAnyNumberOfTokens) {
+    std::string a;
+    std::string b;
+    std::string expected;
+    for (char first = 'A'; first <= 'Z'; ++first) {
+        for (char second = 'a'; second <= 'c'; ++second) {
+            const std::string symbol{first, second};
+            a += (a.empty() ? "" : " ") + symbol + "2";
+            b += (b.empty() ? "" : " ") + symbol + "x" + "1";
+        }
+    }
+    for (char first = 'A'; first <= 'Z'; ++first) {
+        for (char second = 'a'; second <= 'c'; ++second) expected += std::string(expected.empty() ? "" : " ") + first + second + "2";
+    }
+    for (char first = 'A'; first <= 'Z'; ++first) {
+        for (char second = 'a'; second <= 'c'; ++second) expected += std::string(" ") + first + second + "x1";
+    }
+    EXPECT_EQ(run([&] { std::printf("%s", addFormulas(a, b).c_str()); }), expected);
+}
+
+TEST_F(FormulaTest, UnknownElementEndsTheProcessNamingElementFileAndFormula) {
+    const ChildResult result = runFailing(kElements, [] { formulaMonoisotopicMass("C2 H3 Se1 O"); });
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.output, "\n<BR>temp_element: Se" +
+                                 fatalBanner("\nThe element: Se is not defined in the file msparams_quarrow/elements.txt. "
+                                             "The element was present in the formula: C2 H3 Se1 O. \n<P>Please notify "
+                                             "the server administrator about this error message. "));
+}
+
+TEST_F(FormulaTest, SymbolsAreCaseSensitive) {
+    const ChildResult result = runFailing(kElements, [] { formula_to_multiplier_list("h2 O"); });
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.output.rfind("\n<BR>temp_element: h\n", 0), 0u) << result.output;
+}
+
+TEST_F(FormulaTest, BlankLineInElementFileIsRejectedWithItsLineNumber) {
+    const ChildResult result = runFailing("# comment\nH 1 1 1.0 1.0\n\nO 8 1 16.0 1.0\n", [] { formulaMonoisotopicMass("H"); });
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.output, fatalBanner("\nLine 3 of the file msparams_quarrow/elements.txt is empty: every line must "
+                                         "define one element.\n<P>Please notify the server administrator about this "
+                                         "error message. "));
+}
+
+TEST_F(FormulaTest, MalformedElementLinesAreRejectedWithTheLine) {
+    const std::string message =
+        "\nLine 2 of the file msparams_quarrow/elements.txt is not a valid element definition (symbol, number, "
+        "isotope count, then a mass and an abundance for each isotope):\n<BR> %s.\n<P>Please notify the server "
+        "administrator about this error message. ";
+    for (const std::string line : {"C 6 2 12.0 0.99", "C 6 1 12.0 0.99 13.0", "C 6 1 twelve 1.0", "C 6 0",
+                                   "C1 6 1 12.0 1.0", "C six 1 12.0 1.0", "C 6 1 12.0 1.0x", "  "}) {
+        const ChildResult result = runFailing("H 1 1 1.0 1.0\n" + line + "\nO 8 1 16.0 1.0\n", [] { elementTable(); });
+        EXPECT_EQ(result.exitStatus, 1) << line;
+        if (line == "  ") {
+            EXPECT_NE(result.output.find("Line 2 of the file msparams_quarrow/elements.txt is empty"), std::string::npos);
+        } else {
+            const std::size_t at = message.find("%s");
+            EXPECT_EQ(result.output, fatalBanner(message.substr(0, at) + line + message.substr(at + 2))) << line;
+        }
+    }
+}
+
+TEST_F(FormulaTest, MissingElementFileEndsWithTheFileOpenMessage) {
+    ::unlink((folder.path() + "/msparams_quarrow/elements.txt").c_str());
+    const ChildResult result = runInFolder(folder.path(), [] { formulaMonoisotopicMass("H"); });
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.output, fatalBanner("File open (fopen) failure.\nFunction name: get_file_info.\nFilename = "
+                                         "msparams_quarrow/elements.txt.\n\nSystem error message: No such file or "
+                                         "directory.\n"));
+}
+
+}  // namespace

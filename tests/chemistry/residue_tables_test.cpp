@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "core/chemistry/amino_acid_table.h"
+#include "core/chemistry/amino_acids.h"
+#include "core/chemistry/cysteine_modifications.h"
+#include "tests/chemistry/chemistry_test_support.h"
+
+namespace {
+
+const std::string kNotify = "\n<P>Please notify the server administrator about this error message. ";
+
+// The occupied cells of the nominal-mass table as "mass:letter" words.
+void printNominalTable() {
+    const auto& table = nominalResidueTable();
+    for (std::size_t mass = 0; mass < table.size(); ++mass) {
+        if (table[mass] != 0) std::printf("%zu:%c ", mass, table[mass]);
+    }
+    std::printf("\n");
+}
+
+std::string nominalTableWith(const ParameterFolder& folder, const std::string& cys) {
+    const ChildResult result = runInFolder(folder.path(), [&] {
+        startChemistry(cys);
+        printNominalTable();
+    });
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    return result.output;
+}
+
+// The cells the standard residues fill, with cysteine's cell (if any) added.
+std::string standardCellsWith(int cysteineCell) {
+    std::map<int, char> cells = {{57, 'G'},  {71, 'A'},  {87, 'S'},  {97, 'P'},  {99, 'V'},  {101, 'T'},
+                                 {113, 'L'}, {114, 'N'}, {115, 'D'}, {128, 'Q'}, {129, 'E'}, {131, 'M'},
+                                 {137, 'H'}, {147, 'F'}, {156, 'R'}, {163, 'Y'}, {186, 'W'}};
+    if (cysteineCell > 0) cells[cysteineCell] = 'C';
+    std::string text;
+    for (const auto& [mass, letter] : cells) text += std::to_string(mass) + ":" + letter + " ";
+    return text + "\n";
+}
+
+TEST(NominalResidueTable, HoldsOneLetterPerNominalMassWithLAndQForTheIsobaricPairs) {
+    ParameterFolder folder;
+    EXPECT_EQ(nominalTableWith(folder, "unmodified"), standardCellsWith(103));
+}
+
+TEST(NominalResidueTable, CysteineModificationMovesTheCysteineCell) {
+    ParameterFolder folder;
+    EXPECT_EQ(nominalTableWith(folder, "acrylamide"), standardCellsWith(174));
+    EXPECT_EQ(nominalTableWith(folder, "iodoacetamide"), standardCellsWith(160));
+    // Pyridylethyl and ICAT cysteines weigh 200 or more: they have no cell.
+    EXPECT_EQ(nominalTableWith(folder, "pyridylethylation"), standardCellsWith(0));
+    EXPECT_EQ(nominalTableWith(folder, "ICAT-mix"), standardCellsWith(0));
+}
+
+TEST(NominalResidueTable, EveryStartUpCallMovesCysteineAgain) {
+    ParameterFolder folder;
+    const ChildResult result = runInFolder(folder.path(), [] {
+        startChemistry("acrylamide");
+        startChemistry("iodoacetamide");
+        printNominalTable();
+        startChemistry("unmodified");
+        printNominalTable();
+    });
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, standardCellsWith(160) + standardCellsWith(103));
+}
+
+TEST(ResidueMasses, CysteineTakesTheMassesOfItsModification) {
+    ParameterFolder folder;
+    const ChildResult result = runInFolder(folder.path(), [] {
+        startChemistry("iodoacetamide");
+        std::printf("%.5f %d %.5f %.5f %.5f\n", residueMass('C'), nominalResidueMass('C'), sideChainAMass('C'),
+                    sideChainBMass('C'), residueMass('c'));
+    });
+    // Carbamidomethyl cysteine 160.03065, its side chain C3 H6 N O S 104.01701.
+    EXPECT_EQ(result.output, "160.03065 160 104.01701 0.00000 0.00000\n");
+}
+
+TEST(ResidueMasses, UserResidueTakesTheFormulaGivenAtStartUp) {
+    ParameterFolder folder;
+    const ChildResult result = runInFolder(folder.path(), [] {
+        initialise_amino_acid_weights("H", "O H", "H", "acrylamide", "C3 H5 N1 O1", formulaMonoisotopicMass);
+        std::printf("%.5f %s %s %.5f\n", residueMass('u'), sideChainAFormula('u').c_str(), sideChainBFormula('u').c_str(),
+                    sideChainAMass('u'));
+    });
+    EXPECT_EQ(result.output, "71.03711 H1 0 1.00783\n");
+}
+
+TEST(ResidueSetMask, OneBitPerResidueInListOrder) {
+    ParameterFolder folder;
+    const ChildResult result = runInFolder(folder.path(), [] {
+        startChemistry("acrylamide");
+        std::printf("%d %d %d %d %d %d\n", residueSetMask("A"), residueSetMask("C"), residueSetMask("RKNQ"),
+                    residueSetMask("y"), residueSetMask("BZ"), residueSetMask("AA"));
+    });
+    const int expectedRKNQ = (1 << 14) | (1 << 8) | (1 << 11) | (1 << 13);
+    EXPECT_EQ(result.output, "1 2 " + std::to_string(expectedRKNQ) + " " + std::to_string(1 << 28) + " 0 1\n");
+}
+
+TEST(AminoAcidTable, LaterRowOfASymbolReplacesTheEarlierAndNotApplicablePkReadsMinus98) {
+    ParameterFolder folder;
+    folder.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t2.34\t9.60\tn/a\tn/a\n",
+                "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t2.34\t9.60\tn/a\tn/a\nHeavy glycine\tG\tC2 H3 N1 O1 H2\tH3\t0\t1.5abc\tn/a\t3\tn/a\n");
+    const ChildResult result = runInFolder(folder.path(), [] {
+        const AminoAcid& g = aminoAcidEntry('G');
+        std::printf("%s|%s|%s|%.2f|%.2f|%.2f|%.2f\n", g.name.c_str(), g.formula.c_str(), g.sideChainA.c_str(), g.pkCterm,
+                    g.pkNterm, g.pkAcidicSideChain, g.pkBasicSideChain);
+    });
+    EXPECT_EQ(result.output, "Heavy glycine|C2 H3 N1 O1 H2|H3|1.50|-98.00|3.00|-98.00\n");
+}
+
+// Fatal paths, each in a folder whose shipped files carry one fault.
+void expectFatal(const ParameterFolder& folder, const std::string& cys, const std::string& expected) {
+    const ChildResult result = runInFolder(folder.path(), [&] { startChemistry(cys); });
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.output, expected);
+}
+
+TEST(ChemistryFaults, ResidueWithoutRowEndsTheStartUp) {
+    ParameterFolder folder;
+    folder.edit("aminoAcids.tsv", "Asx (Asn or Asp; Asn composition)\tB\t", "Asx\tJ\t");
+    expectFatal(folder, "acrylamide",
+                fatalBanner("\nThere is no ElementalComposition entry in the file msparams_quarrow/aminoAcids.tsv for "
+                            "the amino acid B." + kNotify));
+}
+
+TEST(ChemistryFaults, SideChainThatIsNeitherFormulaNorZeroEndsTheStartUp) {
+    ParameterFolder folder;
+    folder.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t", "Glycine\tG\tC2 H3 N1 O1\t-\t0\t");
+    expectFatal(folder, "acrylamide",
+                fatalBanner("\nThere is not a valid SideChainAElementalComposition entry in the file "
+                            "msparams_quarrow/aminoAcids.tsv for the amino acid G." + kNotify));
+
+    ParameterFolder second;
+    second.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t", "Glycine\tG\tC2 H3 N1 O1\tH1\t-1\t");
+    expectFatal(second, "acrylamide",
+                fatalBanner("\nThere is not a valid SideChainBElementalComposition entry in the file "
+                            "msparams_quarrow/aminoAcids.tsv for the amino acid G." + kNotify));
+}
+
+TEST(ChemistryFaults, ResidueFormulaWithUndefinedElementNamesIt) {
+    ParameterFolder folder;
+    folder.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\t", "Glycine\tG\tC2 H3 N1 O1 Se1\t");
+    expectFatal(folder, "acrylamide",
+                "\n<BR>temp_element: Se" +
+                    fatalBanner("\nThe element: Se is not defined in the file msparams_quarrow/elements.txt. The element "
+                                "was present in the formula: C2 H3 N1 O1 Se1. " + kNotify));
+}
+
+TEST(ChemistryFaults, ElementFileWithoutDeuteriumFailsAtTheLabelShift) {
+    ParameterFolder folder;
+    folder.edit("elements.txt", "D 1 1 2.01410177812 1.0\n", "");
+    expectFatal(folder, "acrylamide",
+                "\n<BR>temp_element: D" +
+                    fatalBanner("\nThe element: D is not defined in the file msparams_quarrow/elements.txt. The element "
+                                "was present in the formula: D8. " + kNotify));
+}
+
+TEST(ChemistryFaults, UnknownModificationNameIsCaseSensitive) {
+    ParameterFolder folder;
+    expectFatal(folder, "Acrylamide",
+                fatalBanner("The Cysteine modification Acrylamide does not occur in the parameter file "
+                            "msparams_quarrow/cysteines.tsv.\n"));
+}
+
+TEST(ChemistryFaults, CysteineFileWithoutAcrylamideFailsWhateverIsChosen) {
+    ParameterFolder folder;
+    folder.edit("cysteines.tsv", "acrylamide\ta\n", "");
+    expectFatal(folder, "iodoacetamide",
+                fatalBanner("The Cysteine modification acrylamide does not occur in the parameter file "
+                            "msparams_quarrow/cysteines.tsv.\n"));
+}
+
+TEST(ChemistryFaults, ModificationResidueMissingFromTheAminoAcidFile) {
+    ParameterFolder folder;
+    folder.edit("cysteines.tsv", "iodoacetic-acid\to\n", "iodoacetic-acid\tJ\n");
+    expectFatal(folder, "acrylamide",
+                fatalBanner("The Cysteine modification J declared in the parameter file msparams_quarrow/cysteines.tsv "
+                            "does not contain a corresponding entry in the amino acid definition file.\n"));
+}
+
+TEST(ChemistryFaults, MissingColumnOfTheAminoAcidFile) {
+    ParameterFolder folder;
+    folder.edit("aminoAcids.tsv", "\tpkBasicSideChain\n", "\tpkBasic\n");
+    expectFatal(folder, "acrylamide",
+                fatalBanner("\nIn the file msparams_quarrow/aminoAcids.tsv there is a column missing containing "
+                            "information on:\n<BR> pkBasicSideChain." + kNotify));
+}
+
+TEST(ChemistryFaults, SymbolOutsideSevenBitsIsRejected) {
+    ParameterFolder folder;
+    folder.edit("cysteines.tsv", "iodoacetic-acid\to\n", "iodoacetic-acid\t\xC3\xB6\n");
+    expectFatal(folder, "acrylamide",
+                fatalBanner("\nThe amino acid symbol \xC3\xB6 in the file msparams_quarrow/cysteines.tsv is not a single "
+                            "7-bit character." + kNotify));
+}
+
+}  // namespace
