@@ -86,12 +86,6 @@ std::FILE* getSpecFeaturesStream() { return specFeaturesStream; }
 std::FILE* getRunStatsStream() { return runStatsStream; }
 
 int mixtureMassDifference(double& difference) {
-    const std::string& cys = extractorParameters().cys;
-    const GroupMasses& masses = groupMasses();
-    difference = 0.0;
-    if (cys == "ICAT-mix") difference = masses.deuterium8Shift;
-    if (cys == "N-ethyl-acetamide-mix") difference = masses.deuterium5Shift;
-    if (cys == "leuCAT-mix") difference = masses.carbon13Shift6;
-    if (cys == "cICAT-mix") difference = masses.carbon13Shift9;
+    difference = reagentPairMassDifference(extractorParameters().cys);
     return 0;
 }

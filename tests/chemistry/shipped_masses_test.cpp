@@ -138,7 +138,7 @@ TEST(ShippedParameterFiles, ExtractorStartUpBuildsTheChemistryForTheQueriedModif
     work.installParameterFiles();
     const std::string logs = work.path() + "/";
     const ChildResult result = runInFolder(work.path(), [&] {
-        ::setenv("QUERY_STRING", ("cys=ICAT-mix&logFileDir=" + logs).c_str(), 1);
+        ::setenv("QUERY_STRING", ("cys=ICAT-mix&specFeaturesFilename=features.txt&logFileDir=" + logs).c_str(), 1);
         ::unsetenv("CONTENT_LENGTH");
         initialiseExtractor();
         std::printf("\nC %.7f\nshift %.7f\n", residueMass('C'), reagentPairMassDifference(extractorParameters().cys));
