@@ -7,6 +7,7 @@
 #include "core/extractor/extractor_startup.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
+#include "platform/openformat/open_format_export.h"
 #include "yepharvest/ms_scan.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_merging.h"
@@ -20,7 +21,11 @@ int runYepharvest() {
     initialiseExtractor();
     std::printf("<BR>Initialize extractor complete! \n");
 
-    const std::string runPath = gen_path_from_filename(extractorParameters().xtractorDataFilename);
+    // An export named directly is opened as it is; otherwise the reader opens
+    // the run folder that holds the data file.
+    const std::string& dataFilename = extractorParameters().xtractorDataFilename;
+    const std::string runPath =
+        hasExportEnding(dataFilename) ? dataFilename : gen_path_from_filename(dataFilename);
     setNoMSscans(0);
     const int readFailed = readVelmoraDataIntoMemory(runPath);
     std::printf("<BR>Data read into memory. \n");

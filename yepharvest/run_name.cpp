@@ -1,8 +1,8 @@
 #include "yepharvest/run_name.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
+
+#include "platform/openformat/open_format_export.h"
 
 namespace {
 
@@ -27,14 +27,7 @@ std::string getRunName(std::string_view dataFilename) {
     // A data file given directly: an open-format export loses its whole
     // ending (".mzML.gz"), anything else its last extension.
     const std::string_view fileName = afterLastSeparator(dataFilename);
-    for (const std::string_view ending : {".mzML.gz", ".mzXML.gz", ".mzML", ".mzXML"}) {
-        if (fileName.size() > ending.size() &&
-            std::equal(ending.rbegin(), ending.rend(), fileName.rbegin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            })) {
-            return std::string(fileName.substr(0, fileName.size() - ending.size()));
-        }
-    }
+    if (hasExportEnding(fileName)) return exportBaseName(fileName);
     const std::size_t dot = fileName.rfind('.');
     return std::string(dot == std::string_view::npos || dot == 0 ? fileName : fileName.substr(0, dot));
 }

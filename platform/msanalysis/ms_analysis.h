@@ -1,0 +1,33 @@
+#pragma once
+// Stand-in for the first vendor's analysis component: one run, opened from
+// its open-format export, with its identity and its spectra.
+#include <memory>
+#include <string>
+
+#include "platform/com/com_runtime.h"
+#include "platform/msanalysis/ms_spectrum.h"
+#include "platform/openformat/open_format_export.h"
+
+class MSAnalysis {
+public:
+    // `path` names an export file (.mzML, .mzXML, either with .gz) or the
+    // run folder holding Analysis.mzML, Analysis.mzXML or either with .gz.
+    // 0x80070002 when nothing was found, 0x80004005 when the export cannot
+    // be read; openFailureDescription() then says what and where.
+    HRESULT Open(const std::string& path);
+    const std::string& openFailureDescription() const { return openFailure_; }
+
+    MSSpectrumCollection getSpectra() const;
+    std::string getOperatorName() const;
+    std::string getAnalysisName() const;
+    // Days since 30 December 1899 00:00 UTC; 0.0 when the export has no time stamp.
+    double getAcquisitionDate() const;
+    std::string getSampleName() const;
+    std::string getMethodName() const;
+
+private:
+    const OpenFormatExport& openRun() const;
+
+    std::shared_ptr<const OpenFormatExport> run_;
+    std::string openFailure_;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// One spectrum and the collection of all spectra of an open analysis.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/msanalysis/ms_parameter.h"
+#include "platform/openformat/open_format_export.h"
+
+class MSSpectrum {
+public:
+    MSSpectrum(std::shared_ptr<const OpenFormatExport> run, std::size_t index, ExportSpectrum description);
+
+    // `kind` 0: the m/z and intensity arrays as stored; `count` their length.
+    void getData(std::int32_t kind, std::vector<double>& mz, std::vector<double>& intensity, std::int32_t& count) const;
+    // MS level - 1: 0 for a survey scan, 1 or more for a fragment scan.
+    std::int32_t getMSOrder() const;
+    // The m/z of each precursor, document order; count 0 without one.
+    void getPrecursor(std::vector<double>& mz, std::int32_t& count) const;
+    MSParameterCollection getParameters() const;
+
+private:
+    std::shared_ptr<const OpenFormatExport> run_;
+    std::size_t index_;
+    ExportSpectrum description_;
+    std::shared_ptr<const std::vector<ExportParameter>> parameters_;
+};
+
+class MSSpectrumCollection {
+public:
+    explicit MSSpectrumCollection(std::shared_ptr<const OpenFormatExport> run) : run_(std::move(run)) {}
+    std::int32_t getCount() const;
+    // Spectrum `index`, 1-based in file order; outside 1..getCount() raises
+    // 0x80070057.
+    MSSpectrum getItem(std::int32_t index) const;
+
+private:
+    std::shared_ptr<const OpenFormatExport> run_;
+};

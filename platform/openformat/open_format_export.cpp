@@ -1,0 +1,293 @@
+#include "platform/openformat/open_format_export.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <utility>
+
+#include "pwiz/data/msdata/MSDataFile.hpp"
+#include "pwiz/data/msdata/Reader.hpp"
+#include "pwiz/data/msdata/DefaultReaderList.hpp"
+
+#include "core/util/format_text.h"
+
+namespace msdata = pwiz::msdata;
+namespace cv = pwiz::cv;
+
+namespace {
+
+bool endsWithNoCase(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.rbegin(), ending.rend(), text.rbegin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+constexpr std::string_view exportEndings[] = {".mzML.gz", ".mzXML.gz", ".mzML", ".mzXML"};
+
+// Truncation between two spectra would leave a file that parses into a
+// shorter run; only the closing root element tells a complete export.
+constexpr std::size_t tailBytes = 4096;
+
+std::string plainTail(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) throw ExportReadError(formatText("The export %s cannot be opened.", path.c_str()));
+    std::string tail(tailBytes, '\0');
+    std::size_t got = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        const long from = size > static_cast<long>(tailBytes) ? size - static_cast<long>(tailBytes) : 0;
+        if (size >= 0 && std::fseek(file, from, SEEK_SET) == 0) got = std::fread(tail.data(), 1, tail.size(), file);
+    }
+    std::fclose(file);
+    tail.resize(got);
+    return tail;
+}
+
+std::string compressedTail(const std::string& path) {
+    gzFile file = gzopen(path.c_str(), "rb");
+    if (file == nullptr) throw ExportReadError(formatText("The export %s cannot be opened.", path.c_str()));
+    std::string tail;
+    std::string block(1 << 16, '\0');
+    int got = 0;
+    while ((got = gzread(file, block.data(), static_cast<unsigned>(block.size()))) > 0) {
+        tail.append(block.data(), static_cast<std::size_t>(got));
+        if (tail.size() > 2 * tailBytes) tail.erase(0, tail.size() - tailBytes);
+    }
+    int status = Z_OK;
+    const char* message = gzerror(file, &status);
+    const bool failed = got < 0 || (status != Z_OK && status != Z_STREAM_END);
+    const std::string reason = failed && message != nullptr ? message : "";
+    gzclose(file);
+    if (failed) {
+        throw ExportReadError(formatText("The export %s is damaged: its compressed data end early or are corrupt (%s).",
+                                         path.c_str(), reason.c_str()));
+    }
+    return tail;
+}
+
+void checkComplete(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) throw ExportReadError(formatText("The export %s cannot be read: %s.", path.c_str(), error.message().c_str()));
+    if (size == 0) throw ExportReadError(formatText("The export %s is empty.", path.c_str()));
+
+    std::string tail = endsWithNoCase(path, ".gz") ? compressedTail(path) : plainTail(path);
+    while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back()))) tail.pop_back();
+    for (const std::string_view closing : {"</mzML>", "</indexedmzML>", "</mzXML>"}) {
+        if (tail.ends_with(closing)) return;
+    }
+    throw ExportReadError(formatText(
+        "The export %s is incomplete or damaged: it does not end with the closing </mzML>, </indexedmzML> or </mzXML> tag.",
+        path.c_str()));
+}
+
+void appendParameters(std::vector<ExportParameter>& list, const char* group, const pwiz::data::ParamContainer& params) {
+    for (const auto& paramGroup : params.paramGroupPtrs) {
+        if (paramGroup) appendParameters(list, group, *paramGroup);
+    }
+    for (const auto& term : params.cvParams) list.push_back({group, term.name(), term.value});
+    for (const auto& user : params.userParams) list.push_back({group, user.name, user.value});
+}
+
+std::string firstUserParam(const pwiz::data::ParamContainer& params, const char* name) {
+    const pwiz::data::UserParam found = params.userParam(name);
+    return found.name.empty() ? std::string() : found.value;
+}
+
+std::string findMethodName(const msdata::MSData& data) {
+    for (const auto& source : data.fileDescription.sourceFilePtrs) {
+        if (source && endsWithNoCase(source->name, ".m") && source->name.size() > 2) return source->name;
+    }
+    for (const pwiz::data::ParamContainer* params :
+         {static_cast<const pwiz::data::ParamContainer*>(&data.run),
+          static_cast<const pwiz::data::ParamContainer*>(&data.fileDescription.fileContent)}) {
+        std::string name = firstUserParam(*params, "method name");
+        if (!name.empty()) return name;
+    }
+    for (const auto& source : data.fileDescription.sourceFilePtrs) {
+        if (!source) continue;
+        std::string name = firstUserParam(*source, "method name");
+        if (!name.empty()) return name;
+    }
+    return {};
+}
+
+ExportRunInfo describeRun(const msdata::MSData& data) {
+    ExportRunInfo info;
+    info.runId = data.run.id;
+    for (const auto& contact : data.fileDescription.contacts) {
+        const pwiz::data::CVParam name = contact.cvParam(cv::MS_contact_name);
+        if (name.cvid != cv::CVID_Unknown) {
+            info.contactName = name.value;
+            break;
+        }
+    }
+    info.startTimeStamp = data.run.startTimeStamp;
+    if (!data.samplePtrs.empty() && data.samplePtrs.front()) info.sampleName = data.samplePtrs.front()->name;
+    info.methodName = findMethodName(data);
+    return info;
+}
+
+double termAsReal(const pwiz::data::CVParam& term, double absent) {
+    if (term.cvid == cv::CVID_Unknown || term.value.empty()) return absent;
+    return term.valueAs<double>();
+}
+
+ExportPrecursor describePrecursor(const msdata::Precursor& precursor) {
+    ExportPrecursor result;
+    if (!precursor.selectedIons.empty()) {
+        const msdata::SelectedIon& ion = precursor.selectedIons.front();
+        result.mz = termAsReal(ion.cvParam(cv::MS_selected_ion_m_z), 0.0);
+        result.charge = static_cast<std::int32_t>(termAsReal(ion.cvParam(cv::MS_charge_state), 0.0));
+    } else {
+        result.mz = termAsReal(precursor.isolationWindow.cvParam(cv::MS_isolation_window_target_m_z), 0.0);
+    }
+    result.collisionEnergy = termAsReal(precursor.activation.cvParam(cv::MS_collision_energy), 0.0);
+    return result;
+}
+
+ExportSpectrum describeSpectrum(const msdata::Spectrum& spectrum) {
+    ExportSpectrum result;
+    result.id = spectrum.id;
+    result.msLevel = static_cast<std::int32_t>(termAsReal(spectrum.cvParam(cv::MS_ms_level), 0.0));
+    result.isMs1Spectrum = spectrum.hasCVParam(cv::MS_MS1_spectrum);
+    if (!spectrum.scanList.scans.empty()) {
+        const pwiz::data::CVParam start = spectrum.scanList.scans.front().cvParam(cv::MS_scan_start_time);
+        if (start.cvid != cv::CVID_Unknown && !start.value.empty()) result.scanStartSeconds = start.timeInSeconds();
+    }
+
+    appendParameters(result.parameters, "spectrum", spectrum);
+    for (const msdata::Scan& scan : spectrum.scanList.scans) {
+        appendParameters(result.parameters, "scan", scan);
+        for (const msdata::ScanWindow& window : scan.scanWindows) appendParameters(result.parameters, "scanWindow", window);
+    }
+    for (const msdata::Precursor& precursor : spectrum.precursors) {
+        result.precursors.push_back(describePrecursor(precursor));
+        appendParameters(result.parameters, "precursor", precursor);
+        appendParameters(result.parameters, "isolationWindow", precursor.isolationWindow);
+        for (const msdata::SelectedIon& ion : precursor.selectedIons) appendParameters(result.parameters, "selectedIon", ion);
+        appendParameters(result.parameters, "activation", precursor.activation);
+    }
+    return result;
+}
+
+std::string registryKey(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? path : canonical.string();
+}
+
+}  // namespace
+
+bool hasExportEnding(std::string_view fileName) {
+    return std::any_of(std::begin(exportEndings), std::end(exportEndings), [&](std::string_view ending) {
+        return fileName.size() > ending.size() && endsWithNoCase(fileName, ending);
+    });
+}
+
+std::string exportBaseName(std::string_view path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    const std::string_view fileName = separator == std::string_view::npos ? path : path.substr(separator + 1);
+    for (const std::string_view ending : exportEndings) {
+        if (fileName.size() > ending.size() && endsWithNoCase(fileName, ending)) {
+            return std::string(fileName.substr(0, fileName.size() - ending.size()));
+        }
+    }
+    return {};
+}
+
+struct OpenFormatExport::Impl {
+    std::string path;
+    std::unique_ptr<msdata::MSDataFile> data;
+    ExportRunInfo info;
+    std::size_t count = 0;
+
+    msdata::SpectrumPtr fetch(std::size_t index, bool withArrays) const {
+        if (index >= count) {
+            throw ExportReadError(formatText("Spectrum %zu requested from %s, which holds %zu spectra.", index + 1,
+                                             path.c_str(), count));
+        }
+        try {
+            msdata::SpectrumPtr spectrum = data->run.spectrumListPtr->spectrum(index, withArrays);
+            if (!spectrum) throw ExportReadError("no spectrum was delivered");
+            return spectrum;
+        } catch (const std::exception& error) {
+            throw ExportReadError(formatText("Spectrum %zu of the export %s cannot be read: %s", index + 1, path.c_str(),
+                                             error.what()));
+        }
+    }
+};
+
+OpenFormatExport::OpenFormatExport(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+OpenFormatExport::~OpenFormatExport() = default;
+
+std::shared_ptr<const OpenFormatExport> OpenFormatExport::open(const std::string& path) {
+    static std::map<std::string, std::shared_ptr<const OpenFormatExport>> opened;
+    const std::string key = registryKey(path);
+    if (const auto found = opened.find(key); found != opened.end()) return found->second;
+
+    checkComplete(path);
+    auto impl = std::make_unique<Impl>();
+    impl->path = path;
+    try {
+        msdata::ReaderList readers;
+        readers.push_back(msdata::ReaderPtr(new msdata::Reader_mzML));
+        readers.push_back(msdata::ReaderPtr(new msdata::Reader_mzXML));
+        impl->data = std::make_unique<msdata::MSDataFile>(path, &readers);
+        if (!impl->data->run.spectrumListPtr) throw ExportReadError("it holds no spectrum list");
+        impl->count = impl->data->run.spectrumListPtr->size();
+        impl->info = describeRun(*impl->data);
+    } catch (const std::exception& error) {
+        throw ExportReadError(formatText("The export %s cannot be read as mzML or mzXML: %s", path.c_str(), error.what()));
+    }
+    std::shared_ptr<const OpenFormatExport> result(new OpenFormatExport(std::move(impl)));
+    opened.emplace(key, result);
+    return result;
+}
+
+const std::string& OpenFormatExport::path() const { return impl_->path; }
+std::size_t OpenFormatExport::spectrumCount() const { return impl_->count; }
+const ExportRunInfo& OpenFormatExport::runInfo() const { return impl_->info; }
+
+ExportSpectrum OpenFormatExport::spectrum(std::size_t index) const {
+    const msdata::SpectrumPtr spectrum = impl_->fetch(index, false);
+    try {
+        return describeSpectrum(*spectrum);
+    } catch (const std::exception& error) {
+        throw ExportReadError(formatText("Spectrum %zu of the export %s has an unreadable value: %s", index + 1,
+                                         impl_->path.c_str(), error.what()));
+    }
+}
+
+ExportArrays OpenFormatExport::arrays(std::size_t index) const {
+    const msdata::SpectrumPtr spectrum = impl_->fetch(index, true);
+    const msdata::BinaryDataArrayPtr mz = spectrum->getMZArray();
+    const msdata::BinaryDataArrayPtr intensity = spectrum->getIntensityArray();
+    const std::size_t declared = spectrum->defaultArrayLength;
+    ExportArrays result;
+    if (!mz || !intensity) {
+        if (declared == 0) return result;
+        throw ExportReadError(formatText("Spectrum %zu of the export %s declares %zu points but lacks its %s array.",
+                                         index + 1, impl_->path.c_str(), declared, mz ? "intensity" : "m/z"));
+    }
+    if (mz->data.size() != intensity->data.size() || mz->data.size() != declared) {
+        throw ExportReadError(formatText(
+            "Spectrum %zu of the export %s is damaged: %zu points declared, %zu m/z and %zu intensity values decoded.",
+            index + 1, impl_->path.c_str(), declared, mz->data.size(), intensity->data.size()));
+    }
+    result.mz.assign(mz->data.begin(), mz->data.end());
+    result.intensity.assign(intensity->data.begin(), intensity->data.end());
+    const auto notFinite = [](double value) { return !std::isfinite(value); };
+    if (std::any_of(result.mz.begin(), result.mz.end(), notFinite) ||
+        std::any_of(result.intensity.begin(), result.intensity.end(), notFinite)) {
+        throw ExportReadError(formatText("Spectrum %zu of the export %s holds values that are not numbers.", index + 1,
+                                         impl_->path.c_str()));
+    }
+    return result;
+}

@@ -1,0 +1,213 @@
+// quarrow-rungen: writes a synthetic data-dependent LC/MS/MS run as mzML,
+// with a truth table of what each fragment scan fragmented.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "pwiz/data/msdata/MSData.hpp"
+#include "pwiz/data/msdata/MSDataFile.hpp"
+#include "pwiz/data/msdata/SpectrumListBase.hpp"
+
+#include "tools/rungen/run_plan.h"
+
+namespace msdata = pwiz::msdata;
+namespace cv = pwiz::cv;
+
+namespace {
+
+constexpr const char* usage =
+    "usage: quarrow-rungen [options]\n"
+    "Writes a synthetic data-dependent LC/MS/MS run as mzML.\n"
+    "  --output PATH     mzML file to write (default run.mzML); with --folder,\n"
+    "                    the run folder X.d, written as X.d/Analysis.mzML\n"
+    "  --folder          write the run folder layout X.d/Analysis.mzML\n"
+    "  --gzip            compress the file (.gz is appended to its name)\n"
+    "  --spectra N       number of spectra, 10 to 50000 (default 1000)\n"
+    "  --top N           fragment scans per survey scan (default 5)\n"
+    "  --peptides N      number of peptides (default 200)\n"
+    "  --fasta FILE      digest the proteins of FILE instead of random sequences\n"
+    "  --seed N          random seed (default 1); equal seeds give equal files\n"
+    "  --profile         write survey scans in profile mode\n"
+    "  --fragment-only   no survey scans at all\n"
+    "  --run-id TEXT     the run's id (default: the file name)\n"
+    "  --truth PATH      truth table (default: the --output path + .truth.tsv)\n"
+    "  --help            this text\n";
+
+struct Options {
+    RunSettings run;
+    std::string output = "run.mzML";
+    std::string truth;
+    std::string runId;
+    bool folder = false;
+    bool gzip = false;
+};
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "quarrow-rungen: %s\n%s", message.c_str(), usage);
+    std::exit(2);
+}
+
+std::size_t number(std::string_view option, const char* text) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (end == text || *end != '\0') fail("option " + std::string(option) + " needs a whole number, not \"" + text + "\"");
+    return static_cast<std::size_t>(value);
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        const auto value = [&]() -> const char* {
+            if (i + 1 >= argc) fail("option " + std::string(option) + " needs a value");
+            return argv[++i];
+        };
+        if (option == "--help") {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        } else if (option == "--output") options.output = value();
+        else if (option == "--folder") options.folder = true;
+        else if (option == "--gzip") options.gzip = true;
+        else if (option == "--spectra") options.run.spectra = number(option, value());
+        else if (option == "--top") options.run.topN = number(option, value());
+        else if (option == "--peptides") options.run.peptideCount = number(option, value());
+        else if (option == "--fasta") options.run.fastaPath = value();
+        else if (option == "--seed") options.run.seed = number(option, value());
+        else if (option == "--profile") options.run.profileSurveys = true;
+        else if (option == "--fragment-only") options.run.fragmentOnly = true;
+        else if (option == "--run-id") options.runId = value();
+        else if (option == "--truth") options.truth = value();
+        else fail("unknown option " + std::string(option));
+    }
+    if (options.run.spectra < 10 || options.run.spectra > 50000) fail("--spectra must lie between 10 and 50000");
+    if (options.run.topN < 1) fail("--top must be at least 1");
+    if (options.run.peptideCount < 1) fail("--peptides must be at least 1");
+    return options;
+}
+
+// Spectra are made when the writer asks for them, so memory stays small
+// whatever the size of the run.
+class SyntheticSpectrumList : public msdata::SpectrumListBase {
+public:
+    explicit SyntheticSpectrumList(const RunPlan& plan) : plan_(plan) {
+        for (std::size_t i = 0; i < plan.spectra().size(); ++i) {
+            msdata::SpectrumIdentity identity;
+            identity.index = i;
+            identity.id = "scan=" + std::to_string(i + 1);
+            identities_.push_back(identity);
+        }
+    }
+    std::size_t size() const override { return identities_.size(); }
+    const msdata::SpectrumIdentity& spectrumIdentity(std::size_t index) const override { return identities_.at(index); }
+
+    msdata::SpectrumPtr spectrum(std::size_t index, bool getBinaryData) const override {
+        const PlannedSpectrum& planned = plan_.spectra().at(index);
+        msdata::SpectrumPtr spectrum(new msdata::Spectrum);
+        spectrum->index = index;
+        spectrum->id = identities_[index].id;
+        spectrum->set(cv::MS_ms_level, planned.msLevel);
+        spectrum->set(planned.msLevel == 1 ? cv::MS_MS1_spectrum : cv::MS_MSn_spectrum);
+        spectrum->set(cv::MS_positive_scan);
+        const bool profile = planned.msLevel == 1 && plan_.profileSurveys();
+        spectrum->set(profile ? cv::MS_profile_spectrum : cv::MS_centroid_spectrum);
+
+        spectrum->scanList.set(cv::MS_no_combination);
+        msdata::Scan scan;
+        scan.set(cv::MS_scan_start_time, planned.seconds / 60.0, cv::UO_minute);
+        scan.scanWindows.push_back(msdata::ScanWindow(planned.msLevel == 1 ? 300.0 : 50.0, 2000.0, cv::MS_m_z));
+        spectrum->scanList.scans.push_back(scan);
+
+        if (planned.msLevel == 2) {
+            const Analyte& analyte = plan_.analytes()[static_cast<std::size_t>(planned.analyte)];
+            msdata::Precursor precursor;
+            precursor.isolationWindow.set(cv::MS_isolation_window_target_m_z, analyte.monoisotopicMz, cv::MS_m_z);
+            precursor.isolationWindow.set(cv::MS_isolation_window_lower_offset, 1.0, cv::MS_m_z);
+            precursor.isolationWindow.set(cv::MS_isolation_window_upper_offset, 1.0, cv::MS_m_z);
+            msdata::SelectedIon ion;
+            ion.set(cv::MS_selected_ion_m_z, analyte.monoisotopicMz, cv::MS_m_z);
+            ion.set(cv::MS_charge_state, analyte.charge);
+            precursor.selectedIons.push_back(ion);
+            precursor.activation.set(cv::MS_CID);
+            precursor.activation.set(cv::MS_collision_energy, 35.0, cv::UO_electronvolt);
+            spectrum->precursors.push_back(precursor);
+        }
+
+        SyntheticPeaks peaks = plan_.peaks(index);
+        spectrum->defaultArrayLength = peaks.mz.size();
+        if (getBinaryData) spectrum->setMZIntensityArrays(peaks.mz, peaks.intensity, cv::MS_number_of_detector_counts);
+        return spectrum;
+    }
+
+private:
+    const RunPlan& plan_;
+    std::vector<msdata::SpectrumIdentity> identities_;
+};
+
+void writeTruth(const RunPlan& plan, const std::string& path) {
+    std::ofstream truth(path);
+    if (!truth) throw std::runtime_error("cannot write the truth table " + path);
+    truth << "index\tscan\tms_level\tretention_seconds\tpeptide\tcharge\tmonoisotopic_mz\n";
+    char line[512];
+    for (std::size_t i = 0; i < plan.spectra().size(); ++i) {
+        const PlannedSpectrum& planned = plan.spectra()[i];
+        if (planned.msLevel == 1) {
+            std::snprintf(line, sizeof line, "%zu\t%zu\t1\t%.3f\t\t0\t0\n", i, i + 1, planned.seconds);
+        } else {
+            const Analyte& analyte = plan.analytes()[static_cast<std::size_t>(planned.analyte)];
+            std::snprintf(line, sizeof line, "%zu\t%zu\t2\t%.3f\t%s\t%d\t%.6f\n", i, i + 1, planned.seconds,
+                          analyte.sequence.c_str(), analyte.charge, analyte.monoisotopicMz);
+        }
+        truth << line;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parseOptions(argc, argv);
+    try {
+        std::filesystem::path file = options.output;
+        if (options.folder) {
+            std::filesystem::create_directories(file);
+            file /= "Analysis.mzML";
+        }
+        std::string filePath = file.string();
+        if (options.gzip) filePath += ".gz";
+        const std::string truthPath = options.truth.empty() ? options.output + ".truth.tsv" : options.truth;
+
+        const RunPlan plan(options.run);
+        msdata::MSData data;
+        data.id = options.runId.empty() ? std::filesystem::path(options.output).stem().string() : options.runId;
+        data.run.id = data.id;
+        data.run.startTimeStamp = "2024-03-05T09:41:00Z";
+        data.fileDescription.fileContent.set(cv::MS_MS1_spectrum);
+        data.fileDescription.fileContent.set(cv::MS_MSn_spectrum);
+        msdata::Contact contact;
+        contact.set(cv::MS_contact_name, "quarrow-rungen");
+        data.fileDescription.contacts.push_back(contact);
+        data.samplePtrs.push_back(msdata::SamplePtr(new msdata::Sample("sample1", "synthetic digest")));
+        data.run.samplePtr = data.samplePtrs.front();
+        msdata::InstrumentConfigurationPtr instrument(new msdata::InstrumentConfiguration("IC1"));
+        instrument->set(cv::MS_ion_trap);
+        data.instrumentConfigurationPtrs.push_back(instrument);
+        data.run.defaultInstrumentConfigurationPtr = instrument;
+        data.run.spectrumListPtr = msdata::SpectrumListPtr(new SyntheticSpectrumList(plan));
+
+        // Zlib-compressed arrays and single-precision intensities keep big
+        // runs small, as instrument converters write them.
+        msdata::MSDataFile::WriteConfig config(msdata::MSDataFile::Format_mzML, options.gzip);
+        config.binaryDataEncoderConfig.compression = msdata::BinaryDataEncoder::Compression_Zlib;
+        config.binaryDataEncoderConfig.precisionOverrides[cv::MS_intensity_array] = msdata::BinaryDataEncoder::Precision_32;
+        msdata::MSDataFile::write(data, filePath, config);
+        writeTruth(plan, truthPath);
+        std::printf("%s: %zu spectra\n%s\n", filePath.c_str(), plan.spectra().size(), truthPath.c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quarrow-rungen: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
