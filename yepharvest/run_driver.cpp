@@ -5,6 +5,7 @@
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/extractor_startup.h"
+#include "core/extractor/instrument_specifics.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
 #include "platform/openformat/open_format_export.h"
@@ -20,6 +21,7 @@ int runYepharvest() {
 
     initialiseExtractor();
     std::printf("<BR>Initialize extractor complete! \n");
+    initialise_instrument_specifics("ESI-ION-TRAP");
 
     // An export named directly is opened as it is; otherwise the reader opens
     // the run folder that holds the data file.
