@@ -38,17 +38,26 @@ run_tests() {  # run_tests <dir>
 demo() {
     build build
     local work
-    work=$(mktemp -d)
+    work=$(mktemp -d /tmp/quarrow-demo-XXXXXX)
     cp -r msparams_quarrow "$work/"
-    mkdir -p "$work/logs/" "$work/results/"
-    echo "Demo: yepharvest on a run that does not exist, as a web server starts it"
-    echo "(working folder $work)"
+    mkdir -p "$work/logs" "$work/peaklists"
+    echo "Generating a run of 400 spectra: $work/sample7.d/Analysis.mzML"
+    build/tools/quarrow-rungen --folder --output "$work/sample7.d" --spectra 400 --seed 7 \
+        --truth "$work/sample7.truth.tsv" >/dev/null
+    echo "Running yepharvest on it as a web server would (working folder $work):"
     echo
     local status=0
-    (cd "$work" && env -i QUERY_STRING="xtractorDataFilename=/nowhere/x.d/Analysis.yep&logFileDir=$work/logs/&resultsXtractorDir=$work/results/" \
+    (cd "$work" && env -i QUERY_STRING="xtractorDataFilename=$work/sample7.d/Analysis.yep&autoCharge=Find&logFileDir=$work/logs/&resultsXtractorDir=$work/peaklists/&specFeaturesFilename=specFeatures.txt" \
         "$OLDPWD/build/yepharvest/yepharvest") || status=$?
     echo
-    echo "yepharvest exit status: $status (1: the run could not be read)"
+    echo
+    echo "yepharvest exit status: $status"
+    echo "Peak lists: $work/peaklists/ ($(ls "$work/peaklists" | wc -l) .pkl files)"
+    echo "Logs:       $work/logs/ (specFeatures.txt, xtractorRejectReasons.txt, parentChargeCheck.txt, runStats.txt)"
+    echo "Truth:      $work/sample7.truth.tsv (what the generator simulated)"
+    echo
+    echo "Run statistics:"
+    cat "$work/logs/runStats.txt"
 }
 
 case "${1:-}" in
