@@ -67,7 +67,10 @@ ChildResult runProgram(const ProgramRun& run) {
     for (std::string& text : environmentTexts) environment.push_back(text.data());
     environment.push_back(nullptr);
     std::string program = run.program;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> argumentTexts = run.arguments;
+    std::vector<char*> argv = {program.data()};
+    for (std::string& argument : argumentTexts) argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -79,7 +82,7 @@ ChildResult runProgram(const ProgramRun& run) {
         ::close(inPipe[0]);
         ::close(inPipe[1]);
         if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0) std::_Exit(126);
-        ::execve(program.c_str(), argv, environment.data());
+        ::execve(program.c_str(), argv.data(), environment.data());
         std::_Exit(127);
     }
     ::close(outPipe[1]);

@@ -20,6 +20,7 @@ struct ProgramRun {
     std::string workingDirectory;               // "" keeps the current one
     std::map<std::string, std::string> environment;  // the whole environment
     std::string standardInput;
+    std::vector<std::string> arguments;         // after the program name
 };
 
 // Starts the program as a web server would: only the given environment, the
