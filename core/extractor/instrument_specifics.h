@@ -6,3 +6,6 @@
 std::int32_t instrumentChargesCertain();
 // Lower m/z bound of fragment peaks kept by peak picking.
 double minFragmentMass();
+
+// Test seam: lets the peak-processing tests run under both charge modes.
+void overrideInstrumentChargesCertainForTests(std::int32_t value);
