@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -33,6 +34,52 @@ TEST_F(FragmentPairTest, EachUpperFragmentPairsOnce) {
     PeakList two = peaks({{300.0, 1.0}, {300.2, 1.0}, {700.8, 1.0}, {701.0, 1.0}});
     EXPECT_EQ(countBYpairs(two, parent), 2);
     EXPECT_EQ(two[2].mOverZ, 700.8);  // back in m/z order
+}
+
+// The pair rule written out plainly: every low fragment scans the unused
+// upper fragments from the top down.
+int pairsByDirectScan(PeakList list, const KestranePeak& parent) {
+    std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.mPlusH < b.mPlusH; });
+    const double pairSum = parent.mPlusH + kH;
+    const double middle = (parent.tolerance + parent.mPlusH) * 0.5;
+    const int n = static_cast<int>(list.size());
+    int upperStart = 0;
+    while (upperStart < n && !(list[static_cast<std::size_t>(upperStart)].mPlusH > middle)) ++upperStart;
+    int pairs = 0;
+    int top = n - 1;
+    for (int low = 0; low < upperStart; ++low) {
+        for (int high = top; high >= upperStart; --high) {
+            if (std::fabs(pairSum - list[static_cast<std::size_t>(high)].mPlusH -
+                          list[static_cast<std::size_t>(low)].mPlusH) <= parent.tolerance) {
+                ++pairs;
+                top = high - 1;
+                break;
+            }
+        }
+    }
+    return pairs;
+}
+
+TEST_F(FragmentPairTest, WalkAgreesWithTheDirectScanOnCrowdedLists) {
+    // Masses on a 0.1 grid around complements of each other, so that many
+    // fragments compete for the same partners and many sums hit the bound.
+    std::uint64_t state = 12345;
+    const auto next = [&state](int range) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(range));
+    };
+    for (int round = 0; round < 300; ++round) {
+        const KestranePeak parent = makeParentKestranePeak(500.0 + next(400), 1, 0.1 * (1 + next(6)));
+        PeakList list;
+        const int count = next(40);
+        for (int i = 0; i < count; ++i) {
+            const double low = 100.0 + 0.1 * next(300);
+            list.push_back(fragment(next(2) == 0 ? low : parent.mPlusH + kH - low + 0.1 * (next(9) - 4), 1.0));
+        }
+        std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.mOverZ < b.mOverZ; });
+        const int expected = pairsByDirectScan(list, parent);
+        EXPECT_EQ(countBYpairs(list, parent), expected) << "round " << round;
+    }
 }
 
 TEST_F(FragmentPairTest, ChargeReducedPairsTakeADoublyChargedPartner) {
