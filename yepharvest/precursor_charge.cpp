@@ -11,6 +11,7 @@
 #include "core/peaks/peak_picking.h"
 #include "core/peaks/fragment_pairs.h"
 #include "core/util/format_text.h"
+#include "core/util/printable_real.h"
 #include "yepharvest/ms_scan.h"
 #include "yepharvest/msms_merging.h"
 #include "yepharvest/peak_window.h"
@@ -183,7 +184,7 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
         return;
     }
     const double s4 = evidence.signalNoise(x4);
-    std::fprintf(evidence.openLine(), "\tz = 4 (%.1f) S/N: %.1f", printableDouble(x4), s4);
+    std::fprintf(evidence.openLine(), "\tz = 4 (%.1f) S/N: %.1f", printableReal(x4), s4);
     if (b3 >= 3) {
         pairNote(PairNote::assigned3);
         assignCharge(scan, 3);

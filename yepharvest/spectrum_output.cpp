@@ -13,6 +13,7 @@
 #include "core/peaks/spec_features.h"
 #include "core/util/checked_file.h"
 #include "core/util/format_text.h"
+#include "core/util/printable_real.h"
 #include "yepharvest/run_name.h"
 
 namespace {
@@ -24,7 +25,7 @@ bool isLiveMSMS(const MSscan& scan) { return scan.rejected == 0 && scan.msLevel 
 void writePeakListFile(const std::string& path, const MSscan& scan) {
     constexpr const char* label = "Function: processVelmoraLCMSMSrun";
     std::FILE* file = openTextFile(path, "w", label);
-    std::fprintf(file, "%0.2f\t%.0f\t%d", scan.parentMz, printableDouble(scan.precursorIntensity), scan.charge);
+    std::fprintf(file, "%0.2f\t%.0f\t%d", scan.parentMz, printableReal(scan.precursorIntensity), scan.charge);
     writePeaks(scan.peaks, file);
     closeFile(file, label);
 }
@@ -35,10 +36,10 @@ void writeFeaturesRow(std::FILE* out, const std::string& name, const MSscan& sca
     std::fprintf(out, "\n%s\t%d", name.c_str(), scan.scanNumber);
     std::fprintf(out, "\t%d\t%d", f.numPeaks, scan.numPeaks);
     std::fprintf(out, "\t%0.2f\t%0.2f\t%0.2f\t0\t%d", scan.selectedParentMz, scan.parentMz,
-                 printableDouble(scan.parentMzCentroid), scan.charge);
+                 printableReal(scan.parentMzCentroid), scan.charge);
     std::fprintf(out, "\t%d\t%0.0f\t%0.0f", scan.numMergedScans, f.maxIntensity, scan.precursorIntensity);
     std::fprintf(out, "\t%0.0f\t%0.0f\t%0.1f\t%0.1f\t%0.0f", f.noiseMean, f.noiseStandardDeviation,
-                 printableDouble(scan.parentSignalNoise), printableDouble(f.MaxToTotalIntensityRatio),
+                 printableReal(scan.parentSignalNoise), printableReal(f.MaxToTotalIntensityRatio),
                  f.totalOriginalIntensity);
     std::fprintf(out, "\t%d\t%d\t%s", f.BYpairs, f.maxSequenceTagLength, f.maxSequenceTag.c_str());
     std::fprintf(out, "\t%s", cys.c_str());

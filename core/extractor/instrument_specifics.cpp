@@ -148,3 +148,8 @@ const InstrumentSpecifics& instrumentSpecifics() {
 
 std::int32_t instrumentChargesCertain() { return instrumentSpecifics().instrument_charges_certain; }
 double minFragmentMass() { return instrumentSpecifics().min_fragment_mass; }
+
+void overrideInstrumentChargesCertainForTests(std::int32_t value) {
+    if (!specifics.defaultsApplied) applyInstrumentDefaults();
+    specifics.instrument_charges_certain = value;
+}

@@ -30,3 +30,6 @@ const InstrumentSpecifics& instrumentSpecifics();
 std::int32_t instrumentChargesCertain();
 // Lower m/z bound of fragment peaks kept by peak picking.
 double minFragmentMass();
+
+// Test seam: lets the peak-processing tests run under both charge modes.
+void overrideInstrumentChargesCertainForTests(std::int32_t value);

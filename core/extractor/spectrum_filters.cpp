@@ -5,12 +5,13 @@
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
 #include "core/util/format_text.h"
+#include "core/util/printable_real.h"
 
 int filterParentRange(double parentMPlusH, const std::string& spectrumName) {
     const ExtractorParameters& p = extractorParameters();
     if (p.lowParent <= parentMPlusH && parentMPlusH <= p.highParent) return passedFilters;
     std::fprintf(getRejectReasonsStream(), "\n%s\t0\t%.2f outside range %0.1f - %0.1f", spectrumName.c_str(),
-                 printableDouble(parentMPlusH), p.lowParent, p.highParent);
+                 printableReal(parentMPlusH), p.lowParent, p.highParent);
     return parentOutsideRange;
 }
 

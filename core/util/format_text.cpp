@@ -1,6 +1,5 @@
 #include "core/util/format_text.h"
 
-#include <cmath>
 #include <cstdio>
 
 std::string formatTextV(const char* format, std::va_list args) {
@@ -21,5 +20,3 @@ std::string formatText(const char* format, ...) {
     va_end(args);
     return text;
 }
-
-double printableDouble(double value) { return std::isnan(value) ? std::fabs(value) : value; }

@@ -7,6 +7,3 @@
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string formatTextV(const char* format, std::va_list args);
 
-// A not-a-number with its sign bit cleared, so that "%f" prints "nan" and
-// never "-nan"; every other value unchanged.
-double printableDouble(double value);

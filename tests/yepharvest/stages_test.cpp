@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/util/format_text.h"
+#include "core/util/printable_real.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_merging.h"
@@ -152,7 +153,7 @@ TEST(ChargeModes, DefaultAssignsOnlySinglyCharged) {
                                         determinePrecursorCharges();
                                         for (std::size_t i = 1; i < 3; ++i) {
                                             std::printf("%d/%d/%.2f ", runTable()[i].charge, runTable()[i].chargePending,
-                                                        printableDouble(runTable()[i].parentMzCentroid));
+                                                        printableReal(runTable()[i].parentMzCentroid));
                                         }
                                     });
     EXPECT_EQ(r.exitStatus, 0) << r.output;

@@ -1,0 +1,155 @@
+#include <cstdio>
+#include <string>
+
+#include "core/peaks/centroiding.h"
+#include "core/peaks/clone_peaks.h"
+#include "core/peaks/da_binning.h"
+#include "core/peaks/parent_peak.h"
+#include "core/peaks/peak_orderings.h"
+#include "core/peaks/peak_writers.h"
+#include "peak_test_support.h"
+#include "tests/support/child_process.h"
+
+namespace {
+
+using PeakListTest = PeakTest;
+
+TEST_F(PeakListTest, ParentPeakCarriesSinglyProtonatedMassAndTolerance) {
+    const KestranePeak parent = makeParentKestranePeak(500.0, 3, 0.7);
+    EXPECT_DOUBLE_EQ(parent.mPlusH, 1500.0 - 2 * kH);
+    EXPECT_EQ(parent.charge, 3);
+    EXPECT_EQ(parent.tolerance, 0.7);
+    EXPECT_EQ(parent.intensity, 0.0);
+    EXPECT_EQ(makeParentKestranePeak(500.0, 1, 0.5).mPlusH, 500.0);
+}
+
+TEST_F(PeakListTest, PickingSettingsStartAtTheirDefaultsAndAreReplacedWhole) {
+    const ChildResult fresh = runInChild([] {
+        const PeakPickParams params = get_PeakPickParams();
+        std::printf("%g %d %d %d %d", params.peakBinningTolerance, params.minSignalNoiseRatio, params.peakLimitCount,
+                    params.bypassDeIsotoping, params.bypassSignalNoiseThresholding);
+    });
+    EXPECT_EQ(fresh.output, "0 5 1000 0 0");
+    set_PeakPickParams(0.4, 3, 50, 1, 1);
+    const PeakPickParams params = get_PeakPickParams();
+    EXPECT_EQ(params.peakBinningTolerance, 0.4);
+    EXPECT_EQ(params.minSignalNoiseRatio, 3);
+    EXPECT_EQ(params.peakLimitCount, 50);
+    EXPECT_EQ(params.bypassDeIsotoping, 1);
+    EXPECT_EQ(params.bypassSignalNoiseThresholding, 1);
+}
+
+TEST_F(PeakListTest, EqualIntensitiesSortByMzSoTheOrderNeverDependsOnTheInput) {
+    PeakList a = peaks({{300.0, 5.0}, {100.0, 5.0}, {200.0, 9.0}});
+    PeakList b = peaks({{100.0, 5.0}, {200.0, 9.0}, {300.0, 5.0}});
+    sortByIntensityDescending(a);
+    sortByIntensityDescending(b);
+    for (const PeakList* list : {&a, &b}) {
+        EXPECT_EQ((*list)[0].mOverZ, 200.0);
+        EXPECT_EQ((*list)[1].mOverZ, 100.0);
+        EXPECT_EQ((*list)[2].mOverZ, 300.0);
+    }
+    PeakList c = peaks({{100.0, 1.0}, {100.0, 7.0}, {90.0, 2.0}});
+    sortByMOverZDescending(c);
+    EXPECT_EQ(c[0].intensity, 1.0);  // the exact reverse of ascending order
+    sortByMOverZAscending(c);
+    EXPECT_EQ(c[0].mOverZ, 90.0);
+    EXPECT_EQ(c[1].intensity, 7.0);
+    const PeakList copy = clonePeaks(c);
+    ASSERT_EQ(copy.size(), 3u);
+    EXPECT_EQ(copy[2].intensity, 1.0);
+}
+
+TEST_F(PeakListTest, CentroidingBelowTheSmallestWidthLeavesTheListAlone) {
+    PeakList list = peaks({{100.0, 10.0}, {100.00001, 20.0}});
+    list[0].charge = 2;
+    const PeakList out = centroidByPeakWidthAndHeightPercentage(list, 0.00001, 50.0);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].charge, 2);
+    EXPECT_EQ(out[1].mOverZ, 100.00001);
+    EXPECT_TRUE(centroidByPeakWidthAndHeightPercentage(PeakList{}, 0.5, 50.0).empty());
+}
+
+TEST_F(PeakListTest, CentroidingMergesNeighboursStrictlyInsideTheHalfWidth) {
+    PeakList list = peaks({{100.0, 1000.0}, {100.2, 600.0}});
+    list[0].charge = 3;
+    list[0].workIndex = 7;
+    const PeakList merged = centroidByPeakWidthAndHeightPercentage(list, 0.5, 50.0);
+    ASSERT_EQ(merged.size(), 1u);
+    EXPECT_DOUBLE_EQ(merged[0].mOverZ, (100.0 * 1000.0 + 100.2 * 600.0) / 1600.0);
+    EXPECT_EQ(merged[0].intensity, 1600.0);
+    EXPECT_EQ(merged[0].charge, 1);
+    EXPECT_EQ(merged[0].workIndex, 0);
+
+    // 0.25 apart with width 0.5: on the window edge, so not merged, whichever
+    // side the apex is on.
+    for (const double apexIntensity : {1000.0, 10.0}) {
+        const PeakList apart =
+            centroidByPeakWidthAndHeightPercentage(peaks({{100.0, apexIntensity}, {100.25, 500.0}}), 0.5, 50.0);
+        ASSERT_EQ(apart.size(), 2u);
+        EXPECT_EQ(apart[0].mOverZ, 100.0);
+        EXPECT_EQ(apart[1].mOverZ, 100.25);
+    }
+}
+
+TEST_F(PeakListTest, CentroidingLeavesMembersAtHalfTheApexOutOfThePosition) {
+    const PeakList out = centroidByPeakWidthAndHeightPercentage(peaks({{200.0, 1000.0}, {200.1, 500.0}}), 0.5, 50.0);
+    ASSERT_EQ(out.size(), 1u);  // the member is consumed all the same
+    EXPECT_EQ(out[0].mOverZ, 200.0);
+    EXPECT_EQ(out[0].intensity, 1000.0);
+}
+
+TEST_F(PeakListTest, CentroidingWalkStopsAtPeaksOfAnEarlierCluster) {
+    // 300.4 is the first apex and takes 300.2; the later apex 300.0 must not
+    // reach past it.
+    const PeakList out =
+        centroidByPeakWidthAndHeightPercentage(peaks({{300.0, 900.0}, {300.2, 800.0}, {300.4, 1000.0}}), 0.5, 50.0);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].mOverZ, 300.0);
+    EXPECT_EQ(out[0].intensity, 900.0);
+    EXPECT_DOUBLE_EQ(out[1].mOverZ, (300.2 * 800.0 + 300.4 * 1000.0) / 1800.0);
+    EXPECT_EQ(out[1].intensity, 1800.0);
+}
+
+TEST_F(PeakListTest, CentroidingDropsClustersWithoutIntensity) {
+    const PeakList out =
+        centroidByPeakWidthAndHeightPercentage(peaks({{100.0, 0.0}, {100.1, 0.0}, {200.0, 50.0}}), 0.5, 50.0);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].mOverZ, 200.0);
+}
+
+TEST_F(PeakListTest, BinningChainsNeighboursWithinTheTolerance) {
+    PeakList list = peaks({{100.0, 10.0}, {100.2, 30.0}, {100.4, 20.0}, {100.66, 5.0}, {300.0, 1.0}});
+    list[4].charge = 4;
+    const PeakList out = binPeaksByUserDaTolerance(list, 0.25);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].mOverZ, 100.2);
+    EXPECT_EQ(out[0].intensity, 60.0);
+    EXPECT_EQ(out[1].mOverZ, 100.66);
+    EXPECT_EQ(out[2].charge, 4);  // a lone peak is copied unchanged
+
+    const PeakList edge = binPeaksByUserDaTolerance(peaks({{100.0, 1.0}, {100.25, 2.0}}), 0.25);
+    ASSERT_EQ(edge.size(), 1u);  // the gap bound is inclusive
+    EXPECT_EQ(edge[0].mOverZ, 100.25);
+    EXPECT_EQ(edge[0].intensity, 3.0);
+    EXPECT_EQ(binPeaksByUserDaTolerance(list, 0.00009).size(), 5u);
+}
+
+std::string written(int (*writer)(const PeakList&, std::FILE*), const PeakList& list) {
+    std::FILE* file = std::tmpfile();
+    writer(list, file);
+    std::rewind(file);
+    std::string text;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
+    std::fclose(file);
+    return text;
+}
+
+TEST_F(PeakListTest, PeakLinesStartWithALineBreakAndRoundIntensities) {
+    const PeakList list = peaks({{100.123, 999.6}, {2000.5, 0.4}});
+    EXPECT_EQ(written(writePeaks, list), "\n100.12\t1000\n2000.50\t0");
+    EXPECT_EQ(written(writePeaksFourDecimals, list), "\n100.1230\t1000\n2000.5000\t0");
+    EXPECT_EQ(written(writePeaks, PeakList{}), "");
+}
+
+}  // namespace

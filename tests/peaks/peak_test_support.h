@@ -1,0 +1,52 @@
+#pragma once
+// Shared fixture of the peak-processing tests: the chemistry tables loaded
+// from the shipped parameter files, default picking settings, and short-hand
+// for building peak lists.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <initializer_list>
+#include <utility>
+
+#include "core/chemistry/amino_acids.h"
+#include "core/chemistry/elements.h"
+#include "core/extractor/instrument_specifics.h"
+#include "core/peaks/kestrane_peak.h"
+#include "core/peaks/noise_statistics.h"
+#include "core/peaks/peak_pick_params.h"
+
+// m(H) and friends from elements.txt, written out so that expected values
+// are derived independently of the code under test.
+inline constexpr double kH = 1.00782503223;
+inline constexpr double kO = 15.99491461957;
+inline constexpr double kC = 12.0;
+inline constexpr double kH2O = 2 * kH + kO;
+inline constexpr double kCO2 = kC + 2 * kO;
+
+inline KestranePeak fragment(double mz, double intensity) {
+    KestranePeak peak;
+    peak.mOverZ = mz;
+    peak.mPlusH = mz;
+    peak.intensity = intensity;
+    peak.charge = 1;
+    return peak;
+}
+
+inline PeakList peaks(std::initializer_list<std::pair<double, double>> mzIntensity) {
+    PeakList list;
+    for (const auto& [mz, intensity] : mzIntensity) list.push_back(fragment(mz, intensity));
+    return list;
+}
+
+class PeakTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(chdir(QUARROW_SOURCE_DIR), 0);
+        initialise_amino_acid_weights("H", "O H", "H", "pyridylethylation", "C2 H3 N1 O1", formulaMonoisotopicMass);
+    }
+    void SetUp() override {
+        set_PeakPickParams(0.0, 5, 1000, 0, 0);
+        overrideInstrumentChargesCertainForTests(0);
+        setNoiseLevel(0.0, 0.0, 0.0);
+    }
+};
