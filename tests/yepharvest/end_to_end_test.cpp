@@ -1,0 +1,371 @@
+// yepharvest as a web server runs it, on generated runs whose truth is
+// known: every output file is read back and checked against the run, the
+// truth table and each other.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "core/util/format_text.h"
+#include "platform/msanalysis/ms_analysis.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> splitText(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::stringstream stream(text);
+    for (std::string piece; std::getline(stream, piece, separator);) pieces.push_back(piece);
+    return pieces;
+}
+
+struct TruthRow {
+    int scan = 0;
+    int msLevel = 0;
+    int charge = 0;
+    double mz = 0.0;
+};
+
+// A generated run folder name.d in a working folder that holds the parameter
+// files, a logs/ and a peaklists/ folder.
+class Extraction {
+public:
+    Extraction(const std::string& generatorOptions, const std::string& name = "run") : name_(name) {
+        dir_.installParameterFiles();
+        std::filesystem::create_directory(dir_.file("logs"));
+        std::filesystem::create_directory(dir_.file("peaklists"));
+        ProgramRun generate;
+        generate.program = RUNGEN_PATH;
+        generate.arguments = splitText("--folder --output " + dir_.file(name + ".d") + " --truth " +
+                                           dir_.file("truth.tsv") + " " + generatorOptions,
+                                       ' ');
+        const ChildResult generated = runProgram(generate);
+        EXPECT_EQ(generated.exitStatus, 0) << generated.output;
+        for (const std::string& line : splitText(readWholeFile(dir_.file("truth.tsv")), '\n')) {
+            const std::vector<std::string> f = splitText(line, '\t');
+            if (f.size() < 7 || f[0] == "index") continue;
+            truth_[std::stoi(f[1])] = {std::stoi(f[1]), std::stoi(f[2]), std::stoi(f[5]), std::stod(f[6])};
+        }
+    }
+
+    ChildResult run(const std::string& query, const std::string& dataFile = "") {
+        ProgramRun yep;
+        yep.program = YEPHARVEST_PATH;
+        yep.workingDirectory = dir_.path();
+        const std::string data = dataFile.empty() ? dir_.file(name_ + ".d/Analysis.yep") : dataFile;
+        yep.environment = {{"QUERY_STRING", "xtractorDataFilename=" + data + "&logFileDir=" + dir_.file("logs/") +
+                                                "&resultsXtractorDir=" + dir_.file("peaklists/") +
+                                                "&specFeaturesFilename=specFeatures.txt&" + query}};
+        return runProgram(yep);
+    }
+
+    std::string log(const std::string& file) const { return readWholeFile(dir_.file("logs/" + file)); }
+    std::vector<std::string> peakListNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.file("peaklists"))) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string peakList(const std::string& name) const { return readWholeFile(dir_.file("peaklists/" + name)); }
+    std::map<std::string, int> runStats() const {
+        std::map<std::string, int> values;
+        for (const std::string& line : splitText(log("runStats.txt"), '\n')) {
+            const std::size_t tab = line.find('\t');
+            if (tab != std::string::npos) values[line.substr(0, tab)] = std::atoi(line.c_str() + tab + 1);
+        }
+        return values;
+    }
+    const std::map<int, TruthRow>& truth() const { return truth_; }
+    const TempDir& dir() const { return dir_; }
+    std::string dataFolder() const { return dir_.file(name_ + ".d"); }
+
+private:
+    TempDir dir_;
+    std::string name_;
+    std::map<int, TruthRow> truth_;
+};
+
+// "<run>.<first>.<last>.<charge>.pkl"
+struct PklName {
+    int first = 0;
+    int last = 0;
+    int charge = 0;
+};
+PklName parsePklName(const std::string& name) {
+    const std::vector<std::string> p = splitText(name, '.');
+    return {std::stoi(p.at(1)), std::stoi(p.at(2)), std::stoi(p.at(3))};
+}
+
+const std::vector<std::string> progressLines = {
+    "<BR>Initialize extractor complete! \n",
+    "<BR>Data read into memory. \n",
+    "<BR>MS scans pre-processed. \n",
+    "<BR>Nearby MS/MS spectra with same precursor merged. \n",
+    "<BR>Precursor charges determined. \n",
+    "<BR>Spectra filtered. \n",
+    "<BR>Calculated precursor TICs in intervening MS scans.\n",
+    "<BR>Created spectral files.\n",
+    "<BR>Run statistics calculated and output. \n",
+};
+
+void expectProgressInOrder(const std::string& output, bool withSurveyStages) {
+    std::size_t at = 0;
+    for (const std::string& line : progressLines) {
+        const bool surveyStage = line.find("MS scans pre-processed") != std::string::npos ||
+                                 line.find("precursor TICs") != std::string::npos;
+        const std::size_t found = output.find(line, at);
+        if (surveyStage && !withSurveyStages) {
+            EXPECT_EQ(output.find(line), std::string::npos) << line;
+            continue;
+        }
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\nin:\n" << output;
+        at = found + line.size();
+    }
+    EXPECT_EQ(at, output.size()) << "text after the last progress line";
+}
+
+TEST(YepharvestEndToEnd, OutputFilesAgreeWithEachOtherAndTheRun) {
+    Extraction run("--spectra 160 --top 4 --seed 11");
+    const ChildResult r = run.run("autoCharge=Find");
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    expectProgressInOrder(r.output, true);
+    EXPECT_NE(r.output.find("<BR>Number of spectra:160\n"), std::string::npos);
+
+    const std::map<std::string, int> stats = run.runStats();
+    const std::vector<std::string> names = run.peakListNames();
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(stats.at("numOutputFiles"), static_cast<int>(names.size()));
+    int fragmentSpectra = 0;
+    for (const auto& [scan, row] : run.truth()) fragmentSpectra += row.msLevel == 2 ? 1 : 0;
+    EXPECT_EQ(stats.at("numMSMSscansCollected"), fragmentSpectra);
+
+    // One features row per file, each with every header column but the last.
+    const std::vector<std::string> features = splitText(run.log("specFeatures.txt"), '\n');
+    ASSERT_EQ(features.size(), names.size() + 1);
+    const std::size_t columns = splitText(features[0], '\t').size();
+    EXPECT_EQ(columns, 22u);
+    std::vector<std::string> rowNames;
+    for (std::size_t i = 1; i < features.size(); ++i) {
+        const std::vector<std::string> fields = splitText(features[i], '\t');
+        EXPECT_EQ(fields.size(), columns - 1) << features[i];
+        rowNames.push_back(fields[0]);
+        const PklName name = parsePklName(fields[0]);
+        EXPECT_EQ(std::stoi(fields[1]), name.first);
+        EXPECT_EQ(std::stoi(fields[8]), name.charge);
+        EXPECT_EQ(fields[7], "0");
+        EXPECT_EQ(fields[20], "pyridylethylation");
+    }
+    std::sort(rowNames.begin(), rowNames.end());
+    EXPECT_EQ(rowNames, names);
+
+    // Each merged-away spectrum has one reject row naming the group it joined,
+    // and the group's file is named from its first to its last scan.
+    const std::string rejects = run.log("xtractorRejectReasons.txt");
+    int merged = 0;
+    for (const std::string& name : names) {
+        const PklName pkl = parsePklName(name);
+        EXPECT_LE(pkl.first, pkl.last);
+        EXPECT_EQ(run.truth().at(pkl.first).msLevel, 2);
+        if (pkl.last != pkl.first) {
+            ++merged;
+            EXPECT_NE(rejects.find(formatText("\nrun.%04d\t", pkl.last)), std::string::npos) << name;
+            EXPECT_NE(rejects.find(formatText("merged with scan %04d parent:", pkl.first)), std::string::npos) << name;
+            EXPECT_LT(std::fabs(run.truth().at(pkl.first).mz - run.truth().at(pkl.last).mz), 0.5);
+        }
+    }
+    EXPECT_GT(merged, 0);
+    EXPECT_EQ(stats.at("numMergedParentOutputSpectra"), merged);
+
+    // Every .pkl: header line, then "m/z\tintensity" lines, no final line break.
+    for (const std::string& name : names) {
+        const std::string text = run.peakList(name);
+        ASSERT_FALSE(text.empty());
+        EXPECT_NE(text.back(), '\n') << name;
+        const std::vector<std::string> lines = splitText(text, '\n');
+        const std::vector<std::string> header = splitText(lines[0], '\t');
+        ASSERT_EQ(header.size(), 3u) << name;
+        EXPECT_EQ(std::stoi(header[2]), parsePklName(name).charge);
+        EXPECT_GE(lines.size(), 3u) << name;  // more than one peak
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            const std::vector<std::string> peak = splitText(lines[i], '\t');
+            ASSERT_EQ(peak.size(), 2u) << name << " line " << i;
+            EXPECT_EQ(peak[0].size() - peak[0].find('.'), 3u) << peak[0];
+            EXPECT_EQ(peak[1].find('.'), std::string::npos) << peak[1];
+        }
+    }
+}
+
+TEST(YepharvestEndToEnd, LoneSpectrumFileHoldsTheExportsPeaksAndTheSurveyIntensity) {
+    Extraction run("--spectra 120 --top 3 --seed 5");
+    ASSERT_EQ(run.run("autoCharge=Find").exitStatus, 0);
+    std::string lone;
+    for (const std::string& name : run.peakListNames()) {
+        if (parsePklName(name).first == parsePklName(name).last) lone = name;
+    }
+    ASSERT_FALSE(lone.empty());
+    const int scan = parsePklName(lone).first;
+
+    // The expected bytes, computed from the export directly.
+    MSAnalysis analysis;
+    ASSERT_EQ(analysis.Open(run.dataFolder()), 0);
+    const MSSpectrumCollection spectra = analysis.getSpectra();
+    std::vector<double> precursor;
+    std::int32_t count = 0;
+    spectra.getItem(scan).getPrecursor(precursor, count);
+    ASSERT_GE(count, 1);
+    const double parentMz = precursor[0];
+    // Intensity within 0.5 of the precursor over the survey scans at most 15
+    // scans away (the default window and tolerance).
+    double surveyIntensity = 0.0;
+    for (int s = std::max(1, scan - 15); s <= std::min(spectra.getCount(), scan + 15); ++s) {
+        const MSSpectrum spectrum = spectra.getItem(s);
+        if (spectrum.getMSOrder() != 0) continue;
+        std::vector<double> mz;
+        std::vector<double> intensity;
+        spectrum.getData(0, mz, intensity, count);
+        for (std::size_t k = 0; k < mz.size(); ++k) {
+            if (mz[k] >= parentMz - 0.5 && mz[k] <= parentMz + 0.5) surveyIntensity += intensity[k];
+        }
+    }
+    std::vector<double> mz;
+    std::vector<double> intensity;
+    spectra.getItem(scan).getData(0, mz, intensity, count);
+    std::string expected = formatText("%0.2f\t%.0f\t%d", parentMz, surveyIntensity, parsePklName(lone).charge);
+    for (std::size_t k = 0; k < mz.size(); ++k) expected += formatText("\n%.2f\t%.0f", mz[k], intensity[k]);
+    EXPECT_GT(surveyIntensity, 0.0);
+    EXPECT_EQ(run.peakList(lone), expected);
+}
+
+TEST(YepharvestEndToEnd, ChargesFollowTheMode) {
+    Extraction run("--spectra 200 --top 4 --seed 21");
+    ASSERT_EQ(run.run("lowCharge=3&highCharge=3").exitStatus, 0);
+    for (const std::string& name : run.peakListNames()) EXPECT_EQ(parsePklName(name).charge, 3) << name;
+    EXPECT_EQ(run.runStats().at("numUniqueChargeSpectra 3"), static_cast<int>(run.peakListNames().size()));
+    EXPECT_EQ(run.log("parentChargeCheck.txt"), "scanNumber\tChargeAssignment");
+
+    Extraction defaultMode("--spectra 200 --top 4 --seed 21");
+    ASSERT_EQ(defaultMode.run("autoCharge=Default").exitStatus, 0);
+    for (const std::string& name : defaultMode.peakListNames()) {
+        const PklName pkl = parsePklName(name);
+        const int simulated = defaultMode.truth().at(pkl.first).charge;
+        // Only the singly-charged test decides; everything else stays open.
+        EXPECT_EQ(pkl.charge, simulated == 1 ? 1 : 0) << name;
+    }
+    EXPECT_EQ(defaultMode.log("parentChargeCheck.txt"), "scanNumber\tChargeAssignment");
+
+    Extraction find("--spectra 200 --top 4 --seed 21");
+    ASSERT_EQ(find.run("autoCharge=Find").exitStatus, 0);
+    int twos = 0;
+    for (const std::string& name : find.peakListNames()) {
+        const PklName pkl = parsePklName(name);
+        const int simulated = find.truth().at(pkl.first).charge;
+        if (simulated == 1) {
+            EXPECT_EQ(pkl.charge, 1) << name;
+        }
+        if (simulated >= 2) {
+            EXPECT_NE(pkl.charge, 1) << name;
+        }
+        if (pkl.charge == 2) {
+            EXPECT_EQ(simulated, 2) << name;
+            ++twos;
+        }
+    }
+    EXPECT_GT(twos, 0);
+    const std::string checks = find.log("parentChargeCheck.txt");
+    EXPECT_NE(checks.find("b/y pairs found"), std::string::npos);
+    for (const std::string& line : splitText(checks, '\n')) {
+        if (line == "scanNumber\tChargeAssignment") continue;
+        EXPECT_EQ(line.rfind("run.", 0), 0u) << line;
+    }
+}
+
+TEST(YepharvestEndToEnd, ScanAndParentRangesRejectWhereTheRunSaysSo) {
+    Extraction run("--spectra 60 --top 4 --seed 8");
+    ASSERT_EQ(run.run("firstScan=10&lastScan=40&lowParent=1200&lowCharge=2&highCharge=2").exitStatus, 0);
+    const std::string rejects = run.log("xtractorRejectReasons.txt");
+    for (int scan = 1; scan <= 60; ++scan) {
+        const bool outside = scan < 10 || scan > 40;
+        EXPECT_EQ(rejects.find(formatText("\nrun.%d\t0\tscan #: %d outside range 10 - 40", scan, scan)) !=
+                      std::string::npos,
+                  outside)
+            << scan;
+    }
+    for (const std::string& name : run.peakListNames()) {
+        const PklName pkl = parsePklName(name);
+        EXPECT_GE(pkl.first, 10);
+        EXPECT_LE(pkl.last, 40);
+    }
+    // Every in-range fragment group whose M+H at charge 2 lies below 1200 is refused.
+    int refused = 0;
+    for (const auto& [scan, row] : run.truth()) {
+        if (row.msLevel != 2 || scan < 10 || scan > 40) continue;
+        const double mPlusH = 2 * row.mz - 1;
+        const std::string prefix = formatText("\nrun.%04d.", scan);
+        if (mPlusH < 1199.0 && rejects.find(prefix) != std::string::npos &&
+            rejects.find(" outside range 1200.0 - 5000.0", rejects.find(prefix)) != std::string::npos) {
+            ++refused;
+        }
+        if (mPlusH < 1199.0) {
+            for (const std::string& name : run.peakListNames()) EXPECT_NE(parsePklName(name).first, scan) << name;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+TEST(YepharvestEndToEnd, FragmentOnlyRunSkipsTheSurveyStages) {
+    Extraction run("--spectra 40 --fragment-only --seed 4");
+    const ChildResult r = run.run("autoCharge=Find");
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    expectProgressInOrder(r.output, false);
+    ASSERT_FALSE(run.peakListNames().empty());
+    for (const std::string& name : run.peakListNames()) {
+        const std::string header = splitText(run.peakList(name), '\n')[0];
+        EXPECT_EQ(splitText(header, '\t')[1], "0") << name;
+    }
+}
+
+TEST(YepharvestEndToEnd, ExportNamedDirectlyGivesItsOwnRunName) {
+    Extraction run("--spectra 40 --seed 2", "lysate");
+    const std::string exportFile = run.dir().file("lysate-b.mzML");
+    std::filesystem::rename(run.dataFolder() + "/Analysis.mzML", exportFile);
+    const ChildResult r = run.run("", exportFile);
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    ASSERT_FALSE(run.peakListNames().empty());
+    for (const std::string& name : run.peakListNames()) EXPECT_EQ(name.rfind("lysate-b.", 0), 0u) << name;
+}
+
+TEST(YepharvestEndToEnd, MissingRunFailsAfterEveryStage) {
+    Extraction run("--spectra 10 --seed 1");
+    const ChildResult r = run.run("", run.dir().file("absent.d/Analysis.yep"));
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_NE(r.output.find("<BR>Error opening analysis file.\n<BR>MSAnalysis.Open() returned following HRESULT:<BR>"
+                            "-2147024894\n"),
+              std::string::npos)
+        << r.output;
+    EXPECT_TRUE(run.peakListNames().empty());
+    EXPECT_EQ(run.runStats().at("numMSMSscansCollected"), 0);
+    EXPECT_NE(r.output.find("<BR>Run statistics calculated and output. \n"), std::string::npos);
+}
+
+TEST(YepharvestEndToEnd, RealRunExtractsCleanly) {
+    const std::string real = std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML";
+    if (!fileExists(real)) GTEST_SKIP() << "real test data not found at " << real;
+    Extraction run("--spectra 10 --seed 1");
+    const ChildResult r = run.run("autoCharge=Find", real);
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    expectProgressInOrder(r.output, true);
+    EXPECT_NE(r.output.find("<BR>Number of spectra:100\n"), std::string::npos);
+    const std::map<std::string, int> stats = run.runStats();
+    EXPECT_EQ(stats.at("numMSMSscansCollected"), 82);
+    EXPECT_EQ(stats.at("numOutputFiles"), static_cast<int>(run.peakListNames().size()));
+    EXPECT_GT(stats.at("numOutputFiles"), 0);
+    for (const std::string& name : run.peakListNames()) EXPECT_EQ(name.rfind("BSA_min_21.", 0), 0u);
+}
+
+}  // namespace
