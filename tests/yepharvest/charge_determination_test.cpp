@@ -14,6 +14,7 @@
 
 #include "core/util/format_text.h"
 #include "tests/yepharvest/stage_fixture.h"
+#include "yepharvest/msms_merging.h"
 #include "yepharvest/precursor_charge.h"
 
 namespace {
@@ -95,15 +96,16 @@ struct Decision {
     std::string log;      // parentChargeCheck.txt after its header
 };
 
-Decision decide(const std::string& query, const std::vector<ScanSpec>& run) {
+Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool mergeFirst = false) {
     TempDir dir;
     dir.installParameterFiles();
-    const ChildResult r = runStages(dir, query, run, [] {
+    const ChildResult r = runStages(dir, query, run, [mergeFirst] {
         for (MSscan& scan : runTable()) {
             if (scan.msLevel != 1) continue;
             scan.noiseMean = 100.0;
             scan.noiseStandardDeviation = 10.0;
         }
+        if (mergeFirst) mergeNearbyMSMSspectra();
         determinePrecursorCharges();
         for (std::int32_t i = 0; i < numScans(); ++i) {
             const MSscan& s = runTable()[static_cast<std::size_t>(i)];
@@ -317,6 +319,31 @@ TEST(FindCharge, RunWithoutSurveyScansDecidesByPairsAlone) {
     EXPECT_EQ(d.log, "\nr1.0001\tz = 4 (0.3) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned" +
                          "\nr1.0002\tz = 4 (0.3) S/N: 0.0" + pairCounts("650.0", 5, 0) + "\tassigned z = 2");
     EXPECT_EQ(d.charges, "0/1/0.000 2/0/0.000 ");
+}
+
+TEST(FindCharge, MergedGroupSeesEverySurveyScanItSpansAndRejectedRecordsAreDecidedToo) {
+    // Survey scan 1 holds only the precursor (550.0); survey scan 3 holds it
+    // at 550.2 and a peak at 824.5. Scans 2 and 4 fragment the same precursor.
+    // Scan 2's centroid comes from scan 1 alone: 550.0, charge-3 partner
+    // (3·550 − H)/2 = 824.4961. Scan 4's from scan 3: 550.2, partner
+    // (3·550.2 − H)/2 = 1649.592174965/2 = 824.7961 (window 824.30..825.30
+    // holds 824.5). The merged-away scan 4 is decided as well.
+    const std::vector<ScanSpec> run = {{1, 0, surveyScan({{550.0, 3000.0}})},
+                                       {2, 550.0, msmsSpectrum(550.0, 2, 0, 1)},
+                                       {1, 0, surveyScan({{550.2, 3000.0}, {824.5, 2100.0}})},
+                                       {2, 550.0, msmsSpectrum(550.0, 2, 0, 1)}};
+    const std::string scanFourLine = "\nr1.0004\tz= 3 (550.0) MS peak z = 2 (824.8) S/N: 200.0;\tassigned z = 3";
+    // groupScans 3: scan 4 joins scan 2, whose survey evidence then spans
+    // scans 1 to 3.
+    const Decision merged = decide(findQuery + "&groupScans=3", run, true);
+    ASSERT_EQ(merged.exitStatus, 0) << merged.charges;
+    EXPECT_EQ(merged.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3" + scanFourLine);
+    EXPECT_EQ(merged.charges, "3/0/550.000 3/0/550.200 ");
+    // groupScans 1: scan 2 sees scan 1 only.
+    const Decision alone = decide(findQuery + "&groupScans=1", run, true);
+    ASSERT_EQ(alone.exitStatus, 0) << alone.charges;
+    EXPECT_EQ(alone.log, scanFourLine);
+    EXPECT_EQ(alone.charges, "0/1/550.000 3/0/550.200 ");
 }
 
 TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOne) {
