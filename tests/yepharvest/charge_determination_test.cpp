@@ -1,0 +1,360 @@
+// Precursor charge determination in the "Find" mode: survey scans with peaks
+// at the m/z the same molecule would have one or two protons lighter or
+// heavier, MS/MS spectra with complementary b/y fragments built from residue
+// masses, and the parentChargeCheck.txt bytes each decision leaves.
+//
+// Every expected value below is worked out by hand in the comments, with
+// H = 1.007825035 and H2 = 2.01565007 as the evidence ladder uses them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <utility>
+
+#include "core/util/format_text.h"
+#include "tests/yepharvest/stage_fixture.h"
+#include "yepharvest/msms_merging.h"
+#include "yepharvest/precursor_charge.h"
+
+namespace {
+
+const std::string chargeHeader = "scanNumber\tChargeAssignment";
+const std::string findQuery = "autoCharge=Find&maxCharge=5&minMSsignalNoise=50&parentTolerance=0.5";
+
+constexpr double proton = 1.007276;
+
+double residueMass(char code) {
+    static const std::map<char, double> masses = {
+        {'G', 57.02146},  {'A', 71.03711},  {'S', 87.03203},  {'P', 97.05276},  {'V', 99.06841},
+        {'T', 101.04768}, {'L', 113.08406}, {'N', 114.04293}, {'E', 129.04259}, {'K', 128.09496},
+        {'M', 131.04049}, {'H', 137.05891}, {'F', 147.06841}, {'R', 156.10111}, {'Y', 163.06333},
+        {'W', 186.07931}};
+    return masses.at(code);
+}
+
+// b2, b3, ... of a sequence: a proton plus the running residue sum. b1 is
+// left out, since it falls below the 105 Th fragment floor for most residues.
+std::vector<double> bIons(const std::string& sequence, int count) {
+    std::vector<double> ions;
+    double mass = proton + residueMass(sequence[0]);
+    for (std::size_t k = 1; k < sequence.size() && static_cast<int>(ions.size()) < count; ++k) {
+        mass += residueMass(sequence[k]);
+        ions.push_back(mass);
+    }
+    return ions;
+}
+
+// An MS/MS spectrum for a precursor at `mz` holding
+// - `doublyPairs` b/y pairs of a charge-2 reading: b from SGAVPTNL
+//   (b2..b6 = 145.06, 216.10, 315.17, 412.22, 513.27) and y = 2·mz − b, so
+//   b + y = 2·mz, which is the charge-2 pair sum mPlusH + m(H) =
+//   (2·mz − H) + H;
+// - `triplyPairs` pairs of a charge-3 reading: b from WYFRHMEK (b2..b4 =
+//   350.15, 497.22, 653.32) and y = 3·mz − proton − b, the charge-3 pair sum
+//   (3·mz − 2H) + H = 3·mz − H within 0.001 (tolerance 2.5);
+// - `unpaired` lone fragments at mz + 40, mz + 100, ...
+// The fragments are 100000 high and more than 1.5 Th apart (no isotope
+// folding), clear of the precursor window (mz − 10 .. mz + 2.5) and of the
+// double water loss (mz − 18.01 ± 1.5). None of them forms a pair across the
+// two readings (checked for every precursor used here). Forty noise peaks of
+// 200 at 20..98 Th put the noise mean at 200 with deviation 0: the 2nd
+// highest intensity is 100000, the band 100..3030 holds the 40 noise peaks,
+// more than trunc(0.65·(40 + fragments)) + 2 for up to 12 fragments. The
+// noise peaks then fall to the noise filter (200 is not above 200) and the
+// 105 Th floor; every fragment survives picking.
+PeakList msmsSpectrum(double mz, int doublyPairs, int triplyPairs, int unpaired) {
+    PeakList peaks;
+    for (int k = 0; k < 40; ++k) peaks.push_back(peakAt(20.0 + 2.0 * k, 200.0));
+    for (const double b : bIons("SGAVPTNL", doublyPairs)) {
+        peaks.push_back(peakAt(b, 100000.0));
+        peaks.push_back(peakAt(2.0 * mz - b, 100000.0));
+    }
+    for (const double b : bIons("WYFRHMEK", triplyPairs)) {
+        peaks.push_back(peakAt(b, 100000.0));
+        peaks.push_back(peakAt(3.0 * mz - proton - b, 100000.0));
+    }
+    for (int k = 0; k < unpaired; ++k) peaks.push_back(peakAt(mz + 40.0 + 60.0 * k, 100000.0));
+    std::sort(peaks.begin(), peaks.end(), [](const KestranePeak& a, const KestranePeak& b) { return a.mOverZ < b.mOverZ; });
+    return peaks;
+}
+
+// Survey peaks in ascending m/z. The scans get noise mean 100 and deviation
+// 10, so a lone peak of intensity I in a window has S/N (I − 100) / 10:
+// 2100 gives 200.0, the precursor peaks of 3000 sit far from every partner
+// position.
+PeakList surveyScan(std::vector<std::pair<double, double>> peaks) {
+    std::sort(peaks.begin(), peaks.end());
+    PeakList list;
+    for (const auto& [mz, intensity] : peaks) list.push_back(peakAt(mz, intensity));
+    return list;
+}
+
+struct Decision {
+    int exitStatus = -1;
+    std::string charges;  // charge/chargePending/centroid of every record
+    std::string log;      // parentChargeCheck.txt after its header
+};
+
+Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool mergeFirst = false) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const ChildResult r = runStages(dir, query, run, [mergeFirst] {
+        for (MSscan& scan : runTable()) {
+            if (scan.msLevel != 1) continue;
+            scan.noiseMean = 100.0;
+            scan.noiseStandardDeviation = 10.0;
+        }
+        if (mergeFirst) mergeNearbyMSMSspectra();
+        determinePrecursorCharges();
+        for (std::int32_t i = 0; i < numScans(); ++i) {
+            const MSscan& s = runTable()[static_cast<std::size_t>(i)];
+            if (s.msLevel == 2) std::printf("%d/%d/%.3f ", s.charge, s.chargePending, printableDouble(s.parentMzCentroid));
+        }
+    });
+    return {r.exitStatus, r.output, logRows(dir, "parentChargeCheck.txt", chargeHeader)};
+}
+
+// One survey scan, then the MS/MS spectrum: the spectrum is scan 2.
+Decision decideOne(const std::string& query, const std::vector<std::pair<double, double>>& survey, double mz,
+                   const PeakList& spectrum) {
+    return decide(query, {{1, 0, surveyScan(survey)}, {2, mz, spectrum}});
+}
+
+// The notes that end a b/y-pair decision, as the log writes them.
+std::string pairCounts(const std::string& mz, int b2, int b3) {
+    return formatText("\tz = 2 (%s) %d b/y pairs found\t z = 3 (%s) b/y pairs found %d; ", mz.c_str(), b2, mz.c_str(), b3);
+}
+
+// Precursor 600.3 whose survey peak is split over 600.0 (3000) and 600.5
+// (1000): centroid (3000·600 + 1000·600.5) / 4000 = 2400500 / 4000 = 600.125.
+// Charge-2 evidence: one proton lighter, x1 = 2·600.125 − H = 1199.242174965.
+// The ladder tries g = 5 (x1 = (5c − H)/4 = 749.9), g = 4 (x1 = 799.8 and,
+// the precursor being at or above 600, x3 = (4c + H)/5 = 480.3) and g = 3
+// (x1 = 899.7, x3 = (3c + H)/4 = 450.3) first; nothing lies there.
+std::vector<std::pair<double, double>> chargeTwoSurvey(double partnerIntensity) {
+    return {{600.0, 3000.0}, {600.5, 1000.0}, {1199.24, partnerIntensity}};
+}
+
+TEST(FindCharge, SurveyEvidenceForChargeTwoEndsItsOwnLine) {
+    // Two pairs (B2 = 2 < 3) and a lone fragment: three fragments above
+    // 603.3, so not singly charged; the survey evidence alone decides.
+    const Decision d = decideOne(findQuery, chargeTwoSurvey(2100.0), 600.3, msmsSpectrum(600.3, 2, 0, 1));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0;\tassigned z = 2");
+    EXPECT_EQ(d.charges, "2/0/600.125 ");
+}
+
+TEST(FindCharge, SignalNoiseMustExceedTheMinimumStrictly) {
+    // A partner of 600 gives (600 − 100)/10 = 50.0: not above 50, so no
+    // evidence at any g (for g = 2 the heavier partner (2c + H)/3 = 400.4 is
+    // empty too); with B2 = 2 nothing is logged and the charge stays open.
+    const Decision atLimit = decideOne(findQuery, chargeTwoSurvey(600.0), 600.3, msmsSpectrum(600.3, 2, 0, 1));
+    ASSERT_EQ(atLimit.exitStatus, 0) << atLimit.charges;
+    EXPECT_EQ(atLimit.log, "");
+    EXPECT_EQ(atLimit.charges, "0/1/600.125 ");
+    // 610 gives 51.0.
+    const Decision above = decideOne(findQuery, chargeTwoSurvey(610.0), 600.3, msmsSpectrum(600.3, 2, 0, 1));
+    EXPECT_EQ(above.log, "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2");
+    EXPECT_EQ(above.charges, "2/0/600.125 ");
+}
+
+TEST(FindCharge, SurveyEvidenceForChargeTwoWithPairsWritesTwoLines) {
+    // B2 = 3, B3 = 0. Survey charge 2 is not 3, so the z = 4 position
+    // x4 = (3·600.125 + H)/4 = 1801.382825035/4 = 450.3457 is looked at:
+    // empty, S/N max(0, (0 − 100)/10) = 0.0; B3 = 0 gives A2 on the new line.
+    const Decision d = decideOne(findQuery, chargeTwoSurvey(2100.0), 600.3, msmsSpectrum(600.3, 3, 0, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0"
+                     "\nr1.0002\tz = 4 (450.3) S/N: 0.0" +
+                         pairCounts("600.3", 3, 0) + "\tassigned z = 2");
+    EXPECT_EQ(d.charges, "2/0/600.125 ");
+}
+
+TEST(FindCharge, DefaultModeComputesTheCentroidButLogsNothing) {
+    const Decision d = decideOne("autoCharge=Default&maxCharge=5", chargeTwoSurvey(2100.0), 600.3,
+                                 msmsSpectrum(600.3, 3, 0, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "");
+    EXPECT_EQ(d.charges, "0/1/600.125 ");
+}
+
+// Precursor 550.0 with its survey peak at 550.0 alone: centroid 550.
+// g = 5 is skipped (centroid below 600); g = 4 looks at x1 = (4·550 − H)/3 =
+// 2198.992174965/3 = 732.9974 and, the precursor being below 600, at nothing
+// else; g = 3 looks at x1 = (3·550 − H)/2 = 1648.992174965/2 = 824.4961;
+// g = 2 at x1 = 2·550 − H = 1098.9922.
+TEST(FindCharge, ChargeThreeFromSurveyWithTwoPairsEndsWithAssignment) {
+    const Decision d = decideOne(findQuery, {{550.0, 3000.0}, {824.5, 2100.0}}, 550.0, msmsSpectrum(550.0, 2, 0, 1));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3");
+    EXPECT_EQ(d.charges, "3/0/550.000 ");
+}
+
+TEST(FindCharge, SurveyChargeThreeAgainstPairsWithoutChargeFour) {
+    // B2 = 3, B3 = 0, z = 4 position x4 = (3·550 + H)/4 = 1651.007825035/4 =
+    // 412.7520 empty: C2 on the survey line.
+    const Decision d = decideOne(findQuery, {{550.0, 3000.0}, {824.5, 2100.0}}, 550.0, msmsSpectrum(550.0, 3, 0, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0" + pairCounts("550.0", 3, 0) +
+                         "b/y pair, z2 in MS scan conflict z not assigned");
+    EXPECT_EQ(d.charges, "0/1/550.000 ");
+}
+
+TEST(FindCharge, SurveyChargeThreeConfirmedByTwoChargeThreePairs) {
+    // As above but B3 = 2 > 1: the z = 4 note (empty position, 0.0) and A3.
+    const Decision d = decideOne(findQuery, {{550.0, 3000.0}, {824.5, 2100.0}}, 550.0, msmsSpectrum(550.0, 3, 2, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0, z = 4 (412.8) S/N: 0.0" +
+                         pairCounts("550.0", 3, 2) + "\tassigned z = 3");
+    EXPECT_EQ(d.charges, "3/0/550.000 ");
+}
+
+TEST(FindCharge, ChargeFiveFromTwoLighterPartners) {
+    // Centroid 650 (>= 600, so g = 5 is tried): x1 = (5·650 − H)/4 =
+    // 3248.992174965/4 = 812.2480, x2 = (5·650 − H2)/3 = 3247.98434993/3 =
+    // 1082.6614. Both found: charge 5, no pair notes although B2 = 3.
+    const Decision d = decideOne(findQuery, {{650.0, 3000.0}, {812.25, 2100.0}, {1082.66, 2100.0}}, 650.0,
+                                 msmsSpectrum(650.0, 3, 0, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 5 (650.0) MS peaks z = 4 (812.2) S/N: 200.0, z = 3 (1082.7) S/N: 200.0"
+                     "\tassigned z = 5");
+    EXPECT_EQ(d.charges, "5/0/650.000 ");
+}
+
+TEST(FindCharge, ChargeFourFromOneLighterAndOneHeavierPartner) {
+    // g = 5: x1 = 812.2480 empty, and g = maxCharge looks no further.
+    // g = 4: x1 = (4·650 − H)/3 = 2598.992174965/3 = 866.3307 found (S/N 200.0);
+    // x2 = (4·650 − H2)/2 = 1298.9922 empty; 4 < maxCharge, so
+    // x3 = (4·650 + H)/5 = 2601.007825035/5 = 520.2016 found.
+    const Decision d = decideOne(findQuery, {{520.2, 2100.0}, {650.0, 3000.0}, {866.33, 2100.0}}, 650.0,
+                                 msmsSpectrum(650.0, 2, 0, 1));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 4 (650.0) MS peaks z = 3 (866.3) S/N: 200.0, z = 5 (520.2) S/N: 200.0"
+                     "\tassigned z = 4");
+    EXPECT_EQ(d.charges, "4/0/650.000 ");
+}
+
+TEST(FindCharge, ChargeThreeConfirmedByTwoHeavierPartners) {
+    // Precursor 650 (>= 600, so heavier partners are sought). g = 5, 4: no
+    // lighter partner (812.2, 866.3), g = 4's heavier x3 = 520.2 empty.
+    // g = 3: x1 = (3·650 − H)/2 = 974.4961 empty; x3 = (3·650 + H)/4 =
+    // 1951.007825035/4 = 487.7520 found, and 3 <= maxCharge − 2, so x4 =
+    // (3·650 + H2)/5 = 1952.01565007/5 = 390.4031 found: the line has no blank
+    // after its second comma, and with B2 = 3 the charge-4 check is skipped.
+    const Decision d = decideOne(findQuery, {{390.4, 2100.0}, {487.75, 2100.0}, {650.0, 3000.0}}, 650.0,
+                                 msmsSpectrum(650.0, 3, 0, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (650.0) MS peaks z = 4 (487.8) S/N: 200.0,z = 5 (390.4) S/N: 200.0" +
+                         pairCounts("650.0", 3, 0) + "\tassigned z = 3");
+    EXPECT_EQ(d.charges, "3/0/650.000 ");
+}
+
+TEST(FindCharge, CentroidBelowFiveHundredSeeksNoSurveyEvidence) {
+    // Centroid 480: partners for charge 3 ((3·480 − H)/2 = 719.4961) and
+    // charge 2 (2·480 − H = 958.9922) are strong, but below 500 no g is
+    // tried. B2 = 2: nothing logged, charge open.
+    const Decision d = decideOne(findQuery, {{480.0, 3000.0}, {719.5, 2100.0}, {958.99, 2100.0}}, 480.0,
+                                 msmsSpectrum(480.0, 2, 0, 1));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "");
+    EXPECT_EQ(d.charges, "0/1/480.000 ");
+}
+
+TEST(FindCharge, PairsAloneGiveChargeTwoWhenNoChargeThreePairExists) {
+    // No survey partner (732.997, 824.496, 1098.992 all empty). B2 = 5,
+    // B3 = 0, z = 4 position 412.7520 empty: its own line, then A2.
+    const Decision d = decideOne(findQuery, {{550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 5, 0, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 5, 0) + "\tassigned z = 2");
+    EXPECT_EQ(d.charges, "2/0/550.000 ");
+}
+
+TEST(FindCharge, OneChargeThreePairIsAConflict) {
+    const Decision d = decideOne(findQuery, {{550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 3, 1, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned");
+    EXPECT_EQ(d.charges, "0/1/550.000 ");
+}
+
+TEST(FindCharge, ThreeChargeThreePairsAssignThree) {
+    const Decision d = decideOne(findQuery, {{550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 3, 3, 0));
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 3) + "\tassigned z = 3");
+    EXPECT_EQ(d.charges, "3/0/550.000 ");
+}
+
+TEST(FindCharge, ChargeFourPeakDecidesByItsPosition) {
+    // z = 4 peak found at 412.75 (S/N 200.0) with B3 = 2: the position is not
+    // above 450, so C4.
+    const Decision low = decideOne(findQuery, {{412.75, 2100.0}, {550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 3, 2, 0));
+    ASSERT_EQ(low.exitStatus, 0) << low.charges;
+    EXPECT_EQ(low.log, "\nr1.0002\tz = 4 (412.8) S/N: 200.0" + pairCounts("550.0", 3, 2) +
+                           "b/y pair, z4 in MS scan conflict z not assigned");
+    EXPECT_EQ(low.charges, "0/1/550.000 ");
+    // Precursor 650: x4 = (3·650 + H)/4 = 487.7520, above 450. The same peak
+    // is g = 3's heavier partner, but without one at (3·650 + H2)/5 = 390.4
+    // there is no survey evidence; with B3 = 2 the pairs give A3.
+    const Decision high = decideOne(findQuery, {{487.75, 2100.0}, {650.0, 3000.0}}, 650.0, msmsSpectrum(650.0, 3, 2, 0));
+    ASSERT_EQ(high.exitStatus, 0) << high.charges;
+    EXPECT_EQ(high.log, "\nr1.0002\tz = 4 (487.8) S/N: 200.0" + pairCounts("650.0", 3, 2) + "\tassigned z = 3");
+    EXPECT_EQ(high.charges, "3/0/650.000 ");
+}
+
+TEST(FindCharge, SpectraBeforeTheFirstSurveyScanGoOnWithoutSurveyEvidence) {
+    // Scan 1 precedes every survey scan: centroid stays 0, the z = 4 position
+    // is (3·0 + H)/4 = 0.2520 with S/N 0.0, and its pairs (B2 = 3, B3 = 0)
+    // give A2. Scan 3 has its survey scan but no evidence and B2 = 2: silent.
+    const Decision d = decide(findQuery, {{2, 550.0, msmsSpectrum(550.0, 3, 0, 0)},
+                                          {1, 0, surveyScan({{550.0, 3000.0}})},
+                                          {2, 550.0, msmsSpectrum(550.0, 2, 0, 1)}});
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0001\tz = 4 (0.3) S/N: 0.0" + pairCounts("550.0", 3, 0) + "\tassigned z = 2");
+    EXPECT_EQ(d.charges, "2/0/0.000 0/1/550.000 ");
+}
+
+TEST(FindCharge, RunWithoutSurveyScansDecidesByPairsAlone) {
+    const Decision d = decide(findQuery, {{2, 550.0, msmsSpectrum(550.0, 3, 1, 0)}, {2, 650.0, msmsSpectrum(650.0, 5, 0, 0)}});
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "\nr1.0001\tz = 4 (0.3) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned" +
+                         "\nr1.0002\tz = 4 (0.3) S/N: 0.0" + pairCounts("650.0", 5, 0) + "\tassigned z = 2");
+    EXPECT_EQ(d.charges, "0/1/0.000 2/0/0.000 ");
+}
+
+TEST(FindCharge, MergedGroupSeesEverySurveyScanItSpansAndRejectedRecordsAreDecidedToo) {
+    // Survey scan 1 holds only the precursor (550.0); survey scan 3 holds it
+    // at 550.2 and a peak at 824.5. Scans 2 and 4 fragment the same precursor.
+    // Scan 2's centroid comes from scan 1 alone: 550.0, charge-3 partner
+    // (3·550 − H)/2 = 824.4961. Scan 4's from scan 3: 550.2, partner
+    // (3·550.2 − H)/2 = 1649.592174965/2 = 824.7961 (window 824.30..825.30
+    // holds 824.5). The merged-away scan 4 is decided as well.
+    const std::vector<ScanSpec> run = {{1, 0, surveyScan({{550.0, 3000.0}})},
+                                       {2, 550.0, msmsSpectrum(550.0, 2, 0, 1)},
+                                       {1, 0, surveyScan({{550.2, 3000.0}, {824.5, 2100.0}})},
+                                       {2, 550.0, msmsSpectrum(550.0, 2, 0, 1)}};
+    const std::string scanFourLine = "\nr1.0004\tz= 3 (550.0) MS peak z = 2 (824.8) S/N: 200.0;\tassigned z = 3";
+    // groupScans 3: scan 4 joins scan 2, whose survey evidence then spans
+    // scans 1 to 3.
+    const Decision merged = decide(findQuery + "&groupScans=3", run, true);
+    ASSERT_EQ(merged.exitStatus, 0) << merged.charges;
+    EXPECT_EQ(merged.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3" + scanFourLine);
+    EXPECT_EQ(merged.charges, "3/0/550.000 3/0/550.200 ");
+    // groupScans 1: scan 2 sees scan 1 only.
+    const Decision alone = decide(findQuery + "&groupScans=1", run, true);
+    ASSERT_EQ(alone.exitStatus, 0) << alone.charges;
+    EXPECT_EQ(alone.log, scanFourLine);
+    EXPECT_EQ(alone.charges, "0/1/550.000 3/0/550.200 ");
+}
+
+TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOne) {
+    // Only pair lows (145, 216, 315 < 550 + 3) and no highs: singly charged,
+    // centroid = precursor, nothing logged even with a survey partner.
+    PeakList spectrum = msmsSpectrum(550.0, 0, 0, 0);
+    for (const double b : bIons("SGAVPTNL", 3)) spectrum.push_back(peakAt(b, 100000.0));
+    const Decision d = decideOne(findQuery, {{550.3, 3000.0}, {824.5, 2100.0}}, 550.0, spectrum);
+    ASSERT_EQ(d.exitStatus, 0) << d.charges;
+    EXPECT_EQ(d.log, "");
+    EXPECT_EQ(d.charges, "1/0/550.000 ");
+}
+
+}  // namespace
