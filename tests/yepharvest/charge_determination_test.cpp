@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/util/format_text.h"
+#include "core/util/printable_real.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/msms_merging.h"
 #include "yepharvest/precursor_charge.h"
@@ -109,7 +110,7 @@ Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool
         determinePrecursorCharges();
         for (std::int32_t i = 0; i < numScans(); ++i) {
             const MSscan& s = runTable()[static_cast<std::size_t>(i)];
-            if (s.msLevel == 2) std::printf("%d/%d/%.3f ", s.charge, s.chargePending, printableDouble(s.parentMzCentroid));
+            if (s.msLevel == 2) std::printf("%d/%d/%.3f ", s.charge, s.chargePending, printableReal(s.parentMzCentroid));
         }
     });
     return {r.exitStatus, r.output, logRows(dir, "parentChargeCheck.txt", chargeHeader)};
