@@ -67,7 +67,8 @@ case "${1:-}" in
         build build
         run_tests build
         build build-sanitize -DQUARROW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-sanitize
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+            LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" run_tests build-sanitize
         ;;
     *) echo "usage: $0 demo|test" >&2; exit 2 ;;
 esac

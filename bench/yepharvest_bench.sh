@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# yepharvest against the decoding floor on generated runs of 3,000 and 6,000
+# cycles (one survey scan and four MS/MS spectra each): wall time, peak
+# memory, their ratios, and how the time grows when the run doubles.
+#   bench/yepharvest_bench.sh [build-folder]     (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cmake --build "$build" -j "$(nproc)" --target yepharvest quarrow-rungen decode_floor >/dev/null
+work=$(mktemp -d /tmp/quarrow-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cp -r msparams_quarrow "$work/"
+
+measure() {  # measure <label> <command...>: prints "seconds peak-KiB"
+    local label=$1; shift
+    /usr/bin/time -f "%e %M" -o "$work/time.$label" "$@" >/dev/null
+    cat "$work/time.$label"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", (b > 0 ? a / b : 0) }'; }
+
+declare -A seconds
+for spectra in 15000 30000; do
+    run="$work/run$spectra"
+    build_abs=$(cd "$build" && pwd)
+    "$build_abs/tools/quarrow-rungen" --folder --output "$run.d" --spectra "$spectra" --top 4 --seed 42 >/dev/null
+    mkdir -p "$run-logs" "$run-pkl"
+    read -r fs fm < <(measure "floor$spectra" "$build_abs/bench/decode_floor" "$run.d/Analysis.mzML")
+    read -r ys ym < <(cd "$work" && measure "yep$spectra" env -i \
+        QUERY_STRING="xtractorDataFilename=$run.d/Analysis.yep&autoCharge=Find&logFileDir=$run-logs/&resultsXtractorDir=$run-pkl/&specFeaturesFilename=specFeatures.txt" \
+        "$build_abs/yepharvest/yepharvest")
+    seconds[$spectra]=$ys
+    printf '%6d spectra: floor %6.2f s %8d KiB | yepharvest %6.2f s %8d KiB | time x%.2f memory x%.2f | %d .pkl files\n' \
+        "$spectra" "$fs" "$fm" "$ys" "$ym" "$(ratio "$ys" "$fs")" "$(ratio "$ym" "$fm")" \
+        "$(ls "$run-pkl" | wc -l)"
+done
+printf 'doubling the run multiplies the yepharvest time by %.2f\n' "$(ratio "${seconds[30000]}" "${seconds[15000]}")"
