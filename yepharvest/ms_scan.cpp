@@ -40,5 +40,26 @@ std::int32_t findIndexOfPreceedingMSscan(std::int32_t index) {
     std::exit(1);
 }
 
+PeakList toKestranePeaks(const SpectrumPoints& points) {
+    PeakList peaks;
+    reserveChecked(peaks, points.size(), "toKestranePeaks");
+    for (const SpectrumPoint& point : points) {
+        KestranePeak peak;
+        peak.mOverZ = point.mOverZ;
+        peak.mPlusH = point.mOverZ;
+        peak.intensity = point.intensity;
+        peak.charge = 1;
+        peaks.push_back(peak);
+    }
+    return peaks;
+}
+
+SpectrumPoints toSpectrumPoints(const PeakList& peaks) {
+    SpectrumPoints points;
+    reserveChecked(points, peaks.size(), "toSpectrumPoints");
+    for (const KestranePeak& peak : peaks) points.push_back({peak.mOverZ, peak.intensity});
+    return points;
+}
+
 std::int32_t noMSscans() { return noMSscansFlag; }
 void setNoMSscans(std::int32_t flag) { noMSscansFlag = flag; }

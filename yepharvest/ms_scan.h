@@ -8,6 +8,20 @@
 #include "core/peaks/kestrane_peak.h"
 #include "core/peaks/spec_features.h"
 
+// A peak as the run table keeps it. Every peak read (and every list merged
+// from such peaks) has mPlusH equal to its m/z and charge 1, so the table
+// keeps m/z and intensity only, at 16 bytes a peak instead of 40, and the
+// full peak records are rebuilt for the stages that need them.
+struct SpectrumPoint {
+    double mOverZ = 0.0;
+    double intensity = 0.0;
+};
+using SpectrumPoints = std::vector<SpectrumPoint>;
+
+// The peak records of stored points: mPlusH = m/z, charge 1.
+PeakList toKestranePeaks(const SpectrumPoints& points);
+SpectrumPoints toSpectrumPoints(const PeakList& peaks);
+
 struct MSscan {
     std::int32_t scanNumber = 0;
     std::int32_t lastScanNumber = 0;
@@ -16,7 +30,7 @@ struct MSscan {
     std::int32_t charge = 0;          // 0 = not determined
     std::int32_t chargePending = 0;
     std::int32_t rejected = 0;
-    PeakList peaks;
+    SpectrumPoints peaks;
     std::int32_t numPeaks = 0;        // reported as numOriginalPeaks
     double selectedParentMz = 0.0;
     double parentMz = 0.0;

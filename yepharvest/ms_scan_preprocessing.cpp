@@ -17,14 +17,16 @@ void preprocessMSscans() {
         MSscan& scan = table[static_cast<std::size_t>(i)];
         if (scan.rejected != 0) continue;
         if (scan.msLevel == 1) {
-            sortByIntensityDescending(scan.peaks);
-            if (!scan.peaks.empty()) {
-                scan.basePeakIntensity = scan.peaks.front().intensity;
-                scan.basePeakMz = scan.peaks.front().mOverZ;
+            PeakList peaks = toKestranePeaks(scan.peaks);
+            sortByIntensityDescending(peaks);
+            if (!peaks.empty()) {
+                scan.basePeakIntensity = peaks.front().intensity;
+                scan.basePeakMz = peaks.front().mOverZ;
             }
-            sortByMOverZAscending(scan.peaks);
-            scan.noiseMean = determineMeanNoise(scan.peaks, scan.msLevel);
+            sortByMOverZAscending(peaks);
+            scan.noiseMean = determineMeanNoise(peaks, scan.msLevel);
             scan.noiseStandardDeviation = getNoiseStandardDeviation();
+            scan.peaks = toSpectrumPoints(peaks);
         } else if (scan.msLevel == 2) {
             scan.selectedParentMz = scan.parentMz;
             // A spectrum that no survey scan precedes keeps its precursor as read.
@@ -38,17 +40,17 @@ void preprocessMSscans() {
 
 double findMonoisotopicParentPeak(double mz, std::int32_t msScanIndex, double tolerance) {
     const MSscan& scan = runTable()[static_cast<std::size_t>(msScanIndex)];
-    const PeakList& peaks = scan.peaks;
+    const SpectrumPoints& peaks = scan.peaks;
     const double threshold =
         extractorParameters().minSignalNoiseRatio * scan.noiseStandardDeviation + scan.noiseMean;
     const auto first = std::lower_bound(peaks.begin(), peaks.end(), mz - 0.05,
-                                        [](const KestranePeak& peak, double value) { return peak.mOverZ < value; });
+                                        [](const SpectrumPoint& peak, double value) { return peak.mOverZ < value; });
     if (first == peaks.end()) return mz;
     double reference = first->intensity;
     double monoisotopic = mz;
     // The scan's first peak is never examined.
     for (auto p = static_cast<std::ptrdiff_t>(first - peaks.begin()); p >= 1; --p) {
-        const KestranePeak& peak = peaks[static_cast<std::size_t>(p)];
+        const SpectrumPoint& peak = peaks[static_cast<std::size_t>(p)];
         if (peak.mOverZ < mz - 2.0 * tolerance || peak.mOverZ < monoisotopic - 1.5) break;
         if (peak.intensity > 0.5 * reference && peak.intensity > threshold) {
             monoisotopic = peak.mOverZ;

@@ -22,7 +22,7 @@ void mergeInto(MSscan& group, MSscan& candidate, std::int32_t candidateIndex, co
     group.lastScanNumber = candidate.scanNumber;
     group.lastMergedIndex = candidateIndex;
     if (group.charge == 0 && candidate.charge != 0) group.charge = candidate.charge;
-    group.peaks = mergeKestranePeaks(group.peaks, candidate.peaks);
+    group.peaks = toSpectrumPoints(mergeKestranePeaks(toKestranePeaks(group.peaks), toKestranePeaks(candidate.peaks)));
     group.numPeaks = static_cast<std::int32_t>(group.peaks.size());
     candidate.rejected = 1;
     std::fprintf(getRejectReasonsStream(), "\n%s.%04d\t%d\tparent: %.2f merged with scan %04d parent: %.2f",

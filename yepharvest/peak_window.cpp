@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-WindowSums sumsInWindow(const PeakList& peaks, double low, double high) {
+WindowSums sumsInWindow(const SpectrumPoints& peaks, double low, double high) {
     WindowSums sums;
     auto peak = std::lower_bound(peaks.begin(), peaks.end(), low,
-                                 [](const KestranePeak& p, double value) { return p.mOverZ < value; });
+                                 [](const SpectrumPoint& p, double value) { return p.mOverZ < value; });
     for (; peak != peaks.end() && peak->mOverZ <= high; ++peak) {
         sums.intensity += peak->intensity;
         sums.weightedMz += peak->intensity * peak->mOverZ;
@@ -13,4 +13,4 @@ WindowSums sumsInWindow(const PeakList& peaks, double low, double high) {
     return sums;
 }
 
-double intensityInWindow(const PeakList& peaks, double low, double high) { return sumsInWindow(peaks, low, high).intensity; }
+double intensityInWindow(const SpectrumPoints& peaks, double low, double high) { return sumsInWindow(peaks, low, high).intensity; }

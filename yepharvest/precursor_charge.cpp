@@ -5,7 +5,6 @@
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
-#include "core/peaks/clone_peaks.h"
 #include "core/peaks/fragment_charge.h"
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_picking.h"
@@ -127,7 +126,7 @@ void writePairNote(std::FILE* log, PairNote note, double mz, std::int32_t b2, st
 void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, bool findMode) {
     const ExtractorParameters& parameters = extractorParameters();
     const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance);
-    PeakList picked = pickPeaks(clonePeaks(scan.peaks), parent2);
+    PeakList picked = pickPeaks(toKestranePeaks(scan.peaks), parent2);
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;

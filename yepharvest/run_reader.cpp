@@ -71,16 +71,9 @@ bool readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const std::str
         scan.rejected = 1;
         return isMSscan;
     }
-    PeakList peaks;
+    SpectrumPoints peaks;
     reserveChecked(peaks, static_cast<std::size_t>(count), "readVelmoraDataIntoMemory");
-    for (std::size_t j = 0; j < static_cast<std::size_t>(count); ++j) {
-        KestranePeak peak;
-        peak.mOverZ = mz[j];
-        peak.mPlusH = mz[j];
-        peak.intensity = intensity[j];
-        peak.charge = 1;
-        peaks.push_back(peak);
-    }
+    for (std::size_t j = 0; j < static_cast<std::size_t>(count); ++j) peaks.push_back({mz[j], intensity[j]});
     scan.peaks = std::move(peaks);
     return isMSscan;
 }

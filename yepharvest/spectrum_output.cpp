@@ -6,7 +6,6 @@
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
 #include "core/extractor/spectrum_filters.h"
-#include "core/peaks/clone_peaks.h"
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_picking.h"
 #include "core/peaks/peak_writers.h"
@@ -26,7 +25,7 @@ void writePeakListFile(const std::string& path, const MSscan& scan) {
     constexpr const char* label = "Function: processVelmoraLCMSMSrun";
     std::FILE* file = openTextFile(path, "w", label);
     std::fprintf(file, "%0.2f\t%.0f\t%d", scan.parentMz, printableReal(scan.precursorIntensity), scan.charge);
-    writePeaks(scan.peaks, file);
+    writePeaks(toKestranePeaks(scan.peaks), file);
     closeFile(file, label);
 }
 
@@ -73,7 +72,7 @@ void filterMSMSspectra() {
             continue;
         }
         const KestranePeak parent = makeParentKestranePeak(scan.parentMz, z, parameters.parentTolerance);
-        PeakList picked = pickPeaks(clonePeaks(scan.peaks), parent);
+        PeakList picked = pickPeaks(toKestranePeaks(scan.peaks), parent);
         if (filterPeakCount(static_cast<int>(picked.size()), name) != passedFilters) {
             scan.rejected = 1;
             continue;

@@ -44,7 +44,8 @@ std::size_t keepMostIntensePeaks(PeakList& list, int limit) {
         return list.size();
     }
     const auto end = list.begin() + limit;
-    std::nth_element(list.begin(), end, list.end(), precedesByIntensityDescending);
+    std::nth_element(list.begin(), end, list.end(),
+                     [](const KestranePeak& a, const KestranePeak& b) { return precedesByIntensityDescending(a, b); });
     list.erase(end, list.end());
     sortByMOverZAscending(list);
     return list.size();

@@ -2,25 +2,6 @@
 
 #include <algorithm>
 
-bool precedesByMOverZAscending(const KestranePeak& a, const KestranePeak& b) {
-    if (a.mOverZ != b.mOverZ) return a.mOverZ < b.mOverZ;
-    return a.intensity > b.intensity;
-}
-
-bool precedesByMOverZDescending(const KestranePeak& a, const KestranePeak& b) {
-    return precedesByMOverZAscending(b, a);
-}
-
-bool precedesByIntensityDescending(const KestranePeak& a, const KestranePeak& b) {
-    if (a.intensity != b.intensity) return a.intensity > b.intensity;
-    return a.mOverZ < b.mOverZ;
-}
-
-bool precedesByMPlusHAscending(const KestranePeak& a, const KestranePeak& b) {
-    if (a.mPlusH != b.mPlusH) return a.mPlusH < b.mPlusH;
-    return a.mOverZ < b.mOverZ;
-}
-
 namespace {
 
 template <class Order>
@@ -40,14 +21,22 @@ void sortOrReverse(PeakList& list, Order order, Opposite opposite) {
 
 }  // namespace
 
-void sortByMOverZAscending(PeakList& list) {
-    sortOrReverse(list, precedesByMOverZAscending, precedesByMOverZDescending);
+// Lambdas rather than function pointers, so that the sorts inline the comparison.
+constexpr auto mOverZAscending = [](const KestranePeak& a, const KestranePeak& b) {
+    return precedesByMOverZAscending(a, b);
+};
+constexpr auto mOverZDescending = [](const KestranePeak& a, const KestranePeak& b) {
+    return precedesByMOverZDescending(a, b);
+};
+
+void sortByMOverZAscending(PeakList& list) { sortOrReverse(list, mOverZAscending, mOverZDescending); }
+
+void sortByMOverZDescending(PeakList& list) { sortOrReverse(list, mOverZDescending, mOverZAscending); }
+
+void sortByIntensityDescending(PeakList& list) {
+    sortUnlessSorted(list, [](const KestranePeak& a, const KestranePeak& b) { return precedesByIntensityDescending(a, b); });
 }
 
-void sortByMOverZDescending(PeakList& list) {
-    sortOrReverse(list, precedesByMOverZDescending, precedesByMOverZAscending);
+void sortByMPlusHAscending(PeakList& list) {
+    sortUnlessSorted(list, [](const KestranePeak& a, const KestranePeak& b) { return precedesByMPlusHAscending(a, b); });
 }
-
-void sortByIntensityDescending(PeakList& list) { sortUnlessSorted(list, precedesByIntensityDescending); }
-
-void sortByMPlusHAscending(PeakList& list) { sortUnlessSorted(list, precedesByMPlusHAscending); }

@@ -6,10 +6,26 @@
 // the lower m/z first.
 #include "core/peaks/kestrane_peak.h"
 
-bool precedesByMOverZAscending(const KestranePeak& a, const KestranePeak& b);
-bool precedesByMOverZDescending(const KestranePeak& a, const KestranePeak& b);
-bool precedesByIntensityDescending(const KestranePeak& a, const KestranePeak& b);
-bool precedesByMPlusHAscending(const KestranePeak& a, const KestranePeak& b);
+// Inline: every sort of every spectrum calls them, and the sorts must be
+// able to inline them.
+inline bool precedesByMOverZAscending(const KestranePeak& a, const KestranePeak& b) {
+    if (a.mOverZ != b.mOverZ) return a.mOverZ < b.mOverZ;
+    return a.intensity > b.intensity;
+}
+
+inline bool precedesByMOverZDescending(const KestranePeak& a, const KestranePeak& b) {
+    return precedesByMOverZAscending(b, a);
+}
+
+inline bool precedesByIntensityDescending(const KestranePeak& a, const KestranePeak& b) {
+    if (a.intensity != b.intensity) return a.intensity > b.intensity;
+    return a.mOverZ < b.mOverZ;
+}
+
+inline bool precedesByMPlusHAscending(const KestranePeak& a, const KestranePeak& b) {
+    if (a.mPlusH != b.mPlusH) return a.mPlusH < b.mPlusH;
+    return a.mOverZ < b.mOverZ;
+}
 
 // Each returns at once when the list is already in the order; the two m/z
 // orders reverse a list that is in the opposite one.

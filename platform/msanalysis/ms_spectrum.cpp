@@ -19,8 +19,7 @@ std::int32_t checkedCount(std::size_t size, const char* what, const char* interf
 MSSpectrum::MSSpectrum(std::shared_ptr<const OpenFormatExport> run, std::size_t index, ExportSpectrum description)
     : run_(std::move(run)),
       index_(index),
-      description_(std::move(description)),
-      parameters_(std::make_shared<const std::vector<ExportParameter>>(description_.parameters)) {}
+      description_(std::move(description)) {}
 
 void MSSpectrum::getData(std::int32_t kind, std::vector<double>& mz, std::vector<double>& intensity,
                          std::int32_t& count) const {
@@ -50,7 +49,13 @@ void MSSpectrum::getPrecursor(std::vector<double>& mz, std::int32_t& count) cons
     count = checkedCount(mz.size(), "precursors", spectrumInterface);
 }
 
-MSParameterCollection MSSpectrum::getParameters() const { return MSParameterCollection(parameters_); }
+MSParameterCollection MSSpectrum::getParameters() const {
+    try {
+        return MSParameterCollection(std::make_shared<const std::vector<ExportParameter>>(run_->parameters(index_)));
+    } catch (const ExportReadError& error) {
+        throw ComError(E_FAIL, error.what(), spectrumInterface);
+    }
+}
 
 std::int32_t MSSpectrumCollection::getCount() const {
     return checkedCount(run_->spectrumCount(), "spectra", collectionInterface);

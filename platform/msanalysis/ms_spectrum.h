@@ -23,7 +23,6 @@ private:
     std::shared_ptr<const OpenFormatExport> run_;
     std::size_t index_;
     ExportSpectrum description_;
-    std::shared_ptr<const std::vector<ExportParameter>> parameters_;
 };
 
 class MSSpectrumCollection {

@@ -161,18 +161,22 @@ ExportSpectrum describeSpectrum(const msdata::Spectrum& spectrum) {
         const pwiz::data::CVParam start = spectrum.scanList.scans.front().cvParam(cv::MS_scan_start_time);
         if (start.cvid != cv::CVID_Unknown && !start.value.empty()) result.scanStartSeconds = start.timeInSeconds();
     }
+    for (const msdata::Precursor& precursor : spectrum.precursors) result.precursors.push_back(describePrecursor(precursor));
+    return result;
+}
 
-    appendParameters(result.parameters, "spectrum", spectrum);
+std::vector<ExportParameter> listParameters(const msdata::Spectrum& spectrum) {
+    std::vector<ExportParameter> result;
+    appendParameters(result, "spectrum", spectrum);
     for (const msdata::Scan& scan : spectrum.scanList.scans) {
-        appendParameters(result.parameters, "scan", scan);
-        for (const msdata::ScanWindow& window : scan.scanWindows) appendParameters(result.parameters, "scanWindow", window);
+        appendParameters(result, "scan", scan);
+        for (const msdata::ScanWindow& window : scan.scanWindows) appendParameters(result, "scanWindow", window);
     }
     for (const msdata::Precursor& precursor : spectrum.precursors) {
-        result.precursors.push_back(describePrecursor(precursor));
-        appendParameters(result.parameters, "precursor", precursor);
-        appendParameters(result.parameters, "isolationWindow", precursor.isolationWindow);
-        for (const msdata::SelectedIon& ion : precursor.selectedIons) appendParameters(result.parameters, "selectedIon", ion);
-        appendParameters(result.parameters, "activation", precursor.activation);
+        appendParameters(result, "precursor", precursor);
+        appendParameters(result, "isolationWindow", precursor.isolationWindow);
+        for (const msdata::SelectedIon& ion : precursor.selectedIons) appendParameters(result, "selectedIon", ion);
+        appendParameters(result, "activation", precursor.activation);
     }
     return result;
 }
@@ -208,7 +212,30 @@ struct OpenFormatExport::Impl {
     ExportRunInfo info;
     std::size_t count = 0;
 
-    msdata::SpectrumPtr fetch(std::size_t index, bool withArrays) const {
+    // The reader asks for a spectrum's description and then for its arrays;
+    // parsing it once, with its arrays, and keeping it until the next one is
+    // asked for halves the cost of reading a run.
+    mutable std::size_t lastIndex = 0;
+    mutable msdata::SpectrumPtr last;
+
+    msdata::SpectrumPtr fetch(std::size_t index) const {
+        if (last && lastIndex == index) return last;
+        last = fetchFromFile(index, true);
+        lastIndex = index;
+        return last;
+    }
+
+    // A spectrum whose arrays cannot be decoded can still be described; its
+    // arrays then fail when they are asked for, as they would on their own.
+    msdata::SpectrumPtr fetchDescription(std::size_t index) const {
+        try {
+            return fetch(index);
+        } catch (const ExportReadError&) {
+            return fetchFromFile(index, false);
+        }
+    }
+
+    msdata::SpectrumPtr fetchFromFile(std::size_t index, bool withArrays) const {
         if (index >= count) {
             throw ExportReadError(formatText("Spectrum %zu requested from %s, which holds %zu spectra.", index + 1,
                                              path.c_str(), count));
@@ -256,7 +283,7 @@ std::size_t OpenFormatExport::spectrumCount() const { return impl_->count; }
 const ExportRunInfo& OpenFormatExport::runInfo() const { return impl_->info; }
 
 ExportSpectrum OpenFormatExport::spectrum(std::size_t index) const {
-    const msdata::SpectrumPtr spectrum = impl_->fetch(index, false);
+    const msdata::SpectrumPtr spectrum = impl_->fetchDescription(index);
     try {
         return describeSpectrum(*spectrum);
     } catch (const std::exception& error) {
@@ -265,8 +292,18 @@ ExportSpectrum OpenFormatExport::spectrum(std::size_t index) const {
     }
 }
 
+std::vector<ExportParameter> OpenFormatExport::parameters(std::size_t index) const {
+    const msdata::SpectrumPtr spectrum = impl_->fetchDescription(index);
+    try {
+        return listParameters(*spectrum);
+    } catch (const std::exception& error) {
+        throw ExportReadError(formatText("Spectrum %zu of the export %s has an unreadable value: %s", index + 1,
+                                         impl_->path.c_str(), error.what()));
+    }
+}
+
 ExportArrays OpenFormatExport::arrays(std::size_t index) const {
-    const msdata::SpectrumPtr spectrum = impl_->fetch(index, true);
+    const msdata::SpectrumPtr spectrum = impl_->fetch(index);
     const msdata::BinaryDataArrayPtr mz = spectrum->getMZArray();
     const msdata::BinaryDataArrayPtr intensity = spectrum->getIntensityArray();
     const std::size_t declared = spectrum->defaultArrayLength;

@@ -37,7 +37,6 @@ struct ExportSpectrum {
     bool isMs1Spectrum = false;     // carries the "MS1 spectrum" term
     double scanStartSeconds = -1.0; // negative when the export gives none
     std::vector<ExportPrecursor> precursors;  // document order
-    std::vector<ExportParameter> parameters;  // document order
 };
 
 struct ExportArrays {
@@ -76,6 +75,9 @@ public:
     ExportSpectrum spectrum(std::size_t index) const;
     // Its m/z and intensity arrays as stored; throws on damaged arrays.
     ExportArrays arrays(std::size_t index) const;
+    // Its parameters in document order (built only when asked for: the
+    // reader lists those of one spectrum).
+    std::vector<ExportParameter> parameters(std::size_t index) const;
 
 private:
     struct Impl;

@@ -1,4 +1,7 @@
+#include <cmath>
 #include <cstdio>
+#include <limits>
+#include <random>
 #include <string>
 
 #include "core/peaks/centroiding.h"
@@ -150,6 +153,39 @@ TEST_F(PeakListTest, PeakLinesStartWithALineBreakAndRoundIntensities) {
     EXPECT_EQ(written(writePeaks, list), "\n100.12\t1000\n2000.50\t0");
     EXPECT_EQ(written(writePeaksFourDecimals, list), "\n100.1230\t1000\n2000.5000\t0");
     EXPECT_EQ(written(writePeaks, PeakList{}), "");
+}
+
+// The writers must give exactly the bytes of "\n%.2f\t%.0f" (and "%.4f"),
+// whatever the value: halfway cases, huge and tiny values, negative zero,
+// not-a-number.
+TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
+    std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, 0.125, 0.375, 2.675, 1.005, 1e-300, 123456789.125,
+                                  1e22, 1.7976931348623157e308, -3.14159, std::nan(""), -std::nan(""),
+                                  std::numeric_limits<double>::infinity()};
+    std::mt19937_64 random(12345);
+    std::uniform_real_distribution<double> mz(50.0, 4000.0);
+    std::uniform_int_distribution<int> hundredths(0, 400000);
+    for (int i = 0; i < 2000; ++i) {
+        values.push_back(mz(random));
+        values.push_back(hundredths(random) / 100.0 + 0.005);  // near a rounding tie
+        values.push_back(hundredths(random) + 0.5);             // exact tie for "%.0f"
+    }
+    PeakList list;
+    std::string twoDecimals;
+    std::string fourDecimals;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        KestranePeak peak;
+        peak.mOverZ = values[i];
+        peak.intensity = values[values.size() - 1 - i];
+        list.push_back(peak);
+        char line[800];
+        std::snprintf(line, sizeof line, "\n%.2f\t%.0f", peak.mOverZ, peak.intensity);
+        twoDecimals += line;
+        std::snprintf(line, sizeof line, "\n%.4f\t%.0f", peak.mOverZ, peak.intensity);
+        fourDecimals += line;
+    }
+    EXPECT_EQ(written(writePeaks, list), twoDecimals);
+    EXPECT_EQ(written(writePeaksFourDecimals, list), fourDecimals);
 }
 
 }  // namespace

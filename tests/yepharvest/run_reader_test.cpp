@@ -89,8 +89,9 @@ TEST(RunReader, GeneratedRunFillsTheTableAsTheTruthSays) {
         EXPECT_EQ(scan.rejected, 0);
         ASSERT_GT(scan.numPeaks, 0);
         ASSERT_EQ(scan.peaks.size(), static_cast<std::size_t>(scan.numPeaks));
-        EXPECT_EQ(scan.peaks.front().mPlusH, scan.peaks.front().mOverZ);
-        EXPECT_EQ(scan.peaks.back().charge, 1);
+        const PeakList peaks = toKestranePeaks(scan.peaks);
+        EXPECT_EQ(peaks.front().mPlusH, peaks.front().mOverZ);
+        EXPECT_EQ(peaks.back().charge, 1);
         if (scan.msLevel == 2) {
             EXPECT_NEAR(scan.selectedParentMz, truth[i].mz, 1e-6);
             EXPECT_EQ(scan.parentMz, scan.selectedParentMz);

@@ -39,7 +39,7 @@ inline void buildRun(const std::vector<ScanSpec>& scans) {
             record.chargePending = 1;
             record.numMergedScans = 1;
         }
-        record.peaks = scans[i].peaks;
+        record.peaks = toSpectrumPoints(scans[i].peaks);
         record.numPeaks = static_cast<std::int32_t>(record.peaks.size());
     }
     setNoMSscans(anySurvey ? 0 : 1);
