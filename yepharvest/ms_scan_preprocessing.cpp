@@ -18,10 +18,12 @@ void preprocessMSscans() {
         if (scan.rejected != 0) continue;
         if (scan.msLevel == 1) {
             PeakList peaks = toKestranePeaks(scan.peaks);
-            sortByIntensityDescending(peaks);
-            if (!peaks.empty()) {
-                scan.basePeakIntensity = peaks.front().intensity;
-                scan.basePeakMz = peaks.front().mOverZ;
+            // The base peak is the first of the intensity order; finding it
+            // needs no sort, and a scan read in m/z order needs none either.
+            const auto basePeak = std::min_element(peaks.begin(), peaks.end(), precedesByIntensityDescending);
+            if (basePeak != peaks.end()) {
+                scan.basePeakIntensity = basePeak->intensity;
+                scan.basePeakMz = basePeak->mOverZ;
             }
             sortByMOverZAscending(peaks);
             scan.noiseMean = determineMeanNoise(peaks, scan.msLevel);
