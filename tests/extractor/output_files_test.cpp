@@ -82,6 +82,19 @@ TEST(OutputFiles, FeaturesHeaderFollowsModeDataFileAndMixture) {
               qtofHeader);
 }
 
+TEST(OutputFiles, MixtureColumnsNeedTheLowerCaseEnding) {
+    const auto headerFor = [](const std::string& cys) {
+        setExtractorParameterDefaults();
+        readExtractorParameters({{"xtractorDataFilename", "/r/s.d/Analysis.yep"}, {"cys", cys}});
+        return specFeaturesHeader();
+    };
+    EXPECT_EQ(headerFor("ICAT-mix"), otherRunHeader + mixtureColumns + "\tnoiseMeanInPrecedingMSscan");
+    EXPECT_EQ(headerFor("icat-mix"), otherRunHeader + mixtureColumns + "\tnoiseMeanInPrecedingMSscan");
+    EXPECT_EQ(headerFor("ICAT-MIX"), otherRunHeader + "\tnoiseMeanInPrecedingMSscan");
+    EXPECT_EQ(headerFor("-mix"), otherRunHeader + mixtureColumns + "\tnoiseMeanInPrecedingMSscan");
+    EXPECT_EQ(headerFor("mix"), otherRunHeader + "\tnoiseMeanInPrecedingMSscan");
+}
+
 TEST(OutputFiles, LogFolderWithoutSeparatorIsGluedToTheName) {
     TempDir dir;
     dir.installParameterFiles();
