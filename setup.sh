@@ -6,9 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ pkg-config googletest libgtest-dev
-          libpwiz-dev libboost-dev libboost-filesystem-dev libboost-iostreams-dev
-          libboost-thread-dev libboost-system-dev libboost-regex-dev zlib1g-dev)
+# ProteoWizard's data library needs the Boost headers and zlib to build against.
+packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev)
 
 install_missing() {
     local missing=()

@@ -20,14 +20,7 @@
 
 namespace {
 
-KestranePeak rawPeak(double mz, double intensity) {
-    KestranePeak peak;
-    peak.mOverZ = mz;
-    peak.mPlusH = mz;
-    peak.intensity = intensity;
-    peak.charge = 1;
-    return peak;
-}
+KestranePeak rawPeak(double mz, double intensity) { return makeFragmentPeak(mz, intensity); }
 
 // Deterministic noise so that every run measures the same work.
 struct Lcg {

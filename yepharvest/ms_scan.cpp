@@ -43,14 +43,7 @@ std::int32_t findIndexOfPreceedingMSscan(std::int32_t index) {
 PeakList toKestranePeaks(const SpectrumPoints& points) {
     PeakList peaks;
     reserveChecked(peaks, points.size(), "toKestranePeaks");
-    for (const SpectrumPoint& point : points) {
-        KestranePeak peak;
-        peak.mOverZ = point.mOverZ;
-        peak.mPlusH = point.mOverZ;
-        peak.intensity = point.intensity;
-        peak.charge = 1;
-        peaks.push_back(peak);
-    }
+    for (const SpectrumPoint& point : points) peaks.push_back(makeFragmentPeak(point.mOverZ, point.intensity));
     return peaks;
 }
 

@@ -14,3 +14,14 @@ struct KestranePeak {
 };
 
 using PeakList = std::vector<KestranePeak>;
+
+// A fragment peak as the front ends build it from the data: taken as singly
+// charged, so its M+H is its m/z.
+inline KestranePeak makeFragmentPeak(double mOverZ, double intensity) {
+    KestranePeak peak;
+    peak.mOverZ = mOverZ;
+    peak.mPlusH = mOverZ;
+    peak.intensity = intensity;
+    peak.charge = 1;
+    return peak;
+}

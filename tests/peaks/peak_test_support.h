@@ -23,14 +23,7 @@ inline constexpr double kC = 12.0;
 inline constexpr double kH2O = 2 * kH + kO;
 inline constexpr double kCO2 = kC + 2 * kO;
 
-inline KestranePeak fragment(double mz, double intensity) {
-    KestranePeak peak;
-    peak.mOverZ = mz;
-    peak.mPlusH = mz;
-    peak.intensity = intensity;
-    peak.charge = 1;
-    return peak;
-}
+inline KestranePeak fragment(double mz, double intensity) { return makeFragmentPeak(mz, intensity); }
 
 inline PeakList peaks(std::initializer_list<std::pair<double, double>> mzIntensity) {
     PeakList list;

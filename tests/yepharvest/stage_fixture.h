@@ -14,14 +14,7 @@ struct ScanSpec {
     PeakList peaks;
 };
 
-inline KestranePeak peakAt(double mz, double intensity) {
-    KestranePeak peak;
-    peak.mOverZ = mz;
-    peak.mPlusH = mz;
-    peak.intensity = intensity;
-    peak.charge = 1;
-    return peak;
-}
+inline KestranePeak peakAt(double mz, double intensity) { return makeFragmentPeak(mz, intensity); }
 
 // Fills the run table as the reader would.
 inline void buildRun(const std::vector<ScanSpec>& scans) {
