@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <numeric>
 #include <vector>
 
-#include "core/peaks/clone_peaks.h"
 #include "core/peaks/peak_orderings.h"
 #include "core/util/checked_memory.h"
 
@@ -17,29 +15,45 @@ PeakList centroidByPeakWidthAndHeightPercentage(PeakList list, double width, dou
     if (width < 0.0001 || list.empty()) return list;
 
     const std::size_t n = list.size();
-    std::vector<std::size_t> byIntensity(n);
-    std::vector<char> consumed(n, 0);
-    for (std::size_t i = 0; i < n; ++i) list[i].workIndex = static_cast<std::int32_t>(i);
-    std::iota(byIntensity.begin(), byIntensity.end(), std::size_t{0});
-    std::sort(byIntensity.begin(), byIntensity.end(),
-              [&list](std::size_t a, std::size_t b) { return precedesByIntensityDescending(list[a], list[b]); });
+    // Apexes are visited from the most intense down. The keys are copied next
+    // to their positions so that the sort, run on every picked spectrum,
+    // never chases pointers; equal peaks keep their list order.
+    struct Ranked {
+        double intensity;
+        double mOverZ;
+        std::size_t position;
+    };
+    std::vector<Ranked> byIntensity;
+    reserveChecked(byIntensity, n, kLabel);
+    for (std::size_t i = 0; i < n; ++i) {
+        list[i].workIndex = static_cast<std::int32_t>(i);
+        byIntensity.push_back({list[i].intensity, list[i].mOverZ, i});
+    }
+    std::sort(byIntensity.begin(), byIntensity.end(), [](const Ranked& a, const Ranked& b) {
+        if (a.intensity != b.intensity) return a.intensity > b.intensity;
+        if (a.mOverZ != b.mOverZ) return a.mOverZ < b.mOverZ;
+        return a.position < b.position;
+    });
 
-    PeakList centroids;
-    reserveChecked(centroids, n, kLabel);
+    // 0: not yet in a cluster; 1: in one; 2: in one, and its apex, holding
+    // the cluster's centroid. A cluster's own peaks are the only ones read
+    // while it is measured, so its centroid can replace its apex in place.
+    std::vector<char> state(n, 0);
     const double halfWidth = width * 0.5;
-    for (const std::size_t apex : byIntensity) {
-        if (consumed[apex] != 0) continue;
-        consumed[apex] = 1;
+    for (const Ranked& ranked : byIntensity) {
+        const std::size_t apex = ranked.position;
+        if (state[apex] != 0) continue;
+        state[apex] = 1;
         const double apexMz = list[apex].mOverZ;
         std::size_t first = apex;
-        while (first > 0 && consumed[first - 1] == 0 && list[first - 1].mOverZ > apexMz - halfWidth) {
+        while (first > 0 && state[first - 1] == 0 && list[first - 1].mOverZ > apexMz - halfWidth) {
             --first;
-            consumed[first] = 1;
+            state[first] = 1;
         }
         std::size_t last = apex;
-        while (last + 1 < n && consumed[last + 1] == 0 && list[last + 1].mOverZ < apexMz + halfWidth) {
+        while (last + 1 < n && state[last + 1] == 0 && list[last + 1].mOverZ < apexMz + halfWidth) {
             ++last;
-            consumed[last] = 1;
+            state[last] = 1;
         }
 
         const double cutOff = heightPercent * list[apex].intensity * 0.01;
@@ -54,13 +68,21 @@ PeakList centroidByPeakWidthAndHeightPercentage(PeakList list, double width, dou
         // A cluster with nothing above its cut-off (an apex of height 0) has
         // no position: it is dropped rather than given m/z 0/0.
         if (!(summedIntensity > 0.0)) continue;
-        KestranePeak centroid = list[apex];
+        KestranePeak& centroid = list[apex];
         centroid.mOverZ = weightedMz / summedIntensity;
         centroid.intensity = summedIntensity;
         centroid.charge = 1;
-        centroid.workIndex = 0;
-        centroids.push_back(centroid);
+        state[apex] = 2;
     }
-    sortByMOverZAscending(centroids);
-    return centroids;
+
+    // Clusters are disjoint runs of the m/z-ordered list, so the centroids
+    // come out in m/z order already; the sort only settles exact ties.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (state[i] == 2) list[kept++] = list[i];
+    }
+    list.resize(kept);
+    for (KestranePeak& centroid : list) centroid.workIndex = 0;
+    sortByMOverZAscending(list);
+    return list;
 }
