@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -119,6 +120,65 @@ TEST_F(PeakListTest, CentroidingDropsClustersWithoutIntensity) {
         centroidByPeakWidthAndHeightPercentage(peaks({{100.0, 0.0}, {100.1, 0.0}, {200.0, 50.0}}), 0.5, 50.0);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].mOverZ, 200.0);
+}
+
+// The clustering rule, written out plainly: apexes from the most intense
+// down over the whole list, neighbours walked while inside the open window.
+PeakList centroidsByTheRule(const PeakList& list, double width) {
+    std::vector<std::size_t> order(list.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return precedesByIntensityDescending(list[a], list[b]);
+    });
+    std::vector<bool> consumed(list.size(), false);
+    PeakList out;
+    for (const std::size_t apex : order) {
+        if (consumed[apex]) continue;
+        consumed[apex] = true;
+        std::vector<std::size_t> members = {apex};
+        const double h = width * 0.5;
+        for (std::size_t i = apex; i > 0 && !consumed[i - 1] && list[i - 1].mOverZ > list[apex].mOverZ - h; --i) {
+            consumed[i - 1] = true;
+            members.push_back(i - 1);
+        }
+        for (std::size_t i = apex + 1; i < list.size() && !consumed[i] && list[i].mOverZ < list[apex].mOverZ + h; ++i) {
+            consumed[i] = true;
+            members.push_back(i);
+        }
+        std::sort(members.begin(), members.end());
+        double s = 0.0;
+        double w = 0.0;
+        for (const std::size_t m : members) {
+            if (list[m].intensity > 0.5 * list[apex].intensity) {
+                s += list[m].intensity;
+                w += list[m].mOverZ * list[m].intensity;
+            }
+        }
+        if (s > 0.0) out.push_back(fragment(w / s, s));
+    }
+    sortByMOverZAscending(out);
+    return out;
+}
+
+TEST_F(PeakListTest, CentroidingAgreesWithTheRuleOnRandomProfiles) {
+    std::mt19937_64 random(777);
+    std::uniform_int_distribution<int> gapSteps(1, 12);  // gaps of 0.05 to 0.60, often exactly 0.25
+    std::uniform_int_distribution<int> height(0, 40);
+    for (int trial = 0; trial < 300; ++trial) {
+        PeakList list;
+        double mz = 100.0;
+        for (int i = 0; i < 60; ++i) {
+            mz += gapSteps(random) * 0.05;
+            list.push_back(fragment(mz, height(random) * 25.0));  // equal heights on purpose
+        }
+        const PeakList got = centroidByPeakWidthAndHeightPercentage(list, 0.5, 50.0);
+        const PeakList want = centroidsByTheRule(list, 0.5);
+        ASSERT_EQ(got.size(), want.size()) << "trial " << trial;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].mOverZ, want[i].mOverZ) << "trial " << trial << " peak " << i;
+            EXPECT_EQ(got[i].intensity, want[i].intensity) << "trial " << trial << " peak " << i;
+        }
+    }
 }
 
 TEST_F(PeakListTest, BinningChainsNeighboursWithinTheTolerance) {
