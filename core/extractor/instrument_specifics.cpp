@@ -8,6 +8,7 @@
 #include "core/util/fatal_error.h"
 #include "core/util/number_text.h"
 #include "core/util/parameter_files.h"
+#include "core/util/tokenizer.h"
 
 namespace {
 
@@ -32,30 +33,13 @@ constexpr std::size_t maxActiveIonTypes = 30;
     reportFatalError("Invalid or unspecified instrument name.\nFunction: initialise_instrument_specifics.\n");
 }
 
-// Lines of the file; empty lines do not exist for the reader.
-class LineReader {
-public:
-    explicit LineReader(std::string_view text) : text_(text) {}
-    bool next(std::string_view& line) {
-        position_ = text_.find_first_not_of('\n', position_);
-        if (position_ == std::string_view::npos) return false;
-        std::size_t end = text_.find('\n', position_);
-        if (end == std::string_view::npos) end = text_.size();
-        line = text_.substr(position_, end - position_);
-        position_ = end;
-        return true;
-    }
-    // The next line, or the instrument message when the text has ended.
-    std::string_view nextOrFail() {
-        std::string_view line;
-        if (!next(line)) invalidInstrument();
-        return line;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t position_ = 0;
-};
+// The next line (empty lines do not exist for the reader), or the
+// instrument message when the text has ended.
+std::string_view nextLineOrFail(Tokenizer& lines) {
+    std::string_view line;
+    if (!lines.next(line)) invalidInstrument();
+    return line;
+}
 
 void applyKey(std::string_view key, std::string_view value, PeakPickParams& picking) {
     InstrumentSpecifics& s = specifics;
@@ -122,19 +106,19 @@ void initialise_instrument_specifics(const std::string& instrumentName) {
         get_file_info(parameterFilePath("instrument.txt"), '>', 1, 1, blockCount);
     if (blockCount < 1) invalidInstrument();
 
-    LineReader lines(text);
+    Tokenizer lines(text, "\n");
     bool found = false;
     for (int block = 0; block < blockCount && !found; ++block) {
-        if (lines.nextOrFail() == instrumentName) {
+        if (nextLineOrFail(lines) == instrumentName) {
             found = true;
             break;
         }
-        for (std::string_view line = lines.nextOrFail(); line != ">"; line = lines.nextOrFail()) {
+        for (std::string_view line = nextLineOrFail(lines); line != ">"; line = nextLineOrFail(lines)) {
         }
     }
     if (!found) invalidInstrument();
 
-    for (std::string_view line = lines.nextOrFail(); line != ">"; line = lines.nextOrFail()) {
+    for (std::string_view line = nextLineOrFail(lines); line != ">"; line = nextLineOrFail(lines)) {
         applyParameterLine(line, picking);
     }
     set_PeakPickParams(picking.peakBinningTolerance, picking.minSignalNoiseRatio, picking.peakLimitCount,

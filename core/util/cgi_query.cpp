@@ -9,6 +9,7 @@
 #include "core/util/fatal_error.h"
 #include "core/util/number_text.h"
 #include "core/util/text_path.h"
+#include "core/util/tokenizer.h"
 
 namespace {
 
@@ -150,21 +151,14 @@ const std::vector<QueryEntry>& savedQueryEntries() { return savedEntries; }
 
 std::vector<std::string> get_post_query_string_array(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) {
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!isWhitespaceOnly(line)) {
-                if (lines.size() == lines.capacity()) {
-                    reserveChecked(lines, lines.capacity() + 50, "Function: get_post_query_string_array");
-                }
-                lines.push_back(std::move(line));
-            }
+    Tokenizer pieces(text, "\n");
+    for (std::string_view piece; pieces.next(piece);) {
+        if (piece.back() == '\r') piece.remove_suffix(1);
+        if (isWhitespaceOnly(piece)) continue;
+        if (lines.size() == lines.capacity()) {
+            reserveChecked(lines, lines.capacity() + 50, "Function: get_post_query_string_array");
         }
-        start = end + 1;
+        lines.emplace_back(piece);
     }
     return lines;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/util/tokenizer.h"
+
 namespace {
 std::FILE* htmlStream = nullptr;
 }
@@ -27,15 +29,10 @@ void writePageHead(std::string_view title) {
 
 void html_message(std::string_view text) {
     std::FILE* out = getHtmlStream();
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        if (end > start) {
-            const std::string line(text.substr(start, end - start));
-            std::fprintf(out, "%s\n<BR>", line.c_str());
-        }
-        start = end + 1;
+    Tokenizer lines(text, "\n");
+    for (std::string_view line; lines.next(line);) {
+        const std::string lineText(line);
+        std::fprintf(out, "%s\n<BR>", lineText.c_str());
     }
 }
 

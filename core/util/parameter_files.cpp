@@ -6,6 +6,7 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
+#include "core/util/tokenizer.h"
 
 namespace {
 
@@ -26,26 +27,6 @@ std::string readOpenFile(std::FILE* stream, std::int64_t size, const char* label
     text.resize(out);
     return text;
 }
-
-// Splits like strtok: runs of separators count as one, empty pieces vanish.
-class Tokenizer {
-public:
-    Tokenizer(std::string_view text, std::string_view separators) : text_(text), separators_(separators) {}
-    bool next(std::string_view& piece) {
-        position_ = text_.find_first_not_of(separators_, position_);
-        if (position_ == std::string_view::npos) return false;
-        std::size_t end = text_.find_first_of(separators_, position_);
-        if (end == std::string_view::npos) end = text_.size();
-        piece = text_.substr(position_, end - position_);
-        position_ = end;
-        return true;
-    }
-
-private:
-    std::string_view text_;
-    std::string_view separators_;
-    std::size_t position_ = 0;
-};
 
 }  // namespace
 

@@ -9,6 +9,9 @@
 std::string gen_path_from_filename(std::string_view path);
 // The text after the last "."; the whole text when it holds none.
 std::string_view fileExtension(std::string_view path);
+// Comparisons of file names that Windows clients write in any letter case.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool endsWithIgnoringCase(std::string_view text, std::string_view ending);
 // 1 for an empty text or one of blanks, tabs, carriage returns and line feeds only.
 int isWhitespaceOnly(std::string_view text);
 

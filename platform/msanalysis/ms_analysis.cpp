@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/util/format_text.h"
+#include "core/util/text_path.h"
 #include "platform/msanalysis/acquisition_date.h"
 
 namespace fs = std::filesystem;
@@ -18,12 +19,6 @@ namespace {
 constexpr const char* analysisInterface = "IMSAnalysis";
 constexpr std::array<std::string_view, 4> runFileNames = {"Analysis.mzML", "Analysis.mzXML", "Analysis.mzML.gz",
                                                           "Analysis.mzXML.gz"};
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 bool isFile(const fs::path& path) {
     std::error_code error;
@@ -43,7 +38,7 @@ std::optional<fs::path> findRunFile(const fs::path& folder) {
     std::sort(entries.begin(), entries.end());
     for (const std::string_view name : runFileNames) {
         for (const fs::path& entry : entries) {
-            if (equalNoCase(entry.filename().string(), name) && isFile(entry)) return entry;
+            if (equalsIgnoringCase(entry.filename().string(), name) && isFile(entry)) return entry;
         }
     }
     return std::nullopt;

@@ -15,18 +15,12 @@
 #include "pwiz/data/msdata/DefaultReaderList.hpp"
 
 #include "core/util/format_text.h"
+#include "core/util/text_path.h"
 
 namespace msdata = pwiz::msdata;
 namespace cv = pwiz::cv;
 
 namespace {
-
-bool endsWithNoCase(std::string_view text, std::string_view ending) {
-    return text.size() >= ending.size() &&
-           std::equal(ending.rbegin(), ending.rend(), text.rbegin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-           });
-}
 
 constexpr std::string_view exportEndings[] = {".mzML.gz", ".mzXML.gz", ".mzML", ".mzXML"};
 
@@ -77,7 +71,7 @@ void checkComplete(const std::string& path) {
     if (error) throw ExportReadError(formatText("The export %s cannot be read: %s.", path.c_str(), error.message().c_str()));
     if (size == 0) throw ExportReadError(formatText("The export %s is empty.", path.c_str()));
 
-    std::string tail = endsWithNoCase(path, ".gz") ? compressedTail(path) : plainTail(path);
+    std::string tail = endsWithIgnoringCase(path, ".gz") ? compressedTail(path) : plainTail(path);
     while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back()))) tail.pop_back();
     for (const std::string_view closing : {"</mzML>", "</indexedmzML>", "</mzXML>"}) {
         if (tail.ends_with(closing)) return;
@@ -102,7 +96,7 @@ std::string firstUserParam(const pwiz::data::ParamContainer& params, const char*
 
 std::string findMethodName(const msdata::MSData& data) {
     for (const auto& source : data.fileDescription.sourceFilePtrs) {
-        if (source && endsWithNoCase(source->name, ".m") && source->name.size() > 2) return source->name;
+        if (source && endsWithIgnoringCase(source->name, ".m") && source->name.size() > 2) return source->name;
     }
     for (const pwiz::data::ParamContainer* params :
          {static_cast<const pwiz::data::ParamContainer*>(&data.run),
@@ -191,7 +185,7 @@ std::string registryKey(const std::string& path) {
 
 bool hasExportEnding(std::string_view fileName) {
     return std::any_of(std::begin(exportEndings), std::end(exportEndings), [&](std::string_view ending) {
-        return fileName.size() > ending.size() && endsWithNoCase(fileName, ending);
+        return fileName.size() > ending.size() && endsWithIgnoringCase(fileName, ending);
     });
 }
 
@@ -199,7 +193,7 @@ std::string exportBaseName(std::string_view path) {
     const std::size_t separator = path.find_last_of("\\/");
     const std::string_view fileName = separator == std::string_view::npos ? path : path.substr(separator + 1);
     for (const std::string_view ending : exportEndings) {
-        if (fileName.size() > ending.size() && endsWithNoCase(fileName, ending)) {
+        if (fileName.size() > ending.size() && endsWithIgnoringCase(fileName, ending)) {
             return std::string(fileName.substr(0, fileName.size() - ending.size()));
         }
     }
