@@ -24,17 +24,15 @@ void allocateMSscanMemory(std::int32_t count) {
     table = std::move(fresh);
 }
 
-bool hasPreceedingMSscan(std::int32_t index) {
-    for (std::int32_t i = index; i >= 0; --i) {
-        if (static_cast<std::size_t>(i) < table.size() && table[static_cast<std::size_t>(i)].msLevel == 1) return true;
-    }
-    return false;
-}
-
-std::int32_t findIndexOfPreceedingMSscan(std::int32_t index) {
+std::optional<std::int32_t> preceedingMSscan(std::int32_t index) {
     for (std::int32_t i = index; i >= 0; --i) {
         if (static_cast<std::size_t>(i) < table.size() && table[static_cast<std::size_t>(i)].msLevel == 1) return i;
     }
+    return std::nullopt;
+}
+
+std::int32_t findIndexOfPreceedingMSscan(std::int32_t index) {
+    if (const std::optional<std::int32_t> found = preceedingMSscan(index)) return *found;
     std::fprintf(getHtmlStream(), "\n<BR>Error: spectrumIndex < 0 in function: findIndexOfPreceedingMSscan");
     std::fflush(getHtmlStream());
     std::exit(1);

@@ -3,6 +3,7 @@
 // MS/MS spectra alike, in acquisition order. Record i holds scan number i + 1.
 // The reader fills it; every later stage walks it and updates records in place.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/peaks/kestrane_peak.h"
@@ -54,8 +55,8 @@ void allocateMSscanMemory(std::int32_t count);
 // Greatest index <= `index` whose record is an MS scan; the record itself
 // counts. Without one the process ends with status 1.
 std::int32_t findIndexOfPreceedingMSscan(std::int32_t index);
-// Whether findIndexOfPreceedingMSscan(index) would find a scan.
-bool hasPreceedingMSscan(std::int32_t index);
+// The same search without the fatal end: nothing when no MS scan precedes.
+std::optional<std::int32_t> preceedingMSscan(std::int32_t index);
 
 // Set by the reader when no spectrum of the run has MS level 1.
 std::int32_t noMSscans();

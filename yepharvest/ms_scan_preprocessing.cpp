@@ -1,6 +1,7 @@
 #include "yepharvest/ms_scan_preprocessing.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
@@ -32,8 +33,10 @@ void preprocessMSscans() {
         } else if (scan.msLevel == 2) {
             scan.selectedParentMz = scan.parentMz;
             // A spectrum that no survey scan precedes keeps its precursor as read.
-            if (parameters.findMonoisotopicParent != 0 && hasPreceedingMSscan(i)) {
-                scan.parentMz = findMonoisotopicParentPeak(scan.parentMz, findIndexOfPreceedingMSscan(i),
+            const std::optional<std::int32_t> survey =
+                parameters.findMonoisotopicParent != 0 ? preceedingMSscan(i) : std::nullopt;
+            if (survey) {
+                scan.parentMz = findMonoisotopicParentPeak(scan.parentMz, *survey,
                                                            parameters.parentTolerance);
             }
         }

@@ -1,6 +1,7 @@
 #include "yepharvest/msms_merging.h"
 
 #include <algorithm>
+#include <optional>
 #include <cmath>
 #include <cstdio>
 
@@ -57,9 +58,10 @@ void mergeNearbyMSMSspectra() {
 
 double parentSignalNoiseInMSscans(double mz, std::int32_t index, double tolerance) {
     // A spectrum before the first survey scan has no survey evidence at all.
-    if (!hasPreceedingMSscan(index)) return 0.0;
+    const std::optional<std::int32_t> firstSurvey = preceedingMSscan(index);
+    if (!firstSurvey) return 0.0;
     const std::vector<MSscan>& table = runTable();
-    const std::int32_t first = findIndexOfPreceedingMSscan(index);
+    const std::int32_t first = *firstSurvey;
     const std::int32_t last = findIndexOfPreceedingMSscan(table[static_cast<std::size_t>(index)].lastMergedIndex);
     double best = 0.0;
     for (std::int32_t k = first; k <= last; ++k) {

@@ -1,6 +1,7 @@
 #include "yepharvest/precursor_charge.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "core/extractor/extractor_parameters.h"
@@ -9,7 +10,6 @@
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_picking.h"
 #include "core/peaks/fragment_pairs.h"
-#include "core/util/format_text.h"
 #include "core/util/printable_real.h"
 #include "yepharvest/ms_scan.h"
 #include "yepharvest/msms_merging.h"
@@ -135,9 +135,10 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
     }
     // A record that no survey scan precedes has no survey evidence: its
     // centroid stays 0, as in a run without survey scans.
-    const bool surveyed = noMSscans() == 0 && hasPreceedingMSscan(index);
+    const std::optional<std::int32_t> survey = noMSscans() == 0 ? preceedingMSscan(index) : std::nullopt;
+    const bool surveyed = survey.has_value();
     if (surveyed) {
-        scan.parentMzCentroid = parentCentroidInMSscan(scan.parentMz, findIndexOfPreceedingMSscan(index),
+        scan.parentMzCentroid = parentCentroidInMSscan(scan.parentMz, *survey,
                                                        scan.scanNumber, parameters.parentTolerance);
     }
     if (!findMode) return;

@@ -30,7 +30,7 @@ TEST(RunTable, PreceedingMSscanCountsTheRecordItself) {
     EXPECT_EQ(findIndexOfPreceedingMSscan(2), 0);
     EXPECT_EQ(findIndexOfPreceedingMSscan(3), 3);
     EXPECT_EQ(findIndexOfPreceedingMSscan(4), 3);
-    EXPECT_TRUE(hasPreceedingMSscan(1));
+    EXPECT_TRUE(preceedingMSscan(1).has_value());
 }
 
 TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
@@ -43,8 +43,8 @@ TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output, "asking\n<BR>Error: spectrumIndex < 0 in function: findIndexOfPreceedingMSscan");
     makeTable({2, 2, 1});
-    EXPECT_FALSE(hasPreceedingMSscan(1));
-    EXPECT_TRUE(hasPreceedingMSscan(2));
+    EXPECT_FALSE(preceedingMSscan(1).has_value());
+    EXPECT_TRUE(preceedingMSscan(2).has_value());
 }
 
 TEST(RunName, FromTheRunFolder) {
