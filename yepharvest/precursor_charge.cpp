@@ -226,5 +226,7 @@ void determinePrecursorCharges() {
 double parentCentroidInMSscan(double mz, std::int32_t msScanIndex, std::int32_t /*scanNumber*/, double tolerance) {
     const double upper = extractorParameters().findMonoisotopicParent != 0 ? mz + 2.0 * tolerance : mz + tolerance;
     const WindowSums sums = sumsInWindow(runTable()[static_cast<std::size_t>(msScanIndex)].peaks, mz - tolerance, upper);
+    // An empty window is 0/0, not a number: every threshold test on it
+    // fails, and the features row prints it as "nan".
     return sums.weightedMz / sums.intensity;
 }
