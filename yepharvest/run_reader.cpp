@@ -40,10 +40,8 @@ bool readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const std::str
     const ExtractorParameters& parameters = extractorParameters();
     if (scan.scanNumber < parameters.firstScan || scan.scanNumber > parameters.lastScan) {
         scan.rejected = 1;
-        if (std::FILE* rejects = getRejectReasonsStream()) {
-            std::fprintf(rejects, "\n%s.%d\t0\tscan #: %d outside range %d - %d", runName.c_str(), scan.scanNumber,
-                         scan.scanNumber, parameters.firstScan, parameters.lastScan);
-        }
+        std::fprintf(getRejectReasonsStream(), "\n%s.%d\t0\tscan #: %d outside range %d - %d", runName.c_str(),
+                     scan.scanNumber, scan.scanNumber, parameters.firstScan, parameters.lastScan);
         return isMSscan;
     }
 
@@ -148,7 +146,6 @@ int readVelmoraDataIntoMemory(const std::string& runPath) {
 
 void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate) {
     std::FILE* runStats = getRunStatsStream();
-    if (runStats == nullptr) return;
     std::fprintf(runStats, "FileName\t%s\n", analysisName.c_str());
     std::fprintf(runStats, "SampleName\t%s\n", sampleName.c_str());
     std::fprintf(runStats, "AnalysisDateTime\t%s\n", formatAcquisitionDate(acquisitionDate).c_str());
