@@ -10,7 +10,6 @@
 
 #include "core/chemistry/amino_acids.h"
 #include "core/chemistry/elements.h"
-#include "core/extractor/instrument_specifics.h"
 #include "core/peaks/clone_peaks.h"
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_orderings.h"
@@ -58,14 +57,15 @@ PeakList spectrum(double& precursorMz) {
     return list;
 }
 
-double microsecondsPerSpectrum(const PeakList& raw, const KestranePeak& parent, int chargeUnknown, int rounds,
-                               std::size_t& picked, int& tagLength) {
+double microsecondsPerSpectrum(const PeakList& raw, const KestranePeak& parent, const PeakPickSettings& settings,
+                               int chargeUnknown, int rounds, std::size_t& picked, int& tagLength) {
     const auto start = std::chrono::steady_clock::now();
     for (int round = 0; round < rounds; ++round) {
-        PeakList list = pickPeaks(clonePeaks(raw), parent);
-        const SpecFeatures features =
-            calculateSpecFeatures(list, static_cast<std::int32_t>(raw.size()), 0, parent, chargeUnknown);
-        picked = list.size();
+        PickedPeaks list = pickPeaks(clonePeaks(raw), parent, settings);
+        const SpecFeatures features = calculateSpecFeatures(list.peaks, static_cast<std::int32_t>(raw.size()), 0,
+                                                            parent, chargeUnknown, list.noise, 0.5,
+                                                            settings.instrumentChargesCertain);
+        picked = list.peaks.size();
         tagLength = features.maxSequenceTagLength;
     }
     const std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - start;
@@ -94,13 +94,14 @@ int main() {
                                   Setting{"centroiding 0.5, limit 1000", 0.5, 1000, 0},
                                   Setting{"charges certain, limit 1000", 0.00001, 1000, 1},
                                   Setting{"no noise filter, limit 60", 0.00001, 60, 0, 1}}) {
-        set_PeakPickParams(setting.binning, 5, setting.limit, 0, setting.bypassNoise);
-        overrideInstrumentChargesCertainForTests(setting.chargesCertain);
+        PeakPickSettings settings;
+        settings.params = {setting.binning, 5, setting.limit, 0, setting.bypassNoise};
+        settings.instrumentChargesCertain = setting.chargesCertain;
         for (const int chargeUnknown : {0, 1}) {
             std::size_t picked = 0;
             int tagLength = 0;
-            microsecondsPerSpectrum(raw, parent, chargeUnknown, 200, picked, tagLength);  // warm up
-            const double cost = microsecondsPerSpectrum(raw, parent, chargeUnknown, kRounds, picked, tagLength);
+            microsecondsPerSpectrum(raw, parent, settings, chargeUnknown, 200, picked, tagLength);  // warm up
+            const double cost = microsecondsPerSpectrum(raw, parent, settings, chargeUnknown, kRounds, picked, tagLength);
             std::printf("%-30s charge %-7s %zu raw -> %zu picked, tag %d: %.2f us per spectrum\n", setting.name,
                         chargeUnknown != 0 ? "unknown" : "known", raw.size(), picked, tagLength, cost);
         }

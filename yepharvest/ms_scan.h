@@ -6,22 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/peaks/kestrane_peak.h"
 #include "core/peaks/spec_features.h"
-
-// A peak as the run table keeps it. Every peak read (and every list merged
-// from such peaks) has mPlusH equal to its m/z and charge 1, so the table
-// keeps m/z and intensity only, at 16 bytes a peak instead of 40, and the
-// full peak records are rebuilt for the stages that need them.
-struct SpectrumPoint {
-    double mOverZ = 0.0;
-    double intensity = 0.0;
-};
-using SpectrumPoints = std::vector<SpectrumPoint>;
-
-// The peak records of stored points: mPlusH = m/z, charge 1.
-PeakList toKestranePeaks(const SpectrumPoints& points);
-SpectrumPoints toSpectrumPoints(const PeakList& peaks);
+#include "core/peaks/spectrum_points.h"
 
 struct MSscan {
     std::int32_t scanNumber = 0;
@@ -46,18 +32,22 @@ struct MSscan {
     SpecFeatures specFeatures;
 };
 
-// The process-wide table; numScans() records, plus one zeroed record at the end.
-std::vector<MSscan>& runTable();
-std::int32_t numScans();
-void setNumScans(std::int32_t count);
-void allocateMSscanMemory(std::int32_t count);
+struct RunTable {
+    std::vector<MSscan> records;
+    // Set by the reader when no spectrum of the run has MS level 1; the two
+    // survey-scan stages are skipped then.
+    std::int32_t noMSscans = 0;
+
+    std::int32_t numScans() const { return static_cast<std::int32_t>(records.size()); }
+    MSscan& operator[](std::int32_t index) { return records[static_cast<std::size_t>(index)]; }
+    const MSscan& operator[](std::int32_t index) const { return records[static_cast<std::size_t>(index)]; }
+};
+
+// `count` zeroed records; running out of memory ends the process.
+void allocateMSscanMemory(RunTable& run, std::int32_t count);
 
 // Greatest index <= `index` whose record is an MS scan; the record itself
 // counts. Without one the process ends with status 1.
-std::int32_t findIndexOfPreceedingMSscan(std::int32_t index);
+std::int32_t findIndexOfPreceedingMSscan(const RunTable& run, std::int32_t index);
 // The same search without the fatal end: nothing when no MS scan precedes.
-std::optional<std::int32_t> preceedingMSscan(std::int32_t index);
-
-// Set by the reader when no spectrum of the run has MS level 1.
-std::int32_t noMSscans();
-void setNoMSscans(std::int32_t flag);
+std::optional<std::int32_t> preceedingMSscan(const RunTable& run, std::int32_t index);

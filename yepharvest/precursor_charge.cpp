@@ -1,20 +1,14 @@
 #include "yepharvest/precursor_charge.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
-#include "core/extractor/extractor_parameters.h"
-#include "core/extractor/output_files.h"
 #include "core/peaks/fragment_charge.h"
+#include "core/peaks/fragment_pairs.h"
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_picking.h"
-#include "core/peaks/fragment_pairs.h"
 #include "core/util/printable_real.h"
-#include "yepharvest/ms_scan.h"
-#include "yepharvest/msms_merging.h"
-#include "yepharvest/peak_window.h"
-#include "yepharvest/run_name.h"
+#include "yepharvest/survey_scan_queries.h"
 
 namespace {
 
@@ -29,31 +23,34 @@ void assignCharge(MSscan& scan, std::int32_t charge) {
 // The survey-scan part of the decision, for one record.
 class ChargeEvidence {
 public:
-    ChargeEvidence(MSscan& scan, std::int32_t index, const std::string& runName)
-        : scan_(scan), index_(index), runName_(runName), parameters_(extractorParameters()),
-          log_(getParentChargeCheckStream()) {}
+    ChargeEvidence(const RunTable& run, std::int32_t index, const ExtractionContext& context)
+        : run_(run), scan_(run[index]), index_(index), runName_(context.runName), parameters_(context.parameters),
+          log_(context.getParentChargeCheckStream()) {}
 
-    double signalNoise(double mz) const { return parentSignalNoiseInMSscans(mz, index_, parameters_.parentTolerance); }
+    double signalNoise(double mz) const {
+        return parentSignalNoiseInMSscans(run_, mz, index_, parameters_.parentTolerance);
+    }
     bool found(double signalNoiseValue) const { return signalNoiseValue > parameters_.minMSsignalNoise; }
 
     // Entries that open a line start with the run name and scan number;
     // the others continue the line opened before them.
-    std::FILE* openLine() const {
-        std::fprintf(log_, "\n%s.%04d", runName_.c_str(), scan_.scanNumber);
+    LogSink& openLine() const {
+        log_.print("\n%s.%04d", runName_.c_str(), scan_.scanNumber);
         return log_;
     }
-    std::FILE* log() const { return log_; }
+    LogSink& log() const { return log_; }
 
     // Tries g = maxCharge down to 2; returns the charge the survey scans
     // show (0 for none) and whether charge 4 was seen above a charge 3.
     std::int32_t seek(bool& upperConfirmed) const;
 
 private:
-    MSscan& scan_;
+    const RunTable& run_;
+    const MSscan& scan_;
     std::int32_t index_;
     const std::string& runName_;
     const ExtractorParameters& parameters_;
-    std::FILE* log_;
+    LogSink& log_;
 };
 
 std::int32_t ChargeEvidence::seek(bool& upperConfirmed) const {
@@ -65,23 +62,23 @@ std::int32_t ChargeEvidence::seek(bool& upperConfirmed) const {
         const double x1 = (g * c - protonMass) / (g - 1);
         const double s1 = signalNoise(x1);
         if (g <= 3 && found(s1)) {
-            std::fprintf(openLine(), "\tz= %d (%.1f) MS peak z = %d (%.1f) S/N: %.1f", g, parentMz, g - 1, x1, s1);
+            openLine().print("\tz= %d (%.1f) MS peak z = %d (%.1f) S/N: %.1f", g, parentMz, g - 1, x1, s1);
             return g;
         }
         if (g >= 4 && found(s1)) {
             const double x2 = (g * c - twoProtonMass) / (g - 2);
             const double s2 = signalNoise(x2);
             if (found(s2)) {
-                std::fprintf(openLine(), "\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", g, parentMz, g - 1, x1, s1);
-                std::fprintf(log_, ", z = %d (%.1f) S/N: %.1f", g - 2, x2, s2);
+                openLine().print("\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", g, parentMz, g - 1, x1, s1);
+                log_.print(", z = %d (%.1f) S/N: %.1f", g - 2, x2, s2);
                 return g;
             }
             if (g < maxCharge) {
                 const double x3 = (g * c + protonMass) / (g + 1);
                 const double s3 = signalNoise(x3);
                 if (found(s3)) {
-                    std::fprintf(openLine(), "\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", g, parentMz, g - 1, x1, s1);
-                    std::fprintf(log_, ", z = %d (%.1f) S/N: %.1f", g + 1, x3, s3);
+                    openLine().print("\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", g, parentMz, g - 1, x1, s1);
+                    log_.print(", z = %d (%.1f) S/N: %.1f", g + 1, x3, s3);
                     return g;
                 }
             }
@@ -91,15 +88,15 @@ std::int32_t ChargeEvidence::seek(bool& upperConfirmed) const {
         const double x3 = (g * c + protonMass) / (g + 1);
         const double s3 = signalNoise(x3);
         if (g == 2 && found(s3)) {
-            std::fprintf(openLine(), "\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", 2, parentMz, 3, x3, s3);
+            openLine().print("\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", 2, parentMz, 3, x3, s3);
             return 2;
         }
         if (g >= 3 && g <= maxCharge - 2 && found(s3)) {
             const double x4 = (g * c + twoProtonMass) / (g + 2);
             const double s4 = signalNoise(x4);
             if (found(s4)) {
-                std::fprintf(openLine(), "\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", g, parentMz, g + 1, x3, s3);
-                std::fprintf(log_, ",z = %d (%.1f) S/N: %.1f", g + 2, x4, s4);
+                openLine().print("\tz= %d (%.1f) MS peaks z = %d (%.1f) S/N: %.1f", g, parentMz, g + 1, x3, s3);
+                log_.print(",z = %d (%.1f) S/N: %.1f", g + 2, x4, s4);
                 if (g == 3) upperConfirmed = true;
                 return g;
             }
@@ -112,21 +109,22 @@ std::int32_t ChargeEvidence::seek(bool& upperConfirmed) const {
 // what they decided.
 enum class PairNote { assigned2, assigned3, conflict, conflictWithZ2, conflictWithZ4 };
 
-void writePairNote(std::FILE* log, PairNote note, double mz, std::int32_t b2, std::int32_t b3) {
-    std::fprintf(log, "\tz = 2 (%.1f) %d b/y pairs found\t z = 3 (%.1f) b/y pairs found %d; ", mz, b2, mz, b3);
+void writePairNote(LogSink& log, PairNote note, double mz, std::int32_t b2, std::int32_t b3) {
+    log.print("\tz = 2 (%.1f) %d b/y pairs found\t z = 3 (%.1f) b/y pairs found %d; ", mz, b2, mz, b3);
     switch (note) {
-        case PairNote::assigned2: std::fputs("\tassigned z = 2", log); break;
-        case PairNote::assigned3: std::fputs("\tassigned z = 3", log); break;
-        case PairNote::conflict: std::fputs("b/y pair conflict z not assigned", log); break;
-        case PairNote::conflictWithZ2: std::fputs("b/y pair, z2 in MS scan conflict z not assigned", log); break;
-        case PairNote::conflictWithZ4: std::fputs("b/y pair, z4 in MS scan conflict z not assigned", log); break;
+        case PairNote::assigned2: log.write("\tassigned z = 2"); break;
+        case PairNote::assigned3: log.write("\tassigned z = 3"); break;
+        case PairNote::conflict: log.write("b/y pair conflict z not assigned"); break;
+        case PairNote::conflictWithZ2: log.write("b/y pair, z2 in MS scan conflict z not assigned"); break;
+        case PairNote::conflictWithZ4: log.write("b/y pair, z4 in MS scan conflict z not assigned"); break;
     }
 }
 
-void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, bool findMode) {
-    const ExtractorParameters& parameters = extractorParameters();
+void decideCharge(RunTable& run, std::int32_t index, const ExtractionContext& context, bool findMode) {
+    MSscan& scan = run[index];
+    const ExtractorParameters& parameters = context.parameters;
     const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance);
-    PeakList picked = pickPeaks(toKestranePeaks(scan.peaks), parent2);
+    PeakList picked = pickPeaks(toKestranePeaks(scan.peaks), parent2, context.peakPickSettings()).peaks;
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;
@@ -135,11 +133,11 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
     }
     // A record that no survey scan precedes has no survey evidence: its
     // centroid stays 0, as in a run without survey scans.
-    const std::optional<std::int32_t> survey = noMSscans() == 0 ? preceedingMSscan(index) : std::nullopt;
+    const std::optional<std::int32_t> survey = run.noMSscans == 0 ? preceedingMSscan(run, index) : std::nullopt;
     const bool surveyed = survey.has_value();
     if (surveyed) {
-        scan.parentMzCentroid = parentCentroidInMSscan(scan.parentMz, *survey,
-                                                       scan.scanNumber, parameters.parentTolerance);
+        scan.parentMzCentroid = parentCentroidInMSscan(run, scan.parentMz, *survey, parameters.parentTolerance,
+                                                       parameters.findMonoisotopicParent != 0);
     }
     if (!findMode) return;
 
@@ -147,11 +145,11 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
     std::int32_t b3 = 0;
     if (b2 >= 3) b3 = countBYpairs(picked, makeParentKestranePeak(scan.parentMz, 3, 2.5));
 
-    const ChargeEvidence evidence(scan, index, runName);
+    const ChargeEvidence evidence(run, index, context);
     bool upperConfirmed = false;
     const std::int32_t zMS = surveyed && parameters.maxCharge > 1 ? evidence.seek(upperConfirmed) : 0;
     if (zMS >= 4) {
-        std::fprintf(evidence.log(), "\tassigned z = %d", zMS);
+        evidence.log().print("\tassigned z = %d", zMS);
         assignCharge(scan, zMS);
         return;
     }
@@ -161,7 +159,7 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
     const double c = scan.parentMzCentroid;
     if (b2 < 3) {
         if (zMS >= 2) {
-            std::fprintf(evidence.log(), ";\tassigned z = %d", zMS);
+            evidence.log().print(";\tassigned z = %d", zMS);
             assignCharge(scan, zMS);
         }
         return;
@@ -175,7 +173,7 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
         }
         const double s4 = evidence.signalNoise(x4);
         if (evidence.found(s4) || b3 > 1) {
-            std::fprintf(evidence.log(), ", z = 4 (%.1f) S/N: %.1f", x4, s4);
+            evidence.log().print(", z = 4 (%.1f) S/N: %.1f", x4, s4);
             pairNote(PairNote::assigned3);
             assignCharge(scan, 3);
         } else {
@@ -184,7 +182,7 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
         return;
     }
     const double s4 = evidence.signalNoise(x4);
-    std::fprintf(evidence.openLine(), "\tz = 4 (%.1f) S/N: %.1f", printableReal(x4), s4);
+    evidence.openLine().print("\tz = 4 (%.1f) S/N: %.1f", printableReal(x4), s4);
     if (b3 >= 3) {
         pairNote(PairNote::assigned3);
         assignCharge(scan, 3);
@@ -205,28 +203,17 @@ void decideCharge(MSscan& scan, std::int32_t index, const std::string& runName, 
 
 }  // namespace
 
-void determinePrecursorCharges() {
-    const ExtractorParameters& parameters = extractorParameters();
+void determinePrecursorCharges(RunTable& run, const ExtractionContext& context) {
+    const ExtractorParameters& parameters = context.parameters;
     const std::string mode = parameters.autoCharge.value_or("");
     const bool defaultMode = parameters.autoCharge.has_value() && mode == "Default";
     const bool findMode = parameters.autoCharge.has_value() && mode == "Find";
-    const std::string runName = getRunName(parameters.xtractorDataFilename);
-    std::vector<MSscan>& table = runTable();
     // Every record is visited, survey scans and rejected records included.
-    for (std::int32_t i = 0; i < numScans(); ++i) {
-        MSscan& scan = table[static_cast<std::size_t>(i)];
+    for (std::int32_t i = 0; i < run.numScans(); ++i) {
         if (!defaultMode && !findMode) {
-            if (parameters.lowCharge == parameters.highCharge) assignCharge(scan, parameters.lowCharge);
+            if (parameters.lowCharge == parameters.highCharge) assignCharge(run[i], parameters.lowCharge);
             continue;
         }
-        decideCharge(scan, i, runName, findMode);
+        decideCharge(run, i, context, findMode);
     }
-}
-
-double parentCentroidInMSscan(double mz, std::int32_t msScanIndex, std::int32_t /*scanNumber*/, double tolerance) {
-    const double upper = extractorParameters().findMonoisotopicParent != 0 ? mz + 2.0 * tolerance : mz + tolerance;
-    const WindowSums sums = sumsInWindow(runTable()[static_cast<std::size_t>(msScanIndex)].peaks, mz - tolerance, upper);
-    // An empty window is 0/0, not a number: every threshold test on it
-    // fails, and the features row prints it as "nan".
-    return sums.weightedMz / sums.intensity;
 }

@@ -3,52 +3,56 @@
 #include <cstdio>
 #include <string>
 
-#include "core/extractor/extractor_parameters.h"
 #include "core/extractor/extractor_startup.h"
-#include "core/extractor/instrument_specifics.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
 #include "platform/openformat/open_format_export.h"
 #include "yepharvest/ms_scan.h"
 #include "yepharvest/ms_scan_preprocessing.h"
+#include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
 #include "yepharvest/precursor_charge.h"
+#include "yepharvest/precursor_tics.h"
+#include "yepharvest/run_counts.h"
+#include "yepharvest/run_name.h"
 #include "yepharvest/run_reader.h"
-#include "yepharvest/spectrum_output.h"
+#include "yepharvest/spectral_files.h"
 
 int runYepharvest() {
     if (FAILED(comInitialize())) return 0;
 
-    initialiseExtractor();
+    ExtractionContext context = initialiseExtractor();
     std::printf("<BR>Initialize extractor complete! \n");
-    initialise_instrument_specifics("ESI-ION-TRAP");
+    context.useInstrument("ESI-ION-TRAP");
 
     // An export named directly is opened as it is; otherwise the reader opens
     // the run folder that holds the data file.
-    const std::string& dataFilename = extractorParameters().xtractorDataFilename;
+    const std::string& dataFilename = context.parameters.xtractorDataFilename;
     const std::string runPath =
         hasExportEnding(dataFilename) ? dataFilename : gen_path_from_filename(dataFilename);
-    setNoMSscans(0);
-    const int readFailed = readVelmoraDataIntoMemory(runPath);
+    context.runName = getRunName(dataFilename);
+
+    RunTable run;
+    const int readFailed = readVelmoraDataIntoMemory(runPath, run, context);
     std::printf("<BR>Data read into memory. \n");
 
-    if (noMSscans() == 0) {
-        preprocessMSscans();
+    if (run.noMSscans == 0) {
+        preprocessMSscans(run, context);
         std::printf("<BR>MS scans pre-processed. \n");
     }
-    mergeNearbyMSMSspectra();
+    mergeNearbyMSMSspectra(run, context);
     std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n");
-    determinePrecursorCharges();
+    determinePrecursorCharges(run, context);
     std::printf("<BR>Precursor charges determined. \n");
-    filterMSMSspectra();
+    filterMSMSspectra(run, context);
     std::printf("<BR>Spectra filtered. \n");
-    if (noMSscans() == 0) {
-        calculatePrecursorTICs();
+    if (run.noMSscans == 0) {
+        calculatePrecursorTICs(run, context);
         std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
     }
-    processVelmoraLCMSMSrun();
+    processVelmoraLCMSMSrun(run, context);
     std::printf("<BR>Created spectral files.\n");
-    writeRunStatistics(countRunStatistics());
+    writeRunStatistics(countRunStatistics(run), context.parameters.maxCharge, context.getRunStatsStream());
     std::printf("<BR>Run statistics calculated and output. \n");
 
     comUninitialize();

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/util/format_text.h"
 #include "platform/openformat/open_format_export.h"
 
 namespace {
@@ -30,4 +31,8 @@ std::string getRunName(std::string_view dataFilename) {
     if (hasExportEnding(fileName)) return exportBaseName(fileName);
     const std::size_t dot = fileName.rfind('.');
     return std::string(dot == std::string_view::npos || dot == 0 ? fileName : fileName.substr(0, dot));
+}
+
+std::string spectrumName(const std::string& runName, const MSscan& scan) {
+    return formatText("%s.%04d.%04d.%d.pkl", runName.c_str(), scan.scanNumber, scan.lastScanNumber, scan.charge);
 }

@@ -5,15 +5,11 @@
 #include <string_view>
 #include <variant>
 
-#include "core/extractor/extractor_parameters.h"
-#include "core/extractor/output_files.h"
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
 #include "platform/msanalysis/ms_analysis.h"
-#include "yepharvest/ms_scan.h"
-#include "yepharvest/run_name.h"
 
 namespace {
 
@@ -28,8 +24,7 @@ std::string parameterValueText(const ComVariant& value) {
 }
 
 // Fills record `index` from `spectrum`; returns whether it is an MS scan.
-bool readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const std::string& runName) {
-    MSscan& scan = runTable()[static_cast<std::size_t>(index)];
+bool readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, const ExtractionContext& context) {
     scan.scanNumber = index + 1;
     scan.lastScanNumber = index + 1;
     scan.lastMergedIndex = index;
@@ -37,11 +32,12 @@ bool readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const std::str
     scan.rejected = 0;
     const bool isMSscan = scan.msLevel == 1;
 
-    const ExtractorParameters& parameters = extractorParameters();
+    const ExtractorParameters& parameters = context.parameters;
     if (scan.scanNumber < parameters.firstScan || scan.scanNumber > parameters.lastScan) {
         scan.rejected = 1;
-        std::fprintf(getRejectReasonsStream(), "\n%s.%d\t0\tscan #: %d outside range %d - %d", runName.c_str(),
-                     scan.scanNumber, scan.scanNumber, parameters.firstScan, parameters.lastScan);
+        context.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
+                                               context.runName.c_str(), scan.scanNumber, scan.scanNumber,
+                                               parameters.firstScan, parameters.lastScan);
         return isMSscan;
     }
 
@@ -99,7 +95,7 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
     }
 }
 
-int readRun(const std::string& runPath) {
+int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
     MSAnalysis analysis;
     const HRESULT opened = analysis.Open(runPath);
     if (FAILED(opened)) {
@@ -111,31 +107,30 @@ int readRun(const std::string& runPath) {
 
     const MSSpectrumCollection spectra = analysis.getSpectra();
     const std::int32_t count = spectra.getCount();
-    setNumScans(count);
-    allocateMSscanMemory(count);
+    allocateMSscanMemory(run, count);
     printLine("<BR>-----------------");
     printLine(formatText("<BR>Number of spectra:%d", count));
 
-    const std::string runName = getRunName(extractorParameters().xtractorDataFilename);
     bool anyMSscan = false;
     for (std::int32_t i = 0; i < count; ++i) {
-        if (readSpectrum(spectra.getItem(i + 1), i, runName)) anyMSscan = true;
+        if (readSpectrum(spectra.getItem(i + 1), run[i], i, context)) anyMSscan = true;
     }
 
     printRunIdentity(analysis);
-    writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate());
+    writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
+                 context.getRunStatsStream());
     printFirstSpectrumParameters(spectra);
     printLine("<BR>-----------------");
 
-    if (!anyMSscan) setNoMSscans(1);
+    if (!anyMSscan) run.noMSscans = 1;
     return 0;
 }
 
 }  // namespace
 
-int readVelmoraDataIntoMemory(const std::string& runPath) {
+int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
     try {
-        return readRun(runPath);
+        return readRun(runPath, run, context);
     } catch (const ComError& error) {
         printLine("Error: " + error.description());
     } catch (...) {
@@ -144,9 +139,9 @@ int readVelmoraDataIntoMemory(const std::string& runPath) {
     return 1;
 }
 
-void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate) {
-    std::FILE* runStats = getRunStatsStream();
-    std::fprintf(runStats, "FileName\t%s\n", analysisName.c_str());
-    std::fprintf(runStats, "SampleName\t%s\n", sampleName.c_str());
-    std::fprintf(runStats, "AnalysisDateTime\t%s\n", formatAcquisitionDate(acquisitionDate).c_str());
+void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate,
+                  LogSink& runStats) {
+    runStats.print("FileName\t%s\n", analysisName.c_str());
+    runStats.print("SampleName\t%s\n", sampleName.c_str());
+    runStats.print("AnalysisDateTime\t%s\n", formatAcquisitionDate(acquisitionDate).c_str());
 }

@@ -23,7 +23,6 @@ struct ResidueState {
     std::array<int, 128> nominal{};
     std::array<double, 128> sideChainA{};
     std::array<double, 128> sideChainB{};
-    std::array<int, 128> bitCode{};
     std::array<char, 200> nominalTable{};
     GroupMasses groups;
     bool built = false;
@@ -53,15 +52,12 @@ char* nominalCell(int nominal) {
 void buildResidueTables(const std::string& userResidueFormula, MassFunction massFunction) {
     ResidueState& residues = state();
     setUserResidueFormula(userResidueFormula);
-    int bit = 1;
     for (const char symbol : kMassResidues) {
         const std::size_t i = indexOf(symbol);
         residues.mass[i] = massFunction(residueFormula(symbol));
         residues.nominal[i] = truncatedMass(residues.mass[i]);
         residues.sideChainA[i] = massFunction(sideChainAFormula(symbol));
         residues.sideChainB[i] = massFunction(sideChainBFormula(symbol));
-        residues.bitCode[i] = bit;
-        bit <<= 1;
     }
     residues.nominalTable.fill(0);
     for (const char symbol : kNominalResidues) {
@@ -120,9 +116,12 @@ const GroupMasses& groupMasses() { return state().groups; }
 const std::array<char, 200>& nominalResidueTable() { return state().nominalTable; }
 
 int residueSetMask(std::string_view letters) {
+    // Each residue's bit is fixed by its position in kMassResidues, so sets
+    // can be built before any table is loaded.
     int mask = 0;
     for (const char letter : letters) {
-        if (indexOf(letter) < 128) mask |= state().bitCode[indexOf(letter)];
+        const std::size_t position = kMassResidues.find(letter);
+        if (position != std::string_view::npos) mask |= 1 << position;
     }
     return mask;
 }
@@ -134,12 +133,3 @@ int nominalResidueMass(char symbol) { return indexOf(symbol) < 128 ? state().nom
 double sideChainAMass(char symbol) { return indexOf(symbol) < 128 ? state().sideChainA[indexOf(symbol)] : 0.0; }
 
 double sideChainBMass(char symbol) { return indexOf(symbol) < 128 ? state().sideChainB[indexOf(symbol)] : 0.0; }
-
-double reagentPairMassDifference(std::string_view cysteineModification) {
-    const GroupMasses& groups = state().groups;
-    if (cysteineModification == "ICAT-mix") return groups.deuterium8Shift;
-    if (cysteineModification == "N-ethyl-acetamide-mix") return groups.deuterium5Shift;
-    if (cysteineModification == "leuCAT-mix") return groups.carbon13Shift6;
-    if (cysteineModification == "cICAT-mix") return groups.carbon13Shift9;
-    return 0.0;
-}

@@ -43,9 +43,3 @@ double residueMass(char symbol);
 int nominalResidueMass(char symbol);  // the residue mass truncated toward zero
 double sideChainAMass(char symbol);
 double sideChainBMass(char symbol);
-
-// Heavy minus light form of an isotope-coded reagent pair named by the cys
-// parameter: "ICAT-mix" the deuterium 8 shift, "N-ethyl-acetamide-mix" the
-// deuterium 5 shift, "leuCAT-mix" the carbon-13 6 shift, "cICAT-mix" the
-// carbon-13 9 shift; any other name 0.0.
-double reagentPairMassDifference(std::string_view cysteineModification);

@@ -1,12 +1,8 @@
 #include "core/extractor/extractor_parameters.h"
 
-#include <string_view>
-
 #include "core/util/number_text.h"
 
 namespace {
-
-ExtractorParameters parameters;
 
 void applyEntry(ExtractorParameters& p, const QueryEntry& entry) {
     const std::string& key = entry.name;
@@ -28,7 +24,6 @@ void applyEntry(ExtractorParameters& p, const QueryEntry& entry) {
     if (key == "parent_shift") p.parent_shift = textToReal(value);
     if (key == "tolerance_units") p.tolerance_units = toleranceUnitsCode(value);
     if (key == "xtractorDataFilename") p.xtractorDataFilename = value;
-    if (key == "xtractorDataFilename") p.xtractorDataFilenameCopy = value;
     if (key == "output_filename") p.output_filename = value;
     if (key == "specFeaturesFilename") p.specFeaturesFilename = value;
     if (key == "resultsXtractorDir") p.resultsXtractorDir = value;
@@ -60,17 +55,8 @@ std::int32_t toleranceUnitsCode(const std::string& value) {
     return 4;
 }
 
-void setExtractorParameterDefaults() { parameters = ExtractorParameters{}; }
-
-int readExtractorParameters(const std::vector<QueryEntry>& entries) {
+ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries) {
+    ExtractorParameters parameters;
     for (const QueryEntry& entry : entries) applyEntry(parameters, entry);
-    return 0;
-}
-
-const ExtractorParameters& extractorParameters() { return parameters; }
-
-bool cysIsMixture() {
-    const std::string_view cys = parameters.cys;
-    const std::string_view tail = cys.size() > 4 ? cys.substr(cys.size() - 4) : cys;
-    return tail == "-mix";
+    return parameters;
 }

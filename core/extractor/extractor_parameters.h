@@ -1,6 +1,6 @@
 #pragma once
-// Every setting of an extraction run, taken from the CGI query. Set once at
-// start-up, read-only afterwards.
+// Every setting of an extraction run, taken from the CGI query. Read once at
+// start-up into the extraction context, read-only afterwards.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,7 +26,6 @@ struct ExtractorParameters {
     double parent_shift = 69.0;
     std::int32_t tolerance_units = 0;
     std::string xtractorDataFilename;
-    std::string xtractorDataFilenameCopy;  // the owned copy
     std::string output_filename;
     std::string resultsXtractorDir;
     std::string logFileDir;
@@ -50,13 +49,6 @@ struct ExtractorParameters {
 // "Da" 0, "ppm" 1, "mmu" 2, "%" 3, anything else 4 (case matters).
 std::int32_t toleranceUnitsCode(const std::string& value);
 
-// Resets the record to its defaults; the start-up calls it right before reading.
-void setExtractorParameterDefaults();
-// Applies the entries in order; the last occurrence of a key wins. Returns 0.
-int readExtractorParameters(const std::vector<QueryEntry>& entries);
-
-// Read-only access for every stage.
-const ExtractorParameters& extractorParameters();
-
-// True when the last four characters of `cys` (all of it when shorter) are "-mix".
-bool cysIsMixture();
+// The defaults with the entries applied in order; the last occurrence of a
+// key wins, unknown keys are ignored, nothing is ever rejected.
+ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries);

@@ -1,6 +1,16 @@
 #pragma once
 // Prepares the process for one extraction run: browser output, query,
 // parameters, chemistry, peak-picking settings and the output files.
+#include <vector>
 
-// Returns 1; every failure inside ends the process.
-int initialiseExtractor();
+#include "core/extractor/extraction_context.h"
+#include "core/util/cgi_query.h"
+
+// The CGI start-up: reads the query from the environment (or the request
+// body), opens the four logs for the rest of the process and returns the
+// context. Every failure inside ends the process.
+ExtractionContext initialiseExtractor();
+
+// What the start-up does with a query once it has it: parameters, chemistry
+// tables and peak-picking settings, writing to the given logs.
+ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, ExtractionLogs logs);

@@ -4,15 +4,12 @@
 #include <string_view>
 
 #include "core/chemistry/amino_acids.h"
-#include "core/peaks/peak_pick_params.h"
 #include "core/util/fatal_error.h"
 #include "core/util/number_text.h"
 #include "core/util/parameter_files.h"
 #include "core/util/tokenizer.h"
 
 namespace {
-
-InstrumentSpecifics specifics;
 
 // Weights of these ion types also put the type on the active list.
 constexpr std::array<std::string_view, 17> activatingIonTypes = {
@@ -41,8 +38,7 @@ std::string_view nextLineOrFail(Tokenizer& lines) {
     return line;
 }
 
-void applyKey(std::string_view key, std::string_view value, PeakPickParams& picking) {
-    InstrumentSpecifics& s = specifics;
+void applyKey(std::string_view key, std::string_view value, InstrumentSpecifics& s, PeakPickParams& picking) {
     if (key == "nh3_loss") s.nh3_loss = residueSetMask(value);
     if (key == "h2o_loss") s.h2o_loss = residueSetMask(value);
     if (key == "pos_charge") s.pos_charge = residueSetMask(value);
@@ -69,7 +65,7 @@ void applyKey(std::string_view key, std::string_view value, PeakPickParams& pick
     }
 }
 
-void applyParameterLine(std::string_view line, PeakPickParams& picking) {
+void applyParameterLine(std::string_view line, InstrumentSettings& settings) {
     const std::size_t keyStart = line.find_first_not_of(" \t");
     if (keyStart == std::string_view::npos) return;
     line.remove_prefix(keyStart);
@@ -77,33 +73,30 @@ void applyParameterLine(std::string_view line, PeakPickParams& picking) {
     const std::string_view key = line.substr(0, keyEnd);
     // A key without a value converts as an empty value: 0, or the empty set.
     const std::string_view value = keyEnd == std::string_view::npos ? std::string_view() : line.substr(keyEnd + 1);
-    applyKey(key, value, picking);
+    applyKey(key, value, settings.specifics, settings.picking);
 }
 
 }  // namespace
 
-void applyInstrumentDefaults() {
-    InstrumentSpecifics& s = specifics;
+InstrumentSpecifics applyInstrumentDefaults() {
+    InstrumentSpecifics s;
     s.nh3_loss = residueSetMask("RKNQ");
     s.h2o_loss = residueSetMask("STED");
     s.pos_charge = residueSetMask("RHKN");
     s.max_internal_ion_mass = 700.0;
     s.instrument_charges_certain = 0;
     s.min_fragment_mass = 105.0;
-    s.activeIonTypes.clear();
     for (const std::string_view type : activatingIonTypes) s.ionTypeWeights[std::string(type)] = 1.0;
     for (const std::string_view type : multiplyChargedIonTypes) s.ionTypeWeights[std::string(type)] = 1.0;
     for (const std::string_view type : starredIonTypes) s.ionTypeWeights[std::string(type)] = 1.0;
-    s.defaultsApplied = true;
+    return s;
 }
 
-void initialise_instrument_specifics(const std::string& instrumentName) {
-    if (!specifics.defaultsApplied) applyInstrumentDefaults();
-    PeakPickParams picking = get_PeakPickParams();
+InstrumentSettings initialise_instrument_specifics(const std::string& instrumentName, const PeakPickParams& picking) {
+    InstrumentSettings settings{applyInstrumentDefaults(), picking};
 
     int blockCount = 0;
-    const std::string text =
-        get_file_info(parameterFilePath("instrument.txt"), '>', 1, 1, blockCount);
+    const std::string text = get_file_info(parameterFilePath("instrument.txt"), '>', 1, 1, blockCount);
     if (blockCount < 1) invalidInstrument();
 
     Tokenizer lines(text, "\n");
@@ -119,21 +112,7 @@ void initialise_instrument_specifics(const std::string& instrumentName) {
     if (!found) invalidInstrument();
 
     for (std::string_view line = nextLineOrFail(lines); line != ">"; line = nextLineOrFail(lines)) {
-        applyParameterLine(line, picking);
+        applyParameterLine(line, settings);
     }
-    set_PeakPickParams(picking.peakBinningTolerance, picking.minSignalNoiseRatio, picking.peakLimitCount,
-                       picking.bypassDeIsotoping, picking.bypassSignalNoiseThresholding);
-}
-
-const InstrumentSpecifics& instrumentSpecifics() {
-    if (!specifics.defaultsApplied) applyInstrumentDefaults();
-    return specifics;
-}
-
-std::int32_t instrumentChargesCertain() { return instrumentSpecifics().instrument_charges_certain; }
-double minFragmentMass() { return instrumentSpecifics().min_fragment_mass; }
-
-void overrideInstrumentChargesCertainForTests(std::int32_t value) {
-    if (!specifics.defaultsApplied) applyInstrumentDefaults();
-    specifics.instrument_charges_certain = value;
+    return settings;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/peaks/peak_pick_params.h"
+
 struct InstrumentSpecifics {
     int nh3_loss = 0;    // residue sets (bit codes of the residue letters)
     int h2o_loss = 0;
@@ -17,19 +19,16 @@ struct InstrumentSpecifics {
     std::vector<std::string> activeIonTypes;  // at most 30 names
     double st = 0.0;
     std::map<std::string, double> ionTypeWeights;
-    bool defaultsApplied = false;
 };
 
-// The defaults; applied once per process, on first use.
-void applyInstrumentDefaults();
-// Loads the named block; ends the process when there is none.
-void initialise_instrument_specifics(const std::string& instrumentName);
-const InstrumentSpecifics& instrumentSpecifics();
+// The record before any block is loaded.
+InstrumentSpecifics applyInstrumentDefaults();
 
-// Charges of fragment peaks can be trusted (read from isotope spacing).
-std::int32_t instrumentChargesCertain();
-// Lower m/z bound of fragment peaks kept by peak picking.
-double minFragmentMass();
-
-// Test seam: lets the peak-processing tests run under both charge modes.
-void overrideInstrumentChargesCertainForTests(std::int32_t value);
+// An instrument's block applied onto the defaults, and the peak-picking
+// settings after it: keys the block does not hold keep `picking`'s values.
+struct InstrumentSettings {
+    InstrumentSpecifics specifics;
+    PeakPickParams picking;
+};
+// Ends the process when instrument.txt holds no block of that name.
+InstrumentSettings initialise_instrument_specifics(const std::string& instrumentName, const PeakPickParams& picking);

@@ -1,7 +1,6 @@
 #include "core/extractor/output_files.h"
 
-#include "core/chemistry/amino_acids.h"
-#include "core/extractor/extractor_parameters.h"
+#include "core/chemistry/reagent_mixtures.h"
 #include "core/util/checked_file.h"
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
@@ -9,32 +8,26 @@
 
 namespace {
 
-std::FILE* parentChargeCheckStream = nullptr;
-std::FILE* rejectReasonsStream = nullptr;
-std::FILE* specFeaturesStream = nullptr;
-std::FILE* runStatsStream = nullptr;
-
 constexpr const char* openLabel = "Function: openXtractorOutputFiles";
 
-std::FILE* openLog(const std::string& path, const std::string& header) {
+LogSink openLog(const std::string& path, const std::string& header) {
     std::FILE* stream = openTextFile(path, "a", openLabel);
     if (gen_file_size(path) == 0) {
         std::fputs(header.c_str(), stream);
         std::fflush(stream);
     }
-    return stream;
+    return LogSink(stream);
 }
 
 }  // namespace
 
-std::string specFeaturesHeader() {
-    const ExtractorParameters& p = extractorParameters();
+std::string specFeaturesHeader(const ExtractorParameters& p) {
     if (p.xtractorMode == "Q-Tof Xtractor") {
         return "originalSpectrumFile\tnumPeaks\tnumOriginalPeaks\tparent_m_over_z\tparent_M_plus_H\tparent_charge"
                "\tmaxIntensity\ttotalIntensity\tnoiseMean\tnoiseStandardDeviation\tMaxToTotalIntensityRatio"
                "\ttotalOriginalIntensity\tBYpairs\tmaxSequenceTagLength\tmaxSequenceTag";
     }
-    const std::string mixture = cysIsMixture()
+    const std::string mixture = cysIsMixture(p.cys)
                                     ? "\tICATlightIntensity\tICATheavyIntensity\tICATlightIntensity2\tICATheavyIntensity2"
                                     : "";
     if (fileExtension(p.xtractorDataFilename) == "wiff") {
@@ -55,37 +48,21 @@ std::string specFeaturesHeader() {
            mixture + "\tnoiseMeanInPrecedingMSscan";
 }
 
-int openXtractorOutputFiles() {
-    const ExtractorParameters& p = extractorParameters();
-    parentChargeCheckStream = openLog(formatText("%sparentChargeCheck.txt", p.logFileDir.c_str()),
-                                      "scanNumber\tChargeAssignment");
-    rejectReasonsStream = openLog(formatText("%sxtractorRejectReasons.txt", p.logFileDir.c_str()),
+XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& p) {
+    XtractorOutputFiles files;
+    files.parentChargeCheck =
+        openLog(formatText("%sparentChargeCheck.txt", p.logFileDir.c_str()), "scanNumber\tChargeAssignment");
+    files.rejectReasons = openLog(formatText("%sxtractorRejectReasons.txt", p.logFileDir.c_str()),
                                   "spectrumName\tnumScansAfterParent\tRejectReason");
-    const std::string featuresPath = formatText("%s%s", p.logFileDir.c_str(), p.specFeaturesFilename.c_str());
-    specFeaturesStream = openTextFile(featuresPath, "a", openLabel);
-    if (gen_file_size(featuresPath) == 0) {
-        std::fputs(specFeaturesHeader().c_str(), specFeaturesStream);
-        std::fflush(specFeaturesStream);
-    }
+    files.specFeatures =
+        openLog(formatText("%s%s", p.logFileDir.c_str(), p.specFeaturesFilename.c_str()), specFeaturesHeader(p));
     // The stages write to it unconditionally, so a failure to open it is as
     // fatal as for the other three.
-    runStatsStream = openFile(formatText("%srunStats.txt", p.logFileDir.c_str()), "a", openLabel);
-    return 0;
+    files.runStats = LogSink(openFile(formatText("%srunStats.txt", p.logFileDir.c_str()), "a", openLabel));
+    return files;
 }
 
-int openResultsPage() {
-    const ExtractorParameters& p = extractorParameters();
+void openResultsPage(const ExtractorParameters& p) {
     const std::string path = formatText("%s%c%s.htm", p.resultsXtractorDir.c_str(), '/', p.output_filename.c_str());
     setHtmlStream(openTextFile(path, "w", openLabel));
-    return 0;
-}
-
-std::FILE* getParentChargeCheckStream() { return parentChargeCheckStream; }
-std::FILE* getRejectReasonsStream() { return rejectReasonsStream; }
-std::FILE* getSpecFeaturesStream() { return specFeaturesStream; }
-std::FILE* getRunStatsStream() { return runStatsStream; }
-
-int mixtureMassDifference(double& difference) {
-    difference = reagentPairMassDifference(extractorParameters().cys);
-    return 0;
 }

@@ -3,23 +3,26 @@
 // decisions, reject reasons, spectrum features and run statistics. A header
 // goes only into an empty file and ends without a line feed; every row starts
 // with one.
-#include <cstdio>
 #include <string>
 
-// Opens (appending) the four files and writes the headers of empty ones.
-int openXtractorOutputFiles();
-// Mode "Peak-Picker": resultsXtractorDir/output_filename.htm becomes the HTML stream.
-int openResultsPage();
+#include "core/extractor/extractor_parameters.h"
+#include "core/extractor/log_sink.h"
 
-std::FILE* getParentChargeCheckStream();
-std::FILE* getRejectReasonsStream();
-std::FILE* getSpecFeaturesStream();
-std::FILE* getRunStatsStream();
+struct XtractorOutputFiles {
+    LogSink parentChargeCheck;
+    LogSink rejectReasons;
+    LogSink specFeatures;
+    LogSink runStats;
+
+    ExtractionLogs logs() { return {&parentChargeCheck, &rejectReasons, &specFeatures, &runStats}; }
+};
+
+// Opens (appending) the four files and writes the headers of empty ones; a
+// file that cannot be opened ends the process.
+XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& parameters);
+// Mode "Peak-Picker": resultsXtractorDir/output_filename.htm becomes the HTML stream.
+void openResultsPage(const ExtractorParameters& parameters);
 
 // The spectrum-features header chosen by xtractorMode, the data file's
 // extension and whether cys names a reagent mixture.
-std::string specFeaturesHeader();
-
-// Heavy minus light mass of the reagent pair named by cys; 0.0 for a "-mix"
-// name that is none of the four known ones. Returns 0.
-int mixtureMassDifference(double& difference);
+std::string specFeaturesHeader(const ExtractorParameters& parameters);

@@ -15,7 +15,6 @@ PeakList centroidByPeakWidthAndHeightPercentage(PeakList list, double width, dou
     if (width < 0.0001 || list.empty()) return list;
 
     const std::size_t n = list.size();
-    for (std::size_t i = 0; i < n; ++i) list[i].workIndex = static_cast<std::int32_t>(i);
 
     // 0: not yet in a cluster; 1: in one; 2: in one, and its apex, holding
     // the cluster's centroid. A cluster's own peaks are the only ones read
@@ -104,7 +103,6 @@ PeakList centroidByPeakWidthAndHeightPercentage(PeakList list, double width, dou
         if (state[i] == 2) list[kept++] = list[i];
     }
     list.resize(kept);
-    for (KestranePeak& centroid : list) centroid.workIndex = 0;
     sortByMOverZAscending(list);
     return list;
 }

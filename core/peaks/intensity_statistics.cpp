@@ -6,7 +6,6 @@
 #include <functional>
 #include <vector>
 
-#include "core/peaks/noise_statistics.h"
 #include "core/peaks/peak_orderings.h"
 
 double maxPeakIntensity(const PeakList& list) {
@@ -18,15 +17,12 @@ double maxPeakIntensity(const PeakList& list) {
         if (intensity != 100.0) allExactlyHundred = false;
     }
     // Lists whose every intensity is 100.0 carry no intensity information.
-    if (allExactlyHundred) largest = 0.0;
-    setMaxIntensityStatistic(largest);
-    return largest;
+    return allExactlyHundred ? 0.0 : largest;
 }
 
 double totalPeakIntensity(const PeakList& list) {
     double total = 0.0;
     for (const KestranePeak& peak : list) total += peak.intensity;
-    setTotalIntensityStatistic(total);
     return total;
 }
 
@@ -44,24 +40,20 @@ double nthLargestIntensity(PeakList& list, int k) {
         largest.insert(std::upper_bound(largest.begin(), largest.end(), intensity, std::greater<double>()),
                        intensity);
     }
-    setMaxIntensityStatistic(largest.front());
     sortByMOverZAscending(list);
     return largest.back();
 }
 
-int meanAndStandardDeviation(std::span<const double> values, double& mean, double& standardDeviation,
-                             double& variance) {
-    mean = 0.0;
-    standardDeviation = 0.0;
-    variance = 0.0;
-    if (values.size() < 2) return 0;
+MeanAndDeviation meanAndStandardDeviation(std::span<const double> values) {
+    MeanAndDeviation result;
+    if (values.size() < 2) return result;
     const double count = static_cast<double>(values.size());
     double sum = 0.0;
     for (const double value : values) sum += value;
-    mean = sum / count;
+    result.mean = sum / count;
     double squares = 0.0;
-    for (const double value : values) squares += (value - mean) * (value - mean);
-    variance = squares / count;
-    standardDeviation = std::sqrt(variance);
-    return 0;
+    for (const double value : values) squares += (value - result.mean) * (value - result.mean);
+    result.variance = squares / count;
+    result.standardDeviation = std::sqrt(result.variance);
+    return result;
 }

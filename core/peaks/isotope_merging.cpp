@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/chemistry/amino_acids.h"
-#include "core/extractor/instrument_specifics.h"
+#include "core/chemistry/ion_masses.h"
 #include "core/peaks/fragment_charge.h"
 #include "core/peaks/peak_orderings.h"
 #include "core/util/checked_memory.h"
@@ -43,9 +43,10 @@ PeakList mergeIsotopesByLookingLeft(PeakList list) {
     return keepOnly(std::move(list), keep);
 }
 
-PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& parent) {
+PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& parent,
+                                           std::int32_t instrumentChargesCertain) {
     const double limit = parent.mPlusH + kIsotopeWindow;
-    const bool dropIsolatedPeaks = !(instrumentChargesCertain() > 1);
+    const bool dropIsolatedPeaks = !(instrumentChargesCertain > 1);
     const double hydrogen = groupMasses().H;
 
     sortByMOverZDescending(list);
@@ -64,7 +65,7 @@ PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& pa
             if (!(lower.intensity > 0.5 * higher.intensity && 0.1 * lower.intensity < higher.intensity)) continue;
             const std::int32_t z = chargeFromIsotopeSpacing(lower.mOverZ, higher.mOverZ, parent.charge);
             if (z <= 0) continue;
-            if (!(z * lower.mOverZ - (z - 1) * hydrogen < limit)) continue;
+            if (!(singlyChargedMass(lower.mOverZ, z, hydrogen) < limit)) continue;
             // A monoisotopic peak takes only so many isotopes.
             if ((lower.mOverZ < 1000.0 && merges[j] > 1) || (lower.mOverZ < 2500.0 && merges[j] > 2)) break;
             lower.charge = z;

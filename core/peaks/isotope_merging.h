@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "core/peaks/kestrane_peak.h"
 
 // Folds each peak into a peak up to 1.5 Th to its left that is more than
@@ -14,4 +16,5 @@ PeakList mergeIsotopesByLookingLeft(PeakList list);
 // accept at most two merges below 1000 Th and three below 2500 Th. Unless
 // the instrument's charges-certain value is above 1, a peak at or above
 // 300 Th that received no isotope is dropped. Returns ascending m/z.
-PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& parent);
+PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& parent,
+                                           std::int32_t instrumentChargesCertain);

@@ -10,7 +10,6 @@ struct KestranePeak {
     double tolerance = 0.0;  // parent peaks: fragment pairing tolerance (Da)
     double intensity = 0.0;
     std::int32_t charge = 0;
-    std::int32_t workIndex = 0;  // scratch: position while centroiding runs
 };
 
 using PeakList = std::vector<KestranePeak>;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/peaks/intensity_statistics.h"
-#include "core/peaks/noise_statistics.h"
 #include "core/util/checked_memory.h"
 
 namespace {
@@ -13,9 +12,9 @@ constexpr double kFallbackNoiseMean = 6947.0;
 constexpr double kFallbackNoiseStandardDeviation = 4769.0;
 }  // namespace
 
-double determineMeanNoise(PeakList& list, int mode) {
+NoiseStatistics determineMeanNoise(PeakList& list, int mode) {
     const double reference = mode == 2 ? nthLargestIntensity(list, 2) : maxPeakIntensity(list);
-    if (reference < 1.0) return 0.0;
+    if (reference < 1.0) return {};
 
     double upper = reference * 0.030303030303030304;
     const double lower = reference * 0.001;
@@ -24,7 +23,6 @@ double determineMeanNoise(PeakList& list, int mode) {
     std::vector<double> band;
     reserveChecked(band, list.size(), "determineMeanNoise");
     for (;;) {
-        setNoiseLevel(0.0, 0.0, 0.0);
         band.clear();
         int aboveLower = 0;
         for (const KestranePeak& peak : list) {
@@ -35,20 +33,11 @@ double determineMeanNoise(PeakList& list, int mode) {
         }
         const double need = std::trunc(aboveLower * fraction) + 2.0;
         if (static_cast<double>(band.size()) > need) {
-            double mean = 0.0;
-            double standardDeviation = 0.0;
-            double variance = 0.0;
-            meanAndStandardDeviation(band, mean, standardDeviation, variance);
-            setNoiseLevel(mean, standardDeviation, variance);
-            if (mean != 0.0) break;
-            upper *= 2.0;
-        } else {
-            upper *= 2.0;
-            if (reference * 3.0 < upper) {
-                setNoiseLevel(kFallbackNoiseMean, kFallbackNoiseStandardDeviation, 0.0);
-                break;
-            }
+            const MeanAndDeviation measured = meanAndStandardDeviation(band);
+            if (measured.mean != 0.0) return {measured.mean, measured.standardDeviation, measured.variance};
+        } else if (reference * 3.0 < upper * 2.0) {
+            return {kFallbackNoiseMean, kFallbackNoiseStandardDeviation, 0.0};
         }
+        upper *= 2.0;
     }
-    return noiseStatistics().noiseMean;
 }

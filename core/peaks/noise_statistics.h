@@ -1,19 +1,10 @@
 #pragma once
-// Noise level and intensity totals of the peak list measured last. Peak
-// picking and the noise estimate write them; the spectrum features and the
-// front ends read them right after picking the same spectrum.
+// The noise level of one peak list, as the noise estimate measures it. Peak
+// picking returns it with the picked list; the spectrum features and the
+// survey-scan stages take it from there.
 
 struct NoiseStatistics {
     double noiseMean = 0.0;
     double noiseStandardDeviation = 0.0;
     double noiseVariance = 0.0;
-    double maxIntensity = 0.0;
-    double totalIntensity = 0.0;
 };
-
-const NoiseStatistics& noiseStatistics();
-double getNoiseStandardDeviation();
-
-void setNoiseLevel(double mean, double standardDeviation, double variance);
-void setMaxIntensityStatistic(double value);
-void setTotalIntensityStatistic(double value);

@@ -1,12 +1,13 @@
 #include "core/peaks/parent_peak.h"
 
 #include "core/chemistry/amino_acids.h"
+#include "core/chemistry/ion_masses.h"
 
 KestranePeak makeParentKestranePeak(double mOverZ, std::int32_t charge, double tolerance) {
     KestranePeak parent;
     parent.mOverZ = mOverZ;
     parent.charge = charge;
-    parent.mPlusH = charge * mOverZ - (charge - 1) * groupMasses().H;
+    parent.mPlusH = singlyChargedMass(mOverZ, charge, groupMasses().H);
     parent.tolerance = tolerance;
     parent.intensity = 0.0;
     return parent;

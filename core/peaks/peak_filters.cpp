@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "core/chemistry/amino_acids.h"
-#include "core/extractor/instrument_specifics.h"
-#include "core/peaks/noise_statistics.h"
 #include "core/peaks/peak_orderings.h"
 
 std::size_t removePeaksNearPrecursor(PeakList& list, const KestranePeak& parent) {
@@ -30,8 +28,7 @@ std::size_t removePeaksNearPrecursor(PeakList& list, const KestranePeak& parent)
     return list.size();
 }
 
-std::size_t removePeaksBelowNoise(PeakList& list, int k) {
-    const NoiseStatistics& noise = noiseStatistics();
+std::size_t removePeaksBelowNoise(PeakList& list, int k, const NoiseStatistics& noise) {
     const double threshold = k * noise.noiseStandardDeviation + noise.noiseMean;
     std::erase_if(list, [threshold](const KestranePeak& peak) { return !(peak.intensity > threshold); });
     return list.size();
@@ -51,11 +48,11 @@ std::size_t keepMostIntensePeaks(PeakList& list, int limit) {
     return list.size();
 }
 
-std::size_t removePeaksBelowMinFragmentMass(PeakList& list) {
+std::size_t removePeaksBelowMinFragmentMass(PeakList& list, double minFragmentMass) {
     sortByMOverZAscending(list);
-    const double floor = minFragmentMass();
-    const auto firstKept = std::find_if(list.begin(), list.end(),
-                                        [floor](const KestranePeak& peak) { return peak.mOverZ > floor; });
+    const auto firstKept = std::find_if(list.begin(), list.end(), [minFragmentMass](const KestranePeak& peak) {
+        return peak.mOverZ > minFragmentMass;
+    });
     list.erase(list.begin(), firstKept);
     return list.size();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The process-wide peak-picking settings. The start-up and the instrument
-// loader set them; peak picking reads them.
+// The peak-picking settings: the start-up sets them from the query, the
+// instrument block may replace them, peak picking reads them.
 #include <cstdint>
 
 struct PeakPickParams {
@@ -11,7 +11,10 @@ struct PeakPickParams {
     std::int32_t bypassSignalNoiseThresholding = 0;
 };
 
-// A copy of the current settings.
-PeakPickParams get_PeakPickParams();
-void set_PeakPickParams(double peakBinningTolerance, std::int32_t minSignalNoiseRatio, std::int32_t peakLimitCount,
-                        std::int32_t bypassDeIsotoping, std::int32_t bypassSignalNoiseThresholding);
+// Everything peak picking reads: the five settings and the two instrument
+// values that change its course.
+struct PeakPickSettings {
+    PeakPickParams params;
+    std::int32_t instrumentChargesCertain = 0;  // fragment charges readable from isotope spacing
+    double minFragmentMass = 105.0;             // lower m/z bound of fragment peaks
+};

@@ -8,12 +8,13 @@ namespace {
 // Every written spectrum goes through here, so the lines are formatted with
 // std::to_chars, which rounds exactly as printf's "%.Nf" does (from the exact
 // binary value, ties to even) at a fraction of its cost.
-void writeLines(const PeakList& list, std::FILE* file, int mzDecimals) {
+template <class Peaks>
+void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
     constexpr std::size_t widestLine = 2 + 2 * 330;  // "\n", "\t", two fixed-format doubles
     std::array<char, 1 << 15> buffer;
     char* end = buffer.data();
     char* const last = buffer.data() + buffer.size();
-    for (const KestranePeak& peak : list) {
+    for (const auto& peak : list) {
         if (static_cast<std::size_t>(last - end) < widestLine) {
             std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), file);
             end = buffer.data();
@@ -28,12 +29,7 @@ void writeLines(const PeakList& list, std::FILE* file, int mzDecimals) {
 
 }  // namespace
 
-int writePeaks(const PeakList& list, std::FILE* file) {
-    writeLines(list, file, 2);
-    return 0;
-}
-
-int writePeaksFourDecimals(const PeakList& list, std::FILE* file) {
-    writeLines(list, file, 4);
-    return 0;
-}
+void writePeaks(const PeakList& list, std::FILE* file) { writeLines(list, file, 2); }
+void writePeaks(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 2); }
+void writePeaksFourDecimals(const PeakList& list, std::FILE* file) { writeLines(list, file, 4); }
+void writePeaksFourDecimals(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 4); }

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-#include "core/extractor/extractor_parameters.h"
-#include "core/extractor/instrument_specifics.h"
 #include "core/peaks/fragment_pairs.h"
 #include "core/peaks/intensity_statistics.h"
 #include "core/peaks/lu_seq_tag/sequence_tags.h"
-#include "core/peaks/noise_statistics.h"
 #include "core/peaks/parent_peak.h"
 #include "core/util/printable_real.h"
 
@@ -25,7 +22,9 @@ void takeLongerTag(SpecFeatures& features, const SequenceTagResult& tag) {
 }  // namespace
 
 SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks, std::int32_t callerValue,
-                                   const KestranePeak& parent, std::int32_t chargeUnknown) {
+                                   const KestranePeak& parent, std::int32_t chargeUnknown,
+                                   const NoiseStatistics& noise, double parentTolerance,
+                                   std::int32_t instrumentChargesCertain) {
     SpecFeatures features;
     features.parent_M_plus_H = parent.mPlusH;
     features.parent_charge = parent.charge;
@@ -36,13 +35,13 @@ SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks
     features.maxIntensity = maxPeakIntensity(list);
     features.totalOriginalIntensity = totalPeakIntensity(list);
     features.parentIntensity = parent.intensity > 0.0 ? parent.intensity : features.totalOriginalIntensity;
-    features.noiseMean = noiseStatistics().noiseMean;
-    features.noiseStandardDeviation = noiseStatistics().noiseStandardDeviation;
+    features.noiseMean = noise.noiseMean;
+    features.noiseStandardDeviation = noise.noiseStandardDeviation;
     features.MaxToTotalIntensityRatio =
         printableReal(features.maxIntensity * 100.0 / features.totalOriginalIntensity);
 
-    const double tolerance = extractorParameters().parentTolerance;
-    const bool chargesCertain = instrumentChargesCertain() != 0;
+    const double tolerance = parentTolerance;
+    const bool chargesCertain = instrumentChargesCertain != 0;
     if (chargeUnknown != 0) {
         for (const std::int32_t z : {2, 3}) {
             const KestranePeak trial = makeParentKestranePeak(parent.mOverZ, z, tolerance);

@@ -27,11 +27,16 @@ struct SpecFeatures {
 };
 
 #include "core/peaks/kestrane_peak.h"
+#include "core/peaks/noise_statistics.h"
 
 // The features of a picked spectrum (ascending m/z; its order is restored
-// before returning). Reads the noise statistics left by the pickPeaks call
-// for the same spectrum. `parent` carries the precursor m/z, its charge (2
-// while undetermined) and parentTolerance; with chargeUnknown set, charges 2
-// and 3 are both tried and the better pair count and longer tag kept.
+// before returning) and the noise measured when it was picked. `parent`
+// carries the precursor m/z, its charge (2 while undetermined) and
+// `parentTolerance`; with chargeUnknown set, charges 2 and 3 are both tried
+// and the better pair count and longer tag kept. Unless the instrument's
+// fragment charges are certain, pairs at charge 3 and above also count
+// doubly charged partners.
 SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks, std::int32_t callerValue,
-                                   const KestranePeak& parent, std::int32_t chargeUnknown);
+                                   const KestranePeak& parent, std::int32_t chargeUnknown,
+                                   const NoiseStatistics& noise, double parentTolerance,
+                                   std::int32_t instrumentChargesCertain);

@@ -13,8 +13,6 @@
 
 namespace {
 
-std::vector<QueryEntry> savedEntries;
-
 bool isSetAndNotEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
@@ -51,9 +49,7 @@ std::vector<QueryEntry> query() {
             "Neither of the environment variables QUERY_STRING or CONTENT_LENGTH has been defined.\n"
             "Function: query.\n");
     }
-    std::vector<QueryEntry> entries = parse_query_entry(std::move(text));
-    save_query_entries(entries);
-    return entries;
+    return parse_query_entry(std::move(text));
 }
 
 std::string read_query_string(std::FILE* stream, std::int64_t length) {
@@ -139,15 +135,6 @@ void decodeHexEscapes(std::string& text) {
     }
     text.resize(out);
 }
-
-void save_query_entries(const std::vector<QueryEntry>& entries) {
-    std::vector<QueryEntry> copy;
-    reserveChecked(copy, entries.size(), "save_query_entries");
-    copy.assign(entries.begin(), entries.end());
-    savedEntries = std::move(copy);
-}
-
-const std::vector<QueryEntry>& savedQueryEntries() { return savedEntries; }
 
 std::vector<std::string> get_post_query_string_array(const std::string& text) {
     std::vector<std::string> lines;

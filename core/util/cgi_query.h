@@ -11,7 +11,7 @@ struct QueryEntry {
     std::string value;  // empty for an entry without "="
 };
 
-// Chooses the source, parses it and saves a copy; ends the process when
+// Chooses the source and parses it; ends the process when
 // neither variable is usable.
 std::vector<QueryEntry> query();
 
@@ -26,9 +26,6 @@ std::string makeword(std::string& line, char stop);
 void replacePlusSigns(std::string& text);
 void decodeHexEscapes(std::string& text);
 unsigned char hexPairToByte(char first, char second);
-
-void save_query_entries(const std::vector<QueryEntry>& entries);
-const std::vector<QueryEntry>& savedQueryEntries();
 
 // The non-blank lines of a multi-line value, each without one trailing "\r".
 std::vector<std::string> get_post_query_string_array(const std::string& text);

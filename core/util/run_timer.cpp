@@ -3,17 +3,16 @@
 #include <ctime>
 
 namespace {
-std::time_t startTime = 0;
-std::time_t stopTime = 0;
-
-int readClock(std::time_t& into) {
+int readClock(long long& into) {
     const std::time_t now = std::time(nullptr);
     if (now == static_cast<std::time_t>(-1)) return 0;
-    into = now;
+    into = static_cast<long long>(now);
     return 1;
 }
 }  // namespace
 
-int startRunTimer() { return readClock(startTime); }
-int stopRunTimer() { return readClock(stopTime); }
-double elapsedRunSeconds() { return std::difftime(stopTime, startTime); }
+int RunTimer::startRunTimer() { return readClock(start_); }
+int RunTimer::stopRunTimer() { return readClock(stop_); }
+double RunTimer::elapsedRunSeconds() const {
+    return std::difftime(static_cast<std::time_t>(stop_), static_cast<std::time_t>(start_));
+}

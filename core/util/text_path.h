@@ -1,9 +1,7 @@
 #pragma once
 // Small text and path operations. Paths may use "\" (Windows clients) or "/".
-#include <algorithm>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The path cut after its last "\" or "/"; a path without either comes back whole.
 std::string gen_path_from_filename(std::string_view path);
@@ -14,9 +12,3 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending);
 // 1 for an empty text or one of blanks, tabs, carriage returns and line feeds only.
 int isWhitespaceOnly(std::string_view text);
-
-// Sorts with the library's sort; an empty list is left alone.
-template <class T, class Compare>
-void sortRecords(std::vector<T>& records, Compare compare) {
-    if (!records.empty()) std::sort(records.begin(), records.end(), compare);
-}

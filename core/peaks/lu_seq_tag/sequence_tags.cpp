@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "core/chemistry/amino_acids.h"
+#include "core/chemistry/ion_masses.h"
 #include "core/peaks/lu_seq_tag/tag_masses.h"
 #include "core/peaks/peak_orderings.h"
 #include "core/util/fatal_error.h"

@@ -1,0 +1,24 @@
+#include "yepharvest/precursor_tics.h"
+
+#include "core/chemistry/reagent_mixtures.h"
+#include "yepharvest/survey_scan_queries.h"
+
+void calculatePrecursorTICs(RunTable& run, const ExtractionContext& context) {
+    const ExtractorParameters& parameters = context.parameters;
+    const bool mixture = cysIsMixture(parameters.cys);
+    const double difference = mixture ? mixtureMassDifference(parameters.cys) : 0.0;
+    for (MSscan& scan : run.records) {
+        if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
+        const auto intensityAt = [&](double mz) {
+            return precursorIntensityInMSscans(run, mz, scan.scanNumber, parameters.groupScans,
+                                               parameters.parentTolerance);
+        };
+        scan.precursorIntensity = intensityAt(scan.parentMz);
+        if (!mixture) continue;
+        const double z = scan.charge != 0 ? scan.charge : 2;
+        scan.specFeatures.ICATlightIntensity = intensityAt(scan.parentMz - difference / z);
+        scan.specFeatures.ICATheavyIntensity = intensityAt(scan.parentMz + difference / z);
+        scan.specFeatures.ICATlightIntensity2 = intensityAt(scan.parentMz - 2.0 * difference / z);
+        scan.specFeatures.ICATheavyIntensity2 = intensityAt(scan.parentMz + 2.0 * difference / z);
+    }
+}
