@@ -7,44 +7,33 @@
 
 namespace {
 
-void makeTable(const std::vector<int>& levels) {
-    allocateMSscanMemory(static_cast<std::int32_t>(levels.size()));
-    setNumScans(static_cast<std::int32_t>(levels.size()));
-    for (std::size_t i = 0; i < levels.size(); ++i) runTable()[i].msLevel = levels[i];
-}
-
-TEST(RunTable, AllocationAddsOneZeroedRecord) {
-    allocateMSscanMemory(3);
-    ASSERT_EQ(runTable().size(), 4u);
-    for (const MSscan& scan : runTable()) {
-        EXPECT_EQ(scan.msLevel, 0);
-        EXPECT_EQ(scan.scanNumber, 0);
-        EXPECT_TRUE(scan.peaks.empty());
-        EXPECT_EQ(scan.specFeatures.maxSequenceTag, "");
-    }
+RunTable makeTable(const std::vector<int>& levels) {
+    RunTable run;
+    allocateMSscanMemory(run, static_cast<std::int32_t>(levels.size()));
+    for (std::size_t i = 0; i < levels.size(); ++i) run.records[i].msLevel = levels[i];
+    return run;
 }
 
 TEST(RunTable, PreceedingMSscanCountsTheRecordItself) {
-    makeTable({1, 2, 2, 1, 2});
-    EXPECT_EQ(findIndexOfPreceedingMSscan(0), 0);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(2), 0);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(3), 3);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(4), 3);
-    EXPECT_TRUE(preceedingMSscan(1).has_value());
+    const RunTable run = makeTable({1, 2, 2, 1, 2});
+    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 0), 0);
+    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 2), 0);
+    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 3), 3);
+    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 4), 3);
+    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 9), 3);  // beyond the table: its last survey scan
 }
 
 TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
-    const ChildResult r = runInChild([] {
-        makeTable({2, 2, 1});
+    const RunTable run = makeTable({2, 2, 1});
+    const ChildResult r = runInChild([&run] {
         std::printf("asking");
-        findIndexOfPreceedingMSscan(1);
+        findIndexOfPreceedingMSscan(run, 1);
         std::printf("returned");
     });
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output, "asking\n<BR>Error: spectrumIndex < 0 in function: findIndexOfPreceedingMSscan");
-    makeTable({2, 2, 1});
-    EXPECT_FALSE(preceedingMSscan(1).has_value());
-    EXPECT_TRUE(preceedingMSscan(2).has_value());
+    EXPECT_FALSE(preceedingMSscan(run, 1).has_value());
+    EXPECT_EQ(preceedingMSscan(run, 2), std::optional<std::int32_t>(2));
 }
 
 TEST(RunName, FromTheRunFolder) {

@@ -7,12 +7,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/extractor/extractor_parameters.h"
 #include "core/util/format_text.h"
 #include "tests/platform/export_fixtures.h"
 #include "tests/support/temp_dir.h"
-#include "tests/yepharvest/test_output_streams.h"
-#include "yepharvest/ms_scan.h"
+#include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/run_reader.h"
 
 namespace {
@@ -42,29 +40,26 @@ std::vector<Truth> readTruth(const std::string& path) {
     return rows;
 }
 
-void useParameters(const std::string& dataFilename, int firstScan = 1, int lastScan = 9999) {
-    setExtractorParameterDefaults();
-    readExtractorParameters({{"xtractorDataFilename", dataFilename},
-                             {"firstScan", std::to_string(firstScan)},
-                             {"lastScan", std::to_string(lastScan)}});
-    resetTestOutputStreams();
-    setNumScans(0);
-    allocateMSscanMemory(0);
-    setNoMSscans(0);
-}
+// A reader set to the data file and scan range, its logs in memory.
+struct Reader : StageRun {
+    explicit Reader(const std::string& dataFilename, int firstScan = 1, int lastScan = 9999)
+        : StageRun(formatText("xtractorDataFilename=%s&firstScan=%d&lastScan=%d", dataFilename.c_str(), firstScan,
+                              lastScan),
+                   {}) {
+        run.noMSscans = 0;  // as the driver hands the table over
+    }
 
-struct Read {
-    int result;
-    std::string output;
+    struct Read {
+        int result;
+        std::string output;
+    };
+    Read read(const std::string& runPath) {
+        testing::internal::CaptureStdout();
+        const int result = readVelmoraDataIntoMemory(runPath, run, context);
+        return {result, testing::internal::GetCapturedStdout()};
+    }
+    const MSscan& record(std::int32_t index) const { return run.records.at(static_cast<std::size_t>(index)); }
 };
-
-Read readRun(const std::string& runPath) {
-    testing::internal::CaptureStdout();
-    const int result = readVelmoraDataIntoMemory(runPath);
-    return {result, testing::internal::GetCapturedStdout()};
-}
-
-const MSscan& record(std::size_t index) { return runTable().at(index); }
 
 }  // namespace
 
@@ -72,15 +67,13 @@ TEST(RunReader, GeneratedRunFillsTheTableAsTheTruthSays) {
     TempDir dir;
     generateRun(dir.file("r1.d"), "--folder --spectra 40 --top 4 --seed 3");
     const std::vector<Truth> truth = readTruth(dir.file("r1.d.truth.tsv"));
-    useParameters(dir.path() + "\\r1.d\\Analysis.yep");
+    Reader reader(dir.path() + "\\r1.d\\Analysis.yep");
 
-    const Read read = readRun(dir.file("r1.d/"));
+    const Reader::Read read = reader.read(dir.file("r1.d/"));
     ASSERT_EQ(read.result, 0) << read.output;
-    ASSERT_EQ(numScans(), 40);
-    ASSERT_EQ(runTable().size(), 41u);
-    EXPECT_EQ(record(40).msLevel, 0);  // the extra record stays zeroed
-    for (std::size_t i = 0; i < 40; ++i) {
-        const MSscan& scan = record(i);
+    ASSERT_EQ(reader.run.numScans(), 40);
+    for (std::int32_t i = 0; i < 40; ++i) {
+        const MSscan& scan = reader.record(i);
         SCOPED_TRACE(i);
         EXPECT_EQ(scan.scanNumber, static_cast<int>(i) + 1);
         EXPECT_EQ(scan.lastScanNumber, scan.scanNumber);
@@ -103,9 +96,9 @@ TEST(RunReader, GeneratedRunFillsTheTableAsTheTruthSays) {
             EXPECT_EQ(scan.chargePending, 0);
         }
     }
-    EXPECT_EQ(noMSscans(), 0);
-    EXPECT_EQ(testRejectReasons(), "");
-    EXPECT_EQ(testRunStats(), "FileName\tr1\nSampleName\tsynthetic digest\nAnalysisDateTime\t03/05/2024 09:41\n");
+    EXPECT_EQ(reader.run.noMSscans, 0);
+    EXPECT_EQ(reader.rejects.text(), "");
+    EXPECT_EQ(reader.runStats.text(), "FileName\tr1\nSampleName\tsynthetic digest\nAnalysisDateTime\t03/05/2024 09:41\n");
     EXPECT_EQ(read.output,
               "<BR>-----------------\n"
               "<BR>Number of spectra:40\n"
@@ -129,28 +122,28 @@ TEST(RunReader, GeneratedRunFillsTheTableAsTheTruthSays) {
 TEST(RunReader, ScansOutsideTheRangeGetOneRejectRowEach) {
     TempDir dir;
     generateRun(dir.file("r1.d"), "--folder --spectra 30 --seed 5");
-    useParameters(dir.path() + "/r1.d/Analysis.yep", 10, 20);
-    const Read read = readRun(dir.file("r1.d"));
+    Reader reader(dir.path() + "/r1.d/Analysis.yep", 10, 20);
+    const Reader::Read read = reader.read(dir.file("r1.d"));
     ASSERT_EQ(read.result, 0) << read.output;
     std::string expected;
     for (int scan = 1; scan <= 30; ++scan) {
         const bool inside = scan >= 10 && scan <= 20;
-        EXPECT_EQ(record(static_cast<std::size_t>(scan - 1)).rejected, inside ? 0 : 1) << scan;
-        EXPECT_EQ(record(static_cast<std::size_t>(scan - 1)).numPeaks == 0, !inside) << scan;
+        EXPECT_EQ(reader.record(scan - 1).rejected, inside ? 0 : 1) << scan;
+        EXPECT_EQ(reader.record(scan - 1).numPeaks == 0, !inside) << scan;
         if (!inside) expected += formatText("\nr1.%d\t0\tscan #: %d outside range 10 - 20", scan, scan);
     }
-    EXPECT_EQ(testRejectReasons(), expected);
-    EXPECT_EQ(noMSscans(), 0);  // the MS scans outside the range count too
+    EXPECT_EQ(reader.rejects.text(), expected);
+    EXPECT_EQ(reader.run.noMSscans, 0);  // the MS scans outside the range count too
 }
 
 TEST(RunReader, FragmentOnlyRunSetsNoMSscans) {
     TempDir dir;
     generateRun(dir.file("frag.mzML"), "--spectra 12 --fragment-only");
-    useParameters(dir.file("frag.mzML"));
-    const Read read = readRun(dir.file("frag.mzML"));
+    Reader reader(dir.file("frag.mzML"));
+    const Reader::Read read = reader.read(dir.file("frag.mzML"));
     ASSERT_EQ(read.result, 0) << read.output;
-    EXPECT_EQ(numScans(), 12);
-    EXPECT_EQ(noMSscans(), 1);
+    EXPECT_EQ(reader.run.numScans(), 12);
+    EXPECT_EQ(reader.run.noMSscans, 1);
     EXPECT_NE(read.output.find("<BR>spectrum\t\tms level\t2\n"), std::string::npos);
 }
 
@@ -172,19 +165,19 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
     text.insert(text.find("</spectrumList>"), noPrecursor + "</spectrum>\n");
     text.replace(text.find("spectrumList count=\"3\""), 22, "spectrumList count=\"4\"");
     writeWholeFile(dir.file("Analysis.mzML"), text);
-    useParameters(dir.path() + "/h.d/Analysis.yep");
+    Reader reader(dir.path() + "/h.d/Analysis.yep");
 
-    const Read read = readRun(dir.path());
+    const Reader::Read read = reader.read(dir.path());
     ASSERT_EQ(read.result, 0) << read.output;
-    ASSERT_EQ(numScans(), 4);
-    EXPECT_EQ(record(1).selectedParentMz, 445.25);
-    EXPECT_EQ(record(1).rejected, 0);
-    EXPECT_EQ(record(2).selectedParentMz, 512.5);  // precursor read, then no peaks
-    EXPECT_EQ(record(2).numMergedScans, 1);
-    EXPECT_EQ(record(2).rejected, 1);
-    EXPECT_EQ(record(2).numPeaks, 0);
-    EXPECT_EQ(record(3).rejected, 1);
-    EXPECT_EQ(record(3).numMergedScans, 0);
+    ASSERT_EQ(reader.run.numScans(), 4);
+    EXPECT_EQ(reader.record(1).selectedParentMz, 445.25);
+    EXPECT_EQ(reader.record(1).rejected, 0);
+    EXPECT_EQ(reader.record(2).selectedParentMz, 512.5);  // precursor read, then no peaks
+    EXPECT_EQ(reader.record(2).numMergedScans, 1);
+    EXPECT_EQ(reader.record(2).rejected, 1);
+    EXPECT_EQ(reader.record(2).numPeaks, 0);
+    EXPECT_EQ(reader.record(3).rejected, 1);
+    EXPECT_EQ(reader.record(3).numMergedScans, 0);
     EXPECT_NE(read.output.find("<BR>Analysis Date and Time = 01/15/2008 10:30\n<BR>Sample Name = BSA digest\n"
                                "<BR>Method Name = method7.m\n"),
               std::string::npos);
@@ -193,10 +186,10 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
 
 TEST(RunReaderFailures, MissingFolderOrExport) {
     TempDir dir;
-    useParameters(dir.path() + "/none.d/Analysis.yep");
-    Read read = readRun(dir.file("none.d/"));
+    Reader reader(dir.path() + "/none.d/Analysis.yep");
+    Reader::Read read = reader.read(dir.file("none.d/"));
     EXPECT_EQ(read.result, 1);
-    EXPECT_EQ(numScans(), 0);
+    EXPECT_EQ(reader.run.numScans(), 0);
     const std::string head =
         "<BR>Error opening analysis file.\n<BR>MSAnalysis.Open() returned following HRESULT:<BR>-2147024894\n<BR>";
     EXPECT_EQ(read.output.substr(0, head.size()), head);
@@ -205,7 +198,7 @@ TEST(RunReaderFailures, MissingFolderOrExport) {
     EXPECT_EQ(std::count(read.output.begin(), read.output.end(), '\n'), 3);
 
     std::filesystem::create_directories(dir.file("empty.d"));
-    read = readRun(dir.file("empty.d/"));
+    read = reader.read(dir.file("empty.d/"));
     EXPECT_EQ(read.result, 1);
     EXPECT_EQ(read.output.substr(0, head.size()), head);
     EXPECT_NE(read.output.find("Analysis.mzXML.gz"), std::string::npos);
@@ -216,43 +209,43 @@ TEST(RunReaderFailures, EmptyTruncatedAndUndecodableExports) {
     const std::string unreadable =
         "<BR>Error opening analysis file.\n<BR>MSAnalysis.Open() returned following HRESULT:<BR>-2147467259\n<BR>";
     writeWholeFile(dir.file("empty.mzML"), "");
-    useParameters(dir.file("empty.mzML"));
-    Read read = readRun(dir.file("empty.mzML"));
+    Reader reader(dir.file("empty.mzML"));
+    Reader::Read read = reader.read(dir.file("empty.mzML"));
     EXPECT_EQ(read.result, 1);
     EXPECT_EQ(read.output.substr(0, unreadable.size()), unreadable);
 
     generateRun(dir.file("whole.mzML"), "--spectra 20");
     const std::string whole = readWholeFile(dir.file("whole.mzML"));
     writeWholeFile(dir.file("cut.mzML"), whole.substr(0, whole.size() * 2 / 3));
-    read = readRun(dir.file("cut.mzML"));
+    read = reader.read(dir.file("cut.mzML"));
     EXPECT_EQ(read.result, 1);
     EXPECT_EQ(read.output.substr(0, unreadable.size()), unreadable);
-    EXPECT_EQ(numScans(), 0);
+    EXPECT_EQ(reader.run.numScans(), 0);
 
     writeWholeFile(dir.file("bad.mzML"), handWrittenMzML("@@@@ not numbers @@@@"));
-    useParameters(dir.file("bad.mzML"));
-    read = readRun(dir.file("bad.mzML"));
+    Reader damaged(dir.file("bad.mzML"));
+    read = damaged.read(dir.file("bad.mzML"));
     EXPECT_EQ(read.result, 1);
     EXPECT_EQ(read.output.substr(0, 48), "<BR>-----------------\n<BR>Number of spectra:3\nEr");
     EXPECT_NE(read.output.find("\nError: Spectrum 1 of the export "), std::string::npos) << read.output;
-    EXPECT_EQ(numScans(), 3);  // the count was known
-    EXPECT_EQ(record(0).msLevel, 1);
-    EXPECT_EQ(record(1).msLevel, 0);  // never read
-    EXPECT_EQ(noMSscans(), 0);
-    EXPECT_EQ(testRunStats(), "");
+    EXPECT_EQ(damaged.run.numScans(), 3);  // the count was known
+    EXPECT_EQ(damaged.record(0).msLevel, 1);
+    EXPECT_EQ(damaged.record(1).msLevel, 0);  // never read
+    EXPECT_EQ(damaged.run.noMSscans, 0);
+    EXPECT_EQ(damaged.runStats.text(), "");
 }
 
 TEST(RunReaderOnRealData, SmallBsaRun) {
     const std::string path = std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "real run absent: " << path;
-    useParameters(path);
-    const Read read = readRun(path);
+    Reader reader(path);
+    const Reader::Read read = reader.read(path);
     ASSERT_EQ(read.result, 0) << read.output;
     EXPECT_NE(read.output.find("<BR>Number of spectra:100\n"), std::string::npos);
     EXPECT_NE(read.output.find("<BR>Analysis Name = BSA_min_21\n"), std::string::npos);
-    EXPECT_EQ(record(0).msLevel, 1);
-    EXPECT_EQ(record(1).msLevel, 2);
-    EXPECT_GT(record(1).selectedParentMz, 300.0);
-    EXPECT_EQ(record(0).numPeaks, 704);
-    EXPECT_EQ(noMSscans(), 0);
+    EXPECT_EQ(reader.record(0).msLevel, 1);
+    EXPECT_EQ(reader.record(1).msLevel, 2);
+    EXPECT_GT(reader.record(1).selectedParentMz, 300.0);
+    EXPECT_EQ(reader.record(0).numPeaks, 704);
+    EXPECT_EQ(reader.run.noMSscans, 0);
 }

@@ -1,11 +1,13 @@
 #pragma once
-// Hand-built run tables for the yepharvest stages: start-up in a child
-// process, a table of survey scans and MS/MS spectra, then the stage under test.
-#include <functional>
+// Hand-built run tables for the yepharvest stages, run in process: a context
+// from a query (run name "r1") with its four logs in memory, and a table of
+// survey scans and MS/MS spectra as the reader would leave it.
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
-#include "tests/support/startup_fixture.h"
+#include "core/extractor/extractor_startup.h"
 #include "yepharvest/ms_scan.h"
 
 struct ScanSpec {
@@ -16,41 +18,39 @@ struct ScanSpec {
 
 inline KestranePeak peakAt(double mz, double intensity) { return makeFragmentPeak(mz, intensity); }
 
-// Fills the run table as the reader would.
-inline void buildRun(const std::vector<ScanSpec>& scans) {
-    allocateMSscanMemory(static_cast<std::int32_t>(scans.size()));
-    setNumScans(static_cast<std::int32_t>(scans.size()));
-    bool anySurvey = false;
-    for (std::size_t i = 0; i < scans.size(); ++i) {
-        MSscan& record = runTable()[i];
-        record.scanNumber = record.lastScanNumber = static_cast<std::int32_t>(i) + 1;
-        record.lastMergedIndex = static_cast<std::int32_t>(i);
-        record.msLevel = scans[i].msLevel;
-        anySurvey = anySurvey || scans[i].msLevel == 1;
-        if (scans[i].msLevel >= 2) {
-            record.selectedParentMz = record.parentMz = scans[i].parentMz;
-            record.chargePending = 1;
-            record.numMergedScans = 1;
+class StageRun {
+public:
+    StageRun(const std::string& query, const std::vector<ScanSpec>& scans) {
+        // The chemistry tables come from the shipped parameter files.
+        if (::chdir(QUARROW_SOURCE_DIR) != 0) throw std::runtime_error("no source folder");
+        context = prepareExtraction(parse_query_entry("xtractorDataFilename=/runs/r1.d/Analysis.yep&" + query),
+                                    {&chargeCheck, &rejects, &features, &runStats});
+        context.runName = "r1";
+        allocateMSscanMemory(run, static_cast<std::int32_t>(scans.size()));
+        bool anySurvey = false;
+        for (std::size_t i = 0; i < scans.size(); ++i) {
+            MSscan& record = run.records[i];
+            record.scanNumber = record.lastScanNumber = static_cast<std::int32_t>(i) + 1;
+            record.lastMergedIndex = static_cast<std::int32_t>(i);
+            record.msLevel = scans[i].msLevel;
+            anySurvey = anySurvey || scans[i].msLevel == 1;
+            if (scans[i].msLevel >= 2) {
+                record.selectedParentMz = record.parentMz = scans[i].parentMz;
+                record.chargePending = 1;
+                record.numMergedScans = 1;
+            }
+            record.peaks = toSpectrumPoints(scans[i].peaks);
+            record.numPeaks = static_cast<std::int32_t>(record.peaks.size());
         }
-        record.peaks = toSpectrumPoints(scans[i].peaks);
-        record.numPeaks = static_cast<std::int32_t>(record.peaks.size());
+        run.noMSscans = anySurvey ? 0 : 1;
     }
-    setNoMSscans(anySurvey ? 0 : 1);
-}
+    StageRun(const StageRun&) = delete;
+    StageRun& operator=(const StageRun&) = delete;
 
-// Starts up with the query (run name "r1"), builds the run, runs `stages`.
-inline ChildResult runStages(const TempDir& dir, const std::string& query, const std::vector<ScanSpec>& scans,
-                             const std::function<void()>& stages) {
-    return startUpAndRun(dir,
-                         "xtractorDataFilename=/runs/r1.d/Analysis.yep&logFileDir=" + dir.path() +
-                             "/&resultsXtractorDir=" + dir.path() + "/&" + query,
-                         [&] {
-                             buildRun(scans);
-                             stages();
-                         });
-}
-
-inline std::string logRows(const TempDir& dir, const std::string& file, const std::string& header) {
-    const std::string text = readWholeFile(dir.file(file));
-    return text.substr(0, header.size()) == header ? text.substr(header.size()) : "HEADER MISSING:" + text;
-}
+    LogSink chargeCheck;
+    LogSink rejects;
+    LogSink features;
+    LogSink runStats;
+    ExtractionContext context;
+    RunTable run;
+};
