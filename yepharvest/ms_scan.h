@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/extractor/survey_scans.h"
 #include "core/peaks/spec_features.h"
 #include "core/peaks/spectrum_points.h"
 
@@ -46,8 +47,12 @@ struct RunTable {
 // `count` zeroed records; running out of memory ends the process.
 void allocateMSscanMemory(RunTable& run, std::int32_t count);
 
-// Greatest index <= `index` whose record is an MS scan; the record itself
-// counts. Without one the process ends with status 1.
-std::int32_t findIndexOfPreceedingMSscan(const RunTable& run, std::int32_t index);
-// The same search without the fatal end: nothing when no MS scan precedes.
-std::optional<std::int32_t> preceedingMSscan(const RunTable& run, std::int32_t index);
+// The survey-scan searches of the scan tables, on the run table: the greatest
+// index <= `index` that is an MS scan (the record itself counts), nothing or,
+// in the fatal form, the end of the process when there is none.
+inline std::int32_t findIndexOfPreceedingMSscan(const RunTable& run, std::int32_t index) {
+    return findIndexOfPreceedingMSscan(run.records, index);
+}
+inline std::optional<std::int32_t> preceedingMSscan(const RunTable& run, std::int32_t index) {
+    return preceedingMSscan(run.records, index);
+}

@@ -1,7 +1,7 @@
 #include "yepharvest/precursor_tics.h"
 
 #include "core/chemistry/reagent_mixtures.h"
-#include "yepharvest/survey_scan_queries.h"
+#include "core/extractor/survey_scans.h"
 
 void calculatePrecursorTICs(RunTable& run, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
@@ -10,7 +10,7 @@ void calculatePrecursorTICs(RunTable& run, const ExtractionContext& context) {
     for (MSscan& scan : run.records) {
         if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
         const auto intensityAt = [&](double mz) {
-            return precursorIntensityInMSscans(run, mz, scan.scanNumber, parameters.groupScans,
+            return precursorIntensityInMSscans(run.records, mz, scan.scanNumber, parameters.groupScans,
                                                parameters.parentTolerance);
         };
         scan.precursorIntensity = intensityAt(scan.parentMz);

@@ -2,20 +2,7 @@
 
 #include <algorithm>
 
-WindowSums sumsInWindow(const SpectrumPoints& peaks, double low, double high) {
-    WindowSums sums;
-    auto peak = std::lower_bound(peaks.begin(), peaks.end(), low,
-                                 [](const SpectrumPoint& p, double value) { return p.mOverZ < value; });
-    for (; peak != peaks.end() && peak->mOverZ <= high; ++peak) {
-        sums.intensity += peak->intensity;
-        sums.weightedMz += peak->intensity * peak->mOverZ;
-    }
-    return sums;
-}
-
-double intensityInWindow(const SpectrumPoints& peaks, double low, double high) {
-    return sumsInWindow(peaks, low, high).intensity;
-}
+#include "core/peaks/peak_window.h"
 
 double findMonoisotopicParentPeak(const RunTable& run, double mz, std::int32_t msScanIndex, double tolerance,
                                   std::int32_t minSignalNoiseRatio) {
@@ -62,21 +49,4 @@ double parentCentroidInMSscan(const RunTable& run, double mz, std::int32_t msSca
     // An empty window is 0/0, not a number: every threshold test on it
     // fails, and the features row prints it as "nan".
     return sums.weightedMz / sums.intensity;
-}
-
-double precursorIntensityInMSscans(const RunTable& run, double mz, std::int32_t scanNumber, std::int32_t window,
-                                   double tolerance) {
-    if (window <= 0) return 0.0;
-    // Record i holds scan number i + 1, so the window starts at its index
-    // instead of at the start of the run.
-    const std::int64_t firstIndex = std::max<std::int64_t>(0, std::int64_t{scanNumber} - window - 1);
-    const std::int64_t lastIndex = std::min<std::int64_t>(run.numScans() - 1, std::int64_t{scanNumber} + window - 1);
-    double sum = 0.0;
-    for (std::int64_t i = firstIndex; i <= lastIndex; ++i) {
-        const MSscan& scan = run[static_cast<std::int32_t>(i)];
-        if (scan.msLevel != 1 || scan.rejected != 0) continue;
-        if (scan.scanNumber < scanNumber - window || scan.scanNumber > scanNumber + window) continue;
-        sum += intensityInWindow(scan.peaks, mz - tolerance, mz + tolerance);
-    }
-    return sum;
 }

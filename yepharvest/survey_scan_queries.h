@@ -1,19 +1,12 @@
 #pragma once
-// What the stages ask of the survey (MS) scans around an MS/MS spectrum: the
-// monoisotopic peak of its precursor, the precursor's signal-to-noise and
-// centroid, and its intensity summed over nearby scans. Every scan's peaks
+// What the ion-trap stages ask of the survey (MS) scans around an MS/MS
+// spectrum: the monoisotopic peak of its precursor, the precursor's
+// signal-to-noise and centroid. (Its intensity summed over nearby scans is
+// asked by both programs: core/extractor/survey_scans.h.) Every scan's peaks
 // are in ascending m/z once the scans have been pre-processed.
 #include <cstdint>
 
 #include "yepharvest/ms_scan.h"
-
-// Sum of intensity and of intensity x m/z of the peaks with low <= m/z <= high.
-struct WindowSums {
-    double intensity = 0.0;
-    double weightedMz = 0.0;
-};
-WindowSums sumsInWindow(const SpectrumPoints& peaks, double low, double high);
-double intensityInWindow(const SpectrumPoints& peaks, double low, double high);
 
 // Walks down the isotope cluster of `mz` in MS scan `msScanIndex` to its
 // monoisotopic peak, each step needing more than half the intensity of the
@@ -33,8 +26,3 @@ double parentSignalNoiseInMSscans(const RunTable& run, double mz, std::int32_t i
 // window holds no peak.
 double parentCentroidInMSscan(const RunTable& run, double mz, std::int32_t msScanIndex, double tolerance,
                               bool monoisotopicParents);
-
-// Intensity within mz +/- tolerance summed over the live MS scans whose scan
-// numbers lie within `window` of `scanNumber`; 0 for a window below 1.
-double precursorIntensityInMSscans(const RunTable& run, double mz, std::int32_t scanNumber, std::int32_t window,
-                                   double tolerance);

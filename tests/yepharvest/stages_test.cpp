@@ -15,6 +15,7 @@
 #include "yepharvest/run_counts.h"
 #include "yepharvest/run_name.h"
 #include "yepharvest/spectral_files.h"
+#include "core/extractor/survey_scans.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {
@@ -101,9 +102,9 @@ TEST(PrecursorIntensity, WindowOfScansAndGroupScansZero) {
                     {2, 510.0, fragments()},
                     {1, 0, {peakAt(500.0, 1000.0)}}});
     preprocessMSscans(s.run, s.context);
-    EXPECT_EQ(precursorIntensityInMSscans(s.run, 500.0, 2, 1, 0.5), 130.0);  // scans 1..3, inclusive window
-    EXPECT_EQ(precursorIntensityInMSscans(s.run, 500.0, 2, 3, 0.5), 1130.0);  // scans 1..5
-    EXPECT_EQ(precursorIntensityInMSscans(s.run, 500.0, 2, 0, 0.5), 0.0);
+    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 1, 0.5), 130.0);  // scans 1..3, inclusive window
+    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 3, 0.5), 1130.0);  // scans 1..5
+    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 0, 0.5), 0.0);
 }
 
 TEST(ChargeModes, FixedChargeWhenLowEqualsHigh) {

@@ -1,0 +1,54 @@
+#pragma once
+// What the stages of both programs ask of the survey (MS) scans of a scan
+// table: records in acquisition order, record i holding scan number i + 1,
+// survey scans with MS level 1 and their peaks in ascending m/z.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/peaks/peak_window.h"
+
+// Greatest index <= `index` whose record is an MS scan; the record itself
+// counts. Nothing when no MS scan precedes.
+template <class Record>
+std::optional<std::int32_t> preceedingMSscan(const std::vector<Record>& records, std::int32_t index) {
+    const std::int32_t last = static_cast<std::int32_t>(records.size()) - 1;
+    for (std::int32_t i = std::min(index, last); i >= 0; --i) {
+        if (records[static_cast<std::size_t>(i)].msLevel == 1) return i;
+    }
+    return std::nullopt;
+}
+
+// Prints the designed error line on the HTML stream and ends the process
+// with status 1.
+[[noreturn]] void noPreceedingMSscan();
+
+// The same search where a missing MS scan ends the process.
+template <class Record>
+std::int32_t findIndexOfPreceedingMSscan(const std::vector<Record>& records, std::int32_t index) {
+    if (const std::optional<std::int32_t> found = preceedingMSscan(records, index)) return *found;
+    noPreceedingMSscan();
+}
+
+// Intensity within mz +/- tolerance summed over the live MS scans whose scan
+// numbers lie within `window` of `scanNumber` (bounds inclusive); 0 for a
+// window below 1.
+template <class Record>
+double precursorIntensityInMSscans(const std::vector<Record>& records, double mz, std::int32_t scanNumber,
+                                   std::int32_t window, double tolerance) {
+    if (window <= 0) return 0.0;
+    // Record i holds scan number i + 1, so the window starts at its index
+    // instead of at the start of the run.
+    const std::int64_t firstIndex = std::max<std::int64_t>(0, std::int64_t{scanNumber} - window - 1);
+    const std::int64_t lastIndex =
+        std::min<std::int64_t>(static_cast<std::int64_t>(records.size()) - 1, std::int64_t{scanNumber} + window - 1);
+    double sum = 0.0;
+    for (std::int64_t i = firstIndex; i <= lastIndex; ++i) {
+        const Record& scan = records[static_cast<std::size_t>(i)];
+        if (scan.msLevel != 1 || scan.rejected != 0) continue;
+        if (scan.scanNumber < scanNumber - window || scan.scanNumber > scanNumber + window) continue;
+        sum += intensityInWindow(scan.peaks, mz - tolerance, mz + tolerance);
+    }
+    return sum;
+}
