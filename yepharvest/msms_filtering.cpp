@@ -8,7 +8,8 @@ void filterMSMSspectra(RunTable& run, const ExtractionContext& context) {
         if (scan.rejected != 0 || scan.msLevel != 2) continue;
         const std::string name = spectrumName(context.runName, scan);
         std::optional<SpecFeatures> features =
-            filterMSMSspectrum({name, scan.parentMz, scan.charge, scan.chargePending, scan.peaks}, context);
+            filterMSMSspectrum({name, scan.parentMz, scan.charge, scan.chargePending, toKestranePeaks(scan.peaks)},
+                               context);
         if (features) {
             scan.specFeatures = std::move(*features);
         } else {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/extractor/extractor_startup.h"
+#include "core/extractor/precursor_tics.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
 #include "platform/openformat/open_format_export.h"
@@ -12,7 +13,6 @@
 #include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
 #include "yepharvest/precursor_charge.h"
-#include "yepharvest/precursor_tics.h"
 #include "yepharvest/run_counts.h"
 #include "yepharvest/run_name.h"
 #include "yepharvest/run_reader.h"
@@ -47,7 +47,7 @@ int runYepharvest() {
     filterMSMSspectra(run, context);
     std::printf("<BR>Spectra filtered. \n");
     if (run.noMSscans == 0) {
-        calculatePrecursorTICs(run, context);
+        calculatePrecursorTICs(run.records, context);
         std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
     }
     processVelmoraLCMSMSrun(run, context);

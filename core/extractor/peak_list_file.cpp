@@ -6,8 +6,9 @@
 #include "core/util/checked_file.h"
 #include "core/util/printable_real.h"
 
-void writePeakListFile(const std::string& path, const PeakListFile& header, const SpectrumPoints& peaks,
-                       const char* label) {
+namespace {
+template <class Peaks>
+void writeFile(const std::string& path, const PeakListFile& header, const Peaks& peaks, const char* label) {
     std::FILE* file = openTextFile(path, "w", label);
     std::fprintf(file, "%0.2f\t%.0f\t%d", header.parentMz, printableReal(header.precursorIntensity), header.charge);
     if (header.mzDecimals == 4) {
@@ -16,4 +17,15 @@ void writePeakListFile(const std::string& path, const PeakListFile& header, cons
         writePeaks(peaks, file);
     }
     closeFile(file, label);
+}
+}  // namespace
+
+void writePeakListFile(const std::string& path, const PeakListFile& header, const SpectrumPoints& peaks,
+                       const char* label) {
+    writeFile(path, header, peaks, label);
+}
+
+void writePeakListFile(const std::string& path, const PeakListFile& header, const PeakList& peaks,
+                       const char* label) {
+    writeFile(path, header, peaks, label);
 }

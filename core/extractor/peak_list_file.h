@@ -18,3 +18,5 @@ struct PeakListFile {
 // the process with a message carrying `label`.
 void writePeakListFile(const std::string& path, const PeakListFile& header, const SpectrumPoints& peaks,
                        const char* label);
+void writePeakListFile(const std::string& path, const PeakListFile& header, const PeakList& peaks,
+                       const char* label);

@@ -27,19 +27,20 @@ int filterPeakCount(int pickedPeakCount, const std::string& spectrumName, const 
     return tooFewPeaks;
 }
 
-std::optional<SpecFeatures> filterMSMSspectrum(const FilterCandidate& spectrum, const ExtractionContext& context) {
+std::optional<SpecFeatures> filterMSMSspectrum(FilterCandidate spectrum, const ExtractionContext& context) {
     const std::int32_t z = spectrum.charge != 0 ? spectrum.charge : 2;
     if (filterParentRange(nominalSinglyChargedMass(spectrum.parentMz, z), spectrum.name, context) != passedFilters) {
         return std::nullopt;
     }
     const double tolerance = context.parameters.parentTolerance;
     const KestranePeak parent = makeParentKestranePeak(spectrum.parentMz, z, tolerance);
-    PickedPeaks picked = pickPeaks(toKestranePeaks(spectrum.peaks), parent, context.peakPickSettings());
+    const auto numOriginalPeaks = static_cast<std::int32_t>(spectrum.peaks.size());
+    PickedPeaks picked = pickPeaks(std::move(spectrum.peaks), parent, context.peakPickSettings());
     if (filterPeakCount(static_cast<int>(picked.peaks.size()), spectrum.name, context) != passedFilters) {
         return std::nullopt;
     }
     SpecFeatures features =
-        calculateSpecFeatures(picked.peaks, static_cast<std::int32_t>(spectrum.peaks.size()), 0, parent,
+        calculateSpecFeatures(picked.peaks, numOriginalPeaks, 0, parent,
                               spectrum.chargePending, picked.noise, tolerance,
                               context.instrument.instrument_charges_certain);
     if (filterSequenceTagLength(features.maxSequenceTagLength, spectrum.name, context) != passedFilters) {

@@ -7,7 +7,6 @@
 
 #include "core/extractor/extraction_context.h"
 #include "core/peaks/spec_features.h"
-#include "core/peaks/spectrum_points.h"
 
 enum RejectCode { passedFilters = 0, parentOutsideRange = 2, sequenceTagTooShort = 3, tooFewPeaks = 4 };
 
@@ -28,6 +27,6 @@ struct FilterCandidate {
     double parentMz;
     std::int32_t charge;
     std::int32_t chargePending;
-    const SpectrumPoints& peaks;
+    PeakList peaks;  // a copy of the spectrum's own list: picking consumes it
 };
-std::optional<SpecFeatures> filterMSMSspectrum(const FilterCandidate& spectrum, const ExtractionContext& context);
+std::optional<SpecFeatures> filterMSMSspectrum(FilterCandidate spectrum, const ExtractionContext& context);

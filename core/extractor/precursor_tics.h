@@ -1,16 +1,23 @@
-#include "yepharvest/precursor_tics.h"
+#pragma once
+// After filtering, in both programs: each written spectrum's precursor
+// intensity summed over the MS scans around it and, for isotope-coded
+// reagent mixtures, the intensities at its light and heavy partners (at the
+// pair's mass difference over the charge, 2 when undetermined).
+#include <vector>
 
 #include "core/chemistry/reagent_mixtures.h"
+#include "core/extractor/extraction_context.h"
 #include "core/extractor/survey_scans.h"
 
-void calculatePrecursorTICs(RunTable& run, const ExtractionContext& context) {
+template <class Record>
+void calculatePrecursorTICs(std::vector<Record>& records, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     const bool mixture = cysIsMixture(parameters.cys);
     const double difference = mixture ? mixtureMassDifference(parameters.cys) : 0.0;
-    for (MSscan& scan : run.records) {
+    for (Record& scan : records) {
         if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
         const auto intensityAt = [&](double mz) {
-            return precursorIntensityInMSscans(run.records, mz, scan.scanNumber, parameters.groupScans,
+            return precursorIntensityInMSscans(records, mz, scan.scanNumber, parameters.groupScans,
                                                parameters.parentTolerance);
         };
         scan.precursorIntensity = intensityAt(scan.parentMz);
