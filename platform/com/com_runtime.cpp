@@ -8,6 +8,10 @@ HRESULT comInitialize() { return S_OK; }
 void comUninitialize() {}
 
 std::string systemMessageText(HRESULT status) {
+    return knownSystemMessageText(status).value_or(formatText("Unknown error 0x%08X", static_cast<unsigned>(status)));
+}
+
+std::optional<std::string> knownSystemMessageText(HRESULT status) {
     switch (status) {
         case S_OK: return "The operation completed successfully";
         case E_NOTIMPL: return "Not implemented";
@@ -17,7 +21,7 @@ std::string systemMessageText(HRESULT status) {
         case E_OUTOFMEMORY: return "Not enough memory resources are available to complete this operation";
         case E_INVALIDARG: return "The parameter is incorrect";
         case E_FILENOTFOUND: return "The system cannot find the file specified";
-        default: return formatText("Unknown error 0x%08X", static_cast<unsigned>(status));
+        default: return std::nullopt;
     }
 }
 

@@ -3,6 +3,7 @@
 // for: apartment set-up, status codes, the error that a failing call raises
 // and the system's message text of a status.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -32,6 +33,8 @@ void comUninitialize();
 // The system's message text of a status; "Unknown error 0x%08X" for one it
 // does not know.
 std::string systemMessageText(HRESULT status);
+// The same, or nothing for a status the system has no text for.
+std::optional<std::string> knownSystemMessageText(HRESULT status);
 
 // What a failing call raises: its status, the component's description of the
 // failure (may be empty) and the interface whose operation failed.

@@ -1,0 +1,47 @@
+#include "wiffharvest/spectral_files.h"
+
+#include "core/chemistry/reagent_mixtures.h"
+#include "core/extractor/peak_list_file.h"
+#include "core/util/printable_real.h"
+#include "wiffharvest/run_name.h"
+
+namespace {
+
+// Column for column the header of .wiff runs.
+void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& scan, const std::string& cys,
+                      bool mixture) {
+    const SpecFeatures& f = scan.specFeatures;
+    out.print("\n%s\t%d", name.c_str(), scan.scanNumber);
+    out.print("\t%d\t%d\t%d", f.numPeaks, scan.numPeaks, scan.rawPointCount);
+    out.print("\t%0.2f\t%0.2f\t0\t%d", scan.selectedParentMz, scan.parentMz, scan.charge);
+    out.print("\t%0.4f\t%0.0f", scan.collisionEnergy, printableReal(scan.precursorIntensity));
+    out.print("\t%0.0f\t%0.0f\t%0.1f\t%0.0f\t%0.0f", f.noiseMean, f.noiseStandardDeviation,
+              printableReal(f.MaxToTotalIntensityRatio), f.maxIntensity, f.totalOriginalIntensity);
+    out.print("\t%d\t%d\t%s", f.BYpairs, f.maxSequenceTagLength, f.maxSequenceTag.c_str());
+    out.print("\t%s", cys.c_str());
+    if (mixture) {
+        for (const double intensity :
+             {f.ICATlightIntensity, f.ICATheavyIntensity, f.ICATlightIntensity2, f.ICATheavyIntensity2}) {
+            out.print("\t%0.0f", intensity);
+        }
+    }
+}
+
+}  // namespace
+
+void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
+                        const SciexInstrument& instrument) {
+    const ExtractorParameters& parameters = context.parameters;
+    const bool mixture = cysIsMixture(parameters.cys);
+    // QSTAR m/z values carry four decimals of resolution.
+    const int mzDecimals = instrument.instrumentType == 1 ? 4 : 2;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
+        if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
+        const std::string name = peakListName(context.runName, sample, scan);
+        writePeakListFile(parameters.resultsXtractorDir + name,
+                          {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
+                          "Function: processSciexDDErun");
+        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys, mixture);
+    }
+}

@@ -1,0 +1,214 @@
+#include "wiffharvest/wiff_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "core/peaks/centroiding.h"
+#include "core/util/checked_memory.h"
+#include "platform/analyst/experiment_trace.h"
+#include "platform/analyst/spectrum_data.h"
+#include "platform/analyst/wiff_application.h"
+#include "wiffharvest/scan_types.h"
+#include "wiffharvest/spectrum_label.h"
+
+namespace {
+
+// An MS/MS scan whose trace stays below this in a cycle was not taken.
+constexpr double kTakenSignal = 0.1;
+constexpr float kScanTimeScale = 0.16666667F;
+constexpr double kCentroidHeightPercent = 50.0;
+
+// The skipped-scan accounting of one period.
+struct PeriodSkips {
+    std::vector<std::int32_t> dropped;        // per cycle: had a survey scan and no MS/MS taken
+    std::vector<std::int32_t> takenPerExperiment;
+    std::vector<std::int32_t> skippedHistogram;  // cycles by the number of MS/MS scans skipped in them
+    std::int32_t numSkippedMSMSscans = 0;
+    std::int32_t numMSscansWithAllMSMSscansSkippedInCycle = 0;
+};
+
+// Each pair goes to the browser first, then to runStats.txt.
+void report(LogSink& runStats, const std::string& page, const std::string& stats) {
+    std::fputs(page.c_str(), stdout);
+    runStats.write(stats);
+}
+
+PeriodSkips countSkippedScans(const PeriodInfo& period, const std::vector<ExperimentTrace>& traces,
+                              std::int32_t nExperiments, std::int32_t nCycles) {
+    PeriodSkips skips;
+    const std::size_t experiments = static_cast<std::size_t>(std::max(nExperiments, 0));
+    skips.dropped.assign(static_cast<std::size_t>(std::max(nCycles, 0)), 0);
+    skips.takenPerExperiment.assign(experiments, 0);
+    skips.skippedHistogram.assign(experiments + 1, 0);
+    for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
+        bool surveyed = false;
+        std::int32_t skipped = 0;
+        std::int32_t taken = 0;
+        for (std::int32_t j = 0; j < nExperiments; ++j) {
+            const ScanClass scanClass = classifyScanType(period.experimentInfo(j).scanType());
+            if (scanClass.isSurveyScan != 0) surveyed = true;
+            if (scanClass.msLevel != 2) continue;
+            if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) {
+                ++skipped;
+            } else {
+                ++taken;
+                ++skips.takenPerExperiment[static_cast<std::size_t>(j)];
+            }
+        }
+        skips.numSkippedMSMSscans += skipped;
+        skips.skippedHistogram[static_cast<std::size_t>(skipped)] += 1;
+        if (surveyed && taken == 0) {
+            skips.numMSscansWithAllMSMSscansSkippedInCycle += 1;
+            skips.dropped[static_cast<std::size_t>(c)] = 1;
+        }
+    }
+    return skips;
+}
+
+void reportSkippedScans(const PeriodSkips& skips, std::int32_t nExperiments, LogSink& runStats) {
+    char page[256];
+    char stats[256];
+    std::snprintf(page, sizeof page, "<BR>numSkippedMSMSscans: %d numMSscansWithAllMSMSscansSkippedInCycle: %d\n",
+                  skips.numSkippedMSMSscans, skips.numMSscansWithAllMSMSscansSkippedInCycle);
+    std::snprintf(stats, sizeof stats, "numSkippedMSMSscans\t%d\nnumMSscansWithAllMSMSscansSkippedInCycle\t%d\n",
+                  skips.numSkippedMSMSscans, skips.numMSscansWithAllMSMSscansSkippedInCycle);
+    report(runStats, page, stats);
+    for (std::int32_t j = 0; j < nExperiments; ++j) {
+        const std::int32_t taken = skips.takenPerExperiment[static_cast<std::size_t>(j)];
+        std::snprintf(page, sizeof page, "<BR>MSMS scansTakenInExperiment %d: %d\n", j, taken);
+        std::snprintf(stats, sizeof stats, "MSMSscansTakenInExperiment %d\t%d\n", j, taken);
+        report(runStats, page, stats);
+    }
+    for (std::int32_t k = 0; k < nExperiments; ++k) {
+        const std::int32_t cycles = skips.skippedHistogram[static_cast<std::size_t>(k)];
+        std::snprintf(page, sizeof page, "<BR>experimentsSkippedPerCycle %d: %d\n", k, cycles);
+        std::snprintf(stats, sizeof stats, "experimentsSkippedPerCycle %d\t%d\n", k, cycles);
+        report(runStats, page, stats);
+    }
+}
+
+PeakList dataPointPeaks(const SpectrumData& spectrum, std::int32_t count) {
+    PeakList peaks;
+    reserveChecked(peaks, static_cast<std::size_t>(count), "processSciexDDErun");
+    for (std::int32_t k = 1; k <= count; ++k) peaks.push_back(makeFragmentPeak(spectrum.xValue(k), spectrum.yValue(k)));
+    return peaks;
+}
+
+struct SampleReading {
+    const std::string& path;
+    std::int32_t sample;
+    ScanTable& table;
+    const ExtractionContext& context;
+    const SciexInstrument& instrument;
+    double width;  // centroiding width, the picking settings' binning tolerance
+    std::int32_t index = 0;
+    bool sawLevel1 = false;
+};
+
+void readPeriod(SampleReading& reading, const WiffFileData& file, SpectrumData& spectrum, std::int32_t p) {
+    const std::int32_t s = reading.sample;
+    const std::int32_t nExperiments = file.numberOfExperiments(s, p);
+    const std::int32_t nCycles = file.numberOfCycles(s, p);
+    const PeriodInfo period = file.periodInfo(s, p);
+    std::vector<ExperimentTrace> traces(static_cast<std::size_t>(std::max(nExperiments, 0)));
+    for (std::int32_t j = 0; j < nExperiments; ++j) {
+        ExperimentTrace& trace = traces[static_cast<std::size_t>(j)];
+        trace.setWiffFileName(reading.path);
+        trace.selectExperiment(s, p, j);
+    }
+    const PeriodSkips skips = countSkippedScans(period, traces, nExperiments, nCycles);
+    reportSkippedScans(skips, nExperiments, reading.context.getRunStatsStream());
+
+    for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
+        if (skips.dropped[static_cast<std::size_t>(c)] != 0) continue;
+        for (std::int32_t j = 0; j < nExperiments; ++j) {
+            SciexMSscan& r = reading.table.records[static_cast<std::size_t>(reading.index)];
+            r.scanType = period.experimentInfo(j).scanType();
+            if (r.scanType == 12) continue;
+            if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) continue;
+            r.scanNumber = reading.index + 1;
+            const ScanClass scanClass = classifyScanType(r.scanType);
+            r.msLevel = scanClass.msLevel;
+            r.isSurveyScan = scanClass.isSurveyScan;
+            if (r.msLevel == 1) reading.sawLevel1 = true;
+            r.scanTime = file.cycleTime(s, p, j, c);
+            // Other scan types are counted but not kept: the slot is reused.
+            if (r.msLevel != 2 && r.isSurveyScan == 0) continue;
+            spectrum.selectSpectrum(s, p, j, r.scanTime, r.scanTime);
+            r.scanTime = r.scanTime * kScanTimeScale;
+            r.rawPointCount = spectrum.numberOfDataPoints();
+            if (r.rawPointCount <= 1) {
+                r.rejected = 1;
+                ++reading.index;
+                continue;
+            }
+            PeakList points = dataPointPeaks(spectrum, r.rawPointCount);
+            if (r.msLevel == 2) {
+                parseSpectrumLabel(spectrum.description(), r, reading.instrument.isMALDI);
+                r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+                r.lastScanNumber = r.scanNumber;
+                r.mergedAway = 0;
+                r.rejected = 0;
+            } else if (reading.instrument.instrumentType == 1) {
+                r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+            } else {
+                r.peaks = std::move(points);
+            }
+            r.numPeaks = static_cast<std::int32_t>(r.peaks.size());
+            ++reading.index;
+        }
+    }
+}
+
+}  // namespace
+
+std::int32_t openWiffFile(const std::string& path, const ExtractionContext& context, SciexInstrument& instrument) {
+    const WiffApplication application;
+    const WiffFileData file = application.openWiff(path, 1);
+    const std::int32_t samples = file.numberOfSamples();
+    LogSink& runStats = context.getRunStatsStream();
+    runStats.print("\nfilePath: %s\n\n", path.c_str());
+    for (std::int32_t s = 1; s <= samples; ++s) {
+        runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
+    }
+    instrument.instrumentType = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
+    return samples;
+}
+
+std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t sample, ScanTable& table,
+                                      const ExtractionContext& context, const SciexInstrument& instrument) {
+    const WiffApplication application;
+    const WiffFileData file = application.openWiff(path, sample);
+    context.getRunStatsStream().print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(sample).c_str(), sample);
+    SpectrumData spectrum;
+    spectrum.setWiffFileName(path);
+
+    const std::int32_t nPeriods = file.numberOfPeriods(sample);
+    // A line of its own: rows of this log begin with their line break.
+    context.getParentChargeCheckStream().print("\nnumActualPeriods: %d", nPeriods);
+
+    // The last cycle of every period is never read.
+    std::int64_t total = 0;
+    std::int32_t lastCycles = 0;
+    std::int32_t lastExperiments = 0;
+    for (std::int32_t p = 0; p < nPeriods; ++p) {
+        lastCycles = file.numberOfCycles(sample, p);
+        lastExperiments = file.numberOfExperiments(sample, p);
+        total += std::int64_t{std::max(lastCycles - 1, 0)} * std::max(lastExperiments, 0);
+    }
+    table = ScanTable{};
+    // One record more than can be stored: the reader fills a record before
+    // it knows whether the scan is kept.
+    reserveChecked(table.records, static_cast<std::size_t>(total) + 1, "allocateMSscanMemory");
+    table.records.resize(static_cast<std::size_t>(total) + 1);
+    std::printf("<BR>Alloted memory for # spectra: %lld (includes skipped scans)<BR>numActualCycles: %d "
+                "numExperiments/cycle: %d\n",
+                static_cast<long long>(total), lastCycles, lastExperiments);
+
+    SampleReading reading{path, sample, table, context, instrument, context.picking.peakBinningTolerance};
+    for (std::int32_t p = 0; p < nPeriods; ++p) readPeriod(reading, file, spectrum, p);
+    table.records.resize(static_cast<std::size_t>(reading.index));
+    if (!reading.sawLevel1) table.noMSscans = 1;
+    return reading.index;
+}
