@@ -1,8 +1,5 @@
 #include "platform/msanalysis/ms_parameter.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "core/util/format_text.h"
 
 namespace {
@@ -10,12 +7,8 @@ constexpr const char* collectionInterface = "IMSParameterCollection";
 }
 
 ComVariant MSParameter::getValue() const {
-    const std::string& text = parameter_.value;
-    double number = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, number, std::chars_format::general);
-    if (!text.empty() && error == std::errc() && stop == end && std::isfinite(number)) return number;
-    return text;
+    if (const std::optional<double> number = numberInText(parameter_.value)) return *number;
+    return parameter_.value;
 }
 
 std::int32_t MSParameterCollection::getCount() const { return static_cast<std::int32_t>(parameters_->size()); }

@@ -38,10 +38,7 @@ void MSSpectrum::getData(std::int32_t kind, std::vector<double>& mz, std::vector
     intensity = std::move(arrays.intensity);
 }
 
-std::int32_t MSSpectrum::getMSOrder() const {
-    if (description_.msLevel > 0) return description_.msLevel - 1;
-    return description_.isMs1Spectrum ? 0 : 1;
-}
+std::int32_t MSSpectrum::getMSOrder() const { return effectiveMsLevel(description_) - 1; }
 
 void MSSpectrum::getPrecursor(std::vector<double>& mz, std::int32_t& count) const {
     mz.clear();

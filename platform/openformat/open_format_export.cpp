@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 
 #include "core/util/format_text.h"
 #include "core/util/text_path.h"
+#include "platform/openformat/run_element_id.h"
 
 namespace msdata = pwiz::msdata;
 namespace cv = pwiz::cv;
@@ -112,9 +114,37 @@ std::string findMethodName(const msdata::MSData& data) {
     return {};
 }
 
-ExportRunInfo describeRun(const msdata::MSData& data) {
+// The first parent file of an mzXML export names the run it came from.
+std::string mzXMLRunName(const msdata::MSData& data, const std::string& path) {
+    for (const auto& source : data.fileDescription.sourceFilePtrs) {
+        if (!source || source->name.empty()) continue;
+        std::string name = source->name.substr(source->name.find_last_of("\\/") + 1);
+        const std::size_t dot = name.find_last_of('.');
+        if (dot != std::string::npos) name.resize(dot);
+        if (!name.empty()) return name;
+    }
+    return exportBaseName(path);
+}
+
+// The model's own term names it; the generic term and msModel texts that
+// the vocabulary does not know carry it as their value.
+std::optional<std::string> instrumentModel(const msdata::InstrumentConfiguration& configuration) {
+    const pwiz::data::CVParam model = configuration.cvParamChild(cv::MS_instrument_model);
+    if (model.cvid == cv::MS_instrument_model && !model.value.empty()) return model.value;
+    if (model.cvid != cv::CVID_Unknown && model.cvid != cv::MS_instrument_model) return model.name();
+    const pwiz::data::UserParam named = configuration.userParam("msModel");
+    if (!named.name.empty() && !named.value.empty()) return named.value;
+    return std::nullopt;
+}
+
+ExportRunInfo describeRun(const msdata::MSData& data, const std::string& path, bool isMzXML) {
     ExportRunInfo info;
-    info.runId = data.run.id;
+    if (isMzXML) {
+        info.runId = mzXMLRunName(data, path);
+    } else {
+        std::optional<std::string> runId = readRunElementId(path);
+        info.runId = runId ? std::move(*runId) : exportBaseName(path);
+    }
     for (const auto& contact : data.fileDescription.contacts) {
         const pwiz::data::CVParam name = contact.cvParam(cv::MS_contact_name);
         if (name.cvid != cv::CVID_Unknown) {
@@ -125,6 +155,10 @@ ExportRunInfo describeRun(const msdata::MSData& data) {
     info.startTimeStamp = data.run.startTimeStamp;
     if (!data.samplePtrs.empty() && data.samplePtrs.front()) info.sampleName = data.samplePtrs.front()->name;
     info.methodName = findMethodName(data);
+    for (const auto& configuration : data.instrumentConfigurationPtrs) {
+        if (!configuration) continue;
+        if (std::optional<std::string> model = instrumentModel(*configuration)) info.instrumentModels.push_back(*model);
+    }
     return info;
 }
 
@@ -133,17 +167,44 @@ double termAsReal(const pwiz::data::CVParam& term, double absent) {
     return term.valueAs<double>();
 }
 
+std::optional<double> termIfGiven(const pwiz::data::CVParam& term) {
+    if (term.cvid == cv::CVID_Unknown || term.value.empty()) return std::nullopt;
+    return term.valueAs<double>();
+}
+
+std::optional<std::string> termText(const pwiz::data::CVParam& term) {
+    if (term.cvid == cv::CVID_Unknown) return std::nullopt;
+    return term.value;
+}
+
 ExportPrecursor describePrecursor(const msdata::Precursor& precursor) {
     ExportPrecursor result;
     if (!precursor.selectedIons.empty()) {
         const msdata::SelectedIon& ion = precursor.selectedIons.front();
-        result.mz = termAsReal(ion.cvParam(cv::MS_selected_ion_m_z), 0.0);
-        result.charge = static_cast<std::int32_t>(termAsReal(ion.cvParam(cv::MS_charge_state), 0.0));
-    } else {
-        result.mz = termAsReal(precursor.isolationWindow.cvParam(cv::MS_isolation_window_target_m_z), 0.0);
+        result.selectedIonMz = termIfGiven(ion.cvParam(cv::MS_selected_ion_m_z));
+        result.chargeState = termText(ion.cvParam(cv::MS_charge_state));
     }
+    result.isolationTargetMz = termIfGiven(precursor.isolationWindow.cvParam(cv::MS_isolation_window_target_m_z));
+    result.mz = result.selectedIonMz.value_or(result.isolationTargetMz.value_or(0.0));
     result.collisionEnergy = termAsReal(precursor.activation.cvParam(cv::MS_collision_energy), 0.0);
     return result;
+}
+
+ExportSpectrumType spectrumType(const msdata::Spectrum& spectrum) {
+    if (spectrum.hasCVParam(cv::MS_precursor_ion_spectrum)) return ExportSpectrumType::precursorIon;
+    if (spectrum.hasCVParam(cv::MS_constant_neutral_loss_spectrum)) return ExportSpectrumType::constantNeutralLoss;
+    if (spectrum.hasCVParam(cv::MS_SRM_spectrum)) return ExportSpectrumType::srm;
+    if (spectrum.hasCVParam(cv::MS_SIM_spectrum)) return ExportSpectrumType::sim;
+    return ExportSpectrumType::other;
+}
+
+std::optional<std::string> scanTypeCode(const msdata::Spectrum& spectrum) {
+    constexpr const char* name = "scan type code";
+    if (const pwiz::data::UserParam code = spectrum.userParam(name); !code.name.empty()) return code.value;
+    for (const msdata::Scan& scan : spectrum.scanList.scans) {
+        if (const pwiz::data::UserParam code = scan.userParam(name); !code.name.empty()) return code.value;
+    }
+    return std::nullopt;
 }
 
 ExportSpectrum describeSpectrum(const msdata::Spectrum& spectrum) {
@@ -151,10 +212,13 @@ ExportSpectrum describeSpectrum(const msdata::Spectrum& spectrum) {
     result.id = spectrum.id;
     result.msLevel = static_cast<std::int32_t>(termAsReal(spectrum.cvParam(cv::MS_ms_level), 0.0));
     result.isMs1Spectrum = spectrum.hasCVParam(cv::MS_MS1_spectrum);
+    result.type = spectrumType(spectrum);
     if (!spectrum.scanList.scans.empty()) {
         const pwiz::data::CVParam start = spectrum.scanList.scans.front().cvParam(cv::MS_scan_start_time);
         if (start.cvid != cv::CVID_Unknown && !start.value.empty()) result.scanStartSeconds = start.timeInSeconds();
     }
+    result.totalIonCurrent = termText(spectrum.cvParam(cv::MS_total_ion_current));
+    result.scanTypeCode = scanTypeCode(spectrum);
     for (const msdata::Precursor& precursor : spectrum.precursors) result.precursors.push_back(describePrecursor(precursor));
     return result;
 }
@@ -187,6 +251,19 @@ bool hasExportEnding(std::string_view fileName) {
     return std::any_of(std::begin(exportEndings), std::end(exportEndings), [&](std::string_view ending) {
         return fileName.size() > ending.size() && endsWithIgnoringCase(fileName, ending);
     });
+}
+
+std::int32_t effectiveMsLevel(const ExportSpectrum& spectrum) {
+    if (spectrum.msLevel > 0) return spectrum.msLevel;
+    return spectrum.isMs1Spectrum ? 1 : 2;
+}
+
+std::optional<double> numberInText(std::string_view text) {
+    double number = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number, std::chars_format::general);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(number)) return std::nullopt;
+    return number;
 }
 
 std::string exportBaseName(std::string_view path) {
@@ -263,7 +340,7 @@ std::shared_ptr<const OpenFormatExport> OpenFormatExport::open(const std::string
         impl->data = std::make_unique<msdata::MSDataFile>(path, &readers);
         if (!impl->data->run.spectrumListPtr) throw ExportReadError("it holds no spectrum list");
         impl->count = impl->data->run.spectrumListPtr->size();
-        impl->info = describeRun(*impl->data);
+        impl->info = describeRun(*impl->data, path, readers.identify(path) == "mzXML");
     } catch (const std::exception& error) {
         throw ExportReadError(formatText("The export %s cannot be read as mzML or mzXML: %s", path.c_str(), error.what()));
     }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,18 +27,34 @@ struct ExportParameter {
 };
 
 struct ExportPrecursor {
-    double mz = 0.0;  // first selected ion, else isolation window target, else 0
-    std::int32_t charge = 0;        // 0 when not given
+    std::optional<double> selectedIonMz;      // of the first selected ion
+    std::optional<double> isolationTargetMz;  // isolation window target
+    double mz = 0.0;  // the selected ion's, else the isolation window target, else 0
+    // The first selected ion's "charge state" value text as written, which
+    // need not read as a number.
+    std::optional<std::string> chargeState;
     double collisionEnergy = 0.0;   // 0 when not given
 };
+
+// The spectrum-type terms that name a scan mode of their own.
+enum class ExportSpectrumType { other, precursorIon, constantNeutralLoss, srm, sim };
 
 struct ExportSpectrum {
     std::string id;
     std::int32_t msLevel = 0;       // 0 when the export gives none
     bool isMs1Spectrum = false;     // carries the "MS1 spectrum" term
+    ExportSpectrumType type = ExportSpectrumType::other;
     double scanStartSeconds = -1.0; // negative when the export gives none
+    // Value texts as written, which need not read as numbers: the "total
+    // ion current" term and the "scan type code" userParam (of the spectrum,
+    // else of its first scan that has one).
+    std::optional<std::string> totalIonCurrent;
+    std::optional<std::string> scanTypeCode;
     std::vector<ExportPrecursor> precursors;  // document order
 };
+
+// The ms level, else 1 for an "MS1 spectrum", else 2.
+std::int32_t effectiveMsLevel(const ExportSpectrum& spectrum);
 
 struct ExportArrays {
     std::vector<double> mz;
@@ -45,11 +62,16 @@ struct ExportArrays {
 };
 
 struct ExportRunInfo {
+    // mzML: the `run` element's id; mzXML: the first parent file's name
+    // without folder and extension, else the export's base name.
     std::string runId;
     std::string contactName;     // first contact name of the file description
     std::string startTimeStamp;  // as written, "" when absent
     std::string sampleName;      // first sample's name
     std::string methodName;      // method file name, "" when none
+    // The instrument model of each instrument configuration that names one
+    // (mzXML: msModel), in document order.
+    std::vector<std::string> instrumentModels;
 };
 
 // True for a file name ending in .mzML, .mzXML, .mzML.gz or .mzXML.gz, in
@@ -57,6 +79,9 @@ struct ExportRunInfo {
 bool hasExportEnding(std::string_view fileName);
 // The file name without directory and without that ending ("" when absent).
 std::string exportBaseName(std::string_view path);
+
+// A value text that is entirely a finite number, as a number.
+std::optional<double> numberInText(std::string_view text);
 
 class OpenFormatExport {
 public:

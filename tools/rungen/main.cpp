@@ -13,6 +13,8 @@
 #include "pwiz/data/msdata/SpectrumListBase.hpp"
 
 #include "tools/rungen/run_plan.h"
+#include "tools/rungen/sciex_exports.h"
+#include "tools/rungen/synthetic_mzml.h"
 
 namespace msdata = pwiz::msdata;
 namespace cv = pwiz::cv;
@@ -35,10 +37,26 @@ constexpr const char* usage =
     "  --fragment-only   no survey scans at all\n"
     "  --run-id TEXT     the run's id (default: the file name)\n"
     "  --truth PATH      truth table (default: the --output path + .truth.tsv)\n"
+    "Sciex exports of a .wiff file (--output names the .wiff file, which is not\n"
+    "written; its exports go beside it, RUN.mzML or RUN-SampleN.mzML per sample):\n"
+    "  --sciex FAMILY    qstar or qtrap: WIFF native ids, survey experiment 1,\n"
+    "                    dependent MS/MS experiments 2 to N+1, no spectrum for a\n"
+    "                    dependent scan a cycle did not take\n"
+    "  --model NAME      instrument model (default QSTAR Elite or 4000 QTRAP)\n"
+    "  --samples N       samples of the .wiff file, 1 to 20 (default 1)\n"
+    "  --chargeless F    share of MS/MS scans without a precursor charge (0 to 1)\n"
+    "  --short-cycles F  share of cycles that skip some or all of their planned\n"
+    "                    dependent scans (0 to 1, default 0.25); --spectra counts\n"
+    "                    planned scans, skipped ones are not written\n"
+    "  --scan-type-codes a \"scan type code\" userParam on every spectrum\n"
+    "  --enhanced-resolution  an enhanced-resolution scan (code 12) as\n"
+    "                    experiment 2, after each survey scan that chose\n"
     "  --help            this text\n";
 
 struct Options {
     RunSettings run;
+    bool sciex = false;
+    SciexSettings sciexSettings;
     std::string output = "run.mzML";
     std::string truth;
     std::string runId;
@@ -49,6 +67,22 @@ struct Options {
 [[noreturn]] void fail(const std::string& message) {
     std::fprintf(stderr, "quarrow-rungen: %s\n%s", message.c_str(), usage);
     std::exit(2);
+}
+
+double fraction(std::string_view option, const char* text) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= 0.0 && value <= 1.0)) {
+        fail("option " + std::string(option) + " needs a number from 0 to 1, not \"" + text + "\"");
+    }
+    return value;
+}
+
+SciexFamily family(const char* text) {
+    const std::string_view name = text;
+    if (name == "qstar") return SciexFamily::qstar;
+    if (name == "qtrap") return SciexFamily::qtrap;
+    fail("--sciex takes qstar or qtrap, not \"" + std::string(name) + "\"");
 }
 
 std::size_t number(std::string_view option, const char* text) {
@@ -81,8 +115,25 @@ Options parseOptions(int argc, char** argv) {
         else if (option == "--fragment-only") options.run.fragmentOnly = true;
         else if (option == "--run-id") options.runId = value();
         else if (option == "--truth") options.truth = value();
+        else if (option == "--sciex") {
+            options.sciex = true;
+            options.sciexSettings.family = family(value());
+        } else if (option == "--model") options.sciexSettings.model = value();
+        else if (option == "--samples") options.sciexSettings.samples = number(option, value());
+        else if (option == "--chargeless") options.sciexSettings.chargelessFraction = fraction(option, value());
+        else if (option == "--short-cycles") options.sciexSettings.shortCycleFraction = fraction(option, value());
+        else if (option == "--scan-type-codes") options.sciexSettings.scanTypeCodes = true;
+        else if (option == "--enhanced-resolution") options.sciexSettings.enhancedResolution = true;
         else fail("unknown option " + std::string(option));
     }
+    const SciexSettings plain;
+    const bool sciexOnly = options.sciexSettings.model != plain.model || options.sciexSettings.samples != plain.samples ||
+                           options.sciexSettings.chargelessFraction != plain.chargelessFraction ||
+                           options.sciexSettings.shortCycleFraction != plain.shortCycleFraction ||
+                           options.sciexSettings.scanTypeCodes || options.sciexSettings.enhancedResolution;
+    if (sciexOnly && !options.sciex) fail("--model, --samples, --chargeless, --short-cycles, --scan-type-codes and --enhanced-resolution need --sciex");
+    if (options.sciex && (options.folder || !options.runId.empty())) fail("--folder and --run-id do not go with --sciex");
+    if (options.sciexSettings.samples < 1 || options.sciexSettings.samples > 20) fail("--samples must lie between 1 and 20");
     if (options.run.spectra < 10 || options.run.spectra > 50000) fail("--spectra must lie between 10 and 50000");
     if (options.run.topN < 1) fail("--top must be at least 1");
     if (options.run.peptideCount < 1) fail("--peptides must be at least 1");
@@ -105,41 +156,7 @@ public:
     const msdata::SpectrumIdentity& spectrumIdentity(std::size_t index) const override { return identities_.at(index); }
 
     msdata::SpectrumPtr spectrum(std::size_t index, bool getBinaryData) const override {
-        const PlannedSpectrum& planned = plan_.spectra().at(index);
-        msdata::SpectrumPtr spectrum(new msdata::Spectrum);
-        spectrum->index = index;
-        spectrum->id = identities_[index].id;
-        spectrum->set(cv::MS_ms_level, planned.msLevel);
-        spectrum->set(planned.msLevel == 1 ? cv::MS_MS1_spectrum : cv::MS_MSn_spectrum);
-        spectrum->set(cv::MS_positive_scan);
-        const bool profile = planned.msLevel == 1 && plan_.profileSurveys();
-        spectrum->set(profile ? cv::MS_profile_spectrum : cv::MS_centroid_spectrum);
-
-        spectrum->scanList.set(cv::MS_no_combination);
-        msdata::Scan scan;
-        scan.set(cv::MS_scan_start_time, planned.seconds / 60.0, cv::UO_minute);
-        scan.scanWindows.push_back(msdata::ScanWindow(planned.msLevel == 1 ? 300.0 : 50.0, 2000.0, cv::MS_m_z));
-        spectrum->scanList.scans.push_back(scan);
-
-        if (planned.msLevel == 2) {
-            const Analyte& analyte = plan_.analytes()[static_cast<std::size_t>(planned.analyte)];
-            msdata::Precursor precursor;
-            precursor.isolationWindow.set(cv::MS_isolation_window_target_m_z, analyte.monoisotopicMz, cv::MS_m_z);
-            precursor.isolationWindow.set(cv::MS_isolation_window_lower_offset, 1.0, cv::MS_m_z);
-            precursor.isolationWindow.set(cv::MS_isolation_window_upper_offset, 1.0, cv::MS_m_z);
-            msdata::SelectedIon ion;
-            ion.set(cv::MS_selected_ion_m_z, analyte.monoisotopicMz, cv::MS_m_z);
-            ion.set(cv::MS_charge_state, analyte.charge);
-            precursor.selectedIons.push_back(ion);
-            precursor.activation.set(cv::MS_CID);
-            precursor.activation.set(cv::MS_collision_energy, 35.0, cv::UO_electronvolt);
-            spectrum->precursors.push_back(precursor);
-        }
-
-        SyntheticPeaks peaks = plan_.peaks(index);
-        spectrum->defaultArrayLength = peaks.mz.size();
-        if (getBinaryData) spectrum->setMZIntensityArrays(peaks.mz, peaks.intensity, cv::MS_number_of_detector_counts);
-        return spectrum;
+        return syntheticSpectrum(plan_, index, identities_[index].id, PrecursorLabel{}, getBinaryData);
     }
 
 private:
@@ -165,11 +182,22 @@ void writeTruth(const RunPlan& plan, const std::string& path) {
     }
 }
 
+int writeSciex(const Options& options) {
+    const std::string wiffPath = options.output == "run.mzML" ? "run.wiff" : options.output;
+    const std::string truthPath = options.truth.empty() ? wiffPath + ".truth.tsv" : options.truth;
+    const std::vector<std::string> written =
+        writeSciexExports(options.run, options.sciexSettings, wiffPath, options.gzip, truthPath);
+    for (const std::string& path : written) std::printf("%s\n", path.c_str());
+    std::printf("%s\n", truthPath.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
     try {
+        if (options.sciex) return writeSciex(options);
         std::filesystem::path file = options.output;
         if (options.folder) {
             std::filesystem::create_directories(file);
@@ -197,12 +225,7 @@ int main(int argc, char** argv) {
         data.run.defaultInstrumentConfigurationPtr = instrument;
         data.run.spectrumListPtr = msdata::SpectrumListPtr(new SyntheticSpectrumList(plan));
 
-        // Zlib-compressed arrays and single-precision intensities keep big
-        // runs small, as instrument converters write them.
-        msdata::MSDataFile::WriteConfig config(msdata::MSDataFile::Format_mzML, options.gzip);
-        config.binaryDataEncoderConfig.compression = msdata::BinaryDataEncoder::Compression_Zlib;
-        config.binaryDataEncoderConfig.precisionOverrides[cv::MS_intensity_array] = msdata::BinaryDataEncoder::Precision_32;
-        msdata::MSDataFile::write(data, filePath, config);
+        writeSyntheticMzML(data, filePath, options.gzip);
         writeTruth(plan, truthPath);
         std::printf("%s: %zu spectra\n%s\n", filePath.c_str(), plan.spectra().size(), truthPath.c_str());
     } catch (const std::exception& error) {

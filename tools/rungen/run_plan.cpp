@@ -78,8 +78,12 @@ RunPlan::RunPlan(const RunSettings& settings) : settings_(settings) {
     // Survey scan, then the N most intense eluting precursors not excluded.
     std::map<std::int32_t, std::vector<double>> fragmented;
     double now = 0.0;
+    std::int32_t cycle = 0;
+    // Without survey scans the choices of a cycle are experiments 1 to N.
+    const std::int32_t firstChoice = settings.fragmentOnly ? 1 : 2;
     while (spectra_.size() < settings.spectra) {
-        if (!settings.fragmentOnly) spectra_.push_back({1, now, -1});
+        ++cycle;
+        if (!settings.fragmentOnly) spectra_.push_back({1, now, -1, cycle, 1});
         std::vector<std::pair<double, std::int32_t>> candidates;
         for (std::size_t a = 0; a < analytes_.size(); ++a) {
             const double signal = elution(analytes_[a], now);
@@ -93,14 +97,14 @@ RunPlan::RunPlan(const RunSettings& settings) : settings_(settings) {
         for (const auto& [signal, a] : candidates) {
             if (taken == settings.topN || spectra_.size() >= settings.spectra) break;
             now += secondsPerSpectrum;
-            spectra_.push_back({2, now, a});
+            spectra_.push_back({2, now, a, cycle, firstChoice + static_cast<std::int32_t>(taken)});
             fragmented[a].push_back(now);
             ++taken;
         }
         if (settings.fragmentOnly && taken == 0 && !analytes_.empty()) {
             // Nothing elutes: keep the run going with the nearest peptide.
             now += secondsPerSpectrum;
-            spectra_.push_back({2, now, static_cast<std::int32_t>(spectra_.size() % analytes_.size())});
+            spectra_.push_back({2, now, static_cast<std::int32_t>(spectra_.size() % analytes_.size()), cycle, firstChoice});
         }
         now += secondsPerSpectrum;
     }

@@ -28,7 +28,9 @@ struct Analyte {
 struct PlannedSpectrum {
     std::int32_t msLevel;
     double seconds;
-    std::int32_t analyte;  // -1 for a survey scan
+    std::int32_t analyte;     // -1 for a survey scan
+    std::int32_t cycle;       // 1-based: one survey scan and the scans it chose
+    std::int32_t experiment;  // 1-based place in the cycle: the survey scan 1, the n-th choice n + 1
 };
 
 struct SyntheticPeaks {

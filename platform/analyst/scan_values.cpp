@@ -1,0 +1,80 @@
+#include "platform/analyst/scan_values.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "core/util/format_text.h"
+
+namespace {
+
+enum class Family { qstar, qtrap, other };
+
+Family familyOf(std::int32_t modelCode) {
+    if (modelCode == qstarModelCode) return Family::qstar;
+    if (modelCode == qtrap4000ModelCode || modelCode == otherQtrapModelCode) return Family::qtrap;
+    return Family::other;
+}
+
+// Codes beyond 16 bits wrap as the object model's 16-bit result would.
+std::optional<std::int16_t> decimalCode(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+    std::uint32_t value = 0;
+    for (const char digit : text) value = (value * 10 + static_cast<std::uint32_t>(digit - '0')) & 0xFFFFu;
+    if (negative) value = (0x10000u - value) & 0xFFFFu;
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+}
+
+std::int16_t codeOfLevel(std::int32_t msLevel, Family family) {
+    if (msLevel >= 3) return 13;
+    if (msLevel == 2) return family == Family::qstar ? 9 : family == Family::qtrap ? 11 : 6;
+    return family == Family::qstar ? 8 : family == Family::qtrap ? 15 : 0;
+}
+
+}  // namespace
+
+InstrumentModel instrumentModel(const std::vector<std::string>& modelNames) {
+    for (const std::string& name : modelNames) {
+        if (name.find("QSTAR") != std::string::npos) return {qstarModelCode, name};
+        if (name.find("4000 QTRAP") != std::string::npos) return {qtrap4000ModelCode, name};
+        if (name.find("QTRAP") != std::string::npos) return {otherQtrapModelCode, name};
+    }
+    return {0, modelNames.empty() ? std::string() : modelNames.front()};
+}
+
+std::int16_t scanTypeCode(const ExportSpectrum& spectrum, std::int32_t modelCode) {
+    if (spectrum.scanTypeCode) {
+        if (const std::optional<std::int16_t> code = decimalCode(*spectrum.scanTypeCode)) return *code;
+    }
+    switch (spectrum.type) {
+        case ExportSpectrumType::precursorIon: return 5;
+        case ExportSpectrumType::constantNeutralLoss: return 7;
+        case ExportSpectrumType::srm: return 4;
+        case ExportSpectrumType::sim: return 1;
+        case ExportSpectrumType::other: break;
+    }
+    return codeOfLevel(effectiveMsLevel(spectrum), familyOf(modelCode));
+}
+
+std::string scanDescription(const ExportSpectrum& spectrum) {
+    if (effectiveMsLevel(spectrum) < 2) return "TOF MS";
+    if (spectrum.precursors.empty()) return "Product (N/A) CE (0)";
+    const ExportPrecursor& precursor = spectrum.precursors.front();
+    const std::optional<double> mz = precursor.selectedIonMz ? precursor.selectedIonMz : precursor.isolationTargetMz;
+    std::string text = "Product (" + (mz ? formatText("%.4f", *mz) : std::string("N/A")) + ") CE (" +
+                       formatText("%g", precursor.collisionEnergy) + ")";
+    if (precursor.chargeState) {
+        if (const std::optional<double> charge = numberInText(*precursor.chargeState)) {
+            constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+            constexpr double highest = std::numeric_limits<std::int32_t>::max();
+            text += formatText(": Charge (+%d)", static_cast<std::int32_t>(std::lround(std::clamp(*charge, lowest, highest))));
+        }
+    }
+    return text;
+}

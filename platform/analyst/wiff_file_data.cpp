@@ -1,0 +1,41 @@
+#include "platform/analyst/wiff_file_data.h"
+
+#include "platform/analyst/wiff_run.h"
+
+namespace {
+constexpr const char* fileInterface = "IWiffFileData";
+}
+
+std::int32_t WiffFileData::numberOfPeriods(std::int32_t sample) const {
+    return static_cast<std::int32_t>(run_->sample(sample, fileInterface).periods.size());
+}
+
+std::int32_t WiffFileData::numberOfCycles(std::int32_t sample, std::int32_t period) const {
+    return run_->period(sample, period, fileInterface).cycleCount;
+}
+
+std::int32_t WiffFileData::numberOfSamples() const { return run_->sampleCount(); }
+
+AcquisitionInfo WiffFileData::acquisitionInfo(std::int32_t sample) const {
+    const WiffSample& found = run_->sample(sample, fileInterface);
+    return AcquisitionInfo({0, found.modelCode, found.modelName});
+}
+
+std::int32_t WiffFileData::numberOfExperiments(std::int32_t sample, std::int32_t period) const {
+    return run_->period(sample, period, fileInterface).experimentCount;
+}
+
+PeriodInfo WiffFileData::periodInfo(std::int32_t sample, std::int32_t period) const {
+    return PeriodInfo(run_, run_->period(sample, period, fileInterface));
+}
+
+float WiffFileData::cycleTime(std::int32_t sample, std::int32_t period, std::int32_t experiment,
+                              std::int32_t cycle) const {
+    const WiffPeriod& found = run_->period(sample, period, fileInterface);
+    WiffRun::checkExperiment(found, experiment, fileInterface);
+    WiffRun::checkCycle(found, cycle, fileInterface);
+    const WiffScan* scan = found.find(experiment, cycle);
+    return scan != nullptr ? scan->cycleTime : 0.0f;
+}
+
+std::string WiffFileData::sampleName(std::int32_t sample) const { return run_->sample(sample, fileInterface).name; }

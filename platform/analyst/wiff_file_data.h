@@ -1,0 +1,31 @@
+#pragma once
+// An opened .wiff file: its samples, and per sample its periods, cycles and
+// experiments. Samples are 1-based; periods, experiments and cycles 0-based.
+// An index outside the file raises 0x80070057.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/analyst/acquisition_info.h"
+#include "platform/analyst/period_info.h"
+
+class WiffRun;
+
+class WiffFileData {
+public:
+    explicit WiffFileData(std::shared_ptr<const WiffRun> run) : run_(std::move(run)) {}
+
+    std::int32_t numberOfPeriods(std::int32_t sample) const;
+    std::int32_t numberOfCycles(std::int32_t sample, std::int32_t period) const;
+    std::int32_t numberOfSamples() const;
+    AcquisitionInfo acquisitionInfo(std::int32_t sample) const;
+    std::int32_t numberOfExperiments(std::int32_t sample, std::int32_t period) const;
+    PeriodInfo periodInfo(std::int32_t sample, std::int32_t period) const;
+    // Start time in seconds of that experiment's spectrum in that cycle; 0
+    // when the export has none.
+    float cycleTime(std::int32_t sample, std::int32_t period, std::int32_t experiment, std::int32_t cycle) const;
+    std::string sampleName(std::int32_t sample) const;
+
+private:
+    std::shared_ptr<const WiffRun> run_;
+};

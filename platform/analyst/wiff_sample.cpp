@@ -1,0 +1,166 @@
+#include "platform/analyst/wiff_sample.h"
+
+#include <algorithm>
+#include <numeric>
+#include <tuple>
+
+#include "core/util/format_text.h"
+#include "platform/analyst/scan_values.h"
+#include "platform/analyst/wiff_native_id.h"
+
+namespace {
+
+struct PlacedSpectrum {
+    std::int32_t period = 1;  // 1-based while laying out
+    WiffScan scan;
+    std::int16_t scanType = 0;
+};
+
+[[noreturn]] void inconsistent(const OpenFormatExport& source, std::size_t index, const std::string& id,
+                               const std::string& why) {
+    throw ExportReadError(formatText("The export %s has inconsistent spectrum ids: spectrum %zu (\"%s\") %s.",
+                                     source.path().c_str(), index + 1, id.c_str(), why.c_str()));
+}
+
+double totalIonCurrent(const ExportSpectrum& spectrum, const ExportArrays& arrays) {
+    if (spectrum.totalIonCurrent) {
+        if (const std::optional<double> value = numberInText(*spectrum.totalIonCurrent)) return *value;
+    }
+    return std::accumulate(arrays.intensity.begin(), arrays.intensity.end(), 0.0);
+}
+
+// Without cycle and experiment keys a cycle starts at each level-1
+// spectrum; spectra before the first one make up a cycle without it.
+void layOutByMsLevel(std::vector<PlacedSpectrum>& placed, const std::vector<std::int32_t>& levels) {
+    std::int32_t cycle = 0;
+    std::int32_t nextExperiment = 1;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (levels[i] == 1) {
+            if (i > 0) ++cycle;
+            placed[i].scan.experiment = 0;
+            nextExperiment = 1;
+        } else {
+            placed[i].scan.experiment = nextExperiment++;
+        }
+        placed[i].scan.cycle = cycle;
+        placed[i].period = 1;
+    }
+}
+
+std::vector<WiffPeriod> buildPeriods(std::vector<PlacedSpectrum> placed, const OpenFormatExport& source,
+                                     const std::vector<std::string>& ids) {
+    std::int32_t periodCount = 0;
+    for (const PlacedSpectrum& spectrum : placed) periodCount = std::max(periodCount, spectrum.period);
+    std::vector<WiffPeriod> periods(static_cast<std::size_t>(periodCount));
+    // File order decides which spectrum of an experiment gives its scan type.
+    for (const PlacedSpectrum& spectrum : placed) {
+        WiffPeriod& period = periods[static_cast<std::size_t>(spectrum.period - 1)];
+        period.experimentCount = std::max(period.experimentCount, spectrum.scan.experiment + 1);
+        period.cycleCount = std::max(period.cycleCount, spectrum.scan.cycle + 1);
+        if (period.scanTypes.size() < static_cast<std::size_t>(period.experimentCount)) {
+            period.scanTypes.resize(static_cast<std::size_t>(period.experimentCount), -1);
+        }
+        std::int16_t& type = period.scanTypes[static_cast<std::size_t>(spectrum.scan.experiment)];
+        if (type == -1) type = spectrum.scanType;
+    }
+    for (PlacedSpectrum& spectrum : placed) {
+        periods[static_cast<std::size_t>(spectrum.period - 1)].scans.push_back(std::move(spectrum.scan));
+    }
+    for (WiffPeriod& period : periods) {
+        std::sort(period.scans.begin(), period.scans.end(), [](const WiffScan& a, const WiffScan& b) {
+            return std::tie(a.experiment, a.cycle, a.exportIndex) < std::tie(b.experiment, b.cycle, b.exportIndex);
+        });
+        const auto twice = std::adjacent_find(period.scans.begin(), period.scans.end(), [](const WiffScan& a, const WiffScan& b) {
+            return a.experiment == b.experiment && a.cycle == b.cycle;
+        });
+        if (twice != period.scans.end()) {
+            const std::size_t index = std::next(twice)->exportIndex;
+            inconsistent(source, index, ids[index], "repeats the period, cycle and experiment of an earlier spectrum");
+        }
+    }
+    return periods;
+}
+
+}  // namespace
+
+std::span<const WiffScan> WiffPeriod::experimentScans(std::int32_t experiment) const {
+    const auto first = std::partition_point(scans.begin(), scans.end(),
+                                            [&](const WiffScan& scan) { return scan.experiment < experiment; });
+    const auto last =
+        std::partition_point(first, scans.end(), [&](const WiffScan& scan) { return scan.experiment == experiment; });
+    return {first, last};
+}
+
+const WiffScan* WiffPeriod::find(std::int32_t experiment, std::int32_t cycle) const {
+    const std::span<const WiffScan> candidates = experimentScans(experiment);
+    const auto found = std::lower_bound(candidates.begin(), candidates.end(), cycle,
+                                        [](const WiffScan& scan, std::int32_t wanted) { return scan.cycle < wanted; });
+    return found != candidates.end() && found->cycle == cycle ? &*found : nullptr;
+}
+
+WiffSample readWiffSample(const std::string& exportPath) {
+    WiffSample sample;
+    sample.source = OpenFormatExport::open(exportPath);
+    const OpenFormatExport& source = *sample.source;
+    sample.fileName = exportPath.substr(exportPath.find_last_of('/') + 1);
+    const ExportRunInfo& info = source.runInfo();
+    sample.name = info.sampleName.empty() ? info.runId : info.sampleName;
+    const InstrumentModel model = instrumentModel(info.instrumentModels);
+    sample.modelCode = model.code;
+    sample.modelName = model.name;
+
+    const std::size_t count = source.spectrumCount();
+    std::vector<PlacedSpectrum> placed(count);
+    std::vector<std::string> ids(count);
+    std::vector<std::int32_t> levels(count);
+    std::size_t keyed = 0;
+    std::size_t withSample = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        // Every spectrum is decoded here, so that a damaged one fails the
+        // opening instead of a sample half-way through.
+        const ExportSpectrum spectrum = source.spectrum(i);
+        const ExportArrays arrays = source.arrays(i);
+        ids[i] = spectrum.id;
+        levels[i] = effectiveMsLevel(spectrum);
+        WiffNativeId keys;
+        try {
+            keys = parseWiffNativeId(spectrum.id);
+        } catch (const BadNativeId& error) {
+            inconsistent(source, i, spectrum.id, error.what());
+        }
+        if (keys.sample) {
+            if (sample.sampleKey && *sample.sampleKey != *keys.sample) {
+                inconsistent(source, i, spectrum.id, formatText("names sample %d after sample %d", *keys.sample, *sample.sampleKey));
+            }
+            sample.sampleKey = keys.sample;
+            ++withSample;
+        }
+        if (keys.cycle.has_value() != keys.experiment.has_value()) {
+            inconsistent(source, i, spectrum.id, "has only one of the cycle and experiment keys");
+        }
+        PlacedSpectrum& entry = placed[i];
+        if (keys.cycle) {
+            ++keyed;
+            entry.period = keys.period.value_or(1);
+            entry.scan.cycle = *keys.cycle - 1;
+            entry.scan.experiment = *keys.experiment - 1;
+        }
+        entry.scan.exportIndex = i;
+        entry.scan.cycleTime = spectrum.scanStartSeconds < 0.0 ? 0.0f : static_cast<float>(spectrum.scanStartSeconds);
+        entry.scan.totalIonCurrent = totalIonCurrent(spectrum, arrays);
+        entry.scan.description = scanDescription(spectrum);
+        entry.scanType = scanTypeCode(spectrum, sample.modelCode);
+    }
+    if (withSample != 0 && withSample != count) {
+        throw ExportReadError(formatText("The export %s has inconsistent spectrum ids: %zu of its %zu spectra carry a sample key.",
+                                         source.path().c_str(), withSample, count));
+    }
+    if (keyed != 0 && keyed != count) {
+        throw ExportReadError(formatText(
+            "The export %s has inconsistent spectrum ids: %zu of its %zu spectra carry cycle and experiment keys.",
+            source.path().c_str(), keyed, count));
+    }
+    if (keyed == 0) layOutByMsLevel(placed, levels);
+    sample.periods = buildPeriods(std::move(placed), source, ids);
+    return sample;
+}
