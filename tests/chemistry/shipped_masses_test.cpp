@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/chemistry/amino_acid_table.h"
 #include "core/chemistry/amino_acids.h"
 #include "core/chemistry/cysteine_modifications.h"
 #include "core/chemistry/elements.h"
-#include "core/extractor/extractor_parameters.h"
+#include "core/chemistry/reagent_mixtures.h"
 #include "core/extractor/extractor_startup.h"
 #include "tests/chemistry/chemistry_test_support.h"
 
@@ -112,7 +114,7 @@ TEST(ShippedParameterFiles, GroupMassesAndLabelShifts) {
         std::printf("D8 %.7f\nD5 %.7f\nc6 %.7f\nc9 %.7f\n", g.deuterium8Shift, g.deuterium5Shift, g.carbon13Shift6,
                     g.carbon13Shift9);
         for (const char* name : {"ICAT-mix", "N-ethyl-acetamide-mix", "leuCAT-mix", "cICAT-mix", "other-mix"}) {
-            std::printf("%s %.7f\n", name, reagentPairMassDifference(name));
+            std::printf("%s %.7f\n", name, mixtureMassDifference(name));
         }
         std::printf("C6C6 %.7f\n", formulaMonoisotopicMass("C6 C6"));
     });
@@ -133,20 +135,21 @@ TEST(ShippedParameterFiles, GroupMassesAndLabelShifts) {
     EXPECT_EQ(values.at("C6C6"), "72.0000000");
 }
 
-TEST(ShippedParameterFiles, ExtractorStartUpBuildsTheChemistryForTheQueriedModification) {
-    TempDir work;
-    work.installParameterFiles();
-    const std::string logs = work.path() + "/";
-    const ChildResult result = runInFolder(work.path(), [&] {
-        ::setenv("QUERY_STRING", ("cys=ICAT-mix&specFeaturesFilename=features.txt&logFileDir=" + logs).c_str(), 1);
-        ::unsetenv("CONTENT_LENGTH");
-        initialiseExtractor();
-        std::printf("\nC %.7f\nshift %.7f\n", residueMass('C'), reagentPairMassDifference(extractorParameters().cys));
+TEST(ShippedParameterFiles, PreparedExtractionBuildsTheChemistryForTheQueriedModification) {
+    const auto values = runWithShippedFiles([] {
+        const ExtractionContext context = prepareExtraction(parse_query_entry("cys=ICAT-mix"), {});
+        std::printf("C %.7f\nshift %.7f\n", residueMass('C'), mixtureMassDifference(context.parameters.cys));
     });
-    EXPECT_EQ(result.exitStatus, 0) << result.output;
-    const auto values = keyValueLines(result.output);
     EXPECT_NEAR(number(values, "C"), 545.234176, kTolerance);
     EXPECT_NEAR(number(values, "shift"), 8.050214, kTolerance);
+}
+
+TEST(ReagentMixtures, NamedByTheLastFourCharactersExactly) {
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"ICAT-mix", true},   {"cICAT-mix", true}, {"-mix", true},         {"ICAT-MIX", false},
+        {"mix", false},       {"ICAT-mixed", false}, {"pyridylethylation", false}, {"", false},
+    };
+    for (const auto& [cys, mixture] : cases) EXPECT_EQ(cysIsMixture(cys), mixture) << cys;
 }
 
 }  // namespace

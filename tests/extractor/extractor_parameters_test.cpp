@@ -4,19 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "core/chemistry/amino_acids.h"
 #include "core/extractor/extractor_parameters.h"
 #include "core/util/cgi_query.h"
+#include "tests/support/query_context.h"
 
 namespace {
 
-const ExtractorParameters& readQuery(const std::vector<QueryEntry>& entries) {
-    setExtractorParameterDefaults();
-    readExtractorParameters(entries);
-    return extractorParameters();
-}
+ExtractorParameters readQuery(const std::vector<QueryEntry>& entries) { return readExtractorParameters(entries); }
 
 TEST(ExtractorParameters, QueryWithoutEntriesLeavesEveryDefault) {
-    const ExtractorParameters& p = readQuery({});
+    const ExtractorParameters p = readQuery({});
     EXPECT_EQ(p.lowCharge, 4);
     EXPECT_EQ(p.highCharge, 4);
     EXPECT_FALSE(p.autoCharge.has_value());
@@ -33,16 +31,11 @@ TEST(ExtractorParameters, QueryWithoutEntriesLeavesEveryDefault) {
     EXPECT_EQ(p.minMatchedPercent, 47.0);
     EXPECT_EQ(p.parent_shift, 69.0);
     EXPECT_EQ(p.tolerance_units, 0);
-    EXPECT_EQ(p.xtractorDataFilename, "");
-    EXPECT_EQ(p.xtractorDataFilenameCopy, "");
-    EXPECT_EQ(p.output_filename, "");
-    EXPECT_EQ(p.resultsXtractorDir, "");
-    EXPECT_EQ(p.logFileDir, "");
-    EXPECT_EQ(p.queryDir, "");
-    EXPECT_EQ(p.libraryDir, "");
-    EXPECT_EQ(p.search_type, "");
-    EXPECT_EQ(p.parent_shift_type, "");
-    EXPECT_EQ(p.specFeaturesFilename, "");
+    for (const std::string* text : {&p.xtractorDataFilename, &p.output_filename, &p.resultsXtractorDir, &p.logFileDir,
+                                    &p.queryDir, &p.libraryDir, &p.search_type, &p.parent_shift_type,
+                                    &p.specFeaturesFilename}) {
+        EXPECT_EQ(*text, "");
+    }
     EXPECT_EQ(p.cys, "pyridylethylation");
     EXPECT_TRUE(p.libraryFiles.empty());
     EXPECT_TRUE(p.queryFiles.empty());
@@ -53,14 +46,6 @@ TEST(ExtractorParameters, QueryWithoutEntriesLeavesEveryDefault) {
     EXPECT_EQ(p.findAverageParent, 0);
     EXPECT_EQ(p.minMSsignalNoise, 50);
     EXPECT_EQ(p.minSignalNoiseRatio, 5);
-}
-
-TEST(ExtractorParameters, DefaultsComeBackAfterAnEarlierRead) {
-    readQuery({{"lowCharge", "2"}, {"cys", "acrylamide"}, {"autoCharge", "Find"}});
-    const ExtractorParameters& p = readQuery({});
-    EXPECT_EQ(p.lowCharge, 4);
-    EXPECT_EQ(p.cys, "pyridylethylation");
-    EXPECT_FALSE(p.autoCharge.has_value());
 }
 
 struct IntegerKey {
@@ -124,7 +109,6 @@ TEST(ExtractorParameters, EveryTextKeyKeepsTheValueAsGiven) {
     const std::vector<TextKey> keys = {
         {"autoCharge", [](const auto& p) { return p.autoCharge.value_or("<absent>"); }},
         {"xtractorDataFilename", [](const auto& p) { return p.xtractorDataFilename; }},
-        {"xtractorDataFilename", [](const auto& p) { return p.xtractorDataFilenameCopy; }},
         {"output_filename", [](const auto& p) { return p.output_filename; }},
         {"specFeaturesFilename", [](const auto& p) { return p.specFeaturesFilename; }},
         {"resultsXtractorDir", [](const auto& p) { return p.resultsXtractorDir; }},
@@ -145,55 +129,70 @@ TEST(ExtractorParameters, EveryTextKeyKeepsTheValueAsGiven) {
 }
 
 TEST(ExtractorParameters, ToleranceUnitsCodesCompareExactly) {
-    EXPECT_EQ(readQuery({{"tolerance_units", "Da"}}).tolerance_units, 0);
-    EXPECT_EQ(readQuery({{"tolerance_units", "ppm"}}).tolerance_units, 1);
-    EXPECT_EQ(readQuery({{"tolerance_units", "mmu"}}).tolerance_units, 2);
-    EXPECT_EQ(readQuery({{"tolerance_units", "%"}}).tolerance_units, 3);
-    EXPECT_EQ(readQuery({{"tolerance_units", "DA"}}).tolerance_units, 4);
-    EXPECT_EQ(readQuery({{"tolerance_units", "Da "}}).tolerance_units, 4);
-    EXPECT_EQ(readQuery({{"tolerance_units", ""}}).tolerance_units, 4);
+    const std::vector<std::pair<const char*, int>> cases = {{"Da", 0}, {"ppm", 1}, {"mmu", 2}, {"%", 3},
+                                                            {"DA", 4}, {"Da ", 4}, {"", 4}};
+    for (const auto& [units, code] : cases) EXPECT_EQ(readQuery({{"tolerance_units", units}}).tolerance_units, code) << units;
 }
 
 TEST(ExtractorParameters, LastOccurrenceOfAKeyWins) {
     EXPECT_EQ(readQuery({{"firstScan", "5"}, {"firstScan", "9"}}).firstScan, 9);
     EXPECT_EQ(readQuery({{"cys", "ICAT-mix"}, {"cys", "acrylamide"}}).cys, "acrylamide");
     EXPECT_EQ(readQuery({{"lowParent", "600"}, {"lowParent", "abc"}}).lowParent, 0.0);
-    const ExtractorParameters& p = readQuery({{"libraryFiles", "a\nb\nc"}, {"libraryFiles", "d"}});
-    EXPECT_EQ(p.libraryFiles, std::vector<std::string>{"d"});
+    EXPECT_EQ(readQuery({{"libraryFiles", "a\nb\nc"}, {"libraryFiles", "d"}}).libraryFiles, std::vector<std::string>{"d"});
 }
 
 TEST(ExtractorParameters, KeysAreCaseSensitiveAndUnknownKeysAreIgnored) {
-    const ExtractorParameters& p = readQuery(
+    const ExtractorParameters p = readQuery(
         {{"LowCharge", "1"}, {"lowcharge", "1"}, {"CYS", "acrylamide"}, {"lowCharge ", "1"}, {"bogus", "7"}, {"", "3"}});
     EXPECT_EQ(p.lowCharge, 4);
     EXPECT_EQ(p.cys, "pyridylethylation");
 }
 
 TEST(ExtractorParameters, ListKeysKeepTheirNonBlankLines) {
-    const ExtractorParameters& p =
+    const ExtractorParameters p =
         readQuery({{"libraryFiles", "lib1.txt\r\n\r\n   \nlib2.txt\n"}, {"queryFiles", "q1\nq2\nq3"}});
     EXPECT_EQ(p.libraryFiles, (std::vector<std::string>{"lib1.txt", "lib2.txt"}));
     EXPECT_EQ(p.queryFiles, (std::vector<std::string>{"q1", "q2", "q3"}));
 }
 
-TEST(ExtractorParameters, ValuesArriveDecodedFromTheQueryText) {
-    const ExtractorParameters& p = readQuery(
-        parse_query_entry("lowParent=350.5xyz&cys=ICAT-mix&logFileDir=C%3A%5Clogs%5C&firstScan=5&firstScan=9&tolerance_units=DA"));
-    EXPECT_EQ(p.lowParent, 350.5);
-    EXPECT_EQ(p.cys, "ICAT-mix");
-    EXPECT_EQ(p.logFileDir, "C:\\logs\\");
-    EXPECT_EQ(p.firstScan, 9);
-    EXPECT_EQ(p.tolerance_units, 4);
+TEST(ExtractionContext, PreparedFromTheQueryWithPickingSettingsAndChemistry) {
+    const QueryContext run(
+        "lowParent=350.5xyz&cys=iodoacetamide&logFileDir=C%3A%5Clogs%5C&firstScan=5&firstScan=9&tolerance_units=DA"
+        "&minSignalNoiseRatio=7&peakLimitCount=40");
+    const ExtractionContext& c = run.context;
+    EXPECT_EQ(c.parameters.lowParent, 350.5);
+    EXPECT_EQ(c.parameters.logFileDir, "C:\\logs\\");
+    EXPECT_EQ(c.parameters.firstScan, 9);
+    EXPECT_EQ(c.parameters.tolerance_units, 4);
+    // Centroiding stays off until an instrument block asks for it.
+    EXPECT_EQ(c.picking.peakBinningTolerance, 0.00001);
+    EXPECT_EQ(c.picking.minSignalNoiseRatio, 7);
+    EXPECT_EQ(c.picking.peakLimitCount, 40);
+    EXPECT_EQ(c.picking.bypassDeIsotoping, 0);
+    EXPECT_EQ(c.picking.bypassSignalNoiseThresholding, 0);
+    const PeakPickSettings settings = c.peakPickSettings();
+    EXPECT_EQ(settings.instrumentChargesCertain, 0);
+    EXPECT_EQ(settings.minFragmentMass, 105.0);
+    EXPECT_EQ(nominalResidueMass('C'), 160);  // carbamidomethyl cysteine
+    EXPECT_EQ(&c.getRejectReasonsStream(), &run.logs.rejectReasons);
 }
 
-TEST(ExtractorParameters, MixtureIsNamedByTheLastFourCharacters) {
-    EXPECT_TRUE((readQuery({{"cys", "ICAT-mix"}}), cysIsMixture()));
-    EXPECT_TRUE((readQuery({{"cys", "cICAT-mix"}}), cysIsMixture()));
-    EXPECT_TRUE((readQuery({{"cys", "-mix"}}), cysIsMixture()));
-    EXPECT_FALSE((readQuery({{"cys", "ICAT-MIX"}}), cysIsMixture()));
-    EXPECT_FALSE((readQuery({{"cys", "mix"}}), cysIsMixture()));
-    EXPECT_FALSE((readQuery({{"cys", "ICAT-mixed"}}), cysIsMixture()));
-    EXPECT_FALSE((readQuery({}), cysIsMixture()));
+TEST(ExtractionContext, ContextsOfDifferentQueriesAreIndependent) {
+    QueryContext first("lowParent=600&peakLimitCount=10&maxSequenceTagLength=1");
+    QueryContext second("highParent=900&minSignalNoiseRatio=2");
+    EXPECT_EQ(first.context.parameters.lowParent, 600.0);
+    EXPECT_EQ(first.context.parameters.highParent, 5000.0);
+    EXPECT_EQ(first.context.picking.peakLimitCount, 10);
+    EXPECT_EQ(first.context.picking.minSignalNoiseRatio, 5);
+    EXPECT_EQ(second.context.parameters.lowParent, 500.0);
+    EXPECT_EQ(second.context.parameters.maxSequenceTagLength, 0);
+    EXPECT_EQ(second.context.picking.peakLimitCount, 25);
+    EXPECT_EQ(second.context.picking.minSignalNoiseRatio, 2);
+    // Each writes to its own logs.
+    first.context.getRejectReasonsStream().write("first");
+    second.context.getRejectReasonsStream().write("second");
+    EXPECT_EQ(first.logs.rejectReasons.text(), "first");
+    EXPECT_EQ(second.logs.rejectReasons.text(), "second");
 }
 
 }  // namespace

@@ -1,95 +1,118 @@
 // Instrument blocks of instrument.txt: block search, keys, and what they do
-// to the peak-picking parameters.
+// to the peak-picking settings the start-up made from the query.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <filesystem>
+#include <string>
 
 #include "core/chemistry/amino_acids.h"
 #include "core/extractor/instrument_specifics.h"
-#include "core/peaks/peak_pick_params.h"
-#include "tests/support/startup_fixture.h"
+#include "core/util/format_text.h"
+#include "tests/support/child_process.h"
+#include "tests/support/query_context.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-// Starts up with the given instrument.txt, loads `name`, prints the settings.
-ChildResult loadInstrument(const std::string& instrumentFile, const std::string& name,
-                           const std::string& query = "") {
-    TempDir dir;
-    dir.installParameterFiles();
-    writeWholeFile(dir.file("msparams_quarrow/instrument.txt"), instrumentFile);
-    return startUpAndRun(dir, "logFileDir=" + dir.path() + "/&" + query, [&] {
-        initialise_instrument_specifics(name);
-        const InstrumentSpecifics& s = instrumentSpecifics();
-        const PeakPickParams p = get_PeakPickParams();
-        std::printf("certain=%d min=%.1f internal=%.1f tol=%g sn=%d limit=%d bypass=%d/%d active=%zu",
-                    instrumentChargesCertain(), minFragmentMass(), s.max_internal_ion_mass, p.peakBinningTolerance,
-                    p.minSignalNoiseRatio, p.peakLimitCount, p.bypassDeIsotoping, p.bypassSignalNoiseThresholding,
-                    s.activeIonTypes.size());
-        for (const std::string& type : s.activeIonTypes) std::printf(" %s", type.c_str());
-    });
+// A working folder whose msparams_quarrow/ holds only the given instrument.txt.
+class InstrumentFolder {
+public:
+    explicit InstrumentFolder(const std::string& instrumentFile) {
+        std::filesystem::create_directory(dir_.file("msparams_quarrow"));
+        writeWholeFile(dir_.file("msparams_quarrow/instrument.txt"), instrumentFile);
+    }
+    // Loads `name` into the context from inside the folder.
+    void load(ExtractionContext& context, const std::string& name) const {
+        ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+        context.useInstrument(name);
+        useShippedParameterFiles();
+    }
+
+private:
+    TempDir dir_;
+};
+
+std::string describe(const ExtractionContext& context) {
+    const InstrumentSpecifics& s = context.instrument;
+    const PeakPickParams& p = context.picking;
+    std::string text = formatText("certain=%d min=%.1f internal=%.1f tol=%g sn=%d limit=%d bypass=%d/%d active=%zu",
+                                  s.instrument_charges_certain, s.min_fragment_mass, s.max_internal_ion_mass,
+                                  p.peakBinningTolerance, p.minSignalNoiseRatio, p.peakLimitCount,
+                                  p.bypassDeIsotoping, p.bypassSignalNoiseThresholding, s.activeIonTypes.size());
+    for (const std::string& type : s.activeIonTypes) text += " " + type;
+    return text;
 }
 
-const std::string fatal = "Invalid or unspecified instrument name.\n<BR>Function: initialise_instrument_specifics.\n<BR>";
-
-TEST(InstrumentBlocks, UnsetKeysKeepTheStartUpValues) {
-    const ChildResult r = loadInstrument("ESI-QSTAR\nmin_fragment_mass 50\n>\n", "ESI-QSTAR",
-                                         "minSignalNoiseRatio=7&peakLimitCount=40");
-    EXPECT_EQ(r.exitStatus, 0) << r.output;
-    EXPECT_EQ(r.output, "certain=0 min=50.0 internal=700.0 tol=1e-05 sn=7 limit=40 bypass=0/0 active=0");
+std::string loadInstrument(const std::string& instrumentFile, const std::string& name, const std::string& query = "") {
+    QueryContext run(query);
+    InstrumentFolder(instrumentFile).load(run.context, name);
+    return describe(run.context);
 }
 
-TEST(InstrumentBlocks, BlockValuesReplaceTheQuerys) {
-    const ChildResult r = loadInstrument(
-        "# comment naming ESI-ION-TRAP\nOTHER\nmin_fragment_mass 1\n>\n\n"
-        "ESI-ION-TRAP\n  instrument_charges_certain\t1\npeakLimitCount 90\npeakBinningTolerance 0.5\n"
-        "bypassDeIsotoping 1\nb 2\ny 0\na -1\ninternal_a 0.5\nb_double 3\nst 4\nunknown_key 9\n>\n"
-        "ESI-ION-TRAP\nmin_fragment_mass 3\n>\n",
-        "ESI-ION-TRAP", "peakLimitCount=40");
-    EXPECT_EQ(r.exitStatus, 0) << r.output;
-    EXPECT_EQ(r.output, "certain=1 min=105.0 internal=700.0 tol=0.5 sn=5 limit=90 bypass=1/0 active=2 b internal_a");
-}
-
-TEST(InstrumentBlocks, NameWithTrailingBlankDoesNotMatch) {
-    const ChildResult r = loadInstrument("ESI-QSTAR \nmin_fragment_mass 50\n>\n", "ESI-QSTAR");
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_NE(r.output.find(fatal), std::string::npos) << r.output;
-}
-
-TEST(InstrumentBlocks, MissingBlocksAndUnclosedBlocksAreFatal) {
-    EXPECT_EQ(loadInstrument("# ESI-QSTAR only in a comment >\n", "ESI-QSTAR").exitStatus, 1);
-    const ChildResult unclosed = loadInstrument("ESI-QSTAR\nmin_fragment_mass 50\n", "ESI-QSTAR");
-    EXPECT_EQ(unclosed.exitStatus, 1);
-    EXPECT_NE(unclosed.output.find(fatal), std::string::npos);
-    const ChildResult closedLater = loadInstrument("A\n>\nESI-QSTAR\nmin_fragment_mass 50\n", "ESI-QSTAR");
-    EXPECT_EQ(closedLater.exitStatus, 1);
-}
-
-TEST(InstrumentBlocks, EmptyBlockAndKeyWithoutValue) {
-    EXPECT_EQ(loadInstrument("X\n>\n", "X").output, "certain=0 min=105.0 internal=700.0 tol=1e-05 sn=5 limit=25 bypass=0/0 active=0");
-    EXPECT_EQ(loadInstrument("X\nmin_fragment_mass\nmax_internal_ion_mass \n>\n", "X").output,
-              "certain=0 min=0.0 internal=0.0 tol=1e-05 sn=5 limit=25 bypass=0/0 active=0");
+TEST(InstrumentBlocks, KeysOverTheStartUpValues) {
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string name;
+        std::string query;
+        std::string settings;
+    };
+    const std::vector<Case> cases = {
+        {"unset keys keep the query's values", "ESI-QSTAR\nmin_fragment_mass 50\n>\n", "ESI-QSTAR",
+         "minSignalNoiseRatio=7&peakLimitCount=40",
+         "certain=0 min=50.0 internal=700.0 tol=1e-05 sn=7 limit=40 bypass=0/0 active=0"},
+        // Comments, other blocks and a later block of the same name are
+        // skipped; weights above 0 activate their ion types.
+        {"block values replace the query's",
+         "# comment naming ESI-ION-TRAP\nOTHER\nmin_fragment_mass 1\n>\n\n"
+         "ESI-ION-TRAP\n  instrument_charges_certain\t1\npeakLimitCount 90\npeakBinningTolerance 0.5\n"
+         "bypassDeIsotoping 1\nb 2\ny 0\na -1\ninternal_a 0.5\nb_double 3\nst 4\nunknown_key 9\n>\n"
+         "ESI-ION-TRAP\nmin_fragment_mass 3\n>\n",
+         "ESI-ION-TRAP", "peakLimitCount=40",
+         "certain=1 min=105.0 internal=700.0 tol=0.5 sn=5 limit=90 bypass=1/0 active=2 b internal_a"},
+        {"empty block", "X\n>\n", "X", "",
+         "certain=0 min=105.0 internal=700.0 tol=1e-05 sn=5 limit=25 bypass=0/0 active=0"},
+        {"keys without values read as 0", "X\nmin_fragment_mass\nmax_internal_ion_mass \n>\n", "X", "",
+         "certain=0 min=0.0 internal=0.0 tol=1e-05 sn=5 limit=25 bypass=0/0 active=0"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(loadInstrument(c.file, c.name, c.query), c.settings) << c.what;
 }
 
 TEST(InstrumentBlocks, ResidueSetsIgnoreCharactersOutsideSevenBits) {
-    const ChildResult r = loadInstrument("X\nnh3_loss RK\xC3\xA9\n>\n", "X");
-    EXPECT_EQ(r.exitStatus, 0) << r.output;
-    TempDir dir;
-    dir.installParameterFiles();
-    const ChildResult mask = startUpAndRun(dir, "logFileDir=" + dir.path() + "/", [] {
-        std::printf("%d", residueSetMask("RK\xC3\xA9") == residueSetMask("RK") ? 1 : 0);
-    });
-    EXPECT_EQ(mask.output, "1");
+    QueryContext run("");
+    InstrumentFolder("X\nnh3_loss RK\xC3\xA9\n>\n").load(run.context, "X");
+    EXPECT_EQ(run.context.instrument.nh3_loss, residueSetMask("RK"));
+    EXPECT_NE(residueSetMask("RK"), 0);
+}
+
+TEST(InstrumentBlocks, MissingNamesAndUnclosedBlocksEndTheProcess) {
+    const std::string message =
+        "\nERROR MESSAGE\n-------------\n\nInvalid or unspecified instrument name.\n"
+        "Function: initialise_instrument_specifics.\n";
+    for (const std::string file : {"ESI-QSTAR \nmin_fragment_mass 50\n>\n",   // trailing blank: no match
+                                   "# ESI-QSTAR only in a comment >\n",
+                                   "ESI-QSTAR\nmin_fragment_mass 50\n",         // never closed
+                                   "A\n>\nESI-QSTAR\nmin_fragment_mass 50\n"}) {
+        const InstrumentFolder folder(file);
+        const ChildResult r = runInChild([&] {
+            QueryContext run("");
+            errno = 0;
+            folder.load(run.context, "ESI-QSTAR");
+        });
+        EXPECT_EQ(r.exitStatus, 1) << file;
+        EXPECT_EQ(r.output, message) << file;
+    }
 }
 
 TEST(InstrumentBlocks, ShippedFileHasEveryInstrument) {
-    TempDir dir;
-    dir.installParameterFiles();
     for (const char* name : {"ESI-ION-TRAP", "ESI-QSTAR", "MALDI-QSTAR", "ESI-QTRAP"}) {
-        const ChildResult r = startUpAndRun(dir, "logFileDir=" + dir.path() + "/", [&] {
-            initialise_instrument_specifics(name);
-            std::printf("ok");
+        const ChildResult r = runInChild([&] {
+            QueryContext run("");
+            run.context.useInstrument(name);
         });
-        EXPECT_EQ(r.output, "ok") << name;
+        EXPECT_EQ(r.exitStatus, 0) << name << r.output;
     }
 }
 

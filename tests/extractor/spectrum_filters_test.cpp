@@ -1,68 +1,93 @@
-// The three spectrum filters: inclusive bounds, codes and their reject rows.
+// The three spectrum filters: inclusive bounds, codes and their reject rows,
+// and the sequence both programs run them in.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
-#include "core/extractor/output_files.h"
 #include "core/extractor/spectrum_filters.h"
-#include "tests/support/startup_fixture.h"
+#include "tests/support/query_context.h"
 
 namespace {
 
-std::string rejectRowsAfter(const std::string& query, const std::function<void()>& filters) {
-    TempDir dir;
-    dir.installParameterFiles();
-    const ChildResult r = startUpAndRun(dir, "logFileDir=" + dir.path() + "/&" + query, filters);
-    EXPECT_EQ(r.exitStatus, 0) << r.output;
-    const std::string log = readWholeFile(dir.file("xtractorRejectReasons.txt"));
-    const std::string header = "spectrumName\tnumScansAfterParent\tRejectReason";
-    EXPECT_EQ(log.substr(0, header.size()), header);
-    return r.output + "|" + log.substr(header.size());
+using FilterCall = std::function<int(const ExtractionContext&)>;
+
+FilterCall parentRange(double mPlusH, const char* name) {
+    return [=](const ExtractionContext& c) { return filterParentRange(mPlusH, name, c); };
+}
+FilterCall peakCount(int count, const char* name) {
+    return [=](const ExtractionContext& c) { return filterPeakCount(count, name, c); };
+}
+FilterCall tagLength(int length, const char* name) {
+    return [=](const ExtractionContext& c) { return filterSequenceTagLength(length, name, c); };
 }
 
-TEST(ParentRangeFilter, BoundsAreInclusiveAndNotANumberIsRefused) {
-    const std::string result = rejectRowsAfter("", [] {
-        std::printf("%d", filterParentRange(500.0, "a"));
-        std::printf("%d", filterParentRange(5000.0, "b"));
-        std::printf("%d", filterParentRange(450.25, "r1.0012.0012.0.pkl"));
-        std::printf("%d", filterParentRange(5000.001, "c"));
-        std::printf("%d", filterParentRange(std::nan(""), "d"));
-        std::printf("%d", filterParentRange(-std::nan(""), "e"));
-    });
-    EXPECT_EQ(result,
-              "002222|\nr1.0012.0012.0.pkl\t0\t450.25 outside range 500.0 - 5000.0"
-              "\nc\t0\t5000.00 outside range 500.0 - 5000.0"
-              "\nd\t0\tnan outside range 500.0 - 5000.0"
-              "\ne\t0\tnan outside range 500.0 - 5000.0");
+TEST(SpectrumFilters, BoundsCodesAndRejectRows) {
+    struct Case {
+        const char* query;
+        std::vector<FilterCall> calls;
+        const char* codes;
+        const char* rows;
+    };
+    const std::vector<Case> cases = {
+        {"",
+         {parentRange(500.0, "a"), parentRange(5000.0, "b"), parentRange(450.25, "r1.0012.0012.0.pkl"),
+          parentRange(5000.001, "c"), parentRange(std::nan(""), "d"), parentRange(-std::nan(""), "e")},
+         "002222",
+         "\nr1.0012.0012.0.pkl\t0\t450.25 outside range 500.0 - 5000.0"
+         "\nc\t0\t5000.00 outside range 500.0 - 5000.0"
+         "\nd\t0\tnan outside range 500.0 - 5000.0"
+         "\ne\t0\tnan outside range 500.0 - 5000.0"},
+        {"lowParent=600.55&highParent=700", {parentRange(600.5, "x")}, "2", "\nx\t0\t600.50 outside range 600.5 - 700.0"},
+        {"", {peakCount(4, "four"), peakCount(3, "three")}, "04", "\nthree\t0\t< 4 peaks after picking"},
+        {"", {tagLength(1, "one"), tagLength(0, "none")}, "03", "\nnone\t0\tmaxSequenceTagLength: 0 <= 0 specified"},
+        {"maxSequenceTagLength=2", {tagLength(2, "two"), tagLength(3, "three")}, "30",
+         "\ntwo\t0\tmaxSequenceTagLength: 2 <= 2 specified"},
+    };
+    for (const Case& c : cases) {
+        const QueryContext run(c.query);
+        std::string codes;
+        for (const FilterCall& call : c.calls) codes += std::to_string(call(run.context));
+        EXPECT_EQ(codes, c.codes) << c.rows;
+        EXPECT_EQ(run.logs.rejectReasons.text(), c.rows);
+    }
 }
 
-TEST(ParentRangeFilter, QueryBounds) {
-    EXPECT_EQ(rejectRowsAfter("lowParent=600.55&highParent=700", [] {
-                  std::printf("%d", filterParentRange(600.5, "x"));
-              }),
-              "2|\nx\t0\t600.50 outside range 600.5 - 700.0");
-}
+// A peak list with the tag "AG" (steps 71.04 and 57.03 below 500) and one
+// more peak; intensities high above the fallback noise, so picking keeps all.
+SpectrumPoints taggedPeaks() { return {{250.0, 1e5}, {371.93, 1e5}, {442.97, 1e5}, {500.0, 1e5}}; }
 
-TEST(PeakCountFilter, FourPeaksPass) {
-    EXPECT_EQ(rejectRowsAfter("", [] {
-                  std::printf("%d", filterPeakCount(4, "four"));
-                  std::printf("%d", filterPeakCount(3, "three"));
-              }),
-              "04|\nthree\t0\t< 4 peaks after picking");
-}
-
-TEST(SequenceTagFilter, TagMustBeLongerThanTheThreshold) {
-    EXPECT_EQ(rejectRowsAfter("", [] {
-                  std::printf("%d", filterSequenceTagLength(1, "one"));
-                  std::printf("%d", filterSequenceTagLength(0, "none"));
-              }),
-              "03|\nnone\t0\tmaxSequenceTagLength: 0 <= 0 specified");
-    EXPECT_EQ(rejectRowsAfter("maxSequenceTagLength=2", [] {
-                  std::printf("%d", filterSequenceTagLength(2, "two"));
-                  std::printf("%d", filterSequenceTagLength(3, "three"));
-              }),
-              "30|\ntwo\t0\tmaxSequenceTagLength: 2 <= 2 specified");
+TEST(SpectrumFilters, SequenceStopsAtTheFirstRefusal) {
+    struct Case {
+        const char* what;
+        const char* query;
+        double parentMz;
+        std::int32_t charge;
+        SpectrumPoints peaks;
+        const char* rows;
+        int tagLength;  // of the features of a spectrum that passes; -1 for none
+    };
+    const std::vector<Case> cases = {
+        // Undetermined charge is filtered as 2, with the proton counted as
+        // exactly 1 Da: 2 * 250.5 - 1 = 500.0, on the inclusive bound.
+        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, {{300.0, 1e5}, {400.0, 1e5}, {450.0, 1e5}},
+         "\ns\t0\t< 4 peaks after picking", -1},
+        {"just below the range", "", 250.49, 0, {}, "\ns\t0\t499.98 outside range 500.0 - 5000.0", -1},
+        {"passes", "", 1000.0, 1, taggedPeaks(), "", 2},
+        {"tag too short", "maxSequenceTagLength=2", 1000.0, 1, taggedPeaks(),
+         "\ns\t0\tmaxSequenceTagLength: 2 <= 2 specified", -1},
+    };
+    for (const Case& c : cases) {
+        const QueryContext run(c.query);
+        const std::string name = "s";
+        const std::optional<SpecFeatures> features =
+            filterMSMSspectrum({name, c.parentMz, c.charge, 0, c.peaks}, run.context);
+        EXPECT_EQ(run.logs.rejectReasons.text(), c.rows) << c.what;
+        EXPECT_EQ(features.has_value() ? features->maxSequenceTagLength : -1, c.tagLength) << c.what;
+    }
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "core/peaks/peak_orderings.h"
 #include "core/peaks/peak_writers.h"
 #include "peak_test_support.h"
-#include "tests/support/child_process.h"
+#include "core/peaks/spectrum_points.h"
 
 namespace {
 
@@ -25,22 +25,6 @@ TEST_F(PeakListTest, ParentPeakCarriesSinglyProtonatedMassAndTolerance) {
     EXPECT_EQ(parent.tolerance, 0.7);
     EXPECT_EQ(parent.intensity, 0.0);
     EXPECT_EQ(makeParentKestranePeak(500.0, 1, 0.5).mPlusH, 500.0);
-}
-
-TEST_F(PeakListTest, PickingSettingsStartAtTheirDefaultsAndAreReplacedWhole) {
-    const ChildResult fresh = runInChild([] {
-        const PeakPickParams params = get_PeakPickParams();
-        std::printf("%g %d %d %d %d", params.peakBinningTolerance, params.minSignalNoiseRatio, params.peakLimitCount,
-                    params.bypassDeIsotoping, params.bypassSignalNoiseThresholding);
-    });
-    EXPECT_EQ(fresh.output, "0 5 1000 0 0");
-    set_PeakPickParams(0.4, 3, 50, 1, 1);
-    const PeakPickParams params = get_PeakPickParams();
-    EXPECT_EQ(params.peakBinningTolerance, 0.4);
-    EXPECT_EQ(params.minSignalNoiseRatio, 3);
-    EXPECT_EQ(params.peakLimitCount, 50);
-    EXPECT_EQ(params.bypassDeIsotoping, 1);
-    EXPECT_EQ(params.bypassSignalNoiseThresholding, 1);
 }
 
 TEST_F(PeakListTest, EqualIntensitiesSortByMzSoTheOrderNeverDependsOnTheInput) {
@@ -77,13 +61,11 @@ TEST_F(PeakListTest, CentroidingBelowTheSmallestWidthLeavesTheListAlone) {
 TEST_F(PeakListTest, CentroidingMergesNeighboursStrictlyInsideTheHalfWidth) {
     PeakList list = peaks({{100.0, 1000.0}, {100.2, 600.0}});
     list[0].charge = 3;
-    list[0].workIndex = 7;
     const PeakList merged = centroidByPeakWidthAndHeightPercentage(list, 0.5, 50.0);
     ASSERT_EQ(merged.size(), 1u);
     EXPECT_DOUBLE_EQ(merged[0].mOverZ, (100.0 * 1000.0 + 100.2 * 600.0) / 1600.0);
     EXPECT_EQ(merged[0].intensity, 1600.0);
     EXPECT_EQ(merged[0].charge, 1);
-    EXPECT_EQ(merged[0].workIndex, 0);
 
     // 0.25 apart with width 0.5: on the window edge, so not merged, whichever
     // side the apex is on.
@@ -96,30 +78,32 @@ TEST_F(PeakListTest, CentroidingMergesNeighboursStrictlyInsideTheHalfWidth) {
     }
 }
 
-TEST_F(PeakListTest, CentroidingLeavesMembersAtHalfTheApexOutOfThePosition) {
-    const PeakList out = centroidByPeakWidthAndHeightPercentage(peaks({{200.0, 1000.0}, {200.1, 500.0}}), 0.5, 50.0);
-    ASSERT_EQ(out.size(), 1u);  // the member is consumed all the same
-    EXPECT_EQ(out[0].mOverZ, 200.0);
-    EXPECT_EQ(out[0].intensity, 1000.0);
-}
+struct CentroidCase {
+    const char* what;
+    PeakList in;
+    std::vector<std::pair<double, double>> out;  // m/z, intensity
+};
 
-TEST_F(PeakListTest, CentroidingWalkStopsAtPeaksOfAnEarlierCluster) {
-    // 300.4 is the first apex and takes 300.2; the later apex 300.0 must not
-    // reach past it.
-    const PeakList out =
-        centroidByPeakWidthAndHeightPercentage(peaks({{300.0, 900.0}, {300.2, 800.0}, {300.4, 1000.0}}), 0.5, 50.0);
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].mOverZ, 300.0);
-    EXPECT_EQ(out[0].intensity, 900.0);
-    EXPECT_DOUBLE_EQ(out[1].mOverZ, (300.2 * 800.0 + 300.4 * 1000.0) / 1800.0);
-    EXPECT_EQ(out[1].intensity, 1800.0);
-}
-
-TEST_F(PeakListTest, CentroidingDropsClustersWithoutIntensity) {
-    const PeakList out =
-        centroidByPeakWidthAndHeightPercentage(peaks({{100.0, 0.0}, {100.1, 0.0}, {200.0, 50.0}}), 0.5, 50.0);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].mOverZ, 200.0);
+TEST_F(PeakListTest, CentroidingEdgeCases) {
+    const std::vector<CentroidCase> cases = {
+        // The member is consumed all the same, but only peaks above half the
+        // apex take part in the position and the sum.
+        {"member at half the apex", peaks({{200.0, 1000.0}, {200.1, 500.0}}), {{200.0, 1000.0}}},
+        // 300.4 is the first apex and takes 300.2; the later apex 300.0 must
+        // not reach past it.
+        {"walk stops at an earlier cluster",
+         peaks({{300.0, 900.0}, {300.2, 800.0}, {300.4, 1000.0}}),
+         {{300.0, 900.0}, {(300.2 * 800.0 + 300.4 * 1000.0) / 1800.0, 1800.0}}},
+        {"cluster without intensity", peaks({{100.0, 0.0}, {100.1, 0.0}, {200.0, 50.0}}), {{200.0, 50.0}}},
+    };
+    for (const CentroidCase& c : cases) {
+        const PeakList got = centroidByPeakWidthAndHeightPercentage(c.in, 0.5, 50.0);
+        ASSERT_EQ(got.size(), c.out.size()) << c.what;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_DOUBLE_EQ(got[i].mOverZ, c.out[i].first) << c.what;
+            EXPECT_EQ(got[i].intensity, c.out[i].second) << c.what;
+        }
+    }
 }
 
 // The clustering rule, written out plainly: apexes from the most intense
@@ -198,7 +182,9 @@ TEST_F(PeakListTest, BinningChainsNeighboursWithinTheTolerance) {
     EXPECT_EQ(binPeaksByUserDaTolerance(list, 0.00009).size(), 5u);
 }
 
-std::string written(int (*writer)(const PeakList&, std::FILE*), const PeakList& list) {
+// What a writer puts into a file, for either form of the list.
+template <class Peaks>
+std::string written(void (*writer)(const Peaks&, std::FILE*), const Peaks& list) {
     std::FILE* file = std::tmpfile();
     writer(list, file);
     std::rewind(file);
@@ -210,9 +196,9 @@ std::string written(int (*writer)(const PeakList&, std::FILE*), const PeakList& 
 
 TEST_F(PeakListTest, PeakLinesStartWithALineBreakAndRoundIntensities) {
     const PeakList list = peaks({{100.123, 999.6}, {2000.5, 0.4}});
-    EXPECT_EQ(written(writePeaks, list), "\n100.12\t1000\n2000.50\t0");
-    EXPECT_EQ(written(writePeaksFourDecimals, list), "\n100.1230\t1000\n2000.5000\t0");
-    EXPECT_EQ(written(writePeaks, PeakList{}), "");
+    EXPECT_EQ(written<PeakList>(writePeaks, list), "\n100.12\t1000\n2000.50\t0");
+    EXPECT_EQ(written<PeakList>(writePeaksFourDecimals, list), "\n100.1230\t1000\n2000.5000\t0");
+    EXPECT_EQ(written<PeakList>(writePeaks, PeakList{}), "");
 }
 
 // The writers must give exactly the bytes of "\n%.2f\t%.0f" (and "%.4f"),
@@ -244,8 +230,12 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
         std::snprintf(line, sizeof line, "\n%.4f\t%.0f", peak.mOverZ, peak.intensity);
         fourDecimals += line;
     }
-    EXPECT_EQ(written(writePeaks, list), twoDecimals);
-    EXPECT_EQ(written(writePeaksFourDecimals, list), fourDecimals);
+    EXPECT_EQ(written<PeakList>(writePeaks, list), twoDecimals);
+    EXPECT_EQ(written<PeakList>(writePeaksFourDecimals, list), fourDecimals);
+    // The scan tables' points go through the same formatting.
+    const SpectrumPoints points = toSpectrumPoints(list);
+    EXPECT_EQ(written<SpectrumPoints>(writePeaks, points), twoDecimals);
+    EXPECT_EQ(written<SpectrumPoints>(writePeaksFourDecimals, points), fourDecimals);
 }
 
 }  // namespace

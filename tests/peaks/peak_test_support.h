@@ -1,16 +1,16 @@
 #pragma once
 // Shared fixture of the peak-processing tests: the chemistry tables loaded
-// from the shipped parameter files, default picking settings, and short-hand
-// for building peak lists.
+// from the shipped parameter files, the picking settings every case starts
+// from, and short-hand for building peak lists.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 #include "core/chemistry/amino_acids.h"
 #include "core/chemistry/elements.h"
-#include "core/extractor/instrument_specifics.h"
 #include "core/peaks/kestrane_peak.h"
 #include "core/peaks/noise_statistics.h"
 #include "core/peaks/peak_pick_params.h"
@@ -31,15 +31,22 @@ inline PeakList peaks(std::initializer_list<std::pair<double, double>> mzIntensi
     return list;
 }
 
+inline std::vector<double> mzOf(const PeakList& list) {
+    std::vector<double> mz;
+    for (const KestranePeak& peak : list) mz.push_back(peak.mOverZ);
+    return mz;
+}
+
+// No centroiding, signal-to-noise 5, limit 1000, charges uncertain, floor 105.
+inline PeakPickSettings pickSettings(PeakPickParams params = {0.0, 5, 1000, 0, 0}, std::int32_t chargesCertain = 0,
+                                     double minFragmentMass = 105.0) {
+    return {params, chargesCertain, minFragmentMass};
+}
+
 class PeakTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_EQ(chdir(QUARROW_SOURCE_DIR), 0);
         initialise_amino_acid_weights("H", "O H", "H", "pyridylethylation", "C2 H3 N1 O1", formulaMonoisotopicMass);
-    }
-    void SetUp() override {
-        set_PeakPickParams(0.0, 5, 1000, 0, 0);
-        overrideInstrumentChargesCertainForTests(0);
-        setNoiseLevel(0.0, 0.0, 0.0);
     }
 };

@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <vector>
 
+#include "core/chemistry/ion_masses.h"
 #include "core/peaks/lu_seq_tag/sequence_tags.h"
 #include "core/peaks/lu_seq_tag/tag_masses.h"
 #include "core/peaks/parent_peak.h"
@@ -12,20 +15,18 @@ namespace {
 using SequenceTagTest = PeakTest;
 
 TEST_F(SequenceTagTest, ProtonatedMassFollowsTheChargeSign) {
-    EXPECT_EQ(mPlusHFromMOverZ(500.0, 1, 2.0), 500.0);
-    EXPECT_EQ(mPlusHFromMOverZ(500.0, 0, 2.0), 502.0);
-    EXPECT_EQ(mPlusHFromMOverZ(500.0, 3, 2.0), 1496.0);
-    EXPECT_EQ(mPlusHFromMOverZ(500.0, -2, 2.0), 1006.0);
-    EXPECT_DOUBLE_EQ(mPlusHFromMOverZ(500.0, 2, "H", formulaMonoisotopicMass), 1000.0 - kH);
+    struct Case {
+        std::int32_t z;
+        double mPlusH;
+    };
+    for (const Case& c : std::vector<Case>{{1, 500.0}, {0, 502.0}, {3, 1496.0}, {-2, 1006.0}}) {
+        EXPECT_EQ(mPlusHFromMOverZ(500.0, c.z, 2.0), c.mPlusH) << "z " << c.z;
+    }
 }
 
 TEST_F(SequenceTagTest, NominalMassesReadAsLettersWithIsoleucineAsLAndLysineAsQ) {
-    EXPECT_EQ(residueLetterForNominalMass(57), 'G');
-    EXPECT_EQ(residueLetterForNominalMass(113), 'L');
-    EXPECT_EQ(residueLetterForNominalMass(128), 'Q');
-    EXPECT_EQ(residueLetterForNominalMass(0), 0);
-    EXPECT_EQ(residueLetterForNominalMass(200), 0);
-    EXPECT_EQ(residueLetterForNominalMass(-5), 0);
+    const std::vector<std::pair<int, char>> cases = {{57, 'G'}, {113, 'L'}, {128, 'Q'}, {0, 0}, {200, 0}, {-5, 0}};
+    for (const auto& [mass, letter] : cases) EXPECT_EQ(residueLetterForNominalMass(mass), letter) << mass;
 }
 
 TEST_F(SequenceTagTest, TagTextGivesTheGapsAroundTheLettersFromTheLowEnd) {

@@ -93,13 +93,20 @@ TEST_F(FragmentPairTest, ChargeReducedPairsTakeADoublyChargedPartner) {
     EXPECT_EQ(countChargeReducedPairs(peaks({{150.0, 1.0}, {190.0, 1.0}}), makeParentKestranePeak(100.0, 3, 0.5)), 0);
 }
 
-TEST_F(SpecFeaturesTest, IntensityFeaturesAndNotANumberRatio) {
-    setNoiseLevel(12.0, 3.0, 9.0);
+// The features of a picked list without noise, pairs within 0.5.
+SpecFeatures featuresOf(PeakList list, const KestranePeak& parent, std::int32_t chargeUnknown,
+                        std::int32_t chargesCertain = 0, double parentTolerance = 0.5) {
+    return calculateSpecFeatures(list, static_cast<std::int32_t>(list.size()), 0, parent, chargeUnknown, {},
+                                 parentTolerance, chargesCertain);
+}
+
+TEST_F(SpecFeaturesTest, IntensityFeaturesTheGivenNoiseAndNotANumberRatio) {
     PeakList list = peaks({{200.0, 300.0}, {300.0, 100.0}});
     KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5);
-    SpecFeatures features = calculateSpecFeatures(list, 57, 0, parent, 0);
+    SpecFeatures features = calculateSpecFeatures(list, 57, 9, parent, 0, {12.0, 3.0, 9.0}, 0.5, 0);
     EXPECT_EQ(features.numPeaks, 2);
     EXPECT_EQ(features.numOriginalPeaks, 57);
+    EXPECT_EQ(features.callerValue, 9);
     EXPECT_EQ(features.maxIntensity, 300.0);
     EXPECT_EQ(features.totalOriginalIntensity, 400.0);
     EXPECT_EQ(features.parentIntensity, 400.0);
@@ -110,12 +117,9 @@ TEST_F(SpecFeaturesTest, IntensityFeaturesAndNotANumberRatio) {
     EXPECT_EQ(features.parent_M_plus_H, parent.mPlusH);
 
     parent.intensity = 5.0;
-    EXPECT_EQ(calculateSpecFeatures(list, 2, 0, parent, 0).parentIntensity, 5.0);
-
-    PeakList silent = peaks({{200.0, 0.0}, {300.0, 0.0}});
-    features = calculateSpecFeatures(silent, 2, 0, parent, 0);
+    EXPECT_EQ(featuresOf(list, parent, 0).parentIntensity, 5.0);
     char text[16];
-    std::snprintf(text, sizeof text, "%0.1f", features.MaxToTotalIntensityRatio);
+    std::snprintf(text, sizeof text, "%0.1f", featuresOf(peaks({{200.0, 0.0}, {300.0, 0.0}}), parent, 0).MaxToTotalIntensityRatio);
     EXPECT_STREQ(text, "nan");
 }
 
@@ -128,36 +132,37 @@ PeakList doublyChargedLadder() {
 TEST_F(SpecFeaturesTest, UnknownChargeTakesTheTagOfTheShiftedChargeThreeParent) {
     // Charge 3 trial: 700 * 0.999367342 = 699.55714; its MH+ 2096.65577,
     // so the mass above the tag is 2096.65577 - m(H) - (2 * 571.49 - m(H)).
-    PeakList list = doublyChargedLadder();
-    const SpecFeatures unknown = calculateSpecFeatures(list, 4, 0, makeParentKestranePeak(700.0, 2, 0.5), 1);
+    const PeakList list = doublyChargedLadder();
+    const SpecFeatures unknown = featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5), 1);
     EXPECT_EQ(unknown.maxSequenceTagLength, 3);
     EXPECT_EQ(unknown.maxSequenceTag, "[982.92]SAG[953.68]");
     // Certain charges use the unshifted parent: 2097.98 - 1142.98.
-    overrideInstrumentChargesCertainForTests(1);
-    EXPECT_EQ(calculateSpecFeatures(list, 4, 0, makeParentKestranePeak(700.0, 2, 0.5), 1).maxSequenceTag,
+    EXPECT_EQ(featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5), 1, 1).maxSequenceTag,
               "[982.92]SAG[955.00]");
     // Known charge 2: one pass at charge 1 finds nothing.
-    const SpecFeatures known = calculateSpecFeatures(list, 4, 0, makeParentKestranePeak(700.0, 2, 0.5), 0);
+    const SpecFeatures known = featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5), 0);
     EXPECT_EQ(known.maxSequenceTagLength, 0);
     EXPECT_EQ(known.maxSequenceTag, "");
 }
 
-TEST_F(SpecFeaturesTest, UnknownChargeKeepsTheLargerPairCount) {
-    // Charge 2 trial: S = 1001.0, 300 + 701 pairs. Charge 3 trial finds no
-    // pair for either count.
-    PeakList list = peaks({{300.0, 1.0}, {701.0, 1.0}});
-    EXPECT_EQ(calculateSpecFeatures(list, 2, 0, makeParentKestranePeak(500.5, 2, 0.5), 1).BYpairs, 1);
+TEST_F(SpecFeaturesTest, UnknownChargeKeepsTheLargerPairCountWithinTheGivenTolerance) {
+    // Charge 2 trial: S = 1001.0, 300 + 701 pairs, and 300 + 701.3 only
+    // while the tolerance the trials are built with reaches 0.3. Charge 3
+    // trial finds no pair for either count.
+    const KestranePeak parent = makeParentKestranePeak(500.5, 2, 0.5);
+    EXPECT_EQ(featuresOf(peaks({{300.0, 1.0}, {701.0, 1.0}}), parent, 1).BYpairs, 1);
+    EXPECT_EQ(featuresOf(peaks({{300.0, 1.0}, {701.3, 1.0}}), parent, 1, 0, 0.5).BYpairs, 1);
+    EXPECT_EQ(featuresOf(peaks({{300.0, 1.0}, {701.3, 1.0}}), parent, 1, 0, 0.2).BYpairs, 0);
 }
 
 TEST_F(SpecFeaturesTest, KnownChargeThreeCountsAgainstTheShiftedParentUnlessChargesAreCertain) {
     // Parent 700, charge 3: shifted MH+ + m(H) = 2097.6636 fits 900 + 1197.66;
     // unshifted (2098.9922) does not. No charge-reduced pair (2100 - 1800 =
     // 300 has no partner).
-    PeakList list = peaks({{900.0, 1.0}, {1197.66, 1.0}});
+    const PeakList list = peaks({{900.0, 1.0}, {1197.66, 1.0}});
     const KestranePeak parent = makeParentKestranePeak(700.0, 3, 0.5);
-    EXPECT_EQ(calculateSpecFeatures(list, 2, 0, parent, 0).BYpairs, 1);
-    overrideInstrumentChargesCertainForTests(1);
-    EXPECT_EQ(calculateSpecFeatures(list, 2, 0, parent, 0).BYpairs, 0);
+    EXPECT_EQ(featuresOf(list, parent, 0).BYpairs, 1);
+    EXPECT_EQ(featuresOf(list, parent, 0, 1).BYpairs, 0);
 }
 
 // One ion-trap MS/MS spectrum of the doubly charged peptide LVNELTEFAK
@@ -195,7 +200,6 @@ TEST_F(SpecFeaturesTest, KnownChargeThreeCountsAgainstTheShiftedParentUnlessChar
 //   the b ladder has 7, and no b-y spacing reads as a residue): below y1
 //   147.1134 - m(H) = 146.11, above 1163.6312 - m(H) - y8 951.4787 = 211.14.
 TEST_F(SpecFeaturesTest, RealisticSpectrumPickedAndScored) {
-    set_PeakPickParams(0.00001, 5, 25, 0, 0);
     const std::vector<std::pair<double, double>> fragments = {
         {147.1134, 1200}, {213.1603, 1500}, {218.1505, 2600}, {327.2032, 1100}, {365.2189, 3400},
         {456.2458, 2000}, {494.2615, 2200}, {569.3299, 1300}, {595.3092, 4100}, {670.3776, 1700},
@@ -225,17 +229,18 @@ TEST_F(SpecFeaturesTest, RealisticSpectrumPickedAndScored) {
     std::sort(raw.begin(), raw.end(), [](const auto& a, const auto& b) { return a.mOverZ < b.mOverZ; });
 
     const KestranePeak parent = makeParentKestranePeak(582.3195, 2, 0.5);
-    PeakList picked = pickPeaks(raw, parent);
+    PickedPeaks picked = pickPeaks(raw, parent, pickSettings({0.00001, 5, 25, 0, 0}));
 
-    ASSERT_EQ(picked.size(), fragments.size());
+    ASSERT_EQ(picked.peaks.size(), fragments.size());
     for (std::size_t i = 0; i < fragments.size(); ++i) {
-        EXPECT_EQ(picked[i].mOverZ, fragments[i].first);
-        EXPECT_EQ(picked[i].intensity, 1.5 * fragments[i].second);
+        EXPECT_EQ(picked.peaks[i].mOverZ, fragments[i].first);
+        EXPECT_EQ(picked.peaks[i].intensity, 1.5 * fragments[i].second);
     }
-    EXPECT_DOUBLE_EQ(noiseStatistics().noiseMean, 145.0);
-    EXPECT_DOUBLE_EQ(noiseStatistics().noiseVariance, 825.0);
+    EXPECT_DOUBLE_EQ(picked.noise.noiseMean, 145.0);
+    EXPECT_DOUBLE_EQ(picked.noise.noiseVariance, 825.0);
 
-    const SpecFeatures features = calculateSpecFeatures(picked, static_cast<std::int32_t>(raw.size()), 0, parent, 0);
+    const SpecFeatures features = calculateSpecFeatures(picked.peaks, static_cast<std::int32_t>(raw.size()), 0, parent,
+                                                        0, picked.noise, 0.5, 0);
     EXPECT_EQ(features.numPeaks, 17);
     EXPECT_EQ(features.numOriginalPeaks, 138);
     EXPECT_EQ(features.maxIntensity, 7800.0);
@@ -247,7 +252,7 @@ TEST_F(SpecFeaturesTest, RealisticSpectrumPickedAndScored) {
     EXPECT_EQ(features.BYpairs, 8);
     EXPECT_EQ(features.maxSequenceTagLength, 8);
     EXPECT_EQ(features.maxSequenceTag, "[146.11]AFETLENV[211.14]");
-    EXPECT_EQ(picked.front().mOverZ, 147.1134);  // order restored
+    EXPECT_EQ(picked.peaks.front().mOverZ, 147.1134);  // order restored
 }
 
 }  // namespace
