@@ -58,7 +58,12 @@ TEST(SpectrumFilters, BoundsCodesAndRejectRows) {
 
 // A peak list with the tag "AG" (steps 71.04 and 57.03 below 500) and one
 // more peak; intensities high above the fallback noise, so picking keeps all.
-SpectrumPoints taggedPeaks() { return {{250.0, 1e5}, {371.93, 1e5}, {442.97, 1e5}, {500.0, 1e5}}; }
+PeakList peaksAt(std::initializer_list<double> mzs) {
+    PeakList list;
+    for (const double mz : mzs) list.push_back(makeFragmentPeak(mz, 1e5));
+    return list;
+}
+PeakList taggedPeaks() { return peaksAt({250.0, 371.93, 442.97, 500.0}); }
 
 TEST(SpectrumFilters, SequenceStopsAtTheFirstRefusal) {
     struct Case {
@@ -66,14 +71,14 @@ TEST(SpectrumFilters, SequenceStopsAtTheFirstRefusal) {
         const char* query;
         double parentMz;
         std::int32_t charge;
-        SpectrumPoints peaks;
+        PeakList peaks;
         const char* rows;
         int tagLength;  // of the features of a spectrum that passes; -1 for none
     };
     const std::vector<Case> cases = {
         // Undetermined charge is filtered as 2, with the proton counted as
         // exactly 1 Da: 2 * 250.5 - 1 = 500.0, on the inclusive bound.
-        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, {{300.0, 1e5}, {400.0, 1e5}, {450.0, 1e5}},
+        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, peaksAt({300.0, 400.0, 450.0}),
          "\ns\t0\t< 4 peaks after picking", -1},
         {"just below the range", "", 250.49, 0, {}, "\ns\t0\t499.98 outside range 500.0 - 5000.0", -1},
         {"passes", "", 1000.0, 1, taggedPeaks(), "", 2},

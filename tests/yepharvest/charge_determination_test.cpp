@@ -109,7 +109,7 @@ Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool
             decision.charges += formatText("%d/%d/%.3f ", r.charge, r.chargePending, printableReal(r.parentMzCentroid));
         }
     }
-    decision.log = s.chargeCheck.text();
+    decision.log = s.logs.parentChargeCheck.text();
     return decision;
 }
 

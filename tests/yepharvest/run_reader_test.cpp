@@ -97,8 +97,8 @@ TEST(RunReader, GeneratedRunFillsTheTableAsTheTruthSays) {
         }
     }
     EXPECT_EQ(reader.run.noMSscans, 0);
-    EXPECT_EQ(reader.rejects.text(), "");
-    EXPECT_EQ(reader.runStats.text(), "FileName\tr1\nSampleName\tsynthetic digest\nAnalysisDateTime\t03/05/2024 09:41\n");
+    EXPECT_EQ(reader.logs.rejectReasons.text(), "");
+    EXPECT_EQ(reader.logs.runStats.text(), "FileName\tr1\nSampleName\tsynthetic digest\nAnalysisDateTime\t03/05/2024 09:41\n");
     EXPECT_EQ(read.output,
               "<BR>-----------------\n"
               "<BR>Number of spectra:40\n"
@@ -132,7 +132,7 @@ TEST(RunReader, ScansOutsideTheRangeGetOneRejectRowEach) {
         EXPECT_EQ(reader.record(scan - 1).numPeaks == 0, !inside) << scan;
         if (!inside) expected += formatText("\nr1.%d\t0\tscan #: %d outside range 10 - 20", scan, scan);
     }
-    EXPECT_EQ(reader.rejects.text(), expected);
+    EXPECT_EQ(reader.logs.rejectReasons.text(), expected);
     EXPECT_EQ(reader.run.noMSscans, 0);  // the MS scans outside the range count too
 }
 
@@ -232,7 +232,7 @@ TEST(RunReaderFailures, EmptyTruncatedAndUndecodableExports) {
     EXPECT_EQ(damaged.record(0).msLevel, 1);
     EXPECT_EQ(damaged.record(1).msLevel, 0);  // never read
     EXPECT_EQ(damaged.run.noMSscans, 0);
-    EXPECT_EQ(damaged.runStats.text(), "");
+    EXPECT_EQ(damaged.logs.runStats.text(), "");
 }
 
 TEST(RunReaderOnRealData, SmallBsaRun) {

@@ -2,12 +2,10 @@
 // Hand-built run tables for the yepharvest stages, run in process: a context
 // from a query (run name "r1") with its four logs in memory, and a table of
 // survey scans and MS/MS spectra as the reader would leave it.
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
-#include "core/extractor/extractor_startup.h"
+#include "tests/support/query_context.h"
 #include "yepharvest/ms_scan.h"
 
 struct ScanSpec {
@@ -18,13 +16,10 @@ struct ScanSpec {
 
 inline KestranePeak peakAt(double mz, double intensity) { return makeFragmentPeak(mz, intensity); }
 
-class StageRun {
-public:
-    StageRun(const std::string& query, const std::vector<ScanSpec>& scans) {
-        // The chemistry tables come from the shipped parameter files.
-        if (::chdir(QUARROW_SOURCE_DIR) != 0) throw std::runtime_error("no source folder");
-        context = prepareExtraction(parse_query_entry("xtractorDataFilename=/runs/r1.d/Analysis.yep&" + query),
-                                    {&chargeCheck, &rejects, &features, &runStats});
+// A context for run "r1" from the query, and the run table built from `scans`.
+struct StageRun : QueryContext {
+    StageRun(const std::string& query, const std::vector<ScanSpec>& scans)
+        : QueryContext("xtractorDataFilename=/runs/r1.d/Analysis.yep&" + query) {
         context.runName = "r1";
         allocateMSscanMemory(run, static_cast<std::int32_t>(scans.size()));
         bool anySurvey = false;
@@ -44,13 +39,6 @@ public:
         }
         run.noMSscans = anySurvey ? 0 : 1;
     }
-    StageRun(const StageRun&) = delete;
-    StageRun& operator=(const StageRun&) = delete;
 
-    LogSink chargeCheck;
-    LogSink rejects;
-    LogSink features;
-    LogSink runStats;
-    ExtractionContext context;
     RunTable run;
 };

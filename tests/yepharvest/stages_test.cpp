@@ -39,7 +39,7 @@ TEST(Merging, WindowCountsEveryRecordAndNeverChains) {
     // Scans 3 and 4 join scan 2 (window 3..4); scan 5 lies outside it and
     // opens its own group. The merged list bins 200.0 x3 and 300.0 x3.
     EXPECT_EQ(records, "1:0/0/1/3 2:0/3/4/2 3:1/1/3/2 4:1/1/4/2 5:0/1/5/2 6:0/0/6/3 ");
-    EXPECT_EQ(s.rejects.text(),
+    EXPECT_EQ(s.logs.rejectReasons.text(),
               "\nr1.0003\t2\tparent: 500.10 merged with scan 0002 parent: 500.00"
               "\nr1.0004\t3\tparent: 500.20 merged with scan 0002 parent: 500.00");
 }
@@ -111,7 +111,7 @@ TEST(ChargeModes, FixedChargeWhenLowEqualsHigh) {
     const auto charges = [](const std::string& query, std::string& log) {
         StageRun s(query, {{1, 0, survey()}, {2, 500.0, fragments()}});
         determinePrecursorCharges(s.run, s.context);
-        log = s.chargeCheck.text();
+        log = s.logs.parentChargeCheck.text();
         return formatText("%d/%d %d/%d", s.run[0].charge, s.run[0].chargePending, s.run[1].charge,
                           s.run[1].chargePending);
     };
@@ -144,7 +144,7 @@ TEST(ChargeModes, DefaultAssignsOnlySinglyCharged) {
     }
     // The second spectrum's centroid window (699.5..700.5) in the survey scan is empty.
     EXPECT_EQ(charges, "1/0/700.00 0/1/nan ");
-    EXPECT_EQ(s.chargeCheck.text(), "");
+    EXPECT_EQ(s.logs.parentChargeCheck.text(), "");
 }
 
 TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
@@ -163,7 +163,7 @@ TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
     r.specFeatures.MaxToTotalIntensityRatio = -std::nan("");
     processVelmoraLCMSMSrun(s.run, s.context);
     EXPECT_EQ(readWholeFile(dir.file("r1.0012.0015.2.pkl")), "445.12\t88210\t2\n147.11\t2034\n262.14\t988\n375.22\t4410");
-    EXPECT_EQ(s.features.text(),
+    EXPECT_EQ(s.logs.specFeatures.text(),
               "\nr1.0012.0015.2.pkl\t12\t3\t3\t445.12\t445.12\tnan\t0\t2\t1\t0\t88210\t0\t0\t0.0\tnan\t0\t0\t2"
               "\t[146.11]GA[300.00]\tpyridylethylation");
 }
@@ -188,8 +188,8 @@ TEST(RunStatisticsBlock, CountsAndChargeLinesUpToMaxCharge) {
     s.run[3].charge = 0;          // undetermined
     s.run[4].charge = 12;         // beyond the counters
     s.run[5].rejected = 1;        // refused by a filter
-    writeRunStatistics(countRunStatistics(s.run), s.context.parameters.maxCharge, s.runStats);
-    EXPECT_EQ(s.runStats.text(),
+    writeRunStatistics(countRunStatistics(s.run), s.context.parameters.maxCharge, s.logs.runStats);
+    EXPECT_EQ(s.logs.runStats.text(),
               "numMSMSscansCollected\t5\nnumMSMSmergedParentScans\t1\nnumOutputFiles\t3\nnumOutputSpectra\t3\n"
               "numMergedParentOutputSpectra\t1\n"
               "numUniqueChargeSpectra 0\t0\nnumUniqueChargeSpectra 1\t0\nnumUniqueChargeSpectra 2\t0\n"
@@ -203,7 +203,7 @@ TEST(Filtering, ParentRangeUsesChargeTwoForUndetermined) {
     StageRun s("", {{1, 0, survey()}, {2, 240.0, fragments()}});
     filterMSMSspectra(s.run, s.context);
     EXPECT_EQ(s.run[1].rejected, 1);
-    EXPECT_EQ(s.rejects.text(), "\nr1.0002.0002.0.pkl\t0\t479.00 outside range 500.0 - 5000.0");
+    EXPECT_EQ(s.logs.rejectReasons.text(), "\nr1.0002.0002.0.pkl\t0\t479.00 outside range 500.0 - 5000.0");
 }
 
 }  // namespace
