@@ -17,7 +17,7 @@ struct FormField {
     FieldKind kind = FieldKind::Text;
     std::string defaultValue;
     std::string help;
-    bool yepharvestOnly = false;
+    std::string program;  // "" for both programs
     std::vector<FieldChoice> choices;  // FieldKind::Choice
 };
 
