@@ -54,7 +54,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(Launcher, PostedRunStreamsProgressAndLinksEveryPeakList) {
+TEST_F(Launcher, PostedRunShowsProgressThenLinksEveryPeakList) {
     const ChildResult page = request("yepharvest", "", "xtractorDataFilename=sample7.d%2FAnalysis.yep&autoCharge=Find");
     EXPECT_EQ(page.exitStatus, 0);
     ASSERT_EQ(page.output.rfind("Content-Type: text/html\n\n", 0), 0u) << page.output.substr(0, 200);
