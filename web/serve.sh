@@ -21,7 +21,8 @@ fail() { echo "serve.sh: $*" >&2; exit 1; }
 mkdir -p "$QUARROW_RESULTS_ROOT" "$server"
 launcher=$build/web/launcher/quarrow-launch
 [ -x "$launcher" ] || fail "no launcher at $launcher: build the target quarrow-launch"
-command -v lighttpd >/dev/null || fail "lighttpd is not installed"
+# Debian installs it in /usr/sbin, which a user's PATH may leave out.
+lighttpd=$(PATH=$PATH:/usr/sbin command -v lighttpd) || fail "lighttpd is not installed"
 
 # The server follows no symbolic link, so every path it is given is the real one.
 data_root=$(realpath "$QUARROW_DATA_ROOT")
@@ -72,4 +73,4 @@ mimetype.assign = (
 CONF
 
 echo "Velmora Quarrow: http://127.0.0.1:$port/  (data root $data_root, results root $results_root; Ctrl-C stops)"
-exec lighttpd -D -f "$server/lighttpd.conf"
+exec "$lighttpd" -D -f "$server/lighttpd.conf"
