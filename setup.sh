@@ -3,6 +3,8 @@
 #   ./setup.sh demo   install what is missing, build, run a demo extraction
 #   ./setup.sh test   install what is missing, build, run every test
 #                     (once plainly, once under AddressSanitizer + UBSan)
+#   ./setup.sh serve [PORT]   install what is missing, build, serve the form
+#                     pages and both programs on 127.0.0.1:PORT (default 8080)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -59,15 +61,49 @@ demo() {
     cat "$work/logs/runStats.txt"
 }
 
+# The web server needs lighttpd; the browser test also Chromium and Node.js
+# (already present on most machines: Debian's only where node is missing).
+web_packages() {
+    packages+=(lighttpd)
+    if [ "${1:-}" = browser ]; then
+        packages+=(chromium)
+        command -v node >/dev/null || packages+=(nodejs npm)
+    fi
+}
+
+serve() {  # serve [PORT]
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON >/dev/null
+    # The programs that exist in this checkout, the launcher and the generator.
+    local targets=(quarrow-launch quarrow-rungen yepharvest)
+    local known
+    known=$(cmake --build build --target help)
+    grep -qE '(^|\.\.\. )wiffharvest$' <<<"$known" && targets+=(wiffharvest)
+    cmake --build build -j "$jobs" --target "${targets[@]}"
+    if [ -z "${QUARROW_DATA_ROOT:-}" ]; then
+        export QUARROW_DATA_ROOT=$PWD/build/web-demo/data
+        if [ ! -d "$QUARROW_DATA_ROOT/sample7.d" ]; then
+            echo "Generating a demo run of 400 spectra: $QUARROW_DATA_ROOT/sample7.d"
+            mkdir -p "$QUARROW_DATA_ROOT"
+            build/tools/quarrow-rungen --folder --output "$QUARROW_DATA_ROOT/sample7.d" --spectra 400 --seed 7 \
+                --truth "$QUARROW_DATA_ROOT/sample7.truth.tsv" >/dev/null
+        fi
+    fi
+    export QUARROW_RESULTS_ROOT=${QUARROW_RESULTS_ROOT:-$PWD/build/web-demo/results}
+    exec web/serve.sh "${1:-8080}"
+}
+
 case "${1:-}" in
     demo) install_missing; demo ;;
+    serve) web_packages; install_missing; serve "${2:-8080}" ;;
     test)
+        web_packages browser
         install_missing
+        (cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
         build build
         run_tests build
         build build-sanitize -DQUARROW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
             LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" run_tests build-sanitize
         ;;
-    *) echo "usage: $0 demo|test" >&2; exit 2 ;;
+    *) echo "usage: $0 demo|test|serve [PORT]" >&2; exit 2 ;;
 esac

@@ -1,0 +1,104 @@
+// The launcher as the web server runs it: under a program's name, with the
+// request variables only, the query as a POST body or in QUERY_STRING.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// cgi-bin/ with the launcher under both names, programs/ with yepharvest
+// only, work/ holding the parameter files, data/ with one generated run.
+class Launcher : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"cgi-bin", "programs", "work", "data", "results"}) {
+            fs::create_directory(dir.file(folder));
+        }
+        fs::create_symlink(LAUNCHER_PATH, dir.file("cgi-bin/yepharvest"));
+        fs::create_symlink(LAUNCHER_PATH, dir.file("cgi-bin/wiffharvest"));
+        fs::create_symlink(YEPHARVEST_PATH, dir.file("programs/yepharvest"));
+        fs::copy(QUARROW_PARAMS_DIR, dir.file("work/msparams_quarrow"), fs::copy_options::recursive);
+        ProgramRun generate{RUNGEN_PATH, "", {}, "", {"--folder", "--output", dir.file("data/sample7.d"), "--spectra",
+                                                       "200", "--seed", "3", "--truth", dir.file("truth.tsv")}};
+        ASSERT_EQ(runProgram(generate).exitStatus, 0);
+    }
+
+    ChildResult request(const std::string& program, const std::string& queryString, const std::string& body = "") {
+        ProgramRun run;
+        run.program = dir.file("cgi-bin/" + program);
+        run.environment = {{"QUERY_STRING", queryString},
+                           {"CONTENT_LENGTH", std::to_string(body.size())},
+                           {"REQUEST_METHOD", body.empty() ? "GET" : "POST"},
+                           {"QUARROW_DATA_ROOT", dir.file("data")},
+                           {"QUARROW_RESULTS_ROOT", dir.file("results")},
+                           {"QUARROW_PROGRAM_DIR", dir.file("programs")},
+                           {"QUARROW_WORK_DIR", dir.file("work")}};
+        run.standardInput = body;
+        return runProgram(run);
+    }
+
+    std::vector<fs::path> resultFiles(const std::string& extension) const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.file("results"))) {
+            if (entry.path().extension() == extension) files.push_back(entry.path());
+        }
+        return files;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Launcher, PostedRunShowsProgressThenLinksEveryPeakList) {
+    const ChildResult page = request("yepharvest", "", "xtractorDataFilename=sample7.d%2FAnalysis.yep&autoCharge=Find");
+    EXPECT_EQ(page.exitStatus, 0);
+    ASSERT_EQ(page.output.rfind("Content-Type: text/html\n\n", 0), 0u) << page.output.substr(0, 200);
+    const std::size_t progress = page.output.find("<BR>Initialize extractor complete!");
+    const std::size_t statistics = page.output.find("<BR>Run statistics calculated and output.");
+    const std::size_t results = page.output.find("<section id=\"results\">");
+    ASSERT_NE(progress, std::string::npos);
+    ASSERT_NE(statistics, std::string::npos);
+    EXPECT_LT(progress, statistics);
+    EXPECT_LT(statistics, results);
+    EXPECT_NE(page.output.find("yepharvest finished (exit status 0)"), std::string::npos);
+
+    const std::vector<fs::path> peakLists = resultFiles(".pkl");
+    ASSERT_FALSE(peakLists.empty());
+    const fs::path root = fs::canonical(dir.file("results"));
+    for (const fs::path& file : peakLists) {
+        const std::string url = "/results/" + fs::canonical(file).lexically_relative(root).generic_string();
+        EXPECT_NE(page.output.find("<a href=\"" + url + "\">"), std::string::npos) << url;
+    }
+    const std::regex link("href=\"/results/[^\"]+\\.pkl\"");
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(
+                  std::sregex_iterator(page.output.begin(), page.output.end(), link), std::sregex_iterator())),
+              peakLists.size());
+    EXPECT_NE(page.output.find("numOutputFiles\t" + std::to_string(peakLists.size())), std::string::npos);
+}
+
+TEST_F(Launcher, PathOutsideTheRootIsRefusedBeforeAnythingRuns) {
+    const ChildResult page = request("yepharvest", "xtractorDataFilename=sample7.d/../../../etc/passwd");
+    EXPECT_EQ(page.output.rfind("Status: 403 Forbidden\nContent-Type: text/html\n\n", 0), 0u) << page.output;
+    EXPECT_NE(page.output.find("lies outside the data root"), std::string::npos);
+    EXPECT_EQ(fs::directory_iterator(dir.file("results")), fs::directory_iterator()) << "a folder was made";
+}
+
+TEST_F(Launcher, FailedRunIsShownAsFailed) {
+    const ChildResult page = request("yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep");
+    EXPECT_NE(page.output.find("yepharvest ended with exit status 1"), std::string::npos) << page.output;
+    EXPECT_EQ(page.output.find("finished (exit status 0)"), std::string::npos);
+}
+
+TEST_F(Launcher, ProgramNotInstalledGetsAClearPage) {
+    const ChildResult page = request("wiffharvest", "xtractorDataFilename=x.wiff");
+    EXPECT_EQ(page.exitStatus, 0);
+    EXPECT_EQ(page.output.rfind("Status: 503 Service Unavailable\n", 0), 0u) << page.output;
+    EXPECT_NE(page.output.find("wiffharvest is not installed on this server"), std::string::npos);
+}
+
+}  // namespace

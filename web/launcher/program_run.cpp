@@ -1,0 +1,94 @@
+#include "web/launcher/program_run.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+[[noreturn]] void execInChild(const std::filesystem::path& program, const std::filesystem::path& workDir,
+                              const std::string& queryString, int outputFd) {
+    // The launcher ignores a closed connection; the program starts as a web
+    // server would start it.
+    std::signal(SIGPIPE, SIG_DFL);
+    ::dup2(outputFd, STDOUT_FILENO);
+    ::close(outputFd);
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    if (nothing >= 0) ::dup2(nothing, STDIN_FILENO);
+    if (::chdir(workDir.c_str()) != 0) std::_Exit(127);
+    std::vector<std::string> texts = {"QUERY_STRING=" + queryString, "REQUEST_METHOD=GET",
+                                      "GATEWAY_INTERFACE=CGI/1.1"};
+    // Sanitizer builds need their options in the program too.
+    for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(keep)) texts.push_back(std::string(keep) + "=" + value);
+    }
+    std::vector<char*> environment;
+    for (std::string& text : texts) environment.push_back(text.data());
+    environment.push_back(nullptr);
+    std::string path = program.string();
+    char* argv[] = {path.data(), nullptr};
+    ::execve(path.c_str(), argv, environment.data());
+    std::_Exit(127);
+}
+
+}  // namespace
+
+ProgramOutcome runStreaming(const std::filesystem::path& program, const std::filesystem::path& workDir,
+                            const std::string& queryString, int outputFd) {
+    ProgramOutcome outcome;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        outcome.failure = std::strerror(errno);
+        return outcome;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        outcome.failure = std::strerror(errno);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return outcome;
+    }
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        execInChild(program, workDir, queryString, pipeFds[1]);
+    }
+    ::close(pipeFds[1]);
+    outcome.started = true;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        // A browser that went away still lets the run finish its files.
+        writeAll(outputFd, buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        outcome.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        outcome.signal = WTERMSIG(status);
+    }
+    return outcome;
+}

@@ -1,0 +1,25 @@
+#include "web/launcher/request_folder.h"
+
+#include <ctime>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path> makeRequestFolder(const fs::path& resultsRoot, const std::string& runName,
+                                          std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = runName + "-" + stamp;
+    // create_directory reports an existing folder, so two requests in the
+    // same second never share one.
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const fs::path folder = resultsRoot / (attempt == 1 ? base : base + "-" + std::to_string(attempt));
+        std::error_code error;
+        if (fs::create_directory(folder, error)) return folder;
+        if (error) return std::nullopt;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Every path a request names must stay inside the root it belongs to, after
+// "..", absolute paths and symbolic links have been resolved.
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+// The canonical form of `requested` when it lies inside `root` or is the root
+// itself; relative paths start at the root. The parts of the path that
+// exist are resolved through their links, the rest lexically.
+std::optional<std::filesystem::path> resolveInsideRoot(const std::filesystem::path& root, std::string_view requested);
+
+// A file name that opens a file in the folder it is glued to and nowhere
+// else: no separator, not "." or "..", no control character.
+bool isPlainFileName(std::string_view name);

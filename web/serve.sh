@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Serves the form pages and both programs with lighttpd on 127.0.0.1, in the
+# foreground (Ctrl-C stops it). Everything the server needs is generated in
+# a server folder from this checkout and its build:
+#   web/serve.sh [PORT]   (default 8080)
+# Environment: QUARROW_DATA_ROOT (runs to read) and QUARROW_RESULTS_ROOT
+# (where the requests' peak lists and logs go), both required here;
+# QUARROW_BUILD_DIR (default build), QUARROW_SERVER_DIR (default
+# <build>/web-server).
+set -euo pipefail
+checkout=$(cd "$(dirname "$0")/.." && pwd)
+port=${1:-8080}
+build=$(realpath "${QUARROW_BUILD_DIR:-$checkout/build}")
+server=${QUARROW_SERVER_DIR:-$build/web-server}
+
+fail() { echo "serve.sh: $*" >&2; exit 1; }
+[[ $port =~ ^[0-9]+$ ]] && [ "$port" -ge 1 ] && [ "$port" -le 65535 ] || fail "no port: $port"
+[ -n "${QUARROW_DATA_ROOT:-}" ] || fail "QUARROW_DATA_ROOT is not set"
+[ -n "${QUARROW_RESULTS_ROOT:-}" ] || fail "QUARROW_RESULTS_ROOT is not set"
+[ -d "$QUARROW_DATA_ROOT" ] || fail "QUARROW_DATA_ROOT is no folder: $QUARROW_DATA_ROOT"
+mkdir -p "$QUARROW_RESULTS_ROOT" "$server"
+launcher=$build/web/launcher/quarrow-launch
+[ -x "$launcher" ] || fail "no launcher at $launcher: build the target quarrow-launch"
+# Debian installs it in /usr/sbin, which a user's PATH may leave out.
+lighttpd=$(PATH=$PATH:/usr/sbin command -v lighttpd) || fail "lighttpd is not installed"
+
+# The server follows no symbolic link, so every path it is given is the real one.
+data_root=$(realpath "$QUARROW_DATA_ROOT")
+results_root=$(realpath "$QUARROW_RESULTS_ROOT")
+server=$(realpath "$server")
+for path in "$data_root" "$results_root" "$server"; do
+    [[ $path != *[\"\\]* ]] || fail "a path with a quote or backslash cannot go into the server configuration: $path"
+done
+
+rm -rf "$server/htdocs" "$server/cgi-bin" "$server/programs" "$server/work"
+mkdir -p "$server/htdocs" "$server/cgi-bin" "$server/programs" "$server/work"
+cp -r "$checkout/web/htdocs/." "$server/htdocs/"
+cp -r "$checkout/msparams_quarrow" "$server/work/"
+for name in yepharvest wiffharvest results; do cp "$launcher" "$server/cgi-bin/$name"; done
+# A program built later is served without a restart; one never built gets a
+# clear page from the launcher.
+for program in yepharvest wiffharvest; do ln -sfn "$build/$program/$program" "$server/programs/$program"; done
+
+export QUARROW_DATA_ROOT=$data_root QUARROW_RESULTS_ROOT=$results_root
+export QUARROW_PROGRAM_DIR=$server/programs QUARROW_WORK_DIR=$server/work
+"$launcher" --pages "$server/htdocs"
+
+cat > "$server/lighttpd.conf" <<CONF
+server.modules = ("mod_alias", "mod_setenv", "mod_cgi")
+server.bind = "127.0.0.1"
+server.port = $port
+server.document-root = "$server/htdocs"
+server.follow-symlink = "disable"
+server.stream-response-body = 2
+index-file.names = ("index.html")
+alias.url = ("/cgi-bin/" => "$server/cgi-bin/", "/results/" => "$results_root/")
+\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
+setenv.add-environment = (
+    "QUARROW_DATA_ROOT" => "$data_root",
+    "QUARROW_RESULTS_ROOT" => "$results_root",
+    "QUARROW_PROGRAM_DIR" => "$server/programs",
+    "QUARROW_WORK_DIR" => "$server/work",
+)
+mimetype.assign = (
+    ".html" => "text/html; charset=utf-8",
+    ".htm" => "text/html; charset=utf-8",
+    ".css" => "text/css",
+    ".png" => "image/png",
+    ".pkl" => "text/plain; charset=utf-8",
+    ".txt" => "text/plain; charset=utf-8",
+    "" => "text/plain; charset=utf-8",
+)
+CONF
+
+echo "Velmora Quarrow: http://127.0.0.1:$port/  (data root $data_root, results root $results_root; Ctrl-C stops)"
+exec "$lighttpd" -D -f "$server/lighttpd.conf"
