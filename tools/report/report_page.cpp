@@ -164,7 +164,8 @@ std::string charges(const RunReport& report) {
     html += "<p class=\"explain\" id=\"charge-evidence\">" + std::to_string(report.charges.spectra) +
             " spectra have charge-check rows; " + std::to_string(report.charges.withSurveyEvidence) +
             " with a neighbouring charge state in the survey scans, " + std::to_string(report.charges.withPairCounts) +
-            " with b/y pair counts. Survey scans and rejected spectra are logged too.</p>\n";
+            " with b/y pair counts. A spectrum without such evidence, or found singly charged from its fragments, "
+            "leaves no row; survey scans and rejected spectra may leave rows too.</p>\n";
     return html + "</section>\n";
 }
 
@@ -211,13 +212,16 @@ std::string signalNoise(const RunReport& report) {
         report.features.columns.end();
     if (hasParentColumn) {
         html += histogramChart("Precursor signal-to-noise in the surrounding survey scans (parentSignalNoise)",
-                               makeHistogram(parent, 12), Axis{"signal-to-noise ratio (intensity above noise mean / noise SD)"},
+                               makeDecadeHistogram(parent),
+                               Axis{"signal-to-noise ratio (precursor intensity above noise mean / noise SD; bins widen by decade)"},
                                "#0072b2");
     } else {
         html += "<p class=\"explain\">This features file has no parentSignalNoise column.</p>\n";
     }
     html += histogramChart("MS/MS base peak above noise: (maxIntensity \u2212 noiseMean) / noiseStandardDeviation",
-                           makeHistogram(basePeak, 12), Axis{"signal-to-noise ratio (counts / counts)"}, "#009e73");
+                           makeDecadeHistogram(basePeak),
+                           Axis{"signal-to-noise ratio (counts above noise mean / noise SD in counts; bins widen by decade)"},
+                           "#009e73");
     return html + "</section>\n";
 }
 

@@ -112,7 +112,7 @@ std::vector<StageCount> stageCounts(const RunReport& report) {
     std::vector<StageCount> counts;
     counts.push_back({"collected", "MS/MS spectra collected", statistic("numMSMSscansCollected"),
                       written + rejects.count(RejectKind::merged) + filtered});
-    counts.push_back({"scan-range", "scans outside the scan range (survey scans included)", std::nullopt,
+    counts.push_back({"scan-range", "outside the scan range (any scan)", std::nullopt,
                       rejects.count(RejectKind::scanRange)});
     // yepharvest counts the groups that absorbed spectra, wiffharvest the
     // spectra absorbed: only the latter matches the merge rows.
@@ -121,7 +121,7 @@ std::vector<StageCount> stageCounts(const RunReport& report) {
                           rejects.count(RejectKind::merged)});
     } else {
         counts.push_back({"merged", "merged into an earlier spectrum", std::nullopt, rejects.count(RejectKind::merged)});
-        counts.push_back({"merged-groups", "merged groups", statistic("numMSMSmergedParentScans"), std::nullopt});
+        counts.push_back({"merged-groups", "merged groups (first spectrum of each)", statistic("numMSMSmergedParentScans"), std::nullopt});
     }
     for (RejectKind kind : {RejectKind::parentRange, RejectKind::tooFewPeaks, RejectKind::sequenceTag}) {
         counts.push_back({rejectKey(kind), "rejected: " + describeRejectKind(kind), std::nullopt, rejects.count(kind)});

@@ -166,6 +166,35 @@ Histogram makeHistogram(std::vector<double> values, int targetBins) {
     return histogram;
 }
 
+Histogram makeDecadeHistogram(std::vector<double> values) {
+    Histogram histogram;
+    histogram.logarithmic = true;
+    values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return !std::isfinite(v); }),
+                 values.end());
+    if (values.empty()) return histogram;
+    const double largestValue = *std::max_element(values.begin(), values.end());
+    histogram.edges = {0.0, 1.0};
+    for (double decade = 1.0; histogram.edges.back() <= largestValue; decade *= 10.0) {
+        for (const double step : {2.0, 5.0, 10.0}) {
+            if (histogram.edges.back() > largestValue) break;
+            histogram.edges.push_back(decade * step);
+        }
+    }
+    histogram.counts.assign(histogram.edges.size() - 1, 0);
+    for (const double value : values) {
+        const auto above = std::upper_bound(histogram.edges.begin(), histogram.edges.end(), value);
+        const auto bin = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, above - histogram.edges.begin() - 1));
+        ++histogram.counts[std::min(bin, histogram.counts.size() - 1)];
+    }
+    // Empty low decades would only push the values to the right.
+    while (histogram.counts.size() > 1 && histogram.counts.front() == 0) {
+        histogram.counts.erase(histogram.counts.begin());
+        histogram.edges.erase(histogram.edges.begin());
+    }
+    histogram.total = static_cast<long>(values.size());
+    return histogram;
+}
+
 std::string histogramChart(const std::string& title, const Histogram& histogram, const Axis& valueAxis,
                            const std::string& color) {
     if (histogram.total == 0) return emptyChart(title, "no values in the logs");
@@ -181,19 +210,27 @@ std::string histogramChart(const std::string& title, const Histogram& histogram,
     svg += valueGrid(ticks, left, width - 20, top, plotHeight, Axis{"spectra"});
     const double low = histogram.edges.front();
     const double span = histogram.edges.back() - low;
-    const auto xOf = [&](double value) { return left + (value - low) / span * (right - left); };
+    const double slot = (right - left) / static_cast<double>(histogram.counts.size());
+    const auto xOfEdge = [&](std::size_t i) {
+        return histogram.logarithmic ? left + slot * static_cast<double>(i)
+                                     : left + (histogram.edges[i] - low) / span * (right - left);
+    };
     for (std::size_t i = 0; i < histogram.counts.size(); ++i) {
-        const double x1 = xOf(histogram.edges[i]);
-        const double x2 = xOf(histogram.edges[i + 1]);
+        const double x1 = xOfEdge(i);
+        const double x2 = xOfEdge(i + 1);
         const double height = static_cast<double>(histogram.counts[i]) / ticks.back() * plotHeight;
         svg += rect(x1 + 1, top + plotHeight - height, x2 - x1 - 2, height, color,
                     formatNumber(histogram.edges[i]) + " to " + formatNumber(histogram.edges[i + 1]) + ": " +
                         std::to_string(histogram.counts[i]));
+        if (histogram.counts[i] > 0 && x2 - x1 >= 24) {
+            svg += text((x1 + x2) / 2, top + plotHeight - height - 5, std::to_string(histogram.counts[i]), "middle",
+                        " class=\"bar-value\"");
+        }
     }
     // Edge labels thinned out so that they never overlap.
     const std::size_t every = std::max<std::size_t>(1, (histogram.edges.size() + 11) / 12);
     for (std::size_t i = 0; i < histogram.edges.size(); i += every) {
-        const double x = xOf(histogram.edges[i]);
+        const double x = xOfEdge(i);
         svg += line(x, top + plotHeight, x, top + plotHeight + 5, axisColor);
         svg += text(x, top + plotHeight + 20, formatNumber(histogram.edges[i]), "middle");
     }

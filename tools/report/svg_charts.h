@@ -28,8 +28,13 @@ struct Histogram {
     std::vector<long> counts;
     long overflow = 0;          // values at or above edges.back()
     long total = 0;
+    bool logarithmic = false;   // bins of 1-2-5 steps, drawn equally wide
 };
 Histogram makeHistogram(std::vector<double> values, int targetBins);
+// Bins 0-1, 1-2, 2-5, 5-10, 10-20 ... up to the largest value: for ratios
+// that spread over decades, such as signal-to-noise. Negative values count
+// into the first bin.
+Histogram makeDecadeHistogram(std::vector<double> values);
 std::string histogramChart(const std::string& title, const Histogram& histogram, const Axis& valueAxis,
                            const std::string& color);
 
