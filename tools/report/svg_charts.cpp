@@ -269,8 +269,11 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
     const double right = width - 170.0;
     const double top = 44.0;
     const double plotHeight = 360.0;
-    const std::vector<double> xTicks = niceTicks(xLow, xHigh, 8);
-    const std::vector<double> yTicks = niceTicks(yLow, yHigh, 6);
+    // A little room so that no point sits on the frame.
+    const double xPad = (xHigh - xLow) * 0.01;
+    const double yPad = (yHigh - yLow) * 0.02;
+    const std::vector<double> xTicks = niceTicks(std::max(0.0, xLow - xPad), xHigh + xPad, 8);
+    const std::vector<double> yTicks = niceTicks(yLow - yPad, yHigh + yPad, 6);
     std::string svg = open(title, top + plotHeight + 66);
     svg += valueGrid(yTicks, left, right, top, plotHeight, yAxis);
     const auto xOf = [&](double x) { return left + (x - xTicks.front()) / (xTicks.back() - xTicks.front()) * (right - left); };
