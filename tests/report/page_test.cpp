@@ -27,6 +27,25 @@ TEST(ReportPage, TextsFromTheLogsAreEscaped) {
     EXPECT_EQ(page.find("<b>"), std::string::npos);
 }
 
+// Values no chart can place are left out of the charts instead of stalling or
+// breaking the page.
+TEST(ReportPage, ExtremeValuesStillGiveAPage) {
+    TempDir dir;
+    std::string features = "originalSpectrumFile\tscanNumber\tnumPeaks\tparent_m_over_z\tparent_charge\tparentSignalNoise";
+    const std::vector<std::string> values = {"inf", "-nan", "1e300", "-5", "1e17", "100000000000000016", "512.5"};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string scan = std::to_string(1000 + i);
+        features += "\nr1." + scan + "." + scan + ".2.pkl\t" + scan + "\t4\t" + values[i] + "\t2\t" + values[i];
+    }
+    writeWholeFile(dir.file("features.txt"), features);
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1"}));
+    EXPECT_NE(page.find("</html>"), std::string::npos);
+    std::size_t points = 0;
+    for (std::size_t at = page.find("<circle cx"); at != std::string::npos; at = page.find("<circle cx", at + 1)) ++points;
+    EXPECT_EQ(points, 5u + 1u);  // the finite precursors, and the legend's one charge
+    EXPECT_EQ(page.find("nan\""), std::string::npos);
+}
+
 TEST(ReportPage, HistogramsCountEveryValueOnce) {
     struct Case {
         std::string label;

@@ -22,7 +22,7 @@ struct ColumnIndex {
 };
 
 // A value of a column the header has must be readable; "nan" is readable
-// and stands for no value.
+// and stands for no value, as does an infinity, which no chart can place.
 template <class T, class Parse>
 bool readColumn(const std::vector<std::string_view>& fields, std::optional<std::size_t> column, Parse parse,
                 std::optional<T>& into) {
@@ -31,7 +31,7 @@ bool readColumn(const std::vector<std::string_view>& fields, std::optional<std::
     const auto value = parse(fields[*column]);
     if (!value) return false;
     if constexpr (std::is_floating_point_v<T>) {
-        if (std::isnan(*value)) return true;
+        if (!std::isfinite(*value)) return true;
     }
     into = static_cast<T>(*value);
     return true;

@@ -71,16 +71,21 @@ std::string valueGrid(const std::vector<double>& ticks, double left, double righ
 }  // namespace
 
 std::vector<double> niceTicks(double low, double high, int target) {
+    if (!std::isfinite(low) || !std::isfinite(high) || !std::isfinite(high - low)) return {0.0, 1.0};
     if (!(high > low)) high = low + std::max(1.0, std::fabs(low) * 0.1);
     const double raw = (high - low) / std::max(target, 1);
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double normal = raw / magnitude;
     const double step = (normal < 1.5 ? 1.0 : normal < 3.0 ? 2.0 : normal < 7.0 ? 5.0 : 10.0) * magnitude;
     const double first = std::floor(low / step + 1e-9) * step;
-    const double last = std::ceil(high / step - 1e-9) * step;
+    // Counted, not accumulated: far from zero, adding a small step may not
+    // change the value at all.
+    const double intervals = std::clamp(std::ceil((high - first) / step - 1e-9), 1.0, 1000.0);
     std::vector<double> ticks;
-    for (double tick = first; tick <= last + step * 0.5; tick += step) ticks.push_back(std::fabs(tick) < step * 1e-9 ? 0.0 : tick);
-    if (ticks.size() < 2) ticks.push_back(first + step);
+    for (int i = 0; i <= static_cast<int>(intervals); ++i) {
+        const double tick = first + step * i;
+        ticks.push_back(std::fabs(tick) < step * 1e-9 ? 0.0 : tick);
+    }
     return ticks;
 }
 
