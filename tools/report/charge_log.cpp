@@ -14,10 +14,10 @@ const std::vector<Marker>& decisionMarkers() {
     static const std::vector<Marker> markers = {
         {"assigned z = ", ""},
         {"charge: ", ""},
-        {"b/y pair conflict z not assigned", "not assigned: b/y pairs for z = 2 and 3 conflict"},
-        {"b/y pair, z2 in MS scan conflict z not assigned", "not assigned: b/y pairs against z = 2 in survey scan"},
-        {"b/y pair, z4 in MS scan conflict z not assigned", "not assigned: b/y pairs against z = 4 in survey scan"},
-        {"charge 1 isotope spacing assignment reversed", "z = 1 withdrawn: fragments above the precursor"},
+        {"b/y pair conflict z not assigned", "not assigned: b/y pair conflict"},
+        {"b/y pair, z2 in MS scan conflict z not assigned", "not assigned: b/y pairs vs z = 2 in survey"},
+        {"b/y pair, z4 in MS scan conflict z not assigned", "not assigned: b/y pairs vs z = 4 in survey"},
+        {"charge 1 isotope spacing assignment reversed", "z = 1 withdrawn: fragments above parent"},
     };
     return markers;
 }

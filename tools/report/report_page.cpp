@@ -245,22 +245,36 @@ std::string statistics(const RunReport& report) {
     std::string html = "<section id=\"statistics\"><h2>Statistics block of runStats.txt</h2>\n";
     if (!block) return html + "<p>No statistics block was found for this run.</p></section>\n";
     html += "<p class=\"explain\">Starting at line " + std::to_string(block->firstLine) + ".</p>\n";
+    // One column per sample: wiffharvest writes one block per sample.
+    std::vector<std::string> counters;
     for (const StatsSample& sample : block->samples) {
-        if (block->program == RunProgram::wiffharvest) {
-            html += "<h3>Sample " + std::to_string(sample.index) + (sample.name.empty() ? "" : ": " + escapeHtml(sample.name)) +
-                    "</h3>\n";
-        }
-        if (sample.counters.empty()) {
-            html += "<p>No counters.</p>\n";
-            continue;
-        }
-        html += "<table><tr><th>Counter</th><th class=\"number\">value</th></tr>\n";
         for (const auto& [name, value] : sample.counters) {
-            html += "<tr><td><code>" + escapeHtml(name) + "</code></td><td class=\"number\">" + std::to_string(value) +
-                    "</td></tr>\n";
+            if (std::find(counters.begin(), counters.end(), name) == counters.end()) counters.push_back(name);
         }
-        html += "</table>\n";
     }
+    if (counters.empty()) return html + "<p>The block has no counters.</p></section>\n";
+    const bool perSample = block->samples.size() > 1;
+    html += "<table><tr><th>Counter</th>";
+    for (const StatsSample& sample : block->samples) {
+        html += "<th class=\"number\">" +
+                (perSample ? "sample " + std::to_string(sample.index) + (sample.name.empty() ? "" : ": " + escapeHtml(sample.name))
+                           : std::string("value")) +
+                "</th>";
+    }
+    html += perSample ? "<th class=\"number\">all samples</th></tr>\n" : "</tr>\n";
+    for (const std::string& counter : counters) {
+        html += "<tr><td><code>" + escapeHtml(counter) + "</code></td>";
+        for (const StatsSample& sample : block->samples) {
+            std::optional<long> value;
+            for (const auto& [name, number] : sample.counters) {
+                if (name == counter) value = number;
+            }
+            html += cell(value, "");
+        }
+        if (perSample) html += cell(block->total(counter), "");
+        html += "</tr>\n";
+    }
+    html += "</table>\n";
     return html + "</section>\n";
 }
 

@@ -91,7 +91,10 @@ std::vector<double> niceTicks(double low, double high, int target) {
 
 std::string horizontalBarChart(const std::string& title, const std::vector<Bar>& bars, const Axis& valueAxis) {
     if (bars.empty()) return emptyChart(title, "nothing to show");
-    const double left = 340.0;
+    std::size_t longest = 0;
+    for (const Bar& bar : bars) longest = std::max(longest, bar.label.size());
+    // Room for the longest label at about 7.6 units a character.
+    const double left = std::clamp(static_cast<double>(longest) * 7.6 + 24.0, 120.0, 480.0);
     const double right = width - 80.0;
     const double top = 38.0;
     const double row = 28.0;
