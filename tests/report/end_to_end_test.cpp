@@ -1,0 +1,136 @@
+// The real tool on the logs of real yepharvest runs: a generated run and the
+// real BSA run appended to one log folder, the page's counts checked against
+// the logs as read here, independently of the tool's own parsing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::stringstream stream(text);
+    for (std::string line; std::getline(stream, line);) result.push_back(line);
+    return result;
+}
+
+bool startsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
+
+// The number the page shows in the element with this id.
+long shown(const std::string& page, const std::string& id) {
+    const std::string marker = "id=\"" + id + "\">";
+    const std::size_t at = page.find(marker);
+    if (at == std::string::npos) return -1;
+    return std::atol(page.c_str() + at + marker.size());
+}
+
+class ReportEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new TempDir;
+        dir_->installParameterFiles();
+        std::filesystem::create_directory(dir_->file("logs"));
+        std::filesystem::create_directory(dir_->file("peaklists"));
+        ProgramRun generate{RUNGEN_PATH, "", {}, "",
+                            {"--folder", "--output", dir_->file("r.d"), "--spectra", "300", "--seed", "5", "--truth",
+                             dir_->file("truth.tsv")}};
+        ASSERT_EQ(runProgram(generate).exitStatus, 0);
+        const std::string common = "&autoCharge=Find&logFileDir=" + dir_->file("logs/") +
+                                   "&resultsXtractorDir=" + dir_->file("peaklists/") +
+                                   "&specFeaturesFilename=features.txt";
+        for (const std::string& data : {std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML&lastScan=100000",
+                                        dir_->file("r.d/Analysis.yep") + "&firstScan=3&lastScan=280"}) {
+            ProgramRun yep{YEPHARVEST_PATH, dir_->path(), {{"QUERY_STRING", "xtractorDataFilename=" + data + common}}, "", {}};
+            ASSERT_EQ(runProgram(yep).exitStatus, 0) << data;
+        }
+    }
+    static void TearDownTestSuite() { delete dir_; }
+
+    static ChildResult report(const std::string& arguments) {
+        return runProgram({"/bin/sh", "", {}, "", {"-c", std::string(REPORT_PATH) + " " + arguments + " 2>&1"}});
+    }
+    static std::string log(const std::string& name) { return readWholeFile(dir_->file("logs/" + name)); }
+
+    static TempDir* dir_;
+};
+
+TempDir* ReportEndToEnd::dir_ = nullptr;
+
+TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
+    for (const std::string run : {"BSA_min_21", "r"}) {
+        const std::string page = dir_->file(run + ".html");
+        const ChildResult result =
+            report("--logs " + dir_->file("logs/") + " --features features.txt --run " + run + " --output " + page);
+        ASSERT_EQ(result.exitStatus, 0) << result.output;
+        const std::string html = readWholeFile(page);
+
+        long written = 0;
+        for (const std::string& line : lines(log("features.txt"))) written += startsWith(line, run + ".") ? 1 : 0;
+        std::map<std::string, long> rejected;
+        for (const std::string& line : lines(log("xtractorRejectReasons.txt"))) {
+            if (!startsWith(line, run + ".")) continue;
+            const std::string reason = line.substr(line.rfind('\t') + 1);
+            ++rejected[startsWith(reason, "scan #") ? "scan-range"
+                       : reason.find("merged with scan") != std::string::npos ? "merged"
+                       : startsWith(reason, "maxSequenceTagLength") ? "sequence-tag"
+                       : startsWith(reason, "< 4 peaks") ? "too-few-peaks"
+                                                           : "parent-range"];
+        }
+        std::map<std::string, long> statistics;
+        bool inBlock = false;
+        for (const std::string& line : lines(log("runStats.txt"))) {
+            if (startsWith(line, "FileName\t")) inBlock = line == "FileName\t" + run;
+            const std::size_t tab = line.find('\t');
+            if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] = std::atol(line.c_str() + tab + 1);
+        }
+
+        EXPECT_GT(written, 10) << run;
+        EXPECT_EQ(shown(html, "rows-written"), written) << run;
+        EXPECT_EQ(shown(html, "figure-written"), written) << run;
+        EXPECT_EQ(shown(html, "stats-written"), statistics["numOutputFiles"]) << run;
+        EXPECT_EQ(shown(html, "stats-collected"), statistics["numMSMSscansCollected"]) << run;
+        EXPECT_EQ(shown(html, "stats-merged-groups"), statistics["numMSMSmergedParentScans"]) << run;
+        for (const char* kind : {"scan-range", "merged", "sequence-tag", "too-few-peaks", "parent-range"}) {
+            EXPECT_EQ(shown(html, std::string("rows-") + kind), rejected[kind]) << run << " " << kind;
+        }
+        EXPECT_EQ(html.find("id=\"notices\""), std::string::npos) << run;
+        for (const char* external : {"http:", "https:", "//", "src=", "<script", "url(", "@import", "<link"}) {
+            EXPECT_EQ(html.find(external), std::string::npos) << run << " holds " << external;
+        }
+    }
+}
+
+TEST_F(ReportEndToEnd, BadRequestsFailWithAMessageAndNoPage) {
+    const std::string page = dir_->file("bad.html");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"--logs " + dir_->file("logs/") + " --features features.txt --output " + page, "missing option --run"},
+        {"--logs " + dir_->file("absent/") + " --features features.txt --run r --output " + page, "does not exist"},
+        {"--logs " + dir_->file("logs/") + " --features features.txt --run r --output " + page + " --colour", "unknown option"},
+        {"--logs " + dir_->file("logs/") + " --features features.txt --run r --output " + dir_->file("absent/x.html"),
+         "cannot write"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const ChildResult result = report(arguments);
+        EXPECT_EQ(result.exitStatus, 1) << arguments;
+        EXPECT_NE(result.output.find(message), std::string::npos) << result.output;
+        EXPECT_FALSE(fileExists(page)) << arguments;
+    }
+}
+
+TEST_F(ReportEndToEnd, ARunWithoutRowsGetsAPageThatSaysSo) {
+    const std::string page = dir_->file("none.html");
+    const ChildResult result =
+        report("--logs " + dir_->file("logs/") + " --features missing.txt --run BSA --output " + page);
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    const std::string html = readWholeFile(page);
+    EXPECT_NE(html.find("missing.txt is missing"), std::string::npos);
+    EXPECT_NE(html.find("no statistics block for run BSA"), std::string::npos);
+    EXPECT_EQ(shown(html, "rows-written"), 0);
+}
+
+}  // namespace

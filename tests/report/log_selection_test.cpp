@@ -1,0 +1,320 @@
+// Which rows of a shared log folder belong to a run, and what is read from
+// them, on small hand-written logs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "tests/support/temp_dir.h"
+#include "tools/report/charge_log.h"
+#include "tools/report/run_names.h"
+#include "tools/report/run_report.h"
+
+namespace {
+
+const std::string yepHeader =
+    "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tselected_parent_m_over_z\tparent_m_over_z\t"
+    "parent_m_over_z_centroid\tparent_M_plus_H\tparent_charge\tnumScansAfterParent\tmaxIntensity\ttotalIntensity\t"
+    "noiseMean\tnoiseStandardDeviation\tparentSignalNoise\tMaxToTotalIntensityRatio\ttotalOriginalIntensity\tBYpairs\t"
+    "maxSequenceTagLength\tmaxSequenceTag\txtractorCys";
+const std::string mixColumns = "\tICATlightIntensity\tICATheavyIntensity\tICATlightIntensity2\tICATheavyIntensity2";
+const std::string wiffHeader =
+    "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tnumProfilePeaks\tselected_parent_m_over_z\t"
+    "parent_m_over_z\tparent_M_plus_H\tparent_charge\tcollisionEnergy\ttotalIntensity\tnoiseMean\t"
+    "noiseStandardDeviation\tMaxToTotalIntensityRatio\tmaxIntensity\ttotalOriginalIntensity\tBYpairs\t"
+    "maxSequenceTagLength\tmaxSequenceTag\txtractorCys";
+const std::string qtofHeader =
+    "originalSpectrumFile\tnumPeaks\tnumOriginalPeaks\tparent_m_over_z\tparent_M_plus_H\tparent_charge\t"
+    "maxIntensity\ttotalIntensity\tnoiseMean\tnoiseStandardDeviation\tMaxToTotalIntensityRatio\t"
+    "totalOriginalIntensity\tBYpairs\tmaxSequenceTagLength\tmaxSequenceTag";
+
+// A yepharvest features row as the program writes it: one field fewer than
+// its header.
+std::string yepRow(const std::string& run, int scan, int last, int charge, double mz, int peaks) {
+    char row[512];
+    std::snprintf(row, sizeof row,
+                  "\n%s.%04d.%04d.%d.pkl\t%d\t%d\t%d\t%0.2f\t%0.2f\tnan\t0\t%d\t1\t9000\t50000\t300\t100\t12.5\t9.1\t"
+                  "90000\t3\t4\tPEPT\tpyridylethylation",
+                  run.c_str(), scan, last, charge, scan, peaks, peaks * 10, mz, mz, charge);
+    return row;
+}
+
+std::string statsBlock(const std::string& fileName, int collected, int written) {
+    return "FileName\t" + fileName + "\nSampleName\tdigest\nAnalysisDateTime\t03/05/2024 09:41\nnumMSMSscansCollected\t" +
+           std::to_string(collected) + "\nnumMSMSmergedParentScans\t1\nnumOutputFiles\t" + std::to_string(written) +
+           "\nnumOutputSpectra\t" + std::to_string(written) + "\nnumMergedParentOutputSpectra\t1\n"
+           "numUniqueChargeSpectra 2\t1\nnumAmbiguousChargeSpectra 2\t1\n\n";
+}
+
+ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run}; }
+
+std::optional<long> rowsOf(const RunReport& report, const std::string& key) {
+    for (const StageCount& count : stageCounts(report)) {
+        if (count.key == key) return count.fromRows;
+    }
+    return std::nullopt;
+}
+
+// The run's statistics block; a test without one fails here.
+const StatsBlock& blockOf(const RunReport& report) {
+    if (report.stats.matching.empty()) throw std::runtime_error("no statistics block for " + report.request.run);
+    return report.stats.matching.back();
+}
+
+TEST(RunNames, PeakListNamesBelongToTheirRunOnly) {
+    struct Case {
+        std::string name, run;
+        RunProgram program;
+        bool samples;
+        bool matches;
+        int sample, first, last, charge;
+    };
+    const RunProgram yep = RunProgram::yepharvest;
+    const RunProgram wiff = RunProgram::wiffharvest;
+    const std::vector<Case> cases = {
+        {"r1.0012.0015.2.pkl", "r1", yep, false, true, 1, 12, 15, 2},
+        {"r1.12345.12345.0.pkl", "r1", yep, false, true, 1, 12345, 12345, 0},
+        {"r10.0012.0015.2.pkl", "r1", yep, false, false, 0, 0, 0, 0},
+        {"r1.0012.0015.2.pkl", "r10", yep, false, false, 0, 0, 0, 0},
+        {"r1.5.0012.0012.2.pkl", "r1", yep, false, false, 0, 0, 0, 0},
+        {"r1.5.0012.0012.2.pkl", "r1.5", yep, false, true, 1, 12, 12, 2},
+        {"r1.0012.0015.2", "r1", yep, false, false, 0, 0, 0, 0},
+        {"r1.12.0015.2.pkl", "r1", yep, false, false, 0, 0, 0, 0},
+        {"lysate3_2.0123.0045.2.pkl", "lysate3", wiff, true, true, 2, 123, 45, 2},
+        {"lysate3_2.0123.0045.2.pkl", "lysate3", wiff, false, false, 0, 0, 0, 0},
+        {"lysate3_2.0123.0045.2.pkl", "lysate3", yep, true, false, 0, 0, 0, 0},
+        {"lysate3_1.0123.0045.2.pkl", "lysate3", wiff, true, false, 0, 0, 0, 0},
+        {"lysate3_x.0123.0045.2.pkl", "lysate3", wiff, true, false, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const std::optional<PeakListName> name = matchPeakListName(c.name, c.run, c.program, c.samples);
+        ASSERT_EQ(name.has_value(), c.matches) << c.name << " in run " << c.run;
+        if (!name) continue;
+        EXPECT_EQ(name->sample, c.sample) << c.name;
+        EXPECT_EQ(name->first, c.first) << c.name;
+        EXPECT_EQ(name->last, c.last) << c.name;
+        EXPECT_EQ(name->charge, c.charge) << c.name;
+    }
+}
+
+TEST(RunNames, RejectNamesAndChargeKeysTakeTheirProgramsForms) {
+    struct Case {
+        std::string name, run;
+        RunProgram program;
+        bool reject, chargeKey;
+    };
+    const RunProgram yep = RunProgram::yepharvest;
+    const RunProgram wiff = RunProgram::wiffharvest;
+    const std::vector<Case> cases = {
+        {"r1.5", "r1", yep, true, false},          // scan range, unpadded
+        {"r1.0012", "r1", yep, true, true},        // merge row, charge row
+        {"r10.0012", "r1", yep, false, false},
+        {"r1.0012.0015.2.pkl", "r1", yep, true, false},
+        {"r1.0123.0045", "r1", yep, false, false},
+        {"r1.0123.0045", "r1", wiff, true, true},  // wiffharvest: scan time and scan
+        {"r1.0123", "r1", wiff, true, false},
+        {"r1.5", "r1", wiff, false, false},
+        {"r1_2.0123.0045.2.pkl", "r1", wiff, false, false},
+        {"r1.", "r1", yep, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(matchRejectName(c.name, c.run, c.program), c.reject) << c.name;
+        EXPECT_EQ(matchChargeKey(c.name, c.run, c.program), c.chargeKey) << c.name;
+    }
+}
+
+TEST(ChargeLog, TheLastDecisionLoggedForASpectrumCounts) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"\tz = 4 (535.6) S/N: 0.0\tz = 2 (713.8) 4 b/y pairs found\t z = 3 (713.8) b/y pairs found 0; \tassigned z = 2",
+         "assigned z = 2"},
+        {"\tz= 3 (650.0) MS peak z = 2 (975.0) S/N: 9.1;\tassigned z = 3", "assigned z = 3"},
+        {"\tz = 4 (554.0) S/N: 0.0\tz = 2 (738.4) 6 b/y pairs found\t z = 3 (738.4) b/y pairs found 1; b/y pair "
+         "conflict z not assigned",
+         "not assigned: b/y pair conflict"},
+        {"\tz= 2 (700.0) MS peak z = 1 (1399.0) S/N: 5.0\tz = 2 (700.0) 5 b/y pairs found\t z = 3 (700.0) b/y pairs "
+         "found 0; b/y pair, z4 in MS scan conflict z not assigned",
+         "not assigned: b/y pairs vs z = 4 in survey"},
+        {"\tcharge: 1 assigned from delta m/z: 1.0030 between 12C: 500.0000 and 13C: 501.0030\tcharge: 0 charge 1 "
+         "isotope spacing assignment reversed due to presence of fragment ions above precursor mass",
+         "z = 1 withdrawn: fragments above parent"},
+        {"\tcharge: 0 charge 1 isotope spacing assignment reversed due to presence of fragment ions above precursor "
+         "mass\tcharge: 2 assigned from delta m/z: 0.5010 between 12C: 500.0000 and 13C: 500.5010",
+         "assigned from isotope spacing z = 2"},
+        {"\tz= 2 (883.3) MS peaks z = 3 (589.2) S/N: 112.5", "no decision logged"},
+    };
+    for (const auto& [text, decision] : cases) EXPECT_EQ(chargeDecision(text), decision) << text;
+}
+
+// Two runs whose names are prefixes of each other, their rows interleaved in
+// every log as two programs appending to one folder would leave them.
+TEST(RunReport, InterleavedRunsAreCountedApart) {
+    TempDir dir;
+    writeWholeFile(dir.file("features.txt"), yepHeader + "\tnoiseMeanInPrecedingMSscan" + yepRow("r1", 12, 14, 2, 612.3, 20) +
+                                                 yepRow("r10", 12, 12, 3, 700.1, 18) + yepRow("r10", 20, 20, 0, 455.5, 9) +
+                                                 yepRow("r1", 30, 30, 0, 820.4, 25) + yepRow("r10", 31, 31, 2, 500.2, 7));
+    writeWholeFile(dir.file("xtractorRejectReasons.txt"),
+                   "spectrumName\tnumScansAfterParent\tRejectReason"
+                   "\nr1.1\t0\tscan #: 1 outside range 2 - 99"
+                   "\nr10.0013\t1\tparent: 700.20 merged with scan 0012 parent: 700.10"
+                   "\nr1.0013\t1\tparent: 612.40 merged with scan 0012 parent: 612.30"
+                   "\nr1.0014\t2\tparent: 612.20 merged with scan 0012 parent: 612.30"
+                   "\nr10.0040.0040.0.pkl\t0\t450.25 outside range 500.0 - 5000.0"
+                   "\nr1.0041.0041.2.pkl\t0\t< 4 peaks after picking"
+                   "\nr10.0042.0042.2.pkl\t0\tmaxSequenceTagLength: 0 <= 0 specified"
+                   "\nr10.0043.0043.2.pkl\t0\tmaxSequenceTagLength: 1 <= 2 specified");
+    writeWholeFile(dir.file("parentChargeCheck.txt"),
+                   "scanNumber\tChargeAssignment"
+                   "\nr1.0012\tz = 4 (459.5) S/N: 0.0\tz = 2 (612.3) 4 b/y pairs found\t z = 3 (612.3) b/y pairs found "
+                   "0; \tassigned z = 2"
+                   "\nr10.0012\tz= 3 (700.1) MS peak z = 2 (1049.6) S/N: 7.1;\tassigned z = 3"
+                   "\nr1.0030\tz = 4 (615.6) S/N: 0.0\tz = 2 (820.4) 6 b/y pairs found\t z = 3 (820.4) b/y pairs found "
+                   "1; b/y pair conflict z not assigned");
+    writeWholeFile(dir.file("runStats.txt"), statsBlock("r10", 9, 3) + statsBlock("r1", 6, 2));
+
+    const RunReport r1 = buildRunReport(requestFor(dir, "r1"));
+    ASSERT_EQ(r1.features.spectra.size(), 2u);
+    EXPECT_EQ(r1.features.spectra[0].name, "r1.0012.0014.2.pkl");
+    EXPECT_EQ(r1.features.spectra[1].name, "r1.0030.0030.0.pkl");
+    EXPECT_DOUBLE_EQ(*r1.features.spectra[1].parentMz, 820.4);
+    EXPECT_EQ(*r1.features.spectra[1].numPeaks, 25);
+    EXPECT_EQ(r1.features.spectra[0].charge, 2);
+    EXPECT_EQ(r1.features.spectra[0].scanNumber, 12);
+    EXPECT_EQ(r1.rejects.count(RejectKind::scanRange), 1);
+    EXPECT_EQ(r1.rejects.count(RejectKind::merged), 2);
+    EXPECT_EQ(r1.rejects.count(RejectKind::tooFewPeaks), 1);
+    EXPECT_EQ(r1.rejects.count(RejectKind::parentRange) + r1.rejects.count(RejectKind::sequenceTag), 0);
+    EXPECT_EQ(r1.charges.spectra, 2);
+    EXPECT_EQ(r1.charges.decisions.at("assigned z = 2"), 1);
+    EXPECT_EQ(r1.charges.decisions.at("not assigned: b/y pair conflict"), 1);
+    EXPECT_EQ(blockOf(r1).total("numMSMSscansCollected"), 6);
+    EXPECT_EQ(rowsOf(r1, "written"), 2);
+    EXPECT_EQ(rowsOf(r1, "collected"), 5);  // written + merged + filtered
+    EXPECT_TRUE(r1.notices.empty()) << r1.notices.front();
+
+    const RunReport r10 = buildRunReport(requestFor(dir, "r10"));
+    EXPECT_EQ(r10.features.spectra.size(), 3u);
+    EXPECT_EQ(r10.rejects.count(RejectKind::merged), 1);
+    EXPECT_EQ(r10.rejects.count(RejectKind::parentRange), 1);
+    EXPECT_EQ(r10.rejects.count(RejectKind::sequenceTag), 2);
+    EXPECT_EQ(r10.rejects.count(RejectKind::scanRange) + r10.rejects.count(RejectKind::tooFewPeaks), 0);
+    EXPECT_EQ(r10.charges.decisions.at("assigned z = 3"), 1);
+    EXPECT_EQ(r10.charges.withSurveyEvidence, 1);
+    EXPECT_EQ(blockOf(r10).total("numMSMSscansCollected"), 9);
+}
+
+TEST(RunReport, ColumnsAreReadByNameInEveryHeaderVariant) {
+    struct Case {
+        std::string label, content;
+        FeaturesLayout layout;
+        double mz;
+        int charge;
+        long peaks;
+        std::optional<long> scan;
+    };
+    const std::vector<Case> cases = {
+        {"yepharvest", yepHeader + "\tnoiseMeanInPrecedingMSscan" + yepRow("s7", 412, 415, 2, 445.12, 17),
+         FeaturesLayout::yepharvest, 445.12, 2, 17, 412},
+        {"yepharvest with a mixture", yepHeader + mixColumns + "\tnoiseMeanInPrecedingMSscan" +
+                                          yepRow("s7", 412, 415, 3, 445.12, 17) + "\t10\t20\t30\t40",
+         FeaturesLayout::yepharvest, 445.12, 3, 17, 412},
+        {"wiffharvest", wiffHeader + "\ns7.0123.0045.2.pkl\t45\t21\t300\t4000\t652.34\t652.34\t0\t2\t32.0000\t100\t5\t2\t"
+                                     "9.0\t7000\t80000\t4\t3\tPEP\tpyridylethylation",
+         FeaturesLayout::wiffharvest, 652.34, 2, 21, 45},
+        {"Q-Tof", qtofHeader + "\ns7.0412.0412.1.pkl\t19\t250\t701.40\t0\t1\t7000\t80000\t5\t2\t9.0\t90000\t4\t3\tPEP",
+         FeaturesLayout::qtof, 701.40, 1, 19, 412},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeWholeFile(dir.file("features.txt"), c.content);
+        const RunReport report = buildRunReport(requestFor(dir, "s7"));
+        EXPECT_EQ(report.features.layout, c.layout) << c.label;
+        ASSERT_EQ(report.features.spectra.size(), 1u) << c.label;
+        EXPECT_TRUE(report.features.malformedLines.empty()) << c.label;
+        const WrittenSpectrum& spectrum = report.features.spectra.front();
+        EXPECT_DOUBLE_EQ(spectrum.parentMz.value_or(0), c.mz) << c.label;
+        EXPECT_EQ(spectrum.charge, c.charge) << c.label;
+        EXPECT_EQ(spectrum.numPeaks, c.peaks) << c.label;
+        EXPECT_EQ(spectrum.scanNumber, c.scan) << c.label;
+    }
+}
+
+TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
+    TempDir dir;
+    writeWholeFile(dir.file("features.txt"), yepHeader + "\tnoiseMeanInPrecedingMSscan" + yepRow("r1", 12, 12, 2, 612.3, 20) +
+                                                 "\nr1.0013.0013.2.pkl\t13\t20" +  // cut short
+                                                 "\nr1.0014.0014.2.pkl\t14\tmany\t200\t600.00\t600.00\tnan\t0\t2\t1\t9000"
+                                                 "\t50000\t300\t100\t12.5\t9.1\t90000\t3\t4\tPEPT\tpyridylethylation" +
+                                                 yepRow("r1", 15, 15, 2, 512.3, 20));
+    writeWholeFile(dir.file("xtractorRejectReasons.txt"),
+                   "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0016.0016.2.pkl\t0\n"
+                   "r1.0017.0017.2.pkl\t0\t< 4 peaks after picking\nr1.0018\nr1.\t\t\t");
+    writeWholeFile(dir.file("parentChargeCheck.txt"), "scanNumber\tChargeAssignment\nr1.0012\nr1.0013\t;\tassigned z = 2");
+    writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nnumMSMSscansCollected\tlots\nnumOutputFiles\t2\ngarbage\n");
+
+    const RunReport report = buildRunReport(requestFor(dir, "r1"));
+    EXPECT_EQ(report.features.spectra.size(), 2u);
+    EXPECT_EQ(report.features.malformedLines, (std::vector<int>{3, 4}));
+    EXPECT_EQ(report.rejects.total(), 1);
+    EXPECT_EQ(report.rejects.malformedLines, (std::vector<int>{2, 4}));
+    EXPECT_EQ(report.charges.spectra, 1);
+    EXPECT_EQ(report.charges.malformedLines, (std::vector<int>{2}));
+    EXPECT_EQ(report.stats.unreadableLines, (std::vector<int>{2, 4}));
+    EXPECT_EQ(blockOf(report).total("numOutputFiles"), 2);
+    const auto mentions = [&](const std::string& text) {
+        return std::any_of(report.notices.begin(), report.notices.end(),
+                           [&](const std::string& notice) { return notice.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(mentions("line 3, 4"));
+    EXPECT_TRUE(mentions("no counters"));
+}
+
+TEST(RunReport, WiffharvestStatisticsAreSummedOverTheRunsSamples) {
+    TempDir dir;
+    writeWholeFile(dir.file("features.txt"),
+                   wiffHeader + "\nlysate3.0123.0045.2.pkl\t45\t21\t300\t4000\t652.34\t652.34\t0\t2\t32.0000\t100\t5\t2\t9.0\t"
+                                "7000\t80000\t4\t3\tPEP\tpyridylethylation"
+                                "\nlysate3_2.0130.0050.3.pkl\t50\t21\t300\t4000\t552.34\t552.34\t0\t3\t32.0000\t100\t5\t2\t"
+                                "9.0\t7000\t80000\t4\t3\tPEP\tpyridylethylation");
+    writeWholeFile(dir.file("xtractorRejectReasons.txt"), "spectrumName\tnumScansAfterParent\tRejectReason");
+    writeWholeFile(dir.file("parentChargeCheck.txt"),
+                   "scanNumber\tChargeAssignment\nnumActualPeriods: 1\n"
+                   "\nlysate3.0120.0040\tcharge: 2 assigned from delta m/z: 0.5010 between 12C: 500.0000 and 13C: 500.5010"
+                   "numActualPeriods: 1\n");
+    writeWholeFile(dir.file("runStats.txt"),
+                   "\nfilePath: C:\\data\\lysate3.wiff\n\nsampleName: A\tsampleIndex: 1\nsampleName: B\tsampleIndex: 2\n"
+                   "sampleName: A\tsampleIndex: 1\nnumSkippedMSMSscans\t3\nnumMSMSscansCollected\t10\nnumOutputFiles\t1\n"
+                   "sampleName: B\tsampleIndex: 2\nnumSkippedMSMSscans\t1\nnumMSMSscansCollected\t7\nnumOutputFiles\t1\n\n"
+                   "\nfilePath: C:\\data\\lysate30.wiff\n\nsampleName: A\tsampleIndex: 1\nnumMSMSscansCollected\t99\n");
+
+    const RunReport report = buildRunReport(requestFor(dir, "lysate3"));
+    EXPECT_EQ(report.program, RunProgram::wiffharvest);
+    ASSERT_EQ(report.features.spectra.size(), 2u);
+    EXPECT_EQ(report.features.spectra[1].sample, 2);
+    EXPECT_EQ(report.charges.decisions.at("assigned from isotope spacing z = 2"), 1);
+    EXPECT_EQ(blockOf(report).samples.size(), 2u);
+    EXPECT_EQ(blockOf(report).total("numMSMSscansCollected"), 17);
+    EXPECT_EQ(blockOf(report).total("numSkippedMSMSscans"), 4);
+    EXPECT_TRUE(report.notices.empty()) << report.notices.front();
+}
+
+TEST(RunReport, AbsentLogsAndAbsentBlocksAreSaid) {
+    TempDir dir;
+    writeWholeFile(dir.file("features.txt"), "");
+    writeWholeFile(dir.file("runStats.txt"), statsBlock("analysis-7", 6, 2));
+    const RunReport report = buildRunReport(requestFor(dir, "r1"));
+    const std::vector<std::string> expected = {
+        "features.txt is empty",
+        "xtractorRejectReasons.txt is missing",
+        "parentChargeCheck.txt is missing",
+        "no statistics block for run r1 (it holds blocks for: analysis-7)",
+    };
+    for (const std::string& text : expected) {
+        EXPECT_TRUE(std::any_of(report.notices.begin(), report.notices.end(),
+                                [&](const std::string& notice) { return notice.find(text) != std::string::npos; }))
+            << text;
+    }
+    EXPECT_EQ(report.statsBlock(), nullptr);
+    EXPECT_EQ(rowsOf(report, "written"), 0);
+}
+
+}  // namespace

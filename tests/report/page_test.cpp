@@ -1,0 +1,77 @@
+// The page: texts from the logs never become markup, and the histograms
+// count every value once.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "tests/support/temp_dir.h"
+#include "tools/report/report_page.h"
+#include "tools/report/svg_charts.h"
+
+namespace {
+
+TEST(ReportPage, TextsFromTheLogsAreEscaped) {
+    TempDir dir;
+    const std::string hostile = "<script>alert('x')</script>&";
+    writeWholeFile(dir.file("features.txt"), "originalSpectrumFile\tnumPeaks");
+    writeWholeFile(dir.file("xtractorRejectReasons.txt"),
+                   "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0012.0012.2.pkl\t0\t" + hostile);
+    writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nSampleName\t<img src=x onerror=1>\nnumMSMSscansCollected\t1\n"
+                                             "<b>bold</b>\t4\n");
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1"}));
+    EXPECT_NE(page.find("&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;"), std::string::npos);
+    EXPECT_NE(page.find("&lt;img src=x onerror=1&gt;"), std::string::npos);
+    EXPECT_NE(page.find("&lt;b&gt;bold&lt;/b&gt;"), std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("<img"), std::string::npos);
+    EXPECT_EQ(page.find("<b>"), std::string::npos);
+}
+
+// Values no chart can place are left out of the charts instead of stalling or
+// breaking the page.
+TEST(ReportPage, ExtremeValuesStillGiveAPage) {
+    TempDir dir;
+    std::string features = "originalSpectrumFile\tscanNumber\tnumPeaks\tparent_m_over_z\tparent_charge\tparentSignalNoise";
+    const std::vector<std::string> values = {"inf", "-nan", "1e300", "-5", "1e17", "100000000000000016", "512.5"};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string scan = std::to_string(1000 + i);
+        features += "\nr1." + scan + "." + scan + ".2.pkl\t" + scan + "\t4\t" + values[i] + "\t2\t" + values[i];
+    }
+    writeWholeFile(dir.file("features.txt"), features);
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1"}));
+    EXPECT_NE(page.find("</html>"), std::string::npos);
+    std::size_t points = 0;
+    for (std::size_t at = page.find("<circle cx"); at != std::string::npos; at = page.find("<circle cx", at + 1)) ++points;
+    EXPECT_EQ(points, 5u + 1u);  // the finite precursors, and the legend's one charge
+    EXPECT_EQ(page.find("nan\""), std::string::npos);
+}
+
+TEST(ReportPage, HistogramsCountEveryValueOnce) {
+    struct Case {
+        std::string label;
+        Histogram histogram;
+        std::vector<double> values;
+    };
+    std::vector<double> skewed(200, 3.0);
+    skewed.push_back(10000.0);  // far above the 99th percentile
+    const std::vector<double> peaks = {4, 5, 9, 12, 25, 25, 25, 0};
+    const std::vector<double> ratios = {0.0, 0.4, 1.0, 1.9, 2.0, 49.0, 50.0, 207.6};
+    const std::vector<Case> cases = {
+        {"skewed", makeHistogram(skewed, 10), skewed},
+        {"peak counts", makeHistogram(peaks, 12), peaks},
+        {"decades", makeDecadeHistogram(ratios), ratios},
+    };
+    for (const Case& c : cases) {
+        const Histogram& h = c.histogram;
+        EXPECT_EQ(h.total, static_cast<long>(c.values.size())) << c.label;
+        EXPECT_EQ(std::accumulate(h.counts.begin(), h.counts.end(), 0L) + h.overflow, h.total) << c.label;
+        ASSERT_EQ(h.edges.size(), h.counts.size() + 1) << c.label;
+    }
+    EXPECT_EQ(cases[0].histogram.overflow, 1);
+    EXPECT_EQ(cases[1].histogram.overflow, 0);  // the largest value lies inside the last bin
+    const Histogram& decades = cases[2].histogram;
+    EXPECT_EQ(decades.edges, (std::vector<double>{0, 1, 2, 5, 10, 20, 50, 100, 200, 500}));
+    EXPECT_EQ(decades.counts, (std::vector<long>{2, 2, 1, 0, 0, 1, 1, 0, 1}));
+}
+
+}  // namespace

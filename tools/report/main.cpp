@@ -1,0 +1,72 @@
+// quarrow-report: one run's rows of a log folder as one self-contained HTML page.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "tools/report/report_page.h"
+#include "tools/report/run_report.h"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: quarrow-report --logs DIR/ --features NAME --run NAME --output FILE.html\n"
+    "Writes one run's report from the logs of yepharvest or wiffharvest in DIR:\n"
+    "  --logs DIR/       the log folder (the logFileDir of the run)\n"
+    "  --features NAME   the spectrum-features file in it (the specFeaturesFilename)\n"
+    "  --run NAME        the run name, the prefix of its peak-list names\n"
+    "  --output FILE     the HTML page to write\n"
+    "  --help            this text\n";
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "quarrow-report: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ReportRequest request;
+    std::string output;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--help") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        std::string* target = option == "--logs"       ? &request.logDir
+                              : option == "--features" ? &request.featuresName
+                              : option == "--run"      ? &request.run
+                              : option == "--output"   ? &output
+                                                       : nullptr;
+        if (target == nullptr) return fail("unknown option " + std::string(option) + "\n" + usage);
+        if (i + 1 >= argc) return fail("option " + std::string(option) + " needs a value");
+        *target = argv[++i];
+    }
+    for (const auto& [name, value] : {std::pair{"--logs", &request.logDir}, std::pair{"--features", &request.featuresName},
+                                      std::pair{"--run", &request.run}, std::pair{"--output", &output}}) {
+        if (value->empty()) return fail(std::string("missing option ") + name + "\n" + usage);
+    }
+    if (request.featuresName.find_first_of("/\\") != std::string::npos) {
+        return fail("--features names a file in the log folder, not a path: " + request.featuresName);
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(request.logDir, error)) {
+        return fail("the log folder " + request.logDir + " does not exist or is not a folder");
+    }
+    std::filesystem::directory_iterator probe(request.logDir, error);
+    if (error) return fail("the log folder " + request.logDir + " cannot be read: " + error.message());
+    // The programs glue the folder and the file name; a folder given without
+    // its separator still means the folder.
+    if (request.logDir.back() != '/' && request.logDir.back() != '\\') request.logDir += '/';
+
+    const RunReport report = buildRunReport(request);
+    std::ofstream page(output, std::ios::binary | std::ios::trunc);
+    if (!page) return fail("cannot write " + output);
+    page << renderReportPage(report);
+    page.close();
+    if (!page) return fail("cannot write " + output);
+    for (const std::string& notice : report.notices) std::fprintf(stderr, "quarrow-report: note: %s\n", notice.c_str());
+    return 0;
+}

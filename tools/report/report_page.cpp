@@ -1,0 +1,307 @@
+#include "tools/report/report_page.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "tools/report/html_text.h"
+#include "tools/report/svg_charts.h"
+
+namespace {
+
+constexpr const char* style = R"(
+body { font-family: "DejaVu Sans", "Helvetica Neue", Arial, sans-serif; color: #1f2530; background: #f6f7f9;
+       margin: 0; }
+main { max-width: 1000px; margin: 0 auto; padding: 24px 28px 40px; background: #fff; }
+h1 { font-size: 26px; margin: 0 0 6px; }
+h2 { font-size: 19px; margin: 34px 0 10px; padding-bottom: 4px; border-bottom: 2px solid #e3e6ea; }
+p.meta { color: #4a5260; margin: 2px 0; font-size: 14px; }
+code { font-family: "DejaVu Sans Mono", monospace; font-size: 0.95em; }
+.notices { background: #fff6e5; border-left: 5px solid #e69f00; padding: 8px 16px; margin-top: 18px; }
+.notices h2 { border: none; margin: 6px 0; font-size: 17px; }
+.notices li { margin: 4px 0; }
+.figures { display: flex; flex-wrap: wrap; gap: 12px; margin-top: 18px; }
+.figure { flex: 1 1 150px; border: 1px solid #e3e6ea; border-radius: 6px; padding: 10px 14px; }
+.figure .value { font-size: 26px; font-weight: bold; }
+.figure .label { font-size: 13px; color: #4a5260; }
+table { border-collapse: collapse; margin: 10px 0; font-size: 14px; }
+th, td { border-bottom: 1px solid #e3e6ea; padding: 5px 12px; text-align: left; }
+td.number, th.number { text-align: right; font-variant-numeric: tabular-nums; }
+th { background: #f0f2f5; }
+svg.chart { width: 100%; height: auto; display: block; margin: 12px 0 4px; }
+svg.chart text { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 13px; fill: #1f2530; }
+svg.chart .chart-title { font-size: 15px; font-weight: bold; }
+svg.chart .axis-label { font-size: 14px; fill: #4a5260; }
+svg.chart .bar-value { font-weight: bold; }
+svg.chart .chart-note, svg.chart .chart-empty { fill: #4a5260; }
+p.explain { color: #4a5260; font-size: 13px; margin: 2px 0 10px; }
+)";
+
+const char* chargeColor(int charge) {
+    switch (charge) {
+        case 0: return "#8a8f98";
+        case 1: return "#e69f00";
+        case 2: return "#0072b2";
+        case 3: return "#009e73";
+        case 4: return "#cc79a7";
+        default: return "#d55e00";
+    }
+}
+
+std::string chargeLabel(int charge) { return charge == 0 ? "undetermined" : "z = " + std::to_string(charge); }
+
+std::string cell(const std::optional<long>& value, const std::string& id) {
+    const std::string attribute = id.empty() ? "" : " id=\"" + id + "\"";
+    return "<td class=\"number\"" + attribute + ">" + (value ? std::to_string(*value) : "&mdash;") + "</td>";
+}
+
+std::string figure(const std::string& id, const std::string& value, const std::string& label) {
+    return "<div class=\"figure\"><div class=\"value\" id=\"" + id + "\">" + escapeHtml(value) +
+           "</div><div class=\"label\">" + escapeHtml(label) + "</div></div>\n";
+}
+
+std::string header(const RunReport& report) {
+    const ReportRequest& request = report.request;
+    std::string html = "<h1>Run report: <code>" + escapeHtml(request.run) + "</code></h1>\n";
+    html += "<p class=\"meta\">Log folder <code>" + escapeHtml(request.logDir) + "</code>, spectrum features in <code>" +
+            escapeHtml(request.featuresName) + "</code>; written by " +
+            (report.program == RunProgram::yepharvest ? "yepharvest" : "wiffharvest") + ".</p>\n";
+    if (const StatsBlock* block = report.statsBlock()) {
+        if (!block->filePath.empty()) {
+            html += "<p class=\"meta\">Data file <code>" + escapeHtml(block->filePath) + "</code></p>\n";
+        }
+        for (const auto& [name, value] : block->identity) {
+            html += "<p class=\"meta\">" + escapeHtml(name) + ": " + (value.empty() ? "(none)" : escapeHtml(value)) +
+                    "</p>\n";
+        }
+    }
+    return html;
+}
+
+std::string notices(const RunReport& report) {
+    if (report.notices.empty()) return "";
+    std::string html = "<section class=\"notices\" id=\"notices\"><h2>What the logs do not tell</h2><ul>\n";
+    for (const std::string& notice : report.notices) html += "<li>" + escapeHtml(notice) + "</li>\n";
+    return html + "</ul></section>\n";
+}
+
+std::string keyFigures(const RunReport& report) {
+    const std::vector<WrittenSpectrum>& spectra = report.features.spectra;
+    const long written = static_cast<long>(spectra.size());
+    const long charged = std::count_if(spectra.begin(), spectra.end(), [](const WrittenSpectrum& s) { return s.charge > 0; });
+    const RejectSelection& rejects = report.rejects;
+    const long filtered = rejects.count(RejectKind::parentRange) + rejects.count(RejectKind::tooFewPeaks) +
+                          rejects.count(RejectKind::sequenceTag) + rejects.count(RejectKind::other);
+    const StatsBlock* block = report.statsBlock();
+    const std::optional<long> collected = block ? block->total("numMSMSscansCollected") : std::nullopt;
+    std::string html = "<div class=\"figures\">\n";
+    html += figure("figure-collected", collected ? std::to_string(*collected) : "n/a",
+                   collected ? "MS/MS spectra collected" : "MS/MS spectra collected (no statistics block)");
+    html += figure("figure-written", std::to_string(written), "peak lists written");
+    html += figure("figure-merged", std::to_string(rejects.count(RejectKind::merged)), "spectra merged into another");
+    html += figure("figure-filtered", std::to_string(filtered), "spectra rejected by the filters");
+    char share[32];
+    std::snprintf(share, sizeof share, "%.0f %%", written ? 100.0 * static_cast<double>(charged) / static_cast<double>(written) : 0.0);
+    html += figure("figure-charged", written ? share : "n/a", "written spectra with a determined charge");
+    return html + "</div>\n";
+}
+
+std::string stages(const RunReport& report) {
+    const std::vector<StageCount> counts = stageCounts(report);
+    std::vector<Bar> bars;
+    for (const StageCount& count : counts) {
+        const std::optional<long> value = count.fromStatistics ? count.fromStatistics : count.fromRows;
+        if (!value || count.key == "merged-groups") continue;
+        const char* color = count.key == "collected"    ? "#4a5260"
+                            : count.key == "scan-range" ? "#b0b6bf"
+                            : count.key == "merged"     ? "#7e57c2"
+                            : count.key == "written"    ? "#009e73"
+                                                        : "#d55e00";
+        bars.push_back({count.label, static_cast<double>(*value), color});
+    }
+    std::string html = "<section id=\"stages\"><h2>Spectra per stage</h2>\n";
+    html += horizontalBarChart("Spectra at each stage of the run", bars, Axis{"spectra (count)"});
+    html += "<p class=\"explain\">Collected comes from the run's statistics block when there is one, otherwise from the "
+            "rows of the logs (written + merged + rejected by the filters). Scan-range rows count survey scans "
+            "too.</p>\n";
+    html += "<table><tr><th>Stage</th><th class=\"number\">runStats.txt</th><th class=\"number\">rows in the logs</th></tr>\n";
+    for (const StageCount& count : counts) {
+        html += "<tr><td>" + escapeHtml(count.label) + "</td>" + cell(count.fromStatistics, "stats-" + count.key) +
+                cell(count.fromRows, "rows-" + count.key) + "</tr>\n";
+    }
+    html += "</table>\n";
+    if (!report.rejects.otherReasons.empty()) {
+        html += "<table><tr><th>Other reject reason</th><th class=\"number\">spectra</th></tr>\n";
+        for (const auto& [reason, number] : report.rejects.otherReasons) {
+            html += "<tr><td>" + escapeHtml(reason) + "</td><td class=\"number\">" + std::to_string(number) + "</td></tr>\n";
+        }
+        html += "</table>\n";
+    }
+    return html + "</section>\n";
+}
+
+std::string charges(const RunReport& report) {
+    std::map<int, long> byCharge;
+    for (const WrittenSpectrum& spectrum : report.features.spectra) ++byCharge[spectrum.charge];
+    std::vector<Bar> chargeBars;
+    for (const auto& [charge, number] : byCharge) {
+        chargeBars.push_back({chargeLabel(charge), static_cast<double>(number), chargeColor(charge)});
+    }
+    std::string html = "<section id=\"charges\"><h2>Charge decisions</h2>\n";
+    html += columnChart("Precursor charge of the written peak lists", chargeBars,
+                        Axis{"precursor charge (undetermined: 2 or 3, searched as 2)"}, Axis{"peak lists (count)"});
+
+    std::vector<std::pair<std::string, int>> decisions(report.charges.decisions.begin(), report.charges.decisions.end());
+    std::sort(decisions.begin(), decisions.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::vector<Bar> decisionBars;
+    for (const auto& [label, number] : decisions) {
+        const bool assigned = label.find("assigned") == 0;
+        const int charge = assigned ? label.back() - '0' : 0;
+        decisionBars.push_back({label, static_cast<double>(number), assigned ? chargeColor(charge) : "#d55e00"});
+    }
+    html += horizontalBarChart("Decisions logged in parentChargeCheck.txt (one per spectrum)", decisionBars,
+                               Axis{"spectra (count)"});
+    html += "<p class=\"explain\" id=\"charge-evidence\">" + std::to_string(report.charges.spectra) +
+            " spectra have charge-check rows; " + std::to_string(report.charges.withSurveyEvidence) +
+            " with a neighbouring charge state in the survey scans, " + std::to_string(report.charges.withPairCounts) +
+            " with b/y pair counts. A spectrum without such evidence, or found singly charged from its fragments, "
+            "leaves no row; survey scans and rejected spectra may leave rows too.</p>\n";
+    return html + "</section>\n";
+}
+
+std::string precursors(const RunReport& report) {
+    std::map<int, Series> byCharge;
+    long withoutScan = 0;
+    for (const WrittenSpectrum& spectrum : report.features.spectra) {
+        if (!spectrum.scanNumber || !spectrum.parentMz) {
+            ++withoutScan;
+            continue;
+        }
+        Series& series = byCharge[spectrum.charge];
+        series.points.push_back({static_cast<double>(*spectrum.scanNumber), *spectrum.parentMz});
+    }
+    std::vector<Series> series;
+    for (auto& [charge, points] : byCharge) {
+        points.label = chargeLabel(charge);
+        points.color = chargeColor(charge);
+        series.push_back(std::move(points));
+    }
+    std::string html = "<section id=\"precursors\"><h2>Precursor m/z against scan number</h2>\n";
+    html += scatterChart("Precursor m/z of each written peak list", series, Axis{"scan number (first scan of the group)"},
+                         Axis{"precursor m/z (Th)"});
+    if (withoutScan > 0) {
+        html += "<p class=\"explain\">" + std::to_string(withoutScan) +
+                " peak lists have no scan number or precursor m/z in the log and are not drawn.</p>\n";
+    }
+    return html + "</section>\n";
+}
+
+std::string signalNoise(const RunReport& report) {
+    std::vector<double> parent;
+    std::vector<double> basePeak;
+    for (const WrittenSpectrum& spectrum : report.features.spectra) {
+        if (spectrum.parentSignalNoise) parent.push_back(*spectrum.parentSignalNoise);
+        if (spectrum.maxIntensity && spectrum.noiseMean && spectrum.noiseStandardDeviation &&
+            *spectrum.noiseStandardDeviation > 0) {
+            basePeak.push_back((*spectrum.maxIntensity - *spectrum.noiseMean) / *spectrum.noiseStandardDeviation);
+        }
+    }
+    std::string html = "<section id=\"signal-noise\"><h2>Signal-to-noise</h2>\n";
+    const bool hasParentColumn =
+        std::find(report.features.columns.begin(), report.features.columns.end(), "parentSignalNoise") !=
+        report.features.columns.end();
+    if (hasParentColumn) {
+        html += histogramChart("Precursor signal-to-noise in the surrounding survey scans (parentSignalNoise)",
+                               makeDecadeHistogram(parent),
+                               Axis{"signal-to-noise ratio (precursor intensity above noise mean / noise SD; bins widen by decade)"},
+                               "#0072b2");
+    } else {
+        html += "<p class=\"explain\">This features file has no parentSignalNoise column.</p>\n";
+    }
+    html += histogramChart("MS/MS base peak above noise: (maxIntensity \u2212 noiseMean) / noiseStandardDeviation",
+                           makeDecadeHistogram(basePeak),
+                           Axis{"signal-to-noise ratio (counts above noise mean / noise SD in counts; bins widen by decade)"},
+                           "#009e73");
+    return html + "</section>\n";
+}
+
+std::string peakCounts(const RunReport& report) {
+    std::vector<double> picked;
+    std::vector<double> original;
+    for (const WrittenSpectrum& spectrum : report.features.spectra) {
+        if (spectrum.numPeaks) picked.push_back(static_cast<double>(*spectrum.numPeaks));
+        if (spectrum.numOriginalPeaks) original.push_back(static_cast<double>(*spectrum.numOriginalPeaks));
+    }
+    std::string html = "<section id=\"peak-counts\"><h2>Peak counts</h2>\n";
+    html += histogramChart("Peaks kept by peak picking (numPeaks)", makeHistogram(picked, 12), Axis{"peaks per spectrum"},
+                           "#cc79a7");
+    html += histogramChart("Peaks in the written peak list (numOriginalPeaks)", makeHistogram(original, 12),
+                           Axis{"peaks per spectrum"}, "#7e57c2");
+    return html + "</section>\n";
+}
+
+std::string statistics(const RunReport& report) {
+    const StatsBlock* block = report.statsBlock();
+    std::string html = "<section id=\"statistics\"><h2>Statistics block of runStats.txt</h2>\n";
+    if (!block) return html + "<p>No statistics block was found for this run.</p></section>\n";
+    html += "<p class=\"explain\">Starting at line " + std::to_string(block->firstLine) + ".</p>\n";
+    // One column per sample: wiffharvest writes one block per sample.
+    std::vector<std::string> counters;
+    for (const StatsSample& sample : block->samples) {
+        for (const auto& [name, value] : sample.counters) {
+            if (std::find(counters.begin(), counters.end(), name) == counters.end()) counters.push_back(name);
+        }
+    }
+    if (counters.empty()) return html + "<p>The block has no counters.</p></section>\n";
+    const bool perSample = block->samples.size() > 1;
+    html += "<table><tr><th>Counter</th>";
+    for (const StatsSample& sample : block->samples) {
+        html += "<th class=\"number\">" +
+                (perSample ? "sample " + std::to_string(sample.index) + (sample.name.empty() ? "" : ": " + escapeHtml(sample.name))
+                           : std::string("value")) +
+                "</th>";
+    }
+    html += perSample ? "<th class=\"number\">all samples</th></tr>\n" : "</tr>\n";
+    for (const std::string& counter : counters) {
+        html += "<tr><td><code>" + escapeHtml(counter) + "</code></td>";
+        for (const StatsSample& sample : block->samples) {
+            std::optional<long> value;
+            for (const auto& [name, number] : sample.counters) {
+                if (name == counter) value = number;
+            }
+            html += cell(value, "");
+        }
+        if (perSample) html += cell(block->total(counter), "");
+        html += "</tr>\n";
+    }
+    html += "</table>\n";
+    return html + "</section>\n";
+}
+
+std::string filesRead(const RunReport& report) {
+    std::string html = "<section id=\"files\"><h2>Logs read</h2>\n<table><tr><th>File</th><th>State</th></tr>\n";
+    for (const LogFileSummary& file : report.files) {
+        html += "<tr><td><code>" + escapeHtml(file.path) + "</code></td><td>" + describeState(file.state) + "</td></tr>\n";
+    }
+    html += "</table>\n<p class=\"explain\">Spectrum-features header: " + describeLayout(report.features.layout) +
+            ".</p>\n";
+    return html + "</section>\n";
+}
+
+}  // namespace
+
+std::string renderReportPage(const RunReport& report) {
+    std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Run report: " +
+                       escapeHtml(report.request.run) + "</title>\n<style>" + style + "</style>\n</head>\n<body>\n<main>\n";
+    html += header(report);
+    html += notices(report);
+    html += keyFigures(report);
+    html += stages(report);
+    html += charges(report);
+    html += precursors(report);
+    html += signalNoise(report);
+    html += peakCounts(report);
+    html += statistics(report);
+    html += filesRead(report);
+    return html + "</main>\n</body>\n</html>\n";
+}
