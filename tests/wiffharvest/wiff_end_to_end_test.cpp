@@ -1,0 +1,203 @@
+// wiffharvest as a web server runs it, on generated Sciex exports whose
+// truth is known: the page, every peak list, every log, and the failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "core/util/format_text.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> pieces;
+    std::stringstream stream(text);
+    for (std::string piece; std::getline(stream, piece);) pieces.push_back(piece);
+    return pieces;
+}
+
+class SciexRun {
+public:
+    SciexRun(const std::string& wiffName, const std::string& generatorOptions) : wiff_(dir_.file(wiffName)) {
+        dir_.installParameterFiles();
+        std::filesystem::create_directory(dir_.file("logs"));
+        std::filesystem::create_directory(dir_.file("peaklists"));
+        ProgramRun generate;
+        generate.program = RUNGEN_PATH;
+        std::stringstream options("--output " + wiff_ + " --truth " + dir_.file("truth.tsv") + " " + generatorOptions);
+        for (std::string word; options >> word;) generate.arguments.push_back(word);
+        const ChildResult generated = runProgram(generate);
+        EXPECT_EQ(generated.exitStatus, 0) << generated.output;
+    }
+
+    ChildResult run(const std::string& query = "") const {
+        ProgramRun program;
+        program.program = WIFFHARVEST_PATH;
+        program.workingDirectory = dir_.path();
+        program.environment = {{"QUERY_STRING", "xtractorDataFilename=" + wiff_ + "&logFileDir=" + dir_.file("logs/") +
+                                                    "&resultsXtractorDir=" + dir_.file("peaklists/") +
+                                                    "&specFeaturesFilename=features.txt&lastScan=100000" + query}};
+        return runProgram(program);
+    }
+
+    std::string log(const std::string& name) const { return readWholeFile(dir_.file("logs/" + name)); }
+    std::map<std::string, std::string> peakLists() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.file("peaklists"))) {
+            files[entry.path().filename().string()] = readWholeFile(entry.path().string());
+        }
+        return files;
+    }
+    const std::string& wiff() const { return wiff_; }
+    std::string file(const std::string& name) const { return dir_.file(name); }
+
+private:
+    TempDir dir_;
+    std::string wiff_;
+};
+
+// The stage lines of one sample, in order, as the page shows them.
+std::string stageSequence(bool isotopes, bool survey) {
+    std::string sequence = "<BR>Spectra read into memory # spectra: N\n<BR>numNonRejectedMSMSspectra: N";
+    if (isotopes) sequence += "<BR>Precursor charges assigned based on isotope spacing.\n";
+    sequence += "<BR>Merging done: \n<BR>numNonRejectedMSMSspectra: N"
+                "<BR>Nearby MS/MS spectra with same precursor merged and filtered\n<BR>numNonRejectedMSMSspectra: N";
+    if (survey) sequence += "<BR>Calculated precursor TICs in intervening MS scans.\n<BR>numNonRejectedMSMSspectra: N";
+    sequence += "<BR>Created spectral files.\n<BR>numNonRejectedMSMSspectra: N"
+                "<BR>Run statistics calculated and output.\n<BR>numNonRejectedMSMSspectra: N";
+    return sequence;
+}
+
+// The page with every number after "spectra: " and "MSMSspectra: " and the
+// skipped-scan report taken out, which the other checks compare with the logs.
+std::string pageShape(const std::string& page) {
+    std::string shape = std::regex_replace(page, std::regex("(spectra: |MSMSspectra: )[0-9]+"), "$1N");
+    shape = std::regex_replace(shape, std::regex("<BR>(Alloted|numSkipped|MSMS scansTaken|experimentsSkipped)[^\n]*\n"), "");
+    return std::regex_replace(shape, std::regex("Execution Time: [0-9]+\\.0 secs\n$"), "Execution Time\n");
+}
+
+// Every peak list has its header and peak lines with `decimals` decimals of
+// m/z, and one features row of the .wiff header's twenty columns names it.
+void expectPeakListsMatchFeatures(const SciexRun& run, int decimals) {
+    const std::map<std::string, std::string> files = run.peakLists();
+    const std::vector<std::string> rows = lines(run.log("features.txt"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(std::count(rows[0].begin(), rows[0].end(), '\t'), 19);
+    EXPECT_EQ(rows.size(), files.size() + 1);
+    const std::regex header(R"(\d+\.\d\d\t\d+\t\d)");
+    const std::regex peak(formatText(R"(\d+\.\d{%d}\t\d+)", decimals));
+    for (const auto& [name, text] : files) {
+        const std::vector<std::string> fileLines = lines(text);
+        ASSERT_GE(fileLines.size(), 3u) << name;
+        EXPECT_TRUE(std::regex_match(fileLines[0], header)) << name << ": " << fileLines[0];
+        EXPECT_TRUE(std::regex_match(fileLines[1], peak)) << name << ": " << fileLines[1];
+        EXPECT_NE(text.back(), '\n') << name;
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.rfind(name + "\t", 0) == 0; });
+        ASSERT_NE(row, rows.end()) << name;
+        EXPECT_EQ(std::count(row->begin(), row->end(), '\t'), 19) << *row;
+    }
+}
+
+std::map<std::string, int> statistics(const std::string& block) {
+    std::map<std::string, int> values;
+    for (const std::string& line : lines(block)) {
+        const std::size_t tab = line.find('\t');
+        if (tab != std::string::npos) values[line.substr(0, tab)] += std::atoi(line.c_str() + tab + 1);
+    }
+    return values;
+}
+
+TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
+    const SciexRun run("lysate3.wiff", "--sciex qstar --samples 2 --profile --spectra 240 --chargeless 0.5 --seed 11");
+    const ChildResult r = run.run();
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    EXPECT_EQ(pageShape(r.output), "<BR>Wiff file opened. Contains 2 samples\n<BR>Assigned instrument type ESI-QSTAR.\n" +
+                                       stageSequence(true, true) + stageSequence(true, true) + "Execution Time\n");
+
+    // The skipped-scan report of each sample, on the page and in runStats.txt.
+    const std::string stats = run.log("runStats.txt");
+    const std::string opening = "\nfilePath: " + run.wiff() + "\n\nsampleName: Sample1\tsampleIndex: 1\n"
+                                "sampleName: Sample2\tsampleIndex: 2\nsampleName: Sample1\tsampleIndex: 1\n";
+    EXPECT_EQ(stats.substr(0, opening.size()), opening);
+    std::smatch skipped;
+    ASSERT_TRUE(std::regex_search(r.output, skipped, std::regex("numSkippedMSMSscans: (\\d+) numMSscansWith\\w+: (\\d+)")));
+    EXPECT_NE(stats.find("numSkippedMSMSscans\t" + skipped[1].str() + "\nnumMSscansWithAllMSMSscansSkippedInCycle\t" +
+                         skipped[2].str() + "\n"),
+              std::string::npos);
+
+    // One statistics block per sample, each counting its own peak lists.
+    const std::size_t second = stats.find("sampleName: Sample2\tsampleIndex: 2\nnumSkipped");
+    ASSERT_NE(second, std::string::npos);
+    const std::map<std::string, std::string> files = run.peakLists();
+    const auto sampleTwo = std::count_if(files.begin(), files.end(), [](const auto& f) { return f.first.rfind("lysate3_2.", 0) == 0; });
+    EXPECT_GT(sampleTwo, 0);
+    EXPECT_EQ(statistics(stats.substr(second)).at("numOutputFiles"), sampleTwo);
+    EXPECT_EQ(statistics(stats.substr(0, second)).at("numOutputFiles"), static_cast<int>(files.size()) - sampleTwo);
+    expectPeakListsMatchFeatures(run, 4);
+
+    // Each sample opens its rows of the charge log with its period count;
+    // spacing decisions give charges 1 to 3.
+    const std::string charges = run.log("parentChargeCheck.txt");
+    EXPECT_EQ(charges.rfind("scanNumber\tChargeAssignment\nnumActualPeriods: 1\n", 0), 0u) << charges.substr(0, 80);
+    EXPECT_NE(charges.find("\nnumActualPeriods: 1\nlysate3."), charges.rfind("\nnumActualPeriods: 1\n"));
+    EXPECT_TRUE(std::regex_search(charges, std::regex("\nlysate3\\.\\d{4}\\.\\d{4}\tcharge: [123] assigned from delta m/z")));
+}
+
+TEST(WiffharvestEndToEnd, QtrapRunWithoutSurveyScans) {
+    const SciexRun run("q.wiff", "--sciex qtrap --fragment-only --spectra 150 --seed 4");
+    const ChildResult r = run.run();
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    EXPECT_EQ(pageShape(r.output), "<BR>Wiff file opened. Contains 1 samples\n<BR>Assigned instrument type ESI-QTRAP.\n" +
+                                       stageSequence(false, false) + "Execution Time\n");
+    expectPeakListsMatchFeatures(run, 2);
+    // Without survey scans the precursor intensity stays the label's 100.
+    for (const auto& [name, text] : run.peakLists()) EXPECT_EQ(lines(text)[0].substr(lines(text)[0].find('\t')), "\t100\t" + name.substr(name.size() - 5, 1)) << name;
+}
+
+TEST(WiffharvestEndToEnd, MaldiRunIsKnownByItsName) {
+    const SciexRun run("plate1_Product.wiff", "--sciex qstar --spectra 60 --seed 2");
+    const ChildResult r = run.run();
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    EXPECT_NE(r.output.find("<BR>Assigned instrument type MALDI-QSTAR.\n"), std::string::npos);
+}
+
+TEST(WiffharvestEndToEnd, BadExportsFailWithTheObjectModelError) {
+    const SciexRun run("good.wiff", "--sciex qtrap --spectra 40 --seed 6");
+    const std::string whole = readWholeFile(run.file("good.mzML"));
+    struct Case {
+        const char* what;
+        std::string wiff;
+        std::string exportText;  // written as <run>.mzML; none when empty
+        const char* message;
+    };
+    std::string duplicated = whole;
+    const std::size_t id = duplicated.find("cycle=2 experiment=1");
+    ASSERT_NE(id, std::string::npos);
+    duplicated.replace(id, 20, "cycle=1 experiment=1");
+    const std::vector<Case> cases = {
+        {"no export", "none.wiff", "", "Error Message:The system cannot find the file specified"},
+        {"truncated", "cut.wiff", whole.substr(0, whole.size() / 2), "Error Message:Unspecified error"},
+        {"ids disagree", "twice.wiff", duplicated, "Error Message:Unspecified error"},
+        {"empty file", "empty.wiff", std::string(), "Error Message:Unspecified error"},
+    };
+    for (const Case& c : cases) {
+        const std::string stem = c.wiff.substr(0, c.wiff.size() - 5);
+        if (std::string(c.what) != "no export") writeWholeFile(run.file(stem + ".mzML"), c.exportText);
+        ProgramRun program;
+        program.program = WIFFHARVEST_PATH;
+        program.workingDirectory = run.file("");
+        program.environment = {{"QUERY_STRING", "xtractorDataFilename=" + run.file(c.wiff) + "&logFileDir=" +
+                                                    run.file("logs/") + "&specFeaturesFilename=f.txt"}};
+        const ChildResult r = runProgram(program);
+        EXPECT_EQ(r.exitStatus, 1) << c.what;
+        EXPECT_EQ(r.output.rfind("ERROR\r\n\r\nDescription:", 0), 0u) << c.what << ": " << r.output;
+        EXPECT_NE(r.output.find(std::string("\r\n") + c.message), std::string::npos) << c.what << ": " << r.output;
+        EXPECT_EQ(r.output.find("Execution Time"), std::string::npos) << c.what;
+    }
+}
+
+}  // namespace
