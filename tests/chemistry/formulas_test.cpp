@@ -123,23 +123,16 @@ TEST_F(FormulaTest, AddFormulasMergesCountsAndWritesEveryCount) {
 }
 
 TEST_F(FormulaTest, AddFormulasHoldsAnyNumberOfTokens) {
+    // 78 symbols on each side, none shared: A's in order, then B's.
     std::string a;
     std::string b;
-    std::string expected;
     for (char first = 'A'; first <= 'Z'; ++first) {
         for (char second = 'a'; second <= 'c'; ++second) {
-            const std::string symbol{first, second};
-            a += (a.empty() ? "" : " ") + symbol + "2";
-            b += (b.empty() ? "" : " ") + symbol + "x" + "1";
+            a += std::string(a.empty() ? "" : " ") + first + second + "2";
+            b += std::string(b.empty() ? "" : " ") + first + second + "x1";
         }
     }
-    for (char first = 'A'; first <= 'Z'; ++first) {
-        for (char second = 'a'; second <= 'c'; ++second) expected += std::string(expected.empty() ? "" : " ") + first + second + "2";
-    }
-    for (char first = 'A'; first <= 'Z'; ++first) {
-        for (char second = 'a'; second <= 'c'; ++second) expected += std::string(" ") + first + second + "x1";
-    }
-    EXPECT_EQ(run([&] { std::printf("%s", addFormulas(a, b).c_str()); }), expected);
+    EXPECT_EQ(run([&] { std::printf("%s", addFormulas(a, b).c_str()); }), a + " " + b);
 }
 
 TEST_F(FormulaTest, UnknownElementEndsTheProcessNamingElementFileAndFormula) {

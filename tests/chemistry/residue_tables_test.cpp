@@ -44,18 +44,15 @@ std::string standardCellsWith(int cysteineCell) {
     return text + "\n";
 }
 
-TEST(NominalResidueTable, HoldsOneLetterPerNominalMassWithLAndQForTheIsobaricPairs) {
-    ParameterFolder folder;
-    EXPECT_EQ(nominalTableWith(folder, "unmodified"), standardCellsWith(103));
-}
-
+// One letter per nominal mass, L and Q for the isobaric pairs; cysteine's
+// cell moves with its modification, and cysteines of 200 or more (pyridyl-
+// ethyl, ICAT) have none.
 TEST(NominalResidueTable, CysteineModificationMovesTheCysteineCell) {
     ParameterFolder folder;
-    EXPECT_EQ(nominalTableWith(folder, "acrylamide"), standardCellsWith(174));
-    EXPECT_EQ(nominalTableWith(folder, "iodoacetamide"), standardCellsWith(160));
-    // Pyridylethyl and ICAT cysteines weigh 200 or more: they have no cell.
-    EXPECT_EQ(nominalTableWith(folder, "pyridylethylation"), standardCellsWith(0));
-    EXPECT_EQ(nominalTableWith(folder, "ICAT-mix"), standardCellsWith(0));
+    const std::vector<std::pair<const char*, int>> cases = {
+        {"unmodified", 103}, {"acrylamide", 174}, {"iodoacetamide", 160}, {"pyridylethylation", 0}, {"ICAT-mix", 0},
+    };
+    for (const auto& [cys, cell] : cases) EXPECT_EQ(nominalTableWith(folder, cys), standardCellsWith(cell)) << cys;
 }
 
 TEST(NominalResidueTable, EveryStartUpCallMovesCysteineAgain) {
@@ -113,89 +110,61 @@ TEST(AminoAcidTable, LaterRowOfASymbolReplacesTheEarlierAndNotApplicablePkReadsM
 }
 
 // Fatal paths, each in a folder whose shipped files carry one fault.
-void expectFatal(const ParameterFolder& folder, const std::string& cys, const std::string& expected) {
-    const ChildResult result = runInFolder(folder.path(), [&] { startChemistry(cys); });
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, expected);
-}
-
-TEST(ChemistryFaults, ResidueWithoutRowEndsTheStartUp) {
-    ParameterFolder folder;
-    folder.edit("aminoAcids.tsv", "Asx (Asn or Asp; Asn composition)\tB\t", "Asx\tJ\t");
-    expectFatal(folder, "acrylamide",
-                fatalBanner("\nThere is no ElementalComposition entry in the file msparams_quarrow/aminoAcids.tsv for "
-                            "the amino acid B." + kNotify));
-}
-
-TEST(ChemistryFaults, SideChainThatIsNeitherFormulaNorZeroEndsTheStartUp) {
-    ParameterFolder folder;
-    folder.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t", "Glycine\tG\tC2 H3 N1 O1\t-\t0\t");
-    expectFatal(folder, "acrylamide",
-                fatalBanner("\nThere is not a valid SideChainAElementalComposition entry in the file "
-                            "msparams_quarrow/aminoAcids.tsv for the amino acid G." + kNotify));
-
-    ParameterFolder second;
-    second.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t", "Glycine\tG\tC2 H3 N1 O1\tH1\t-1\t");
-    expectFatal(second, "acrylamide",
-                fatalBanner("\nThere is not a valid SideChainBElementalComposition entry in the file "
-                            "msparams_quarrow/aminoAcids.tsv for the amino acid G." + kNotify));
-}
-
-TEST(ChemistryFaults, ResidueFormulaWithUndefinedElementNamesIt) {
-    ParameterFolder folder;
-    folder.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\t", "Glycine\tG\tC2 H3 N1 O1 Se1\t");
-    expectFatal(folder, "acrylamide",
-                "\n<BR>temp_element: Se" +
-                    fatalBanner("\nThe element: Se is not defined in the file msparams_quarrow/elements.txt. The element "
-                                "was present in the formula: C2 H3 N1 O1 Se1. " + kNotify));
-}
-
-TEST(ChemistryFaults, ElementFileWithoutDeuteriumFailsAtTheLabelShift) {
-    ParameterFolder folder;
-    folder.edit("elements.txt", "D 1 1 2.01410177812 1.0\n", "");
-    expectFatal(folder, "acrylamide",
-                "\n<BR>temp_element: D" +
-                    fatalBanner("\nThe element: D is not defined in the file msparams_quarrow/elements.txt. The element "
-                                "was present in the formula: D8. " + kNotify));
-}
-
-TEST(ChemistryFaults, UnknownModificationNameIsCaseSensitive) {
-    ParameterFolder folder;
-    expectFatal(folder, "Acrylamide",
-                fatalBanner("The Cysteine modification Acrylamide does not occur in the parameter file "
-                            "msparams_quarrow/cysteines.tsv.\n"));
-}
-
-TEST(ChemistryFaults, CysteineFileWithoutAcrylamideFailsWhateverIsChosen) {
-    ParameterFolder folder;
-    folder.edit("cysteines.tsv", "acrylamide\ta\n", "");
-    expectFatal(folder, "iodoacetamide",
-                fatalBanner("The Cysteine modification acrylamide does not occur in the parameter file "
-                            "msparams_quarrow/cysteines.tsv.\n"));
-}
-
-TEST(ChemistryFaults, ModificationResidueMissingFromTheAminoAcidFile) {
-    ParameterFolder folder;
-    folder.edit("cysteines.tsv", "iodoacetic-acid\to\n", "iodoacetic-acid\tJ\n");
-    expectFatal(folder, "acrylamide",
-                fatalBanner("The Cysteine modification J declared in the parameter file msparams_quarrow/cysteines.tsv "
-                            "does not contain a corresponding entry in the amino acid definition file.\n"));
-}
-
-TEST(ChemistryFaults, MissingColumnOfTheAminoAcidFile) {
-    ParameterFolder folder;
-    folder.edit("aminoAcids.tsv", "\tpkBasicSideChain\n", "\tpkBasic\n");
-    expectFatal(folder, "acrylamide",
-                fatalBanner("\nIn the file msparams_quarrow/aminoAcids.tsv there is a column missing containing "
-                            "information on:\n<BR> pkBasicSideChain." + kNotify));
-}
-
-TEST(ChemistryFaults, SymbolOutsideSevenBitsIsRejected) {
-    ParameterFolder folder;
-    folder.edit("cysteines.tsv", "iodoacetic-acid\to\n", "iodoacetic-acid\t\xC3\xB6\n");
-    expectFatal(folder, "acrylamide",
-                fatalBanner("\nThe amino acid symbol \xC3\xB6 in the file msparams_quarrow/cysteines.tsv is not a single "
-                            "7-bit character." + kNotify));
+TEST(ChemistryFaults, FaultyParameterFilesEndTheStartUp) {
+    struct Case {
+        const char* file;
+        std::string from;
+        std::string to;
+        const char* cys;
+        std::string output;
+    };
+    const std::string undefinedElement =
+        "\nThe element: %s is not defined in the file msparams_quarrow/elements.txt. The element was present in the "
+        "formula: ";
+    const auto elementMissing = [&](const char* symbol, const std::string& formula) {
+        std::string message = undefinedElement;
+        message.replace(message.find("%s"), 2, symbol);
+        return "\n<BR>temp_element: " + std::string(symbol) + fatalBanner(message + formula + ". " + kNotify);
+    };
+    const std::vector<Case> cases = {
+        {"aminoAcids.tsv", "Asx (Asn or Asp; Asn composition)\tB\t", "Asx\tJ\t", "acrylamide",
+         fatalBanner("\nThere is no ElementalComposition entry in the file msparams_quarrow/aminoAcids.tsv for the "
+                     "amino acid B." + kNotify)},
+        {"aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t", "Glycine\tG\tC2 H3 N1 O1\t-\t0\t", "acrylamide",
+         fatalBanner("\nThere is not a valid SideChainAElementalComposition entry in the file "
+                     "msparams_quarrow/aminoAcids.tsv for the amino acid G." + kNotify)},
+        {"aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t", "Glycine\tG\tC2 H3 N1 O1\tH1\t-1\t", "acrylamide",
+         fatalBanner("\nThere is not a valid SideChainBElementalComposition entry in the file "
+                     "msparams_quarrow/aminoAcids.tsv for the amino acid G." + kNotify)},
+        {"aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\t", "Glycine\tG\tC2 H3 N1 O1 Se1\t", "acrylamide",
+         elementMissing("Se", "C2 H3 N1 O1 Se1")},
+        // Without deuterium the start-up fails at the label shift.
+        {"elements.txt", "D 1 1 2.01410177812 1.0\n", "", "acrylamide", elementMissing("D", "D8")},
+        // Modification names are case-sensitive.
+        {"cysteines.tsv", "", "", "Acrylamide",
+         fatalBanner("The Cysteine modification Acrylamide does not occur in the parameter file "
+                     "msparams_quarrow/cysteines.tsv.\n")},
+        // Acrylamide is looked up whatever is chosen.
+        {"cysteines.tsv", "acrylamide\ta\n", "", "iodoacetamide",
+         fatalBanner("The Cysteine modification acrylamide does not occur in the parameter file "
+                     "msparams_quarrow/cysteines.tsv.\n")},
+        {"cysteines.tsv", "iodoacetic-acid\to\n", "iodoacetic-acid\tJ\n", "acrylamide",
+         fatalBanner("The Cysteine modification J declared in the parameter file msparams_quarrow/cysteines.tsv does "
+                     "not contain a corresponding entry in the amino acid definition file.\n")},
+        {"aminoAcids.tsv", "\tpkBasicSideChain\n", "\tpkBasic\n", "acrylamide",
+         fatalBanner("\nIn the file msparams_quarrow/aminoAcids.tsv there is a column missing containing information "
+                     "on:\n<BR> pkBasicSideChain." + kNotify)},
+        {"cysteines.tsv", "iodoacetic-acid\to\n", "iodoacetic-acid\t\xC3\xB6\n", "acrylamide",
+         fatalBanner("\nThe amino acid symbol \xC3\xB6 in the file msparams_quarrow/cysteines.tsv is not a single "
+                     "7-bit character." + kNotify)},
+    };
+    for (const Case& c : cases) {
+        ParameterFolder folder;
+        if (!c.from.empty()) folder.edit(c.file, c.from, c.to);
+        const ChildResult result = runInFolder(folder.path(), [&] { startChemistry(c.cys); });
+        EXPECT_EQ(result.exitStatus, 1) << c.from;
+        EXPECT_EQ(result.output, c.output) << c.from;
+    }
 }
 
 }  // namespace

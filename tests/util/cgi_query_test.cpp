@@ -71,15 +71,14 @@ TEST(QueryParsing, ManyEntriesKeepTheirOrder) {
 }
 
 TEST(QueryWords, MakewordCutsTheFirstWordInPlace) {
-    std::string line = "name=value=more";
-    EXPECT_EQ(makeword(line, '='), "name");
-    EXPECT_EQ(line, "value=more");
-    std::string none = "plain";
-    EXPECT_EQ(makeword(none, '='), "plain");
-    EXPECT_EQ(none, "");
-    std::string leading = "=x";
-    EXPECT_EQ(makeword(leading, '='), "");
-    EXPECT_EQ(leading, "x");
+    struct Case {
+        std::string line, word, rest;
+    };
+    for (Case c : std::vector<Case>{{"name=value=more", "name", "value=more"}, {"plain", "plain", ""}, {"=x", "", "x"}}) {
+        const std::string line = c.line;
+        EXPECT_EQ(makeword(c.line, '='), c.word) << line;
+        EXPECT_EQ(c.line, c.rest) << line;
+    }
 }
 
 TEST(QueryWords, HexPairRuleHasNoInvalidDigits) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/util/parameter_files.h"
 #include "tests/support/child_process.h"
@@ -64,60 +67,45 @@ TEST(TsvTables, HeaderAndRows) {
     EXPECT_EQ(table.rows[1], (std::vector<std::string>{"Alanine", "A", "C3 H5 N O extra"}));
 }
 
-TEST(TsvTables, LastRowWithoutLineFeedIsLost) {
+TEST(TsvTables, RowsKeptAndLost) {
+    struct Case {
+        const char* what;
+        const char* content;
+        std::vector<std::vector<std::string>> rows;
+    };
+    const std::vector<Case> cases = {
+        {"last row without line feed is lost", "a\tb\n1\t2\n3\t4", {{"1", "2"}}},
+        {"extra fields are ignored", "a\tb\n1\t2\t3\t4\n", {{"1", "2"}}},
+        {"comments only", "# only\n# comments\n", {}},
+    };
     TempDir dir;
-    writeWholeFile(dir.file("t.tsv"), "a\tb\n1\t2\n3\t4");
-    const TsvTable table = parseTSVfile(dir.file("t.tsv"), 1);
-    ASSERT_EQ(table.rows.size(), 1u);
-    EXPECT_EQ(table.rows[0][1], "2");
+    for (const Case& c : cases) {
+        writeWholeFile(dir.file("t.tsv"), c.content);
+        EXPECT_EQ(parseTSVfile(dir.file("t.tsv"), 1).rows, c.rows) << c.what;
+    }
 }
 
-TEST(TsvTables, ExtraFieldsAreIgnored) {
+TEST(TsvTables, MissingFieldsAndFilesEndTheProcess) {
     TempDir dir;
-    writeWholeFile(dir.file("t.tsv"), "a\tb\n1\t2\t3\t4\n");
-    const TsvTable table = parseTSVfile(dir.file("t.tsv"), 1);
-    EXPECT_EQ(table.rows.at(0), (std::vector<std::string>{"1", "2"}));
-}
-
-TEST(TsvTables, CommentsOnlyGiveAnEmptyTable) {
-    TempDir dir;
-    writeWholeFile(dir.file("t.tsv"), "# only\n# comments\n");
-    const TsvTable table = parseTSVfile(dir.file("t.tsv"), 1);
-    EXPECT_TRUE(table.headers.empty());
-    EXPECT_TRUE(table.rows.empty());
-}
-
-TEST(TsvTables, EmptyFieldShiftsLeftAndFails) {
-    TempDir dir;
-    writeWholeFile(dir.file("t.tsv"), "a\tb\tc\n1\t\t3\n");
     const std::string path = dir.file("t.tsv");
-    const ChildResult r = runInChild([&] {
-        errno = 0;
-        parseTSVfile(path, 1);
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, banner + "\nIn the file " + path + " there are not enough columns in line:\n<BR> 1\t\t3.\n"
-                                 "<P>Please notify the server administrator about this error message. ");
-}
-
-TEST(TsvTables, EmptyLineBetweenRowsFails) {
-    TempDir dir;
-    writeWholeFile(dir.file("t.tsv"), "a\tb\n1\t2\n\n3\t4\n");
-    const std::string path = dir.file("t.tsv");
-    const ChildResult r = runInChild([&] {
-        errno = 0;
-        parseTSVfile(path, 1);
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_NE(r.output.find("there are not enough columns in line:\n<BR> (null).\n"), std::string::npos) << r.output;
-}
-
-TEST(TsvTables, MissingFileIsAStatusFailure) {
-    const ChildResult r = runInChild([] { parseTSVfile("/none/cysteines.tsv", 1); });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, banner +
-                            "File status (stat) failure.\nFunction name: gen_file_size.\nFilename: /none/cysteines.tsv.\n"
-                            "\nSystem error message: No such file or directory.\n");
+    const std::string notify = "<P>Please notify the server administrator about this error message. ";
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        // An empty field shifts the next one left: one column short.
+        {"a\tb\tc\n1\t\t3\n", "\nIn the file " + path + " there are not enough columns in line:\n<BR> 1\t\t3.\n" + notify},
+        {"a\tb\n1\t2\n\n3\t4\n", "\nIn the file " + path + " there are not enough columns in line:\n<BR> (null).\n" + notify},
+        {nullptr, "File status (stat) failure.\nFunction name: gen_file_size.\nFilename: " + path +
+                      ".\n\nSystem error message: No such file or directory.\n"},
+    };
+    for (const auto& [content, message] : cases) {
+        if (content != nullptr) writeWholeFile(path, content);
+        else std::remove(path.c_str());
+        const ChildResult r = runInChild([&] {
+            errno = 0;
+            parseTSVfile(path, 1);
+        });
+        EXPECT_EQ(r.exitStatus, 1);
+        EXPECT_EQ(r.output, banner + message);
+    }
 }
 
 TEST(HeaderCheck, PositionsFollowTheFileNotTheRequest) {
@@ -138,10 +126,6 @@ TEST(HeaderCheck, FirstMissingColumnIsFatal) {
                             "\nIn the file msparams_quarrow/cysteines.tsv there is a column missing containing "
                             "information on:\n<BR> cysteineName.\n"
                             "<P>Please notify the server administrator about this error message. ");
-}
-
-TEST(ParameterDirectory, IsRelativeAndEndsInItsSeparator) {
-    EXPECT_EQ(parameterFilePath("elements.txt"), "msparams_quarrow/elements.txt");
 }
 
 }  // namespace
