@@ -59,6 +59,20 @@ demo() {
     echo
     echo "Run statistics:"
     cat "$work/logs/runStats.txt"
+
+    mkdir -p "$work/wiff-logs" "$work/wiff-peaklists"
+    echo "Generating a two-sample QSTAR .wiff run: its exports $work/lysate3-Sample1.mzML and -Sample2.mzML"
+    build/tools/quarrow-rungen --sciex qstar --samples 2 --profile --spectra 300 --seed 7 \
+        --output "$work/lysate3.wiff" --truth "$work/lysate3.truth.tsv" >/dev/null
+    echo "Running wiffharvest on it as a web server would:"
+    echo
+    status=0
+    (cd "$work" && env -i QUERY_STRING="xtractorDataFilename=$work/lysate3.wiff&logFileDir=$work/wiff-logs/&resultsXtractorDir=$work/wiff-peaklists/&specFeaturesFilename=specFeatures.txt&lastScan=100000" \
+        "$OLDPWD/build/wiffharvest/wiffharvest") || status=$?
+    echo
+    echo "wiffharvest exit status: $status"
+    echo "Peak lists: $work/wiff-peaklists/ ($(ls "$work/wiff-peaklists" | wc -l) .pkl files)"
+    echo "Logs:       $work/wiff-logs/"
 }
 
 # The web server needs lighttpd; the browser test also Chromium and Node.js

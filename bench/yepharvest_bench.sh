@@ -6,27 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-cmake --build "$build" -j "$(nproc)" --target yepharvest quarrow-rungen decode_floor >/dev/null
-# A memory-backed folder by default, so that the file system's own cost of
-# creating thousands of small files does not hide the program's.
-place=${BENCH_DIR:-/dev/shm}
-[ -d "$place" ] && [ -w "$place" ] || place=/tmp
-work=$(mktemp -d "$place/quarrow-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cp -r msparams_quarrow "$work/"
-
-measure() {  # measure <label> <command...>: prints "seconds peak-KiB"
-    local label=$1; shift
-    /usr/bin/time -f "%e %M" -o "$work/time.$label" "$@" >/dev/null
-    cat "$work/time.$label"
-}
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", (b > 0 ? a / b : 0) }'; }
+. bench/bench_common.sh yepharvest quarrow-rungen decode_floor
 
 declare -A seconds
 for spectra in 15000 30000; do
     run="$work/run$spectra"
-    build_abs=$(cd "$build" && pwd)
     "$build_abs/tools/quarrow-rungen" --folder --output "$run.d" --spectra "$spectra" --top 4 --seed 42 \
         --peptides $((spectra * 2 / 3)) >/dev/null
     mkdir -p "$run-logs" "$run-pkl"

@@ -1,6 +1,6 @@
 #include "wiffharvest/spectral_files.h"
 
-#include "core/chemistry/reagent_mixtures.h"
+#include "core/extractor/features_row.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
 #include "wiffharvest/run_name.h"
@@ -8,8 +8,7 @@
 namespace {
 
 // Column for column the header of .wiff runs.
-void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& scan, const std::string& cys,
-                      bool mixture) {
+void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& scan, const std::string& cys) {
     const SpecFeatures& f = scan.specFeatures;
     out.print("\n%s\t%d", name.c_str(), scan.scanNumber);
     out.print("\t%d\t%d\t%d", f.numPeaks, scan.numPeaks, scan.rawPointCount);
@@ -17,14 +16,7 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
     out.print("\t%0.4f\t%0.0f", scan.collisionEnergy, printableReal(scan.precursorIntensity));
     out.print("\t%0.0f\t%0.0f\t%0.1f\t%0.0f\t%0.0f", f.noiseMean, f.noiseStandardDeviation,
               printableReal(f.MaxToTotalIntensityRatio), f.maxIntensity, f.totalOriginalIntensity);
-    out.print("\t%d\t%d\t%s", f.BYpairs, f.maxSequenceTagLength, f.maxSequenceTag.c_str());
-    out.print("\t%s", cys.c_str());
-    if (mixture) {
-        for (const double intensity :
-             {f.ICATlightIntensity, f.ICATheavyIntensity, f.ICATlightIntensity2, f.ICATheavyIntensity2}) {
-            out.print("\t%0.0f", intensity);
-        }
-    }
+    writeFeaturesRowTail(out, f, cys);
 }
 
 }  // namespace
@@ -32,7 +24,6 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
 void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
                         const SciexInstrument& instrument) {
     const ExtractorParameters& parameters = context.parameters;
-    const bool mixture = cysIsMixture(parameters.cys);
     // QSTAR m/z values carry four decimals of resolution.
     const int mzDecimals = instrument.instrumentType == 1 ? 4 : 2;
     for (std::int32_t i = 0; i < n; ++i) {
@@ -42,6 +33,6 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
         writePeakListFile(parameters.resultsXtractorDir + name,
                           {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
                           "Function: processSciexDDErun");
-        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys, mixture);
+        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
     }
 }

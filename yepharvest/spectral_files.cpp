@@ -1,14 +1,13 @@
 #include "yepharvest/spectral_files.h"
 
-#include "core/chemistry/reagent_mixtures.h"
+#include "core/extractor/features_row.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
 #include "yepharvest/run_name.h"
 
 namespace {
 
-void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan, const std::string& cys,
-                      bool mixture) {
+void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan, const std::string& cys) {
     const SpecFeatures& f = scan.specFeatures;
     out.print("\n%s\t%d", name.c_str(), scan.scanNumber);
     out.print("\t%d\t%d", f.numPeaks, scan.numPeaks);
@@ -18,26 +17,18 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan,
     out.print("\t%0.0f\t%0.0f\t%0.1f\t%0.1f\t%0.0f", f.noiseMean, f.noiseStandardDeviation,
               printableReal(scan.parentSignalNoise), printableReal(f.MaxToTotalIntensityRatio),
               f.totalOriginalIntensity);
-    out.print("\t%d\t%d\t%s", f.BYpairs, f.maxSequenceTagLength, f.maxSequenceTag.c_str());
-    out.print("\t%s", cys.c_str());
-    if (mixture) {
-        for (const double intensity :
-             {f.ICATlightIntensity, f.ICATheavyIntensity, f.ICATlightIntensity2, f.ICATheavyIntensity2}) {
-            out.print("\t%0.0f", intensity);
-        }
-    }
+    writeFeaturesRowTail(out, f, cys);
 }
 
 }  // namespace
 
 void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
-    const bool mixture = cysIsMixture(parameters.cys);
     for (const MSscan& scan : run.records) {
         if (scan.rejected != 0 || scan.msLevel != 2 || scan.numPeaks <= 1) continue;
         const std::string name = spectrumName(context.runName, scan);
         writePeakListFile(parameters.resultsXtractorDir + name, {scan.parentMz, scan.precursorIntensity, scan.charge, 2},
                           scan.peaks, "Function: processVelmoraLCMSMSrun");
-        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys, mixture);
+        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
     }
 }

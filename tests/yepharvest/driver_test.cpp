@@ -66,4 +66,18 @@ TEST(YepharvestDriver, PostBodyIsReadWhenQueryStringIsEmpty) {
     EXPECT_EQ(r.output.rfind("<BR>Initialize extractor complete! \n", 0), 0u) << r.output;
 }
 
+TEST(YepharvestDriver, PeakPickerModeOpensTheResultsPageAndTheLogs) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const ChildResult r = runYepharvest(
+        dir, {{"QUERY_STRING", "xtractorDataFilename=/nowhere/z.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=" +
+                                   dir.path() + "/&resultsXtractorDir=" + dir.path() +
+                                   "&xtractorMode=Peak-Picker&output_filename=page"}});
+    EXPECT_EQ(r.exitStatus, 1);  // the run cannot be read
+    EXPECT_TRUE(fileExists(dir.file("page.htm")));
+    for (const char* log : {"f.txt", "xtractorRejectReasons.txt", "parentChargeCheck.txt", "runStats.txt"}) {
+        EXPECT_TRUE(fileExists(dir.file(log))) << log;
+    }
+}
+
 }  // namespace

@@ -4,22 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-std::string escapeHtml(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&#39;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string formatNumber(double value) {
     if (!std::isfinite(value)) return "n/a";
     char text[64];

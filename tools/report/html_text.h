@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
-std::string escapeHtml(std::string_view text);
+#include "core/util/html_escape.h"
+
 // A number for an axis or a label: no more decimals than it needs.
 std::string formatNumber(double value);

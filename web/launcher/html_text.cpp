@@ -9,22 +9,6 @@ bool isUnreserved(unsigned char c) {
 
 }  // namespace
 
-std::string escapeHtml(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&#39;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string percentEncode(std::string_view text, bool keepSlashes) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string encoded;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-std::string escapeHtml(std::string_view text);
+#include "core/util/html_escape.h"
 
 // %-escapes every byte except letters, digits and "-._~"; with
 // `keepSlashes` the "/" between path components stays as it is.
