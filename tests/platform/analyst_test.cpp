@@ -123,24 +123,34 @@ TEST(AnalystInstrument, ModelCodeFromTheModelName) {
 }
 
 TEST(AnalystLayout, IdsWithoutKeysMakeACycleOfEachLevelOneSpectrum) {
-    // Levels 2 2 1 2 1 2 2 2: the two leading spectra form a cycle without its survey scan.
-    const std::vector<int> levels = {2, 2, 1, 2, 1, 2, 2, 2};
-    std::vector<FixtureSpectrum> spectra;
-    for (std::size_t i = 0; i < levels.size(); ++i) {
-        spectra.push_back(spectrum("scan=" + std::to_string(i + 1),
-                                   msLevel(levels[i]) + msTerm("MS:1000285", "total ion current", std::to_string(100 * (i + 1)))));
-    }
+    struct Case {
+        std::vector<int> levels;  // spectrum i has total ion current 100 (i + 1)
+        std::vector<std::vector<double>> traces;  // per experiment, per cycle
+    };
+    const std::vector<Case> cases = {
+        // The two leading spectra form a cycle without its survey scan.
+        {{2, 2, 1, 2, 1, 2, 2, 2}, {{0, 300, 500}, {100, 400, 600}, {200, 0, 700}, {0, 0, 800}}},
+        {{1, 2, 2, 1, 2}, {{100, 400}, {200, 500}, {300, 0}}},
+    };
     TempDir dir;
-    const std::string path = writeRun(dir, "plain", fixtureMzML(spectra, qstarElite));
-    const WiffFileData file = WiffApplication().openWiff(path, 1);
-    ASSERT_EQ(file.numberOfPeriods(1), 1);
-    ASSERT_EQ(file.numberOfCycles(1, 0), 3);
-    ASSERT_EQ(file.numberOfExperiments(1, 0), 4);
-    const std::vector<std::vector<double>> traces = {
-        {0, 300, 500}, {100, 400, 600}, {200, 0, 700}, {0, 0, 800}};
-    for (int j = 0; j < 4; ++j) EXPECT_EQ(traceOf(file, path, 0, j), traces[static_cast<std::size_t>(j)]) << j;
-    EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(0).scanType(), 8);
-    EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(3).scanType(), 9);
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        const std::vector<int>& levels = cases[k].levels;
+        std::vector<FixtureSpectrum> spectra;
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            spectra.push_back(spectrum("scan=" + std::to_string(i + 1),
+                                       msLevel(levels[i]) + msTerm("MS:1000285", "total ion current", std::to_string(100 * (i + 1)))));
+        }
+        const std::string path = writeRun(dir, "plain" + std::to_string(k), fixtureMzML(spectra, qstarElite));
+        const WiffFileData file = WiffApplication().openWiff(path, 1);
+        const std::vector<std::vector<double>>& traces = cases[k].traces;
+        ASSERT_EQ(file.numberOfPeriods(1), 1);
+        ASSERT_EQ(file.numberOfCycles(1, 0), static_cast<std::int32_t>(traces.front().size())) << k;
+        ASSERT_EQ(file.numberOfExperiments(1, 0), static_cast<std::int32_t>(traces.size())) << k;
+        for (std::size_t j = 0; j < traces.size(); ++j) {
+            EXPECT_EQ(traceOf(file, path, 0, static_cast<int>(j)), traces[j]) << k << " " << j;
+            EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(static_cast<std::int32_t>(j)).scanType(), j == 0 ? 8 : 9);
+        }
+    }
 }
 
 TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
