@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/com_runtime.h"
+
 class DataPoints {
 public:
     // `point` is 1-based; 0x80070057 outside 1..numberOfDataPoints().

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/analyst/wiff_file_data.h"
+#include "platform/com/com_runtime.h"
 
 class WiffApplication {
 public:

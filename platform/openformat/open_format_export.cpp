@@ -114,10 +114,12 @@ std::string findMethodName(const msdata::MSData& data) {
     return {};
 }
 
-// The first parent file of an mzXML export names the run it came from.
+// The first parent file of an mzXML export names the run it came from. The
+// converter library lists the export itself among the source files too.
 std::string mzXMLRunName(const msdata::MSData& data, const std::string& path) {
+    const std::string exportName = path.substr(path.find_last_of("\\/") + 1);
     for (const auto& source : data.fileDescription.sourceFilePtrs) {
-        if (!source || source->name.empty()) continue;
+        if (!source || source->name.empty() || source->name == exportName) continue;
         std::string name = source->name.substr(source->name.find_last_of("\\/") + 1);
         const std::size_t dot = name.find_last_of('.');
         if (dot != std::string::npos) name.resize(dot);

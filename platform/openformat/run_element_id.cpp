@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <array>
-#include <cctype>
 
 namespace {
 

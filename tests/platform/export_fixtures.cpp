@@ -1,6 +1,7 @@
 #include "tests/platform/export_fixtures.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 std::string base64Doubles(const std::vector<double>& values, bool networkOrder) {
@@ -119,4 +120,68 @@ std::string handWrittenMzXML() {
 </msRun>
 </mzXML>
 )";
+}
+
+namespace {
+std::string exact(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+}  // namespace
+
+std::string msTerm(const std::string& accession, const std::string& name, const std::string& value) {
+    return "<cvParam cvRef=\"MS\" accession=\"" + accession + "\" name=\"" + name + "\" value=\"" + value + "\"/>\n";
+}
+
+std::string userParam(const std::string& name, const std::string& value) {
+    return "<userParam name=\"" + name + "\" value=\"" + value + "\"/>\n";
+}
+
+std::string msLevel(int level) { return msTerm("MS:1000511", "ms level", std::to_string(level)); }
+
+std::string precursorElement(std::optional<double> selectedMz, std::optional<std::string> charge,
+                             std::optional<double> targetMz, std::optional<double> collisionEnergy) {
+    std::string text = "<precursor>";
+    if (targetMz) {
+        text += "<isolationWindow>" + msTerm("MS:1000827", "isolation window target m/z", exact(*targetMz)) +
+                "</isolationWindow>";
+    }
+    if (selectedMz || charge) {
+        text += "<selectedIonList count=\"1\"><selectedIon>";
+        if (selectedMz) text += msTerm("MS:1000744", "selected ion m/z", exact(*selectedMz));
+        if (charge) text += msTerm("MS:1000041", "charge state", *charge);
+        text += "</selectedIon></selectedIonList>";
+    }
+    text += "<activation>" + msTerm("MS:1000133", "collision-induced dissociation");
+    if (collisionEnergy) text += msTerm("MS:1000045", "collision energy", exact(*collisionEnergy));
+    return text + "</activation></precursor>\n";
+}
+
+std::string fixtureMzML(const std::vector<FixtureSpectrum>& spectra, const std::string& instrument,
+                        const std::string& sampleName, const std::string& runId) {
+    std::string text = R"(<?xml version="1.0" encoding="utf-8"?>
+<mzML xmlns="http://psi.hupo.org/ms/mzml" version="1.1.0">
+<cvList count="2"><cv id="MS" fullName="PSI-MS" URI="https://psi.hupo.org/ms.obo"/><cv id="UO" fullName="Unit Ontology" URI="https://unit.obo"/></cvList>
+<fileDescription><fileContent>)" + msTerm("MS:1000580", "MSn spectrum") + "</fileContent></fileDescription>\n";
+    if (!sampleName.empty()) text += "<sampleList count=\"1\"><sample id=\"S1\" name=\"" + sampleName + "\"/></sampleList>\n";
+    text += R"(<softwareList count="1"><software id="hand" version="1"/></softwareList>
+<instrumentConfigurationList count="1"><instrumentConfiguration id="IC1">)" + instrument + R"(</instrumentConfiguration></instrumentConfigurationList>
+<dataProcessingList count="1"><dataProcessing id="DP1"><processingMethod order="0" softwareRef="hand"/></dataProcessing></dataProcessingList>
+<run id=")" + runId + R"(" defaultInstrumentConfigurationRef="IC1">
+<spectrumList count=")" + std::to_string(spectra.size()) + R"(" defaultDataProcessingRef="DP1">
+)";
+    for (std::size_t i = 0; i < spectra.size(); ++i) {
+        const FixtureSpectrum& spectrum = spectra[i];
+        text += "<spectrum index=\"" + std::to_string(i) + "\" id=\"" + spectrum.id + "\" defaultArrayLength=\"" +
+                std::to_string(spectrum.mz.size()) + "\">\n" + spectrum.params;
+        if (spectrum.seconds >= 0.0) {
+            text += "<scanList count=\"1\"><scan><cvParam cvRef=\"MS\" accession=\"MS:1000016\" name=\"scan start time\" "
+                    "value=\"" + exact(spectrum.seconds) +
+                    "\" unitCvRef=\"UO\" unitAccession=\"UO:0000010\" unitName=\"second\"/></scan></scanList>\n";
+        }
+        if (!spectrum.precursor.empty()) text += "<precursorList count=\"1\">" + spectrum.precursor + "</precursorList>\n";
+        text += arrays(spectrum.mz, spectrum.intensity, "") + "</spectrum>\n";
+    }
+    return text + "</spectrumList>\n</run>\n</mzML>\n";
 }

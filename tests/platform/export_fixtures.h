@@ -1,5 +1,6 @@
 #pragma once
 // Small hand-written mzML and mzXML exports with known values.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,3 +13,26 @@ std::string base64Doubles(const std::vector<double>& values, bool networkOrder);
 std::string handWrittenMzML(const std::string& firstBinary = "");
 // Two scans: an MS1 scan of two peaks and an MS/MS scan of one peak.
 std::string handWrittenMzXML();
+
+// Pieces of hand-written mzML: a cvParam of the MS vocabulary, a userParam,
+// an ms level, a precursor element.
+std::string msTerm(const std::string& accession, const std::string& name, const std::string& value = "");
+std::string userParam(const std::string& name, const std::string& value);
+std::string msLevel(int level);
+std::string precursorElement(std::optional<double> selectedMz, std::optional<std::string> charge,
+                             std::optional<double> targetMz, std::optional<double> collisionEnergy);
+
+struct FixtureSpectrum {
+    std::string id;
+    std::string params;         // cvParams and userParams of the spectrum element
+    double seconds = -1.0;      // scan start time; negative for none
+    std::string precursor;      // a <precursor> element, or ""
+    std::vector<double> mz{100.0, 200.0};
+    std::vector<double> intensity{1.0, 2.0};
+};
+
+// An mzML export without an id on its mzML element. `instrument` holds the
+// instrument configuration's params; an empty `sampleName` leaves out the
+// sample list.
+std::string fixtureMzML(const std::vector<FixtureSpectrum>& spectra, const std::string& instrument,
+                        const std::string& sampleName = "", const std::string& runId = "run");

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <filesystem>
 #include <variant>
 
 #include "platform/msanalysis/ms_analysis.h"
+#include "platform/openformat/run_element_id.h"
 #include "tests/platform/export_fixtures.h"
 #include "tests/support/temp_dir.h"
 
@@ -182,4 +185,60 @@ TEST(MSAnalysisOpen, NothingFoundAndUnopenedAnalysis) {
     EXPECT_EQ(analysis.Open(dir.file("gone.mzML.gz")), E_FILENOTFOUND);
     EXPECT_EQ(codeOf([&] { analysis.getSpectra(); }), E_FAIL);
     EXPECT_EQ(codeOf([&] { analysis.getAnalysisName(); }), E_FAIL);
+}
+
+// Without an id on the mzML element the converter library names the run
+// after the file ("Analysis"); the name is the run element's id whatever
+// the file is called and however long its header.
+TEST(MSAnalysisRunName, RunElementIdOrParentFileName) {
+    TempDir dir;
+    const std::string folder = dir.file("s7.d");
+    std::filesystem::create_directories(folder);
+    const std::string noMzMLId = fixtureMzML({}, "", "", "lysate_run");
+    const std::string longHeader = fixtureMzML({}, "", std::string(70000, 'x'), "after a long header");
+    std::string mzXML = handWrittenMzXML();
+    const std::size_t parent = mzXML.find("<parentFile");
+    std::string noParent = mzXML;
+    noParent.erase(parent, mzXML.find("/>", parent) + 2 - parent);
+    mzXML.replace(mzXML.find("file:///data/tiny.raw"), 21, "file:///C:\\data\\lysate3.wiff");
+
+    struct Case {
+        std::string file, content, name;
+        bool compress;
+    };
+    const std::vector<Case> cases = {
+        {folder + "/Analysis.mzML", noMzMLId, "lysate_run", false},
+        {dir.file("packed.mzML.gz"), noMzMLId, "lysate_run", true},
+        {dir.file("long.mzML"), longHeader, "after a long header", false},
+        {dir.file("other.mzXML"), mzXML, "lysate3", false},
+        {dir.file("bare.mzXML.gz"), noParent, "bare", true},
+    };
+    for (const Case& c : cases) {
+        if (c.compress) {
+            gzFile file = gzopen(c.file.c_str(), "wb");
+            ASSERT_NE(file, nullptr);
+            gzwrite(file, c.content.data(), static_cast<unsigned>(c.content.size()));
+            gzclose(file);
+        } else {
+            writeWholeFile(c.file, c.content);
+        }
+        MSAnalysis analysis;
+        ASSERT_EQ(analysis.Open(c.file == folder + "/Analysis.mzML" ? folder : c.file), S_OK)
+            << analysis.openFailureDescription();
+        EXPECT_EQ(analysis.getAnalysisName(), c.name) << c.file;
+    }
+}
+
+TEST(MSAnalysisRunName, RunStartTagFoundInTheText) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {R"(<mzML><run id="r1">)", "r1"},
+        {"<run\n  defaultInstrumentConfigurationRef=\"IC1\"\n  id = 'a&amp;b&lt;c'>", "a&b<c"},
+        {R"(<runList/><run sampleRef="s" userid="u" id="v">)", "v"},
+        {R"(<run sampleRef="s">)", std::nullopt},
+        {R"(<run id="cut)", std::nullopt},
+        {R"(<run id="cut")", std::nullopt},
+        {R"(<spectrumList count="0"/><run id="late">)", std::nullopt},
+        {R"(<msRun id="m">)", std::nullopt},
+    };
+    for (const auto& [text, id] : cases) EXPECT_EQ(findRunElementId(text), id) << text;
 }

@@ -174,7 +174,7 @@ void writeTruthRows(std::ofstream& truth, const RunPlan& plan, const SciexSpectr
                           scan.cycle, scan.experiment, scan.scanTypeCode, seconds);
         } else {
             const Analyte& analyte = plan.analytes()[static_cast<std::size_t>(planned.analyte)];
-            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%d\t%d\t2\t%d\t%.3f\t%s\t%d\t%d\t%g\t%.6f\n", sample, i,
+            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%d\t%d\t2\t%d\t%.3f\t%s\t%d\t%d\t%g\t%.10f\n", sample, i,
                           id.c_str(), scan.cycle, scan.experiment, scan.scanTypeCode, seconds, analyte.sequence.c_str(),
                           analyte.charge, scan.withCharge ? 1 : 0, scan.collisionEnergy, analyte.monoisotopicMz);
         }

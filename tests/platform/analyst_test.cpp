@@ -1,0 +1,396 @@
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <functional>
+
+#include "platform/analyst/experiment_trace.h"
+#include "platform/analyst/spectrum_data.h"
+#include "platform/analyst/wiff_application.h"
+#include "tests/platform/export_fixtures.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+const std::string qstarElite = msTerm("MS:1000655", "QSTAR Elite");
+const std::string qtrap4000 = msTerm("MS:1000139", "4000 QTRAP");
+const std::string scanTypeCode = "scan type code";
+
+HRESULT codeOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ComError& error) {
+        return error.code();
+    }
+    return S_OK;
+}
+
+FixtureSpectrum spectrum(const std::string& id, const std::string& params, double seconds = 1.0) {
+    FixtureSpectrum result;
+    result.id = id;
+    result.params = params;
+    result.seconds = seconds;
+    return result;
+}
+
+std::string at(int cycle, int experiment) {
+    return "sample=1 period=1 cycle=" + std::to_string(cycle) + " experiment=" + std::to_string(experiment);
+}
+
+// The export `<run>.mzML` in `dir`; returns the path of its .wiff file.
+std::string writeRun(const TempDir& dir, const std::string& run, const std::string& mzML) {
+    writeWholeFile(dir.file(run + ".mzML"), mzML);
+    return dir.file(run + ".wiff");
+}
+
+std::vector<double> traceOf(const WiffFileData& file, const std::string& path, int period, int experiment) {
+    ExperimentTrace trace;
+    trace.setWiffFileName(path);
+    trace.selectExperiment(1, period, experiment);
+    std::vector<double> values;
+    for (std::int32_t c = 1; c <= trace.numberOfDataPoints(); ++c) values.push_back(trace.yValue(c));
+    EXPECT_EQ(trace.numberOfDataPoints(), file.numberOfCycles(1, period));
+    return values;
+}
+
+}  // namespace
+
+TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
+    struct Case {
+        const char* what;
+        std::string model, params;
+        std::int16_t expected;
+    };
+    const std::vector<Case> cases = {
+        {"QSTAR survey", qstarElite, msLevel(1), 8},
+        {"QSTAR product", qstarElite, msLevel(2), 9},
+        {"QTRAP survey", qtrap4000, msLevel(1), 15},
+        {"QTRAP product", qtrap4000, msLevel(2), 11},
+        {"other survey", "", msLevel(1), 0},
+        {"other product", "", msLevel(2), 6},
+        {"MS3", qstarElite, msLevel(3), 13},
+        {"no level, MS1 spectrum", qtrap4000, msTerm("MS:1000579", "MS1 spectrum"), 15},
+        {"no level at all", qtrap4000, "", 11},
+        {"precursor ion", qtrap4000, msLevel(2) + msTerm("MS:1000341", "precursor ion spectrum"), 5},
+        {"neutral loss", qtrap4000, msLevel(2) + msTerm("MS:1000326", "constant neutral loss spectrum"), 7},
+        {"SRM", qtrap4000, msLevel(2) + msTerm("MS:1000583", "SRM spectrum"), 4},
+        {"SIM", qstarElite, msLevel(1) + msTerm("MS:1000582", "SIM spectrum"), 1},
+        {"code", qstarElite, msLevel(1) + userParam(scanTypeCode, "12"), 12},
+        {"code before term", qtrap4000, msLevel(2) + msTerm("MS:1000326", "constant neutral loss spectrum") +
+                                            userParam(scanTypeCode, "4"), 4},
+        {"negative code", qstarElite, msLevel(1) + userParam(scanTypeCode, "-3"), -3},
+        {"code past 16 bits", qstarElite, msLevel(1) + userParam(scanTypeCode, "70000"), 4464},
+        {"code not an integer", qstarElite, msLevel(1) + userParam(scanTypeCode, "12a"), 8},
+        {"code with a point", qstarElite, msLevel(1) + userParam(scanTypeCode, "9.0"), 8},
+        {"empty code", qtrap4000, msLevel(2) + userParam(scanTypeCode, ""), 11},
+    };
+    TempDir dir;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string path =
+            writeRun(dir, "t" + std::to_string(i), fixtureMzML({spectrum(at(1, 1), cases[i].params)}, cases[i].model));
+        const WiffFileData file = WiffApplication().openWiff(path, 1);
+        EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(0).scanType(), cases[i].expected) << cases[i].what;
+    }
+}
+
+TEST(AnalystInstrument, ModelCodeFromTheModelName) {
+    struct Case {
+        std::string params;
+        std::int32_t code;
+        const char* name;
+    };
+    const std::vector<Case> cases = {
+        {qstarElite, 2000, "QSTAR Elite"},
+        {qtrap4000, 13, "4000 QTRAP"},
+        {msTerm("MS:1000931", "QTRAP 5500"), 14, "QTRAP 5500"},
+        {msTerm("MS:1000031", "instrument model", "SCIEX 4000 QTRAP"), 13, "SCIEX 4000 QTRAP"},
+        {msTerm("MS:1000031", "instrument model", "API 4000"), 0, "API 4000"},
+        {"", 0, ""},
+    };
+    TempDir dir;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string path =
+            writeRun(dir, "m" + std::to_string(i), fixtureMzML({spectrum(at(1, 1), msLevel(1))}, cases[i].params));
+        const InstrumentInfo info = WiffApplication().openWiff(path, 1).acquisitionInfo(1).instrumentInfo();
+        EXPECT_EQ(info.modelCode, cases[i].code) << cases[i].name;
+        EXPECT_EQ(info.modelName, cases[i].name);
+    }
+    // mzXML names the model in msModel, also one the vocabulary does not know.
+    std::string mzXML = handWrittenMzXML();
+    mzXML.replace(mzXML.find("value=\"LTQ\""), 11, "value=\"Custom QTRAP X\"");
+    writeWholeFile(dir.file("x.mzXML"), mzXML);
+    EXPECT_EQ(WiffApplication().openWiff(dir.file("x.wiff"), 1).acquisitionInfo(1).instrumentInfo().modelCode, 14);
+}
+
+TEST(AnalystLayout, IdsWithoutKeysMakeACycleOfEachLevelOneSpectrum) {
+    struct Case {
+        std::vector<int> levels;  // spectrum i has total ion current 100 (i + 1)
+        std::vector<std::vector<double>> traces;  // per experiment, per cycle
+    };
+    const std::vector<Case> cases = {
+        // The two leading spectra form a cycle without its survey scan.
+        {{2, 2, 1, 2, 1, 2, 2, 2}, {{0, 300, 500}, {100, 400, 600}, {200, 0, 700}, {0, 0, 800}}},
+        {{1, 2, 2, 1, 2}, {{100, 400}, {200, 500}, {300, 0}}},
+    };
+    TempDir dir;
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        const std::vector<int>& levels = cases[k].levels;
+        std::vector<FixtureSpectrum> spectra;
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            spectra.push_back(spectrum("scan=" + std::to_string(i + 1),
+                                       msLevel(levels[i]) + msTerm("MS:1000285", "total ion current", std::to_string(100 * (i + 1)))));
+        }
+        const std::string path = writeRun(dir, "plain" + std::to_string(k), fixtureMzML(spectra, qstarElite));
+        const WiffFileData file = WiffApplication().openWiff(path, 1);
+        const std::vector<std::vector<double>>& traces = cases[k].traces;
+        ASSERT_EQ(file.numberOfPeriods(1), 1);
+        ASSERT_EQ(file.numberOfCycles(1, 0), static_cast<std::int32_t>(traces.front().size())) << k;
+        ASSERT_EQ(file.numberOfExperiments(1, 0), static_cast<std::int32_t>(traces.size())) << k;
+        for (std::size_t j = 0; j < traces.size(); ++j) {
+            EXPECT_EQ(traceOf(file, path, 0, static_cast<int>(j)), traces[j]) << k << " " << j;
+            EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(static_cast<std::int32_t>(j)).scanType(), j == 0 ? 8 : 9);
+        }
+    }
+}
+
+TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
+    const std::string tic = "total ion current";
+    TempDir dir;
+    const std::string path = writeRun(
+        dir, "keyed",
+        fixtureMzML({spectrum("period=2 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "5")),
+                     spectrum("cycle=2 experiment=3", msLevel(2) + msTerm("MS:1000285", tic, "7"), 42.5),
+                     spectrum("period=1 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "9"))},
+                    qstarElite));
+    const WiffFileData file = WiffApplication().openWiff(path, 1);
+    ASSERT_EQ(file.numberOfPeriods(1), 2);
+    EXPECT_EQ(file.numberOfExperiments(1, 0), 3);
+    EXPECT_EQ(file.numberOfCycles(1, 0), 2);
+    EXPECT_EQ(file.numberOfExperiments(1, 1), 1);
+    EXPECT_EQ(file.numberOfCycles(1, 1), 1);
+    EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(1).scanType(), -1);  // no spectrum of experiment 2
+    EXPECT_EQ(traceOf(file, path, 0, 0), (std::vector<double>{9, 0}));
+    EXPECT_EQ(traceOf(file, path, 0, 2), (std::vector<double>{0, 7}));
+    EXPECT_EQ(traceOf(file, path, 1, 0), (std::vector<double>{5}));
+    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 2, 1), 42.5f);
+    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 2, 0), 0.0f);  // skipped scan
+}
+
+TEST(AnalystSpectrum, DescriptionAndTotalIonCurrent) {
+    struct Case {
+        std::string params, precursor, description;
+        double totalIonCurrent;
+    };
+    const auto tic = [](const std::string& value) { return msTerm("MS:1000285", "total ion current", value); };
+    const std::vector<Case> cases = {
+        {msLevel(1) + tic("1234.5"), "", "TOF MS", 1234.5},
+        {msLevel(2) + tic("n/a"), precursorElement(652.34, "2", std::nullopt, 32.0),
+         "Product (652.3400) CE (32): Charge (+2)", 3.0},
+        {msLevel(2), precursorElement(500.25, std::nullopt, std::nullopt, std::nullopt), "Product (500.2500) CE (0)", 3.0},
+        {msLevel(2) + tic("1e3"), precursorElement(std::nullopt, std::nullopt, 445.3, 27.5), "Product (445.3000) CE (27.5)",
+         1000.0},
+        {msLevel(2), precursorElement(445.25, "3", 445.3, std::nullopt), "Product (445.2500) CE (0): Charge (+3)", 3.0},
+        {msLevel(2), "", "Product (N/A) CE (0)", 3.0},
+        {msLevel(2), precursorElement(std::nullopt, "2", std::nullopt, std::nullopt), "Product (N/A) CE (0): Charge (+2)", 3.0},
+        {msLevel(2), precursorElement(700.0, "2.0", std::nullopt, 30.0), "Product (700.0000) CE (30): Charge (+2)", 3.0},
+        {msLevel(2), precursorElement(700.0, "unknown", std::nullopt, 30.0), "Product (700.0000) CE (30)", 3.0},
+        {msLevel(2), precursorElement(700.0, "", std::nullopt, 30.0), "Product (700.0000) CE (30)", 3.0},
+        {msLevel(3), precursorElement(300.1, "1", std::nullopt, 40.0), "Product (300.1000) CE (40): Charge (+1)", 3.0},
+    };
+    std::vector<FixtureSpectrum> spectra;
+    for (std::size_t j = 0; j < cases.size(); ++j) {
+        spectra.push_back(spectrum(at(1, static_cast<int>(j + 1)), cases[j].params, static_cast<double>(j)));
+        spectra.back().precursor = cases[j].precursor;
+    }
+    TempDir dir;
+    const std::string path = writeRun(dir, "labels", fixtureMzML(spectra, qstarElite));
+    const WiffFileData file = WiffApplication().openWiff(path, 1);
+    SpectrumData data;
+    data.setWiffFileName(path);
+    for (std::size_t j = 0; j < cases.size(); ++j) {
+        const auto experiment = static_cast<std::int32_t>(j);
+        const float time = file.cycleTime(1, 0, experiment, 0);
+        EXPECT_FLOAT_EQ(time, static_cast<float>(j));
+        data.selectSpectrum(1, 0, experiment, time, time);
+        EXPECT_EQ(data.description(), cases[j].description) << j;
+        ASSERT_EQ(data.numberOfDataPoints(), 2);
+        EXPECT_EQ(data.xValue(1), 100.0);
+        EXPECT_EQ(data.yValue(2), 2.0);
+        EXPECT_EQ(traceOf(file, path, 0, experiment), std::vector<double>{cases[j].totalIonCurrent}) << j;
+    }
+}
+
+TEST(AnalystSpectrum, SelectsTheNearestWithinAThousandthOfASecond) {
+    // File order is not cycle order: of two spectra at the same time the
+    // first in the file wins.
+    const std::vector<std::pair<std::string, double>> placed = {
+        {at(2, 1), 10.0}, {at(1, 1), 10.0}, {at(3, 1), 20.0}, {at(4, 1), 30.0}, {at(5, 1), 30.0015}};
+    std::vector<FixtureSpectrum> spectra;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        spectra.push_back(spectrum(placed[i].first, msLevel(1), placed[i].second));
+        spectra.back().intensity = {static_cast<double>(i + 1), 0.5};
+    }
+    TempDir dir;
+    const std::string path = writeRun(dir, "times", fixtureMzML(spectra, qstarElite));
+    const WiffFileData file = WiffApplication().openWiff(path, 1);
+    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 0, 0), 10.0f);
+    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 0, 2), 20.0f);
+
+    struct Case {
+        float time;
+        double firstIntensity;  // which spectrum; 0 for an empty selection
+    };
+    const std::vector<Case> cases = {{10.0f, 1},    {10.0009f, 1}, {9.9991f, 1},  {10.0011f, 0}, {19.9995f, 3},
+                                     {30.0007f, 4}, {30.0009f, 5}, {30.0026f, 0}, {25.0f, 0},     {10.0f, 1}};
+    SpectrumData data;
+    data.setWiffFileName(path);
+    for (const Case& c : cases) {
+        data.selectSpectrum(1, 0, 0, c.time, c.time);
+        if (c.firstIntensity == 0) {
+            EXPECT_EQ(data.numberOfDataPoints(), 0) << c.time;
+            EXPECT_EQ(data.description(), "") << c.time;
+        } else {
+            ASSERT_EQ(data.numberOfDataPoints(), 2) << c.time;
+            EXPECT_EQ(data.yValue(1), c.firstIntensity) << c.time;
+            EXPECT_EQ(data.description(), "TOF MS");
+        }
+    }
+}
+
+TEST(AnalystFiles, SamplesOrderedByKeyThenFileName) {
+    TempDir dir;
+    const auto write = [&](const std::string& file, const std::string& id, const std::string& sample,
+                           const std::string& runId = "run") {
+        writeWholeFile(dir.file(file), fixtureMzML({spectrum(id, msLevel(1))}, qstarElite, sample, runId));
+    };
+    write("run-b.mzML", "sample=2 cycle=1 experiment=1", "B");
+    write("run-a.mzML", "sample=2 cycle=1 experiment=1", "A");
+    write("run-c.mzML", "sample=1 cycle=1 experiment=1", "C");
+    write("run.mzML", "scan=1", "", "plain run");
+    write("run-0.mzML", "scan=1", "Z");
+    // Not exports of run.wiff: another run name, a different letter case of
+    // the name, no hyphen, no export ending.
+    for (const char* other : {"runner.mzML", "Run.mzML", "run_x.mzML", "run-e.txt"}) write(other, "sample=1 scan=1", "X");
+    const std::string compressed = fixtureMzML({spectrum("sample=3 cycle=1 experiment=1", msLevel(1))}, qstarElite, "D");
+    gzFile file = gzopen(dir.file("run-d.MZML.GZ").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    gzwrite(file, compressed.data(), static_cast<unsigned>(compressed.size()));
+    gzclose(file);
+
+    const WiffFileData data = WiffApplication().openWiff(dir.path() + "\\run.wiff", 1);
+    const std::vector<std::string> expected = {"C", "A", "B", "D", "Z", "plain run"};
+    ASSERT_EQ(data.numberOfSamples(), static_cast<std::int32_t>(expected.size()));
+    for (std::size_t s = 0; s < expected.size(); ++s) EXPECT_EQ(data.sampleName(static_cast<std::int32_t>(s + 1)), expected[s]);
+}
+
+TEST(AnalystFiles, EmptyExportHasNoPeriods) {
+    TempDir dir;
+    const std::string path = writeRun(dir, "empty", fixtureMzML({}, qtrap4000, "", "empty run"));
+    const WiffFileData file = WiffApplication().openWiff(path, 1);
+    EXPECT_EQ(file.numberOfSamples(), 1);
+    EXPECT_EQ(file.numberOfPeriods(1), 0);
+    EXPECT_EQ(file.sampleName(1), "empty run");
+    EXPECT_EQ(file.acquisitionInfo(1).instrumentInfo().modelCode, 13);
+    EXPECT_EQ(codeOf([&] { file.numberOfCycles(1, 0); }), E_INVALIDARG);
+}
+
+TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
+    const std::string good = fixtureMzML({spectrum(at(1, 1), msLevel(1)), spectrum(at(1, 2), msLevel(2))}, qstarElite);
+    const auto ids = [](std::vector<std::string> list) {
+        std::vector<FixtureSpectrum> spectra;
+        for (const std::string& id : list) spectra.push_back(spectrum(id, msLevel(1)));
+        return fixtureMzML(spectra, qstarElite);
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;
+        HRESULT code;
+        std::string inDescription;
+    };
+    const std::vector<Case> cases = {
+        {"no export beside it", {{"lysate3b.mzML", good}, {"Lysate3.mzML", good}, {"lysate3.wiff.mzML", good}},
+         E_FILENOTFOUND, "lysate3-<sample>.mzXML.gz"},
+        {"truncated", {{"lysate3.mzML", good.substr(0, good.size() * 2 / 3)}}, E_FAIL, "incomplete"},
+        {"undecodable arrays", {{"lysate3.mzML", handWrittenMzML("not base64!")}}, E_FAIL, "Spectrum 1"},
+        {"second sample damaged", {{"lysate3-a.mzML", good}, {"lysate3-b.mzML", good.substr(0, 900)}}, E_FAIL,
+         "lysate3-b.mzML"},
+        {"keys on some spectra only", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "scan=2"})}}, E_FAIL,
+         "1 of its 2 spectra carry cycle"},
+        {"cycle without experiment", {{"lysate3.mzML", ids({"cycle=1"})}}, E_FAIL, "only one of"},
+        {"two samples", {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "sample=2 cycle=1 experiment=2"})}},
+         E_FAIL, "names sample 2"},
+        {"sample key on some only", {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "cycle=1 experiment=2"})}},
+         E_FAIL, "carry a sample key"},
+        {"same place twice", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "period=1 cycle=1 experiment=1"})}}, E_FAIL,
+         "repeats"},
+        {"zero", {{"lysate3.mzML", ids({"cycle=0 experiment=1"})}}, E_FAIL, "cycle=0"},
+        {"word", {{"lysate3.mzML", ids({"cycle=1 experiment=two"})}}, E_FAIL, "experiment=two"},
+        {"sign", {{"lysate3.mzML", ids({"cycle=+1 experiment=1"})}}, E_FAIL, "cycle=+1"},
+        {"beyond 32 bits", {{"lysate3.mzML", ids({"cycle=1 period=2147483648 experiment=1"})}}, E_FAIL, "period="},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const auto& [name, content] : c.files) writeWholeFile(dir.file(name), content);
+        try {
+            WiffApplication().openWiff(dir.file("lysate3.wiff"), 1);
+            ADD_FAILURE() << c.what << ": opened";
+        } catch (const ComError& error) {
+            EXPECT_EQ(error.code(), c.code) << c.what;
+            EXPECT_NE(error.description().find(c.inDescription), std::string::npos) << c.what << ": " << error.description();
+            EXPECT_EQ(error.interfaceName(), "IWiffApplication");
+            if (c.code == E_FILENOTFOUND) {
+                EXPECT_NE(error.description().find(dir.path()), std::string::npos);
+            }
+        }
+    }
+}
+
+TEST(AnalystErrors, IndicesOutsideTheFile) {
+    std::vector<FixtureSpectrum> spectra;
+    for (int c = 1; c <= 3; ++c) {
+        for (int e = 1; e <= 2; ++e) spectra.push_back(spectrum(at(c, e), msLevel(e), c));
+    }
+    TempDir dir;
+    const std::string path = writeRun(dir, "grid", fixtureMzML(spectra, qstarElite));
+    const WiffApplication application;
+    const WiffFileData file = application.openWiff(path, 1);
+    ExperimentTrace trace;
+    trace.setWiffFileName(path);
+    trace.selectExperiment(1, 0, 1);
+    SpectrumData data;
+    data.setWiffFileName(path);
+    data.selectSpectrum(1, 0, 1, 3.0f, 3.0f);
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        HRESULT code;
+    };
+    const std::vector<Case> cases = {
+        {"openWiff sample 0", [&] { application.openWiff(path, 0); }, E_INVALIDARG},
+        {"openWiff sample 2", [&] { application.openWiff(path, 2); }, E_INVALIDARG},
+        {"periods of sample 2", [&] { file.numberOfPeriods(2); }, E_INVALIDARG},
+        {"name of sample 0", [&] { file.sampleName(0); }, E_INVALIDARG},
+        {"acquisition of sample 2", [&] { file.acquisitionInfo(2); }, E_INVALIDARG},
+        {"cycles of period 1", [&] { file.numberOfCycles(1, 1); }, E_INVALIDARG},
+        {"experiments of period -1", [&] { file.numberOfExperiments(1, -1); }, E_INVALIDARG},
+        {"period info 1", [&] { file.periodInfo(1, 1); }, E_INVALIDARG},
+        {"experiment info 1", [&] { file.periodInfo(1, 0).experimentInfo(1); }, S_OK},
+        {"experiment info 2", [&] { file.periodInfo(1, 0).experimentInfo(2); }, E_INVALIDARG},
+        {"cycle time, last cycle", [&] { file.cycleTime(1, 0, 1, 2); }, S_OK},
+        {"cycle time, cycle 3", [&] { file.cycleTime(1, 0, 0, 3); }, E_INVALIDARG},
+        {"cycle time, cycle -1", [&] { file.cycleTime(1, 0, 0, -1); }, E_INVALIDARG},
+        {"cycle time, experiment 2", [&] { file.cycleTime(1, 0, 2, 0); }, E_INVALIDARG},
+        {"trace experiment 2", [&] { ExperimentTrace(trace).selectExperiment(1, 0, 2); }, E_INVALIDARG},
+        {"trace point 3", [&] { trace.yValue(3); }, S_OK},
+        {"trace point 0", [&] { trace.yValue(0); }, E_INVALIDARG},
+        {"trace point 4", [&] { trace.xValue(4); }, E_INVALIDARG},
+        {"spectrum experiment -1", [&] { SpectrumData(data).selectSpectrum(1, 0, -1, 3.0f, 3.0f); }, E_INVALIDARG},
+        {"spectrum sample 2", [&] { SpectrumData(data).selectSpectrum(2, 0, 0, 3.0f, 3.0f); }, E_INVALIDARG},
+        {"spectrum point 2", [&] { data.xValue(2); }, S_OK},
+        {"spectrum point 3", [&] { data.yValue(3); }, E_INVALIDARG},
+        {"trace before a file", [&] { ExperimentTrace().selectExperiment(1, 0, 0); }, E_FAIL},
+        {"spectrum before a file", [&] { SpectrumData().selectSpectrum(1, 0, 0, 0.0f, 0.0f); }, E_FAIL},
+        {"file without exports", [&] { ExperimentTrace().setWiffFileName(dir.file("none.wiff")); }, E_FILENOTFOUND},
+    };
+    for (const Case& c : cases) EXPECT_EQ(codeOf(c.call), c.code) << c.what;
+}
