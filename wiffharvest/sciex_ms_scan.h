@@ -31,6 +31,7 @@ struct SciexMSscan {
     std::int32_t msLevel = 0;
     std::int16_t scanType = 0;
     SpecFeatures specFeatures;
+    float cycleTime = 0.0F;  // the scan's cycle time in seconds, as the file object reports it
 };
 
 struct ScanTable {

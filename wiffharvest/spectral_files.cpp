@@ -1,6 +1,10 @@
 #include "wiffharvest/spectral_files.h"
 
+#include <optional>
+#include <string>
+
 #include "core/extractor/features_row.h"
+#include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
 #include "wiffharvest/run_name.h"
@@ -26,13 +30,26 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
     const ExtractorParameters& parameters = context.parameters;
     // QSTAR m/z values carry four decimals of resolution.
     const int mzDecimals = instrument.instrumentType == 1 ? 4 : 2;
+    std::optional<MgfFile> mgf;
+    if (context.peakListFormats.mgf) {
+        const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
+        mgf.emplace(parameters.resultsXtractorDir + stem + ".mgf");
+    }
     for (std::int32_t i = 0; i < n; ++i) {
         const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
         if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
         const std::string name = peakListName(context.runName, sample, scan);
-        writePeakListFile(parameters.resultsXtractorDir + name,
-                          {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
-                          "Function: processSciexDDErun");
+        if (context.peakListFormats.pkl) {
+            writePeakListFile(parameters.resultsXtractorDir + name,
+                              {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
+                              "Function: processSciexDDErun");
+        }
+        if (mgf) {
+            mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
+                      scan.scanNumber, scan.lastScanNumber, static_cast<double>(scan.cycleTime), mzDecimals},
+                     scan.peaks);
+        }
         writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
     }
+    if (mgf) mgf->commit();
 }

@@ -133,6 +133,7 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, SpectrumData& 
             r.isSurveyScan = scanClass.isSurveyScan;
             if (r.msLevel == 1) reading.sawLevel1 = true;
             r.scanTime = file.cycleTime(s, p, j, c);
+            r.cycleTime = r.scanTime;
             // Other scan types are counted but not kept: the slot is reused.
             if (r.msLevel != 2 && r.isSurveyScan == 0) continue;
             spectrum.selectSpectrum(s, p, j, r.scanTime, r.scanTime);

@@ -31,6 +31,7 @@ struct MSscan {
     double parentSignalNoise = 0.0;
     std::int32_t msLevel = 0;  // 0 in a record that was never read
     SpecFeatures specFeatures;
+    double retentionSeconds = -1.0;  // scan start time; negative when the run gives none
 };
 
 struct RunTable {

@@ -30,6 +30,7 @@ bool readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
     scan.lastMergedIndex = index;
     scan.msLevel = spectrum.getMSOrder() + 1;
     scan.rejected = 0;
+    scan.retentionSeconds = spectrum.scanStartSeconds().value_or(-1.0);
     const bool isMSscan = scan.msLevel == 1;
 
     const ExtractorParameters& parameters = context.parameters;

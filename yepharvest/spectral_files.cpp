@@ -1,6 +1,9 @@
 #include "yepharvest/spectral_files.h"
 
+#include <optional>
+
 #include "core/extractor/features_row.h"
+#include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
 #include "yepharvest/run_name.h"
@@ -24,11 +27,24 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan,
 
 void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
+    std::optional<MgfFile> mgf;
+    if (context.peakListFormats.mgf) mgf.emplace(parameters.resultsXtractorDir + context.runName + ".mgf");
     for (const MSscan& scan : run.records) {
         if (scan.rejected != 0 || scan.msLevel != 2 || scan.numPeaks <= 1) continue;
         const std::string name = spectrumName(context.runName, scan);
-        writePeakListFile(parameters.resultsXtractorDir + name, {scan.parentMz, scan.precursorIntensity, scan.charge, 2},
-                          scan.peaks, "Function: processVelmoraLCMSMSrun");
+        if (context.peakListFormats.pkl) {
+            writePeakListFile(parameters.resultsXtractorDir + name,
+                              {scan.parentMz, scan.precursorIntensity, scan.charge, 2}, scan.peaks,
+                              "Function: processVelmoraLCMSMSrun");
+        }
+        if (mgf) {
+            const std::optional<double> time =
+                scan.retentionSeconds < 0.0 ? std::nullopt : std::optional<double>(scan.retentionSeconds);
+            mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
+                      scan.scanNumber, scan.lastScanNumber, time, 2},
+                     scan.peaks);
+        }
         writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
     }
+    if (mgf) mgf->commit();
 }

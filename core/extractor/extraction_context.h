@@ -9,6 +9,7 @@
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/instrument_specifics.h"
 #include "core/extractor/log_sink.h"
+#include "core/extractor/mgf_file.h"
 #include "core/peaks/peak_pick_params.h"
 
 struct ExtractionContext {
@@ -17,6 +18,7 @@ struct ExtractionContext {
     PeakPickParams picking;
     ExtractionLogs logs;
     std::string runName;
+    PeakListFormats peakListFormats;  // from peakListFormat
 
     // Loads the instrument's block from instrument.txt (ends the process when
     // there is none) over the start-up's picking settings.

@@ -41,6 +41,7 @@ void applyEntry(ExtractorParameters& p, const QueryEntry& entry) {
     if (key == "queryDir") p.queryDir = value;
     if (key == "parent_shift_type") p.parent_shift_type = value;
     if (key == "search_type") p.search_type = value;
+    if (key == "peakListFormat") p.peakListFormat = value;
     if (key == "libraryFiles") p.libraryFiles = get_post_query_string_array(value);
     if (key == "queryFiles") p.queryFiles = get_post_query_string_array(value);
 }

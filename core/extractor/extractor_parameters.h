@@ -44,6 +44,9 @@ struct ExtractorParameters {
     std::int32_t findAverageParent = 0;
     std::int32_t minMSsignalNoise = 50;
     std::int32_t minSignalNoiseRatio = 5;
+    // Beyond the designed keys: "pkl" (the .pkl files), "mgf" (one MGF file
+    // per run or sample instead) or "both".
+    std::string peakListFormat = "pkl";
 };
 
 // "Da" 0, "ppm" 1, "mmu" 2, "%" 3, anything else 4 (case matters).

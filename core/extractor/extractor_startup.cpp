@@ -7,6 +7,8 @@
 #include "core/extractor/output_files.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
+#include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "core/util/html_page.h"
 
 namespace {
@@ -18,6 +20,12 @@ std::optional<XtractorOutputFiles> openedLogs;
 ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, ExtractionLogs logs) {
     ExtractionContext context;
     context.parameters = readExtractorParameters(entries);
+    const std::optional<PeakListFormats> formats = peakListFormats(context.parameters.peakListFormat);
+    if (!formats) {
+        reportFatalError(formatText("The value %s of the query key peakListFormat is not one of pkl, mgf and both.\n",
+                                    escapeHtml(context.parameters.peakListFormat).c_str()));
+    }
+    context.peakListFormats = *formats;
     initialise_amino_acid_weights("H", "O H", "H", context.parameters.cys, "C2 H3 N1 O1", formulaMonoisotopicMass);
 
     // Centroiding stays off (below its 0.0001 threshold) until an instrument

@@ -21,6 +21,11 @@ MSSpectrum::MSSpectrum(std::shared_ptr<const OpenFormatExport> run, std::size_t 
       index_(index),
       description_(std::move(description)) {}
 
+std::optional<double> MSSpectrum::scanStartSeconds() const {
+    if (description_.scanStartSeconds < 0.0) return std::nullopt;
+    return description_.scanStartSeconds;
+}
+
 void MSSpectrum::getData(std::int32_t kind, std::vector<double>& mz, std::vector<double>& intensity,
                          std::int32_t& count) const {
     if (kind != 0) {

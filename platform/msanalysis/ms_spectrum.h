@@ -2,6 +2,7 @@
 // One spectrum and the collection of all spectra of an open analysis.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/msanalysis/ms_parameter.h"
@@ -18,6 +19,9 @@ public:
     // The m/z of each precursor, document order; count 0 without one.
     void getPrecursor(std::vector<double>& mz, std::int32_t& count) const;
     MSParameterCollection getParameters() const;
+    // Beyond the vendor's operations: the scan's start time in seconds, or
+    // nothing when the export gives none (for peak-list formats that carry it).
+    std::optional<double> scanStartSeconds() const;
 
 private:
     std::shared_ptr<const OpenFormatExport> run_;

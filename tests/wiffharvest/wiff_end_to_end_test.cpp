@@ -9,6 +9,7 @@
 
 #include "core/util/format_text.h"
 #include "tests/support/child_process.h"
+#include "tests/support/mgf_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -149,10 +150,15 @@ TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
 
 TEST(WiffharvestEndToEnd, QtrapRunWithoutSurveyScans) {
     const SciexRun run("q.wiff", "--sciex qtrap --fragment-only --spectra 150 --seed 4");
-    const ChildResult r = run.run();
+    const ChildResult r = run.run("&peakListFormat=both");
     ASSERT_EQ(r.exitStatus, 0) << r.output;
     EXPECT_EQ(pageShape(r.output), "<BR>Wiff file opened. Contains 1 samples\n<BR>Assigned instrument type ESI-QTRAP.\n" +
                                        stageSequence(false, false) + "Execution Time\n");
+    std::map<std::string, std::string> files = run.peakLists();
+    const std::string mgf = files.at("q.mgf");
+    files.erase("q.mgf");
+    expectMgfMatchesPeakLists(mgf, files);
+    std::filesystem::remove(run.file("peaklists/q.mgf"));
     expectPeakListsMatchFeatures(run, 2);
     // Without survey scans the precursor intensity stays the label's 100.
     for (const auto& [name, text] : run.peakLists()) EXPECT_EQ(lines(text)[0].substr(lines(text)[0].find('\t')), "\t100\t" + name.substr(name.size() - 5, 1)) << name;

@@ -11,7 +11,9 @@
 
 #include "core/util/format_text.h"
 #include "platform/msanalysis/ms_analysis.h"
+#include "pwiz/data/msdata/MSDataFile.hpp"
 #include "tests/support/child_process.h"
+#include "tests/support/mgf_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -366,6 +368,38 @@ TEST(YepharvestEndToEnd, RealRunExtractsCleanly) {
     EXPECT_EQ(stats.at("numOutputFiles"), static_cast<int>(run.peakListNames().size()));
     EXPECT_GT(stats.at("numOutputFiles"), 0);
     for (const std::string& name : run.peakListNames()) EXPECT_EQ(name.rfind("BSA_min_21.", 0), 0u);
+}
+
+TEST(YepharvestEndToEnd, MgfHoldsThePeakListsAndReadsBack) {
+    Extraction run("--spectra 120 --top 4 --seed 5");
+    const ChildResult r = run.run("autoCharge=Find&peakListFormat=both");
+    ASSERT_EQ(r.exitStatus, 0) << r.output;
+    std::map<std::string, std::string> peakLists;
+    for (const std::string& name : run.peakListNames()) {
+        if (name.ends_with(".pkl")) peakLists[name] = run.peakList(name);
+    }
+    ASSERT_FALSE(peakLists.empty());
+    const std::string mgfPath = run.dir().file("peaklists/run.mgf");
+    expectMgfMatchesPeakLists(readWholeFile(mgfPath), peakLists);
+
+    // ProteoWizard reads every spectrum back with its charge and peaks.
+    pwiz::msdata::MSDataFile data(mgfPath);
+    const pwiz::msdata::SpectrumList& spectra = *data.run.spectrumListPtr;
+    ASSERT_EQ(spectra.size(), peakLists.size());
+    std::size_t points = 0;
+    for (std::size_t i = 0; i < spectra.size(); ++i) points += spectra.spectrum(i, true)->getMZArray()->data.size();
+    std::size_t lines = 0;
+    for (const auto& [name, text] : peakLists) lines += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    EXPECT_EQ(points, lines);
+
+    // "mgf" alone writes no .pkl file; an unknown format is refused.
+    Extraction only("--spectra 60 --seed 6");
+    ASSERT_EQ(only.run("peakListFormat=MGF").exitStatus, 0);
+    EXPECT_EQ(only.peakListNames(), std::vector<std::string>{"run.mgf"});
+    const ChildResult refused = only.run("peakListFormat=xml");
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_NE(refused.output.find("The value xml of the query key peakListFormat is not one of pkl, mgf and both."),
+              std::string::npos);
 }
 
 }  // namespace

@@ -28,6 +28,11 @@ const std::vector<FormField>& allFields() {
          "Peak-Picker also sends the program's page to output_filename.htm in the peak-list folder.",
          "",
          {{"", "Normal extraction"}, {"Q-Tof Xtractor", "Q-Tof Xtractor"}, {"Peak-Picker", "Peak-Picker"}}},
+        {"peakListFormat", "Data and folders", FieldKind::Choice, "pkl",
+         "One .pkl file per spectrum, one MGF file per run (per sample of a .wiff file) for today's search "
+         "engines, or both.",
+         "",
+         {{"pkl", ".pkl files"}, {"mgf", "one MGF file"}, {"both", "both"}}},
         {"output_filename", "Data and folders", FieldKind::Text, "",
          "Mode Peak-Picker only: name of the results page (.htm is added), a plain file name.", "", {}},
 

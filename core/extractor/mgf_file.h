@@ -1,0 +1,56 @@
+#pragma once
+// The peak lists of a run (or of one sample of a .wiff file) as one MGF file,
+// the generic text format today's search engines read: one block per
+// spectrum that would have been a .pkl file, in the same order, with the
+// same values and peak lines. The file is written under a temporary name and
+// takes its own only when complete, so a failed run never leaves half a file.
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "core/peaks/kestrane_peak.h"
+#include "core/peaks/spectrum_points.h"
+
+struct MgfSpectrum {
+    std::string title;  // the .pkl file name without its ending
+    double parentMz = 0.0;
+    double precursorIntensity = 0.0;
+    std::int32_t charge = 0;  // left out when 0 (undetermined)
+    std::int32_t firstScan = 0;
+    std::int32_t lastScan = 0;
+    std::optional<double> retentionSeconds;
+    int mzDecimals = 2;
+};
+
+class MgfFile {
+public:
+    // Opens `path` + ".part"; failure ends the process with the file message.
+    explicit MgfFile(std::string path);
+    ~MgfFile();  // removes the partial file of a run that did not finish
+    MgfFile(const MgfFile&) = delete;
+    MgfFile& operator=(const MgfFile&) = delete;
+
+    void add(const MgfSpectrum& spectrum, const PeakList& peaks);
+    void add(const MgfSpectrum& spectrum, const SpectrumPoints& peaks);
+    // Closes the file and gives it its name; a failed write or close ends
+    // the process.
+    void commit();
+
+private:
+    void writeHeader(const MgfSpectrum& spectrum);
+    void writeEnd();
+
+    std::string path_;
+    std::string partPath_;
+    std::FILE* file_ = nullptr;
+};
+
+// The peak-list formats asked for by the query key peakListFormat ("pkl",
+// the default, "mgf" or "both"; letters in any case).
+struct PeakListFormats {
+    bool pkl = true;
+    bool mgf = false;
+};
+// Nothing for a value that is none of the three.
+std::optional<PeakListFormats> peakListFormats(const std::string& value);
