@@ -101,4 +101,15 @@ TEST_F(Launcher, ProgramNotInstalledGetsAClearPage) {
     EXPECT_NE(page.output.find("wiffharvest is not installed on this server"), std::string::npos);
 }
 
+TEST_F(Launcher, WiffRunThroughTheLauncher) {
+    fs::create_symlink(WIFFHARVEST_PATH, dir.file("programs/wiffharvest"));
+    ProgramRun generate{RUNGEN_PATH, "", {}, "", {"--sciex", "qtrap", "--spectra", "60", "--seed", "2", "--output",
+                                                   dir.file("data/lysate3.wiff")}};
+    ASSERT_EQ(runProgram(generate).exitStatus, 0);
+    const ChildResult page = request("wiffharvest", "", "xtractorDataFilename=lysate3.wiff");
+    EXPECT_NE(page.output.find("<BR>Assigned instrument type ESI-QTRAP.\n"), std::string::npos) << page.output;
+    EXPECT_NE(page.output.find("wiffharvest finished (exit status 0)"), std::string::npos) << page.output;
+    EXPECT_FALSE(resultFiles(".pkl").empty());
+}
+
 }  // namespace
