@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "core/peaks/peak_writers.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
@@ -31,26 +30,6 @@ void MgfFile::writeHeader(const MgfSpectrum& s) {
 }
 
 void MgfFile::writeEnd() { std::fputs("\nEND IONS\n", file_); }
-
-void MgfFile::add(const MgfSpectrum& spectrum, const PeakList& peaks) {
-    writeHeader(spectrum);
-    if (spectrum.mzDecimals == 4) {
-        writePeaksFourDecimals(peaks, file_);
-    } else {
-        writePeaks(peaks, file_);
-    }
-    writeEnd();
-}
-
-void MgfFile::add(const MgfSpectrum& spectrum, const SpectrumPoints& peaks) {
-    writeHeader(spectrum);
-    if (spectrum.mzDecimals == 4) {
-        writePeaksFourDecimals(peaks, file_);
-    } else {
-        writePeaks(peaks, file_);
-    }
-    writeEnd();
-}
 
 void MgfFile::commit() {
     const bool failed = std::ferror(file_) != 0;

@@ -9,8 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "core/peaks/kestrane_peak.h"
-#include "core/peaks/spectrum_points.h"
+#include "core/peaks/peak_writers.h"
 
 struct MgfSpectrum {
     std::string title;  // the .pkl file name without its ending
@@ -31,8 +30,16 @@ public:
     MgfFile(const MgfFile&) = delete;
     MgfFile& operator=(const MgfFile&) = delete;
 
-    void add(const MgfSpectrum& spectrum, const PeakList& peaks);
-    void add(const MgfSpectrum& spectrum, const SpectrumPoints& peaks);
+    template <class Peaks>  // a PeakList or SpectrumPoints
+    void add(const MgfSpectrum& spectrum, const Peaks& peaks) {
+        writeHeader(spectrum);
+        if (spectrum.mzDecimals == 4) {
+            writePeaksFourDecimals(peaks, file_);
+        } else {
+            writePeaks(peaks, file_);
+        }
+        writeEnd();
+    }
     // Closes the file and gives it its name; a failed write or close ends
     // the process.
     void commit();
