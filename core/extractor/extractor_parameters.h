@@ -44,6 +44,9 @@ struct ExtractorParameters {
     std::int32_t findAverageParent = 0;
     std::int32_t minMSsignalNoise = 50;
     std::int32_t minSignalNoiseRatio = 5;
+    // yepharvest: precursors without a charge, or singly charged by their
+    // fragments, take the charge of their resolved survey-scan envelope.
+    std::int32_t chargeFromSurveyIsotopes = 0;
 };
 
 // "Da" 0, "ppm" 1, "mmu" 2, "%" 3, anything else 4 (case matters).
