@@ -43,8 +43,15 @@ for export in "$@"; do
     reference_from_export "$export" >"$work/ref.tsv"
     for key in 0 1; do measure "$(basename "$export")" "$export" "$work/ref.tsv" "$key"; done
 done
-for seed in 1 2 3; do
-    "$build/tools/quarrow-rungen" --folder --output "$work/gen$seed.d" --spectra 3000 --seed "$seed" --survey-ppm 3 >/dev/null
+# High-resolution survey scans (3 ppm), then the generator's default (peaks
+# scattered by 0.003 Th) and its profile-mode survey scans.
+generated() {  # generated <label> <seed> <generator options...>
+    local label=$1 seed=$2; shift 2
+    "$build/tools/quarrow-rungen" --folder --output "$work/gen$seed.d" --spectra 3000 --seed "$seed" "$@" >/dev/null
     reference_from_truth "$work/gen$seed.d.truth.tsv" >"$work/ref.tsv"
-    for key in 0 1; do measure "generated, seed $seed, 3 ppm" "$work/gen$seed.d/Analysis.yep" "$work/ref.tsv" "$key"; done
-done
+    for key in 0 1; do measure "generated, seed $seed, $label" "$work/gen$seed.d/Analysis.yep" "$work/ref.tsv" "$key"; done
+    rm -rf "$work/gen$seed.d" "$work/gen$seed.d.truth.tsv"
+}
+for seed in 1 2 3; do generated "3 ppm" "$seed" --survey-ppm 3; done
+generated "0.003 Th" 4
+generated "profile" 5 --profile

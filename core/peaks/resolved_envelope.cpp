@@ -16,7 +16,7 @@ constexpr std::int32_t kStepsBelow = 4;
 constexpr std::int32_t kUnseenBelow = 2;
 // A found isotope may be this many times above or below its expected height;
 // centroid heights of a survey scan scatter, and neighbours overlap.
-constexpr double kHeightFactor = 2.0;
+constexpr double kHeightFactor = 2.5;
 // An isotope the walk did not find counts against the pattern only when it
 // was expected this many times above the weakest peak seen nearby: weak
 // centroids of a survey scan come and go, and drift out of tolerance.
@@ -34,7 +34,7 @@ constexpr double kForeignShare = 0.2;
 // than the envelope's own peaks, so that an isotope just beyond the
 // tolerance cannot leave the lower charge standing.
 constexpr double kRulingShare = 0.2;
-constexpr double kRulingWidening = 2.0;
+constexpr double kRulingWidening = 1.5;
 
 double tolerance(double mz, double ppm) { return mz * ppm * 1.0e-6; }
 
@@ -153,17 +153,28 @@ std::optional<EnvelopeReading> readingAtCharge(std::span<const SpectrumPoint> pe
     return best;
 }
 
-// A peak beside the precursor at the spacing of a multiple of `charge` makes
-// the envelope at least that charge: the lower reading only saw every m-th
-// isotope.
+// A peak beside the precursor at the spacing of a multiple m of `charge`
+// makes the envelope at least that charge: the lower reading only saw every
+// m-th isotope. Up to maxCharge one such peak next to the precursor is
+// enough; above it, where the spacing shrinks into the other ions of the
+// scan, two of the first two steps on each side that are not the lower
+// charge's own isotopes must hold one.
 bool higherChargeSpacingSeen(std::span<const SpectrumPoint> peaks, const SpectrumPoint& precursor, double ppm,
-                             std::int32_t charge, std::int32_t highestCharge) {
-    for (std::int32_t higher = 2 * charge; higher <= highestCharge; higher += charge) {
-        const double spacing = kPeptideIsotopeSpacing / higher;
-        for (const double mz : {precursor.mOverZ - spacing, precursor.mOverZ + spacing}) {
-            const SpectrumPoint* peak = peakAt(peaks, mz, kRulingWidening * ppm);
-            if (peak != nullptr && peak->intensity >= kRulingShare * precursor.intensity) return true;
+                             std::int32_t charge, std::int32_t maxCharge) {
+    const auto seen = [&](double mz) {
+        const SpectrumPoint* peak = peakAt(peaks, mz, kRulingWidening * ppm);
+        return peak != nullptr && peak->intensity >= kRulingShare * precursor.intensity;
+    };
+    for (std::int32_t multiple = 2; multiple * charge <= 2 * maxCharge; ++multiple) {
+        const bool beyond = multiple * charge > maxCharge;
+        const double spacing = kPeptideIsotopeSpacing / (multiple * charge);
+        std::int32_t found = 0;
+        for (std::int32_t step = 1, taken = 0; taken < (beyond ? 2 : 1); ++step) {
+            if (step % multiple == 0) continue;
+            ++taken;
+            found += (seen(precursor.mOverZ - step * spacing) ? 1 : 0) + (seen(precursor.mOverZ + step * spacing) ? 1 : 0);
         }
+        if (found >= (beyond ? 2 : 1)) return true;
     }
     return false;
 }
@@ -180,12 +191,9 @@ std::optional<EnvelopeReading> chargeFromResolvedEnvelope(std::span<const Spectr
                                                           double ppmTolerance, std::int32_t maxCharge) {
     const SpectrumPoint* precursor = peakAt(peaks, precursorMz, ppmTolerance);
     if (precursor == nullptr || !(precursor->intensity > 0.0)) return std::nullopt;
-    // Charges above maxCharge are never read, but their spacing still rules
-    // out the divisors of them that are not.
-    const std::int32_t highestRuling = 2 * maxCharge;
     std::vector<EnvelopeReading> fits;
     for (std::int32_t z = 1; z <= maxCharge; ++z) {
-        if (higherChargeSpacingSeen(peaks, *precursor, ppmTolerance, z, highestRuling)) continue;
+        if (higherChargeSpacingSeen(peaks, *precursor, ppmTolerance, z, maxCharge)) continue;
         if (std::optional<EnvelopeReading> reading = readingAtCharge(peaks, *precursor, ppmTolerance, z)) {
             fits.push_back(*reading);
         }

@@ -69,7 +69,7 @@ TEST(ResolvedEnvelope, ChargeOnlyWhenTheEnvelopeIsResolvedAndUnambiguous) {
         {"isotope 1 at 16 ppm: not charge 1 from isotopes 0, 2, 4", envelope(1000.0, 2, {{1, 16.0}}), 1000.0, 5, 0},
         {"precursor 14 ppm from its peak", envelope(650.3, 2), 650.3 * (1.0 + 14e-6), 5, 2, 650.3},
         {"precursor 16 ppm from every peak", envelope(650.3, 2), 650.3 * (1.0 - 16e-6), 5, 0},
-        {"isotope 1 three times its pattern height", envelope(650.3, 2, {{1, 0.0, 3.0}}), 650.3, 5, 0},
+        {"isotope 1 five times its pattern height", envelope(650.3, 2, {{1, 0.0, 5.0}}), 650.3, 5, 0},
         {"a lone peak is not resolved", SpectrumPoints{{650.3, 1e6}, {652.0, 1e5}}, 650.3, 5, 0},
         {"no peak at the precursor", envelope(650.3, 2), 655.0, 5, 0},
         {"charge 2 and charge 3 envelopes on one peak", merged(envelope(700.0, 2), envelope(700.0, 3)), 700.0, 5, 0},
