@@ -17,6 +17,7 @@
 #include "yepharvest/run_name.h"
 #include "yepharvest/run_reader.h"
 #include "yepharvest/spectral_files.h"
+#include "yepharvest/survey_isotope_charges.h"
 
 int runYepharvest() {
     if (FAILED(comInitialize())) return 0;
@@ -44,6 +45,10 @@ int runYepharvest() {
     std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n");
     determinePrecursorCharges(run, context);
     std::printf("<BR>Precursor charges determined. \n");
+    if (context.parameters.chargeFromSurveyIsotopes != 0 && run.noMSscans == 0) {
+        chargePrecursorsFromSurveyIsotopes(run, context);
+        std::printf("<BR>Precursor charges read from survey isotopes. \n");
+    }
     filterMSMSspectra(run, context);
     std::printf("<BR>Spectra filtered. \n");
     if (run.noMSscans == 0) {

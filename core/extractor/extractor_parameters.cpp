@@ -34,6 +34,7 @@ void applyEntry(ExtractorParameters& p, const QueryEntry& entry) {
     if (key == "findAverageParent") p.findAverageParent = textToInteger(value);
     if (key == "minSignalNoiseRatio") p.minSignalNoiseRatio = textToInteger(value);
     if (key == "peakLimitCount") p.peakLimitCount = textToInteger(value);
+    if (key == "chargeFromSurveyIsotopes") p.chargeFromSurveyIsotopes = textToInteger(value);
     if (key == "instrument_name") p.instrument_name = value;
     if (key == "xtractorMode") p.xtractorMode = value;
     if (key == "cys") p.cys = value;

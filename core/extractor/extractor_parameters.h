@@ -44,9 +44,12 @@ struct ExtractorParameters {
     std::int32_t findAverageParent = 0;
     std::int32_t minMSsignalNoise = 50;
     std::int32_t minSignalNoiseRatio = 5;
-    // Beyond the designed keys: "pkl" (the .pkl files), "mgf" (one MGF file
+    // Beyond the original keys: "pkl" (the .pkl files), "mgf" (one MGF file
     // per run or sample instead) or "both".
     std::string peakListFormat = "pkl";
+    // yepharvest: precursors without a charge, or singly charged by their
+    // fragments, take the charge of their resolved survey-scan envelope.
+    std::int32_t chargeFromSurveyIsotopes = 0;
 };
 
 // "Da" 0, "ppm" 1, "mmu" 2, "%" 3, anything else 4 (case matters).

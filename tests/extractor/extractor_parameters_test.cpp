@@ -46,6 +46,7 @@ TEST(ExtractorParameters, QueryWithoutEntriesLeavesEveryDefault) {
     EXPECT_EQ(p.findAverageParent, 0);
     EXPECT_EQ(p.minMSsignalNoise, 50);
     EXPECT_EQ(p.minSignalNoiseRatio, 5);
+    EXPECT_EQ(p.chargeFromSurveyIsotopes, 0);
 }
 
 struct IntegerKey {
@@ -68,6 +69,7 @@ TEST(ExtractorParameters, EveryIntegerKeyReadsItsField) {
         {"findAverageParent", [](const auto& p) { return p.findAverageParent; }},
         {"minSignalNoiseRatio", [](const auto& p) { return p.minSignalNoiseRatio; }},
         {"peakLimitCount", [](const auto& p) { return p.peakLimitCount; }},
+        {"chargeFromSurveyIsotopes", [](const auto& p) { return p.chargeFromSurveyIsotopes; }},
     };
     for (const IntegerKey& k : keys) {
         EXPECT_EQ(k.field(readQuery({{k.key, "37"}})), 37) << k.key;

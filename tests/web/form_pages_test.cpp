@@ -43,6 +43,7 @@ TEST(FormPage, EachProgramItsKeysAndTarget) {
         EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + c.program + "\""), std::string::npos);
         EXPECT_EQ(page.find("name=\"autoCharge\"") != std::string::npos, c.chargeKeys) << c.program;
         EXPECT_EQ(page.find("name=\"minMSsignalNoise\"") != std::string::npos, c.chargeKeys) << c.program;
+        EXPECT_EQ(page.find("name=\"chargeFromSurveyIsotopes\"") != std::string::npos, c.chargeKeys) << c.program;
         EXPECT_NE(page.find("name=\"lastScan\" value=\"999999999\""), std::string::npos) << c.program;
         EXPECT_NE(page.find("<option value=\"pyridylethylation\" selected>"), std::string::npos) << c.program;
         EXPECT_NE(page.find("name=\"parentTolerance\" value=\"0.5\""), std::string::npos) << c.program;

@@ -287,6 +287,42 @@ TEST(YepharvestEndToEnd, ChargesFollowTheMode) {
     }
 }
 
+TEST(YepharvestEndToEnd, SurveyIsotopeChargesOnlyWhenAskedAndOnlyWhereTheStandardRuleLeftThemOpen) {
+    const std::string generator = "--spectra 300 --top 4 --seed 5 --survey-ppm 3";
+    Extraction absent(generator), off(generator), on(generator), fixed(generator);
+    ASSERT_EQ(absent.run("autoCharge=Find").exitStatus, 0);
+    ASSERT_EQ(off.run("autoCharge=Find&chargeFromSurveyIsotopes=0").exitStatus, 0);
+    for (const char* file : {"parentChargeCheck.txt", "specFeatures.txt", "xtractorRejectReasons.txt", "runStats.txt"}) {
+        EXPECT_EQ(off.log(file), absent.log(file)) << file;
+    }
+    ASSERT_EQ(off.peakListNames(), absent.peakListNames());
+
+    ASSERT_EQ(on.run("autoCharge=Find&chargeFromSurveyIsotopes=1").exitStatus, 0);
+    std::map<int, int> before;
+    for (const std::string& name : off.peakListNames()) before[parsePklName(name).first] = parsePklName(name).charge;
+    int gained = 0;
+    for (const std::string& name : on.peakListNames()) {
+        const PklName pkl = parsePklName(name);
+        const int simulated = on.truth().at(pkl.first).charge;
+        if (simulated == 1) {
+            EXPECT_EQ(pkl.charge, 1) << name;
+        }
+        const auto old = before.find(pkl.first);
+        if (old == before.end() || old->second == pkl.charge) continue;
+        // Only an open or singly charged decision may change, and only to the truth.
+        EXPECT_TRUE(old->second == 0 || old->second == 1) << name;
+        EXPECT_EQ(pkl.charge, simulated) << name;
+        ++gained;
+    }
+    EXPECT_GT(gained, 0);
+    const std::string checks = on.log("parentChargeCheck.txt");
+    EXPECT_EQ(checks.rfind(off.log("parentChargeCheck.txt"), 0), 0u) << "the standard rule's rows come first";
+    EXPECT_NE(checks.find(") from survey isotopes: "), std::string::npos);
+
+    ASSERT_EQ(fixed.run("lowCharge=3&highCharge=3&chargeFromSurveyIsotopes=1").exitStatus, 0);
+    for (const std::string& name : fixed.peakListNames()) EXPECT_EQ(parsePklName(name).charge, 3) << name;
+}
+
 TEST(YepharvestEndToEnd, ScanAndParentRangesRejectWhereTheRunSaysSo) {
     Extraction run("--spectra 60 --top 4 --seed 8");
     ASSERT_EQ(run.run("firstScan=10&lastScan=40&lowParent=1200&lowCharge=2&highCharge=2").exitStatus, 0);

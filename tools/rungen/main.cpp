@@ -34,6 +34,8 @@ constexpr const char* usage =
     "  --fasta FILE      digest the proteins of FILE instead of random sequences\n"
     "  --seed N          random seed (default 1); equal seeds give equal files\n"
     "  --profile         write survey scans in profile mode\n"
+    "  --survey-ppm P    survey peaks scatter by P ppm (standard deviation), as\n"
+    "                    on a high-resolution analyser, not by 0.003 Th\n"
     "  --fragment-only   no survey scans at all\n"
     "  --run-id TEXT     the run's id (default: the file name)\n"
     "  --truth PATH      truth table (default: the --output path + .truth.tsv)\n"
@@ -85,6 +87,15 @@ SciexFamily family(const char* text) {
     fail("--sciex takes qstar or qtrap, not \"" + std::string(name) + "\"");
 }
 
+double positiveReal(std::string_view option, const char* text) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value > 0.0 && value <= 1000.0)) {
+        fail("option " + std::string(option) + " needs a number above 0 and up to 1000, not \"" + text + "\"");
+    }
+    return value;
+}
+
 std::size_t number(std::string_view option, const char* text) {
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text, &end, 10);
@@ -112,6 +123,7 @@ Options parseOptions(int argc, char** argv) {
         else if (option == "--fasta") options.run.fastaPath = value();
         else if (option == "--seed") options.run.seed = number(option, value());
         else if (option == "--profile") options.run.profileSurveys = true;
+        else if (option == "--survey-ppm") options.run.surveyPpm = positiveReal(option, value());
         else if (option == "--fragment-only") options.run.fragmentOnly = true;
         else if (option == "--run-id") options.runId = value();
         else if (option == "--truth") options.truth = value();

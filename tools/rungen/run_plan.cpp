@@ -123,6 +123,7 @@ SyntheticPeaks RunPlan::peaks(std::size_t index) const {
 SyntheticPeaks RunPlan::surveyPeaks(std::size_t index) const {
     std::mt19937_64 random = spectrumRandom(settings_.seed, index);
     std::normal_distribution<double> jitter(0.0, 0.003);
+    std::normal_distribution<double> unit(0.0, 1.0);
     std::uniform_real_distribution<double> noiseMz(minimumMz, maximumMz);
     std::exponential_distribution<double> noiseHeight(1.0 / 300.0);
     const double now = spectra_[index].seconds;
@@ -133,7 +134,9 @@ SyntheticPeaks RunPlan::surveyPeaks(std::size_t index) const {
         if (signal < 50.0) continue;
         const std::vector<double> envelope = isotopeEnvelope(analyte.monoisotopicMz * analyte.charge);
         for (int k = 0; k < isotopePeaks; ++k) {
-            centroids.mz.push_back(analyte.monoisotopicMz + k * isotopeSpacing / analyte.charge + jitter(random));
+            const double mz = analyte.monoisotopicMz + k * isotopeSpacing / analyte.charge;
+            centroids.mz.push_back(settings_.surveyPpm > 0.0 ? mz * (1.0 + settings_.surveyPpm * 1.0e-6 * unit(random))
+                                                             : mz + jitter(random));
             centroids.intensity.push_back(signal * envelope[static_cast<std::size_t>(k)]);
         }
     }

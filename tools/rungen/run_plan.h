@@ -14,6 +14,9 @@ struct RunSettings {
     std::string fastaPath;  // "" for random sequences
     bool profileSurveys = false;
     bool fragmentOnly = false;  // no survey scans at all
+    // Above 0: survey peaks scatter by this many ppm (standard deviation), as
+    // on a high-resolution analyser, instead of by 0.003 Th.
+    double surveyPpm = 0.0;
 };
 
 struct Analyte {

@@ -56,6 +56,11 @@ const std::vector<FormField>& allFields() {
          {{"0", "No"}, {"1", "Yes"}}},
         {"minMSsignalNoise", "Charge", FieldKind::Integer, "50",
          "Signal-to-noise ratio a survey-scan peak needs to count as evidence of the precursor's charge.", "yepharvest", {}},
+        {"chargeFromSurveyIsotopes", "Charge", FieldKind::Choice, "0",
+         "With Find or Default: spectra left without a charge, or called singly charged by their fragments, take the "
+         "charge that their precursor's resolved isotope envelope shows in the preceding high-resolution survey "
+         "scan, when it is unambiguous.",
+         "yepharvest", {{"0", "No"}, {"1", "Yes"}}},
 
         {"firstScan", "Filters", FieldKind::Integer, "1", "First scan number taken.", "", {}},
         {"lastScan", "Filters", FieldKind::Integer, wholeRunLastScan,

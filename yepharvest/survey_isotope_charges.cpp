@@ -1,0 +1,47 @@
+#include "yepharvest/survey_isotope_charges.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "core/peaks/resolved_envelope.h"
+
+namespace {
+
+bool ascendingMz(const SpectrumPoints& peaks) {
+    return std::is_sorted(peaks.begin(), peaks.end(),
+                          [](const SpectrumPoint& a, const SpectrumPoint& b) { return a.mOverZ < b.mOverZ; });
+}
+
+// Under "Find" and "Default" a charge of 1 comes only from the fragment
+// test; charges 2 and above rest on survey or b/y-pair evidence and stay.
+bool openToSurveyIsotopes(const MSscan& scan) {
+    return scan.msLevel == 2 && scan.rejected == 0 && (scan.charge == 0 || scan.charge == 1);
+}
+
+}  // namespace
+
+void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context) {
+    const ExtractorParameters& parameters = context.parameters;
+    const std::string mode = parameters.autoCharge.value_or("");
+    // A fixed charge is the user's own decision.
+    if (mode != "Find" && mode != "Default") return;
+    LogSink& log = context.getParentChargeCheckStream();
+    for (std::int32_t i = 0; i < run.numScans(); ++i) {
+        MSscan& scan = run[i];
+        if (!openToSurveyIsotopes(scan)) continue;
+        const std::optional<std::int32_t> survey = preceedingMSscan(run, i);
+        if (!survey) continue;
+        const SpectrumPoints& peaks = run[*survey].peaks;
+        // A survey scan outside the scan range was never put in m/z order.
+        if (!ascendingMz(peaks)) continue;
+        const std::optional<EnvelopeReading> reading =
+            chargeFromResolvedEnvelope(peaks, scan.parentMz, kSurveyIsotopePpm, parameters.maxCharge);
+        if (!reading) continue;
+        log.print("\n%s.%04d\tz= %d (%.1f) from survey isotopes: %d peaks %.4f apart, monoisotopic %.4f, was z = %d",
+                  context.runName.c_str(), scan.scanNumber, reading->charge, scan.parentMz, reading->isotopePeaks,
+                  kPeptideIsotopeSpacing / reading->charge, reading->monoisotopicMz, scan.charge);
+        scan.charge = reading->charge;
+        scan.chargePending = 0;
+    }
+}

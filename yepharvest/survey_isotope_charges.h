@@ -1,0 +1,15 @@
+#pragma once
+// Opt-in (query key chargeFromSurveyIsotopes): after the charge determination
+// of "Find" or "Default", every live MS/MS record left without a charge, or
+// called singly charged by its fragments, takes the charge that the resolved
+// isotope envelope of its precursor shows in the preceding survey scan, when
+// the envelope is unambiguous. Each such reading is a row of
+// parentChargeCheck.txt.
+#include "core/extractor/extraction_context.h"
+#include "yepharvest/ms_scan.h"
+
+// The tolerance of the envelope's peaks: high-resolution survey scans place
+// a precursor within a few ppm.
+inline constexpr double kSurveyIsotopePpm = 15.0;
+
+void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context);
