@@ -63,6 +63,6 @@ int runYepharvest() {
     comUninitialize();
     // A run that could not be read is a failure for every caller that is not
     // a person reading the page: the stages above still ran over the empty
-    // table, so the page and the logs look as designed, but the status says so.
+    // table, so the page and the logs look as they always have, but the status says so.
     return readFailed != 0 ? 1 : 0;
 }

@@ -24,7 +24,7 @@ struct ExtractionContext {
     // there is none) over the start-up's picking settings.
     void useInstrument(const std::string& instrumentName);
 
-    // The designed accessors.
+    // The accessors every stage has always used.
     const ExtractorParameters& extractorParameters() const { return parameters; }
     PeakPickParams get_PeakPickParams() const { return picking; }
     LogSink& getParentChargeCheckStream() const { return *logs.parentChargeCheck; }

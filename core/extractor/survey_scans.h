@@ -20,7 +20,7 @@ std::optional<std::int32_t> preceedingMSscan(const std::vector<Record>& records,
     return std::nullopt;
 }
 
-// Prints the designed error line on the HTML stream and ends the process
+// Prints the error line of a missing survey scan on the HTML stream and ends the process
 // with status 1.
 [[noreturn]] void noPreceedingMSscan();
 

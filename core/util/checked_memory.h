@@ -1,7 +1,7 @@
 #pragma once
 // Allocation that either succeeds or ends the process with a message naming
 // the size and the caller's label. The code holds its data in std::vector
-// and std::string; `reserveChecked` gives those the designed message.
+// and std::string; `reserveChecked` gives those the same message.
 #include <cstddef>
 #include <cstdint>
 #include <new>
