@@ -242,4 +242,17 @@ TEST_F(OutputFaults, RowsBeforeAFatalErrorAreKept) {
               yep_.logs.at("runStats.txt").substr(0, yep_.logs.at("runStats.txt").find("numMSMSscansCollected")));
 }
 
+// A fatal error ends the run, and on the way out the statistics cannot be
+// written either: both messages, status 1, the exit handlers run once.
+TEST_F(OutputFaults, LogFailingOnTheWayOutAfterAFatalError) {
+    fs::remove_all(peaklists());
+    fs::create_symlink("/dev/full", logs() + "runStats.txt");
+    const ChildResult result = runProgram(runOf(yep_));
+    expectErrorPage(result, {"File open (fopen) failure.", "Function: processVelmoraLCMSMSrun"});
+    expectErrorPage(result, {"File write (fwrite) failure.", "Function: writeLogRow",
+                             "Filename = " + logs() + "runStats.txt.",
+                             "System error message: No space left on device."});
+    EXPECT_EQ(readWholeFile(logs() + "xtractorRejectReasons.txt"), yep_.logs.at("xtractorRejectReasons.txt"));
+}
+
 }  // namespace
