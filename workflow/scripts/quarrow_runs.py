@@ -32,7 +32,7 @@ class RunFolderError(Exception):
     pass
 
 
-def _head(path, size=65536):
+def _head(path, size=262144):
     opener = gzip.open if path.lower().endswith(".gz") else open
     try:
         with opener(path, "rb") as stream:
