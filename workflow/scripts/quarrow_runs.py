@@ -24,7 +24,7 @@ PARAMETER_KEYS = (
     "minSignalNoiseRatio", "peakLimitCount", "noOutputSpectra", "maxSequenceTagLength",
     "findMonoisotopicParent", "findAverageParent", "instrument_name", "xtractorMode",
     "output_filename", "libraryDir", "queryDir", "parent_shift_type", "search_type",
-    "libraryFiles", "queryFiles",
+    "libraryFiles", "queryFiles", "peakListFormat",
 )
 
 
