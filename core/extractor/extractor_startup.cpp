@@ -1,5 +1,6 @@
 #include "core/extractor/extractor_startup.h"
 
+#include <cstdlib>
 #include <optional>
 
 #include "core/chemistry/amino_acids.h"
@@ -12,9 +13,16 @@
 #include "core/util/html_page.h"
 
 namespace {
-// The logs stay open until the process ends, whichever way it ends: exit
-// closes them, so rows written before a fatal error are kept.
+// The logs stay open until the process ends, whichever way it ends: an exit
+// handler writes what they still hold and closes them, so rows written
+// before a fatal error are kept. A log that cannot be written then still
+// ends the process with the error page and status 1.
 std::optional<XtractorOutputFiles> openedLogs;
+
+void closeOpenedLogs() {
+    markProcessExiting();
+    if (openedLogs) openedLogs->close();
+}
 }  // namespace
 
 ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, ExtractionLogs logs) {
@@ -46,6 +54,8 @@ ExtractionContext initialiseExtractor() {
     // Every mode opens the four logs: the stages of both programs write their
     // rows whatever the mode, and must never write to a stream not opened.
     openedLogs = openXtractorOutputFiles(parameters);
+    // Registered after openedLogs was built, so it runs before its destructor.
+    if (std::atexit(closeOpenedLogs) != 0) reportFatalError("Exit handler (atexit) failure.\nFunction: initialiseExtractor\n");
     context.logs = openedLogs->logs();
     if (parameters.xtractorMode == "Peak-Picker") openResultsPage(parameters);
     return context;

@@ -1,23 +1,87 @@
 #include "core/extractor/log_sink.h"
 
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <utility>
 
+#include "core/util/checked_file.h"
+#include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
 
-LogSink::LogSink(std::FILE* file) : file_(file), inMemory_(false) {}
+namespace {
+
+constexpr const char* rowLabel = "Function: writeLogRow";
+
+// An exclusive flock on the open file while the object lives. A file system
+// that refuses locks leaves the file unlocked; each append is still one write.
+class FileLock {
+public:
+    explicit FileLock(int fd) : fd_(fd) {
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) return;
+        }
+        locked_ = true;
+    }
+    ~FileLock() {
+        if (locked_) ::flock(fd_, LOCK_UN);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_;
+    bool locked_ = false;
+};
+
+// Appends all of `text` (the file is open for appending), normally with one
+// write. When a write fails, what this call wrote is cut back out of the file
+// and the result is the error number; 0 when everything was written.
+int appendAll(int fd, std::string_view text) {
+    struct stat before {};
+    const bool regularFile = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put > 0) {
+            done += static_cast<std::size_t>(put);
+            continue;
+        }
+        if (put < 0 && errno == EINTR) continue;
+        const int failure = put < 0 ? errno : EIO;
+        if (regularFile && done > 0) {
+            [[maybe_unused]] const int ignored = ::ftruncate(fd, before.st_size);
+        }
+        return failure;
+    }
+    return 0;
+}
+
+}  // namespace
+
+LogSink::LogSink(std::FILE* file, std::string path, Rows rows)
+    : file_(file), path_(std::move(path)), rows_(rows), inMemory_(false) {}
 
 LogSink::~LogSink() { close(); }
 
 LogSink::LogSink(LogSink&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)), inMemory_(other.inMemory_), text_(std::move(other.text_)) {}
+    : file_(std::exchange(other.file_, nullptr)),
+      path_(std::move(other.path_)),
+      rows_(other.rows_),
+      inMemory_(other.inMemory_),
+      text_(std::exchange(other.text_, {})) {}
 
 LogSink& LogSink::operator=(LogSink&& other) noexcept {
     if (this != &other) {
         close();
         file_ = std::exchange(other.file_, nullptr);
+        path_ = std::move(other.path_);
+        rows_ = other.rows_;
         inMemory_ = other.inMemory_;
-        text_ = std::move(other.text_);
+        text_ = std::exchange(other.text_, {});
     }
     return *this;
 }
@@ -26,26 +90,63 @@ void LogSink::write(std::string_view text) {
     if (inMemory_) {
         text_.append(text);
     } else if (file_ != nullptr) {
-        std::fwrite(text.data(), 1, text.size(), file_);
+        text_.append(text);
+        if (rows_ == Rows::startWithLineFeed) writeCompleteRows();
     }
 }
 
 void LogSink::print(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    if (inMemory_) {
-        text_ += formatTextV(format, args);
-    } else if (file_ != nullptr) {
-        std::vfprintf(file_, format, args);
-    }
+    const std::string text = formatTextV(format, args);
     va_end(args);
+    write(text);
 }
 
-void LogSink::flush() {
-    if (file_ != nullptr) std::fflush(file_);
+void LogSink::writeCompleteRows() {
+    // Every row before the last one begun is complete.
+    const std::size_t lastRow = text_.rfind('\n');
+    if (lastRow == std::string::npos || lastRow == 0) return;
+    append(std::string_view(text_).substr(0, lastRow), rowLabel);
+    text_.erase(0, lastRow);
+}
+
+void LogSink::append(std::string_view text, const char* label) {
+    const int fd = ::fileno(file_);
+    int failure = 0;
+    {
+        const FileLock lock(fd);
+        failure = appendAll(fd, text);
+    }
+    if (failure != 0) failWrite(failure, label);
+}
+
+void LogSink::writeHeaderIfEmpty(const std::string& header, const char* label) {
+    if (file_ == nullptr) return;
+    const int fd = ::fileno(file_);
+    int failure = 0;
+    {
+        const FileLock lock(fd);
+        if (gen_file_size(path_) == 0) failure = appendAll(fd, header);
+    }
+    if (failure != 0) failWrite(failure, label);
+}
+
+void LogSink::failWrite(int failure, const char* label) {
+    const std::string message = formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path_.c_str());
+    // Nothing of this log is written again on the way out of the process.
+    text_.clear();
+    std::fclose(std::exchange(file_, nullptr));
+    errno = failure;
+    reportFatalError(message);
 }
 
 void LogSink::close() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+    if (file_ == nullptr) return;
+    if (!text_.empty()) {
+        append(text_, rowLabel);
+        text_.clear();
+    }
+    std::FILE* file = std::exchange(file_, nullptr);
+    closeFile(file, formatText("Function: closeLogFile\nFilename = %s.", path_.c_str()).c_str());
 }

@@ -10,13 +10,12 @@ namespace {
 
 constexpr const char* openLabel = "Function: openXtractorOutputFiles";
 
+// Several runs may open the same log at once: the header is written under
+// the file's lock, by the one that finds it empty.
 LogSink openLog(const std::string& path, const std::string& header) {
-    std::FILE* stream = openTextFile(path, "a", openLabel);
-    if (gen_file_size(path) == 0) {
-        std::fputs(header.c_str(), stream);
-        std::fflush(stream);
-    }
-    return LogSink(stream);
+    LogSink log(openTextFile(path, "a", openLabel), path, LogSink::Rows::startWithLineFeed);
+    log.writeHeaderIfEmpty(header, openLabel);
+    return log;
 }
 
 }  // namespace
@@ -58,11 +57,20 @@ XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& p) {
         openLog(formatText("%s%s", p.logFileDir.c_str(), p.specFeaturesFilename.c_str()), specFeaturesHeader(p));
     // The stages write to it unconditionally, so a failure to open it is as
     // fatal as for the other three.
-    files.runStats = LogSink(openFile(formatText("%srunStats.txt", p.logFileDir.c_str()), "a", openLabel));
+    // A run's statistics text is written whole, when the log closes.
+    const std::string runStats = formatText("%srunStats.txt", p.logFileDir.c_str());
+    files.runStats = LogSink(openFile(runStats, "a", openLabel), runStats, LogSink::Rows::wholeRun);
     return files;
 }
 
 void openResultsPage(const ExtractorParameters& p) {
     const std::string path = formatText("%s%c%s.htm", p.resultsXtractorDir.c_str(), '/', p.output_filename.c_str());
     setHtmlStream(openTextFile(path, "w", openLabel));
+}
+
+void XtractorOutputFiles::close() {
+    parentChargeCheck.close();
+    rejectReasons.close();
+    specFeatures.close();
+    runStats.close();
 }

@@ -2,7 +2,7 @@
 // The four tab-separated logs every run appends to, in logFileDir: charge
 // decisions, reject reasons, spectrum features and run statistics. A header
 // goes only into an empty file and ends without a line feed; every row starts
-// with one.
+// with one. Runs sharing the folder may append at the same time: see LogSink.
 #include <string>
 
 #include "core/extractor/extractor_parameters.h"
@@ -15,10 +15,12 @@ struct XtractorOutputFiles {
     LogSink runStats;
 
     ExtractionLogs logs() { return {&parentChargeCheck, &rejectReasons, &specFeatures, &runStats}; }
+    // Writes what the four logs still hold and closes them.
+    void close();
 };
 
 // Opens (appending) the four files and writes the headers of empty ones; a
-// file that cannot be opened ends the process.
+// file that cannot be opened or written ends the process.
 XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& parameters);
 // Mode "Peak-Picker": resultsXtractorDir/output_filename.htm becomes the HTML stream.
 void openResultsPage(const ExtractorParameters& parameters);

@@ -1,22 +1,54 @@
 #include "core/extractor/peak_list_file.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "core/peaks/peak_writers.h"
 #include "core/util/checked_file.h"
+#include "core/util/fatal_error.h"
+#include "core/util/format_text.h"
 #include "core/util/printable_real.h"
 
 namespace {
+
+// Beside the final name, so that the rename stays within one file system,
+// and this process's own.
+std::string temporaryNameOf(const std::string& path) {
+    return formatText("%s.%ld.tmp", path.c_str(), static_cast<long>(::getpid()));
+}
+
+// Removes the temporary file (closing it first when it is open) and ends the
+// process with `message` and the error number of the failure.
+[[noreturn]] void fail(const std::string& temporary, std::FILE* open, const std::string& message) {
+    const int failure = errno;
+    if (open != nullptr) std::fclose(open);
+    std::remove(temporary.c_str());
+    errno = failure;
+    reportFatalError(message);
+}
+
 template <class Peaks>
 void writeFile(const std::string& path, const PeakListFile& header, const Peaks& peaks, const char* label) {
-    std::FILE* file = openTextFile(path, "w", label);
+    const std::string temporary = temporaryNameOf(path);
+    std::FILE* file = std::fopen(temporary.c_str(), textModeOf("w").c_str());
+    if (file == nullptr) {
+        reportFatalError(formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+    }
     std::fprintf(file, "%0.2f\t%.0f\t%d", header.parentMz, printableReal(header.precursorIntensity), header.charge);
     if (header.mzDecimals == 4) {
         writePeaksFourDecimals(peaks, file);
     } else {
         writePeaks(peaks, file);
     }
-    closeFile(file, label);
+    if (std::ferror(file) != 0 || std::fflush(file) != 0) {
+        fail(temporary, file, formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+    }
+    if (std::fclose(file) != 0) fail(temporary, nullptr, formatText("File close (fclose) failure.\n%s\n", label));
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        fail(temporary, nullptr, formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+    }
 }
 }  // namespace
 

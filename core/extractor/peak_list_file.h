@@ -14,8 +14,11 @@ struct PeakListFile {
     int mzDecimals = 2;       // 2, or 4 for QSTAR peak lines
 };
 
-// Replaces any file at `path`; a file that cannot be opened or closed ends
-// the process with a message carrying `label`.
+// Writes the file under a temporary name beside `path` and renames it to
+// `path` (replacing any file there) when it is complete, so that no part of a
+// peak list is ever left under a final name. A file that cannot be opened,
+// written, closed or renamed is removed and ends the process with a message
+// carrying `label` and the system error text.
 void writePeakListFile(const std::string& path, const PeakListFile& header, const SpectrumPoints& peaks,
                        const char* label);
 void writePeakListFile(const std::string& path, const PeakListFile& header, const PeakList& peaks,

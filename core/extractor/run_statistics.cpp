@@ -26,5 +26,4 @@ void writeRunStatistics(const RunStatistics& statistics, std::int32_t maxCharge,
         out.print("numAmbiguousChargeSpectra %d\t%d\n", c, statistics.ambiguousCharge[static_cast<std::size_t>(c)]);
     }
     out.print("\n");
-    out.flush();
 }

@@ -10,7 +10,10 @@
 
 namespace {
 ErrorPrinter errorPrinter = printErrorBanner;
-}
+bool processExiting = false;
+}  // namespace
+
+void markProcessExiting() { processExiting = true; }
 
 void printErrorBanner(std::string_view text) {
     std::fputs("\n", stdout);
@@ -33,5 +36,7 @@ void reportFatalError(const std::string& message) {
     errorPrinter(finalText);
     std::fflush(stdout);
     std::fflush(getHtmlStream());
+    if (processExiting) std::_Exit(1);
+    processExiting = true;
     std::exit(1);
 }

@@ -12,4 +12,11 @@ void setErrorPrinter(ErrorPrinter printer);
 
 // Adds the run-time library's description of the last error number (when it
 // is not zero), hands the text to the error printer and exits with status 1.
+// Once the process is on its way out (a fatal error was reported, or
+// markProcessExiting was called by an exit handler), a further fatal error
+// prints its text the same way and ends the process at once, without running
+// the exit handlers a second time.
 [[noreturn]] void reportFatalError(const std::string& message);
+
+// Called by an exit handler that may still report a fatal error.
+void markProcessExiting();

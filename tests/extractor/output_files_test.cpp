@@ -1,12 +1,18 @@
 // The four logs: where they go, when they get their header, which header.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
+#include "core/util/format_text.h"
 #include "core/util/html_page.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
@@ -104,6 +110,133 @@ TEST(OutputFiles, UnopenableLogEndsTheProcess) {
     EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nFile open (fopen) failure.\nFunction: "
                         "openXtractorOutputFiles\nFilename = " + dir.path() + "/missing/parentChargeCheck.txt.\n"
                         "\nSystem error message: No such file or directory.\n");
+}
+
+std::size_t count(const std::string& text, const std::string& piece) {
+    std::size_t found = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++found;
+    return found;
+}
+
+TEST(OutputFiles, RowsReachTheFileWholeAndUnchanged) {
+    TempDir dir;
+    const ExtractorParameters p = logsIn(dir.path(), {{"xtractorDataFilename", "/runs/s7.d/Analysis.yep"}});
+    const std::string chargeHeader = "scanNumber\tChargeAssignment";
+    {
+        XtractorOutputFiles files = openXtractorOutputFiles(p);
+        // A charge-check line is continued by later writes until the next
+        // row begins; only then is it written, whole.
+        files.parentChargeCheck.print("\n%s.%04d", "s7", 12);
+        files.parentChargeCheck.write("\tz = 2 (512.3)");
+        files.parentChargeCheck.print("; \tassigned z = %d", 2);
+        EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")), chargeHeader);
+        files.parentChargeCheck.write("\ns7.0013\tz = 3");
+        EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")),
+                  chargeHeader + "\ns7.0012\tz = 2 (512.3); \tassigned z = 2");
+        // Several rows in one piece of text are each written whole.
+        files.rejectReasons.write("\ns7.0001\t0\tone\ns7.0002\t0\ttwo");
+        // The run's statistics block stays together: it reaches the file when the log closes.
+        files.runStats.print("FileName\t%s\n", "s7");
+        files.runStats.write("numOutputFiles\t3\n\n");
+        EXPECT_EQ(readWholeFile(dir.file("runStats.txt")), "");
+    }
+    EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")),
+              chargeHeader + "\ns7.0012\tz = 2 (512.3); \tassigned z = 2\ns7.0013\tz = 3");
+    EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")),
+              "spectrumName\tnumScansAfterParent\tRejectReason\ns7.0001\t0\tone\ns7.0002\t0\ttwo");
+    EXPECT_EQ(readWholeFile(dir.file("runStats.txt")), "FileName\ts7\nnumOutputFiles\t3\n\n");
+}
+
+// Eight first runs into one empty folder, released at the same moment: each
+// log gets one header and every run's row.
+TEST(OutputFiles, FirstRunsStartingTogetherWriteOneHeaderEach) {
+    constexpr int runs = 8;
+    for (int attempt = 0; attempt < 25; ++attempt) {
+        TempDir dir;
+        const ExtractorParameters p = logsIn(dir.path(), {{"xtractorDataFilename", "/runs/s7.d/Analysis.yep"}});
+        int gate[2];
+        ASSERT_EQ(::pipe(gate), 0);
+        std::fflush(stdout);
+        std::vector<pid_t> children;
+        for (int k = 0; k < runs; ++k) {
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(gate[1]);
+                char ignored;
+                while (::read(gate[0], &ignored, 1) > 0) {
+                }
+                {
+                    XtractorOutputFiles files = openXtractorOutputFiles(p);
+                    files.parentChargeCheck.print("\nr%d.0001\tz = 2", k);
+                    files.rejectReasons.print("\nr%d.0001\t0\treason", k);
+                    files.specFeatures.print("\nr%d.0001.0001.2.pkl\t1", k);
+                }
+                std::_Exit(0);
+            }
+            children.push_back(pid);
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (const pid_t pid : children) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        const std::string charge = readWholeFile(dir.file("parentChargeCheck.txt"));
+        const std::string rejects = readWholeFile(dir.file("xtractorRejectReasons.txt"));
+        const std::string features = readWholeFile(dir.file("features.txt"));
+        ASSERT_EQ(count(charge, "scanNumber\tChargeAssignment"), 1u) << "attempt " << attempt << ":\n" << charge;
+        ASSERT_EQ(count(rejects, "spectrumName\t"), 1u) << "attempt " << attempt << ":\n" << rejects;
+        ASSERT_EQ(count(features, "originalSpectrumFile\t"), 1u) << "attempt " << attempt << ":\n" << features;
+        EXPECT_EQ(rejects.rfind("spectrumName\tnumScansAfterParent\tRejectReason\n", 0), 0u);
+        for (int k = 0; k < runs; ++k) {
+            EXPECT_EQ(count(charge, formatText("\nr%d.0001\tz = 2", k)), 1u);
+            EXPECT_EQ(count(rejects, formatText("\nr%d.0001\t0\treason", k)), 1u);
+            EXPECT_EQ(count(features, formatText("\nr%d.0001.0001.2.pkl\t1", k)), 1u);
+        }
+    }
+}
+
+const std::string banner = "\nERROR MESSAGE\n-------------\n\n";
+
+TEST(OutputFiles, LogOnAFullDeviceEndsTheProcess) {
+    TempDir dir;
+    std::filesystem::create_symlink("/dev/full", dir.file("xtractorRejectReasons.txt"));
+    const ChildResult r = runInChild([&] {
+        errno = 0;
+        openXtractorOutputFiles(logsIn(dir.path()));
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, banner + "File write (fwrite) failure.\nFunction: openXtractorOutputFiles\nFilename = " +
+                            dir.file("xtractorRejectReasons.txt") +
+                            ".\n\nSystem error message: No space left on device.\n");
+}
+
+// A row that the file-size limit cuts short is taken back out of the file:
+// the log keeps whole rows only, and the run ends with the error page.
+TEST(OutputFiles, RowPastTheFileSizeLimitIsTakenBackAndEndsTheProcess) {
+    TempDir dir;
+    const std::string header = "spectrumName\tnumScansAfterParent\tRejectReason";
+    const ChildResult r = runInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        XtractorOutputFiles files = openXtractorOutputFiles(logsIn(dir.path()));
+        for (int k = 0; k < 100; ++k) files.rejectReasons.print("\ns.%04d\t0\treason", k);
+        files.rejectReasons.close();
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, banner + "File write (fwrite) failure.\nFunction: writeLogRow\nFilename = " +
+                            dir.file("xtractorRejectReasons.txt") + ".\n\nSystem error message: File too large.\n");
+    const std::string rejects = readWholeFile(dir.file("xtractorRejectReasons.txt"));
+    std::string whole = header;
+    for (int k = 0;; ++k) {
+        const std::string row = formatText("\ns.%04d\t0\treason", k);
+        if (whole.size() + row.size() > 1000) break;
+        whole += row;
+    }
+    EXPECT_EQ(rejects, whole);
 }
 
 TEST(OutputFiles, PeakPickerPageGoesToTheResultsFile) {

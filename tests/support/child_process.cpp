@@ -1,9 +1,12 @@
 #include "tests/support/child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -50,8 +53,16 @@ ChildResult runInChild(const std::function<void()>& body) {
     return result;
 }
 
-ChildResult runProgram(const ProgramRun& run) {
-    std::fflush(stdout);
+namespace {
+
+struct StartedProgram {
+    pid_t pid = -1;
+    int output = -1;  // read end of its standard output
+};
+
+// Forks and execs the program; the child first waits until `gate` reads end
+// of file (-1: no gate). Its standard input is written and closed here.
+StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
     int outPipe[2];
     int inPipe[2];
     if (::pipe(outPipe) != 0 || ::pipe(inPipe) != 0) throw std::runtime_error("pipe failed");
@@ -81,6 +92,18 @@ ChildResult runProgram(const ProgramRun& run) {
         ::close(outPipe[1]);
         ::close(inPipe[0]);
         ::close(inPipe[1]);
+        if (gate >= 0) {
+            ::close(gateWriteEnd);
+            char ignored;
+            while (::read(gate, &ignored, 1) > 0) {
+            }
+            ::close(gate);
+        }
+        if (run.fileSizeLimit) {
+            const rlimit limit{static_cast<rlim_t>(*run.fileSizeLimit), static_cast<rlim_t>(*run.fileSizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(125);
+            std::signal(SIGXFSZ, SIG_IGN);
+        }
         if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0) std::_Exit(126);
         ::execve(program.c_str(), argv.data(), environment.data());
         std::_Exit(127);
@@ -96,11 +119,55 @@ ChildResult runProgram(const ProgramRun& run) {
         written += static_cast<std::size_t>(put);
     }
     ::close(inPipe[1]);
-    ChildResult result;
-    result.output = readAll(outPipe[0]);
-    ::close(outPipe[0]);
-    int waitStatus = 0;
-    ::waitpid(pid, &waitStatus, 0);
-    result.exitStatus = statusOf(waitStatus);
-    return result;
+    return {pid, outPipe[0]};
+}
+
+// Reads every program's output until all have closed it, then waits for them.
+std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
+    std::vector<ChildResult> results(started.size());
+    std::vector<pollfd> open;
+    for (const StartedProgram& program : started) open.push_back({program.output, POLLIN, 0});
+    std::size_t remaining = open.size();
+    char buffer[65536];
+    while (remaining > 0) {
+        if (::poll(open.data(), open.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            throw std::runtime_error("poll failed");
+        }
+        for (std::size_t i = 0; i < open.size(); ++i) {
+            if (open[i].fd < 0 || open[i].revents == 0) continue;
+            const ssize_t got = ::read(open[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                results[i].output.append(buffer, static_cast<std::size_t>(got));
+            } else {
+                ::close(open[i].fd);
+                open[i].fd = -1;
+                --remaining;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < started.size(); ++i) {
+        int waitStatus = 0;
+        ::waitpid(started[i].pid, &waitStatus, 0);
+        results[i].exitStatus = statusOf(waitStatus);
+    }
+    return results;
+}
+
+}  // namespace
+
+ChildResult runProgram(const ProgramRun& run) {
+    std::fflush(stdout);
+    return collect({startProgram(run, -1, -1)}).front();
+}
+
+std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs) {
+    std::fflush(stdout);
+    int gate[2];
+    if (::pipe(gate) != 0) throw std::runtime_error("pipe failed");
+    std::vector<StartedProgram> started;
+    for (const ProgramRun& run : runs) started.push_back(startProgram(run, gate[0], gate[1]));
+    ::close(gate[0]);
+    ::close(gate[1]);  // every child reads end of file now: all go
+    return collect(started);
 }

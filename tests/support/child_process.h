@@ -4,6 +4,7 @@
 // are tested from outside it.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,15 @@ struct ProgramRun {
     std::map<std::string, std::string> environment;  // the whole environment
     std::string standardInput;
     std::vector<std::string> arguments;         // after the program name
+    // A file-size limit (RLIMIT_FSIZE, in bytes) for the program, with
+    // SIGXFSZ ignored: a write past it fails with EFBIG.
+    std::optional<unsigned long long> fileSizeLimit = std::nullopt;
 };
 
 // Starts the program as a web server would: only the given environment, the
 // given working directory, the given request body on standard input.
 ChildResult runProgram(const ProgramRun& run);
+
+// Starts all the programs at the same moment (each waits at a common gate
+// until every one has been started) and returns their results in order.
+std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs);

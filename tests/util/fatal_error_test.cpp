@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/util/checked_file.h"
 #include "core/util/checked_memory.h"
@@ -106,6 +107,24 @@ TEST(FatalError, LongMessagesAreNeitherCutNorOverrun) {
     });
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\n" + longText + "END");
+}
+
+// A fatal error reported by an exit handler (a log that cannot be written
+// on the way out) prints its text too and ends the process at once: the exit
+// handlers do not run a second time.
+TEST(FatalError, ErrorInAnExitHandlerEndsAtOnce) {
+    const ChildResult r = runInChild([] {
+        std::atexit([] {
+            markProcessExiting();
+            std::printf("[handler]");
+            errno = 0;
+            reportFatalError("second");
+        });
+        errno = 0;
+        reportFatalError("first");
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nfirst[handler]\nERROR MESSAGE\n-------------\n\nsecond");
 }
 
 }  // namespace

@@ -1,0 +1,116 @@
+// Eight runs, four of each program, started at the same moment into one
+// empty log folder, as concurrent web requests with the same logFileDir are:
+// every row of the four logs whole and present, one header per file, the
+// same peak lists as the runs one at a time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <set>
+
+#include "tests/output/output_test_support.h"
+
+namespace {
+
+using namespace output_tests;
+namespace fs = std::filesystem;
+
+const std::vector<std::string> tabLogs = {"parentChargeCheck.txt", "xtractorRejectReasons.txt", "specFeatures.txt"};
+
+bool isHeader(const std::string& line) {
+    return line.rfind("scanNumber\t", 0) == 0 || line.rfind("spectrumName\t", 0) == 0 ||
+           line.rfind("originalSpectrumFile\t", 0) == 0;
+}
+
+TEST(ConcurrentLogs, EightRunsIntoOneLogFolder) {
+    TempDir dir;
+    dir.installParameterFiles();
+    std::vector<std::pair<std::string, GeneratedRun>> runs;
+    for (int k = 1; k <= 4; ++k) {
+        const std::string y = "y" + std::to_string(k);
+        generateRun("--folder --output " + dir.file(y + ".d") + " --spectra 600 --seed " + std::to_string(k));
+        runs.push_back({y, {Program::yepharvest, dir.file(y + ".d/Analysis.yep")}});
+        const std::string w = "w" + std::to_string(k);
+        generateRun("--sciex qstar --samples 2 --spectra 300 --seed " + std::to_string(10 + k) + " --output " +
+                    dir.file(w + ".wiff"));
+        runs.push_back({w, {Program::wiffharvest, dir.file(w + ".wiff")}});
+    }
+
+    // Each run alone, into its own folders.
+    std::map<std::string, std::map<std::string, std::string>> singleLogs;
+    std::map<std::string, std::string> singlePeakLists;
+    for (const auto& [name, run] : runs) {
+        const std::string logs = dir.file("single-" + name + "-logs/");
+        const std::string peaklists = dir.file("single-" + name + "-peaklists/");
+        fs::create_directory(logs);
+        fs::create_directory(peaklists);
+        const ChildResult result = runProgram(programRun(run, dir.path(), logs, peaklists, "&autoCharge=Find"));
+        ASSERT_EQ(result.exitStatus, 0) << name << "\n" << result.output;
+        singleLogs[name] = folderContents(logs);
+        for (const auto& [file, content] : folderContents(peaklists)) singlePeakLists[file] = content;
+    }
+
+    // All at once, into one log folder and one peak-list folder.
+    fs::create_directory(dir.file("shared-logs"));
+    fs::create_directory(dir.file("shared-peaklists"));
+    std::vector<ProgramRun> together;
+    for (const auto& [name, run] : runs) {
+        together.push_back(
+            programRun(run, dir.path(), dir.file("shared-logs/"), dir.file("shared-peaklists/"), "&autoCharge=Find"));
+    }
+    const std::vector<ChildResult> results = runProgramsTogether(together);
+    for (std::size_t k = 0; k < results.size(); ++k) {
+        EXPECT_EQ(results[k].exitStatus, 0) << runs[k].first << "\n" << results[k].output;
+    }
+    const std::map<std::string, std::string> shared = folderContents(dir.file("shared-logs"));
+
+    for (const std::string& log : tabLogs) {
+        SCOPED_TRACE(log);
+        const std::string text = shared.at(log);
+        // One header, the first line, from whichever run came first.
+        std::set<std::string> headers;
+        for (const auto& [name, files] : singleLogs) headers.insert(firstLine(files.at(log)));
+        EXPECT_EQ(headers.count(firstLine(text)), 1u) << firstLine(text);
+        std::vector<std::string> rows = logRows(text);
+        EXPECT_EQ(std::count_if(rows.begin(), rows.end(), isHeader), 0);
+        // Every row of every run, whole.
+        std::vector<std::string> expected;
+        for (const auto& [name, files] : singleLogs) {
+            const std::vector<std::string> single = logRows(files.at(log));
+            expected.insert(expected.end(), single.begin(), single.end());
+        }
+        std::sort(rows.begin(), rows.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_GT(expected.size(), 1000u);
+        std::vector<std::string> missing;
+        std::vector<std::string> extra;
+        std::set_difference(expected.begin(), expected.end(), rows.begin(), rows.end(), std::back_inserter(missing));
+        std::set_difference(rows.begin(), rows.end(), expected.begin(), expected.end(), std::back_inserter(extra));
+        EXPECT_TRUE(missing.empty() && extra.empty())
+            << missing.size() << " rows missing, " << extra.size() << " rows not of any run, first: "
+            << (extra.empty() ? std::string() : extra.front());
+    }
+
+    // runStats.txt: each run's statistics text whole, one after the other.
+    std::string statistics = shared.at("runStats.txt");
+    std::vector<std::string> order;
+    while (!statistics.empty()) {
+        bool found = false;
+        for (const auto& [name, files] : singleLogs) {
+            const std::string& block = files.at("runStats.txt");
+            if (std::find(order.begin(), order.end(), name) == order.end() && statistics.rfind(block, 0) == 0) {
+                statistics.erase(0, block.size());
+                order.push_back(name);
+                found = true;
+                break;
+            }
+        }
+        ASSERT_TRUE(found) << "not the whole text of a run: " << statistics.substr(0, 400);
+    }
+    EXPECT_EQ(order.size(), runs.size());
+
+    EXPECT_EQ(folderContents(dir.file("shared-peaklists")), singlePeakLists);
+}
+
+}  // namespace

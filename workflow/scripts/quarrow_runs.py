@@ -1,0 +1,120 @@
+"""The runs of a folder and the query each program is started with.
+
+Used by the Snakefile; kept apart so that the tests can call it directly.
+"""
+
+import gzip
+import os
+import re
+import urllib.parse
+
+# The endings of the open-format exports both programs read.
+EXPORT = re.compile(r"^(?P<base>.+)\.(?:mzml|mzxml)(?:\.gz)?$", re.IGNORECASE)
+# A WIFF native spectrum id, kept by the converter in the exports of a .wiff file.
+WIFF_NATIVE_ID = re.compile(rb"sample=\d+ period=\d+ cycle=\d+ experiment=\d+")
+SAMPLE_NAME = re.compile(rb'<sample\b[^>]*\bname="([^"]*)"')
+
+# Query keys the workflow sets for each run itself.
+PER_RUN_KEYS = ("xtractorDataFilename", "resultsXtractorDir", "logFileDir")
+# Every other key the programs read (Part 3.1 of the design), in query order.
+PARAMETER_KEYS = (
+    "specFeaturesFilename", "autoCharge", "lowCharge", "highCharge", "maxCharge", "minMSsignalNoise",
+    "groupScans", "firstScan", "lastScan", "lowParent", "highParent", "parentTolerance",
+    "fragmentTolerance", "minMatchedPercent", "parent_shift", "tolerance_units", "cys",
+    "minSignalNoiseRatio", "peakLimitCount", "noOutputSpectra", "maxSequenceTagLength",
+    "findMonoisotopicParent", "findAverageParent", "instrument_name", "xtractorMode",
+    "output_filename", "libraryDir", "queryDir", "parent_shift_type", "search_type",
+    "libraryFiles", "queryFiles", "peakListFormat",
+)
+
+
+class RunFolderError(Exception):
+    pass
+
+
+def _head(path, size=262144):
+    opener = gzip.open if path.lower().endswith(".gz") else open
+    try:
+        with opener(path, "rb") as stream:
+            return stream.read(size)
+    except (OSError, EOFError):
+        return b""
+
+
+def _sciex_run_of_export(path, base):
+    """The .wiff run an export belongs to, or None when it is no Sciex export.
+
+    A Sciex export keeps WIFF native ids; the converter names a single
+    sample's export RUN.mzML and the others RUN-<sample name>.mzML.
+    """
+    head = _head(path)
+    if not WIFF_NATIVE_ID.search(head):
+        return None
+    sample = SAMPLE_NAME.search(head)
+    if sample:
+        suffix = "-" + sample.group(1).decode("utf-8", "replace")
+        if base.endswith(suffix) and len(base) > len(suffix):
+            return base[: -len(suffix)]
+    return base
+
+
+def find_runs(folder):
+    """{run name: (program, data file)} for the runs in `folder`.
+
+    - `X.d` folders (holding Analysis.mzML or Analysis.mzXML, either maybe
+      gzip-compressed): yepharvest run X, data file X.d/Analysis.yep;
+    - `X.wiff` paths: wiffharvest run X. The .wiff file need not be there:
+      exports with WIFF native ids (X.mzML, or X-<sample>.mzML for several
+      samples) stand for it;
+    - any other export `X.mzML`, `X.mzXML` (or .gz): yepharvest run X, the
+      export itself as data file.
+    """
+    if not os.path.isdir(folder):
+        raise RunFolderError(f"the runs folder {folder} does not exist")
+    runs = {}
+
+    def add(name, program, data):
+        if name in runs and runs[name] != (program, data):
+            raise RunFolderError(
+                f"two runs named {name} in {folder}: {runs[name][1]} and {data}; "
+                "the run name prefixes every peak list and log row, so it must be unique")
+        runs[name] = (program, data)
+
+    entries = sorted(os.listdir(folder))
+    wiff_runs = []
+    for entry in entries:
+        path = os.path.join(folder, entry)
+        if entry.endswith(".d") and os.path.isdir(path):
+            add(entry[:-2], "yepharvest", os.path.join(path, "Analysis.yep"))
+        elif entry.lower().endswith(".wiff") and not os.path.isdir(path):
+            add(entry[:-5], "wiffharvest", path)
+            wiff_runs.append(entry[:-5])
+    for entry in entries:
+        path = os.path.join(folder, entry)
+        match = EXPORT.match(entry)
+        if not match or not os.path.isfile(path):
+            continue
+        base = match.group("base")
+        # wiffharvest reads every export named RUN or RUN-<sample> beside RUN.wiff.
+        if any(base == run or base.startswith(run + "-") for run in wiff_runs):
+            continue
+        sciex_run = _sciex_run_of_export(path, base)
+        if sciex_run is not None:
+            add(sciex_run, "wiffharvest", os.path.join(folder, sciex_run + ".wiff"))
+        else:
+            add(base, "yepharvest", path)
+    return runs
+
+
+def query_text(parameters, data_file, peaklists, logs):
+    """The CGI query of one run: the run's own keys, then every parameter
+    that has a value (an empty value is the same as an absent key)."""
+    pairs = [("xtractorDataFilename", data_file), ("resultsXtractorDir", peaklists), ("logFileDir", logs)]
+    for key in PARAMETER_KEYS:
+        value = parameters.get(key)
+        if value is None or value == "":
+            continue
+        if isinstance(value, (list, tuple)):
+            value = "\n".join(str(item) for item in value)
+        pairs.append((key, str(value)))
+    return "&".join(key + "=" + urllib.parse.quote(value, safe="/") for key, value in pairs)
