@@ -16,7 +16,7 @@ SAMPLE_NAME = re.compile(rb'<sample\b[^>]*\bname="([^"]*)"')
 
 # Query keys the workflow sets for each run itself.
 PER_RUN_KEYS = ("xtractorDataFilename", "resultsXtractorDir", "logFileDir")
-# Every other key the programs read (Part 3.1 of the design), in query order.
+# Every other key the programs read, in query order.
 PARAMETER_KEYS = (
     "specFeaturesFilename", "autoCharge", "lowCharge", "highCharge", "maxCharge", "minMSsignalNoise",
     "groupScans", "firstScan", "lastScan", "lowParent", "highParent", "parentTolerance",
@@ -24,7 +24,7 @@ PARAMETER_KEYS = (
     "minSignalNoiseRatio", "peakLimitCount", "noOutputSpectra", "maxSequenceTagLength",
     "findMonoisotopicParent", "findAverageParent", "instrument_name", "xtractorMode",
     "output_filename", "libraryDir", "queryDir", "parent_shift_type", "search_type",
-    "libraryFiles", "queryFiles", "peakListFormat",
+    "libraryFiles", "queryFiles", "peakListFormat", "chargeFromSurveyIsotopes",
 )
 
 
