@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # ProteoWizard's data library needs the Boost headers and zlib to build against.
-packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev)
+packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev)
 
 install_missing() {
     local missing=()
