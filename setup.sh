@@ -9,8 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # ProteoWizard's data library needs the Boost headers and zlib to build against;
-# snakemake runs the workflow over many runs (workflow/) and its test.
-packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev snakemake)
+# the streaming reader inflates with libdeflate; snakemake runs the workflow
+# over many runs (workflow/) and its test.
+packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev snakemake)
 
 install_missing() {
     local missing=()

@@ -1,0 +1,126 @@
+#include "platform/openformat/binary_decode.h"
+
+#include <libdeflate.h>
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "core/util/format_text.h"
+
+namespace {
+
+constexpr unsigned char kSkip = 0xFE;
+constexpr unsigned char kForeign = 0xFF;
+
+constexpr std::array<unsigned char, 256> makeTable() {
+    std::array<unsigned char, 256> table{};
+    for (auto& entry : table) entry = kForeign;
+    constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (std::size_t i = 0; i < alphabet.size(); ++i) table[static_cast<unsigned char>(alphabet[i])] = static_cast<unsigned char>(i);
+    for (const char space : {' ', '\t', '\r', '\n'}) table[static_cast<unsigned char>(space)] = kSkip;
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kTable = makeTable();
+
+struct Decompressor {
+    libdeflate_decompressor* handle = libdeflate_alloc_decompressor();
+    ~Decompressor() { libdeflate_free_decompressor(handle); }
+};
+
+template <typename Bits>
+Bits swapBytes(Bits value) {
+    if constexpr (sizeof(Bits) == 8) return __builtin_bswap64(value);
+    else return __builtin_bswap32(value);
+}
+
+template <typename Bits, typename Float>
+void convert(const unsigned char* bytes, std::size_t count, ByteOrder order, std::vector<double>& values) {
+    values.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        Bits raw;
+        std::memcpy(&raw, bytes + i * sizeof(Bits), sizeof(Bits));
+        if ((order == ByteOrder::big) == (std::endian::native == std::endian::little)) raw = swapBytes(raw);
+        values[i] = static_cast<double>(std::bit_cast<Float>(raw));
+    }
+}
+
+}  // namespace
+
+bool decodeBase64(std::string_view text, std::vector<unsigned char>& bytes) {
+    bytes.clear();
+    bytes.reserve(text.size() / 4 * 3 + 3);
+    std::uint32_t group = 0;
+    int filled = 0;
+    int padding = 0;
+    for (const char c : text) {
+        const unsigned char code = kTable[static_cast<unsigned char>(c)];
+        if (code < 64) {
+            if (padding != 0) return false;
+            group = (group << 6) | code;
+            if (++filled == 4) {
+                bytes.push_back(static_cast<unsigned char>(group >> 16));
+                bytes.push_back(static_cast<unsigned char>(group >> 8));
+                bytes.push_back(static_cast<unsigned char>(group));
+                group = 0;
+                filled = 0;
+            }
+        } else if (code == kSkip) {
+            continue;
+        } else if (c == '=') {
+            if (filled < 2 || ++padding > 4 - filled) return false;
+        } else {
+            return false;
+        }
+    }
+    if (padding != 0 && filled + padding != 4) return false;
+    if (filled == 1) return false;
+    if (filled == 2) bytes.push_back(static_cast<unsigned char>(group >> 4));
+    if (filled == 3) {
+        bytes.push_back(static_cast<unsigned char>(group >> 10));
+        bytes.push_back(static_cast<unsigned char>(group >> 2));
+    }
+    return true;
+}
+
+std::string decodeBinaryArray(std::string_view text, const BinaryLayout& layout, std::size_t count,
+                              std::vector<double>& values) {
+    thread_local std::vector<unsigned char> encoded;
+    thread_local std::vector<unsigned char> plain;
+    if (!decodeBase64(text, encoded)) return "its base64 text holds characters outside the base64 alphabet or is cut";
+    const std::size_t width = static_cast<std::size_t>(layout.bits / 8);
+    const std::size_t expected = count * width;
+    const std::vector<unsigned char>* bytes = &encoded;
+    if (layout.zlib && !(encoded.empty() && count == 0)) {
+        thread_local Decompressor decompressor;
+        plain.resize(expected + 1);  // one spare byte tells a longer stream
+        std::size_t got = 0;
+        const libdeflate_result result =
+            libdeflate_zlib_decompress(decompressor.handle, encoded.data(), encoded.size(), plain.data(), plain.size(), &got);
+        if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
+            return formatText("its compressed data hold more than the %zu bytes declared", expected);
+        }
+        if (result != LIBDEFLATE_SUCCESS) return "its compressed data are corrupt";
+        plain.resize(got);
+        bytes = &plain;
+    }
+    if (bytes->size() != expected) {
+        return formatText("%zu values declared, %zu bytes decoded (%zu expected)", count, bytes->size(), expected);
+    }
+    if (layout.bits == 64) {
+        convert<std::uint64_t, double>(bytes->data(), count, layout.order, values);
+    } else {
+        convert<std::uint32_t, float>(bytes->data(), count, layout.order, values);
+    }
+    return {};
+}
+
+bool inBase64Alphabet(std::string_view text) {
+    for (const char c : text) {
+        if (kTable[static_cast<unsigned char>(c)] == kForeign && c != '=') return false;
+    }
+    return true;
+}
