@@ -5,6 +5,7 @@
 #include "core/chemistry/amino_acids.h"
 #include "core/chemistry/elements.h"
 #include "core/extractor/output_files.h"
+#include "core/extractor/parameter_ranges.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/html_page.h"
@@ -18,6 +19,7 @@ std::optional<XtractorOutputFiles> openedLogs;
 ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, ExtractionLogs logs) {
     ExtractionContext context;
     context.parameters = readExtractorParameters(entries);
+    checkParameterRanges(entries, context.parameters);
     initialise_amino_acid_weights("H", "O H", "H", context.parameters.cys, "C2 H3 N1 O1", formulaMonoisotopicMass);
 
     // Centroiding stays off (below its 0.0001 threshold) until an instrument
