@@ -2,7 +2,8 @@
 # One command for every set-up on a fresh Debian machine:
 #   ./setup.sh demo   install what is missing, build, run a demo extraction
 #   ./setup.sh test   install what is missing, build, run every test
-#                     (once plainly, once under AddressSanitizer + UBSan)
+#                     (once plainly, once under AddressSanitizer + UBSan),
+#                     then each fuzz target for a minute
 #   ./setup.sh serve [PORT]   install what is missing, build, serve the form
 #                     pages and both programs on 127.0.0.1:PORT (default 8080)
 set -euo pipefail
@@ -36,6 +37,33 @@ build() {  # build <dir> [cmake options...]
 
 run_tests() {  # run_tests <dir>
     ctest --test-dir "$1" --output-on-failure -j "$jobs"
+}
+
+# The libFuzzer targets need clang and its run-time libraries; only they and
+# the libraries they link are built, under ASan + UBSan.
+fuzz_packages=(clang libclang-rt-14-dev)
+fuzz_targets=(query_parameters tsv_reader instrument_file formula open_format)
+
+fuzz() {
+    cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON \
+        -DQUARROW_TESTS=OFF -DQUARROW_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j "$jobs" --target fuzz_targets
+    for target in "${fuzz_targets[@]}"; do
+        # New inputs go to a scratch corpus; the committed seeds stay as they are.
+        # The targets change their working directory: every path is absolute.
+        local out=$PWD/build-fuzz
+        local corpus=$out/corpus/$target log=$out/$target.log
+        mkdir -p "$corpus"
+        echo "Fuzzing $target for ${QUARROW_FUZZ_SECONDS:-60} s"
+        if ! "$out/tests/fuzz/${target}_fuzz" -max_total_time="${QUARROW_FUZZ_SECONDS:-60}" -timeout=20 \
+                -rss_limit_mb=2048 -artifact_prefix="$out/$target-" "$corpus" "$PWD/tests/fuzz/corpus/$target" \
+                >"$log" 2>&1; then
+            tail -n 60 "$log"
+            echo "Fuzz target $target found a fault; the input is in build-fuzz/$target-*" >&2
+            return 1
+        fi
+        tail -n 1 "$log"
+    done
 }
 
 demo() {
@@ -113,6 +141,7 @@ case "${1:-}" in
     serve) web_packages; install_missing; serve "${2:-8080}" ;;
     test)
         web_packages browser
+        packages+=("${fuzz_packages[@]}")
         install_missing
         (cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
         build build
@@ -120,6 +149,7 @@ case "${1:-}" in
         build build-sanitize -DQUARROW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
             LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" run_tests build-sanitize
+        ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" fuzz
         ;;
     *) echo "usage: $0 demo|test|serve [PORT]" >&2; exit 2 ;;
 esac

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 
 namespace {
 
@@ -18,5 +19,6 @@ std::string errorMessage(HRESULT code) {
 }  // namespace
 
 std::string objectModelErrorText(const ComError& error) {
-    return "ERROR\r\n\r\nDescription:" + error.description() + "\r\nError Message:" + errorMessage(error.code());
+    // The description names the files involved, which come from the query.
+    return "ERROR\r\n\r\nDescription:" + escapeHtml(error.description()) + "\r\nError Message:" + errorMessage(error.code());
 }

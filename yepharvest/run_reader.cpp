@@ -7,6 +7,7 @@
 
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
 #include "platform/msanalysis/ms_analysis.h"
@@ -73,13 +74,15 @@ bool readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
     return isMSscan;
 }
 
+// Names, parameters and error descriptions come from the data file and its
+// path, so every one is escaped on its way into the page.
 void printRunIdentity(const MSAnalysis& analysis) {
     const double date = analysis.getAcquisitionDate();
-    printLine("<BR>Analysis Name = " + analysis.getAnalysisName());
-    printLine("<BR>Operator Name = " + analysis.getOperatorName());
+    printLine("<BR>Analysis Name = " + escapeHtml(analysis.getAnalysisName()));
+    printLine("<BR>Operator Name = " + escapeHtml(analysis.getOperatorName()));
     printLine("<BR>Analysis Date and Time = " + formatAcquisitionDate(date));
-    printLine("<BR>Sample Name = " + analysis.getSampleName());
-    printLine("<BR>Method Name = " + analysis.getMethodName());
+    printLine("<BR>Sample Name = " + escapeHtml(analysis.getSampleName()));
+    printLine("<BR>Method Name = " + escapeHtml(analysis.getMethodName()));
 }
 
 void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
@@ -92,7 +95,7 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
         const std::string group = parameters.getItem(index).getGroupName();
         const std::string name = parameters.getItem(index).getName();
         const std::string value = parameterValueText(parameters.getItem(index).getValue());
-        printLine("<BR>" + group + "\t\t" + name + "\t" + value);
+        printLine("<BR>" + escapeHtml(group) + "\t\t" + escapeHtml(name) + "\t" + escapeHtml(value));
     }
 }
 
@@ -102,7 +105,7 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
     if (FAILED(opened)) {
         printLine("<BR>Error opening analysis file.");
         printLine(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened));
-        printLine("<BR>" + analysis.openFailureDescription());
+        printLine("<BR>" + escapeHtml(analysis.openFailureDescription()));
         return 1;
     }
 
@@ -133,7 +136,7 @@ int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const E
     try {
         return readRun(runPath, run, context);
     } catch (const ComError& error) {
-        printLine("Error: " + error.description());
+        printLine("Error: " + escapeHtml(error.description()));
     } catch (...) {
         printLine("A non-COM exception has been thrown");
     }

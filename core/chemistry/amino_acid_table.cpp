@@ -4,6 +4,7 @@
 
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "core/util/number_text.h"
 #include "core/util/parameter_files.h"
 
@@ -34,9 +35,9 @@ const AminoAcid& loadedEntry(char symbol) {
 std::string validSideChain(const std::string& sideChain, char symbol, const char* column) {
     if (sideChain.empty() || !(isLetter(sideChain.front()) || sideChain.front() == '0')) {
         reportFatalError(formatText("\nThere is not a valid %s entry in the file msparams_quarrow/aminoAcids.tsv for "
-                                    "the amino acid %c.\n<P>Please notify the server administrator about this error "
+                                    "the amino acid %s.\n<P>Please notify the server administrator about this error "
                                     "message. ",
-                                    column, symbol));
+                                    column, escapeHtml(std::string(1, symbol)).c_str()));
     }
     return sideChain;
 }
@@ -48,7 +49,7 @@ char residueSymbolField(const std::string& field, const std::string& path) {
     if (code == 0 || code >= 128) {
         reportFatalError(formatText("\nThe amino acid symbol %s in the file %s is not a single 7-bit character.\n"
                                     "<P>Please notify the server administrator about this error message. ",
-                                    field.c_str(), path.c_str()));
+                                    escapeHtml(field).c_str(), escapeHtml(path).c_str()));
     }
     return static_cast<char>(code);
 }
@@ -89,9 +90,9 @@ std::string residueFormula(char symbol) {
     const AminoAcid& entry = loadedEntry(symbol);
     if (entry.formula.empty()) {
         reportFatalError(formatText("\nThere is no ElementalComposition entry in the file "
-                                    "msparams_quarrow/aminoAcids.tsv for the amino acid %c.\n<P>Please notify the "
+                                    "msparams_quarrow/aminoAcids.tsv for the amino acid %s.\n<P>Please notify the "
                                     "server administrator about this error message. ",
-                                    symbol));
+                                    escapeHtml(std::string(1, symbol)).c_str()));
     }
     return entry.formula;
 }

@@ -4,6 +4,7 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "core/util/parameter_files.h"
 
 namespace {
@@ -38,9 +39,9 @@ void initialiseCysteineModification() {
     initialiseAminoAcidsFromFile();
     for (const auto& [name, symbol] : table.modifications) {
         if (aminoAcidEntry(symbol).symbol == 0) {
-            reportFatalError(formatText("The Cysteine modification %c declared in the parameter file %s does not "
+            reportFatalError(formatText("The Cysteine modification %s declared in the parameter file %s does not "
                                         "contain a corresponding entry in the amino acid definition file.\n",
-                                        symbol, path.c_str()));
+                                        escapeHtml(std::string(1, symbol)).c_str(), escapeHtml(path).c_str()));
         }
     }
     table.loaded = true;
@@ -56,5 +57,5 @@ char cysteineModificationSymbol(const std::string& name) {
         if (modification == name) return symbol;
     }
     reportFatalError(formatText("The Cysteine modification %s does not occur in the parameter file %s.\n",
-                                name.c_str(), cysteineFilePath().c_str()));
+                                escapeHtml(name).c_str(), escapeHtml(cysteineFilePath()).c_str()));
 }

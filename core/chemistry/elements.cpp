@@ -9,6 +9,7 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "core/util/number_text.h"
 #include "core/util/parameter_files.h"
 
@@ -60,13 +61,13 @@ bool readWholeInteger(const std::string& token, long& value) {
     if (line.find_first_not_of(' ') == std::string_view::npos) {
         reportFatalError(formatText("\nLine %d of the file %s is empty: every line must define one element.\n"
                                     "<P>Please notify the server administrator about this error message. ",
-                                    lineNumber, path.c_str()));
+                                    lineNumber, escapeHtml(path).c_str()));
     }
     const std::string shown(line);
     reportFatalError(formatText("\nLine %d of the file %s is not a valid element definition (symbol, number, "
                                 "isotope count, then a mass and an abundance for each isotope):\n<BR> %s.\n"
                                 "<P>Please notify the server administrator about this error message. ",
-                                lineNumber, path.c_str(), shown.c_str()));
+                                lineNumber, escapeHtml(path).c_str(), escapeHtml(shown).c_str()));
 }
 
 // One line: symbol, number, isotope count k, then k (mass, abundance) pairs.
@@ -187,11 +188,12 @@ std::vector<int> formula_to_multiplier_list(const std::string& formula) {
         std::size_t index = 0;
         while (index < elements.size() && elements[index].symbol != token.symbol) ++index;
         if (index == elements.size()) {
-            std::printf("\n<BR>temp_element: %s", token.symbol.c_str());
+            std::printf("\n<BR>temp_element: %s", escapeHtml(token.symbol).c_str());
             reportFatalError(formatText("\nThe element: %s is not defined in the file %s. The element was present in "
                                         "the formula: %s. \n<P>Please notify the server administrator about this "
                                         "error message. ",
-                                        token.symbol.c_str(), elementFilePath().c_str(), formula.c_str()));
+                                        escapeHtml(token.symbol).c_str(), escapeHtml(elementFilePath()).c_str(),
+                                        escapeHtml(formula).c_str()));
         }
         multipliers[index] = token.count;
     }

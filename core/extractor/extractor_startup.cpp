@@ -1,11 +1,13 @@
 #include "core/extractor/extractor_startup.h"
 
 #include <cstdlib>
+#include <cerrno>
 #include <optional>
 
 #include "core/chemistry/amino_acids.h"
 #include "core/chemistry/elements.h"
 #include "core/extractor/output_files.h"
+#include "core/extractor/parameter_ranges.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
@@ -28,8 +30,10 @@ void closeOpenedLogs() {
 ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, ExtractionLogs logs) {
     ExtractionContext context;
     context.parameters = readExtractorParameters(entries);
+    checkParameterRanges(entries, context.parameters);
     const std::optional<PeakListFormats> formats = peakListFormats(context.parameters.peakListFormat);
     if (!formats) {
+        errno = 0;  // the message is about the value, not about a library call
         reportFatalError(formatText("The value %s of the query key peakListFormat is not one of pkl, mgf and both.\n",
                                     escapeHtml(context.parameters.peakListFormat).c_str()));
     }

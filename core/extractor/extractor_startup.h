@@ -12,5 +12,6 @@
 ExtractionContext initialiseExtractor();
 
 // What the start-up does with a query once it has it: parameters, chemistry
-// tables and peak-picking settings, writing to the given logs.
+// tables and peak-picking settings, writing to the given logs. A numeric
+// value outside its range (parameter_ranges.h) ends the process.
 ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, ExtractionLogs logs);

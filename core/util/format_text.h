@@ -5,5 +5,5 @@
 #include <string>
 
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string formatTextV(const char* format, std::va_list args);
+std::string formatTextV(const char* format, std::va_list args) __attribute__((format(printf, 1, 0)));
 

@@ -6,6 +6,7 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "core/util/tokenizer.h"
 
 namespace {
@@ -118,7 +119,7 @@ TsvTable parseTSVfile(const std::string& path, int strip) {
             reportFatalError(formatText(
                 "\nIn the file %s there are not enough columns in line:\n<BR> %s.\n"
                 "<P>Please notify the server administrator about this error message. ",
-                path.c_str(), shown.c_str()));
+                escapeHtml(path).c_str(), escapeHtml(shown).c_str()));
         }
         table.rows.push_back(std::move(fields));
     }
@@ -139,7 +140,7 @@ std::vector<int> checkParsedHeadersForExpectedHeaders(const std::string& path,
             reportFatalError(formatText(
                 "\nIn the file %s there is a column missing containing information on:\n<BR> %s.\n"
                 "<P>Please notify the server administrator about this error message. ",
-                path.c_str(), expected[j].c_str()));
+                escapeHtml(path).c_str(), escapeHtml(expected[j]).c_str()));
         }
     }
     return positions;

@@ -24,6 +24,13 @@ TEST_F(SequenceTagTest, ProtonatedMassFollowsTheChargeSign) {
     }
 }
 
+TEST_F(SequenceTagTest, ExtremeChargesConvertWithoutOverflow) {
+    constexpr std::int32_t lowest = INT32_MIN;
+    EXPECT_EQ(mPlusHFromMOverZ(500.0, lowest, 2.0), 1078036791298.0);
+    EXPECT_EQ(singlyChargedMass(500.0, lowest, 2.0), -1069446856702.0);
+    EXPECT_EQ(nominalSinglyChargedMass(500.0, lowest), -1071594340351.0);
+}
+
 TEST_F(SequenceTagTest, NominalMassesReadAsLettersWithIsoleucineAsLAndLysineAsQ) {
     const std::vector<std::pair<int, char>> cases = {{57, 'G'}, {113, 'L'}, {128, 'Q'}, {0, 0}, {200, 0}, {-5, 0}};
     for (const auto& [mass, letter] : cases) EXPECT_EQ(residueLetterForNominalMass(mass), letter) << mass;

@@ -93,6 +93,8 @@ TEST(TsvTables, MissingFieldsAndFilesEndTheProcess) {
         // An empty field shifts the next one left: one column short.
         {"a\tb\tc\n1\t\t3\n", "\nIn the file " + path + " there are not enough columns in line:\n<BR> 1\t\t3.\n" + notify},
         {"a\tb\n1\t2\n\n3\t4\n", "\nIn the file " + path + " there are not enough columns in line:\n<BR> (null).\n" + notify},
+        // Text from the file goes into the error page escaped; the markup stays.
+        {"a\tb\n<i>\n", "\nIn the file " + path + " there are not enough columns in line:\n<BR> &lt;i&gt;.\n" + notify},
         {nullptr, "File status (stat) failure.\nFunction name: gen_file_size.\nFilename: " + path +
                       ".\n\nSystem error message: No such file or directory.\n"},
     };

@@ -206,4 +206,18 @@ TEST(WiffharvestEndToEnd, BadExportsFailWithTheObjectModelError) {
     }
 }
 
+TEST(WiffharvestEndToEnd, FileNameInTheErrorIsEscaped) {
+    TempDir dir;
+    dir.installParameterFiles();
+    ProgramRun program;
+    program.program = WIFFHARVEST_PATH;
+    program.workingDirectory = dir.path();
+    program.environment = {{"QUERY_STRING", "xtractorDataFilename=" + dir.file("%3Cscript%3E.wiff") + "&logFileDir=" +
+                                                dir.file("") + "&specFeaturesFilename=f.txt"}};
+    const ChildResult r = runProgram(program);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_NE(r.output.find("&lt;script&gt;"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("<script>"), std::string::npos) << r.output;
+}
+
 }  // namespace

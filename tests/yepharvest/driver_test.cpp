@@ -81,3 +81,59 @@ TEST(YepharvestDriver, PeakPickerModeOpensTheResultsPageAndTheLogs) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values the start-up used to accept and a stage then looped, overflowed or
+// wrapped on; each one now gets the error page before anything is read.
+TEST(YepharvestDriver, NumericValuesOutsideTheirRangeGetTheErrorPage) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const std::string rest = "&xtractorDataFilename=/nowhere/q.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=" +
+                             dir.path() + "/&resultsXtractorDir=" + dir.path() + "/";
+    struct Case {
+        std::string query;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"maxCharge=2147483647&autoCharge=Find", "The value 2147483647 of the query key maxCharge is outside its range 1 - 9."},
+        {"groupScans=2147483000", "The value 2147483000 of the query key groupScans is outside its range 0 - 10000."},
+        {"lowCharge=-2147483648&highCharge=-2147483648",
+         "The value -2147483648 of the query key lowCharge is outside its range 0 - 9."},
+        {"parentTolerance=1e999", "The value 1e999 of the query key parentTolerance is outside its range above 0 up to 1000."},
+        {"maxCharge=5&maxCharge=%3Cb%3E", "The value &lt;b&gt; of the query key maxCharge is outside its range 1 - 9."},
+    };
+    for (const Case& c : cases) {
+        const ChildResult r = runYepharvest(dir, {{"QUERY_STRING", c.query + rest}});
+        EXPECT_EQ(r.exitStatus, 1) << c.query;
+        EXPECT_NE(r.output.find(std::string("<H2 ALIGN=center >Error Message</H2><HR />") + c.message + "\n<BR></BODY>"),
+                  std::string::npos)
+            << c.query << "\n" << r.output;
+    }
+    // The ends of the ranges and an absent key are accepted.
+    const ChildResult r = runYepharvest(
+        dir, {{"QUERY_STRING", "maxCharge=9&groupScans=0&lastScan=2147483647&lowCharge=0&highCharge=9" + rest}});
+    EXPECT_EQ(r.output.rfind("<BR>Initialize extractor complete! \n", 0), 0u) << r.output;
+}
+
+// Query text reaches the page through a fatal message and through the
+// reader's error lines; neither may open a tag.
+TEST(YepharvestDriver, QueryTextIsEscapedOnThePage) {
+    TempDir dir;
+    dir.installParameterFiles();
+    const std::string logs = dir.path() + "/";
+    const std::vector<std::string> queries = {
+        "xtractorDataFilename=/nowhere/a.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=/nowhere/%3Cscript%3E/",
+        "xtractorDataFilename=/nowhere/%3Cscript%3E.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=" + logs +
+            "&resultsXtractorDir=" + logs,
+        "cys=%3Cscript%3E&logFileDir=" + logs,
+    };
+    for (const std::string& query : queries) {
+        const ChildResult r = runYepharvest(dir, {{"QUERY_STRING", query}});
+        EXPECT_EQ(r.exitStatus, 1) << query;
+        EXPECT_NE(r.output.find("&lt;script&gt;"), std::string::npos) << query << "\n" << r.output;
+        EXPECT_EQ(r.output.find("<script>"), std::string::npos) << query << "\n" << r.output;
+    }
+}
+
+}  // namespace

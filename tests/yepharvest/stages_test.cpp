@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "core/util/format_text.h"
 #include "core/util/printable_real.h"
@@ -105,6 +106,7 @@ TEST(PrecursorIntensity, WindowOfScansAndGroupScansZero) {
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 1, 0.5), 130.0);  // scans 1..3, inclusive window
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 3, 0.5), 1130.0);  // scans 1..5
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 0, 0.5), 0.0);
+    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, INT32_MAX, 0.5), 1130.0);  // no wrap-around
 }
 
 TEST(ChargeModes, FixedChargeWhenLowEqualsHigh) {

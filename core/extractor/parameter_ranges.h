@@ -1,0 +1,30 @@
+#pragma once
+// The ranges of the numeric query keys that the stages read. The reader
+// converts leniently and never rejects; the start-up then refuses a query
+// whose value would make a stage loop for ever, overflow or compute nonsense.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/extractor/extractor_parameters.h"
+#include "core/util/cgi_query.h"
+
+struct ParameterRange {
+    const char* key;
+    double lowest;
+    double highest;
+    bool lowestExcluded;  // the value must lie above `lowest`
+    const char* text;     // the range as the error page shows it
+    double (*value)(const ExtractorParameters&);
+};
+
+const std::vector<ParameterRange>& parameterRanges();
+
+// The message for the first key (in the table's order) whose last
+// occurrence in the query left its field outside the range; nothing when
+// every key given fits. A key the query does not give keeps its default.
+std::optional<std::string> findRangeViolation(const std::vector<QueryEntry>& entries,
+                                              const ExtractorParameters& parameters);
+
+// Ends the process through the fatal-error path on a violation.
+void checkParameterRanges(const std::vector<QueryEntry>& entries, const ExtractorParameters& parameters);
