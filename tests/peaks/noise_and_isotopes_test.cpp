@@ -6,6 +6,7 @@
 #include "core/peaks/isotope_merging.h"
 #include "core/peaks/noise_estimate.h"
 #include "core/peaks/parent_peak.h"
+#include "core/peaks/peak_list_merging.h"
 #include "core/peaks/peak_orderings.h"
 #include "peak_test_support.h"
 
@@ -169,6 +170,13 @@ TEST_F(IsotopeTest, PartnersHeavierThanTheParentAreRefused) {
     const KestranePeak parent = makeParentKestranePeak(500.0, 1, 0.5);
     EXPECT_EQ(mergeIsotopesWhileAssigningCharge(peaks({{501.4, 1000.0}, {502.4, 800.0}}), parent, 2).size(), 1u);
     EXPECT_EQ(mergeIsotopesWhileAssigningCharge(peaks({{501.6, 1000.0}, {502.6, 800.0}}), parent, 2).size(), 2u);
+}
+
+// Merged spectra bin their union in a 0.25 window, the bound inclusive.
+TEST_F(IsotopeTest, MergedListsAreBinnedAtAQuarter) {
+    const PeakList merged = mergeKestranePeaks(peaks({{100.0, 10.0}, {200.0, 5.0}}), peaks({{100.25, 30.0}, {200.26, 1.0}}));
+    EXPECT_EQ(mzOf(merged), (std::vector<double>{100.25, 200.0, 200.26}));
+    EXPECT_EQ(merged[0].intensity, 40.0);
 }
 
 }  // namespace
