@@ -80,29 +80,6 @@ TEST_F(FormulaTest, MassIsTheSumOverTheTableOfTheMonoisotopicMasses) {
               "C  O=28.000000\n");
 }
 
-TEST_F(FormulaTest, FormulaToNumericUsesTheGivenMassTable) {
-    EXPECT_EQ(run([] {
-                  const std::vector<double> nominal = {1.0, 12.0, 14.0, 16.0, 10.0};
-                  const std::vector<double> heavy = {1.0, 13.0, 14.0, 16.0, 11.0};
-                  std::printf("%.1f %.1f\n", formula_to_numeric("C6 Xq", nominal), formula_to_numeric("C6 Xq", heavy));
-              }),
-              "82.0 89.0\n");
-}
-
-TEST_F(FormulaTest, ElementTableKeepsEveryColumnOfEveryLine) {
-    EXPECT_EQ(run([] {
-                  for (const Element& element : elementTable()) {
-                      std::printf("%s %d", element.symbol.c_str(), element.number);
-                      for (std::size_t i = 0; i < element.isotopeMasses.size(); ++i) {
-                          std::printf(" %.2f/%.2f", element.isotopeMasses[i], element.abundances[i]);
-                      }
-                      std::printf("\n");
-                  }
-              }),
-              "H 1 1.00/1.00\nC 6 12.00/0.99 13.00/0.01\nN 7 14.00/1.00\nO 8 16.00/1.00\n"
-              "Xq 0 10.00/0.75 11.00/0.25\n");
-}
-
 TEST_F(FormulaTest, LastLineWithoutLineFeedStillDefinesItsElementAndCrLfIsRead) {
     EXPECT_EQ(run([] { printMass("H2 O"); }, "H 1 1 1.0 1.0\r\nO 8 1 16.0 1.0"), "H2 O=18.000000\n");
 }
@@ -142,12 +119,6 @@ TEST_F(FormulaTest, UnknownElementEndsTheProcessNamingElementFileAndFormula) {
                                  fatalBanner("\nThe element: Se is not defined in the file msparams_quarrow/elements.txt. "
                                              "The element was present in the formula: C2 H3 Se1 O. \n<P>Please notify "
                                              "the server administrator about this error message. "));
-}
-
-TEST_F(FormulaTest, SymbolsAreCaseSensitive) {
-    const ChildResult result = runFailing(kElements, [] { formula_to_multiplier_list("h2 O"); });
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output.rfind("\n<BR>temp_element: h\n", 0), 0u) << result.output;
 }
 
 TEST_F(FormulaTest, BlankLineInElementFileIsRejectedWithItsLineNumber) {

@@ -55,30 +55,6 @@ TEST(NominalResidueTable, CysteineModificationMovesTheCysteineCell) {
     for (const auto& [cys, cell] : cases) EXPECT_EQ(nominalTableWith(folder, cys), standardCellsWith(cell)) << cys;
 }
 
-TEST(NominalResidueTable, EveryStartUpCallMovesCysteineAgain) {
-    ParameterFolder folder;
-    const ChildResult result = runInFolder(folder.path(), [] {
-        startChemistry("acrylamide");
-        startChemistry("iodoacetamide");
-        printNominalTable();
-        startChemistry("unmodified");
-        printNominalTable();
-    });
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.output, standardCellsWith(160) + standardCellsWith(103));
-}
-
-TEST(ResidueMasses, CysteineTakesTheMassesOfItsModification) {
-    ParameterFolder folder;
-    const ChildResult result = runInFolder(folder.path(), [] {
-        startChemistry("iodoacetamide");
-        std::printf("%.5f %d %.5f %.5f %.5f\n", residueMass('C'), nominalResidueMass('C'), sideChainAMass('C'),
-                    sideChainBMass('C'), residueMass('c'));
-    });
-    // Carbamidomethyl cysteine 160.03065, its side chain C3 H6 N O S 104.01701.
-    EXPECT_EQ(result.output, "160.03065 160 104.01701 0.00000 0.00000\n");
-}
-
 TEST(ResidueMasses, UserResidueTakesTheFormulaGivenAtStartUp) {
     ParameterFolder folder;
     const ChildResult result = runInFolder(folder.path(), [] {

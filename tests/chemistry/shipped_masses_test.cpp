@@ -15,7 +15,6 @@
 #include "core/chemistry/cysteine_modifications.h"
 #include "core/chemistry/elements.h"
 #include "core/chemistry/reagent_mixtures.h"
-#include "core/extractor/extractor_startup.h"
 #include "tests/chemistry/chemistry_test_support.h"
 
 namespace {
@@ -128,23 +127,6 @@ TEST(ShippedParameterFiles, GroupMassesAndLabelShifts) {
     for (const auto& [key, mass] : reference) EXPECT_NEAR(number(values, key), mass, kTolerance) << key;
     EXPECT_EQ(values.at("other-mix"), "0.0000000");
     EXPECT_EQ(values.at("C6C6"), "72.0000000");
-}
-
-TEST(ShippedParameterFiles, PreparedExtractionBuildsTheChemistryForTheQueriedModification) {
-    const auto values = runWithShippedFiles([] {
-        const ExtractionContext context = prepareExtraction(parse_query_entry("cys=ICAT-mix"), {});
-        std::printf("C %.7f\nshift %.7f\n", residueMass('C'), mixtureMassDifference(context.parameters.cys));
-    });
-    EXPECT_NEAR(number(values, "C"), 545.234176, kTolerance);
-    EXPECT_NEAR(number(values, "shift"), 8.050214, kTolerance);
-}
-
-TEST(ReagentMixtures, NamedByTheLastFourCharactersExactly) {
-    const std::vector<std::pair<const char*, bool>> cases = {
-        {"ICAT-mix", true},   {"cICAT-mix", true}, {"-mix", true},         {"ICAT-MIX", false},
-        {"mix", false},       {"ICAT-mixed", false}, {"pyridylethylation", false}, {"", false},
-    };
-    for (const auto& [cys, mixture] : cases) EXPECT_EQ(cysIsMixture(cys), mixture) << cys;
 }
 
 }  // namespace

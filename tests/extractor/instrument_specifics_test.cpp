@@ -106,14 +106,4 @@ TEST(InstrumentBlocks, MissingNamesAndUnclosedBlocksEndTheProcess) {
     }
 }
 
-TEST(InstrumentBlocks, ShippedFileHasEveryInstrument) {
-    for (const char* name : {"ESI-ION-TRAP", "ESI-QSTAR", "MALDI-QSTAR", "ESI-QTRAP"}) {
-        const ChildResult r = runInChild([&] {
-            QueryContext run("");
-            run.context.useInstrument(name);
-        });
-        EXPECT_EQ(r.exitStatus, 0) << name << r.output;
-    }
-}
-
 }  // namespace

@@ -15,26 +15,10 @@
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
 #include "tests/support/child_process.h"
+#include "tests/support/features_headers.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-const std::string otherRunHeader =
-    "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tselected_parent_m_over_z\tparent_m_over_z"
-    "\tparent_m_over_z_centroid\tparent_M_plus_H\tparent_charge\tnumScansAfterParent\tmaxIntensity\ttotalIntensity"
-    "\tnoiseMean\tnoiseStandardDeviation\tparentSignalNoise\tMaxToTotalIntensityRatio\ttotalOriginalIntensity"
-    "\tBYpairs\tmaxSequenceTagLength\tmaxSequenceTag\txtractorCys";
-const std::string mixtureColumns = "\tICATlightIntensity\tICATheavyIntensity\tICATlightIntensity2\tICATheavyIntensity2";
-const std::string precedingScan = "\tnoiseMeanInPrecedingMSscan";
-const std::string wiffHeader =
-    "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tnumProfilePeaks\tselected_parent_m_over_z"
-    "\tparent_m_over_z\tparent_M_plus_H\tparent_charge\tcollisionEnergy\ttotalIntensity\tnoiseMean"
-    "\tnoiseStandardDeviation\tMaxToTotalIntensityRatio\tmaxIntensity\ttotalOriginalIntensity\tBYpairs"
-    "\tmaxSequenceTagLength\tmaxSequenceTag\txtractorCys";
-const std::string qtofHeader =
-    "originalSpectrumFile\tnumPeaks\tnumOriginalPeaks\tparent_m_over_z\tparent_M_plus_H\tparent_charge"
-    "\tmaxIntensity\ttotalIntensity\tnoiseMean\tnoiseStandardDeviation\tMaxToTotalIntensityRatio"
-    "\ttotalOriginalIntensity\tBYpairs\tmaxSequenceTagLength\tmaxSequenceTag";
 
 // Parameters that put the logs into `folder` + "/", features as features.txt.
 ExtractorParameters logsIn(const std::string& folder, std::vector<QueryEntry> more = {}) {
@@ -53,7 +37,7 @@ TEST(OutputFiles, FirstRunWritesHeadersSecondRunAppendsOnly) {
     EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")), "scanNumber\tChargeAssignment");
     EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")),
               "spectrumName\tnumScansAfterParent\tRejectReason\nrow\nrow");
-    EXPECT_EQ(readWholeFile(dir.file("features.txt")), otherRunHeader + precedingScan);
+    EXPECT_EQ(readWholeFile(dir.file("features.txt")), kFeaturesHeader + kPrecedingScanColumn);
     EXPECT_EQ(readWholeFile(dir.file("runStats.txt")), "stats\nstats\n");
 }
 
@@ -74,17 +58,17 @@ TEST(OutputFiles, FeaturesHeaderFollowsModeDataFileAndMixture) {
         std::string header;
     };
     const std::vector<Case> cases = {
-        {"/r/lysate3.wiff", "", "", wiffHeader},
-        {"/r/lysate3.wiff", "ICAT-mix", "", wiffHeader + mixtureColumns},
-        {"wiff", "", "", wiffHeader},
-        {"/r/s.d/Analysis.yep", "", "", otherRunHeader + precedingScan},
-        {"/r/s.d/Analysis.yep", "ICAT-mix", "", otherRunHeader + mixtureColumns + precedingScan},
+        {"/r/lysate3.wiff", "", "", kWiffFeaturesHeader},
+        {"/r/lysate3.wiff", "ICAT-mix", "", kWiffFeaturesHeader + kMixtureColumns},
+        {"wiff", "", "", kWiffFeaturesHeader},
+        {"/r/s.d/Analysis.yep", "", "", kFeaturesHeader + kPrecedingScanColumn},
+        {"/r/s.d/Analysis.yep", "ICAT-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
         // Only the last four characters count, and they count exactly.
-        {"/r/s.d/Analysis.yep", "icat-mix", "", otherRunHeader + mixtureColumns + precedingScan},
-        {"/r/s.d/Analysis.yep", "-mix", "", otherRunHeader + mixtureColumns + precedingScan},
-        {"/r/s.d/Analysis.yep", "ICAT-MIX", "", otherRunHeader + precedingScan},
-        {"/r/s.d/Analysis.yep", "mix", "", otherRunHeader + precedingScan},
-        {"/r/lysate3.wiff", "ICAT-mix", "Q-Tof Xtractor", qtofHeader},
+        {"/r/s.d/Analysis.yep", "icat-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
+        {"/r/s.d/Analysis.yep", "-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
+        {"/r/s.d/Analysis.yep", "ICAT-MIX", "", kFeaturesHeader + kPrecedingScanColumn},
+        {"/r/s.d/Analysis.yep", "mix", "", kFeaturesHeader + kPrecedingScanColumn},
+        {"/r/lysate3.wiff", "ICAT-mix", "Q-Tof Xtractor", kQtofFeaturesHeader},
     };
     for (const Case& c : cases) {
         std::vector<QueryEntry> entries = {{"xtractorDataFilename", c.dataFile}, {"xtractorMode", c.mode}};

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "core/peaks/fragment_charge.h"
-#include "core/peaks/intensity_statistics.h"
 #include "core/peaks/isotope_merging.h"
 #include "core/peaks/noise_estimate.h"
 #include "core/peaks/parent_peak.h"
@@ -22,26 +21,6 @@ PeakList spectrumWithNoise(double first, double step, int count) {
     PeakList list = peaks({{900.0, 10000.0}, {950.0, 9000.0}, {990.0, 8000.0}});
     for (int i = 0; i < count; ++i) list.push_back(fragment(120.0 + 7.0 * i, first + step * i));
     return list;
-}
-
-TEST_F(NoiseTest, IntensitySummaries) {
-    EXPECT_EQ(maxPeakIntensity(peaks({{100.0, 100.0}, {200.0, 100.0}})), 0.0);  // flat hundreds say nothing
-    EXPECT_EQ(maxPeakIntensity(PeakList{}), 0.0);
-    EXPECT_EQ(maxPeakIntensity(peaks({{100.0, 100.0}, {200.0, 40.0}})), 100.0);
-    EXPECT_EQ(totalPeakIntensity(peaks({{100.0, 100.0}, {200.0, 40.5}})), 140.5);
-
-    PeakList two = peaks({{300.0, 5.0}, {100.0, 9.0}});
-    EXPECT_EQ(nthLargestIntensity(two, 2), 0.0);
-    EXPECT_EQ(two[0].mOverZ, 300.0);  // too short: not even sorted
-    PeakList three = peaks({{300.0, 5.0}, {100.0, 9.0}, {200.0, 7.0}});
-    EXPECT_EQ(nthLargestIntensity(three, 2), 5.0);
-    EXPECT_EQ(mzOf(three), (std::vector<double>{100.0, 200.0, 300.0}));
-
-    EXPECT_EQ(meanAndStandardDeviation(std::vector<double>{5.0}).mean, 0.0);
-    const MeanAndDeviation population = meanAndStandardDeviation(std::vector<double>{2, 4, 4, 4, 5, 5, 7, 9});
-    EXPECT_EQ(population.mean, 5.0);
-    EXPECT_EQ(population.variance, 4.0);
-    EXPECT_EQ(population.standardDeviation, 2.0);
 }
 
 TEST_F(NoiseTest, ReferenceBelowOneGivesAllZeros) {
@@ -193,22 +172,11 @@ TEST_F(IsotopeTest, PartnersHeavierThanTheParentAreRefused) {
     EXPECT_EQ(mergeIsotopesWhileAssigningCharge(peaks({{501.6, 1000.0}, {502.6, 800.0}}), parent, 2).size(), 2u);
 }
 
-TEST_F(IsotopeTest, MergingListsBinsTheirUnion) {
-    PeakList a = peaks({{100.0, 10.0}, {200.0, 5.0}});
-    a[1].mPlusH = 399.0;
-    const PeakList b = peaks({{100.2, 30.0}, {300.0, 1.0}});
-    const PeakList merged = mergeKestranePeaks(a, b);
-    ASSERT_EQ(merged.size(), 3u);
-    EXPECT_EQ(merged[0].mOverZ, 100.2);
+// Merged spectra bin their union in a 0.25 window, the bound inclusive.
+TEST_F(IsotopeTest, MergedListsAreBinnedAtAQuarter) {
+    const PeakList merged = mergeKestranePeaks(peaks({{100.0, 10.0}, {200.0, 5.0}}), peaks({{100.25, 30.0}, {200.26, 1.0}}));
+    EXPECT_EQ(mzOf(merged), (std::vector<double>{100.25, 200.0, 200.26}));
     EXPECT_EQ(merged[0].intensity, 40.0);
-    EXPECT_EQ(merged[1].mPlusH, 200.0);
-    EXPECT_EQ(a.size(), 2u);
-    EXPECT_TRUE(mergeKestranePeaks(PeakList{}, PeakList{}).empty());
-
-    const PeakList centroided =
-        mergeKestranePeaksByCentroiding(peaks({{100.0, 1000.0}}), peaks({{100.2, 600.0}}), 0.5, 50.0);
-    ASSERT_EQ(centroided.size(), 1u);
-    EXPECT_DOUBLE_EQ(centroided[0].mOverZ, (100.0 * 1000.0 + 100.2 * 600.0) / 1600.0);
 }
 
 }  // namespace

@@ -74,14 +74,6 @@ TEST_F(PickPeaksTest, SettingsDecideTheFloorAndTheCentroiding) {
     EXPECT_EQ(pickPeaks(close, parent, pickSettings(centroiding, 1)).peaks.size(), 2u);  // charges certain
 }
 
-TEST_F(PickPeaksTest, BypassingTheNoiseGivesZeroNoise) {
-    const PickedPeaks picked = pickPeaks(peaks({{200.0, 1.0}, {201.0, 50.0}, {400.0, 0.0}}),
-                                         makeParentKestranePeak(900.0, 2, 0.5), pickSettings({0.0, 5, 1000, 1, 1}));
-    EXPECT_EQ(picked.peaks.size(), 3u);
-    EXPECT_EQ(picked.noise.noiseMean, 0.0);
-    EXPECT_EQ(picked.noise.noiseStandardDeviation, 0.0);
-}
-
 // Three strong peaks and 16 noise peaks of 100, 110, ..., 250, plus whatever
 // is given: R = 10000, band (10, 303.03).
 PeakList overNoise(std::initializer_list<std::pair<double, double>> more) {
@@ -146,10 +138,6 @@ TEST_F(PickPeaksTest, ChargesCertainFiltersAtOneThenFiveStandardDeviations) {
     // would have taken X, 200 < 215, had the first filter not run).
     const PickedPeaks isolated = pickPeaks(overNoise({{600.0, 2000.0}, {601.0, 215.0}}), parent, pickSettings({0.0, 5, 1000, 0, 0}, 1));
     EXPECT_EQ(mzOf(isolated.peaks), (std::vector<double>{150.0, 200.0, 250.0}));
-}
-
-TEST_F(PickPeaksTest, EmptyListPassesThrough) {
-    EXPECT_TRUE(pickPeaks(PeakList{}, makeParentKestranePeak(800.0, 1, 0.5), pickSettings()).peaks.empty());
 }
 
 }  // namespace

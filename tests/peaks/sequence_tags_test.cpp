@@ -48,11 +48,6 @@ TEST_F(SequenceTagTest, TagTextGivesTheGapsAroundTheLettersFromTheLowEnd) {
     EXPECT_EQ(list.front().mOverZ, 371.93);
 }
 
-TEST_F(SequenceTagTest, StepsOf113And128ReadAsLAndQ) {
-    PeakList list = peaks({{358.86, 1.0}, {486.92, 1.0}, {600.0, 1.0}});
-    EXPECT_EQ(findLongestSequenceTag(list, makeParentKestranePeak(1000.0, 1, 0.5)).text, "[357.85]QL[512.07]");
-}
-
 TEST_F(SequenceTagTest, TriplyChargedParentAlsoReadsDoublyChargedLadders) {
     // Half-spacings 28.51, 35.52, 43.50 read at charge 2 as G, A, S. Below:
     // 2 * 492.47 - 2 m(H) = 982.92; above: (2100 - 2 m(H)) - m(H) -

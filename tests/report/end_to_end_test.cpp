@@ -3,21 +3,13 @@
 // the logs as read here, independently of the tool's own parsing.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
-#include <sstream>
 
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/work_folder.h"
 
 namespace {
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::stringstream stream(text);
-    for (std::string line; std::getline(stream, line);) result.push_back(line);
-    return result;
-}
 
 bool startsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 
@@ -32,21 +24,13 @@ long shown(const std::string& page, const std::string& id) {
 class ReportEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new TempDir;
-        dir_->installParameterFiles();
-        std::filesystem::create_directory(dir_->file("logs"));
-        std::filesystem::create_directory(dir_->file("peaklists"));
-        ProgramRun generate{RUNGEN_PATH, "", {}, "",
-                            {"--folder", "--output", dir_->file("r.d"), "--spectra", "300", "--seed", "5", "--truth",
-                             dir_->file("truth.tsv")}};
-        ASSERT_EQ(runProgram(generate).exitStatus, 0);
-        const std::string common = "&autoCharge=Find&logFileDir=" + dir_->file("logs/") +
-                                   "&resultsXtractorDir=" + dir_->file("peaklists/") +
-                                   "&specFeaturesFilename=features.txt";
+        dir_ = new WorkFolder;
+        dir_->generate("--folder --output " + dir_->file("r.d") + " --spectra 300 --seed 5 --truth " +
+                       dir_->file("truth.tsv"));
         for (const std::string& data : {std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML&lastScan=100000",
                                         dir_->file("r.d/Analysis.yep") + "&firstScan=3&lastScan=280"}) {
-            ProgramRun yep{YEPHARVEST_PATH, dir_->path(), {{"QUERY_STRING", "xtractorDataFilename=" + data + common}}, "", {}};
-            ASSERT_EQ(runProgram(yep).exitStatus, 0) << data;
+            ASSERT_EQ(dir_->extract(YEPHARVEST_PATH, data, "autoCharge=Find&specFeaturesFilename=features.txt").exitStatus, 0)
+                << data;
         }
     }
     static void TearDownTestSuite() { delete dir_; }
@@ -54,12 +38,12 @@ protected:
     static ChildResult report(const std::string& arguments) {
         return runProgram({"/bin/sh", "", {}, "", {"-c", std::string(REPORT_PATH) + " " + arguments + " 2>&1"}});
     }
-    static std::string log(const std::string& name) { return readWholeFile(dir_->file("logs/" + name)); }
+    static std::string log(const std::string& name) { return dir_->log(name); }
 
-    static TempDir* dir_;
+    static WorkFolder* dir_;
 };
 
-TempDir* ReportEndToEnd::dir_ = nullptr;
+WorkFolder* ReportEndToEnd::dir_ = nullptr;
 
 TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
     for (const std::string run : {"BSA_min_21", "r"}) {
@@ -70,9 +54,9 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         const std::string html = readWholeFile(page);
 
         long written = 0;
-        for (const std::string& line : lines(log("features.txt"))) written += startsWith(line, run + ".") ? 1 : 0;
+        for (const std::string& line : splitText(log("features.txt"))) written += startsWith(line, run + ".") ? 1 : 0;
         std::map<std::string, long> rejected;
-        for (const std::string& line : lines(log("xtractorRejectReasons.txt"))) {
+        for (const std::string& line : splitText(log("xtractorRejectReasons.txt"))) {
             if (!startsWith(line, run + ".")) continue;
             const std::string reason = line.substr(line.rfind('\t') + 1);
             ++rejected[startsWith(reason, "scan #") ? "scan-range"
@@ -83,7 +67,7 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         }
         std::map<std::string, long> statistics;
         bool inBlock = false;
-        for (const std::string& line : lines(log("runStats.txt"))) {
+        for (const std::string& line : splitText(log("runStats.txt"))) {
             if (startsWith(line, "FileName\t")) inBlock = line == "FileName\t" + run;
             const std::size_t tab = line.find('\t');
             if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] = std::atol(line.c_str() + tab + 1);

@@ -5,28 +5,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "tests/support/features_headers.h"
 #include "tests/support/temp_dir.h"
 #include "tools/report/charge_log.h"
 #include "tools/report/run_names.h"
 #include "tools/report/run_report.h"
 
 namespace {
-
-const std::string yepHeader =
-    "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tselected_parent_m_over_z\tparent_m_over_z\t"
-    "parent_m_over_z_centroid\tparent_M_plus_H\tparent_charge\tnumScansAfterParent\tmaxIntensity\ttotalIntensity\t"
-    "noiseMean\tnoiseStandardDeviation\tparentSignalNoise\tMaxToTotalIntensityRatio\ttotalOriginalIntensity\tBYpairs\t"
-    "maxSequenceTagLength\tmaxSequenceTag\txtractorCys";
-const std::string mixColumns = "\tICATlightIntensity\tICATheavyIntensity\tICATlightIntensity2\tICATheavyIntensity2";
-const std::string wiffHeader =
-    "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tnumProfilePeaks\tselected_parent_m_over_z\t"
-    "parent_m_over_z\tparent_M_plus_H\tparent_charge\tcollisionEnergy\ttotalIntensity\tnoiseMean\t"
-    "noiseStandardDeviation\tMaxToTotalIntensityRatio\tmaxIntensity\ttotalOriginalIntensity\tBYpairs\t"
-    "maxSequenceTagLength\tmaxSequenceTag\txtractorCys";
-const std::string qtofHeader =
-    "originalSpectrumFile\tnumPeaks\tnumOriginalPeaks\tparent_m_over_z\tparent_M_plus_H\tparent_charge\t"
-    "maxIntensity\ttotalIntensity\tnoiseMean\tnoiseStandardDeviation\tMaxToTotalIntensityRatio\t"
-    "totalOriginalIntensity\tBYpairs\tmaxSequenceTagLength\tmaxSequenceTag";
 
 // A yepharvest features row as the program writes it: one field fewer than
 // its header.
@@ -149,7 +134,7 @@ TEST(ChargeLog, TheLastDecisionLoggedForASpectrumCounts) {
 // every log as two programs appending to one folder would leave them.
 TEST(RunReport, InterleavedRunsAreCountedApart) {
     TempDir dir;
-    writeWholeFile(dir.file("features.txt"), yepHeader + "\tnoiseMeanInPrecedingMSscan" + yepRow("r1", 12, 14, 2, 612.3, 20) +
+    writeWholeFile(dir.file("features.txt"), kFeaturesHeader + kPrecedingScanColumn + yepRow("r1", 12, 14, 2, 612.3, 20) +
                                                  yepRow("r10", 12, 12, 3, 700.1, 18) + yepRow("r10", 20, 20, 0, 455.5, 9) +
                                                  yepRow("r1", 30, 30, 0, 820.4, 25) + yepRow("r10", 31, 31, 2, 500.2, 7));
     writeWholeFile(dir.file("xtractorRejectReasons.txt"),
@@ -212,15 +197,15 @@ TEST(RunReport, ColumnsAreReadByNameInEveryHeaderVariant) {
         std::optional<long> scan;
     };
     const std::vector<Case> cases = {
-        {"yepharvest", yepHeader + "\tnoiseMeanInPrecedingMSscan" + yepRow("s7", 412, 415, 2, 445.12, 17),
+        {"yepharvest", kFeaturesHeader + kPrecedingScanColumn + yepRow("s7", 412, 415, 2, 445.12, 17),
          FeaturesLayout::yepharvest, 445.12, 2, 17, 412},
-        {"yepharvest with a mixture", yepHeader + mixColumns + "\tnoiseMeanInPrecedingMSscan" +
+        {"yepharvest with a mixture", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn +
                                           yepRow("s7", 412, 415, 3, 445.12, 17) + "\t10\t20\t30\t40",
          FeaturesLayout::yepharvest, 445.12, 3, 17, 412},
-        {"wiffharvest", wiffHeader + "\ns7.0123.0045.2.pkl\t45\t21\t300\t4000\t652.34\t652.34\t0\t2\t32.0000\t100\t5\t2\t"
+        {"wiffharvest", kWiffFeaturesHeader + "\ns7.0123.0045.2.pkl\t45\t21\t300\t4000\t652.34\t652.34\t0\t2\t32.0000\t100\t5\t2\t"
                                      "9.0\t7000\t80000\t4\t3\tPEP\tpyridylethylation",
          FeaturesLayout::wiffharvest, 652.34, 2, 21, 45},
-        {"Q-Tof", qtofHeader + "\ns7.0412.0412.1.pkl\t19\t250\t701.40\t0\t1\t7000\t80000\t5\t2\t9.0\t90000\t4\t3\tPEP",
+        {"Q-Tof", kQtofFeaturesHeader + "\ns7.0412.0412.1.pkl\t19\t250\t701.40\t0\t1\t7000\t80000\t5\t2\t9.0\t90000\t4\t3\tPEP",
          FeaturesLayout::qtof, 701.40, 1, 19, 412},
     };
     for (const Case& c : cases) {
@@ -240,7 +225,7 @@ TEST(RunReport, ColumnsAreReadByNameInEveryHeaderVariant) {
 
 TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
     TempDir dir;
-    writeWholeFile(dir.file("features.txt"), yepHeader + "\tnoiseMeanInPrecedingMSscan" + yepRow("r1", 12, 12, 2, 612.3, 20) +
+    writeWholeFile(dir.file("features.txt"), kFeaturesHeader + kPrecedingScanColumn + yepRow("r1", 12, 12, 2, 612.3, 20) +
                                                  "\nr1.0013.0013.2.pkl\t13\t20" +  // cut short
                                                  "\nr1.0014.0014.2.pkl\t14\tmany\t200\t600.00\t600.00\tnan\t0\t2\t1\t9000"
                                                  "\t50000\t300\t100\t12.5\t9.1\t90000\t3\t4\tPEPT\tpyridylethylation" +
@@ -271,7 +256,7 @@ TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
 TEST(RunReport, WiffharvestStatisticsAreSummedOverTheRunsSamples) {
     TempDir dir;
     writeWholeFile(dir.file("features.txt"),
-                   wiffHeader + "\nlysate3.0123.0045.2.pkl\t45\t21\t300\t4000\t652.34\t652.34\t0\t2\t32.0000\t100\t5\t2\t9.0\t"
+                   kWiffFeaturesHeader + "\nlysate3.0123.0045.2.pkl\t45\t21\t300\t4000\t652.34\t652.34\t0\t2\t32.0000\t100\t5\t2\t9.0\t"
                                 "7000\t80000\t4\t3\tPEP\tpyridylethylation"
                                 "\nlysate3_2.0130.0050.3.pkl\t50\t21\t300\t4000\t552.34\t552.34\t0\t3\t32.0000\t100\t5\t2\t"
                                 "9.0\t7000\t80000\t4\t3\tPEP\tpyridylethylation");

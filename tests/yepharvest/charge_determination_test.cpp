@@ -113,174 +113,93 @@ Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool
     return decision;
 }
 
-// One survey scan, then the MS/MS spectrum: the spectrum is scan 2.
-Decision decideOne(const std::string& query, const std::vector<std::pair<double, double>>& survey, double mz,
-                   const PeakList& spectrum) {
-    return decide(query, {{1, 0, surveyScan(survey)}, {2, mz, spectrum}});
-}
-
 // The notes that end a b/y-pair decision, as the log writes them.
 std::string pairCounts(const std::string& mz, int b2, int b3) {
     return formatText("\tz = 2 (%s) %d b/y pairs found\t z = 3 (%s) b/y pairs found %d; ", mz.c_str(), b2, mz.c_str(), b3);
 }
 
-// Precursor 600.3 whose survey peak is split over 600.0 (3000) and 600.5
-// (1000): centroid (3000·600 + 1000·600.5) / 4000 = 2400500 / 4000 = 600.125.
-// Charge-2 evidence: one proton lighter, x1 = 2·600.125 − H = 1199.242174965.
-// The ladder tries g = 5 (x1 = (5c − H)/4 = 749.9), g = 4 (x1 = 799.8 and,
-// the precursor being at or above 600, x3 = (4c + H)/5 = 480.3) and g = 3
-// (x1 = 899.7, x3 = (3c + H)/4 = 450.3) first; nothing lies there.
-std::vector<std::pair<double, double>> chargeTwoSurvey(double partnerIntensity) {
-    return {{600.0, 3000.0}, {600.5, 1000.0}, {1199.24, partnerIntensity}};
-}
-
-TEST(FindCharge, SurveyEvidenceForChargeTwoEndsItsOwnLine) {
-    // Two pairs (B2 = 2 < 3) and a lone fragment: three fragments above
-    // 603.3, so not singly charged; the survey evidence alone decides.
-    const Decision d = decideOne(findQuery, chargeTwoSurvey(2100.0), 600.3, msmsSpectrum(600.3, 2, 0, 1));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0;\tassigned z = 2");
-    EXPECT_EQ(d.charges, "2/0/600.125 ");
-}
-
-TEST(FindCharge, SignalNoiseMustExceedTheMinimumStrictly) {
-    // A partner of 600 gives (600 − 100)/10 = 50.0: not above 50, so no
-    // evidence at any g (for g = 2 the heavier partner (2c + H)/3 = 400.4 is
-    // empty too); with B2 = 2 nothing is logged and the charge stays open.
-    const Decision atLimit = decideOne(findQuery, chargeTwoSurvey(600.0), 600.3, msmsSpectrum(600.3, 2, 0, 1));
-    EXPECT_EQ(atLimit.log, "");
-    EXPECT_EQ(atLimit.charges, "0/1/600.125 ");
-    // 610 gives 51.0.
-    const Decision above = decideOne(findQuery, chargeTwoSurvey(610.0), 600.3, msmsSpectrum(600.3, 2, 0, 1));
-    EXPECT_EQ(above.log, "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2");
-    EXPECT_EQ(above.charges, "2/0/600.125 ");
-}
-
-TEST(FindCharge, SurveyEvidenceForChargeTwoWithPairsWritesTwoLines) {
-    // B2 = 3, B3 = 0. Survey charge 2 is not 3, so the z = 4 position
-    // x4 = (3·600.125 + H)/4 = 1801.382825035/4 = 450.3457 is looked at:
-    // empty, S/N max(0, (0 − 100)/10) = 0.0; B3 = 0 gives A2 on the new line.
-    const Decision d = decideOne(findQuery, chargeTwoSurvey(2100.0), 600.3, msmsSpectrum(600.3, 3, 0, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0"
-                     "\nr1.0002\tz = 4 (450.3) S/N: 0.0" +
-                         pairCounts("600.3", 3, 0) + "\tassigned z = 2");
-    EXPECT_EQ(d.charges, "2/0/600.125 ");
-}
-
-TEST(FindCharge, DefaultModeComputesTheCentroidButLogsNothing) {
-    const Decision d = decideOne("autoCharge=Default&maxCharge=5", chargeTwoSurvey(2100.0), 600.3,
-                                 msmsSpectrum(600.3, 3, 0, 0));
-    EXPECT_EQ(d.log, "");
-    EXPECT_EQ(d.charges, "0/1/600.125 ");
-}
-
-// Precursor 550.0 with its survey peak at 550.0 alone: centroid 550.
-// g = 5 is skipped (centroid below 600); g = 4 looks at x1 = (4·550 − H)/3 =
-// 2198.992174965/3 = 732.9974 and, the precursor being below 600, at nothing
-// else; g = 3 looks at x1 = (3·550 − H)/2 = 1648.992174965/2 = 824.4961;
-// g = 2 at x1 = 2·550 − H = 1098.9922.
-TEST(FindCharge, ChargeThreeFromSurveyWithTwoPairsEndsWithAssignment) {
-    const Decision d = decideOne(findQuery, {{550.0, 3000.0}, {824.5, 2100.0}}, 550.0, msmsSpectrum(550.0, 2, 0, 1));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3");
-    EXPECT_EQ(d.charges, "3/0/550.000 ");
-}
-
-TEST(FindCharge, SurveyChargeThreeAgainstPairsWithoutChargeFour) {
-    // B2 = 3, B3 = 0, z = 4 position x4 = (3·550 + H)/4 = 1651.007825035/4 =
-    // 412.7520 empty: C2 on the survey line.
-    const Decision d = decideOne(findQuery, {{550.0, 3000.0}, {824.5, 2100.0}}, 550.0, msmsSpectrum(550.0, 3, 0, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0" + pairCounts("550.0", 3, 0) +
-                         "b/y pair, z2 in MS scan conflict z not assigned");
-    EXPECT_EQ(d.charges, "0/1/550.000 ");
-}
-
-TEST(FindCharge, SurveyChargeThreeConfirmedByTwoChargeThreePairs) {
-    // As above but B3 = 2 > 1: the z = 4 note (empty position, 0.0) and A3.
-    const Decision d = decideOne(findQuery, {{550.0, 3000.0}, {824.5, 2100.0}}, 550.0, msmsSpectrum(550.0, 3, 2, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0, z = 4 (412.8) S/N: 0.0" +
-                         pairCounts("550.0", 3, 2) + "\tassigned z = 3");
-    EXPECT_EQ(d.charges, "3/0/550.000 ");
-}
-
-TEST(FindCharge, ChargeFiveFromTwoLighterPartners) {
-    // Centroid 650 (>= 600, so g = 5 is tried): x1 = (5·650 − H)/4 =
-    // 3248.992174965/4 = 812.2480, x2 = (5·650 − H2)/3 = 3247.98434993/3 =
-    // 1082.6614. Both found: charge 5, no pair notes although B2 = 3.
-    const Decision d = decideOne(findQuery, {{650.0, 3000.0}, {812.25, 2100.0}, {1082.66, 2100.0}}, 650.0,
-                                 msmsSpectrum(650.0, 3, 0, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 5 (650.0) MS peaks z = 4 (812.2) S/N: 200.0, z = 3 (1082.7) S/N: 200.0"
-                     "\tassigned z = 5");
-    EXPECT_EQ(d.charges, "5/0/650.000 ");
-}
-
-TEST(FindCharge, ChargeFourFromOneLighterAndOneHeavierPartner) {
-    // g = 5: x1 = 812.2480 empty, and g = maxCharge looks no further.
-    // g = 4: x1 = (4·650 − H)/3 = 2598.992174965/3 = 866.3307 found (S/N 200.0);
-    // x2 = (4·650 − H2)/2 = 1298.9922 empty; 4 < maxCharge, so
-    // x3 = (4·650 + H)/5 = 2601.007825035/5 = 520.2016 found.
-    const Decision d = decideOne(findQuery, {{520.2, 2100.0}, {650.0, 3000.0}, {866.33, 2100.0}}, 650.0,
-                                 msmsSpectrum(650.0, 2, 0, 1));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 4 (650.0) MS peaks z = 3 (866.3) S/N: 200.0, z = 5 (520.2) S/N: 200.0"
-                     "\tassigned z = 4");
-    EXPECT_EQ(d.charges, "4/0/650.000 ");
-}
-
-TEST(FindCharge, ChargeThreeConfirmedByTwoHeavierPartners) {
-    // Precursor 650 (>= 600, so heavier partners are sought). g = 5, 4: no
-    // lighter partner (812.2, 866.3), g = 4's heavier x3 = 520.2 empty.
-    // g = 3: x1 = (3·650 − H)/2 = 974.4961 empty; x3 = (3·650 + H)/4 =
-    // 1951.007825035/4 = 487.7520 found, and 3 <= maxCharge − 2, so x4 =
-    // (3·650 + H2)/5 = 1952.01565007/5 = 390.4031 found: the line has no blank
-    // after its second comma, and with B2 = 3 the charge-4 check is skipped.
-    const Decision d = decideOne(findQuery, {{390.4, 2100.0}, {487.75, 2100.0}, {650.0, 3000.0}}, 650.0,
-                                 msmsSpectrum(650.0, 3, 0, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz= 3 (650.0) MS peaks z = 4 (487.8) S/N: 200.0,z = 5 (390.4) S/N: 200.0" +
-                         pairCounts("650.0", 3, 0) + "\tassigned z = 3");
-    EXPECT_EQ(d.charges, "3/0/650.000 ");
-}
-
-TEST(FindCharge, CentroidBelowFiveHundredSeeksNoSurveyEvidence) {
-    // Centroid 480: partners for charge 3 ((3·480 − H)/2 = 719.4961) and
-    // charge 2 (2·480 − H = 958.9922) are strong, but below 500 no g is
-    // tried. B2 = 2: nothing logged, charge open.
-    const Decision d = decideOne(findQuery, {{480.0, 3000.0}, {719.5, 2100.0}, {958.99, 2100.0}}, 480.0,
-                                 msmsSpectrum(480.0, 2, 0, 1));
-    EXPECT_EQ(d.log, "");
-    EXPECT_EQ(d.charges, "0/1/480.000 ");
-}
-
-TEST(FindCharge, PairsAloneGiveChargeTwoWhenNoChargeThreePairExists) {
-    // No survey partner (732.997, 824.496, 1098.992 all empty). B2 = 5,
-    // B3 = 0, z = 4 position 412.7520 empty: its own line, then A2.
-    const Decision d = decideOne(findQuery, {{550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 5, 0, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 5, 0) + "\tassigned z = 2");
-    EXPECT_EQ(d.charges, "2/0/550.000 ");
-}
-
-TEST(FindCharge, OneChargeThreePairIsAConflict) {
-    const Decision d = decideOne(findQuery, {{550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 3, 1, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned");
-    EXPECT_EQ(d.charges, "0/1/550.000 ");
-}
-
-TEST(FindCharge, ThreeChargeThreePairsAssignThree) {
-    const Decision d = decideOne(findQuery, {{550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 3, 3, 0));
-    EXPECT_EQ(d.log, "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 3) + "\tassigned z = 3");
-    EXPECT_EQ(d.charges, "3/0/550.000 ");
-}
-
-TEST(FindCharge, ChargeFourPeakDecidesByItsPosition) {
-    // z = 4 peak found at 412.75 (S/N 200.0) with B3 = 2: the position is not
-    // above 450, so C4.
-    const Decision low = decideOne(findQuery, {{412.75, 2100.0}, {550.0, 3000.0}}, 550.0, msmsSpectrum(550.0, 3, 2, 0));
-    EXPECT_EQ(low.log, "\nr1.0002\tz = 4 (412.8) S/N: 200.0" + pairCounts("550.0", 3, 2) +
-                           "b/y pair, z4 in MS scan conflict z not assigned");
-    EXPECT_EQ(low.charges, "0/1/550.000 ");
-    // Precursor 650: x4 = (3·650 + H)/4 = 487.7520, above 450. The same peak
-    // is g = 3's heavier partner, but without one at (3·650 + H2)/5 = 390.4
-    // there is no survey evidence; with B3 = 2 the pairs give A3.
-    const Decision high = decideOne(findQuery, {{487.75, 2100.0}, {650.0, 3000.0}}, 650.0, msmsSpectrum(650.0, 3, 2, 0));
-    EXPECT_EQ(high.log, "\nr1.0002\tz = 4 (487.8) S/N: 200.0" + pairCounts("650.0", 3, 2) + "\tassigned z = 3");
-    EXPECT_EQ(high.charges, "3/0/650.000 ");
+// One survey scan, then one MS/MS spectrum (scan 2) with b2 charge-2 pairs,
+// b3 charge-3 pairs and some lone fragments; the log line and the record's
+// charge/pending/centroid.
+//
+// Precursor 600.3 over survey peaks 600.0 (3000) and 600.5 (1000): centroid
+// 600.125, charge-2 partner 2·600.125 − H = 1199.2422; g = 5, 4, 3 find
+// nothing at 749.9, 799.8/480.3, 899.7/450.3. A partner of I gives S/N
+// (I − 100)/10: 600 is 50.0, not above the minimum; 610 is 51.0.
+// Precursor 550 (centroid 550): g = 4 x1 732.9974, g = 3 x1 824.4961, g = 2
+// x1 1098.9922; the z = 4 position (3·550 + H)/4 = 412.7520.
+// Precursor 650: g = 5 x1 812.2480, x2 1082.6614; g = 4 x1 866.3307, x3
+// 520.2016; g = 3 x1 974.4961, x3 487.7520, x4 390.4031 (written without a
+// blank after its comma); the z = 4 position 487.7520, above 450.
+// Centroid 480: below 500, no g is tried.
+TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
+    struct Case {
+        const char* what;
+        std::string query;
+        std::vector<std::pair<double, double>> survey;
+        double mz;
+        int b2, b3, lone;
+        std::string log, charges;
+    };
+    const auto two = [](double partner) {
+        return std::vector<std::pair<double, double>>{{600.0, 3000.0}, {600.5, 1000.0}, {1199.24, partner}};
+    };
+    const std::vector<std::pair<double, double>> three = {{550.0, 3000.0}, {824.5, 2100.0}};
+    const std::vector<Case> cases = {
+        {"survey z = 2 alone", findQuery, two(2100.0), 600.3, 2, 0, 1,
+         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0;\tassigned z = 2", "2/0/600.125 "},
+        {"S/N exactly the minimum", findQuery, two(600.0), 600.3, 2, 0, 1, "", "0/1/600.125 "},
+        {"S/N just above", findQuery, two(610.0), 600.3, 2, 0, 1,
+         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2", "2/0/600.125 "},
+        {"survey z = 2 with pairs", findQuery, two(2100.0), 600.3, 3, 0, 0,
+         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0\nr1.0002\tz = 4 (450.3) S/N: 0.0" +
+             pairCounts("600.3", 3, 0) + "\tassigned z = 2",
+         "2/0/600.125 "},
+        {"default mode", "autoCharge=Default&maxCharge=5", two(2100.0), 600.3, 3, 0, 0, "", "0/1/600.125 "},
+        {"survey z = 3 alone", findQuery, three, 550.0, 2, 0, 1,
+         "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3", "3/0/550.000 "},
+        {"survey z = 3 against pairs", findQuery, three, 550.0, 3, 0, 0,
+         "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0" + pairCounts("550.0", 3, 0) +
+             "b/y pair, z2 in MS scan conflict z not assigned",
+         "0/1/550.000 "},
+        {"survey z = 3 confirmed", findQuery, three, 550.0, 3, 2, 0,
+         "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0, z = 4 (412.8) S/N: 0.0" +
+             pairCounts("550.0", 3, 2) + "\tassigned z = 3",
+         "3/0/550.000 "},
+        {"z = 5 from two lighter partners", findQuery, {{650.0, 3000.0}, {812.25, 2100.0}, {1082.66, 2100.0}}, 650.0, 3, 0,
+         0, "\nr1.0002\tz= 5 (650.0) MS peaks z = 4 (812.2) S/N: 200.0, z = 3 (1082.7) S/N: 200.0\tassigned z = 5",
+         "5/0/650.000 "},
+        {"z = 4 from a lighter and a heavier partner", findQuery, {{520.2, 2100.0}, {650.0, 3000.0}, {866.33, 2100.0}},
+         650.0, 2, 0, 1,
+         "\nr1.0002\tz= 4 (650.0) MS peaks z = 3 (866.3) S/N: 200.0, z = 5 (520.2) S/N: 200.0\tassigned z = 4",
+         "4/0/650.000 "},
+        {"z = 3 from two heavier partners", findQuery, {{390.4, 2100.0}, {487.75, 2100.0}, {650.0, 3000.0}}, 650.0, 3, 0,
+         0,
+         "\nr1.0002\tz= 3 (650.0) MS peaks z = 4 (487.8) S/N: 200.0,z = 5 (390.4) S/N: 200.0" +
+             pairCounts("650.0", 3, 0) + "\tassigned z = 3",
+         "3/0/650.000 "},
+        {"centroid below 500", findQuery, {{480.0, 3000.0}, {719.5, 2100.0}, {958.99, 2100.0}}, 480.0, 2, 0, 1, "",
+         "0/1/480.000 "},
+        {"pairs alone give 2", findQuery, {{550.0, 3000.0}}, 550.0, 5, 0, 0,
+         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 5, 0) + "\tassigned z = 2", "2/0/550.000 "},
+        {"one charge-3 pair", findQuery, {{550.0, 3000.0}}, 550.0, 3, 1, 0,
+         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned",
+         "0/1/550.000 "},
+        {"three charge-3 pairs", findQuery, {{550.0, 3000.0}}, 550.0, 3, 3, 0,
+         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 3) + "\tassigned z = 3", "3/0/550.000 "},
+        {"z = 4 peak at or below 450", findQuery, {{412.75, 2100.0}, {550.0, 3000.0}}, 550.0, 3, 2, 0,
+         "\nr1.0002\tz = 4 (412.8) S/N: 200.0" + pairCounts("550.0", 3, 2) +
+             "b/y pair, z4 in MS scan conflict z not assigned",
+         "0/1/550.000 "},
+        {"z = 4 peak above 450", findQuery, {{487.75, 2100.0}, {650.0, 3000.0}}, 650.0, 3, 2, 0,
+         "\nr1.0002\tz = 4 (487.8) S/N: 200.0" + pairCounts("650.0", 3, 2) + "\tassigned z = 3", "3/0/650.000 "},
+    };
+    for (const Case& c : cases) {
+        const Decision d =
+            decide(c.query, {{1, 0, surveyScan(c.survey)}, {2, c.mz, msmsSpectrum(c.mz, c.b2, c.b3, c.lone)}});
+        EXPECT_EQ(d.log, c.log) << c.what;
+        EXPECT_EQ(d.charges, c.charges) << c.what;
+    }
 }
 
 TEST(FindCharge, SpectraBeforeTheFirstSurveyScanGoOnWithoutSurveyEvidence) {
@@ -329,7 +248,7 @@ TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOne) {
     // centroid = precursor, nothing logged even with a survey partner.
     PeakList spectrum = msmsSpectrum(550.0, 0, 0, 0);
     for (const double b : bIons("SGAVPTNL", 3)) spectrum.push_back(peakAt(b, 100000.0));
-    const Decision d = decideOne(findQuery, {{550.3, 3000.0}, {824.5, 2100.0}}, 550.0, spectrum);
+    const Decision d = decide(findQuery, {{1, 0, surveyScan({{550.3, 3000.0}, {824.5, 2100.0}})}, {2, 550.0, spectrum}});
     EXPECT_EQ(d.log, "");
     EXPECT_EQ(d.charges, "1/0/550.000 ");
 }

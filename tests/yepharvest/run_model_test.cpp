@@ -36,20 +36,16 @@ TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
     EXPECT_EQ(preceedingMSscan(run, 2), std::optional<std::int32_t>(2));
 }
 
-TEST(RunName, FromTheRunFolder) {
-    EXPECT_EQ(getRunName("D:\\runs\\sample7.d\\Analysis.yep"), "sample7");
-    EXPECT_EQ(getRunName("D:\\runs\\X.D\\Analysis.yep"), "X");
-    EXPECT_EQ(getRunName("/data/runs/sample7.d/Analysis.yep"), "sample7");
-    EXPECT_EQ(getRunName("/data/a.d/b.D/Analysis.yep"), "b");
-    EXPECT_EQ(getRunName("sample7.d\\Analysis.yep"), "sample7");
-}
-
-TEST(RunName, OtherDataFilesLoseFolderAndExtension) {
-    EXPECT_EQ(getRunName("/data/exports/bsa_21.mzXML"), "bsa_21");
-    EXPECT_EQ(getRunName("/data/exports/bsa_21.MZML.GZ"), "bsa_21");
-    EXPECT_EQ(getRunName("C:\\data\\run.d\\analysis.yep"), "analysis");
-    EXPECT_EQ(getRunName("plainname"), "plainname");
-    EXPECT_EQ(getRunName(""), "");
+// A run folder names the run; any other data file is named without its
+// folders and its extensions.
+TEST(RunName, FromTheRunFolderOrTheFileName) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"D:\\runs\\X.D\\Analysis.yep", "X"},          {"/data/a.d/b.D/Analysis.yep", "b"},
+        {"sample7.d\\Analysis.yep", "sample7"},         {"/data/exports/bsa_21.MZML.GZ", "bsa_21"},
+        {"C:\\data\\run.d\\analysis.yep", "analysis"}, {"plainname", "plainname"},
+        {"", ""},
+    };
+    for (const auto& [path, run] : cases) EXPECT_EQ(getRunName(path), run) << path;
 }
 
 }  // namespace

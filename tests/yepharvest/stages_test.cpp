@@ -57,14 +57,6 @@ TEST(Merging, ToleranceIsStrictAndGroupScansOneMergesNothing) {
     EXPECT_EQ(mergedCount("parentTolerance=0.5&groupScans=1"), 1);
 }
 
-TEST(Merging, RunOfMSMSOnlyGoesOnWithoutSurveyEvidence) {
-    StageRun s("", {{2, 600.0, fragments()}, {2, 600.1, fragments()}, {2, 700.0, fragments()}});
-    mergeNearbyMSMSspectra(s.run, s.context);
-    EXPECT_EQ(s.run.noMSscans, 1);
-    EXPECT_EQ(s.run[0].numMergedScans, 2);
-    EXPECT_EQ(s.run[0].parentSignalNoise, 0.0);
-}
-
 TEST(MonoisotopicParent, WalksDownTheClusterButNeverToTheFirstPeak) {
     StageRun s("", {{1, 0, {peakAt(499.25, 900.0), peakAt(499.30, 250.0), peakAt(499.80, 600.0),
                             peakAt(500.30, 1000.0), peakAt(500.80, 500.0)}},
@@ -170,15 +162,11 @@ TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
               "\t[146.11]GA[300.00]\tpyridylethylation");
 }
 
-TEST(SpectrumNames, ZeroPaddedToFourAndFullBeyond) {
+// Padded to four digits, never cut: the padded form is in the file test above.
+TEST(SpectrumNames, ScanNumbersBeyondFourDigitsStayWhole) {
     MSscan scan;
-    scan.scanNumber = 12345;
-    scan.lastScanNumber = 12345;
+    scan.scanNumber = scan.lastScanNumber = 12345;
     EXPECT_EQ(spectrumName("r1", scan), "r1.12345.12345.0.pkl");
-    scan.scanNumber = 12;
-    scan.lastScanNumber = 15;
-    scan.charge = 3;
-    EXPECT_EQ(spectrumName("r1", scan), "r1.0012.0015.3.pkl");
 }
 
 TEST(RunStatisticsBlock, CountsAndChargeLinesUpToMaxCharge) {
