@@ -156,6 +156,9 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, SpectrumData& 
             } else {
                 r.peaks = std::move(points);
             }
+            // A centroided list keeps the capacity of the profile it came
+            // from; the table holds a whole sample, so it gives that back.
+            r.peaks.shrink_to_fit();
             r.numPeaks = static_cast<std::int32_t>(r.peaks.size());
             ++reading.index;
         }
