@@ -4,16 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-std::string base64Doubles(const std::vector<double>& values, bool networkOrder) {
-    std::string bytes;
-    for (const double value : values) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &value, sizeof bits);
-        for (int b = 0; b < 8; ++b) {
-            const int shift = networkOrder ? 8 * (7 - b) : 8 * b;
-            bytes += static_cast<char>((bits >> shift) & 0xFF);
-        }
-    }
+std::string base64Bytes(const std::string& bytes) {
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
@@ -26,6 +17,19 @@ std::string base64Doubles(const std::vector<double>& values, bool networkOrder) 
         text += i + 2 < bytes.size() ? alphabet[chunk & 63] : '=';
     }
     return text;
+}
+
+std::string base64Doubles(const std::vector<double>& values, bool networkOrder) {
+    std::string bytes;
+    for (const double value : values) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        for (int b = 0; b < 8; ++b) {
+            const int shift = networkOrder ? 8 * (7 - b) : 8 * b;
+            bytes += static_cast<char>((bits >> shift) & 0xFF);
+        }
+    }
+    return base64Bytes(bytes);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+// Bytes as base64.
+std::string base64Bytes(const std::string& bytes);
 // Little-endian (mzML) or network-order (mzXML) 64-bit doubles as base64.
 std::string base64Doubles(const std::vector<double>& values, bool networkOrder);
 

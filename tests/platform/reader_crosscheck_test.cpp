@@ -16,21 +16,9 @@
 namespace {
 
 std::string base64Floats(const std::vector<float>& values) {
-    std::vector<double> pairs;  // two floats in the bytes of one double
     std::string bytes(values.size() * 4, '\0');
     std::memcpy(bytes.data(), values.data(), bytes.size());
-    static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        std::uint32_t chunk = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
-        if (i + 1 < bytes.size()) chunk |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-        if (i + 2 < bytes.size()) chunk |= static_cast<unsigned char>(bytes[i + 2]);
-        text += alphabet[(chunk >> 18) & 63];
-        text += alphabet[(chunk >> 12) & 63];
-        text += i + 1 < bytes.size() ? alphabet[(chunk >> 6) & 63] : '=';
-        text += i + 2 < bytes.size() ? alphabet[chunk & 63] : '=';
-    }
-    return text;
+    return base64Bytes(bytes);
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
