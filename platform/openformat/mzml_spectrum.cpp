@@ -35,6 +35,7 @@ struct Reading {
     MzmlArrayText array;
     int kind = 0;  // 1 m/z, 2 intensity
     bool strangeArray = false;
+    bool inPrecursor = false;  // a stray closing tag must not finish a precursor never opened
 };
 
 void spectrumTerm(Reading& r, std::string_view accession, std::string value) {
@@ -148,9 +149,14 @@ MzmlSpectrumText readMzmlSpectrum(std::string_view element) {
     XmlTag tag;
     while (pull.next(tag)) {
         if (tag.closing) {
-            if (tag.name == "precursor") finishPrecursor(r);
+            // Badly nested XML is left to the library, which names the fault.
+            if (open.empty() || open.back() != tag.name) throw NotForFastReader("nesting");
+            if (tag.name == "precursor" && r.inPrecursor) {
+                finishPrecursor(r);
+                r.inPrecursor = false;
+            }
             if (tag.name == "binaryDataArray") finishArray(r);
-            if (!open.empty()) open.pop_back();
+            open.pop_back();
             continue;
         }
         const std::string_view parent = open.empty() ? std::string_view() : open.back();
@@ -170,6 +176,7 @@ MzmlSpectrumText readMzmlSpectrum(std::string_view element) {
             ++r.scans;
         } else if (tag.name == "precursor" && parent == "precursorList") {
             s.precursors.emplace_back();
+            r.inPrecursor = true;
             r.selectedIons = 0;
             r.selectedMz.reset();
             r.target.reset();

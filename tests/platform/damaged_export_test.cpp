@@ -72,19 +72,27 @@ TEST(DamagedExport, TruncationAnywhereIsAnErrorNotAShorterRun) {
 }
 
 TEST(DamagedExport, GarbledContentFailsOpenOrTheRead) {
-    std::string garbled = handWrittenMzML();
-    const std::size_t at = garbled.find("<spectrum index=\"1\"");
-    garbled.replace(at, 30, "<<<%%% not xml at all %%%>>>>>");
-    TempDir dir;
-    writeWholeFile(dir.file("g.mzML"), garbled);
-    MSAnalysis analysis;
-    const HRESULT opened = analysis.Open(dir.file("g.mzML"));
-    if (SUCCEEDED(opened)) {
-        std::string description;
-        EXPECT_TRUE(FAILED(readAllPeaks(analysis, description)));
-        EXPECT_FALSE(description.empty());
-    } else {
-        EXPECT_EQ(opened, E_FAIL);
+    // Text that is not XML, and a closing precursor tag that nothing opened.
+    const std::pair<std::string, std::string> garblings[] = {
+        {"<spectrum index=\"1\"", "<<<%%% not xml at all %%%>>>>>"},
+        {"defaultArrayLength=\"3\">", "defaultArrayLength=\"3\"></precursor>"},
+    };
+    for (const auto& [anchor, replacement] : garblings) {
+        std::string garbled = handWrittenMzML();
+        const std::size_t at = garbled.find(anchor);
+        ASSERT_NE(at, std::string::npos) << anchor;
+        garbled.replace(at, anchor.size(), replacement);
+        TempDir dir;
+        writeWholeFile(dir.file("g.mzML"), garbled);
+        MSAnalysis analysis;
+        const HRESULT opened = analysis.Open(dir.file("g.mzML"));
+        if (SUCCEEDED(opened)) {
+            std::string description;
+            EXPECT_TRUE(FAILED(readAllPeaks(analysis, description))) << replacement;
+            EXPECT_FALSE(description.empty());
+        } else {
+            EXPECT_EQ(opened, E_FAIL) << replacement;
+        }
     }
 }
 
