@@ -1,14 +1,11 @@
 // The four logs: where they go, when they get their header, which header.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
@@ -180,47 +177,6 @@ TEST(OutputFiles, FirstRunsStartingTogetherWriteOneHeaderEach) {
             EXPECT_EQ(count(features, formatText("\nr%d.0001.0001.2.pkl\t1", k)), 1u);
         }
     }
-}
-
-const std::string banner = "\nERROR MESSAGE\n-------------\n\n";
-
-TEST(OutputFiles, LogOnAFullDeviceEndsTheProcess) {
-    TempDir dir;
-    std::filesystem::create_symlink("/dev/full", dir.file("xtractorRejectReasons.txt"));
-    const ChildResult r = runInChild([&] {
-        errno = 0;
-        openXtractorOutputFiles(logsIn(dir.path()));
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, banner + "File write (fwrite) failure.\nFunction: openXtractorOutputFiles\nFilename = " +
-                            dir.file("xtractorRejectReasons.txt") +
-                            ".\n\nSystem error message: No space left on device.\n");
-}
-
-// A row that the file-size limit cuts short is taken back out of the file:
-// the log keeps whole rows only, and the run ends with the error page.
-TEST(OutputFiles, RowPastTheFileSizeLimitIsTakenBackAndEndsTheProcess) {
-    TempDir dir;
-    const std::string header = "spectrumName\tnumScansAfterParent\tRejectReason";
-    const ChildResult r = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1000, 1000};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        XtractorOutputFiles files = openXtractorOutputFiles(logsIn(dir.path()));
-        for (int k = 0; k < 100; ++k) files.rejectReasons.print("\ns.%04d\t0\treason", k);
-        files.rejectReasons.close();
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, banner + "File write (fwrite) failure.\nFunction: writeLogRow\nFilename = " +
-                            dir.file("xtractorRejectReasons.txt") + ".\n\nSystem error message: File too large.\n");
-    const std::string rejects = readWholeFile(dir.file("xtractorRejectReasons.txt"));
-    std::string whole = header;
-    for (int k = 0;; ++k) {
-        const std::string row = formatText("\ns.%04d\t0\treason", k);
-        if (whole.size() + row.size() > 1000) break;
-        whole += row;
-    }
-    EXPECT_EQ(rejects, whole);
 }
 
 TEST(OutputFiles, PeakPickerPageGoesToTheResultsFile) {

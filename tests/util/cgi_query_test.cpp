@@ -81,12 +81,6 @@ TEST(QueryWords, MakewordCutsTheFirstWordInPlace) {
     }
 }
 
-TEST(QueryWords, HexPairRuleHasNoInvalidDigits) {
-    EXPECT_EQ(hexPairToByte('4', '1'), 'A');
-    EXPECT_EQ(hexPairToByte('f', 'F'), 0xFF);
-    EXPECT_EQ(hexPairToByte('z', 'z'), 0x53);
-}
-
 TEST(QueryLists, NonBlankLinesWithoutCarriageReturns) {
     const std::vector<std::string> lines = get_post_query_string_array("f1.txt\r\n\r\n  \r\nf2.txt\r\n");
     EXPECT_EQ(lines, (std::vector<std::string>{"f1.txt", "f2.txt"}));

@@ -42,17 +42,6 @@ TEST(FileInfo, CountsRecordsAfterStripping) {
     EXPECT_EQ(unstripped.rfind("# >", 0), 0u);
 }
 
-TEST(FileInfo, MissingFileIsAnOpenFailure) {
-    const ChildResult r = runInChild([] {
-        int records = 0;
-        get_file_info("/none/elements.txt", '\n', 1, 1, records);
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, banner +
-                            "File open (fopen) failure.\nFunction name: get_file_info.\nFilename = /none/elements.txt.\n"
-                            "\nSystem error message: No such file or directory.\n");
-}
-
 TEST(TsvTables, HeaderAndRows) {
     TempDir dir;
     writeWholeFile(dir.file("aa.tsv"),
