@@ -62,18 +62,11 @@ void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t n, const Extraction
 }
 
 void filterSpectra(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
-    for (std::int32_t i = 0; i < n; ++i) {
-        SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-        if (scan.rejected != 0 || scan.mergedAway != 0 || scan.msLevel != 2) continue;
-        const std::string name = spectrumName(context.runName, scan);
-        std::optional<SpecFeatures> features =
-            filterMSMSspectrum({name, scan.parentMz, scan.charge, scan.chargePending, scan.peaks}, context);
-        if (features) {
-            scan.specFeatures = std::move(*features);
-        } else {
-            scan.rejected = 1;
-        }
-    }
+    filterCandidateSpectra(
+        table.records, n,
+        [](const SciexMSscan& scan) { return scan.rejected == 0 && scan.mergedAway == 0 && scan.msLevel == 2; },
+        [](const SciexMSscan& scan) { return scan.peaks; },
+        [&](const SciexMSscan& scan) { return spectrumName(context.runName, scan); }, context);
 }
 
 }  // namespace

@@ -4,16 +4,8 @@
 #include "yepharvest/run_name.h"
 
 void filterMSMSspectra(RunTable& run, const ExtractionContext& context) {
-    for (MSscan& scan : run.records) {
-        if (scan.rejected != 0 || scan.msLevel != 2) continue;
-        const std::string name = spectrumName(context.runName, scan);
-        std::optional<SpecFeatures> features =
-            filterMSMSspectrum({name, scan.parentMz, scan.charge, scan.chargePending, toKestranePeaks(scan.peaks)},
-                               context);
-        if (features) {
-            scan.specFeatures = std::move(*features);
-        } else {
-            scan.rejected = 1;
-        }
-    }
+    filterCandidateSpectra(
+        run.records, run.numScans(), [](const MSscan& scan) { return scan.rejected == 0 && scan.msLevel == 2; },
+        [](const MSscan& scan) { return toKestranePeaks(scan.peaks); },
+        [&](const MSscan& scan) { return spectrumName(context.runName, scan); }, context);
 }

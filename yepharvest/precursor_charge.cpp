@@ -8,6 +8,7 @@
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_picking.h"
 #include "core/util/printable_real.h"
+#include "core/util/two_core_blocks.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {
@@ -120,11 +121,18 @@ void writePairNote(LogSink& log, PairNote note, double mz, std::int32_t b2, std:
     }
 }
 
-void decideCharge(RunTable& run, std::int32_t index, const ExtractionContext& context, bool findMode) {
+// The fragments as a doubly charged precursor leaves them: the evidence of
+// the b/y pairs and of fragments above the precursor.
+PeakList pickedAsDoublyCharged(const MSscan& scan, const ExtractionContext& context) {
+    const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, context.parameters.parentTolerance);
+    return pickPeaks(toKestranePeaks(scan.peaks), parent2, context.peakPickSettings()).peaks;
+}
+
+void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const ExtractionContext& context,
+                  bool findMode) {
     MSscan& scan = run[index];
     const ExtractorParameters& parameters = context.parameters;
     const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance);
-    PeakList picked = pickPeaks(toKestranePeaks(scan.peaks), parent2, context.peakPickSettings()).peaks;
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;
@@ -208,12 +216,14 @@ void determinePrecursorCharges(RunTable& run, const ExtractionContext& context) 
     const std::string mode = parameters.autoCharge.value_or("");
     const bool defaultMode = parameters.autoCharge.has_value() && mode == "Default";
     const bool findMode = parameters.autoCharge.has_value() && mode == "Find";
-    // Every record is visited, survey scans and rejected records included.
-    for (std::int32_t i = 0; i < run.numScans(); ++i) {
-        if (!defaultMode && !findMode) {
-            if (parameters.lowCharge == parameters.highCharge) assignCharge(run[i], parameters.lowCharge);
-            continue;
-        }
-        decideCharge(run, i, context, findMode);
+    if (!defaultMode && !findMode) {
+        if (parameters.lowCharge != parameters.highCharge) return;
+        for (MSscan& scan : run.records) assignCharge(scan, parameters.lowCharge);
+        return;
     }
+    // Every record is visited, survey scans and rejected records included.
+    const RunTable& records = run;
+    computeOnTwoCoresConsumeInOrder<PeakList>(
+        run.numScans(), [&](std::int32_t i) { return pickedAsDoublyCharged(records[i], context); },
+        [&](std::int32_t i, PeakList picked) { decideCharge(run, i, picked, context, findMode); });
 }

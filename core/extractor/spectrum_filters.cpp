@@ -5,9 +5,19 @@
 #include "core/peaks/peak_picking.h"
 #include "core/util/printable_real.h"
 
+namespace {
+
+bool parentInRange(double parentMPlusH, const ExtractorParameters& p) {
+    return p.lowParent <= parentMPlusH && parentMPlusH <= p.highParent;
+}
+
+std::int32_t filterCharge(std::int32_t charge) { return charge != 0 ? charge : 2; }
+
+}  // namespace
+
 int filterParentRange(double parentMPlusH, const std::string& spectrumName, const ExtractionContext& context) {
     const ExtractorParameters& p = context.parameters;
-    if (p.lowParent <= parentMPlusH && parentMPlusH <= p.highParent) return passedFilters;
+    if (parentInRange(parentMPlusH, p)) return passedFilters;
     context.getRejectReasonsStream().print("\n%s\t0\t%.2f outside range %0.1f - %0.1f", spectrumName.c_str(),
                                            printableReal(parentMPlusH), p.lowParent, p.highParent);
     return parentOutsideRange;
@@ -27,20 +37,31 @@ int filterPeakCount(int pickedPeakCount, const std::string& spectrumName, const 
     return tooFewPeaks;
 }
 
-std::optional<SpecFeatures> filterMSMSspectrum(FilterCandidate spectrum, const ExtractionContext& context) {
-    const std::int32_t z = spectrum.charge != 0 ? spectrum.charge : 2;
-    if (filterParentRange(nominalSinglyChargedMass(spectrum.parentMz, z), spectrum.name, context) != passedFilters) {
+std::optional<FilterPick> pickForFilters(double parentMz, std::int32_t charge, PeakList peaks,
+                                         const ExtractionContext& context) {
+    const ExtractorParameters& p = context.parameters;
+    const double mPlusH = nominalSinglyChargedMass(parentMz, filterCharge(charge));
+    if (!parentInRange(mPlusH, p)) return std::nullopt;
+    const KestranePeak parent = makeParentKestranePeak(parentMz, filterCharge(charge), p.parentTolerance);
+    const auto numOriginalPeaks = static_cast<std::int32_t>(peaks.size());
+    return FilterPick{numOriginalPeaks, pickPeaks(std::move(peaks), parent, context.peakPickSettings())};
+}
+
+std::optional<SpecFeatures> judgePickedSpectrum(const FilterCandidate& spectrum, std::optional<FilterPick> pick,
+                                                const ExtractionContext& context) {
+    const std::int32_t z = filterCharge(spectrum.charge);
+    // The pick exists exactly when the parent is in range: both ask the same question.
+    if (filterParentRange(nominalSinglyChargedMass(spectrum.parentMz, z), spectrum.name, context) != passedFilters ||
+        !pick) {
         return std::nullopt;
     }
-    const double tolerance = context.parameters.parentTolerance;
-    const KestranePeak parent = makeParentKestranePeak(spectrum.parentMz, z, tolerance);
-    const auto numOriginalPeaks = static_cast<std::int32_t>(spectrum.peaks.size());
-    PickedPeaks picked = pickPeaks(std::move(spectrum.peaks), parent, context.peakPickSettings());
+    PickedPeaks& picked = pick->picked;
     if (filterPeakCount(static_cast<int>(picked.peaks.size()), spectrum.name, context) != passedFilters) {
         return std::nullopt;
     }
+    const double tolerance = context.parameters.parentTolerance;
     SpecFeatures features =
-        calculateSpecFeatures(picked.peaks, numOriginalPeaks, 0, parent,
+        calculateSpecFeatures(picked.peaks, pick->numOriginalPeaks, 0, makeParentKestranePeak(spectrum.parentMz, z, tolerance),
                               spectrum.chargePending, picked.noise, tolerance,
                               context.instrument.instrument_charges_certain);
     if (filterSequenceTagLength(features.maxSequenceTagLength, spectrum.name, context) != passedFilters) {

@@ -88,8 +88,8 @@ TEST(SpectrumFilters, SequenceStopsAtTheFirstRefusal) {
     for (const Case& c : cases) {
         const QueryContext run(c.query);
         const std::string name = "s";
-        const std::optional<SpecFeatures> features =
-            filterMSMSspectrum({name, c.parentMz, c.charge, 0, c.peaks}, run.context);
+        const std::optional<SpecFeatures> features = judgePickedSpectrum(
+            {name, c.parentMz, c.charge, 0}, pickForFilters(c.parentMz, c.charge, c.peaks, run.context), run.context);
         EXPECT_EQ(run.logs.rejectReasons.text(), c.rows) << c.what;
         EXPECT_EQ(features.has_value() ? features->maxSequenceTagLength : -1, c.tagLength) << c.what;
     }
