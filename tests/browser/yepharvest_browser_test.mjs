@@ -105,14 +105,12 @@ try {
     const firstLine = (await response.text()).split('\n')[0];
     assert.match(firstLine, /^\d+\.\d{2}\t\d+\t\d$/, `first line of a .pkl: ${firstLine}`);
 
-    for (const path of ['/etc/passwd', '../results', `sample7.d/../../${'..'}/etc/passwd`]) {
-        const refused = await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=${encodeURIComponent(path)}`);
-        assert.equal(refused.status(), 403, `status for ${path}`);
-        assert.match(await page.locator('.refusal').innerText(), /outside the data root/);
-    }
-    const logsOutside = await page.goto(
-        `${base}/cgi-bin/yepharvest?xtractorDataFilename=sample7.d%2FAnalysis.yep&logFileDir=${encodeURIComponent(dataRoot)}`);
-    assert.equal(logsOutside.status(), 403);
+    // Which paths are refused is the launcher's own tests' concern; here the
+    // server must pass its status on.
+    const refused = await page.goto(
+        `${base}/cgi-bin/yepharvest?xtractorDataFilename=${encodeURIComponent('sample7.d/../../../etc/passwd')}`);
+    assert.equal(refused.status(), 403);
+    assert.match(await page.locator('.refusal').innerText(), /outside the data root/);
     console.log('browser test passed: form, run, results page, .pkl, 403');
 } finally {
     if (context) await context.close();

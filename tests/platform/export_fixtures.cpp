@@ -3,6 +3,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+
+#include <zlib.h>
+
+#include "platform/msanalysis/ms_analysis.h"
 
 std::string base64Bytes(const std::string& bytes) {
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -188,4 +193,43 @@ std::string fixtureMzML(const std::vector<FixtureSpectrum>& spectra, const std::
         text += arrays(spectrum.mz, spectrum.intensity, "") + "</spectrum>\n";
     }
     return text + "</spectrumList>\n</run>\n</mzML>\n";
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) throw std::runtime_error("fixture lacks " + from);
+    return text.replace(at, from.size(), to);
+}
+
+void writeGzip(const std::string& path, const std::string& content) {
+    gzFile file = gzopen(path.c_str(), "wb");
+    if (file == nullptr) throw std::runtime_error("cannot write " + path);
+    const int written = gzwrite(file, content.data(), static_cast<unsigned>(content.size()));
+    gzclose(file);
+    if (written != static_cast<int>(content.size())) throw std::runtime_error("cannot compress into " + path);
+}
+
+HRESULT codeOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ComError& error) {
+        return error.code();
+    }
+    return S_OK;
+}
+
+std::string firstReadError(const std::string& path) {
+    MSAnalysis analysis;
+    if (FAILED(analysis.Open(path))) return analysis.openFailureDescription();
+    try {
+        const MSSpectrumCollection spectra = analysis.getSpectra();
+        for (std::int32_t i = 1; i <= spectra.getCount(); ++i) {
+            std::vector<double> mz, intensity;
+            std::int32_t count = 0;
+            spectra.getItem(i).getData(0, mz, intensity, count);
+        }
+    } catch (const ComError& error) {
+        return error.description();
+    }
+    return {};
 }

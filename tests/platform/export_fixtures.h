@@ -1,8 +1,12 @@
 #pragma once
-// Small hand-written mzML and mzXML exports with known values.
+// Small hand-written mzML and mzXML exports with known values, and what the
+// platform tests do with them.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/com/com_runtime.h"
 
 // Bytes as base64.
 std::string base64Bytes(const std::string& bytes);
@@ -38,3 +42,12 @@ struct FixtureSpectrum {
 // sample list.
 std::string fixtureMzML(const std::vector<FixtureSpectrum>& spectra, const std::string& instrument,
                         const std::string& sampleName = "", const std::string& runId = "run");
+
+// `text` with the first `from` replaced; throws when `from` is not there.
+std::string replaced(std::string text, const std::string& from, const std::string& to);
+void writeGzip(const std::string& path, const std::string& content);
+// The status code `call` throws as a ComError, S_OK when it returns.
+HRESULT codeOf(const std::function<void()>& call);
+// The first error met opening the export or run folder and reading the
+// peaks of every spectrum; "" when there is none.
+std::string firstReadError(const std::string& path);

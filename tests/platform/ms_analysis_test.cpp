@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <filesystem>
 #include <variant>
 
+#include "core/util/format_text.h"
 #include "platform/msanalysis/ms_analysis.h"
 #include "platform/openformat/run_element_id.h"
 #include "tests/platform/export_fixtures.h"
@@ -12,42 +11,43 @@
 
 namespace {
 
-struct Row {
-    std::string group, name;
-    ComVariant value;
-};
-
-std::vector<Row> listParameters(const MSSpectrum& spectrum) {
+// "group:name=value", a number without quotes and a text within them.
+std::vector<std::string> listParameters(const MSSpectrum& spectrum) {
     const MSParameterCollection parameters = spectrum.getParameters();
-    std::vector<Row> rows;
+    std::vector<std::string> rows;
     for (std::int32_t j = 1; j <= parameters.getCount(); ++j) {
         const MSParameter parameter = parameters.getItem(ComVariant(j));
-        rows.push_back({parameter.getGroupName(), parameter.getName(), parameter.getValue()});
+        const ComVariant value = parameter.getValue();
+        rows.push_back(parameter.getGroupName() + ":" + parameter.getName() + "=" +
+                       (std::holds_alternative<double>(value) ? formatText("%g", std::get<double>(value))
+                                                              : "\"" + std::get<std::string>(value) + "\""));
     }
     return rows;
 }
 
-HRESULT codeOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const ComError& error) {
-        return error.code();
-    }
-    return S_OK;
-}
-
 }  // namespace
 
-TEST(MSAnalysisOnMzML, RunIdentity) {
+// mzXML has no place for the operator, the sample, the method or the date.
+TEST(MSAnalysisRunIdentity, FromTheHeaderOfEitherFormat) {
+    struct Case {
+        std::string file, content, name, operatorName, sample, method;
+        double date;
+    };
+    const std::vector<Case> cases = {
+        {"a.mzML", handWrittenMzML(), "run42", "Ada Operator", "BSA digest", "method7.m", 39462.4375},
+        {"tiny.mzXML", handWrittenMzXML(), "tiny", "", "", "", 0.0},
+    };
     TempDir dir;
-    writeWholeFile(dir.file("a.mzML"), handWrittenMzML());
-    MSAnalysis analysis;
-    ASSERT_EQ(analysis.Open(dir.file("a.mzML")), S_OK) << analysis.openFailureDescription();
-    EXPECT_EQ(analysis.getAnalysisName(), "run42");
-    EXPECT_EQ(analysis.getOperatorName(), "Ada Operator");
-    EXPECT_DOUBLE_EQ(analysis.getAcquisitionDate(), 39462.4375);
-    EXPECT_EQ(analysis.getSampleName(), "BSA digest");
-    EXPECT_EQ(analysis.getMethodName(), "method7.m");
+    for (const Case& c : cases) {
+        writeWholeFile(dir.file(c.file), c.content);
+        MSAnalysis analysis;
+        ASSERT_EQ(analysis.Open(dir.file(c.file)), S_OK) << analysis.openFailureDescription();
+        EXPECT_EQ(analysis.getAnalysisName(), c.name);
+        EXPECT_EQ(analysis.getOperatorName(), c.operatorName);
+        EXPECT_DOUBLE_EQ(analysis.getAcquisitionDate(), c.date);
+        EXPECT_EQ(analysis.getSampleName(), c.sample);
+        EXPECT_EQ(analysis.getMethodName(), c.method);
+    }
 }
 
 TEST(MSAnalysisOnMzML, SpectraLevelsPrecursorsAndArrays) {
@@ -96,31 +96,17 @@ TEST(MSAnalysisOnMzML, ParametersInDocumentOrderWithNumbersAndTexts) {
     writeWholeFile(dir.file("a.mzML"), handWrittenMzML());
     MSAnalysis analysis;
     ASSERT_EQ(analysis.Open(dir.file("a.mzML")), S_OK);
-    const std::vector<Row> survey = listParameters(analysis.getSpectra().getItem(1));
-    const std::vector<Row> expectedSurvey = {
-        {"spectrum", "ms level", 1.0},
-        {"spectrum", "MS1 spectrum", std::string()},
-        {"spectrum", "note", std::string("survey 12a")},
-        {"scan", "scan start time", 0.5},
-        {"scanWindow", "scan window lower limit", 300.0},
-        {"scanWindow", "scan window upper limit", 2000.0},
-    };
-    ASSERT_EQ(survey.size(), expectedSurvey.size());
-    for (std::size_t i = 0; i < survey.size(); ++i) {
-        EXPECT_EQ(survey[i].group, expectedSurvey[i].group) << i;
-        EXPECT_EQ(survey[i].name, expectedSurvey[i].name) << i;
-        EXPECT_EQ(survey[i].value, expectedSurvey[i].value) << i;
-    }
-
-    const std::vector<Row> fragment = listParameters(analysis.getSpectra().getItem(2));
-    std::vector<std::string> groups;
-    for (const Row& row : fragment) groups.push_back(row.group + ":" + row.name);
-    const std::vector<std::string> expectedGroups = {
-        "spectrum:ms level", "spectrum:MSn spectrum", "scan:scan start time",
-        "isolationWindow:isolation window target m/z", "selectedIon:selected ion m/z", "selectedIon:charge state",
-        "activation:collision-induced dissociation", "activation:collision energy",
-        "isolationWindow:isolation window target m/z", "activation:collision-induced dissociation"};
-    EXPECT_EQ(groups, expectedGroups);
+    EXPECT_EQ(listParameters(analysis.getSpectra().getItem(1)),
+              (std::vector<std::string>{"spectrum:ms level=1", "spectrum:MS1 spectrum=\"\"", "spectrum:note=\"survey 12a\"",
+                                        "scan:scan start time=0.5", "scanWindow:scan window lower limit=300",
+                                        "scanWindow:scan window upper limit=2000"}));
+    EXPECT_EQ(listParameters(analysis.getSpectra().getItem(2)),
+              (std::vector<std::string>{
+                  "spectrum:ms level=2", "spectrum:MSn spectrum=\"\"", "scan:scan start time=0.6",
+                  "isolationWindow:isolation window target m/z=445.3", "selectedIon:selected ion m/z=445.25",
+                  "selectedIon:charge state=2", "activation:collision-induced dissociation=\"\"",
+                  "activation:collision energy=35", "isolationWindow:isolation window target m/z=600.1",
+                  "activation:collision-induced dissociation=\"\""}));
 
     const MSParameterCollection parameters = analysis.getSpectra().getItem(1).getParameters();
     EXPECT_EQ(codeOf([&] { parameters.getItem(ComVariant(0)); }), E_INVALIDARG);
@@ -133,10 +119,6 @@ TEST(MSAnalysisOnMzXML, ScansPrecursorAndNetworkOrderPeaks) {
     writeWholeFile(dir.file("tiny.mzXML"), handWrittenMzXML());
     MSAnalysis analysis;
     ASSERT_EQ(analysis.Open(dir.file("tiny.mzXML")), S_OK) << analysis.openFailureDescription();
-    EXPECT_EQ(analysis.getOperatorName(), "");
-    EXPECT_EQ(analysis.getSampleName(), "");
-    EXPECT_EQ(analysis.getMethodName(), "");
-    EXPECT_DOUBLE_EQ(analysis.getAcquisitionDate(), 0.0);
     const MSSpectrumCollection spectra = analysis.getSpectra();
     ASSERT_EQ(spectra.getCount(), 2);
     std::vector<double> mz, intensity;
@@ -189,11 +171,9 @@ TEST(MSAnalysisOpen, NothingFoundAndUnopenedAnalysis) {
 
 // Without an id on the mzML element the converter library names the run
 // after the file ("Analysis"); the name is the run element's id whatever
-// the file is called and however long its header.
+// the file is called, however long its header, compressed or not.
 TEST(MSAnalysisRunName, RunElementIdOrParentFileName) {
     TempDir dir;
-    const std::string folder = dir.file("s7.d");
-    std::filesystem::create_directories(folder);
     const std::string noMzMLId = fixtureMzML({}, "", "", "lysate_run");
     const std::string longHeader = fixtureMzML({}, "", std::string(70000, 'x'), "after a long header");
     std::string mzXML = handWrittenMzXML();
@@ -203,28 +183,24 @@ TEST(MSAnalysisRunName, RunElementIdOrParentFileName) {
     mzXML.replace(mzXML.find("file:///data/tiny.raw"), 21, "file:///C:\\data\\lysate3.wiff");
 
     struct Case {
-        std::string file, content, name;
-        bool compress;
+        std::string file, content, opened, name;
     };
     const std::vector<Case> cases = {
-        {folder + "/Analysis.mzML", noMzMLId, "lysate_run", false},
-        {dir.file("packed.mzML.gz"), noMzMLId, "lysate_run", true},
-        {dir.file("long.mzML"), longHeader, "after a long header", false},
-        {dir.file("other.mzXML"), mzXML, "lysate3", false},
-        {dir.file("bare.mzXML.gz"), noParent, "bare", true},
+        {"s7.d/Analysis.mzML", noMzMLId, "s7.d", "lysate_run"},
+        {"s8.d/Analysis.mzML.gz", noMzMLId, "s8.d", "lysate_run"},
+        {"long.mzML", longHeader, "long.mzML", "after a long header"},
+        {"other.mzXML", mzXML, "other.mzXML", "lysate3"},
+        {"bare.mzXML.gz", noParent, "bare.mzXML.gz", "bare"},
     };
     for (const Case& c : cases) {
-        if (c.compress) {
-            gzFile file = gzopen(c.file.c_str(), "wb");
-            ASSERT_NE(file, nullptr);
-            gzwrite(file, c.content.data(), static_cast<unsigned>(c.content.size()));
-            gzclose(file);
+        std::filesystem::create_directories(std::filesystem::path(dir.file(c.file)).parent_path());
+        if (c.file.ends_with(".gz")) {
+            writeGzip(dir.file(c.file), c.content);
         } else {
-            writeWholeFile(c.file, c.content);
+            writeWholeFile(dir.file(c.file), c.content);
         }
         MSAnalysis analysis;
-        ASSERT_EQ(analysis.Open(c.file == folder + "/Analysis.mzML" ? folder : c.file), S_OK)
-            << analysis.openFailureDescription();
+        ASSERT_EQ(analysis.Open(dir.file(c.opened)), S_OK) << analysis.openFailureDescription();
         EXPECT_EQ(analysis.getAnalysisName(), c.name) << c.file;
     }
 }

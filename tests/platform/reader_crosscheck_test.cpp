@@ -2,8 +2,6 @@
 // ways gives the same run description, spectra, arrays and parameters.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -19,12 +17,6 @@ std::string base64Floats(const std::vector<float>& values) {
     std::string bytes(values.size() * 4, '\0');
     std::memcpy(bytes.data(), values.data(), bytes.size());
     return base64Bytes(bytes);
-}
-
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    const std::size_t at = text.find(from);
-    if (at == std::string::npos) throw std::runtime_error("fixture lacks " + from);
-    return text.replace(at, from.size(), to);
 }
 
 // The hand-written export with what the streaming reader must read as the

@@ -94,6 +94,7 @@ TEST(RunNames, RejectNamesAndChargeKeysTakeTheirProgramsForms) {
         {"r1.5", "r1", yep, true, false},          // scan range, unpadded
         {"r1.0012", "r1", yep, true, true},        // merge row, charge row
         {"r10.0012", "r1", yep, false, false},
+        {"r1_0012", "r1", yep, false, false},
         {"r1.0012.0015.2.pkl", "r1", yep, true, false},
         {"r1.0123.0045", "r1", yep, false, false},
         {"r1.0123.0045", "r1", wiff, true, true},  // wiffharvest: scan time and scan
@@ -160,10 +161,6 @@ TEST(RunReport, InterleavedRunsAreCountedApart) {
     ASSERT_EQ(r1.features.spectra.size(), 2u);
     EXPECT_EQ(r1.features.spectra[0].name, "r1.0012.0014.2.pkl");
     EXPECT_EQ(r1.features.spectra[1].name, "r1.0030.0030.0.pkl");
-    EXPECT_DOUBLE_EQ(*r1.features.spectra[1].parentMz, 820.4);
-    EXPECT_EQ(*r1.features.spectra[1].numPeaks, 25);
-    EXPECT_EQ(r1.features.spectra[0].charge, 2);
-    EXPECT_EQ(r1.features.spectra[0].scanNumber, 12);
     EXPECT_EQ(r1.rejects.count(RejectKind::scanRange), 1);
     EXPECT_EQ(r1.rejects.count(RejectKind::merged), 2);
     EXPECT_EQ(r1.rejects.count(RejectKind::tooFewPeaks), 1);
