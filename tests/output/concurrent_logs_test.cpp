@@ -29,10 +29,10 @@ TEST(ConcurrentLogs, EightRunsIntoOneLogFolder) {
     std::vector<std::pair<std::string, GeneratedRun>> runs;
     for (int k = 1; k <= 4; ++k) {
         const std::string y = "y" + std::to_string(k);
-        generateRun("--folder --output " + dir.file(y + ".d") + " --spectra 600 --seed " + std::to_string(k));
+        runGenerator("--folder --output " + dir.file(y + ".d") + " --spectra 600 --seed " + std::to_string(k));
         runs.push_back({y, {Program::yepharvest, dir.file(y + ".d/Analysis.yep")}});
         const std::string w = "w" + std::to_string(k);
-        generateRun("--sciex qstar --samples 2 --spectra 300 --seed " + std::to_string(10 + k) + " --output " +
+        runGenerator("--sciex qstar --samples 2 --spectra 300 --seed " + std::to_string(10 + k) + " --output " +
                     dir.file(w + ".wiff"));
         runs.push_back({w, {Program::wiffharvest, dir.file(w + ".wiff")}});
     }

@@ -101,20 +101,6 @@ TEST(PrecursorIntensity, WindowOfScansAndGroupScansZero) {
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, INT32_MAX, 0.5), 1130.0);  // no wrap-around
 }
 
-TEST(ChargeModes, FixedChargeWhenLowEqualsHigh) {
-    const auto charges = [](const std::string& query, std::string& log) {
-        StageRun s(query, {{1, 0, survey()}, {2, 500.0, fragments()}});
-        determinePrecursorCharges(s.run, s.context);
-        log = s.logs.parentChargeCheck.text();
-        return formatText("%d/%d %d/%d", s.run[0].charge, s.run[0].chargePending, s.run[1].charge,
-                          s.run[1].chargePending);
-    };
-    std::string log;
-    EXPECT_EQ(charges("lowCharge=3&highCharge=3", log), "3/0 3/0");
-    EXPECT_EQ(charges("lowCharge=2&highCharge=3&autoCharge=find", log), "0/0 0/1");
-    EXPECT_EQ(log, "");
-}
-
 TEST(ChargeModes, DefaultAssignsOnlySinglyCharged) {
     // 700 Th precursor: the first spectrum has nothing above it (singly
     // charged), the second has many fragments above it. Thirty noise peaks of
