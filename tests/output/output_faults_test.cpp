@@ -3,12 +3,8 @@
 // renamed. Each such run ends with the error page and status 1, and never
 // leaves a half peak list under a final name.
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -190,37 +186,6 @@ TEST_F(OutputFaults, PeakListNameTakenByAFolder) {
         expectOnlyWholePeakLists(peaklists(), *reference, {taken});
         EXPECT_EQ(readWholeFile(peaklists() + taken + "/inside"), "x");
     }
-}
-
-// A results folder on a file system that fills up during the run (a small
-// tmpfs, mounted in a mount namespace of a child process).
-TEST_F(OutputFaults, ResultsFolderOnAFullFileSystem) {
-    const std::string copied = dir_.file("copied");
-    fs::create_directory(copied);
-    const ProgramRun run = runOf(yep_);
-    const std::string folder = peaklists();
-    const ChildResult outer = runInChild([&] {
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0) {
-            std::printf("SKIP %s", std::strerror(errno));
-            return;
-        }
-        const ChildResult inner = runProgram(run);
-        // The mount goes with this process: keep what is in it.
-        for (const auto& entry : fs::directory_iterator(folder)) fs::copy(entry.path(), copied);
-        std::printf("%d\n%s", inner.exitStatus, inner.output.c_str());
-    });
-    ASSERT_EQ(outer.exitStatus, 0) << outer.output;
-    if (outer.output.rfind("SKIP ", 0) == 0) GTEST_SKIP() << "no tmpfs could be mounted: " << outer.output.substr(5);
-    const std::size_t newline = outer.output.find('\n');
-    ChildResult result;
-    result.exitStatus = std::stoi(outer.output.substr(0, newline));
-    result.output = outer.output.substr(newline + 1);
-    const std::string page = result.output;
-    expectErrorPage(result, {"File write (fwrite) failure.", "Function: processVelmoraLCMSMSrun"});
-    EXPECT_NE(page.find("System error message: No space left on device."), std::string::npos) << page;
-    EXPECT_FALSE(folderContents(copied).empty());
-    expectOnlyWholePeakLists(copied, yep_);
 }
 
 // Rows written before a fatal error are in the logs: here the peak-list

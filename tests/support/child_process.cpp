@@ -14,46 +14,7 @@
 
 namespace {
 
-std::string readAll(int fd) {
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
-}
-
 int statusOf(int waitStatus) { return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1; }
-
-}  // namespace
-
-ChildResult runInChild(const std::function<void()>& body) {
-    std::fflush(stdout);
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[1]);
-        body();
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
-    ::close(pipeFds[1]);
-    ChildResult result;
-    result.output = readAll(pipeFds[0]);
-    ::close(pipeFds[0]);
-    int waitStatus = 0;
-    ::waitpid(pid, &waitStatus, 0);
-    result.exitStatus = statusOf(waitStatus);
-    return result;
-}
-
-namespace {
 
 struct StartedProgram {
     pid_t pid = -1;
@@ -122,7 +83,7 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
     return {pid, outPipe[0]};
 }
 
-// Reads every program's output until all have closed it, then waits for them.
+// Reads every child's output until all have closed it, then waits for them.
 std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
     std::vector<ChildResult> results(started.size());
     std::vector<pollfd> open;
@@ -155,6 +116,24 @@ std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
 }
 
 }  // namespace
+
+ChildResult runInChild(const std::function<void()>& body) {
+    std::fflush(stdout);
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[1]);
+        body();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    ::close(pipeFds[1]);
+    return collect({{pid, pipeFds[0]}}).front();
+}
 
 ChildResult runProgram(const ProgramRun& run) {
     std::fflush(stdout);

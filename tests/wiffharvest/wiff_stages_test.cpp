@@ -73,7 +73,6 @@ TEST(SpectrumLabel, MarkersNumbersAndScanTypeNine) {
         EXPECT_EQ(scan.collisionEnergy, c.energy) << c.label;
         EXPECT_EQ(scan.charge, c.charge) << c.label;
         EXPECT_EQ(scan.chargePending, c.charge == 0 ? 1 : 0) << c.label;
-        EXPECT_EQ(scan.precursorIntensity, 100.0) << c.label;
     }
 }
 
@@ -198,8 +197,6 @@ TEST(RunCounts, MergedSpectraAndSinglePointScans) {
 }
 
 TEST(ObjectModelErrors, TextOfKnownDispatchAndUnknownCodes) {
-    EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80070002u), "no export", "IWiffFileData")),
-              "ERROR\r\n\r\nDescription:no export\r\nError Message:The system cannot find the file specified");
     EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80040205u), "", "")),
               "ERROR\r\n\r\nDescription:\r\nError Message:IDispatch error #5");
     EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80040200u), "", "")),

@@ -36,7 +36,6 @@ public:
         for (const auto& [name, text] : peakLists()) names.push_back(name);
         return names;
     }
-    std::string peakList(const std::string& name) const { return readWholeFile(file("peaklists/" + name)); }
     std::map<std::string, int> runStats() const { return counters(log("runStats.txt")); }
     const std::map<int, TruthRow>& truth() const { return truth_; }
     std::string dataFolder() const { return file(name_ + ".d"); }

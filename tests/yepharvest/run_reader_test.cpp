@@ -121,18 +121,3 @@ TEST(RunReaderFailures, UndecodableSpectrumAfterTheCountWasKnown) {
     EXPECT_EQ(damaged.run.noMSscans, 0);
     EXPECT_EQ(damaged.logs.runStats.text(), "");
 }
-
-TEST(RunReaderOnRealData, SmallBsaRun) {
-    const std::string path = std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "real run absent: " << path;
-    Reader reader(path);
-    const Reader::Read read = reader.read(path);
-    ASSERT_EQ(read.result, 0) << read.output;
-    EXPECT_NE(read.output.find("<BR>Number of spectra:100\n"), std::string::npos);
-    EXPECT_NE(read.output.find("<BR>Analysis Name = BSA_min_21\n"), std::string::npos);
-    EXPECT_EQ(reader.record(0).msLevel, 1);
-    EXPECT_EQ(reader.record(1).msLevel, 2);
-    EXPECT_GT(reader.record(1).selectedParentMz, 300.0);
-    EXPECT_EQ(reader.record(0).numPeaks, 704);
-    EXPECT_EQ(reader.run.noMSscans, 0);
-}
