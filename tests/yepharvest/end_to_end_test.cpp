@@ -85,18 +85,18 @@ const std::vector<std::string> progressLines = {
     "<BR>Run statistics calculated and output. \n",
 };
 
+// The progress lines in order, the survey stages only for a run with survey
+// scans, and nothing after the last.
 void expectProgressInOrder(const std::string& output, bool withSurveyStages) {
     std::size_t at = 0;
     for (const std::string& line : progressLines) {
-        const bool surveyStage = line.find("MS scans pre-processed") != std::string::npos ||
-                                 line.find("precursor TICs") != std::string::npos;
-        const std::size_t found = output.find(line, at);
-        if (surveyStage && !withSurveyStages) {
+        if (!withSurveyStages && (line == progressLines[2] || line == progressLines[6])) {
             EXPECT_EQ(output.find(line), std::string::npos) << line;
             continue;
         }
-        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\nin:\n" << output;
-        at = found + line.size();
+        at = output.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\nin:\n" << output;
+        at += line.size();
     }
     EXPECT_EQ(at, output.size()) << "text after the last progress line";
 }
@@ -326,16 +326,26 @@ TEST(YepharvestEndToEnd, FragmentOnlyRunAndAnExportNamedDirectly) {
     EXPECT_EQ(added, std::vector<std::string>{"lysate-b.mgf"});
 }
 
+// A run that cannot be read (here asked for in a request body) still opens
+// its logs and, in the peak-picker mode, its results page, walks every
+// stage over the empty table and fails.
 TEST(YepharvestEndToEnd, MissingRunFailsAfterEveryStage) {
     const WorkFolder folder;
-    const ChildResult r = folder.extract(YEPHARVEST_PATH, folder.file("absent.d/Analysis.yep"), "specFeaturesFilename=f.txt");
+    const std::string body = "xtractorDataFilename=" + folder.file("absent.d/Analysis.yep") +
+                             "&specFeaturesFilename=f.txt&logFileDir=" + folder.file("logs/") + "&resultsXtractorDir=" +
+                             folder.file("peaklists/") + "&xtractorMode=Peak-Picker&output_filename=page";
+    const ChildResult r =
+        folder.start(YEPHARVEST_PATH, {{"QUERY_STRING", ""}, {"CONTENT_LENGTH", std::to_string(body.size())}}, body);
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_NE(r.output.find("<BR>Error opening analysis file.\n<BR>MSAnalysis.Open() returned following HRESULT:<BR>"
                             "-2147024894\n"),
               std::string::npos)
         << r.output;
     expectProgressInOrder(r.output, true);
-    EXPECT_TRUE(folder.peakLists().empty());
+    EXPECT_EQ(folder.peakLists(), (std::map<std::string, std::string>{{"page.htm", readWholeFile(folder.file("peaklists/page.htm"))}}));
+    for (const char* log : {"f.txt", "xtractorRejectReasons.txt", "parentChargeCheck.txt"}) {
+        EXPECT_TRUE(fileExists(folder.file("logs/") + log)) << log;
+    }
     EXPECT_EQ(counters(folder.log("runStats.txt")).at("numMSMSscansCollected"), 0);
 }
 
@@ -349,27 +359,6 @@ TEST(YepharvestDriver, WithoutAQueryPrintsTheErrorPage) {
               "\n</head>\n<BODY Id=\"ResRev\" >\n<H2 ALIGN=center >Error Message</H2><HR />"
               "Neither of the environment variables QUERY_STRING or CONTENT_LENGTH has been defined.\n<BR>"
               "Function: query.\n<BR></BODY>");
-}
-
-TEST(YepharvestDriver, PostBodyIsReadWhenQueryStringIsEmpty) {
-    const WorkFolder folder;
-    const std::string body = "xtractorDataFilename=/nowhere/y.d/Analysis.yep&specFeaturesFilename=f.txt&logFileDir=" +
-                             folder.file("logs/");
-    const ChildResult r =
-        folder.start(YEPHARVEST_PATH, {{"QUERY_STRING", ""}, {"CONTENT_LENGTH", std::to_string(body.size())}}, body);
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output.rfind("<BR>Initialize extractor complete! \n", 0), 0u) << r.output;
-}
-
-TEST(YepharvestDriver, PeakPickerModeOpensTheResultsPageAndTheLogs) {
-    const WorkFolder folder;
-    const ChildResult r = folder.extract(YEPHARVEST_PATH, "/nowhere/z.d/Analysis.yep",
-                                         "specFeaturesFilename=f.txt&xtractorMode=Peak-Picker&output_filename=page");
-    EXPECT_EQ(r.exitStatus, 1);  // the run cannot be read
-    EXPECT_TRUE(fileExists(folder.file("peaklists/page.htm")));
-    for (const char* log : {"f.txt", "xtractorRejectReasons.txt", "parentChargeCheck.txt", "runStats.txt"}) {
-        EXPECT_TRUE(fileExists(folder.file("logs/") + log)) << log;
-    }
 }
 
 // Values the start-up used to accept and a stage then looped, overflowed or
