@@ -36,8 +36,8 @@ protected:
         runGenerator("--folder --output " + data_->file("s.d") + " --spectra 120 --seed 3");
         runGenerator("--sciex qstar --spectra 150 --seed 5 --output " + data_->file("w.wiff"));
         // autoCharge=Default keeps the charge-check log short.
-        yep_ = makeReference({Program::yepharvest, data_->file("s.d/Analysis.yep")}, "&autoCharge=Default");
-        wiff_ = makeReference({Program::wiffharvest, data_->file("w.wiff")}, "");
+        yep_ = makeReference({YEPHARVEST_PATH, data_->file("s.d/Analysis.yep")}, "&autoCharge=Default");
+        wiff_ = makeReference({WIFFHARVEST_PATH, data_->file("w.wiff")}, "");
     }
     static void TearDownTestSuite() {
         delete data_;
@@ -45,7 +45,7 @@ protected:
     }
 
     static Reference makeReference(const GeneratedRun& run, const std::string& query) {
-        const std::string folder = data_->file(run.program == Program::yepharvest ? "ref-yep" : "ref-wiff");
+        const std::string folder = data_->file(run.program == YEPHARVEST_PATH ? "ref-yep" : "ref-wiff");
         fs::create_directories(folder + "/logs");
         fs::create_directories(folder + "/peaklists");
         const ChildResult result =

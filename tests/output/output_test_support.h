@@ -9,11 +9,9 @@
 
 namespace output_tests {
 
-enum class Program { yepharvest, wiffharvest };
-
-// A generated run: the data file the query names and the program that reads it.
+// A generated run: the program that reads it and the data file the query names.
 struct GeneratedRun {
-    Program program;
+    std::string program;
     std::string dataFile;
 };
 
@@ -23,7 +21,7 @@ struct GeneratedRun {
 inline ProgramRun programRun(const GeneratedRun& run, const std::string& workingDirectory, const std::string& logs,
                              const std::string& peaklists, const std::string& moreQuery = "") {
     ProgramRun program;
-    program.program = run.program == Program::yepharvest ? YEPHARVEST_PATH : WIFFHARVEST_PATH;
+    program.program = run.program;
     program.workingDirectory = workingDirectory;
     program.environment = {{"QUERY_STRING", "xtractorDataFilename=" + run.dataFile + "&logFileDir=" + logs +
                                                 "&resultsXtractorDir=" + peaklists +

@@ -21,6 +21,14 @@ struct StartedProgram {
     int output = -1;  // read end of its standard output
 };
 
+// The texts as exec takes them: pointers into them, then a null pointer.
+std::vector<char*> cStrings(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 // Forks and execs the program; the child first waits until `gate` reads end
 // of file (-1: no gate). Its standard input is written and closed here.
 StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
@@ -35,14 +43,10 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
             environmentTexts.push_back(std::string(keep) + "=" + value);
         }
     }
-    std::vector<char*> environment;
-    for (std::string& text : environmentTexts) environment.push_back(text.data());
-    environment.push_back(nullptr);
-    std::string program = run.program;
-    std::vector<std::string> argumentTexts = run.arguments;
-    std::vector<char*> argv = {program.data()};
-    for (std::string& argument : argumentTexts) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> argumentTexts = {run.program};
+    argumentTexts.insert(argumentTexts.end(), run.arguments.begin(), run.arguments.end());
+    std::vector<char*> environment = cStrings(environmentTexts);
+    std::vector<char*> argv = cStrings(argumentTexts);
 
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -66,7 +70,7 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
             std::signal(SIGXFSZ, SIG_IGN);
         }
         if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0) std::_Exit(126);
-        ::execve(program.c_str(), argv.data(), environment.data());
+        ::execve(run.program.c_str(), argv.data(), environment.data());
         std::_Exit(127);
     }
     ::close(outPipe[1]);

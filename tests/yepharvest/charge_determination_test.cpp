@@ -144,6 +144,8 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
              pairCounts("600.3", 3, 0) + "\tassigned z = 2",
          "2/0/600.125 "},
         {"default mode", "autoCharge=Default&maxCharge=5", two(2100.0), 600.3, 3, 0, 0, "", "0/1/600.125 "},
+        {"no survey peak at the precursor", "autoCharge=Default&maxCharge=5", {{1199.24, 2100.0}}, 600.3, 3, 0, 0, "",
+         "0/1/nan "},
         {"survey z = 3 alone", findQuery, three, 550.0, 2, 0, 1,
          "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3", "3/0/550.000 "},
         {"survey z = 3 against pairs", findQuery, three, 550.0, 3, 0, 0,
@@ -224,14 +226,16 @@ TEST(FindCharge, MergedGroupSeesEverySurveyScanItSpansAndRejectedRecordsAreDecid
     EXPECT_EQ(alone.charges, "0/1/550.000 3/0/550.200 ");
 }
 
-TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOne) {
+TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOneInEitherMode) {
     // Only pair lows (145, 216, 315 < 550 + 3) and no highs: singly charged,
     // centroid = precursor, nothing logged even with a survey partner.
     PeakList spectrum = msmsSpectrum(550.0, 0, 0, 0);
     for (const double b : bIons(sgavptnlB, 3)) spectrum.push_back(peakAt(b, 100000.0));
-    const Decision d = decide(findQuery, {{1, 0, surveyScan({{550.3, 3000.0}, {824.5, 2100.0}})}, {2, 550.0, spectrum}});
-    EXPECT_EQ(d.log, "");
-    EXPECT_EQ(d.charges, "1/0/550.000 ");
+    for (const std::string& query : {findQuery, std::string("autoCharge=Default")}) {
+        const Decision d = decide(query, {{1, 0, surveyScan({{550.3, 3000.0}, {824.5, 2100.0}})}, {2, 550.0, spectrum}});
+        EXPECT_EQ(d.log, "") << query;
+        EXPECT_EQ(d.charges, "1/0/550.000 ") << query;
+    }
 }
 
 }  // namespace

@@ -6,13 +6,11 @@
 #include <cstdint>
 
 #include "core/util/format_text.h"
-#include "core/util/printable_real.h"
 #include "tests/support/temp_dir.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
-#include "yepharvest/precursor_charge.h"
 #include "yepharvest/run_counts.h"
 #include "yepharvest/run_name.h"
 #include "yepharvest/spectral_files.h"
@@ -99,32 +97,6 @@ TEST(PrecursorIntensity, WindowOfScansAndGroupScansZero) {
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 3, 0.5), 1130.0);  // scans 1..5
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 0, 0.5), 0.0);
     EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, INT32_MAX, 0.5), 1130.0);  // no wrap-around
-}
-
-TEST(ChargeModes, DefaultAssignsOnlySinglyCharged) {
-    // 700 Th precursor: the first spectrum has nothing above it (singly
-    // charged), the second has many fragments above it. Thirty noise peaks of
-    // 200 put the noise level at 200, far below the fragments of 100000.
-    PeakList below;
-    PeakList above;
-    for (int k = 0; k < 30; ++k) {
-        below.push_back(peakAt(110.0 + 0.5 * k, 200.0));
-        above.push_back(peakAt(110.0 + 0.5 * k, 200.0));
-    }
-    for (int k = 0; k < 12; ++k) {
-        below.push_back(peakAt(150.0 + 40.0 * k, 100000.0 + 10.0 * k));
-        above.push_back(peakAt(150.0 + 100.0 * k, 100000.0 + 10.0 * k));
-    }
-    StageRun s("autoCharge=Default", {{1, 0, survey()}, {2, 700.0, below}, {2, 700.0, above}});
-    determinePrecursorCharges(s.run, s.context);
-    std::string charges;
-    for (std::int32_t i = 1; i < 3; ++i) {
-        charges += formatText("%d/%d/%.2f ", s.run[i].charge, s.run[i].chargePending,
-                              printableReal(s.run[i].parentMzCentroid));
-    }
-    // The second spectrum's centroid window (699.5..700.5) in the survey scan is empty.
-    EXPECT_EQ(charges, "1/0/700.00 0/1/nan ");
-    EXPECT_EQ(s.logs.parentChargeCheck.text(), "");
 }
 
 TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
