@@ -134,8 +134,6 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
     };
     const std::vector<std::pair<double, double>> three = {{550.0, 3000.0}, {824.5, 2100.0}};
     const std::vector<Case> cases = {
-        {"survey z = 2 alone", findQuery, two(2100.0), 600.3, 2, 0, 1,
-         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0;\tassigned z = 2", "2/0/600.125 "},
         {"S/N exactly the minimum", findQuery, two(600.0), 600.3, 2, 0, 1, "", "0/1/600.125 "},
         {"S/N just above", findQuery, two(610.0), 600.3, 2, 0, 1,
          "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2", "2/0/600.125 "},

@@ -11,12 +11,9 @@
 
 namespace {
 
-// A reader set to the data file and scan range, its logs in memory.
+// A reader set to the data file, its logs in memory.
 struct Reader : StageRun {
-    explicit Reader(const std::string& dataFilename, int firstScan = 1, int lastScan = 9999)
-        : StageRun(formatText("xtractorDataFilename=%s&firstScan=%d&lastScan=%d", dataFilename.c_str(), firstScan,
-                              lastScan),
-                   {}) {
+    explicit Reader(const std::string& dataFilename) : StageRun("xtractorDataFilename=" + dataFilename + "&lastScan=9999", {}) {
         run.noMSscans = 0;  // as the driver hands the table over
     }
 

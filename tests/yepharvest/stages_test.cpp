@@ -22,7 +22,9 @@ namespace {
 PeakList survey() { return {peakAt(400.0, 50.0), peakAt(500.0, 5000.0), peakAt(600.0, 80.0)}; }
 PeakList fragments() { return {peakAt(200.0, 10.0), peakAt(300.0, 20.0)}; }
 
-TEST(Merging, WindowCountsEveryRecordAndNeverChains) {
+// The window counts every record and never chains; the tolerance is strict,
+// and groupScans=1 merges nothing.
+TEST(Merging, WindowToleranceAndGroupScans) {
     StageRun s("groupScans=3", {{1, 0, survey()},
                                 {2, 500.0, fragments()},
                                 {2, 500.1, fragments()},
@@ -41,15 +43,13 @@ TEST(Merging, WindowCountsEveryRecordAndNeverChains) {
     EXPECT_EQ(s.logs.rejectReasons.text(),
               "\nr1.0003\t2\tparent: 500.10 merged with scan 0002 parent: 500.00"
               "\nr1.0004\t3\tparent: 500.20 merged with scan 0002 parent: 500.00");
-}
 
-TEST(Merging, ToleranceIsStrictAndGroupScansOneMergesNothing) {
     const auto mergedCount = [](const std::string& query) {
-        StageRun s(query, {{1, 0, survey()}, {2, 500.0, fragments()}, {2, 500.5, fragments()},
-                           {2, 499.75, fragments()}, {1, 0, survey()}});
-        preprocessMSscans(s.run, s.context);
-        mergeNearbyMSMSspectra(s.run, s.context);
-        return s.run[1].numMergedScans;
+        StageRun t(query, {{1, 0, survey()}, {2, 500.0, fragments()}, {2, 500.5, fragments()},
+                          {2, 499.75, fragments()}, {1, 0, survey()}});
+        preprocessMSscans(t.run, t.context);
+        mergeNearbyMSMSspectra(t.run, t.context);
+        return t.run[1].numMergedScans;
     };
     EXPECT_EQ(mergedCount("parentTolerance=0.5"), 2);  // 500.5 is exactly 0.5 away: not merged
     EXPECT_EQ(mergedCount("parentTolerance=0.5&groupScans=1"), 1);
