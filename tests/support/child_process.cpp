@@ -30,7 +30,7 @@ std::vector<char*> cStrings(std::vector<std::string>& texts) {
 }
 
 // Forks and execs the program; the child first waits until `gate` reads end
-// of file (-1: no gate). Its standard input is written and closed here.
+// of file. Its standard input is written and closed here.
 StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
     int outPipe[2];
     int inPipe[2];
@@ -57,13 +57,11 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
         ::close(outPipe[1]);
         ::close(inPipe[0]);
         ::close(inPipe[1]);
-        if (gate >= 0) {
-            ::close(gateWriteEnd);
-            char ignored;
-            while (::read(gate, &ignored, 1) > 0) {
-            }
-            ::close(gate);
+        ::close(gateWriteEnd);
+        char ignored;
+        while (::read(gate, &ignored, 1) > 0) {
         }
+        ::close(gate);
         if (run.fileSizeLimit) {
             const rlimit limit{static_cast<rlim_t>(*run.fileSizeLimit), static_cast<rlim_t>(*run.fileSizeLimit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(125);
@@ -139,10 +137,7 @@ ChildResult runInChild(const std::function<void()>& body) {
     return collect({{pid, pipeFds[0]}}).front();
 }
 
-ChildResult runProgram(const ProgramRun& run) {
-    std::fflush(stdout);
-    return collect({startProgram(run, -1, -1)}).front();
-}
+ChildResult runProgram(const ProgramRun& run) { return runProgramsTogether({run}).front(); }
 
 std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs) {
     std::fflush(stdout);
