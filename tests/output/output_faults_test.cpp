@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 
 #include "tests/output/output_test_support.h"
 
@@ -31,7 +32,7 @@ protected:
     };
 
     static void SetUpTestSuite() {
-        data_ = new TempDir;
+        data_ = std::make_unique<TempDir>();
         data_->installParameterFiles();
         runGenerator("--folder --output " + data_->file("s.d") + " --spectra 120 --seed 3");
         runGenerator("--sciex qstar --spectra 150 --seed 5 --output " + data_->file("w.wiff"));
@@ -39,10 +40,7 @@ protected:
         yep_ = makeReference({YEPHARVEST_PATH, data_->file("s.d/Analysis.yep")}, "&autoCharge=Default");
         wiff_ = makeReference({WIFFHARVEST_PATH, data_->file("w.wiff")}, "");
     }
-    static void TearDownTestSuite() {
-        delete data_;
-        data_ = nullptr;
-    }
+    static void TearDownTestSuite() { data_.reset(); }
 
     static Reference makeReference(const GeneratedRun& run, const std::string& query) {
         const std::string folder = data_->file(run.program == YEPHARVEST_PATH ? "ref-yep" : "ref-wiff");
@@ -94,15 +92,11 @@ protected:
                                                                    << result.output;
     }
 
-    static TempDir* data_;
-    static Reference yep_;
-    static Reference wiff_;
+    static inline std::unique_ptr<TempDir> data_;
+    static inline Reference yep_;
+    static inline Reference wiff_;
     TempDir dir_;
 };
-
-TempDir* OutputFaults::data_ = nullptr;
-OutputFaults::Reference OutputFaults::yep_;
-OutputFaults::Reference OutputFaults::wiff_;
 
 // A log that is the full device: the three logs with a header fail when the
 // header is written at the start, runStats.txt when its block is written at

@@ -5,7 +5,6 @@
 #include <map>
 #include <string>
 
-#include "tests/support/temp_dir.h"
 #include "tests/support/work_folder.h"
 
 struct TruthRow {

@@ -347,13 +347,12 @@ TEST(YepharvestEndToEnd, MissingRunFailsAfterEveryStage) {
 TEST(YepharvestDriver, WithoutAQueryPrintsTheErrorPage) {
     const ChildResult r = WorkFolder().start(YEPHARVEST_PATH, {});
     EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output,
-              "\n<html>\n<head>\n<TITLE>Velmora Quarrow - Error Message</TITLE>"
-              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\"  />"
-              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\"  media=\"print\" />"
-              "\n</head>\n<BODY Id=\"ResRev\" >\n<H2 ALIGN=center >Error Message</H2><HR />"
-              "Neither of the environment variables QUERY_STRING or CONTENT_LENGTH has been defined.\n<BR>"
-              "Function: query.\n<BR></BODY>");
+    // The page layout itself is the fatal-error printer's; here that the
+    // program has set it up before it reads its query.
+    EXPECT_EQ(r.output.rfind("\n<html>\n<head>\n<TITLE>Velmora Quarrow - Error Message</TITLE>", 0), 0u) << r.output;
+    EXPECT_TRUE(r.output.ends_with("<H2 ALIGN=center >Error Message</H2><HR />Neither of the environment variables "
+                                   "QUERY_STRING or CONTENT_LENGTH has been defined.\n<BR>Function: query.\n<BR></BODY>"))
+        << r.output;
 }
 
 // Values the start-up used to accept and a stage then looped, overflowed or
