@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "core/util/format_text.h"
+#include "tests/support/features_headers.h"
 #include "tests/support/mgf_check.h"
 #include "tests/support/work_folder.h"
 
@@ -21,7 +22,6 @@ public:
     ChildResult run(const std::string& query = "") const {
         return extract(WIFFHARVEST_PATH, wiff_, "specFeaturesFilename=features.txt&lastScan=100000" + query);
     }
-    const std::string& wiff() const { return wiff_; }
 
 private:
     std::string wiff_;
@@ -53,7 +53,7 @@ void expectPeakListsMatchFeatures(const SciexRun& run, int decimals) {
     const std::map<std::string, std::string> files = run.peakLists();
     const std::vector<std::string> rows = splitText(run.log("features.txt"));
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(std::count(rows[0].begin(), rows[0].end(), '\t'), 19);
+    EXPECT_EQ(rows[0], kWiffFeaturesHeader);
     EXPECT_EQ(rows.size(), files.size() + 1);
     const std::regex header(R"(\d+\.\d\d\t\d+\t\d)");
     const std::regex peak(formatText(R"(\d+\.\d{%d}\t\d+)", decimals));
@@ -78,7 +78,7 @@ TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
 
     // The skipped-scan report of each sample, on the page and in runStats.txt.
     const std::string stats = run.log("runStats.txt");
-    const std::string opening = "\nfilePath: " + run.wiff() + "\n\nsampleName: Sample1\tsampleIndex: 1\n"
+    const std::string opening = "\nfilePath: " + run.file("lysate3.wiff") + "\n\nsampleName: Sample1\tsampleIndex: 1\n"
                                 "sampleName: Sample2\tsampleIndex: 2\nsampleName: Sample1\tsampleIndex: 1\n";
     EXPECT_EQ(stats.substr(0, opening.size()), opening);
     std::smatch skipped;

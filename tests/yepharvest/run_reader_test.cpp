@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/util/format_text.h"
 #include "tests/platform/export_fixtures.h"
 #include "tests/support/work_folder.h"
 #include "tests/yepharvest/stage_fixture.h"
