@@ -141,6 +141,8 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
          "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0\nr1.0002\tz = 4 (450.3) S/N: 0.0" +
              pairCounts("600.3", 3, 0) + "\tassigned z = 2",
          "2/0/600.125 "},
+        {"fixed charge", "lowCharge=3&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "3/0/0.000 "},
+        {"no mode, a charge range", "lowCharge=2&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "0/1/0.000 "},
         {"default mode", "autoCharge=Default&maxCharge=5", two(2100.0), 600.3, 3, 0, 0, "", "0/1/600.125 "},
         {"no survey peak at the precursor", "autoCharge=Default&maxCharge=5", {{1199.24, 2100.0}}, 600.3, 3, 0, 0, "",
          "0/1/nan "},

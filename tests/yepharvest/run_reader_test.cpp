@@ -53,7 +53,8 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
     const Reader::Read read = reader.read(dir.path());
     ASSERT_EQ(read.result, 0) << read.output;
     ASSERT_EQ(reader.run.numScans(), 4);
-    EXPECT_EQ(reader.record(1).selectedParentMz, 445.25);
+    EXPECT_EQ(reader.record(1).selectedParentMz, 445.25);  // the first of its two precursors
+    EXPECT_EQ(reader.record(1).parentMz, 445.25);
     EXPECT_EQ(reader.record(1).rejected, 0);
     EXPECT_EQ(reader.record(2).selectedParentMz, 512.5);  // precursor read, then no peaks
     EXPECT_EQ(reader.record(2).numMergedScans, 1);
