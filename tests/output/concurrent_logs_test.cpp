@@ -15,8 +15,6 @@ namespace {
 using namespace output_tests;
 namespace fs = std::filesystem;
 
-const std::vector<std::string> tabLogs = {"parentChargeCheck.txt", "xtractorRejectReasons.txt", "specFeatures.txt"};
-
 TEST(ConcurrentLogs, EightRunsIntoOneLogFolder) {
     TempDir dir;
     dir.installParameterFiles();
@@ -59,7 +57,7 @@ TEST(ConcurrentLogs, EightRunsIntoOneLogFolder) {
     }
     const std::map<std::string, std::string> shared = folderContents(dir.file("shared-logs"));
 
-    for (const std::string& log : tabLogs) {
+    for (const std::string log : {"parentChargeCheck.txt", "xtractorRejectReasons.txt", "specFeatures.txt"}) {
         SCOPED_TRACE(log);
         const std::string text = shared.at(log);
         // One header, the first line, from whichever run came first.

@@ -24,7 +24,7 @@ class Extraction : public WorkFolder {
 public:
     Extraction(const std::string& generatorOptions, const std::string& name = "run") : name_(name) {
         generate("--folder --output " + file(name + ".d") + " --truth " + file("truth.tsv") + " " + generatorOptions);
-        truth_ = readRunTruth(file("truth.tsv"));
+        truth = readRunTruth(file("truth.tsv"));
     }
 
     ChildResult run(const std::string& query, const std::string& dataFile = "") {
@@ -37,12 +37,12 @@ public:
         for (const auto& [name, text] : peakLists()) names.push_back(name);
         return names;
     }
-    const std::map<int, TruthRow>& truth() const { return truth_; }
     std::string dataFolder() const { return file(name_ + ".d"); }
+
+    std::map<int, TruthRow> truth;
 
 private:
     std::string name_;
-    std::map<int, TruthRow> truth_;
 };
 
 // "<run>.<first>.<last>.<charge>.pkl"
@@ -63,7 +63,7 @@ int expectChargesAgreeWithTheRun(const Extraction& run) {
     int twos = 0;
     for (const std::string& name : run.peakListNames()) {
         const PklName pkl = parsePklName(name);
-        const int simulated = run.truth().at(pkl.first).charge;
+        const int simulated = run.truth.at(pkl.first).charge;
         EXPECT_EQ(simulated == 1, pkl.charge == 1) << name;
         if (pkl.charge == 2) {
             EXPECT_EQ(simulated, 2) << name;
@@ -134,7 +134,7 @@ TEST(YepharvestEndToEnd, OutputFilesAgreeWithEachOtherAndTheRun) {
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(stats.at("numOutputFiles"), static_cast<int>(names.size()));
     int fragmentSpectra = 0;
-    for (const auto& [scan, row] : run.truth()) fragmentSpectra += row.msLevel == 2 ? 1 : 0;
+    for (const auto& [scan, row] : run.truth) fragmentSpectra += row.msLevel == 2 ? 1 : 0;
     EXPECT_EQ(stats.at("numMSMSscansCollected"), fragmentSpectra);
     EXPECT_GT(expectChargesAgreeWithTheRun(run), 0);
 
@@ -163,12 +163,12 @@ TEST(YepharvestEndToEnd, OutputFilesAgreeWithEachOtherAndTheRun) {
     for (const std::string& name : names) {
         const PklName pkl = parsePklName(name);
         EXPECT_LE(pkl.first, pkl.last);
-        EXPECT_EQ(run.truth().at(pkl.first).msLevel, 2);
+        EXPECT_EQ(run.truth.at(pkl.first).msLevel, 2);
         if (pkl.last != pkl.first) {
             ++merged;
             EXPECT_NE(rejects.find(formatText("\nrun.%04d\t", pkl.last)), std::string::npos) << name;
             EXPECT_NE(rejects.find(formatText("merged with scan %04d parent:", pkl.first)), std::string::npos) << name;
-            EXPECT_LT(std::fabs(run.truth().at(pkl.first).mz - run.truth().at(pkl.last).mz), 0.5);
+            EXPECT_LT(std::fabs(run.truth.at(pkl.first).mz - run.truth.at(pkl.last).mz), 0.5);
         }
     }
     EXPECT_GT(merged, 0);
@@ -250,7 +250,7 @@ TEST(YepharvestEndToEnd, SurveyIsotopeChargesOnlyWhenAskedAndOnlyWhereTheStandar
         if (old == before.end() || old->second == pkl.charge) continue;
         // Only an open or singly charged decision may change, and only to the truth.
         EXPECT_TRUE(old->second == 0 || old->second == 1) << name;
-        EXPECT_EQ(pkl.charge, on.truth().at(pkl.first).charge) << name;
+        EXPECT_EQ(pkl.charge, on.truth.at(pkl.first).charge) << name;
         ++gained;
     }
     EXPECT_GT(gained, 0);
@@ -275,7 +275,7 @@ TEST(YepharvestEndToEnd, ScanAndParentRangesRejectWhereTheRunSaysSo) {
         EXPECT_LE(parsePklName(name).last, 40) << name;
     }
     int refused = 0;
-    for (const auto& [scan, row] : run.truth()) {
+    for (const auto& [scan, row] : run.truth) {
         const bool outside = scan < 10 || scan > 40;
         const bool light = row.msLevel == 2 && 2 * row.mz - 1 < 1199.0;
         const bool rangeRow = rejects.find(formatText("\nrun.%d\t0\tscan #: %d outside range 10 - 40", scan, scan)) != std::string::npos;

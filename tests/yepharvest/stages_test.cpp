@@ -12,7 +12,6 @@
 #include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
 #include "yepharvest/run_counts.h"
-#include "yepharvest/run_name.h"
 #include "yepharvest/spectral_files.h"
 #include "core/extractor/survey_scans.h"
 #include "yepharvest/survey_scan_queries.h"
@@ -118,13 +117,6 @@ TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
     EXPECT_EQ(s.logs.specFeatures.text(),
               "\nr1.0012.0015.2.pkl\t12\t3\t3\t445.12\t445.12\tnan\t0\t2\t1\t0\t88210\t0\t0\t0.0\tnan\t0\t0\t2"
               "\t[146.11]GA[300.00]\tpyridylethylation");
-}
-
-// Padded to four digits, never cut: the padded form is in the file test above.
-TEST(SpectrumNames, ScanNumbersBeyondFourDigitsStayWhole) {
-    MSscan scan;
-    scan.scanNumber = scan.lastScanNumber = 12345;
-    EXPECT_EQ(spectrumName("r1", scan), "r1.12345.12345.0.pkl");
 }
 
 TEST(RunStatisticsBlock, CountsAndChargeLinesUpToMaxCharge) {
