@@ -1,6 +1,5 @@
 #include "tests/support/child_process.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
