@@ -62,10 +62,24 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
     EXPECT_EQ(reader.record(2).numPeaks, 0);
     EXPECT_EQ(reader.record(3).rejected, 1);
     EXPECT_EQ(reader.record(3).numMergedScans, 0);
-    EXPECT_NE(read.output.find("<BR>Analysis Date and Time = 01/15/2008 10:30\n<BR>Sample Name = BSA digest\n"
-                               "<BR>Method Name = method7.m\n"),
-              std::string::npos);
-    EXPECT_NE(read.output.find("<BR>spectrum\t\tnote\tsurvey 12a\n<BR>scan\t\tscan start time\t0.5\n"), std::string::npos);
+    // The run's description, and every parameter of its first spectrum.
+    EXPECT_EQ(read.output,
+              "<BR>-----------------\n"
+              "<BR>Number of spectra:4\n"
+              "<BR>Analysis Name = run42\n"
+              "<BR>Operator Name = Ada Operator\n"
+              "<BR>Analysis Date and Time = 01/15/2008 10:30\n"
+              "<BR>Sample Name = BSA digest\n"
+              "<BR>Method Name = method7.m\n"
+              "<BR>Parameters:\n"
+              "<BR>GroupName\tParameter Name\tParameter Value\n"
+              "<BR>spectrum\t\tms level\t1\n"
+              "<BR>spectrum\t\tMS1 spectrum\t\n"
+              "<BR>spectrum\t\tnote\tsurvey 12a\n"
+              "<BR>scan\t\tscan start time\t0.5\n"
+              "<BR>scanWindow\t\tscan window lower limit\t300\n"
+              "<BR>scanWindow\t\tscan window upper limit\t2000\n"
+              "<BR>-----------------\n");
 }
 
 // A run that cannot be opened gives the reader's error lines, status 1 and
