@@ -77,11 +77,10 @@ protected:
         }
     }
 
-    // The error page with the message's lines, as html_message writes them.
+    // The error page with the message's lines, as html_message writes them
+    // (a plain-text message would end its lines without "<BR>").
     static void expectErrorPage(const ChildResult& result, const std::vector<std::string>& lines) {
         EXPECT_EQ(result.exitStatus, 1) << result.output;
-        EXPECT_NE(result.output.find("<TITLE>Velmora Quarrow - Error Message</TITLE>"), std::string::npos)
-            << result.output;
         std::string expected;
         for (const std::string& line : lines) expected += line + "\n<BR>";
         EXPECT_NE(result.output.find(expected), std::string::npos) << "expected:\n" << expected << "\nin:\n"
@@ -164,9 +163,8 @@ TEST_F(OutputFaults, PeakListNameTakenByAFolder) {
         fs::create_directory(peaklists() + taken);
         writeWholeFile(peaklists() + taken + "/inside", "x");
         const ChildResult result = runProgram(runOf(*reference));
-        const bool yep = reference == &yep_;
         expectErrorPage(result, {"File rename (rename) failure.",
-                                 yep ? "Function: processVelmoraLCMSMSrun" : "Function: processSciexDDErun",
+                                 reference == &yep_ ? "Function: processVelmoraLCMSMSrun" : "Function: processSciexDDErun",
                                  "Filename = " + peaklists() + taken + ".", "System error message: Is a directory."});
         EXPECT_EQ(readWholeFile(peaklists() + taken + "/inside"), "x");
         fs::remove_all(peaklists() + taken);

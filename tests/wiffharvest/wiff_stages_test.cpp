@@ -49,8 +49,7 @@ TEST(SpectrumLabel, MarkersNumbersAndScanTypeNine) {
         const char* label;
         std::int16_t scanType;
         std::int32_t maldi;
-        double mz;
-        double energy;
+        double mz, energy;
         std::int32_t charge;
     };
     const std::vector<Case> cases = {
@@ -84,17 +83,15 @@ TEST(ScanTypes, LevelsSurveyFlagsAndInstrumentFamilies) {
         got += formatText("%s%d%s", got.empty() ? "" : " ", c.msLevel, c.isSurveyScan != 0 ? "S" : "");
     }
     EXPECT_EQ(got, expected);
-    EXPECT_EQ(instrumentTypeFromModelCode(2000), 1);
-    EXPECT_EQ(instrumentTypeFromModelCode(1999), 0);
-    EXPECT_EQ(instrumentTypeFromModelCode(13), 2);
-    EXPECT_EQ(instrumentTypeFromModelCode(14), 2);
-    EXPECT_EQ(instrumentTypeFromModelCode(0), 0);
+    for (const auto& [model, family] : std::vector<std::pair<int, int>>{{2000, 1}, {1999, 0}, {13, 2}, {14, 2}, {0, 0}}) {
+        EXPECT_EQ(instrumentTypeFromModelCode(model), family) << model;
+    }
 }
 
 TEST(Names, RunAndSpectrumNamesWithTheSampleSuffix) {
-    EXPECT_EQ(getRunName("D:\\runs\\lysate3.wiff"), "lysate3");
-    EXPECT_EQ(getRunName("/data/a.b/lysate3.wiff"), "lysate3");
-    EXPECT_EQ(getRunName("lysate3"), "lysate3");
+    for (const char* path : {"D:\\runs\\lysate3.wiff", "/data/a.b/lysate3.wiff", "lysate3"}) {
+        EXPECT_EQ(getRunName(path), "lysate3") << path;
+    }
     SciexMSscan scan;
     scan.scanTime = 123.4F;
     scan.lastScanNumber = 45;

@@ -16,11 +16,10 @@ RunTable makeTable(const std::vector<int>& levels) {
 
 TEST(RunTable, PreceedingMSscanCountsTheRecordItself) {
     const RunTable run = makeTable({1, 2, 2, 1, 2});
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 0), 0);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 2), 0);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 3), 3);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 4), 3);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 9), 3);  // beyond the table: its last survey scan
+    // Beyond the table (index 9): its last survey scan.
+    for (const auto& [index, survey] : std::vector<std::pair<int, int>>{{0, 0}, {2, 0}, {3, 3}, {4, 3}, {9, 3}}) {
+        EXPECT_EQ(findIndexOfPreceedingMSscan(run, index), survey) << index;
+    }
 }
 
 TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {

@@ -103,17 +103,16 @@ TEST(RunReaderFailures, RunsThatCannotBeOpened) {
     for (const Case& c : cases) {
         Reader reader(dir.file(c.path));
         const Reader::Read read = reader.read(dir.file(c.path));
-        const std::string& path = c.path;
-        EXPECT_EQ(read.result, 1) << path;
+        EXPECT_EQ(read.result, 1) << c.path;
         EXPECT_EQ(read.output.rfind("<BR>Error opening analysis file.\n<BR>MSAnalysis.Open() returned following HRESULT:<BR>" +
                                         c.hresult + "\n<BR>",
                                     0),
                   0u)
-            << path << "\n" << read.output;
-        EXPECT_NE(read.output.find(c.named), std::string::npos) << path << "\n" << read.output;
-        EXPECT_EQ(std::count(read.output.begin(), read.output.end(), '\n'), 3) << path;
-        EXPECT_EQ(read.output.back(), '\n') << path;
-        EXPECT_EQ(reader.run.numScans(), 0) << path;
+            << c.path << "\n" << read.output;
+        EXPECT_NE(read.output.find(c.named), std::string::npos) << c.path << "\n" << read.output;
+        EXPECT_EQ(std::count(read.output.begin(), read.output.end(), '\n'), 3) << c.path;
+        EXPECT_EQ(read.output.back(), '\n') << c.path;
+        EXPECT_EQ(reader.run.numScans(), 0) << c.path;
     }
 }
 

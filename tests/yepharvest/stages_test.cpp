@@ -92,10 +92,11 @@ TEST(PrecursorIntensity, WindowOfScansAndGroupScansZero) {
                     {2, 510.0, fragments()},
                     {1, 0, {peakAt(500.0, 1000.0)}}});
     preprocessMSscans(s.run, s.context);
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 1, 0.5), 130.0);  // scans 1..3, inclusive window
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 3, 0.5), 1130.0);  // scans 1..5
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 0, 0.5), 0.0);
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, INT32_MAX, 0.5), 1130.0);  // no wrap-around
+    // Window 1 sums scans 1..3 (inclusive), 3 scans 1..5, 0 nothing; the
+    // largest window does not wrap around.
+    for (const auto& [window, sum] : std::vector<std::pair<std::int32_t, double>>{{1, 130.0}, {3, 1130.0}, {0, 0.0}, {INT32_MAX, 1130.0}}) {
+        EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, window, 0.5), sum) << window;
+    }
 }
 
 TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
