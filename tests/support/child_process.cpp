@@ -1,6 +1,5 @@
 #include "tests/support/child_process.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,54 +13,23 @@
 
 namespace {
 
-std::string readAll(int fd) {
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
-}
-
 int statusOf(int waitStatus) { return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1; }
-
-}  // namespace
-
-ChildResult runInChild(const std::function<void()>& body) {
-    std::fflush(stdout);
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[1]);
-        body();
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
-    ::close(pipeFds[1]);
-    ChildResult result;
-    result.output = readAll(pipeFds[0]);
-    ::close(pipeFds[0]);
-    int waitStatus = 0;
-    ::waitpid(pid, &waitStatus, 0);
-    result.exitStatus = statusOf(waitStatus);
-    return result;
-}
-
-namespace {
 
 struct StartedProgram {
     pid_t pid = -1;
     int output = -1;  // read end of its standard output
 };
 
+// The texts as exec takes them: pointers into them, then a null pointer.
+std::vector<char*> cStrings(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 // Forks and execs the program; the child first waits until `gate` reads end
-// of file (-1: no gate). Its standard input is written and closed here.
+// of file. Its standard input is written and closed here.
 StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
     int outPipe[2];
     int inPipe[2];
@@ -74,14 +42,10 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
             environmentTexts.push_back(std::string(keep) + "=" + value);
         }
     }
-    std::vector<char*> environment;
-    for (std::string& text : environmentTexts) environment.push_back(text.data());
-    environment.push_back(nullptr);
-    std::string program = run.program;
-    std::vector<std::string> argumentTexts = run.arguments;
-    std::vector<char*> argv = {program.data()};
-    for (std::string& argument : argumentTexts) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> argumentTexts = {run.program};
+    argumentTexts.insert(argumentTexts.end(), run.arguments.begin(), run.arguments.end());
+    std::vector<char*> environment = cStrings(environmentTexts);
+    std::vector<char*> argv = cStrings(argumentTexts);
 
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -92,20 +56,18 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
         ::close(outPipe[1]);
         ::close(inPipe[0]);
         ::close(inPipe[1]);
-        if (gate >= 0) {
-            ::close(gateWriteEnd);
-            char ignored;
-            while (::read(gate, &ignored, 1) > 0) {
-            }
-            ::close(gate);
+        ::close(gateWriteEnd);
+        char ignored;
+        while (::read(gate, &ignored, 1) > 0) {
         }
+        ::close(gate);
         if (run.fileSizeLimit) {
             const rlimit limit{static_cast<rlim_t>(*run.fileSizeLimit), static_cast<rlim_t>(*run.fileSizeLimit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(125);
             std::signal(SIGXFSZ, SIG_IGN);
         }
         if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0) std::_Exit(126);
-        ::execve(program.c_str(), argv.data(), environment.data());
+        ::execve(run.program.c_str(), argv.data(), environment.data());
         std::_Exit(127);
     }
     ::close(outPipe[1]);
@@ -122,7 +84,7 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
     return {pid, outPipe[0]};
 }
 
-// Reads every program's output until all have closed it, then waits for them.
+// Reads every child's output until all have closed it, then waits for them.
 std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
     std::vector<ChildResult> results(started.size());
     std::vector<pollfd> open;
@@ -156,10 +118,25 @@ std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
 
 }  // namespace
 
-ChildResult runProgram(const ProgramRun& run) {
+ChildResult runInChild(const std::function<void()>& body) {
     std::fflush(stdout);
-    return collect({startProgram(run, -1, -1)}).front();
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[1]);
+        body();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    ::close(pipeFds[1]);
+    return collect({{pid, pipeFds[0]}}).front();
 }
+
+ChildResult runProgram(const ProgramRun& run) { return runProgramsTogether({run}).front(); }
 
 std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs) {
     std::fflush(stdout);

@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/work_folder.h"
 
 inline void expectMgfMatchesPeakLists(const std::string& mgf, const std::map<std::string, std::string>& peakLists) {
     std::map<std::string, std::string> blocks;  // title -> block text
@@ -25,12 +26,10 @@ inline void expectMgfMatchesPeakLists(const std::string& mgf, const std::map<std
         const std::string title = name.substr(0, name.size() - 4);
         ASSERT_EQ(blocks.count(title), 1u) << title;
         const std::string& block = blocks.at(title);
-        std::istringstream header(pkl.substr(0, pkl.find('\n')));
-        std::string mz, intensity, charge;
-        std::getline(header, mz, '\t');
-        std::getline(header, intensity, '\t');
-        std::getline(header, charge);
-        EXPECT_NE(block.find("\nPEPMASS=" + mz + " " + intensity + "\n"), std::string::npos) << title;
+        const std::vector<std::string> header = splitText(pkl.substr(0, pkl.find('\n')), '\t');
+        ASSERT_EQ(header.size(), 3u) << title;
+        const std::string& charge = header[2];
+        EXPECT_NE(block.find("\nPEPMASS=" + header[0] + " " + header[1] + "\n"), std::string::npos) << title;
         EXPECT_EQ(block.find("\nCHARGE="), charge == "0" ? std::string::npos : block.find("\nCHARGE=" + charge + "+\n"))
             << title;
         // The peak lines are the .pkl's lines, each after its own line feed.

@@ -31,6 +31,22 @@ inline std::map<std::string, int> counters(const std::string& text) {
     return values;
 }
 
+// The run generator with these blank-separated options; it must succeed.
+inline void runGenerator(const std::string& options) {
+    const ChildResult generated = runProgram({RUNGEN_PATH, "", {}, "", splitText(options, ' ')});
+    EXPECT_EQ(generated.exitStatus, 0) << generated.output;
+}
+
+// Every entry of a folder by name: the bytes of a file, "<folder>" for a folder.
+inline std::map<std::string, std::string> folderContents(const std::string& folder) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        entries[entry.path().filename().string()] =
+            entry.is_directory() ? std::string("<folder>") : readWholeFile(entry.path().string());
+    }
+    return entries;
+}
+
 class WorkFolder {
 public:
     WorkFolder() {
@@ -39,32 +55,25 @@ public:
         std::filesystem::create_directory(dir_.file("peaklists"));
     }
 
-    // The run generator with these blank-separated options; it must succeed.
-    void generate(const std::string& options) const {
-        ProgramRun run{RUNGEN_PATH, "", {}, "", splitText(options, ' ')};
-        const ChildResult generated = runProgram(run);
-        EXPECT_EQ(generated.exitStatus, 0) << generated.output;
-    }
+    void generate(const std::string& options) const { runGenerator(options); }
 
     // `program` on `dataFile` with logs and peak lists in this folder and
     // `query` after them.
     ChildResult extract(const std::string& program, const std::string& dataFile, const std::string& query) const {
-        return runProgram({program, dir_.path(),
-                           {{"QUERY_STRING", "xtractorDataFilename=" + dataFile + "&logFileDir=" + file("logs/") +
-                                                 "&resultsXtractorDir=" + file("peaklists/") + "&" + query}},
-                           "", {}});
+        return start(program, {{"QUERY_STRING", "xtractorDataFilename=" + dataFile + "&logFileDir=" + file("logs/") +
+                                                    "&resultsXtractorDir=" + file("peaklists/") + "&" + query}});
+    }
+
+    // `program` started in this folder with only this environment and body.
+    ChildResult start(const std::string& program, const std::map<std::string, std::string>& environment,
+                      const std::string& body = "") const {
+        return runProgram({program, dir_.path(), environment, body, {}});
     }
 
     std::string file(const std::string& name) const { return dir_.file(name); }
     std::string log(const std::string& name) const { return readWholeFile(file("logs/" + name)); }
     // Every file in peaklists/ by name, with its bytes.
-    std::map<std::string, std::string> peakLists() const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : std::filesystem::directory_iterator(file("peaklists"))) {
-            files[entry.path().filename().string()] = readWholeFile(entry.path().string());
-        }
-        return files;
-    }
+    std::map<std::string, std::string> peakLists() const { return folderContents(file("peaklists")); }
 
 private:
     TempDir dir_;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 #include "core/util/format_text.h"
@@ -23,25 +22,14 @@ const std::string findQuery = "autoCharge=Find&maxCharge=5&minMSsignalNoise=50&p
 
 constexpr double proton = 1.007276;
 
-double residueMass(char code) {
-    static const std::map<char, double> masses = {
-        {'G', 57.02146},  {'A', 71.03711},  {'S', 87.03203},  {'P', 97.05276},  {'V', 99.06841},
-        {'T', 101.04768}, {'L', 113.08406}, {'N', 114.04293}, {'E', 129.04259}, {'K', 128.09496},
-        {'M', 131.04049}, {'H', 137.05891}, {'F', 147.06841}, {'R', 156.10111}, {'Y', 163.06333},
-        {'W', 186.07931}};
-    return masses.at(code);
-}
+// b2, b3, ... of SGAVPTNL and of WYFRHMEK: a proton plus the running residue
+// sum (monoisotopic residue masses). b1 is left out, since it falls below the
+// 105 Th fragment floor for most residues.
+const std::vector<double> sgavptnlB = {145.060766, 216.097876, 315.166286, 412.219046, 513.266726};
+const std::vector<double> wyfrhmekB = {350.149916, 497.218326, 653.319436};
 
-// b2, b3, ... of a sequence: a proton plus the running residue sum. b1 is
-// left out, since it falls below the 105 Th fragment floor for most residues.
-std::vector<double> bIons(const std::string& sequence, int count) {
-    std::vector<double> ions;
-    double mass = proton + residueMass(sequence[0]);
-    for (std::size_t k = 1; k < sequence.size() && static_cast<int>(ions.size()) < count; ++k) {
-        mass += residueMass(sequence[k]);
-        ions.push_back(mass);
-    }
-    return ions;
+std::vector<double> bIons(const std::vector<double>& ladder, int count) {
+    return {ladder.begin(), ladder.begin() + count};
 }
 
 // An MS/MS spectrum for a precursor at `mz` holding
@@ -65,11 +53,11 @@ std::vector<double> bIons(const std::string& sequence, int count) {
 PeakList msmsSpectrum(double mz, int doublyPairs, int triplyPairs, int unpaired) {
     PeakList peaks;
     for (int k = 0; k < 40; ++k) peaks.push_back(peakAt(20.0 + 2.0 * k, 200.0));
-    for (const double b : bIons("SGAVPTNL", doublyPairs)) {
+    for (const double b : bIons(sgavptnlB, doublyPairs)) {
         peaks.push_back(peakAt(b, 100000.0));
         peaks.push_back(peakAt(2.0 * mz - b, 100000.0));
     }
-    for (const double b : bIons("WYFRHMEK", triplyPairs)) {
+    for (const double b : bIons(wyfrhmekB, triplyPairs)) {
         peaks.push_back(peakAt(b, 100000.0));
         peaks.push_back(peakAt(3.0 * mz - proton - b, 100000.0));
     }
@@ -146,8 +134,6 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
     };
     const std::vector<std::pair<double, double>> three = {{550.0, 3000.0}, {824.5, 2100.0}};
     const std::vector<Case> cases = {
-        {"survey z = 2 alone", findQuery, two(2100.0), 600.3, 2, 0, 1,
-         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0;\tassigned z = 2", "2/0/600.125 "},
         {"S/N exactly the minimum", findQuery, two(600.0), 600.3, 2, 0, 1, "", "0/1/600.125 "},
         {"S/N just above", findQuery, two(610.0), 600.3, 2, 0, 1,
          "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2", "2/0/600.125 "},
@@ -155,7 +141,11 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
          "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0\nr1.0002\tz = 4 (450.3) S/N: 0.0" +
              pairCounts("600.3", 3, 0) + "\tassigned z = 2",
          "2/0/600.125 "},
+        {"fixed charge", "lowCharge=3&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "3/0/0.000 "},
+        {"no mode, a charge range", "lowCharge=2&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "0/1/0.000 "},
         {"default mode", "autoCharge=Default&maxCharge=5", two(2100.0), 600.3, 3, 0, 0, "", "0/1/600.125 "},
+        {"no survey peak at the precursor", "autoCharge=Default&maxCharge=5", {{1199.24, 2100.0}}, 600.3, 3, 0, 0, "",
+         "0/1/nan "},
         {"survey z = 3 alone", findQuery, three, 550.0, 2, 0, 1,
          "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3", "3/0/550.000 "},
         {"survey z = 3 against pairs", findQuery, three, 550.0, 3, 0, 0,
@@ -213,13 +203,6 @@ TEST(FindCharge, SpectraBeforeTheFirstSurveyScanGoOnWithoutSurveyEvidence) {
     EXPECT_EQ(d.charges, "2/0/0.000 0/1/550.000 ");
 }
 
-TEST(FindCharge, RunWithoutSurveyScansDecidesByPairsAlone) {
-    const Decision d = decide(findQuery, {{2, 550.0, msmsSpectrum(550.0, 3, 1, 0)}, {2, 650.0, msmsSpectrum(650.0, 5, 0, 0)}});
-    EXPECT_EQ(d.log, "\nr1.0001\tz = 4 (0.3) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned" +
-                         "\nr1.0002\tz = 4 (0.3) S/N: 0.0" + pairCounts("650.0", 5, 0) + "\tassigned z = 2");
-    EXPECT_EQ(d.charges, "0/1/0.000 2/0/0.000 ");
-}
-
 TEST(FindCharge, MergedGroupSeesEverySurveyScanItSpansAndRejectedRecordsAreDecidedToo) {
     // Survey scan 1 holds only the precursor (550.0); survey scan 3 holds it
     // at 550.2 and a peak at 824.5. Scans 2 and 4 fragment the same precursor.
@@ -243,14 +226,16 @@ TEST(FindCharge, MergedGroupSeesEverySurveyScanItSpansAndRejectedRecordsAreDecid
     EXPECT_EQ(alone.charges, "0/1/550.000 3/0/550.200 ");
 }
 
-TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOne) {
+TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOneInEitherMode) {
     // Only pair lows (145, 216, 315 < 550 + 3) and no highs: singly charged,
     // centroid = precursor, nothing logged even with a survey partner.
     PeakList spectrum = msmsSpectrum(550.0, 0, 0, 0);
-    for (const double b : bIons("SGAVPTNL", 3)) spectrum.push_back(peakAt(b, 100000.0));
-    const Decision d = decide(findQuery, {{1, 0, surveyScan({{550.3, 3000.0}, {824.5, 2100.0}})}, {2, 550.0, spectrum}});
-    EXPECT_EQ(d.log, "");
-    EXPECT_EQ(d.charges, "1/0/550.000 ");
+    for (const double b : bIons(sgavptnlB, 3)) spectrum.push_back(peakAt(b, 100000.0));
+    for (const std::string& query : {findQuery, std::string("autoCharge=Default")}) {
+        const Decision d = decide(query, {{1, 0, surveyScan({{550.3, 3000.0}, {824.5, 2100.0}})}, {2, 550.0, spectrum}});
+        EXPECT_EQ(d.log, "") << query;
+        EXPECT_EQ(d.charges, "1/0/550.000 ") << query;
+    }
 }
 
 }  // namespace

@@ -16,11 +16,10 @@ RunTable makeTable(const std::vector<int>& levels) {
 
 TEST(RunTable, PreceedingMSscanCountsTheRecordItself) {
     const RunTable run = makeTable({1, 2, 2, 1, 2});
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 0), 0);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 2), 0);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 3), 3);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 4), 3);
-    EXPECT_EQ(findIndexOfPreceedingMSscan(run, 9), 3);  // beyond the table: its last survey scan
+    // Beyond the table (index 9): its last survey scan.
+    for (const auto& [index, survey] : std::vector<std::pair<int, int>>{{0, 0}, {2, 0}, {3, 3}, {4, 3}, {9, 3}}) {
+        EXPECT_EQ(findIndexOfPreceedingMSscan(run, index), survey) << index;
+    }
 }
 
 TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
@@ -37,8 +36,8 @@ TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
 }
 
 // A run folder names the run; any other data file is named without its
-// folders and its extensions.
-TEST(RunName, FromTheRunFolderOrTheFileName) {
+// folders and its extensions; its spectra after it.
+TEST(RunName, FromTheRunFolderOrTheFileNameAndSpectrumNames) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"D:\\runs\\X.D\\Analysis.yep", "X"},          {"/data/a.d/b.D/Analysis.yep", "b"},
         {"sample7.d\\Analysis.yep", "sample7"},         {"/data/exports/bsa_21.MZML.GZ", "bsa_21"},
@@ -46,6 +45,11 @@ TEST(RunName, FromTheRunFolderOrTheFileName) {
         {"", ""},
     };
     for (const auto& [path, run] : cases) EXPECT_EQ(getRunName(path), run) << path;
+    // Scan numbers are padded to four digits (the file test has that form),
+    // never cut.
+    MSscan scan;
+    scan.scanNumber = scan.lastScanNumber = 12345;
+    EXPECT_EQ(spectrumName("r1", scan), "r1.12345.12345.0.pkl");
 }
 
 }  // namespace

@@ -6,15 +6,12 @@
 #include <cstdint>
 
 #include "core/util/format_text.h"
-#include "core/util/printable_real.h"
 #include "tests/support/temp_dir.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
-#include "yepharvest/precursor_charge.h"
 #include "yepharvest/run_counts.h"
-#include "yepharvest/run_name.h"
 #include "yepharvest/spectral_files.h"
 #include "core/extractor/survey_scans.h"
 #include "yepharvest/survey_scan_queries.h"
@@ -24,7 +21,9 @@ namespace {
 PeakList survey() { return {peakAt(400.0, 50.0), peakAt(500.0, 5000.0), peakAt(600.0, 80.0)}; }
 PeakList fragments() { return {peakAt(200.0, 10.0), peakAt(300.0, 20.0)}; }
 
-TEST(Merging, WindowCountsEveryRecordAndNeverChains) {
+// The window counts every record and never chains; the tolerance is strict,
+// and groupScans=1 merges nothing.
+TEST(Merging, WindowToleranceAndGroupScans) {
     StageRun s("groupScans=3", {{1, 0, survey()},
                                 {2, 500.0, fragments()},
                                 {2, 500.1, fragments()},
@@ -43,15 +42,13 @@ TEST(Merging, WindowCountsEveryRecordAndNeverChains) {
     EXPECT_EQ(s.logs.rejectReasons.text(),
               "\nr1.0003\t2\tparent: 500.10 merged with scan 0002 parent: 500.00"
               "\nr1.0004\t3\tparent: 500.20 merged with scan 0002 parent: 500.00");
-}
 
-TEST(Merging, ToleranceIsStrictAndGroupScansOneMergesNothing) {
     const auto mergedCount = [](const std::string& query) {
-        StageRun s(query, {{1, 0, survey()}, {2, 500.0, fragments()}, {2, 500.5, fragments()},
-                           {2, 499.75, fragments()}, {1, 0, survey()}});
-        preprocessMSscans(s.run, s.context);
-        mergeNearbyMSMSspectra(s.run, s.context);
-        return s.run[1].numMergedScans;
+        StageRun t(query, {{1, 0, survey()}, {2, 500.0, fragments()}, {2, 500.5, fragments()},
+                          {2, 499.75, fragments()}, {1, 0, survey()}});
+        preprocessMSscans(t.run, t.context);
+        mergeNearbyMSMSspectra(t.run, t.context);
+        return t.run[1].numMergedScans;
     };
     EXPECT_EQ(mergedCount("parentTolerance=0.5"), 2);  // 500.5 is exactly 0.5 away: not merged
     EXPECT_EQ(mergedCount("parentTolerance=0.5&groupScans=1"), 1);
@@ -95,50 +92,11 @@ TEST(PrecursorIntensity, WindowOfScansAndGroupScansZero) {
                     {2, 510.0, fragments()},
                     {1, 0, {peakAt(500.0, 1000.0)}}});
     preprocessMSscans(s.run, s.context);
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 1, 0.5), 130.0);  // scans 1..3, inclusive window
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 3, 0.5), 1130.0);  // scans 1..5
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, 0, 0.5), 0.0);
-    EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, INT32_MAX, 0.5), 1130.0);  // no wrap-around
-}
-
-TEST(ChargeModes, FixedChargeWhenLowEqualsHigh) {
-    const auto charges = [](const std::string& query, std::string& log) {
-        StageRun s(query, {{1, 0, survey()}, {2, 500.0, fragments()}});
-        determinePrecursorCharges(s.run, s.context);
-        log = s.logs.parentChargeCheck.text();
-        return formatText("%d/%d %d/%d", s.run[0].charge, s.run[0].chargePending, s.run[1].charge,
-                          s.run[1].chargePending);
-    };
-    std::string log;
-    EXPECT_EQ(charges("lowCharge=3&highCharge=3", log), "3/0 3/0");
-    EXPECT_EQ(charges("lowCharge=2&highCharge=3&autoCharge=find", log), "0/0 0/1");
-    EXPECT_EQ(log, "");
-}
-
-TEST(ChargeModes, DefaultAssignsOnlySinglyCharged) {
-    // 700 Th precursor: the first spectrum has nothing above it (singly
-    // charged), the second has many fragments above it. Thirty noise peaks of
-    // 200 put the noise level at 200, far below the fragments of 100000.
-    PeakList below;
-    PeakList above;
-    for (int k = 0; k < 30; ++k) {
-        below.push_back(peakAt(110.0 + 0.5 * k, 200.0));
-        above.push_back(peakAt(110.0 + 0.5 * k, 200.0));
+    // Window 1 sums scans 1..3 (inclusive), 3 scans 1..5, 0 nothing; the
+    // largest window does not wrap around.
+    for (const auto& [window, sum] : std::vector<std::pair<std::int32_t, double>>{{1, 130.0}, {3, 1130.0}, {0, 0.0}, {INT32_MAX, 1130.0}}) {
+        EXPECT_EQ(precursorIntensityInMSscans(s.run.records, 500.0, 2, window, 0.5), sum) << window;
     }
-    for (int k = 0; k < 12; ++k) {
-        below.push_back(peakAt(150.0 + 40.0 * k, 100000.0 + 10.0 * k));
-        above.push_back(peakAt(150.0 + 100.0 * k, 100000.0 + 10.0 * k));
-    }
-    StageRun s("autoCharge=Default", {{1, 0, survey()}, {2, 700.0, below}, {2, 700.0, above}});
-    determinePrecursorCharges(s.run, s.context);
-    std::string charges;
-    for (std::int32_t i = 1; i < 3; ++i) {
-        charges += formatText("%d/%d/%.2f ", s.run[i].charge, s.run[i].chargePending,
-                              printableReal(s.run[i].parentMzCentroid));
-    }
-    // The second spectrum's centroid window (699.5..700.5) in the survey scan is empty.
-    EXPECT_EQ(charges, "1/0/700.00 0/1/nan ");
-    EXPECT_EQ(s.logs.parentChargeCheck.text(), "");
 }
 
 TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
@@ -160,13 +118,6 @@ TEST(PeakListFiles, NameHeaderPeaksAndNoFinalLineBreak) {
     EXPECT_EQ(s.logs.specFeatures.text(),
               "\nr1.0012.0015.2.pkl\t12\t3\t3\t445.12\t445.12\tnan\t0\t2\t1\t0\t88210\t0\t0\t0.0\tnan\t0\t0\t2"
               "\t[146.11]GA[300.00]\tpyridylethylation");
-}
-
-// Padded to four digits, never cut: the padded form is in the file test above.
-TEST(SpectrumNames, ScanNumbersBeyondFourDigitsStayWhole) {
-    MSscan scan;
-    scan.scanNumber = scan.lastScanNumber = 12345;
-    EXPECT_EQ(spectrumName("r1", scan), "r1.12345.12345.0.pkl");
 }
 
 TEST(RunStatisticsBlock, CountsAndChargeLinesUpToMaxCharge) {
