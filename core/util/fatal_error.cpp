@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
@@ -11,6 +12,15 @@
 namespace {
 ErrorPrinter errorPrinter = printErrorBanner;
 bool processExiting = false;
+
+// One fatal error ends the process: another thread that fails meanwhile (a
+// picking thread out of memory) waits here until the first has ended it.
+// The same thread may come back, from a log failing in an exit handler.
+// Never destroyed: it is still held while the process ends.
+std::recursive_mutex& fatalErrorLock() {
+    static auto* const lock = new std::recursive_mutex;
+    return *lock;
+}
 }  // namespace
 
 void markProcessExiting() { processExiting = true; }
@@ -29,6 +39,7 @@ void setErrorPrinter(ErrorPrinter printer) {
 
 void reportFatalError(const std::string& message) {
     const int lastError = errno;
+    fatalErrorLock().lock();  // never released: the process ends below
     std::string finalText = message;
     if (lastError != 0) {
         finalText = formatText("%s\nSystem error message: %s.\n", message.c_str(), std::strerror(lastError));

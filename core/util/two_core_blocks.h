@@ -4,8 +4,8 @@
 // must come in record order. So records go in blocks: both cores compute the
 // block, then this thread consumes it in order. What a consumer writes is the
 // same as from one pass; only `compute` runs on the second core, so it must
-// touch nothing but its own record and read-only tables, and must not end the
-// process.
+// touch nothing but its own record and read-only tables. (Should it end the
+// process, out of memory, a failure on the other thread waits for that.)
 #include <algorithm>
 #include <cstdint>
 #include <optional>

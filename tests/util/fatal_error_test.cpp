@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "core/util/checked_file.h"
 #include "core/util/checked_memory.h"
@@ -125,6 +126,20 @@ TEST(FatalError, ErrorInAnExitHandlerEndsAtOnce) {
     });
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nfirst[handler]\nERROR MESSAGE\n-------------\n\nsecond");
+}
+
+// Two threads failing at once: one message, one exit.
+TEST(FatalError, SecondThreadFailingMeanwhileWaits) {
+    const ChildResult r = runInChild([] {
+        errno = 0;
+        std::thread other([] {
+            errno = 0;
+            reportFatalError("first");
+        });
+        reportFatalError("first");
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nfirst");
 }
 
 }  // namespace
