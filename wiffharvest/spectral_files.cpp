@@ -7,6 +7,7 @@
 #include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
+#include "core/util/two_core_blocks.h"
 #include "wiffharvest/run_name.h"
 
 namespace {
@@ -35,21 +36,32 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
         const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
         mgf.emplace(parameters.resultsXtractorDir + stem + ".mgf");
     }
-    for (std::int32_t i = 0; i < n; ++i) {
+    const auto written = [&](std::int32_t i) {
         const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-        if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
-        const std::string name = peakListName(context.runName, sample, scan);
-        if (context.peakListFormats.pkl) {
-            writePeakListFile(parameters.resultsXtractorDir + name,
-                              {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
-                              "Function: processSciexDDErun");
-        }
-        if (mgf) {
-            mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
-                      scan.scanNumber, scan.lastScanNumber, static_cast<double>(scan.cycleTime), mzDecimals},
-                     scan.peaks);
-        }
-        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
-    }
+        return scan.msLevel == 2 && scan.numPeaks > 1 && scan.rejected == 0;
+    };
+    // As for first-vendor runs: both cores make the files, the rows and a
+    // failure's report come in record order.
+    computeOnTwoCoresConsumeInOrder<std::optional<PeakListFailure>>(
+        n,
+        [&](std::int32_t i) -> std::optional<PeakListFailure> {
+            if (!written(i) || !context.peakListFormats.pkl) return std::nullopt;
+            const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
+            return writePeakListFile(parameters.resultsXtractorDir + peakListName(context.runName, sample, scan),
+                                     {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
+                                     "Function: processSciexDDErun");
+        },
+        [&](std::int32_t i, std::optional<PeakListFailure> failure) {
+            if (!written(i)) return;
+            if (failure) reportPeakListFailure(*failure);
+            const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
+            const std::string name = peakListName(context.runName, sample, scan);
+            if (mgf) {
+                mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
+                          scan.scanNumber, scan.lastScanNumber, static_cast<double>(scan.cycleTime), mzDecimals},
+                         scan.peaks);
+            }
+            writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
+        });
     if (mgf) mgf->commit();
 }

@@ -5,6 +5,7 @@
 
 #include "core/peaks/noise_estimate.h"
 #include "core/peaks/peak_orderings.h"
+#include "core/util/two_core_blocks.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {
@@ -29,20 +30,22 @@ void prepareSurveyScan(MSscan& scan) {
 
 void preprocessMSscans(RunTable& run, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
+    // Each survey scan is prepared from itself alone, so both cores prepare
+    // them, all before the precursors below read them.
+    forEachOnTwoCores(run.numScans(), [&](std::int32_t i) {
+        MSscan& scan = run[i];
+        if (scan.rejected == 0 && scan.msLevel == 1) prepareSurveyScan(scan);
+    });
     for (std::int32_t i = 0; i < run.numScans(); ++i) {
         MSscan& scan = run[i];
-        if (scan.rejected != 0) continue;
-        if (scan.msLevel == 1) {
-            prepareSurveyScan(scan);
-        } else if (scan.msLevel == 2) {
-            scan.selectedParentMz = scan.parentMz;
-            // A spectrum that no survey scan precedes keeps its precursor as read.
-            const std::optional<std::int32_t> survey =
-                parameters.findMonoisotopicParent != 0 ? preceedingMSscan(run, i) : std::nullopt;
-            if (survey) {
-                scan.parentMz = findMonoisotopicParentPeak(run, scan.parentMz, *survey, parameters.parentTolerance,
-                                                           parameters.minSignalNoiseRatio);
-            }
+        if (scan.rejected != 0 || scan.msLevel != 2) continue;
+        scan.selectedParentMz = scan.parentMz;
+        // A spectrum that no survey scan precedes keeps its precursor as read.
+        const std::optional<std::int32_t> survey =
+            parameters.findMonoisotopicParent != 0 ? preceedingMSscan(run, i) : std::nullopt;
+        if (survey) {
+            scan.parentMz = findMonoisotopicParentPeak(run, scan.parentMz, *survey, parameters.parentTolerance,
+                                                       parameters.minSignalNoiseRatio);
         }
     }
 }

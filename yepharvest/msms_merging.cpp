@@ -1,8 +1,10 @@
 #include "yepharvest/msms_merging.h"
 
 #include <cmath>
+#include <vector>
 
 #include "core/peaks/peak_list_merging.h"
+#include "core/util/two_core_blocks.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {
@@ -11,17 +13,38 @@ bool opensGroup(const MSscan& scan, std::int32_t index, std::int32_t count) {
     return scan.rejected == 0 && scan.msLevel == 2 && scan.numMergedScans <= 1 && index != count - 1;
 }
 
+// The merging decisions rest on precursors alone; each group's peak lists
+// are merged afterwards.
 void mergeInto(MSscan& group, MSscan& candidate, std::int32_t candidateIndex, const ExtractionContext& context) {
     group.numMergedScans += 1;
     group.lastScanNumber = candidate.scanNumber;
     group.lastMergedIndex = candidateIndex;
     if (group.charge == 0 && candidate.charge != 0) group.charge = candidate.charge;
-    group.peaks = toSpectrumPoints(mergeKestranePeaks(toKestranePeaks(group.peaks), toKestranePeaks(candidate.peaks)));
-    group.numPeaks = static_cast<std::int32_t>(group.peaks.size());
     candidate.rejected = 1;
     context.getRejectReasonsStream().print("\n%s.%04d\t%d\tparent: %.2f merged with scan %04d parent: %.2f",
                                            context.runName.c_str(), candidate.scanNumber, group.numMergedScans,
                                            candidate.parentMz, group.scanNumber, group.parentMz);
+}
+
+// A group's first record and the records merged into it, in scan order.
+struct MergedGroup {
+    std::int32_t first = 0;
+    std::vector<std::int32_t> merged;
+};
+
+// Each group's peaks are its first record's merged with every later
+// member's in turn; groups share no record, so both cores merge them.
+void mergePeakLists(RunTable& run, const std::vector<MergedGroup>& groups) {
+    forEachOnTwoCores(static_cast<std::int32_t>(groups.size()), [&](std::int32_t g) {
+        const MergedGroup& group = groups[static_cast<std::size_t>(g)];
+        MSscan& first = run[group.first];
+        PeakList peaks = toKestranePeaks(first.peaks);
+        for (const std::int32_t member : group.merged) {
+            peaks = mergeKestranePeaks(peaks, toKestranePeaks(run[member].peaks));
+        }
+        first.peaks = toSpectrumPoints(peaks);
+        first.numPeaks = static_cast<std::int32_t>(first.peaks.size());
+    });
 }
 
 }  // namespace
@@ -29,20 +52,25 @@ void mergeInto(MSscan& group, MSscan& candidate, std::int32_t candidateIndex, co
 void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     const std::int32_t count = run.numScans();
+    std::vector<MergedGroup> groups;
     for (std::int32_t i = 0; i < count; ++i) {
         MSscan& group = run[i];
         if (!opensGroup(group, i, count)) continue;
         if (parameters.groupScans > 1) {
             // The window counts every record, survey scans included; merging
             // neither extends it nor moves the group's precursor.
+            MergedGroup members{i, {}};
             for (std::int32_t j = i + 1; j < count && j - i < parameters.groupScans; ++j) {
                 MSscan& candidate = run[j];
                 if (candidate.msLevel == 1 || candidate.rejected != 0) continue;
                 if (std::fabs(group.parentMz - candidate.parentMz) < parameters.parentTolerance) {
                     mergeInto(group, candidate, j, context);
+                    members.merged.push_back(j);
                 }
             }
+            if (!members.merged.empty()) groups.push_back(std::move(members));
         }
         group.parentSignalNoise = parentSignalNoiseInMSscans(run, group.parentMz, i, parameters.parentTolerance);
     }
+    mergePeakLists(run, groups);
 }

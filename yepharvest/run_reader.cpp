@@ -1,6 +1,7 @@
 #include "yepharvest/run_reader.h"
 
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string_view>
 #include <variant>
@@ -8,6 +9,7 @@
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
 #include "core/util/html_escape.h"
+#include "core/util/two_core_blocks.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
 #include "platform/msanalysis/ms_analysis.h"
@@ -24,23 +26,24 @@ std::string parameterValueText(const ComVariant& value) {
     return formatText("%g", 0.0);
 }
 
-// Fills record `index` from `spectrum`; returns whether it is an MS scan.
-bool readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, const ExtractionContext& context) {
+bool outsideScanRange(std::int32_t scanNumber, const ExtractorParameters& parameters) {
+    return scanNumber < parameters.firstScan || scanNumber > parameters.lastScan;
+}
+
+// Record `index` as read from `spectrum`, written nowhere, so that two
+// threads can read spectra at once.
+MSscan readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const ExtractorParameters& parameters) {
+    MSscan scan;
     scan.scanNumber = index + 1;
     scan.lastScanNumber = index + 1;
     scan.lastMergedIndex = index;
     scan.msLevel = spectrum.getMSOrder() + 1;
     scan.rejected = 0;
     scan.retentionSeconds = spectrum.scanStartSeconds().value_or(-1.0);
-    const bool isMSscan = scan.msLevel == 1;
 
-    const ExtractorParameters& parameters = context.parameters;
-    if (scan.scanNumber < parameters.firstScan || scan.scanNumber > parameters.lastScan) {
+    if (outsideScanRange(scan.scanNumber, parameters)) {
         scan.rejected = 1;
-        context.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
-                                               context.runName.c_str(), scan.scanNumber, scan.scanNumber,
-                                               parameters.firstScan, parameters.lastScan);
-        return isMSscan;
+        return scan;
     }
 
     if (scan.msLevel >= 2) {
@@ -49,7 +52,7 @@ bool readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
         spectrum.getPrecursor(precursors, precursorCount);
         if (precursorCount < 1) {
             scan.rejected = 1;
-            return isMSscan;
+            return scan;
         }
         scan.selectedParentMz = precursors.front();
         scan.parentMz = precursors.front();
@@ -65,13 +68,51 @@ bool readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
     scan.numPeaks = count;
     if (count < 1) {
         scan.rejected = 1;
-        return isMSscan;
+        return scan;
     }
     SpectrumPoints peaks;
     reserveChecked(peaks, static_cast<std::size_t>(count), "readVelmoraDataIntoMemory");
     for (std::size_t j = 0; j < static_cast<std::size_t>(count); ++j) peaks.push_back({mz[j], intensity[j]});
     scan.peaks = std::move(peaks);
-    return isMSscan;
+    return scan;
+}
+
+// A spectrum read on either core; what reading it threw is thrown again
+// when its turn comes, so that the run stops where one pass would stop.
+struct SpectrumRead {
+    MSscan scan;
+    std::exception_ptr failure;
+};
+
+// Decoding is most of the time of reading a run, so both cores read
+// spectra; the records and the reject rows still go in scan order.
+bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTable& run,
+                 const ExtractionContext& context) {
+    const ExtractorParameters& parameters = context.parameters;
+    bool anyMSscan = false;
+    computeOnTwoCoresConsumeInOrder<SpectrumRead>(
+        count,
+        [&](std::int32_t i) {
+            SpectrumRead read;
+            try {
+                read.scan = readSpectrum(spectra.getItem(i + 1), i, parameters);
+            } catch (...) {
+                read.failure = std::current_exception();
+            }
+            return read;
+        },
+        [&](std::int32_t i, SpectrumRead read) {
+            if (read.failure) std::rethrow_exception(read.failure);
+            MSscan& scan = run[i];
+            scan = std::move(read.scan);
+            if (outsideScanRange(scan.scanNumber, parameters)) {
+                context.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
+                                                       context.runName.c_str(), scan.scanNumber, scan.scanNumber,
+                                                       parameters.firstScan, parameters.lastScan);
+            }
+            if (scan.msLevel == 1) anyMSscan = true;
+        });
+    return anyMSscan;
 }
 
 // Names, parameters and error descriptions come from the data file and its
@@ -115,10 +156,7 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
     printLine("<BR>-----------------");
     printLine(formatText("<BR>Number of spectra:%d", count));
 
-    bool anyMSscan = false;
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (readSpectrum(spectra.getItem(i + 1), run[i], i, context)) anyMSscan = true;
-    }
+    const bool anyMSscan = readSpectra(spectra, count, run, context);
 
     printRunIdentity(analysis);
     writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),

@@ -6,6 +6,7 @@
 #include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
+#include "core/util/two_core_blocks.h"
 #include "yepharvest/run_name.h"
 
 namespace {
@@ -29,22 +30,35 @@ void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& conte
     const ExtractorParameters& parameters = context.parameters;
     std::optional<MgfFile> mgf;
     if (context.peakListFormats.mgf) mgf.emplace(parameters.resultsXtractorDir + context.runName + ".mgf");
-    for (const MSscan& scan : run.records) {
-        if (scan.rejected != 0 || scan.msLevel != 2 || scan.numPeaks <= 1) continue;
-        const std::string name = spectrumName(context.runName, scan);
-        if (context.peakListFormats.pkl) {
-            writePeakListFile(parameters.resultsXtractorDir + name,
-                              {scan.parentMz, scan.precursorIntensity, scan.charge, 2}, scan.peaks,
-                              "Function: processVelmoraLCMSMSrun");
-        }
-        if (mgf) {
-            const std::optional<double> time =
-                scan.retentionSeconds < 0.0 ? std::nullopt : std::optional<double>(scan.retentionSeconds);
-            mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
-                      scan.scanNumber, scan.lastScanNumber, time, 2},
-                     scan.peaks);
-        }
-        writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
-    }
+    const auto written = [&](std::int32_t i) {
+        const MSscan& scan = run[i];
+        return scan.rejected == 0 && scan.msLevel == 2 && scan.numPeaks > 1;
+    };
+    // Making thousands of small files is most of this stage, so both cores
+    // make them; the features rows, the MGF blocks and a failure's report
+    // come in record order.
+    computeOnTwoCoresConsumeInOrder<std::optional<PeakListFailure>>(
+        run.numScans(),
+        [&](std::int32_t i) -> std::optional<PeakListFailure> {
+            if (!written(i) || !context.peakListFormats.pkl) return std::nullopt;
+            const MSscan& scan = run[i];
+            return writePeakListFile(parameters.resultsXtractorDir + spectrumName(context.runName, scan),
+                                     {scan.parentMz, scan.precursorIntensity, scan.charge, 2}, scan.peaks,
+                                     "Function: processVelmoraLCMSMSrun");
+        },
+        [&](std::int32_t i, std::optional<PeakListFailure> failure) {
+            if (!written(i)) return;
+            if (failure) reportPeakListFailure(*failure);
+            const MSscan& scan = run[i];
+            const std::string name = spectrumName(context.runName, scan);
+            if (mgf) {
+                const std::optional<double> time =
+                    scan.retentionSeconds < 0.0 ? std::nullopt : std::optional<double>(scan.retentionSeconds);
+                mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
+                          scan.scanNumber, scan.lastScanNumber, time, 2},
+                         scan.peaks);
+            }
+            writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
+        });
     if (mgf) mgf->commit();
 }

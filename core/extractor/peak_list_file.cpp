@@ -19,22 +19,23 @@ std::string temporaryNameOf(const std::string& path) {
     return formatText("%s.%ld.tmp", path.c_str(), static_cast<long>(::getpid()));
 }
 
-// Removes the temporary file (closing it first when it is open) and ends the
-// process with `message` and the error number of the failure.
-[[noreturn]] void fail(const std::string& temporary, std::FILE* open, const std::string& message) {
-    const int failure = errno;
+// Removes the temporary file (closing it first when it is open) and returns
+// `message` with the error number of the failure.
+PeakListFailure failure(const std::string& temporary, std::FILE* open, const std::string& message) {
+    const int error = errno;
     if (open != nullptr) std::fclose(open);
     std::remove(temporary.c_str());
-    errno = failure;
-    reportFatalError(message);
+    return {message, error};
 }
 
 template <class Peaks>
-void writeFile(const std::string& path, const PeakListFile& header, const Peaks& peaks, const char* label) {
+std::optional<PeakListFailure> writeFile(const std::string& path, const PeakListFile& header, const Peaks& peaks,
+                                         const char* label) {
     const std::string temporary = temporaryNameOf(path);
     std::FILE* file = std::fopen(temporary.c_str(), textModeOf("w").c_str());
     if (file == nullptr) {
-        reportFatalError(formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+        const int error = errno;
+        return PeakListFailure{formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
     }
     std::fprintf(file, "%0.2f\t%.0f\t%d", header.parentMz, printableReal(header.precursorIntensity), header.charge);
     if (header.mzDecimals == 4) {
@@ -43,21 +44,28 @@ void writeFile(const std::string& path, const PeakListFile& header, const Peaks&
         writePeaks(peaks, file);
     }
     if (std::ferror(file) != 0 || std::fflush(file) != 0) {
-        fail(temporary, file, formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+        return failure(temporary, file, formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
     }
-    if (std::fclose(file) != 0) fail(temporary, nullptr, formatText("File close (fclose) failure.\n%s\n", label));
+    if (std::fclose(file) != 0) return failure(temporary, nullptr, formatText("File close (fclose) failure.\n%s\n", label));
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        fail(temporary, nullptr, formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+        return failure(temporary, nullptr,
+                       formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
     }
+    return std::nullopt;
 }
 }  // namespace
 
-void writePeakListFile(const std::string& path, const PeakListFile& header, const SpectrumPoints& peaks,
-                       const char* label) {
-    writeFile(path, header, peaks, label);
+void reportPeakListFailure(const PeakListFailure& failure) {
+    errno = failure.error;
+    reportFatalError(failure.message);
 }
 
-void writePeakListFile(const std::string& path, const PeakListFile& header, const PeakList& peaks,
-                       const char* label) {
-    writeFile(path, header, peaks, label);
+std::optional<PeakListFailure> writePeakListFile(const std::string& path, const PeakListFile& header,
+                                                 const SpectrumPoints& peaks, const char* label) {
+    return writeFile(path, header, peaks, label);
+}
+
+std::optional<PeakListFailure> writePeakListFile(const std::string& path, const PeakListFile& header,
+                                                 const PeakList& peaks, const char* label) {
+    return writeFile(path, header, peaks, label);
 }

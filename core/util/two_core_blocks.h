@@ -41,3 +41,11 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
         for (std::int32_t i = first; i < end; ++i) consume(i, std::move(results[static_cast<std::size_t>(i - first)]));
     }
 }
+
+// Work on each of `count` records in place, on both cores; `work(i)` may
+// change record i and read records that no one changes meanwhile.
+template <class Work>
+void forEachOnTwoCores(std::int32_t count, Work work) {
+    computeOnTwoCoresConsumeInOrder<bool>(
+        count, [&](std::int32_t i) { return (work(i), true); }, [](std::int32_t, bool) {});
+}

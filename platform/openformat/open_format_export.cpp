@@ -1,12 +1,14 @@
 #include "platform/openformat/open_format_export.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -100,6 +102,15 @@ bool binaryTextsInAlphabet(std::string_view element) {
     return true;
 }
 
+// A spectrum element's text and, when the streaming reader takes it, what
+// was read from it.
+struct LoadedElement {
+    std::size_t index = 0;
+    std::string text;
+    MzmlSpectrumText parsed;
+    bool parsedHere = false;
+};
+
 }  // namespace
 
 struct OpenFormatExport::Impl {
@@ -111,18 +122,21 @@ struct OpenFormatExport::Impl {
     bool streaming = false;  // descriptions and arrays read here, not by the library
 
     // The library reader: for mzXML, when forced, and (opened on demand) for
-    // parameter lists and spectra the streaming reader leaves to it.
+    // parameter lists and spectra the streaming reader leaves to it. It is
+    // not safe to share between threads, so everything that reaches it holds
+    // `libraryLock`.
+    mutable std::mutex libraryLock;
     mutable std::unique_ptr<msdata::MSDataFile> data;
 
-    // The element last read, and what was read from it.
-    mutable std::size_t elementIndex = static_cast<std::size_t>(-1);
-    mutable std::string element;
-    mutable MzmlSpectrumText parsed;
-    mutable bool parsedHere = false;
-
-    // The reader asks for a spectrum's description and then for its arrays;
+    // A caller asks for a spectrum's description and then for its arrays;
     // parsing it once, with its arrays, and keeping it until the next one is
-    // asked for halves the cost of reading a run.
+    // asked for halves the cost of reading a run. Two threads may read
+    // spectra at once, so the last few elements are kept, each read and
+    // parsed outside the lock.
+    mutable std::mutex recentLock;
+    mutable std::array<std::shared_ptr<const LoadedElement>, 4> recent;
+    mutable std::size_t nextRecent = 0;
+
     mutable std::size_t lastIndex = 0;
     mutable msdata::SpectrumPtr last;
 
@@ -160,41 +174,49 @@ struct OpenFormatExport::Impl {
         }
     }
 
-    const std::string& loadElement(std::size_t index) const {
+    std::shared_ptr<const LoadedElement> loadElement(std::size_t index) const {
         checkIndex(index);
-        if (elementIndex != index) {
-            const SpectrumPlace& place = layout.spectra[index];
-            elementIndex = static_cast<std::size_t>(-1);
-            text->read(place.offset, static_cast<std::size_t>(place.length), element);
-            parsedHere = false;
-            if (!layout.isMzXML) {
-                try {
-                    parsed = readMzmlSpectrum(element);
-                    parsedHere = true;
-                } catch (const NotForFastReader&) {
-                }
+        {
+            const std::lock_guard<std::mutex> lock(recentLock);
+            for (const std::shared_ptr<const LoadedElement>& kept : recent) {
+                if (kept && kept->index == index) return kept;
             }
-            elementIndex = index;
         }
-        return element;
+        // Not moved once read: the parsed description points into the text.
+        const auto loaded = std::make_shared<LoadedElement>();
+        loaded->index = index;
+        const SpectrumPlace& place = layout.spectra[index];
+        text->read(place.offset, static_cast<std::size_t>(place.length), loaded->text);
+        if (!layout.isMzXML) {
+            try {
+                loaded->parsed = readMzmlSpectrum(loaded->text);
+                loaded->parsedHere = true;
+            } catch (const NotForFastReader&) {
+            }
+        }
+        const std::lock_guard<std::mutex> lock(recentLock);
+        recent[nextRecent++ % recent.size()] = loaded;
+        return loaded;
     }
 
     // The checks the library does not make, on the element's own text.
     void checkArrays(std::size_t index) const {
-        loadElement(index);
+        const std::shared_ptr<const LoadedElement> loaded = loadElement(index);
         if (layout.isMzXML) {
             ExportArrays arrays;
             bool decoded = false;
-            const std::string problem = readMzXMLPeaks(element, arrays, decoded);
+            const std::string problem = readMzXMLPeaks(loaded->text, arrays, decoded);
             if (!problem.empty()) damaged(index, problem);
             return;
         }
-        if (!parsedHere) {
-            if (!binaryTextsInAlphabet(element)) damaged(index, "its base64 text holds characters outside the base64 alphabet");
+        if (!loaded->parsedHere) {
+            if (!binaryTextsInAlphabet(loaded->text)) {
+                damaged(index, "its base64 text holds characters outside the base64 alphabet");
+            }
             return;
         }
         ExportArrays arrays;
-        const std::string problem = decodeMzmlArrays(parsed, arrays);
+        const std::string problem = decodeMzmlArrays(loaded->parsed, arrays);
         if (!problem.empty()) damaged(index, problem);
     }
 
@@ -316,9 +338,10 @@ const ExportRunInfo& OpenFormatExport::runInfo() const { return impl_->info; }
 
 ExportSpectrum OpenFormatExport::spectrum(std::size_t index) const {
     if (impl_->streaming) {
-        impl_->loadElement(index);
-        if (impl_->parsedHere) return impl_->parsed.description;
+        const std::shared_ptr<const LoadedElement> loaded = impl_->loadElement(index);
+        if (loaded->parsedHere) return loaded->parsed.description;
     }
+    const std::lock_guard<std::mutex> lock(impl_->libraryLock);
     const msdata::SpectrumPtr spectrum = impl_->fetchDescription(index);
     try {
         return describeSpectrum(*spectrum);
@@ -329,6 +352,7 @@ ExportSpectrum OpenFormatExport::spectrum(std::size_t index) const {
 }
 
 std::vector<ExportParameter> OpenFormatExport::parameters(std::size_t index) const {
+    const std::lock_guard<std::mutex> lock(impl_->libraryLock);
     const msdata::SpectrumPtr spectrum = impl_->fetchDescription(index);
     try {
         return listParameters(*spectrum);
@@ -340,11 +364,13 @@ std::vector<ExportParameter> OpenFormatExport::parameters(std::size_t index) con
 
 ExportArrays OpenFormatExport::arrays(std::size_t index) const {
     ExportArrays result;
-    if (impl_->streaming && (impl_->loadElement(index), impl_->parsedHere)) {
-        const std::string problem = decodeMzmlArrays(impl_->parsed, result);
+    const std::shared_ptr<const LoadedElement> loaded = impl_->streaming ? impl_->loadElement(index) : nullptr;
+    if (loaded && loaded->parsedHere) {
+        const std::string problem = decodeMzmlArrays(loaded->parsed, result);
         if (!problem.empty()) impl_->damaged(index, problem);
     } else {
         impl_->checkArrays(index);
+        const std::lock_guard<std::mutex> lock(impl_->libraryLock);
         result = impl_->libraryArrays(index);
     }
     const auto notFinite = [](double value) { return !std::isfinite(value); };

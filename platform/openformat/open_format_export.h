@@ -1,7 +1,8 @@
 #pragma once
 // The one reader of open-format run exports (mzML, mzXML, either of them
 // gzip-compressed). Each export is read once per process; spectra are
-// decoded when asked for, so memory follows what the caller keeps.
+// decoded when asked for, so memory follows what the caller keeps, and
+// several threads may ask for spectra of one export at the same time.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
