@@ -42,18 +42,18 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
     };
     // As for first-vendor runs: both cores make the files, the rows and a
     // failure's report come in record order.
-    computeOnTwoCoresConsumeInOrder<std::optional<PeakListFailure>>(
+    OrderedPeakListFiles files;
+    computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
         n,
-        [&](std::int32_t i) -> std::optional<PeakListFailure> {
-            if (!written(i) || !context.peakListFormats.pkl) return std::nullopt;
+        [&](std::int32_t i) -> PeakListOutcome {
+            if (!written(i) || !context.peakListFormats.pkl) return {};
             const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-            return writePeakListFile(parameters.resultsXtractorDir + peakListName(context.runName, sample, scan),
-                                     {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
-                                     "Function: processSciexDDErun");
+            return files.make(parameters.resultsXtractorDir + peakListName(context.runName, sample, scan),
+                              {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
+                              "Function: processSciexDDErun");
         },
-        [&](std::int32_t i, std::optional<PeakListFailure> failure) {
-            if (!written(i)) return;
-            if (failure) reportPeakListFailure(*failure);
+        [&](std::int32_t i, PeakListOutcome outcome) {
+            if (!written(i) || !files.accept(std::move(outcome))) return;
             const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
             const std::string name = peakListName(context.runName, sample, scan);
             if (mgf) {
@@ -63,5 +63,6 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
             }
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
         });
+    files.reportFailure();
     if (mgf) mgf->commit();
 }

@@ -30,10 +30,9 @@ bool outsideScanRange(std::int32_t scanNumber, const ExtractorParameters& parame
     return scanNumber < parameters.firstScan || scanNumber > parameters.lastScan;
 }
 
-// Record `index` as read from `spectrum`, written nowhere, so that two
-// threads can read spectra at once.
-MSscan readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const ExtractorParameters& parameters) {
-    MSscan scan;
+// Fills a record for spectrum `index`, writing nowhere else, so that two
+// threads can read spectra at once. What it filled before a failure stays.
+void readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, const ExtractorParameters& parameters) {
     scan.scanNumber = index + 1;
     scan.lastScanNumber = index + 1;
     scan.lastMergedIndex = index;
@@ -43,7 +42,7 @@ MSscan readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const Extrac
 
     if (outsideScanRange(scan.scanNumber, parameters)) {
         scan.rejected = 1;
-        return scan;
+        return;
     }
 
     if (scan.msLevel >= 2) {
@@ -52,7 +51,7 @@ MSscan readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const Extrac
         spectrum.getPrecursor(precursors, precursorCount);
         if (precursorCount < 1) {
             scan.rejected = 1;
-            return scan;
+            return;
         }
         scan.selectedParentMz = precursors.front();
         scan.parentMz = precursors.front();
@@ -68,13 +67,12 @@ MSscan readSpectrum(const MSSpectrum& spectrum, std::int32_t index, const Extrac
     scan.numPeaks = count;
     if (count < 1) {
         scan.rejected = 1;
-        return scan;
+        return;
     }
     SpectrumPoints peaks;
     reserveChecked(peaks, static_cast<std::size_t>(count), "readVelmoraDataIntoMemory");
     for (std::size_t j = 0; j < static_cast<std::size_t>(count); ++j) peaks.push_back({mz[j], intensity[j]});
     scan.peaks = std::move(peaks);
-    return scan;
 }
 
 // A spectrum read on either core; what reading it threw is thrown again
@@ -95,16 +93,16 @@ bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTab
         [&](std::int32_t i) {
             SpectrumRead read;
             try {
-                read.scan = readSpectrum(spectra.getItem(i + 1), i, parameters);
+                readSpectrum(spectra.getItem(i + 1), read.scan, i, parameters);
             } catch (...) {
                 read.failure = std::current_exception();
             }
             return read;
         },
         [&](std::int32_t i, SpectrumRead read) {
-            if (read.failure) std::rethrow_exception(read.failure);
             MSscan& scan = run[i];
             scan = std::move(read.scan);
+            if (read.failure) std::rethrow_exception(read.failure);
             if (outsideScanRange(scan.scanNumber, parameters)) {
                 context.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
                                                        context.runName.c_str(), scan.scanNumber, scan.scanNumber,

@@ -37,18 +37,18 @@ void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& conte
     // Making thousands of small files is most of this stage, so both cores
     // make them; the features rows, the MGF blocks and a failure's report
     // come in record order.
-    computeOnTwoCoresConsumeInOrder<std::optional<PeakListFailure>>(
+    OrderedPeakListFiles files;
+    computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
         run.numScans(),
-        [&](std::int32_t i) -> std::optional<PeakListFailure> {
-            if (!written(i) || !context.peakListFormats.pkl) return std::nullopt;
+        [&](std::int32_t i) -> PeakListOutcome {
+            if (!written(i) || !context.peakListFormats.pkl) return {};
             const MSscan& scan = run[i];
-            return writePeakListFile(parameters.resultsXtractorDir + spectrumName(context.runName, scan),
-                                     {scan.parentMz, scan.precursorIntensity, scan.charge, 2}, scan.peaks,
-                                     "Function: processVelmoraLCMSMSrun");
+            return files.make(parameters.resultsXtractorDir + spectrumName(context.runName, scan),
+                              {scan.parentMz, scan.precursorIntensity, scan.charge, 2}, scan.peaks,
+                              "Function: processVelmoraLCMSMSrun");
         },
-        [&](std::int32_t i, std::optional<PeakListFailure> failure) {
-            if (!written(i)) return;
-            if (failure) reportPeakListFailure(*failure);
+        [&](std::int32_t i, PeakListOutcome outcome) {
+            if (!written(i) || !files.accept(std::move(outcome))) return;
             const MSscan& scan = run[i];
             const std::string name = spectrumName(context.runName, scan);
             if (mgf) {
@@ -60,5 +60,6 @@ void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& conte
             }
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
         });
+    files.reportFailure();
     if (mgf) mgf->commit();
 }

@@ -55,9 +55,23 @@ std::optional<PeakListFailure> writeFile(const std::string& path, const PeakList
 }
 }  // namespace
 
-void reportPeakListFailure(const PeakListFailure& failure) {
-    errno = failure.error;
-    reportFatalError(failure.message);
+bool OrderedPeakListFiles::accept(PeakListOutcome outcome) {
+    if (failure_) {
+        if (outcome.madePath) std::remove(outcome.madePath->c_str());
+        return false;
+    }
+    if (outcome.failure) {
+        failure_ = std::move(outcome.failure);
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+void OrderedPeakListFiles::reportFailure() const {
+    if (!failure_) return;
+    errno = failure_->error;
+    reportFatalError(failure_->message);
 }
 
 std::optional<PeakListFailure> writePeakListFile(const std::string& path, const PeakListFile& header,
