@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <utility>
@@ -38,9 +39,15 @@ private:
 };
 
 // Appends all of `text` (the file is open for appending), normally with one
-// write. When a write fails, what this call wrote is cut back out of the file
-// and the result is the error number; 0 when everything was written.
-int appendAll(int fd, std::string_view text) {
+// write. When a write fails, what this call wrote is cut back out of a
+// regular file; the result is the error number (0 when everything was
+// written) and whether the file is as it was before the call.
+struct Appended {
+    int failure = 0;
+    bool fileAsBefore = true;
+};
+
+Appended appendAll(int fd, std::string_view text) {
     struct stat before {};
     const bool regularFile = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
     std::size_t done = 0;
@@ -52,10 +59,23 @@ int appendAll(int fd, std::string_view text) {
         }
         if (put < 0 && errno == EINTR) continue;
         const int failure = put < 0 ? errno : EIO;
-        if (regularFile && done > 0) {
-            [[maybe_unused]] const int ignored = ::ftruncate(fd, before.st_size);
-        }
-        return failure;
+        if (done == 0) return {failure, true};
+        return {failure, regularFile && ::ftruncate(fd, before.st_size) == 0};
+    }
+    return {};
+}
+
+// Rows that do not fit all at once (a full disk, a file-size limit) are
+// appended one by one, so that the log ends with the last whole row that
+// fits, as if each row had been written by itself.
+int appendRows(int fd, std::string_view rows) {
+    const Appended all = appendAll(fd, rows);
+    if (all.failure == 0 || !all.fileAsBefore) return all.failure;
+    for (std::size_t start = 0; start < rows.size();) {
+        const std::size_t next = std::min(rows.find('\n', start + 1), rows.size());
+        const int failure = appendAll(fd, rows.substr(start, next - start)).failure;
+        if (failure != 0) return failure;
+        start = next;
     }
     return 0;
 }
@@ -104,6 +124,10 @@ void LogSink::print(const char* format, ...) {
 }
 
 void LogSink::writeCompleteRows() {
+    // One lock and one write per row would cost more than making the rows,
+    // so complete rows are gathered and appended many at a time.
+    constexpr std::size_t gathered = 64 * 1024;
+    if (text_.size() < gathered) return;
     // Every row before the last one begun is complete.
     const std::size_t lastRow = text_.rfind('\n');
     if (lastRow == std::string::npos || lastRow == 0) return;
@@ -116,7 +140,7 @@ void LogSink::append(std::string_view text, const char* label) {
     int failure = 0;
     {
         const FileLock lock(fd);
-        failure = appendAll(fd, text);
+        failure = rows_ == Rows::startWithLineFeed ? appendRows(fd, text) : appendAll(fd, text).failure;
     }
     if (failure != 0) failWrite(failure, label);
 }
@@ -127,7 +151,7 @@ void LogSink::writeHeaderIfEmpty(const std::string& header, const char* label) {
     int failure = 0;
     {
         const FileLock lock(fd);
-        if (gen_file_size(path_) == 0) failure = appendAll(fd, header);
+        if (gen_file_size(path_) == 0) failure = appendAll(fd, header).failure;
     }
     if (failure != 0) failWrite(failure, label);
 }

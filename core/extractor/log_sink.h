@@ -5,19 +5,19 @@
 //
 // Several runs may append to the same log at once (web requests that share
 // a logFileDir). A file sink therefore never hands the file a part of a row:
-// it keeps what it is given until a row is complete and then appends the
-// whole row with one write(2) while it holds an exclusive flock(2) on the
-// file. In the three tab-separated logs a row begins with its "\n" and is
-// complete when the next row begins (a charge-check line may be continued by
-// several writes until then); runStats.txt keeps a run's text together and
-// is written whole when the log is closed. What is still held is written at
-// close, and when the process ends (see extractor_startup.cpp). The bytes in
-// the file are exactly the ones given, in the order given.
+// it keeps what it is given until rows are complete and then appends whole
+// rows, many at a time, with one write(2) while it holds an exclusive
+// flock(2) on the file. In the three tab-separated logs a row begins with its
+// "\n" and is complete when the next row begins (a charge-check line may be
+// continued by several writes until then); runStats.txt keeps a run's text
+// together and is written whole when the log is closed. What is still held
+// is written at close, and when the process ends (see extractor_startup.cpp).
+// The bytes in the file are exactly the ones given, in the order given.
 //
 // A write that fails (a full disk, a file-size limit) is taken back out of
-// the file, so that the log keeps whole rows only, and ends the process
-// through reportFatalError with the file's name and the system error text;
-// so does a failing close.
+// the file, the rows that still fit are written one by one, so that the log
+// ends with whole rows only, and the process ends through reportFatalError
+// with the file's name and the system error text; so does a failing close.
 #include <cstdio>
 #include <string>
 #include <string_view>

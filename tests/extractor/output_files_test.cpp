@@ -103,19 +103,22 @@ TEST(OutputFiles, RowsReachTheFileWholeAndUnchanged) {
     TempDir dir;
     const ExtractorParameters p = logsIn(dir.path(), {{"xtractorDataFilename", "/runs/s7.d/Analysis.yep"}});
     const std::string chargeHeader = "scanNumber\tChargeAssignment";
+    const std::string rejectHeader = "spectrumName\tnumScansAfterParent\tRejectReason";
+    std::string rows;
+    for (int row = 0; row < 6000; ++row) rows += "\ns7." + std::to_string(row) + "\t0\treason";
     {
         XtractorOutputFiles files = openXtractorOutputFiles(p);
         // A charge-check line is continued by later writes until the next
-        // row begins; only then is it written, whole.
+        // row begins; rows are held until many are complete.
         files.parentChargeCheck.print("\n%s.%04d", "s7", 12);
         files.parentChargeCheck.write("\tz = 2 (512.3)");
         files.parentChargeCheck.print("; \tassigned z = %d", 2);
-        EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")), chargeHeader);
         files.parentChargeCheck.write("\ns7.0013\tz = 3");
-        EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")),
-                  chargeHeader + "\ns7.0012\tz = 2 (512.3); \tassigned z = 2");
-        // Several rows in one piece of text are each written whole.
-        files.rejectReasons.write("\ns7.0001\t0\tone\ns7.0002\t0\ttwo");
+        EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")), chargeHeader);
+        // Once enough are held, the complete ones reach the file, whole.
+        files.rejectReasons.write(rows);
+        EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")),
+                  rejectHeader + rows.substr(0, rows.rfind('\n')));
         // The run's statistics block stays together: it reaches the file when the log closes.
         files.runStats.print("FileName\t%s\n", "s7");
         files.runStats.write("numOutputFiles\t3\n\n");
@@ -123,8 +126,7 @@ TEST(OutputFiles, RowsReachTheFileWholeAndUnchanged) {
     }
     EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")),
               chargeHeader + "\ns7.0012\tz = 2 (512.3); \tassigned z = 2\ns7.0013\tz = 3");
-    EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")),
-              "spectrumName\tnumScansAfterParent\tRejectReason\ns7.0001\t0\tone\ns7.0002\t0\ttwo");
+    EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")), rejectHeader + rows);
     EXPECT_EQ(readWholeFile(dir.file("runStats.txt")), "FileName\ts7\nnumOutputFiles\t3\n\n");
 }
 
