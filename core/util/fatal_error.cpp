@@ -1,6 +1,7 @@
 #include "core/util/fatal_error.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,11 @@ std::recursive_mutex& fatalErrorLock() {
 }
 }  // namespace
 
+std::recursive_timed_mutex& workBesideFatalErrors() {
+    static auto* const lock = new std::recursive_timed_mutex;  // never destroyed, like the one above
+    return *lock;
+}
+
 void markProcessExiting() { processExiting = true; }
 
 void printErrorBanner(std::string_view text) {
@@ -40,6 +46,11 @@ void setErrorPrinter(ErrorPrinter printer) {
 void reportFatalError(const std::string& message) {
     const int lastError = errno;
     fatalErrorLock().lock();  // never released: the process ends below
+    // Work on the other thread is put down first. That thread may be failing
+    // too (it then waits above for this one to end the process), so the wait
+    // ends after a second at most; or it is this thread, failing in its own
+    // share of the work, which holds the lock already.
+    [[maybe_unused]] const bool quiet = workBesideFatalErrors().try_lock_for(std::chrono::seconds(1));
     std::string finalText = message;
     if (lastError != 0) {
         finalText = formatText("%s\nSystem error message: %s.\n", message.c_str(), std::strerror(lastError));

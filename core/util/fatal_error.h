@@ -1,5 +1,6 @@
 #pragma once
 // The one way out of the process after an unrecoverable error.
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -20,3 +21,9 @@ void setErrorPrinter(ErrorPrinter printer);
 
 // Called by an exit handler that may still report a fatal error.
 void markProcessExiting();
+
+// Work done on a second thread beside the one that may end the process (a
+// share of a stage's records) holds this lock while it runs. A fatal error
+// takes it (waiting a second at most) before the process ends, so that the
+// end never pulls what that work reads from under it.
+std::recursive_timed_mutex& workBesideFatalErrors();

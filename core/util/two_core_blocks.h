@@ -1,45 +1,119 @@
 #pragma once
-// Peak picking for a whole run is most of a stage's time and depends on one
-// record alone, while everything a stage writes (log rows, record fields)
-// must come in record order. So records go in blocks: both cores compute the
-// block, then this thread consumes it in order. What a consumer writes is the
-// same as from one pass; only `compute` runs on the second core, so it must
-// touch nothing but its own record and read-only tables. (Should it end the
-// process, out of memory, a failure on the other thread waits for that.)
+// Reading spectra, picking peaks and making files depend on one record
+// alone, while everything a stage writes (log rows, record fields) must come
+// in record order. So both cores compute records, claiming a few at a time,
+// while this thread also consumes the results in record order as they come;
+// a thread that finds nothing to compute consumes, and the other way round.
+// What a consumer writes is the same as from one pass.
+//
+// `compute(i)` may run on either thread, at the same time as `consume(j)`
+// for an earlier record j: it must read only record i and what no consumer
+// writes, write nothing but its result, and not throw. `consume(i)` runs on
+// this thread and may write record i. An exception from `consume` stops the
+// other thread and goes on to the caller; a fatal error in `consume` waits
+// for the other thread to put down the records in hand (see fatal_error.h).
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "core/util/fatal_error.h"
+
 template <class Result, class Compute, class Consume>
 void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consume consume) {
-    constexpr std::int32_t block = 512;
-    std::vector<Result> results;
-    for (std::int32_t first = 0; first < count; first += block) {
-        const std::int32_t end = std::min(count, first + block);
-        results.assign(static_cast<std::size_t>(end - first), Result{});
-        const auto computeEverySecond = [&](std::int32_t offset) {
-            for (std::int32_t i = first + offset; i < end; i += 2) {
-                results[static_cast<std::size_t>(i - first)] = compute(i);
+    if (count <= 0) return;
+    // Results computed ahead of the next one consumed, at most: the memory
+    // of a stage stays that of a few hundred records.
+    constexpr std::int32_t window = 512;
+    constexpr std::int32_t claimed = 8;  // records a thread claims at a time
+    const std::int32_t slots = std::min(count, window);
+    std::vector<Result> results(static_cast<std::size_t>(slots));
+    // The record whose result a slot holds, -1 before the first.
+    const std::unique_ptr<std::atomic<std::int32_t>[]> holds(new std::atomic<std::int32_t>[static_cast<std::size_t>(slots)]);
+    for (std::int32_t s = 0; s < slots; ++s) holds[s].store(-1, std::memory_order_relaxed);
+    std::atomic<std::int32_t> nextUnclaimed = 0;
+    std::atomic<std::int32_t> consumed = 0;
+    std::atomic<bool> stop = false;
+
+    // 1: [first, end) claimed; 0: the window is full; -1: all claimed.
+    const auto claim = [&](std::int32_t& first, std::int32_t& end) {
+        std::int32_t at = nextUnclaimed.load();
+        for (;;) {
+            if (at >= count) return -1;
+            const std::int32_t upTo = std::min(count, at + claimed);
+            if (upTo > consumed.load() + slots) return 0;
+            if (nextUnclaimed.compare_exchange_weak(at, upTo)) {
+                first = at;
+                end = upTo;
+                return 1;
             }
-        };
-        std::optional<std::thread> helper;
-        try {
-            helper.emplace(computeEverySecond, 1);
-        } catch (const std::system_error&) {
-            // No second thread to be had: this one does all of the block.
         }
-        computeEverySecond(0);
-        if (helper) {
-            helper->join();
-        } else {
-            computeEverySecond(1);
+    };
+    const auto computeClaimed = [&](std::int32_t first, std::int32_t end) {
+        for (std::int32_t i = first; i < end; ++i) {
+            const std::int32_t slot = i % slots;
+            results[static_cast<std::size_t>(slot)] = compute(i);
+            holds[slot].store(i, std::memory_order_release);
+            holds[slot].notify_one();
         }
-        for (std::int32_t i = first; i < end; ++i) consume(i, std::move(results[static_cast<std::size_t>(i - first)]));
+    };
+    const auto help = [&] {
+        std::int32_t first = 0;
+        std::int32_t end = 0;
+        while (!stop.load()) {
+            const std::int32_t seen = consumed.load();
+            const int got = claim(first, end);
+            if (got < 0) return;
+            if (got == 0) {
+                consumed.wait(seen);
+                continue;
+            }
+            const std::lock_guard<std::recursive_timed_mutex> work(workBesideFatalErrors());
+            computeClaimed(first, end);
+        }
+    };
+
+    std::optional<std::thread> helper;
+    try {
+        helper.emplace(help);
+    } catch (const std::system_error&) {
+        // No second thread to be had: this one computes every record.
     }
+    const auto stopHelper = [&] {
+        stop.store(true);
+        consumed.fetch_add(1);  // wakes the other thread if it waits for room
+        consumed.notify_all();
+        if (helper) helper->join();
+    };
+    try {
+        for (std::int32_t i = 0; i < count;) {
+            const std::int32_t slot = i % slots;
+            const std::int32_t held = holds[slot].load(std::memory_order_acquire);
+            if (held == i) {
+                consume(i, std::move(results[static_cast<std::size_t>(slot)]));
+                consumed.store(++i);
+                consumed.notify_one();
+                continue;
+            }
+            std::int32_t first = 0;
+            std::int32_t end = 0;
+            if (claim(first, end) > 0) {
+                computeClaimed(first, end);
+            } else {
+                holds[slot].wait(held, std::memory_order_acquire);  // the other thread has record i in hand
+            }
+        }
+    } catch (...) {
+        stopHelper();
+        throw;
+    }
+    stopHelper();
 }
 
 // Work on each of `count` records in place, on both cores; `work(i)` may
