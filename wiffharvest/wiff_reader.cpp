@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <vector>
 
 #include "core/peaks/centroiding.h"
 #include "core/util/checked_memory.h"
+#include "core/util/two_core_blocks.h"
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
 #include "platform/analyst/wiff_application.h"
@@ -106,7 +108,43 @@ struct SampleReading {
     bool sawLevel1 = false;
 };
 
-void readPeriod(SampleReading& reading, const WiffFileData& file, SpectrumData& spectrum, std::int32_t p) {
+// A record whose spectrum is still to be read: where it is and when.
+struct SpectrumToRead {
+    std::int32_t index;
+    std::int32_t experiment;
+    float cycleTime;
+};
+
+// Fills record `wanted.index` from its spectrum, writing nowhere else, so
+// that two threads can read spectra at once. `spectrum` is this reader's own.
+void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int32_t period,
+                  const SpectrumToRead& wanted) {
+    SciexMSscan& r = reading.table.records[static_cast<std::size_t>(wanted.index)];
+    spectrum.selectSpectrum(reading.sample, period, wanted.experiment, wanted.cycleTime, wanted.cycleTime);
+    r.rawPointCount = spectrum.numberOfDataPoints();
+    if (r.rawPointCount <= 1) {
+        r.rejected = 1;
+        return;
+    }
+    PeakList points = dataPointPeaks(spectrum, r.rawPointCount);
+    if (r.msLevel == 2) {
+        parseSpectrumLabel(spectrum.description(), r, reading.instrument.isMALDI);
+        r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+        r.lastScanNumber = r.scanNumber;
+        r.mergedAway = 0;
+        r.rejected = 0;
+    } else if (reading.instrument.instrumentType == 1) {
+        r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+    } else {
+        r.peaks = std::move(points);
+    }
+    // A centroided list keeps the capacity of the profile it came from; the
+    // table holds a whole sample, so it gives that back.
+    r.peaks.shrink_to_fit();
+    r.numPeaks = static_cast<std::int32_t>(r.peaks.size());
+}
+
+void readPeriod(SampleReading& reading, const WiffFileData& file, const SpectrumData& reader, std::int32_t p) {
     const std::int32_t s = reading.sample;
     const std::int32_t nExperiments = file.numberOfExperiments(s, p);
     const std::int32_t nCycles = file.numberOfCycles(s, p);
@@ -120,6 +158,9 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, SpectrumData& 
     const PeriodSkips skips = countSkippedScans(period, traces, nExperiments, nCycles);
     reportSkippedScans(skips, nExperiments, reading.context.getRunStatsStream());
 
+    // Which scans are kept, and in which records, follows from the traces
+    // alone; the spectra are then read on both cores.
+    std::vector<SpectrumToRead> toRead;
     for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
         if (skips.dropped[static_cast<std::size_t>(c)] != 0) continue;
         for (std::int32_t j = 0; j < nExperiments; ++j) {
@@ -136,33 +177,27 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, SpectrumData& 
             r.cycleTime = r.scanTime;
             // Other scan types are counted but not kept: the slot is reused.
             if (r.msLevel != 2 && r.isSurveyScan == 0) continue;
-            spectrum.selectSpectrum(s, p, j, r.scanTime, r.scanTime);
+            toRead.push_back({reading.index, j, r.scanTime});
             r.scanTime = r.scanTime * kScanTimeScale;
-            r.rawPointCount = spectrum.numberOfDataPoints();
-            if (r.rawPointCount <= 1) {
-                r.rejected = 1;
-                ++reading.index;
-                continue;
-            }
-            PeakList points = dataPointPeaks(spectrum, r.rawPointCount);
-            if (r.msLevel == 2) {
-                parseSpectrumLabel(spectrum.description(), r, reading.instrument.isMALDI);
-                r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
-                r.lastScanNumber = r.scanNumber;
-                r.mergedAway = 0;
-                r.rejected = 0;
-            } else if (reading.instrument.instrumentType == 1) {
-                r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
-            } else {
-                r.peaks = std::move(points);
-            }
-            // A centroided list keeps the capacity of the profile it came
-            // from; the table holds a whole sample, so it gives that back.
-            r.peaks.shrink_to_fit();
-            r.numPeaks = static_cast<std::int32_t>(r.peaks.size());
             ++reading.index;
         }
     }
+    // What reading a spectrum threw is thrown again when its turn comes, so
+    // that the sample stops where one pass would stop.
+    computeOnTwoCoresConsumeInOrder<std::exception_ptr>(
+        static_cast<std::int32_t>(toRead.size()),
+        [&](std::int32_t k) -> std::exception_ptr {
+            try {
+                SpectrumData spectrum = reader;
+                readSpectrum(reading, spectrum, p, toRead[static_cast<std::size_t>(k)]);
+                return nullptr;
+            } catch (...) {
+                return std::current_exception();
+            }
+        },
+        [](std::int32_t, std::exception_ptr failure) {
+            if (failure) std::rethrow_exception(failure);
+        });
 }
 
 }  // namespace
@@ -185,8 +220,8 @@ std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t samp
     const WiffApplication application;
     const WiffFileData file = application.openWiff(path, sample);
     context.getRunStatsStream().print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(sample).c_str(), sample);
-    SpectrumData spectrum;
-    spectrum.setWiffFileName(path);
+    SpectrumData reader;  // copied by each spectrum read, so that two threads can read at once
+    reader.setWiffFileName(path);
 
     const std::int32_t nPeriods = file.numberOfPeriods(sample);
     // A line of its own: rows of this log begin with their line break.
@@ -211,7 +246,7 @@ std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t samp
                 static_cast<long long>(total), lastCycles, lastExperiments);
 
     SampleReading reading{path, sample, table, context, instrument, context.picking.peakBinningTolerance};
-    for (std::int32_t p = 0; p < nPeriods; ++p) readPeriod(reading, file, spectrum, p);
+    for (std::int32_t p = 0; p < nPeriods; ++p) readPeriod(reading, file, reader, p);
     table.records.resize(static_cast<std::size_t>(reading.index));
     if (!reading.sawLevel1) table.noMSscans = 1;
     return reading.index;

@@ -1,8 +1,10 @@
 #include <cerrno>
 
+#include "core/util/huge_pages.h"
 #include "yepharvest/run_driver.h"
 
-int main() {
+int main(int, char* argv[]) {
+    startAgainWithHugePages("/proc/self/exe", argv);
     // Fatal messages quote the last library error; start from none.
     errno = 0;
     return runYepharvest();

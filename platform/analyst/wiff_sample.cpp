@@ -1,10 +1,12 @@
 #include "platform/analyst/wiff_sample.h"
 
 #include <algorithm>
+#include <exception>
 #include <numeric>
 #include <tuple>
 
 #include "core/util/format_text.h"
+#include "core/util/two_core_blocks.h"
 #include "platform/analyst/scan_values.h"
 #include "platform/analyst/wiff_native_id.h"
 
@@ -115,11 +117,29 @@ WiffSample readWiffSample(const std::string& exportPath) {
     std::vector<std::int32_t> levels(count);
     std::size_t keyed = 0;
     std::size_t withSample = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        // Every spectrum is decoded here, so that a damaged one fails the
-        // opening instead of a sample half-way through.
-        const ExportSpectrum spectrum = source.spectrum(i);
-        const ExportArrays arrays = source.arrays(i);
+    // Every spectrum is decoded here, so that a damaged one fails the opening
+    // instead of a sample half-way through. Decoding is most of the time of
+    // opening, so both cores decode; what one throws is thrown again in
+    // spectrum order, as from one pass.
+    struct Decoded {
+        ExportSpectrum spectrum;
+        double totalIonCurrent = 0.0;
+        std::exception_ptr failure;
+    };
+    computeOnTwoCoresConsumeInOrder<Decoded>(static_cast<std::int32_t>(count), [&](std::int32_t at) {
+        Decoded decoded;
+        try {
+            const std::size_t i = static_cast<std::size_t>(at);
+            decoded.spectrum = source.spectrum(i);
+            decoded.totalIonCurrent = totalIonCurrent(decoded.spectrum, source.arrays(i));
+        } catch (...) {
+            decoded.failure = std::current_exception();
+        }
+        return decoded;
+    }, [&](std::int32_t at, Decoded decoded) {
+        if (decoded.failure) std::rethrow_exception(decoded.failure);
+        const std::size_t i = static_cast<std::size_t>(at);
+        const ExportSpectrum& spectrum = decoded.spectrum;
         ids[i] = spectrum.id;
         levels[i] = effectiveMsLevel(spectrum);
         WiffNativeId keys;
@@ -147,10 +167,10 @@ WiffSample readWiffSample(const std::string& exportPath) {
         }
         entry.scan.exportIndex = i;
         entry.scan.cycleTime = spectrum.scanStartSeconds < 0.0 ? 0.0f : static_cast<float>(spectrum.scanStartSeconds);
-        entry.scan.totalIonCurrent = totalIonCurrent(spectrum, arrays);
+        entry.scan.totalIonCurrent = decoded.totalIonCurrent;
         entry.scan.description = scanDescription(spectrum);
         entry.scanType = scanTypeCode(spectrum, sample.modelCode);
-    }
+    });
     if (withSample != 0 && withSample != count) {
         throw ExportReadError(formatText("The export %s has inconsistent spectrum ids: %zu of its %zu spectra carry a sample key.",
                                          source.path().c_str(), withSample, count));

@@ -32,29 +32,42 @@ void ExportLayoutScanner::feed(std::string_view block) {
     layout_.tail.append(block.substr(block.size() > kTailBytes ? block.size() - kTailBytes : 0));
     if (layout_.tail.size() > 2 * kTailBytes) layout_.tail.erase(0, layout_.tail.size() - kTailBytes);
 
+    if (pending_.empty()) {
+        // Most blocks begin between two tags: they are scanned where they
+        // lie, and only a tag cut off at their end is kept for the next.
+        const std::size_t keepFrom = scan(block);
+        pending_.assign(block.substr(keepFrom));
+        pendingOffset_ += keepFrom;
+        return;
+    }
     pending_.append(block);
-    XmlPull pull(pending_);
+    const std::size_t keepFrom = scan(pending_);
+    pendingOffset_ += keepFrom;
+    pending_.erase(0, keepFrom);
+}
+
+std::size_t ExportLayoutScanner::scan(std::string_view text) {
+    XmlPull pull(text);
     XmlTag tag;
-    std::size_t keepFrom = pending_.size();
+    std::size_t keepFrom = text.size();
     while (pull.next(tag)) {
         if (!tag.closing && tag.name == "offset") {
             // Its text and end tag may lie in the next block.
-            const std::size_t close = pending_.find("</offset>", tag.end);
-            if (close == std::string::npos) {
+            const std::size_t close = text.find("</offset>", tag.end);
+            if (close == std::string_view::npos) {
                 keepFrom = tag.begin;
                 break;
             }
             if (inSpectrumIndex_) {
                 const std::string_view ref = layout_.isMzXML ? "id" : "idRef";
-                offsets_.push_back({attributeText(tag.attributes, ref), pending_.substr(tag.end, close - tag.end)});
+                offsets_.push_back({attributeText(tag.attributes, ref), std::string(text.substr(tag.end, close - tag.end))});
             }
             continue;
         }
         handleTag(tag.name, tag.attributes, tag.closing, tag.empty, pendingOffset_ + tag.begin, pendingOffset_ + tag.end);
     }
     if (pull.stalled()) keepFrom = std::min(keepFrom, pull.position());
-    pendingOffset_ += keepFrom;
-    pending_.erase(0, keepFrom);
+    return keepFrom;
 }
 
 void ExportLayoutScanner::handleTag(std::string_view name, std::string_view attributes, bool closing, bool empty,

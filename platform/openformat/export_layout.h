@@ -33,6 +33,9 @@ private:
         std::string ref;
         std::string value;
     };
+    // Scans `text`, which begins at pendingOffset_ in the export; returns
+    // where the part to keep for the next block begins.
+    std::size_t scan(std::string_view text);
     void handleTag(std::string_view name, std::string_view attributes, bool closing, bool empty,
                    std::uint64_t begin, std::uint64_t end);
     void note(std::string problem);
