@@ -33,7 +33,12 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
     constexpr std::int32_t window = 512;
     constexpr std::int32_t claimed = 8;  // records a thread claims at a time
     const std::int32_t slots = std::min(count, window);
-    std::vector<Result> results(static_cast<std::size_t>(slots));
+    // Wrapped, so that no Result shares its memory with another's (as the
+    // bits of a std::vector<bool> would): two threads write them at once.
+    struct Slot {
+        Result result;
+    };
+    std::vector<Slot> results(static_cast<std::size_t>(slots));
     // The record whose result a slot holds, -1 before the first.
     const std::unique_ptr<std::atomic<std::int32_t>[]> holds(new std::atomic<std::int32_t>[static_cast<std::size_t>(slots)]);
     for (std::int32_t s = 0; s < slots; ++s) holds[s].store(-1, std::memory_order_relaxed);
@@ -58,7 +63,7 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
     const auto computeClaimed = [&](std::int32_t first, std::int32_t end) {
         for (std::int32_t i = first; i < end; ++i) {
             const std::int32_t slot = i % slots;
-            results[static_cast<std::size_t>(slot)] = compute(i);
+            results[static_cast<std::size_t>(slot)].result = compute(i);
             holds[slot].store(i, std::memory_order_release);
             holds[slot].notify_one();
         }
@@ -96,7 +101,7 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
             const std::int32_t slot = i % slots;
             const std::int32_t held = holds[slot].load(std::memory_order_acquire);
             if (held == i) {
-                consume(i, std::move(results[static_cast<std::size_t>(slot)]));
+                consume(i, std::move(results[static_cast<std::size_t>(slot)].result));
                 consumed.store(++i);
                 consumed.notify_one();
                 continue;
