@@ -3,6 +3,7 @@
 #   ./setup.sh demo   install what is missing, build, run a demo extraction
 #   ./setup.sh test   install what is missing, build, run every test
 #                     (once plainly, once under AddressSanitizer + UBSan),
+#                     the two-thread stages under ThreadSanitizer,
 #                     then each fuzz target for a minute
 #   ./setup.sh serve [PORT]   install what is missing, build, serve the form
 #                     pages and both programs on 127.0.0.1:PORT (default 8080)
@@ -149,6 +150,10 @@ case "${1:-}" in
         build build-sanitize -DQUARROW_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
             LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" run_tests build-sanitize
+        cmake -S . -B build-thread -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON \
+            -DQUARROW_SANITIZE_THREAD=ON >/dev/null
+        cmake --build build-thread -j "$jobs" --target util_tests yepharvest wiffharvest quarrow-rungen
+        tests/sanitizer/thread_check.sh build-thread
         ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" fuzz
         ;;
     *) echo "usage: $0 demo|test|serve [PORT]" >&2; exit 2 ;;
