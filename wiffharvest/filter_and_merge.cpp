@@ -22,11 +22,11 @@ void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionConte
         group.collisionEnergy = candidate.collisionEnergy;
     }
     // QSTAR peaks are profile-like: the union is centroided as the spectra were.
-    group.peaks = instrument.instrumentType == 1
-                      ? mergeKestranePeaksByCentroiding(group.peaks, candidate.peaks,
-                                                        context.picking.peakBinningTolerance, 50.0)
-                      : mergeKestranePeaks(group.peaks, candidate.peaks);
-    group.numPeaks = static_cast<std::int32_t>(group.peaks.size());
+    group.fragmentPeaks = instrument.instrumentType == 1
+                              ? mergeKestranePeaksByCentroiding(group.fragmentPeaks, candidate.fragmentPeaks,
+                                                                context.picking.peakBinningTolerance, 50.0)
+                              : mergeKestranePeaks(group.fragmentPeaks, candidate.fragmentPeaks);
+    group.numPeaks = static_cast<std::int32_t>(group.fragmentPeaks.size());
     candidate.rejected = 1;
     context.getRejectReasonsStream().print(
         "\n%s.%04.0f.%04d\t0\tparent: %.2f merged with scan %04.0f.%04d parent: %.2f", context.runName.c_str(),
@@ -65,7 +65,7 @@ void filterSpectra(ScanTable& table, std::int32_t n, const ExtractionContext& co
     filterCandidateSpectra(
         table.records, n,
         [](const SciexMSscan& scan) { return scan.rejected == 0 && scan.mergedAway == 0 && scan.msLevel == 2; },
-        [](const SciexMSscan& scan) { return scan.peaks; },
+        [](const SciexMSscan& scan) { return scan.fragmentPeaks; },
         [&](const SciexMSscan& scan) { return spectrumName(context.runName, scan); }, context);
 }
 

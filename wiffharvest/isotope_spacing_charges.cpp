@@ -19,7 +19,7 @@ constexpr std::int32_t kFragmentTestCharge = 2;
 bool fragmentsAllowChargeOne(const SciexMSscan& scan, const ExtractionContext& context) {
     const KestranePeak parent =
         makeParentKestranePeak(scan.parentMz, kFragmentTestCharge, context.parameters.parentTolerance);
-    const PickedPeaks picked = pickPeaks(scan.peaks, parent, context.peakPickSettings());
+    const PickedPeaks picked = pickPeaks(scan.fragmentPeaks, parent, context.peakPickSettings());
     return chargeFromFragmentsAbovePrecursor(picked.peaks, parent) == 1;
 }
 
@@ -30,13 +30,13 @@ std::int32_t chargeFromSurveyIsotopes(const SciexMSscan& scan, const SciexMSscan
     const double low = mz - kPrecursorHalfWindow;
     const double high = mz + kPrecursorHalfWindow;
     const double reach = mz + kIsotopeReach;
-    const PeakList& peaks = survey.peaks;
+    const SpectrumPoints& peaks = survey.peaks;
     for (std::size_t a = 0; a < peaks.size(); ++a) {
-        const KestranePeak& light = peaks[a];
+        const SpectrumPoint& light = peaks[a];
         if (light.mOverZ < low) continue;
         if (light.mOverZ > high) break;
         for (std::size_t b = a + 1; b < peaks.size() && peaks[b].mOverZ <= reach; ++b) {
-            const KestranePeak& heavy = peaks[b];
+            const SpectrumPoint& heavy = peaks[b];
             if (!(0.5 * heavy.intensity < light.intensity && 0.25 * light.intensity < heavy.intensity)) continue;
             const std::int32_t z = chargeFromIsotopeSpacing(light.mOverZ, heavy.mOverZ, kMaxSpacingCharge);
             if (z == 0) continue;

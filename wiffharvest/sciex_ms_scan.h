@@ -9,6 +9,7 @@
 
 #include "core/peaks/kestrane_peak.h"
 #include "core/peaks/spec_features.h"
+#include "core/peaks/spectrum_points.h"
 
 struct SciexMSscan {
     std::int32_t scanNumber = 0;
@@ -19,9 +20,12 @@ struct SciexMSscan {
     double collisionEnergy = 0.0;
     std::int32_t isSurveyScan = 0;
     std::int32_t rejected = 0;
-    // Centroided peaks keep the apex's m/z as their M+H, which the b/y pair
-    // count reads: the full peak records are kept.
-    PeakList peaks;
+    // A survey scan's peaks (centroided on a QSTAR), in ascending m/z. They
+    // are most of a sample's memory, so they are kept as m/z and intensity.
+    SpectrumPoints peaks;
+    // An MS/MS spectrum's centroided peaks keep the apex's m/z as their M+H,
+    // which the b/y pair count reads: the full peak records are kept.
+    PeakList fragmentPeaks;
     std::int32_t numPeaks = 0;       // column numOriginalPeaks
     std::int32_t rawPointCount = 0;  // column numProfilePeaks
     double precursorIntensity = 0.0;

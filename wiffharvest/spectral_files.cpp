@@ -49,7 +49,7 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
             if (!written(i) || !context.peakListFormats.pkl) return {};
             const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
             return files.make(parameters.resultsXtractorDir + peakListName(context.runName, sample, scan),
-                              {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.peaks,
+                              {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.fragmentPeaks,
                               "Function: processSciexDDErun");
         },
         [&](std::int32_t i, PeakListOutcome outcome) {
@@ -59,7 +59,7 @@ void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sam
             if (mgf) {
                 mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
                           scan.scanNumber, scan.lastScanNumber, static_cast<double>(scan.cycleTime), mzDecimals},
-                         scan.peaks);
+                         scan.fragmentPeaks);
             }
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
         });

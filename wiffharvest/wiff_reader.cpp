@@ -129,18 +129,21 @@ void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int
     PeakList points = dataPointPeaks(spectrum, r.rawPointCount);
     if (r.msLevel == 2) {
         parseSpectrumLabel(spectrum.description(), r, reading.instrument.isMALDI);
-        r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+        r.fragmentPeaks =
+            centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+        // A centroided list keeps the capacity of the profile it came from;
+        // the table holds a whole sample, so it gives that back.
+        r.fragmentPeaks.shrink_to_fit();
+        r.numPeaks = static_cast<std::int32_t>(r.fragmentPeaks.size());
         r.lastScanNumber = r.scanNumber;
         r.mergedAway = 0;
         r.rejected = 0;
-    } else if (reading.instrument.instrumentType == 1) {
-        r.peaks = centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
-    } else {
-        r.peaks = std::move(points);
+        return;
     }
-    // A centroided list keeps the capacity of the profile it came from; the
-    // table holds a whole sample, so it gives that back.
-    r.peaks.shrink_to_fit();
+    r.peaks = toSpectrumPoints(reading.instrument.instrumentType == 1
+                                   ? centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width,
+                                                                            kCentroidHeightPercent)
+                                   : std::move(points));
     r.numPeaks = static_cast<std::int32_t>(r.peaks.size());
 }
 

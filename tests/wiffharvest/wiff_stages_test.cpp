@@ -35,8 +35,14 @@ struct SampleRun : QueryContext {
             r.selectedParentMz = r.parentMz = scans[i].parentMz;
             r.charge = scans[i].charge;
             r.chargePending = r.msLevel == 2 && r.charge == 0 ? 1 : 0;
-            for (const auto& [mz, intensity] : scans[i].peaks) r.peaks.push_back(makeFragmentPeak(mz, intensity));
-            r.numPeaks = r.rawPointCount = static_cast<std::int32_t>(r.peaks.size());
+            for (const auto& [mz, intensity] : scans[i].peaks) {
+                if (r.msLevel == 2) {
+                    r.fragmentPeaks.push_back(makeFragmentPeak(mz, intensity));
+                } else {
+                    r.peaks.push_back({mz, intensity});
+                }
+            }
+            r.numPeaks = r.rawPointCount = static_cast<std::int32_t>(scans[i].peaks.size());
             table.records.push_back(r);
         }
     }
