@@ -112,15 +112,6 @@ TEST_F(FormulaTest, AddFormulasHoldsAnyNumberOfTokens) {
     EXPECT_EQ(run([&] { std::printf("%s", addFormulas(a, b).c_str()); }), a + " " + b);
 }
 
-TEST_F(FormulaTest, UnknownElementEndsTheProcessNamingElementFileAndFormula) {
-    const ChildResult result = runFailing(kElements, [] { formulaMonoisotopicMass("C2 H3 Se1 O"); });
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, "\n<BR>temp_element: Se" +
-                                 fatalBanner("\nThe element: Se is not defined in the file msparams_quarrow/elements.txt. "
-                                             "The element was present in the formula: C2 H3 Se1 O. \n<P>Please notify "
-                                             "the server administrator about this error message. "));
-}
-
 TEST_F(FormulaTest, BlankLineInElementFileIsRejectedWithItsLineNumber) {
     const ChildResult result = runFailing("# comment\nH 1 1 1.0 1.0\n\nO 8 1 16.0 1.0\n", [] { formulaMonoisotopicMass("H"); });
     EXPECT_EQ(result.exitStatus, 1);

@@ -1,5 +1,6 @@
 // The real tool on the logs of real yepharvest runs: a generated run and the
-// real BSA run appended to one log folder, the page's counts checked against
+// real BSA run appended to one log folder, the one's name a prefix of the
+// other's, the page's counts checked against
 // the logs as read here, independently of the tool's own parsing.
 #include <gtest/gtest.h>
 
@@ -25,10 +26,10 @@ class ReportEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new WorkFolder;
-        dir_->generate("--folder --output " + dir_->file("r.d") + " --spectra 300 --seed 5 --truth " +
+        dir_->generate("--folder --output " + dir_->file("BSA_min_2.d") + " --spectra 300 --seed 5 --truth " +
                        dir_->file("truth.tsv"));
         for (const std::string& data : {std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML&lastScan=100000",
-                                        dir_->file("r.d/Analysis.yep") + "&firstScan=3&lastScan=280"}) {
+                                        dir_->file("BSA_min_2.d/Analysis.yep") + "&firstScan=3&lastScan=280"}) {
             ASSERT_EQ(dir_->extract(YEPHARVEST_PATH, data, "autoCharge=Find&specFeaturesFilename=features.txt").exitStatus, 0)
                 << data;
         }
@@ -46,7 +47,7 @@ protected:
 WorkFolder* ReportEndToEnd::dir_ = nullptr;
 
 TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
-    for (const std::string run : {"BSA_min_21", "r"}) {
+    for (const std::string run : {"BSA_min_21", "BSA_min_2"}) {
         const std::string page = dir_->file(run + ".html");
         const ChildResult result =
             report("--logs " + dir_->file("logs/") + " --features features.txt --run " + run + " --output " + page);
@@ -73,7 +74,10 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
             if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] = std::atol(line.c_str() + tab + 1);
         }
 
+        long rejectedAfterTheScanRange = 0;
+        for (const auto& [kind, count] : rejected) rejectedAfterTheScanRange += kind == "scan-range" ? 0 : count;
         EXPECT_GT(written, 10) << run;
+        EXPECT_EQ(shown(html, "rows-collected"), written + rejectedAfterTheScanRange) << run;
         EXPECT_EQ(shown(html, "rows-written"), written) << run;
         EXPECT_EQ(shown(html, "figure-written"), written) << run;
         EXPECT_EQ(shown(html, "stats-written"), statistics["numOutputFiles"]) << run;

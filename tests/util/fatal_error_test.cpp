@@ -25,15 +25,6 @@ const std::string headWithTitle =
     "\n<BODY Id=\"ResRev\" >"
     "\n<H2 ALIGN=center >Error Message</H2><HR />";
 
-TEST(HtmlPage, EmptyTitleHasNoHeadingAndNoRule) {
-    const ChildResult r = runInChild([] { writePageHead(""); });
-    EXPECT_EQ(r.output,
-              "\n<html>\n<head>\n<TITLE>Velmora Quarrow - </TITLE>"
-              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\"  />"
-              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\"  media=\"print\" />"
-              "\n</head>\n<BODY Id=\"ResRev\" >");
-}
-
 TEST(HtmlPage, MessageLinesSkipEmptyLines) {
     EXPECT_EQ(runInChild([] { html_message("one\n\n\ntwo\n"); }).output, "one\n<BR>two\n<BR>");
     EXPECT_EQ(runInChild([] { html_message("single"); }).output, "single\n<BR>");
@@ -73,30 +64,6 @@ TEST(FatalError, ErrorPageWithTheSystemLine) {
                             "Memory allocation (malloc) failure (size = 12).\n<BR>"
                             "Function: makeword\n<BR>"
                             "System error message: Cannot allocate memory.\n<BR>"
-                            "</BODY>");
-}
-
-TEST(FatalError, NullPrinterKeepsTheInstalledOne) {
-    const ChildResult r = runInChild([] {
-        setErrorPrinter(writeErrorPage);
-        setErrorPrinter(nullptr);
-        errno = 0;
-        reportFatalError("text");
-    });
-    EXPECT_EQ(r.output, headWithTitle + "text\n<BR></BODY>");
-}
-
-TEST(FatalError, FailedOpenShowsTheLibrarysReason) {
-    const ChildResult r = runInChild([] {
-        setErrorPrinter(writeErrorPage);
-        openTextFile("/nonexistent-folder/x.txt", "r", "Function: parseTSVfile");
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, headWithTitle +
-                            "File open (fopen) failure.\n<BR>"
-                            "Function: parseTSVfile\n<BR>"
-                            "Filename = /nonexistent-folder/x.txt.\n<BR>"
-                            "System error message: No such file or directory.\n<BR>"
                             "</BODY>");
 }
 
