@@ -70,18 +70,6 @@ TEST(QueryParsing, ManyEntriesKeepTheirOrder) {
     EXPECT_EQ(entries[128].value, "128");
 }
 
-TEST(QueryBody, ReadsAtMostTheAnnouncedLengthAndStopsAtTheEnd) {
-    std::FILE* body = std::tmpfile();
-    std::fputs("a=1&b=2", body);
-    std::rewind(body);
-    EXPECT_EQ(read_query_string(body, 3), "a=1");
-    std::rewind(body);
-    EXPECT_EQ(read_query_string(body, 1000000000), "a=1&b=2");
-    std::rewind(body);
-    EXPECT_EQ(read_query_string(body, 0), "");
-    std::fclose(body);
-}
-
 // The source is chosen from the environment: run each case in a child so
 // that the variables and standard input are its own.
 ChildResult queryWith(const char* queryString, const char* contentLength, const std::string& body) {

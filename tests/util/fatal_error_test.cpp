@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "core/util/checked_file.h"
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/html_page.h"
@@ -25,12 +24,6 @@ const std::string headWithTitle =
     "\n<BODY Id=\"ResRev\" >"
     "\n<H2 ALIGN=center >Error Message</H2><HR />";
 
-TEST(HtmlPage, MessageLinesSkipEmptyLines) {
-    EXPECT_EQ(runInChild([] { html_message("one\n\n\ntwo\n"); }).output, "one\n<BR>two\n<BR>");
-    EXPECT_EQ(runInChild([] { html_message("single"); }).output, "single\n<BR>");
-    EXPECT_EQ(runInChild([] { html_message("\n\n"); }).output, "");
-}
-
 TEST(HtmlPage, MessagesGoToTheRedirectedStream) {
     const ChildResult r = runInChild([] {
         std::FILE* page = std::tmpfile();
@@ -42,15 +35,6 @@ TEST(HtmlPage, MessagesGoToTheRedirectedStream) {
         std::printf("page holds: %s", std::fgets(buffer, sizeof buffer, page));
     });
     EXPECT_EQ(r.output, "page holds: to the page\n");
-}
-
-TEST(FatalError, BannerBeforeStartUpPrintsTheTextUnchanged) {
-    const ChildResult r = runInChild([] {
-        errno = 0;
-        reportFatalError("first\n\nsecond");
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nfirst\n\nsecond");
 }
 
 TEST(FatalError, ErrorPageWithTheSystemLine) {
