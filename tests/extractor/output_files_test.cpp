@@ -1,12 +1,15 @@
 // The four logs: where they go, when they get their header, which header.
-// Runs starting together into one folder are the concurrent-logs test's.
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
+#include "core/util/format_text.h"
 #include "core/util/html_page.h"
 #include "tests/support/child_process.h"
 #include "tests/support/features_headers.h"
@@ -75,6 +78,12 @@ TEST(OutputFiles, UnopenableLogEndsTheProcess) {
                         "\nSystem error message: No such file or directory.\n");
 }
 
+std::size_t count(const std::string& text, const std::string& piece) {
+    std::size_t found = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++found;
+    return found;
+}
+
 TEST(OutputFiles, RowsReachTheFileWholeAndUnchanged) {
     TempDir dir;
     const ExtractorParameters p = logsIn(dir.path(), {{"xtractorDataFilename", "/runs/s7.d/Analysis.yep"}});
@@ -102,6 +111,58 @@ TEST(OutputFiles, RowsReachTheFileWholeAndUnchanged) {
     EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")),
               "spectrumName\tnumScansAfterParent\tRejectReason\ns7.0001\t0\tone\ns7.0002\t0\ttwo");
     EXPECT_EQ(readWholeFile(dir.file("runStats.txt")), "FileName\ts7\nnumOutputFiles\t3\n\n");
+}
+
+// Eight first runs into one empty folder, released at the same moment: each
+// log gets one header and every run's row. (Eight whole programs start too
+// far apart to meet at the header.)
+TEST(OutputFiles, FirstRunsStartingTogetherWriteOneHeaderEach) {
+    constexpr int runs = 8;
+    for (int attempt = 0; attempt < 25; ++attempt) {
+        TempDir dir;
+        const ExtractorParameters p = logsIn(dir.path(), {{"xtractorDataFilename", "/runs/s7.d/Analysis.yep"}});
+        int gate[2];
+        ASSERT_EQ(::pipe(gate), 0);
+        std::fflush(stdout);
+        std::vector<pid_t> children;
+        for (int k = 0; k < runs; ++k) {
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(gate[1]);
+                char ignored;
+                while (::read(gate[0], &ignored, 1) > 0) {
+                }
+                {
+                    XtractorOutputFiles files = openXtractorOutputFiles(p);
+                    files.parentChargeCheck.print("\nr%d.0001\tz = 2", k);
+                    files.rejectReasons.print("\nr%d.0001\t0\treason", k);
+                    files.specFeatures.print("\nr%d.0001.0001.2.pkl\t1", k);
+                }
+                std::_Exit(0);
+            }
+            children.push_back(pid);
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (const pid_t pid : children) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        const std::string charge = readWholeFile(dir.file("parentChargeCheck.txt"));
+        const std::string rejects = readWholeFile(dir.file("xtractorRejectReasons.txt"));
+        const std::string features = readWholeFile(dir.file("features.txt"));
+        ASSERT_EQ(count(charge, "scanNumber\tChargeAssignment"), 1u) << "attempt " << attempt << ":\n" << charge;
+        ASSERT_EQ(count(rejects, "spectrumName\t"), 1u) << "attempt " << attempt << ":\n" << rejects;
+        ASSERT_EQ(count(features, "originalSpectrumFile\t"), 1u) << "attempt " << attempt << ":\n" << features;
+        EXPECT_EQ(rejects.rfind("spectrumName\tnumScansAfterParent\tRejectReason\n", 0), 0u);
+        for (int k = 0; k < runs; ++k) {
+            EXPECT_EQ(count(charge, formatText("\nr%d.0001\tz = 2", k)), 1u);
+            EXPECT_EQ(count(rejects, formatText("\nr%d.0001\t0\treason", k)), 1u);
+            EXPECT_EQ(count(features, formatText("\nr%d.0001.0001.2.pkl\t1", k)), 1u);
+        }
+    }
 }
 
 TEST(OutputFiles, PeakPickerPageGoesToTheResultsFile) {
