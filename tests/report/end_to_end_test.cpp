@@ -47,6 +47,7 @@ protected:
 WorkFolder* ReportEndToEnd::dir_ = nullptr;
 
 TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
+    long evidenceSeen = 0;
     for (const std::string run : {"BSA_min_21", "BSA_min_2"}) {
         const std::string page = dir_->file(run + ".html");
         const ChildResult result =
@@ -66,6 +67,14 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
                        : startsWith(reason, "< 4 peaks") ? "too-few-peaks"
                                                            : "parent-range"];
         }
+        // Spectra with charge-check rows, and those of them with survey evidence.
+        std::map<std::string, bool> checked;
+        for (const std::string& line : splitText(log("parentChargeCheck.txt"))) {
+            if (!startsWith(line, run + ".")) continue;
+            checked[line.substr(0, line.find('\t'))] |= line.find("MS peak") != std::string::npos;
+        }
+        long withSurveyEvidence = 0;
+        for (const auto& [key, evidence] : checked) withSurveyEvidence += evidence ? 1 : 0;
         std::map<std::string, long> statistics;
         bool inBlock = false;
         for (const std::string& line : splitText(log("runStats.txt"))) {
@@ -86,11 +95,19 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         for (const char* kind : {"scan-range", "merged", "sequence-tag", "too-few-peaks", "parent-range"}) {
             EXPECT_EQ(shown(html, std::string("rows-") + kind), rejected[kind]) << run << " " << kind;
         }
+        const std::size_t evidence = html.find("id=\"charge-evidence\">");
+        ASSERT_NE(evidence, std::string::npos) << run;
+        EXPECT_EQ(html.substr(evidence, html.find(" with a neighbouring", evidence) - evidence),
+                  "id=\"charge-evidence\">" + std::to_string(checked.size()) + " spectra have charge-check rows; " +
+                      std::to_string(withSurveyEvidence))
+            << run;
+        evidenceSeen += withSurveyEvidence;
         EXPECT_EQ(html.find("id=\"notices\""), std::string::npos) << run;
         for (const char* external : {"http:", "https:", "//", "src=", "<script", "url(", "@import", "<link"}) {
             EXPECT_EQ(html.find(external), std::string::npos) << run << " holds " << external;
         }
     }
+    EXPECT_GT(evidenceSeen, 0);
 }
 
 TEST_F(ReportEndToEnd, BadRequestsFailWithAMessageAndNoPage) {
