@@ -96,12 +96,25 @@ TEST(TsvTables, MissingFieldsEndTheProcess) {
     }
 }
 
-// A missing column is fatal: the chemistry start-up faults show its message.
 TEST(HeaderCheck, PositionsFollowTheFileNotTheRequest) {
     const std::vector<std::string> headers = {"ElementalComposition", "AAname", "x", "AAsymbol", "AAname"};
     const std::vector<int> positions =
         checkParsedHeadersForExpectedHeaders("f", {"AAname", "AAsymbol", "ElementalComposition"}, headers);
     EXPECT_EQ(positions, (std::vector<int>{4, 3, 0}));
+}
+
+// Of several missing columns the first asked for is named.
+TEST(HeaderCheck, FirstMissingColumnIsFatal) {
+    const ChildResult r = runInChild([] {
+        errno = 0;
+        checkParsedHeadersForExpectedHeaders("msparams_quarrow/cysteines.tsv", {"cysteineName", "AAsymbol", "z"},
+                                             {"AAsymbol"});
+    });
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.output, banner +
+                            "\nIn the file msparams_quarrow/cysteines.tsv there is a column missing containing "
+                            "information on:\n<BR> cysteineName.\n"
+                            "<P>Please notify the server administrator about this error message. ");
 }
 
 }  // namespace
