@@ -178,7 +178,10 @@ TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
     writeWholeFile(dir.file("xtractorRejectReasons.txt"),
                    "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0016.0016.2.pkl\t0\n"
                    "r1.0017.0017.2.pkl\t0\t< 4 peaks after picking\nr1.0018\nr1.\t\t\t");
-    writeWholeFile(dir.file("parentChargeCheck.txt"), "scanNumber\tChargeAssignment\nr1.0012\nr1.0013\t;\tassigned z = 2");
+    // A decision may go on over several rows of its spectrum.
+    writeWholeFile(dir.file("parentChargeCheck.txt"), "scanNumber\tChargeAssignment\nr1.0012\nr1.0013\t;\tassigned z = 2"
+                                                      "\nr1.0014\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0"
+                                                      "\nr1.0014\tz = 4 (450.3) S/N: 0.0\tassigned z = 2");
     writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nnumMSMSscansCollected\tlots\nnumOutputFiles\t2\ngarbage\n");
 
     const RunReport report = buildRunReport(requestFor(dir, "r1"));
@@ -186,7 +189,8 @@ TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
     EXPECT_EQ(report.features.malformedLines, (std::vector<int>{3, 4}));
     EXPECT_EQ(report.rejects.total(), 1);
     EXPECT_EQ(report.rejects.malformedLines, (std::vector<int>{2, 4}));
-    EXPECT_EQ(report.charges.spectra, 1);
+    EXPECT_EQ(report.charges.spectra, 2);
+    EXPECT_EQ(report.charges.decisions.at("assigned z = 2"), 2);
     EXPECT_EQ(report.charges.malformedLines, (std::vector<int>{2}));
     EXPECT_EQ(report.stats.unreadableLines, (std::vector<int>{2, 4}));
     EXPECT_EQ(blockOf(report).total("numOutputFiles"), 2);
