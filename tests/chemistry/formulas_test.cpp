@@ -84,43 +84,6 @@ TEST_F(FormulaTest, LastLineWithoutLineFeedStillDefinesItsElementAndCrLfIsRead) 
     EXPECT_EQ(run([] { printMass("H2 O"); }, "H 1 1 1.0 1.0\r\nO 8 1 16.0 1.0"), "H2 O=18.000000\n");
 }
 
-TEST_F(FormulaTest, AddFormulasMergesCountsAndWritesEveryCount) {
-    EXPECT_EQ(run([] {
-                  std::printf("%s|\n", addFormulas("C2 H3 N O", "H2 O").c_str());
-                  std::printf("%s|\n", addFormulas("C2 H3 N O", "N-1 H-3").c_str());
-                  std::printf("%s|\n", addFormulas("C2", "S O3 H2").c_str());
-                  std::printf("%s|\n", addFormulas("H-2", "H2").c_str());
-                  std::printf("%s|\n", addFormulas("H-2 C", "H2 O").c_str());
-              }),
-              "C2 H5 N1 O2|\n"
-              "C2 O1|\n"
-              "C2 S1 O3 H2|\n"
-              "|\n"
-              "C1 O1|\n");
-}
-
-TEST_F(FormulaTest, AddFormulasHoldsAnyNumberOfTokens) {
-    // 78 symbols on each side, none shared: A's in order, then B's.
-    std::string a;
-    std::string b;
-    for (char first = 'A'; first <= 'Z'; ++first) {
-        for (char second = 'a'; second <= 'c'; ++second) {
-            a += std::string(a.empty() ? "" : " ") + first + second + "2";
-            b += std::string(b.empty() ? "" : " ") + first + second + "x1";
-        }
-    }
-    EXPECT_EQ(run([&] { std::printf("%s", addFormulas(a, b).c_str()); }), a + " " + b);
-}
-
-TEST_F(FormulaTest, UnknownElementEndsTheProcessNamingElementFileAndFormula) {
-    const ChildResult result = runFailing(kElements, [] { formulaMonoisotopicMass("C2 H3 Se1 O"); });
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.output, "\n<BR>temp_element: Se" +
-                                 fatalBanner("\nThe element: Se is not defined in the file msparams_quarrow/elements.txt. "
-                                             "The element was present in the formula: C2 H3 Se1 O. \n<P>Please notify "
-                                             "the server administrator about this error message. "));
-}
-
 TEST_F(FormulaTest, BlankLineInElementFileIsRejectedWithItsLineNumber) {
     const ChildResult result = runFailing("# comment\nH 1 1 1.0 1.0\n\nO 8 1 16.0 1.0\n", [] { formulaMonoisotopicMass("H"); });
     EXPECT_EQ(result.exitStatus, 1);

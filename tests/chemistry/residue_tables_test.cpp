@@ -55,24 +55,6 @@ TEST(NominalResidueTable, CysteineModificationMovesTheCysteineCell) {
     for (const auto& [cys, cell] : cases) EXPECT_EQ(nominalTableWith(folder, cys), standardCellsWith(cell)) << cys;
 }
 
-TEST(ResidueMasses, UserResidueTakesTheFormulaGivenAtStartUp) {
-    ParameterFolder folder;
-    const ChildResult result = runInFolder(folder.path(), [] {
-        initialise_amino_acid_weights("H", "O H", "H", "acrylamide", "C3 H5 N1 O1", formulaMonoisotopicMass);
-        std::printf("%.5f %s %s %.5f\n", residueMass('u'), sideChainAFormula('u').c_str(), sideChainBFormula('u').c_str(),
-                    sideChainAMass('u'));
-    });
-    EXPECT_EQ(result.output, "71.03711 H1 0 1.00783\n");
-}
-
-// The bits are fixed by the residue list, so no table needs to be loaded.
-TEST(ResidueSetMask, OneBitPerResidueInListOrder) {
-    const std::vector<std::pair<const char*, int>> cases = {
-        {"A", 1}, {"C", 2}, {"RKNQ", (1 << 14) | (1 << 8) | (1 << 11) | (1 << 13)}, {"y", 1 << 28}, {"BZ", 0}, {"AA", 1},
-    };
-    for (const auto& [letters, mask] : cases) EXPECT_EQ(residueSetMask(letters), mask) << letters;
-}
-
 TEST(AminoAcidTable, LaterRowOfASymbolReplacesTheEarlierAndNotApplicablePkReadsMinus98) {
     ParameterFolder folder;
     folder.edit("aminoAcids.tsv", "Glycine\tG\tC2 H3 N1 O1\tH1\t0\t2.34\t9.60\tn/a\tn/a\n",

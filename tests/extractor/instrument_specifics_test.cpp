@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include "core/chemistry/amino_acids.h"
 #include "core/extractor/instrument_specifics.h"
 #include "core/util/format_text.h"
 #include "tests/support/child_process.h"
@@ -78,13 +77,6 @@ TEST(InstrumentBlocks, KeysOverTheStartUpValues) {
          "certain=0 min=0.0 internal=0.0 tol=1e-05 sn=5 limit=25 bypass=0/0 active=0"},
     };
     for (const Case& c : cases) EXPECT_EQ(loadInstrument(c.file, c.name, c.query), c.settings) << c.what;
-}
-
-TEST(InstrumentBlocks, ResidueSetsIgnoreCharactersOutsideSevenBits) {
-    QueryContext run("");
-    InstrumentFolder("X\nnh3_loss RK\xC3\xA9\n>\n").load(run.context, "X");
-    EXPECT_EQ(run.context.instrument.nh3_loss, residueSetMask("RK"));
-    EXPECT_NE(residueSetMask("RK"), 0);
 }
 
 TEST(InstrumentBlocks, MissingNamesAndUnclosedBlocksEndTheProcess) {

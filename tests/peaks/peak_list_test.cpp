@@ -6,7 +6,6 @@
 #include <string>
 
 #include "core/peaks/centroiding.h"
-#include "core/peaks/clone_peaks.h"
 #include "core/peaks/da_binning.h"
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_orderings.h"
@@ -18,25 +17,14 @@ namespace {
 
 using PeakListTest = PeakTest;
 
-TEST_F(PeakListTest, EqualIntensitiesSortByMzSoTheOrderNeverDependsOnTheInput) {
-    PeakList a = peaks({{300.0, 5.0}, {100.0, 5.0}, {200.0, 9.0}});
-    PeakList b = peaks({{100.0, 5.0}, {200.0, 9.0}, {300.0, 5.0}});
-    sortByIntensityDescending(a);
-    sortByIntensityDescending(b);
-    for (const PeakList* list : {&a, &b}) {
-        EXPECT_EQ((*list)[0].mOverZ, 200.0);
-        EXPECT_EQ((*list)[1].mOverZ, 100.0);
-        EXPECT_EQ((*list)[2].mOverZ, 300.0);
-    }
+// Ties in m/z keep one fixed order: descending is the exact reverse of ascending.
+TEST_F(PeakListTest, MzOrdersBreakTiesTheSameWayBothDirections) {
     PeakList c = peaks({{100.0, 1.0}, {100.0, 7.0}, {90.0, 2.0}});
     sortByMOverZDescending(c);
-    EXPECT_EQ(c[0].intensity, 1.0);  // the exact reverse of ascending order
+    EXPECT_EQ(c[0].intensity, 1.0);
     sortByMOverZAscending(c);
     EXPECT_EQ(c[0].mOverZ, 90.0);
     EXPECT_EQ(c[1].intensity, 7.0);
-    const PeakList copy = clonePeaks(c);
-    ASSERT_EQ(copy.size(), 3u);
-    EXPECT_EQ(copy[2].intensity, 1.0);
 }
 
 TEST_F(PeakListTest, CentroidingBelowTheSmallestWidthLeavesTheListAlone) {

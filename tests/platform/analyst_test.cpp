@@ -44,6 +44,8 @@ std::vector<double> traceOf(const WiffFileData& file, const std::string& path, i
 
 }  // namespace
 
+// The generated runs give the families' plain survey and product types and
+// written codes; here the other terms, levels and codes.
 TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
     struct Case {
         const char* what;
@@ -51,8 +53,6 @@ TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
         std::int16_t expected;
     };
     const std::vector<Case> cases = {
-        {"QSTAR survey", qstarElite, msLevel(1), 8},
-        {"QSTAR product", qstarElite, msLevel(2), 9},
         {"QTRAP survey", qtrap4000, msLevel(1), 15},
         {"QTRAP product", qtrap4000, msLevel(2), 11},
         {"other survey", "", msLevel(1), 0},
@@ -64,7 +64,6 @@ TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
         {"neutral loss", qtrap4000, msLevel(2) + msTerm("MS:1000326", "constant neutral loss spectrum"), 7},
         {"SRM", qtrap4000, msLevel(2) + msTerm("MS:1000583", "SRM spectrum"), 4},
         {"SIM", qstarElite, msLevel(1) + msTerm("MS:1000582", "SIM spectrum"), 1},
-        {"code", qstarElite, msLevel(1) + userParam(scanTypeCode, "12"), 12},
         {"code before term", qtrap4000, msLevel(2) + msTerm("MS:1000326", "constant neutral loss spectrum") +
                                             userParam(scanTypeCode, "4"), 4},
         {"negative code", qstarElite, msLevel(1) + userParam(scanTypeCode, "-3"), -3},
@@ -80,6 +79,7 @@ TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
     }
 }
 
+// 4000 QTRAP by its own term is the generated runs'.
 TEST(AnalystInstrument, ModelCodeFromTheModelName) {
     struct Case {
         std::string params;
@@ -88,7 +88,6 @@ TEST(AnalystInstrument, ModelCodeFromTheModelName) {
     };
     const std::vector<Case> cases = {
         {qstarElite, 2000, "QSTAR Elite"},
-        {qtrap4000, 13, "4000 QTRAP"},
         {msTerm("MS:1000931", "QTRAP 5500"), 14, "QTRAP 5500"},
         {msTerm("MS:1000031", "instrument model", "SCIEX 4000 QTRAP"), 13, "SCIEX 4000 QTRAP"},
         {msTerm("MS:1000031", "instrument model", "API 4000"), 0, "API 4000"},
@@ -171,9 +170,8 @@ TEST(AnalystSpectrum, DescriptionAndTotalIonCurrent) {
     const auto tic = [](const std::string& value) { return msTerm("MS:1000285", "total ion current", value); };
     const std::vector<Case> cases = {
         {msLevel(1) + tic("1234.5"), "", "TOF MS", 1234.5},
-        {msLevel(2) + tic("n/a"), precursorElement(652.34, "2", std::nullopt, 32.0),
-         "Product (652.3400) CE (32): Charge (+2)", 3.0},
-        {msLevel(2), precursorElement(500.25, std::nullopt, std::nullopt, std::nullopt), "Product (500.2500) CE (0)", 3.0},
+        {msLevel(2) + tic("n/a"), precursorElement(500.25, std::nullopt, std::nullopt, std::nullopt), "Product (500.2500) CE (0)",
+         3.0},
         {msLevel(2) + tic("1e3"), precursorElement(std::nullopt, std::nullopt, 445.3, 27.5), "Product (445.3000) CE (27.5)",
          1000.0},
         {msLevel(2), precursorElement(445.25, "3", 445.3, std::nullopt), "Product (445.2500) CE (0): Charge (+3)", 3.0},

@@ -8,7 +8,7 @@
 
 #include "platform/msanalysis/ms_analysis.h"
 #include "tests/platform/export_fixtures.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/work_folder.h"
 
 namespace {
 
@@ -20,10 +20,8 @@ std::string foreignBase64(const std::string& whole, const std::string& foreign) 
 }
 
 std::string generatedMzML(const TempDir& dir) {
-    const std::string path = dir.file("gen.mzML");
-    const std::string command = std::string(RUNGEN_PATH) + " --spectra 12 --output '" + path + "' > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error(command);
-    return readWholeFile(path);
+    runGenerator("--spectra 12 --output " + dir.file("gen.mzML"));
+    return readWholeFile(dir.file("gen.mzML"));
 }
 
 std::string withoutSpectrumFive(const std::string& whole) {

@@ -13,6 +13,7 @@ std::string base64Bytes(const std::string& bytes);
 // Little-endian (mzML) or network-order (mzXML) 64-bit doubles as base64.
 std::string base64Doubles(const std::vector<double>& values, bool networkOrder);
 
+// The exports of tests/support/exports/, read whole.
 // Three spectra: an MS1 scan with three peaks, an MS/MS spectrum with two
 // precursors and two peaks, and a spectrum without ms level or peaks.
 // `firstBinary` replaces the m/z array text of the first spectrum.

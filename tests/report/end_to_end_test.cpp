@@ -1,5 +1,6 @@
 // The real tool on the logs of real yepharvest runs: a generated run and the
-// real BSA run appended to one log folder, the page's counts checked against
+// real BSA run appended to one log folder, the one's name a prefix of the
+// other's, the page's counts checked against
 // the logs as read here, independently of the tool's own parsing.
 #include <gtest/gtest.h>
 
@@ -25,10 +26,10 @@ class ReportEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new WorkFolder;
-        dir_->generate("--folder --output " + dir_->file("r.d") + " --spectra 300 --seed 5 --truth " +
+        dir_->generate("--folder --output " + dir_->file("BSA_min_2.d") + " --spectra 300 --seed 5 --truth " +
                        dir_->file("truth.tsv"));
         for (const std::string& data : {std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML&lastScan=100000",
-                                        dir_->file("r.d/Analysis.yep") + "&firstScan=3&lastScan=280"}) {
+                                        dir_->file("BSA_min_2.d/Analysis.yep") + "&firstScan=3&lastScan=280"}) {
             ASSERT_EQ(dir_->extract(YEPHARVEST_PATH, data, "autoCharge=Find&specFeaturesFilename=features.txt").exitStatus, 0)
                 << data;
         }
@@ -46,7 +47,8 @@ protected:
 WorkFolder* ReportEndToEnd::dir_ = nullptr;
 
 TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
-    for (const std::string run : {"BSA_min_21", "r"}) {
+    long evidenceSeen = 0;
+    for (const std::string run : {"BSA_min_21", "BSA_min_2"}) {
         const std::string page = dir_->file(run + ".html");
         const ChildResult result =
             report("--logs " + dir_->file("logs/") + " --features features.txt --run " + run + " --output " + page);
@@ -65,6 +67,14 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
                        : startsWith(reason, "< 4 peaks") ? "too-few-peaks"
                                                            : "parent-range"];
         }
+        // Spectra with charge-check rows, and those of them with survey evidence.
+        std::map<std::string, bool> checked;
+        for (const std::string& line : splitText(log("parentChargeCheck.txt"))) {
+            if (!startsWith(line, run + ".")) continue;
+            checked[line.substr(0, line.find('\t'))] |= line.find("MS peak") != std::string::npos;
+        }
+        long withSurveyEvidence = 0;
+        for (const auto& [key, evidence] : checked) withSurveyEvidence += evidence ? 1 : 0;
         std::map<std::string, long> statistics;
         bool inBlock = false;
         for (const std::string& line : splitText(log("runStats.txt"))) {
@@ -73,7 +83,10 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
             if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] = std::atol(line.c_str() + tab + 1);
         }
 
+        long rejectedAfterTheScanRange = 0;
+        for (const auto& [kind, count] : rejected) rejectedAfterTheScanRange += kind == "scan-range" ? 0 : count;
         EXPECT_GT(written, 10) << run;
+        EXPECT_EQ(shown(html, "rows-collected"), written + rejectedAfterTheScanRange) << run;
         EXPECT_EQ(shown(html, "rows-written"), written) << run;
         EXPECT_EQ(shown(html, "figure-written"), written) << run;
         EXPECT_EQ(shown(html, "stats-written"), statistics["numOutputFiles"]) << run;
@@ -82,11 +95,19 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         for (const char* kind : {"scan-range", "merged", "sequence-tag", "too-few-peaks", "parent-range"}) {
             EXPECT_EQ(shown(html, std::string("rows-") + kind), rejected[kind]) << run << " " << kind;
         }
+        const std::size_t evidence = html.find("id=\"charge-evidence\">");
+        ASSERT_NE(evidence, std::string::npos) << run;
+        EXPECT_EQ(html.substr(evidence, html.find(" with a neighbouring", evidence) - evidence),
+                  "id=\"charge-evidence\">" + std::to_string(checked.size()) + " spectra have charge-check rows; " +
+                      std::to_string(withSurveyEvidence))
+            << run;
+        evidenceSeen += withSurveyEvidence;
         EXPECT_EQ(html.find("id=\"notices\""), std::string::npos) << run;
         for (const char* external : {"http:", "https:", "//", "src=", "<script", "url(", "@import", "<link"}) {
             EXPECT_EQ(html.find(external), std::string::npos) << run << " holds " << external;
         }
     }
+    EXPECT_GT(evidenceSeen, 0);
 }
 
 TEST_F(ReportEndToEnd, BadRequestsFailWithAMessageAndNoPage) {

@@ -1,5 +1,6 @@
 // Which rows of a shared log folder belong to a run, and what is read from
-// them, on small hand-written logs.
+// them, on small hand-written logs. Two runs sharing one folder, counted
+// apart, are the end-to-end test's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -131,59 +132,6 @@ TEST(ChargeLog, TheLastDecisionLoggedForASpectrumCounts) {
     for (const auto& [text, decision] : cases) EXPECT_EQ(chargeDecision(text), decision) << text;
 }
 
-// Two runs whose names are prefixes of each other, their rows interleaved in
-// every log as two programs appending to one folder would leave them.
-TEST(RunReport, InterleavedRunsAreCountedApart) {
-    TempDir dir;
-    writeWholeFile(dir.file("features.txt"), kFeaturesHeader + kPrecedingScanColumn + yepRow("r1", 12, 14, 2, 612.3, 20) +
-                                                 yepRow("r10", 12, 12, 3, 700.1, 18) + yepRow("r10", 20, 20, 0, 455.5, 9) +
-                                                 yepRow("r1", 30, 30, 0, 820.4, 25) + yepRow("r10", 31, 31, 2, 500.2, 7));
-    writeWholeFile(dir.file("xtractorRejectReasons.txt"),
-                   "spectrumName\tnumScansAfterParent\tRejectReason"
-                   "\nr1.1\t0\tscan #: 1 outside range 2 - 99"
-                   "\nr10.0013\t1\tparent: 700.20 merged with scan 0012 parent: 700.10"
-                   "\nr1.0013\t1\tparent: 612.40 merged with scan 0012 parent: 612.30"
-                   "\nr1.0014\t2\tparent: 612.20 merged with scan 0012 parent: 612.30"
-                   "\nr10.0040.0040.0.pkl\t0\t450.25 outside range 500.0 - 5000.0"
-                   "\nr1.0041.0041.2.pkl\t0\t< 4 peaks after picking"
-                   "\nr10.0042.0042.2.pkl\t0\tmaxSequenceTagLength: 0 <= 0 specified"
-                   "\nr10.0043.0043.2.pkl\t0\tmaxSequenceTagLength: 1 <= 2 specified");
-    writeWholeFile(dir.file("parentChargeCheck.txt"),
-                   "scanNumber\tChargeAssignment"
-                   "\nr1.0012\tz = 4 (459.5) S/N: 0.0\tz = 2 (612.3) 4 b/y pairs found\t z = 3 (612.3) b/y pairs found "
-                   "0; \tassigned z = 2"
-                   "\nr10.0012\tz= 3 (700.1) MS peak z = 2 (1049.6) S/N: 7.1;\tassigned z = 3"
-                   "\nr1.0030\tz = 4 (615.6) S/N: 0.0\tz = 2 (820.4) 6 b/y pairs found\t z = 3 (820.4) b/y pairs found "
-                   "1; b/y pair conflict z not assigned");
-    writeWholeFile(dir.file("runStats.txt"), statsBlock("r10", 9, 3) + statsBlock("r1", 6, 2));
-
-    const RunReport r1 = buildRunReport(requestFor(dir, "r1"));
-    ASSERT_EQ(r1.features.spectra.size(), 2u);
-    EXPECT_EQ(r1.features.spectra[0].name, "r1.0012.0014.2.pkl");
-    EXPECT_EQ(r1.features.spectra[1].name, "r1.0030.0030.0.pkl");
-    EXPECT_EQ(r1.rejects.count(RejectKind::scanRange), 1);
-    EXPECT_EQ(r1.rejects.count(RejectKind::merged), 2);
-    EXPECT_EQ(r1.rejects.count(RejectKind::tooFewPeaks), 1);
-    EXPECT_EQ(r1.rejects.count(RejectKind::parentRange) + r1.rejects.count(RejectKind::sequenceTag), 0);
-    EXPECT_EQ(r1.charges.spectra, 2);
-    EXPECT_EQ(r1.charges.decisions.at("assigned z = 2"), 1);
-    EXPECT_EQ(r1.charges.decisions.at("not assigned: b/y pair conflict"), 1);
-    EXPECT_EQ(blockOf(r1).total("numMSMSscansCollected"), 6);
-    EXPECT_EQ(rowsOf(r1, "written"), 2);
-    EXPECT_EQ(rowsOf(r1, "collected"), 5);  // written + merged + filtered
-    EXPECT_TRUE(r1.notices.empty()) << r1.notices.front();
-
-    const RunReport r10 = buildRunReport(requestFor(dir, "r10"));
-    EXPECT_EQ(r10.features.spectra.size(), 3u);
-    EXPECT_EQ(r10.rejects.count(RejectKind::merged), 1);
-    EXPECT_EQ(r10.rejects.count(RejectKind::parentRange), 1);
-    EXPECT_EQ(r10.rejects.count(RejectKind::sequenceTag), 2);
-    EXPECT_EQ(r10.rejects.count(RejectKind::scanRange) + r10.rejects.count(RejectKind::tooFewPeaks), 0);
-    EXPECT_EQ(r10.charges.decisions.at("assigned z = 3"), 1);
-    EXPECT_EQ(r10.charges.withSurveyEvidence, 1);
-    EXPECT_EQ(blockOf(r10).total("numMSMSscansCollected"), 9);
-}
-
 TEST(RunReport, ColumnsAreReadByNameInEveryHeaderVariant) {
     struct Case {
         std::string label, content;
@@ -230,7 +178,10 @@ TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
     writeWholeFile(dir.file("xtractorRejectReasons.txt"),
                    "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0016.0016.2.pkl\t0\n"
                    "r1.0017.0017.2.pkl\t0\t< 4 peaks after picking\nr1.0018\nr1.\t\t\t");
-    writeWholeFile(dir.file("parentChargeCheck.txt"), "scanNumber\tChargeAssignment\nr1.0012\nr1.0013\t;\tassigned z = 2");
+    // A decision may go on over several rows of its spectrum.
+    writeWholeFile(dir.file("parentChargeCheck.txt"), "scanNumber\tChargeAssignment\nr1.0012\nr1.0013\t;\tassigned z = 2"
+                                                      "\nr1.0014\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0"
+                                                      "\nr1.0014\tz = 4 (450.3) S/N: 0.0\tassigned z = 2");
     writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nnumMSMSscansCollected\tlots\nnumOutputFiles\t2\ngarbage\n");
 
     const RunReport report = buildRunReport(requestFor(dir, "r1"));
@@ -238,7 +189,8 @@ TEST(RunReport, MalformedRowsAreLeftOutAndNamed) {
     EXPECT_EQ(report.features.malformedLines, (std::vector<int>{3, 4}));
     EXPECT_EQ(report.rejects.total(), 1);
     EXPECT_EQ(report.rejects.malformedLines, (std::vector<int>{2, 4}));
-    EXPECT_EQ(report.charges.spectra, 1);
+    EXPECT_EQ(report.charges.spectra, 2);
+    EXPECT_EQ(report.charges.decisions.at("assigned z = 2"), 2);
     EXPECT_EQ(report.charges.malformedLines, (std::vector<int>{2}));
     EXPECT_EQ(report.stats.unreadableLines, (std::vector<int>{2, 4}));
     EXPECT_EQ(blockOf(report).total("numOutputFiles"), 2);

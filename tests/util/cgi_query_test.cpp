@@ -70,37 +70,6 @@ TEST(QueryParsing, ManyEntriesKeepTheirOrder) {
     EXPECT_EQ(entries[128].value, "128");
 }
 
-TEST(QueryWords, MakewordCutsTheFirstWordInPlace) {
-    struct Case {
-        std::string line, word, rest;
-    };
-    for (Case c : std::vector<Case>{{"name=value=more", "name", "value=more"}, {"plain", "plain", ""}, {"=x", "", "x"}}) {
-        const std::string line = c.line;
-        EXPECT_EQ(makeword(c.line, '='), c.word) << line;
-        EXPECT_EQ(c.line, c.rest) << line;
-    }
-}
-
-TEST(QueryLists, NonBlankLinesWithoutCarriageReturns) {
-    const std::vector<std::string> lines = get_post_query_string_array("f1.txt\r\n\r\n  \r\nf2.txt\r\n");
-    EXPECT_EQ(lines, (std::vector<std::string>{"f1.txt", "f2.txt"}));
-    EXPECT_TRUE(get_post_query_string_array("").empty());
-    EXPECT_EQ(get_post_query_string_array("\n\na\n\n\nb"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(get_post_query_string_array("a\r\r\n"), (std::vector<std::string>{"a\r"}));
-}
-
-TEST(QueryBody, ReadsAtMostTheAnnouncedLengthAndStopsAtTheEnd) {
-    std::FILE* body = std::tmpfile();
-    std::fputs("a=1&b=2", body);
-    std::rewind(body);
-    EXPECT_EQ(read_query_string(body, 3), "a=1");
-    std::rewind(body);
-    EXPECT_EQ(read_query_string(body, 1000000000), "a=1&b=2");
-    std::rewind(body);
-    EXPECT_EQ(read_query_string(body, 0), "");
-    std::fclose(body);
-}
-
 // The source is chosen from the environment: run each case in a child so
 // that the variables and standard input are its own.
 ChildResult queryWith(const char* queryString, const char* contentLength, const std::string& body) {

@@ -1,5 +1,5 @@
-// Checked file and environment operations: success paths and the
-// exact message of each failure.
+// Checked file and environment operations: the exact message of each
+// failure.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -7,21 +7,10 @@
 
 #include "core/util/checked_file.h"
 #include "tests/support/child_process.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
 const std::string banner = "\nERROR MESSAGE\n-------------\n\n";
-
-TEST(CheckedFiles, TextModeAppendsT) {
-    EXPECT_EQ(textModeOf("r"), "rt");
-    EXPECT_EQ(textModeOf("a"), "at");
-    TempDir dir;
-    std::FILE* out = openTextFile(dir.file("f.txt"), "w", "test");
-    std::fputs("12345", out);
-    EXPECT_EQ(closeFile(out, "test"), 0);
-    EXPECT_EQ(gen_file_size(dir.file("f.txt")), 5);
-}
 
 TEST(CheckedFiles, StatusFailureNamesTheFile) {
     const ChildResult r = runInChild([] { gen_file_size("/no/such/file.tsv"); });

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "core/util/checked_file.h"
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/html_page.h"
@@ -25,21 +24,6 @@ const std::string headWithTitle =
     "\n<BODY Id=\"ResRev\" >"
     "\n<H2 ALIGN=center >Error Message</H2><HR />";
 
-TEST(HtmlPage, EmptyTitleHasNoHeadingAndNoRule) {
-    const ChildResult r = runInChild([] { writePageHead(""); });
-    EXPECT_EQ(r.output,
-              "\n<html>\n<head>\n<TITLE>Velmora Quarrow - </TITLE>"
-              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\"  />"
-              "\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\"  media=\"print\" />"
-              "\n</head>\n<BODY Id=\"ResRev\" >");
-}
-
-TEST(HtmlPage, MessageLinesSkipEmptyLines) {
-    EXPECT_EQ(runInChild([] { html_message("one\n\n\ntwo\n"); }).output, "one\n<BR>two\n<BR>");
-    EXPECT_EQ(runInChild([] { html_message("single"); }).output, "single\n<BR>");
-    EXPECT_EQ(runInChild([] { html_message("\n\n"); }).output, "");
-}
-
 TEST(HtmlPage, MessagesGoToTheRedirectedStream) {
     const ChildResult r = runInChild([] {
         std::FILE* page = std::tmpfile();
@@ -53,15 +37,6 @@ TEST(HtmlPage, MessagesGoToTheRedirectedStream) {
     EXPECT_EQ(r.output, "page holds: to the page\n");
 }
 
-TEST(FatalError, BannerBeforeStartUpPrintsTheTextUnchanged) {
-    const ChildResult r = runInChild([] {
-        errno = 0;
-        reportFatalError("first\n\nsecond");
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nfirst\n\nsecond");
-}
-
 TEST(FatalError, ErrorPageWithTheSystemLine) {
     const ChildResult r = runInChild([] {
         setErrorPrinter(writeErrorPage);
@@ -73,30 +48,6 @@ TEST(FatalError, ErrorPageWithTheSystemLine) {
                             "Memory allocation (malloc) failure (size = 12).\n<BR>"
                             "Function: makeword\n<BR>"
                             "System error message: Cannot allocate memory.\n<BR>"
-                            "</BODY>");
-}
-
-TEST(FatalError, NullPrinterKeepsTheInstalledOne) {
-    const ChildResult r = runInChild([] {
-        setErrorPrinter(writeErrorPage);
-        setErrorPrinter(nullptr);
-        errno = 0;
-        reportFatalError("text");
-    });
-    EXPECT_EQ(r.output, headWithTitle + "text\n<BR></BODY>");
-}
-
-TEST(FatalError, FailedOpenShowsTheLibrarysReason) {
-    const ChildResult r = runInChild([] {
-        setErrorPrinter(writeErrorPage);
-        openTextFile("/nonexistent-folder/x.txt", "r", "Function: parseTSVfile");
-    });
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_EQ(r.output, headWithTitle +
-                            "File open (fopen) failure.\n<BR>"
-                            "Function: parseTSVfile\n<BR>"
-                            "Filename = /nonexistent-folder/x.txt.\n<BR>"
-                            "System error message: No such file or directory.\n<BR>"
                             "</BODY>");
 }
 

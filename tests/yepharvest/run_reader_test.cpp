@@ -32,22 +32,9 @@ struct Reader : StageRun {
 
 TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
     TempDir dir;
-    std::string text = handWrittenMzML();
-    // Give the third spectrum a precursor but still no peaks; the fourth of
-    // the table is then an MS/MS scan without precursor.
-    const std::string bare = "<spectrum index=\"2\" id=\"scan=3\" defaultArrayLength=\"0\">\n"
-                             "<cvParam cvRef=\"MS\" accession=\"MS:1000580\" name=\"MSn spectrum\"/>\n";
-    const std::size_t at = text.find(bare);
-    ASSERT_NE(at, std::string::npos);
-    text.insert(at + bare.size(),
-                "<precursorList count=\"1\"><precursor><selectedIonList count=\"1\"><selectedIon>"
-                "<cvParam cvRef=\"MS\" accession=\"MS:1000744\" name=\"selected ion m/z\" value=\"512.5\"/>"
-                "</selectedIon></selectedIonList><activation/></precursor></precursorList>\n");
-    std::string noPrecursor = bare;
-    noPrecursor.replace(noPrecursor.find("index=\"2\" id=\"scan=3\""), 21, "index=\"3\" id=\"scan=4\"");
-    text.insert(text.find("</spectrumList>"), noPrecursor + "</spectrum>\n");
-    text.replace(text.find("spectrumList count=\"3\""), 22, "spectrumList count=\"4\"");
-    writeWholeFile(dir.file("Analysis.mzML"), text);
+    // The hand-written export with a precursor on its third spectrum, which
+    // has no peaks, and a fourth: an MS/MS scan without precursor.
+    std::filesystem::copy_file(QUARROW_SOURCE_DIR "/tests/support/exports/peakless_spectra.mzML", dir.file("Analysis.mzML"));
     Reader reader(dir.path() + "/h.d/Analysis.yep");
 
     const Reader::Read read = reader.read(dir.path());

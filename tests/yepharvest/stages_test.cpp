@@ -9,7 +9,6 @@
 #include "tests/support/temp_dir.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/ms_scan_preprocessing.h"
-#include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
 #include "yepharvest/run_counts.h"
 #include "yepharvest/spectral_files.h"
@@ -137,14 +136,6 @@ TEST(RunStatisticsBlock, CountsAndChargeLinesUpToMaxCharge) {
               "numUniqueChargeSpectra 3\t1\nnumUniqueChargeSpectra 4\t0\n"
               "numAmbiguousChargeSpectra 0\t0\nnumAmbiguousChargeSpectra 1\t0\nnumAmbiguousChargeSpectra 2\t1\n"
               "numAmbiguousChargeSpectra 3\t0\nnumAmbiguousChargeSpectra 4\t0\n\n");
-}
-
-TEST(Filtering, ParentRangeUsesChargeTwoForUndetermined) {
-    // 240.0 at charge 2 gives M+H 479: below 500.
-    StageRun s("", {{1, 0, survey()}, {2, 240.0, fragments()}});
-    filterMSMSspectra(s.run, s.context);
-    EXPECT_EQ(s.run[1].rejected, 1);
-    EXPECT_EQ(s.logs.rejectReasons.text(), "\nr1.0002.0002.0.pkl\t0\t479.00 outside range 500.0 - 5000.0");
 }
 
 }  // namespace
