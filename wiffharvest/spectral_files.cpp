@@ -7,7 +7,7 @@
 #include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/printable_real.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "wiffharvest/run_name.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "core/peaks/centroiding.h"
 #include "core/util/checked_memory.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
 #include "platform/analyst/wiff_application.h"

@@ -5,7 +5,7 @@
 
 #include "core/peaks/noise_estimate.h"
 #include "core/peaks/peak_orderings.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {

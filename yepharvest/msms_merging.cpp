@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/peaks/peak_list_merging.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_picking.h"
 #include "core/util/printable_real.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
 #include "core/util/html_escape.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
 #include "platform/msanalysis/ms_analysis.h"

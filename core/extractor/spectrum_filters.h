@@ -9,7 +9,7 @@
 #include "core/extractor/extraction_context.h"
 #include "core/peaks/peak_picking.h"
 #include "core/peaks/spec_features.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 
 enum RejectCode { passedFilters = 0, parentOutsideRange = 2, sequenceTagTooShort = 3, tooFewPeaks = 4 };
 

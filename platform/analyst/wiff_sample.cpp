@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "core/util/format_text.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "platform/analyst/scan_values.h"
 #include "platform/analyst/wiff_native_id.h"
 

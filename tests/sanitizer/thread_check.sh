@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=$(cd "$1" && pwd)
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
-"$build/tests/util/util_tests" --gtest_filter='TwoCoreBlocks.*' >/dev/null
+"$build/tests/util/util_tests" --gtest_filter='TwoCores.*' >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

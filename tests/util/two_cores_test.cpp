@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/util/fatal_error.h"
-#include "core/util/two_core_blocks.h"
+#include "core/util/two_cores.h"
 #include "tests/support/child_process.h"
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 // Every record computed once and consumed once, in record order, at and
 // around the edges of the window of results held, and with a consumer slow
 // enough that the other thread fills the window and waits.
-TEST(TwoCoreBlocks, EveryResultConsumedOnceInOrder) {
+TEST(TwoCores, EveryResultConsumedOnceInOrder) {
     for (const std::int32_t count : {0, 1, 2, 9, 511, 512, 513, 1537, 5000}) {
         std::vector<std::int64_t> consumed;
         std::vector<std::atomic<int>> computed(static_cast<std::size_t>(count));
@@ -41,7 +41,7 @@ TEST(TwoCoreBlocks, EveryResultConsumedOnceInOrder) {
 
 // A consumer that throws: the caller gets the exception after the records
 // before it, and the other thread is stopped (the call returns at all).
-TEST(TwoCoreBlocks, ConsumerExceptionStopsTheStageThere) {
+TEST(TwoCores, ConsumerExceptionStopsTheStageThere) {
     std::int32_t consumed = 0;
     EXPECT_THROW(computeOnTwoCoresConsumeInOrder<int>(
                      100000, [](std::int32_t i) { return i; },
@@ -57,7 +57,7 @@ TEST(TwoCoreBlocks, ConsumerExceptionStopsTheStageThere) {
 // records in hand before the process ends: an exit handler never finds it
 // still computing.
 std::atomic<int> computing = 0;
-TEST(TwoCoreBlocks, FatalErrorWaitsForTheOtherThreadsWork) {
+TEST(TwoCores, FatalErrorWaitsForTheOtherThreadsWork) {
     const ChildResult r = runInChild([] {
         std::atexit([] {
             if (computing.load() != 0) std::fputs("\nstill computing at exit", stdout);

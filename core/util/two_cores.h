@@ -1,17 +1,18 @@
 #pragma once
 // Reading spectra, picking peaks and making files depend on one record
 // alone, while everything a stage writes (log rows, record fields) must come
-// in record order. So both cores compute records, claiming a few at a time,
-// while this thread also consumes the results in record order as they come;
-// a thread that finds nothing to compute consumes, and the other way round.
-// What a consumer writes is the same as from one pass.
+// in record order. So both threads compute records, claiming a few at a
+// time, and this thread also consumes the results in record order: when the
+// next result is ready it consumes it, otherwise it computes. What a
+// consumer writes is the same as from one pass.
 //
 // `compute(i)` may run on either thread, at the same time as `consume(j)`
-// for an earlier record j: it must read only record i and what no consumer
-// writes, write nothing but its result, and not throw. `consume(i)` runs on
-// this thread and may write record i. An exception from `consume` stops the
-// other thread and goes on to the caller; a fatal error in `consume` waits
-// for the other thread to put down the records in hand (see fatal_error.h).
+// for an earlier record j: it may write its result and its own record,
+// read what no one writes meanwhile, and must not throw. `consume(i)` runs
+// on this thread and may write record i. An exception from `consume` stops
+// the other thread and goes on to the caller; a fatal error in `consume`
+// waits for the other thread to put down the records in hand (see
+// fatal_error.h).
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
