@@ -118,23 +118,37 @@ std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
 
 }  // namespace
 
-ChildResult runInChild(const std::function<void()>& body) {
+std::vector<ChildResult> runInChildrenTogether(const std::vector<std::function<void()>>& bodies) {
     std::fflush(stdout);
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[1]);
-        body();
-        std::fflush(nullptr);
-        std::_Exit(0);
+    int gate[2];
+    if (::pipe(gate) != 0) throw std::runtime_error("pipe failed");
+    std::vector<StartedProgram> started;
+    for (const std::function<void()>& body : bodies) {
+        int out[2];
+        if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+        const pid_t pid = ::fork();
+        if (pid < 0) throw std::runtime_error("fork failed");
+        if (pid == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::close(gate[1]);
+            char ignored;
+            while (::read(gate[0], &ignored, 1) > 0) {
+            }
+            body();
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+        ::close(out[1]);
+        started.push_back({pid, out[0]});
     }
-    ::close(pipeFds[1]);
-    return collect({{pid, pipeFds[0]}}).front();
+    ::close(gate[0]);
+    ::close(gate[1]);  // every child reads end of file now: all go
+    return collect(started);
 }
+
+ChildResult runInChild(const std::function<void()>& body) { return runInChildrenTogether({body}).front(); }
 
 ChildResult runProgram(const ProgramRun& run) { return runProgramsTogether({run}).front(); }
 
