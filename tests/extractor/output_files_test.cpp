@@ -1,11 +1,9 @@
 // The four logs: where they go, when they get their header, which header.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
@@ -123,35 +121,16 @@ TEST(OutputFiles, FirstRunsStartingTogetherWriteOneHeaderEach) {
     for (int attempt = 0; attempt < 25; ++attempt) {
         TempDir dir;
         const ExtractorParameters p = logsIn(dir.path(), {{"xtractorDataFilename", "/runs/s7.d/Analysis.yep"}});
-        int gate[2];
-        ASSERT_EQ(::pipe(gate), 0);
-        std::fflush(stdout);
-        std::vector<pid_t> children;
+        std::vector<std::function<void()>> bodies;
         for (int k = 0; k < runs; ++k) {
-            const pid_t pid = ::fork();
-            ASSERT_GE(pid, 0);
-            if (pid == 0) {
-                ::close(gate[1]);
-                char ignored;
-                while (::read(gate[0], &ignored, 1) > 0) {
-                }
-                {
-                    XtractorOutputFiles files = openXtractorOutputFiles(p);
-                    files.parentChargeCheck.print("\nr%d.0001\tz = 2", k);
-                    files.rejectReasons.print("\nr%d.0001\t0\treason", k);
-                    files.specFeatures.print("\nr%d.0001.0001.2.pkl\t1", k);
-                }
-                std::_Exit(0);
-            }
-            children.push_back(pid);
+            bodies.push_back([&p, k] {
+                XtractorOutputFiles files = openXtractorOutputFiles(p);
+                files.parentChargeCheck.print("\nr%d.0001\tz = 2", k);
+                files.rejectReasons.print("\nr%d.0001\t0\treason", k);
+                files.specFeatures.print("\nr%d.0001.0001.2.pkl\t1", k);
+            });
         }
-        ::close(gate[0]);
-        ::close(gate[1]);
-        for (const pid_t pid : children) {
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        }
+        for (const ChildResult& r : runInChildrenTogether(bodies)) EXPECT_EQ(r.exitStatus, 0) << r.output;
         const std::string charge = readWholeFile(dir.file("parentChargeCheck.txt"));
         const std::string rejects = readWholeFile(dir.file("xtractorRejectReasons.txt"));
         const std::string features = readWholeFile(dir.file("features.txt"));

@@ -8,6 +8,7 @@
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_list_merging.h"
 #include "core/peaks/peak_orderings.h"
+#include "core/util/format_text.h"
 #include "peak_test_support.h"
 
 namespace {
@@ -119,57 +120,45 @@ TEST_F(IsotopeTest, FragmentsAbovePrecursorDecideSingleCharge) {
     EXPECT_EQ(chargeFromFragmentsAbovePrecursor(peaks({{100, 1}, {200, 1}}), parent), 2);
 }
 
-TEST_F(IsotopeTest, ChargeAssigningMergeSetsTheSpacingCharge) {
+// What the merge that assigns fragment charges leaves: "m/z:intensity:charge" per peak.
+TEST_F(IsotopeTest, ChargeAssigningMergeByParentAndCertainty) {
+    struct Case {
+        const char* what;
+        PeakList list;
+        double parentMz;
+        std::int32_t parentCharge, chargesCertain;
+        std::string left;
+    };
     const PeakList pair = peaks({{600.0, 1000.0}, {600.5, 800.0}});
-    const PeakList doubly = mergeIsotopesWhileAssigningCharge(pair, makeParentKestranePeak(1000.0, 2, 0.5), 1);
-    ASSERT_EQ(doubly.size(), 1u);
-    EXPECT_EQ(doubly[0].mOverZ, 600.0);
-    EXPECT_EQ(doubly[0].charge, 2);
-    EXPECT_EQ(doubly[0].intensity, 1800.0);
-    // A singly charged parent allows no charge 2 spacing: both peaks stay
-    // isolated and are dropped.
-    EXPECT_TRUE(mergeIsotopesWhileAssigningCharge(pair, makeParentKestranePeak(1000.0, 1, 0.5), 1).empty());
-}
-
-TEST_F(IsotopeTest, IsolatedPeaksGoOnlyWhileChargesCertainIsAtMostOne) {
-    const KestranePeak parent = makeParentKestranePeak(1000.0, 2, 0.5);
-    const PeakList list = peaks({{299.9, 10.0}, {500.0, 1000.0}});
-    EXPECT_EQ(mzOf(mergeIsotopesWhileAssigningCharge(list, parent, 1)), std::vector<double>{299.9});
-    EXPECT_EQ(mergeIsotopesWhileAssigningCharge(list, parent, 2).size(), 2u);
-}
-
-TEST_F(IsotopeTest, MonoisotopicPeaksBelowThousandTakeAtMostTwoIsotopes) {
-    const KestranePeak parent = makeParentKestranePeak(1500.0, 3, 0.5);
-    // From the top: 801.0 skips 800.5 and 800.33 (not above half its height)
-    // and merges into 800.0 at charge 1; 800.5 merges at charge 2; 800.33
-    // (charge 3) finds 800.0 full and, having received nothing, is dropped.
-    const PeakList capped = mergeIsotopesWhileAssigningCharge(
-        peaks({{800.0, 1000.0}, {800.33, 300.0}, {800.5, 400.0}, {801.0, 1000.0}}), parent, 1);
-    ASSERT_EQ(capped.size(), 1u);
-    EXPECT_EQ(capped[0].mOverZ, 800.0);
-    EXPECT_EQ(capped[0].intensity, 2400.0);
-    EXPECT_EQ(capped[0].charge, 2);
-    // Above 1000 a third isotope is still accepted.
-    const PeakList open = mergeIsotopesWhileAssigningCharge(
-        peaks({{1200.0, 1000.0}, {1200.33, 300.0}, {1200.5, 400.0}, {1201.0, 1000.0}}), parent, 1);
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(open[0].intensity, 2700.0);
-    EXPECT_EQ(open[0].charge, 3);
-}
-
-TEST_F(IsotopeTest, PeaksBelowThreeHundredAreNeverPartners) {
-    const PeakList out = mergeIsotopesWhileAssigningCharge(peaks({{299.5, 800.0}, {300.5, 1000.0}}),
-                                                           makeParentKestranePeak(1000.0, 2, 0.5), 1);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].mOverZ, 299.5);
-    EXPECT_EQ(out[0].intensity, 800.0);
-}
-
-TEST_F(IsotopeTest, PartnersHeavierThanTheParentAreRefused) {
-    // Parent MH+ 500: limit 501.5. 501.4 may take its isotope, 501.6 may not.
-    const KestranePeak parent = makeParentKestranePeak(500.0, 1, 0.5);
-    EXPECT_EQ(mergeIsotopesWhileAssigningCharge(peaks({{501.4, 1000.0}, {502.4, 800.0}}), parent, 2).size(), 1u);
-    EXPECT_EQ(mergeIsotopesWhileAssigningCharge(peaks({{501.6, 1000.0}, {502.6, 800.0}}), parent, 2).size(), 2u);
+    const PeakList lone = peaks({{299.9, 10.0}, {500.0, 1000.0}});
+    const std::vector<Case> cases = {
+        {"charge 2 spacing", pair, 1000.0, 2, 1, "600:1800:2 "},
+        // A singly charged parent allows no charge 2 spacing: both peaks stay isolated and are dropped.
+        {"no charge 2 below a singly charged parent", pair, 1000.0, 1, 1, ""},
+        {"isolated peaks go while chargesCertain is at most 1", lone, 1000.0, 2, 1, "299.9:10:1 "},
+        {"and stay above", lone, 1000.0, 2, 2, "299.9:10:1 500:1000:1 "},
+        // From the top: 801.0 skips 800.5 and 800.33 (not above half its
+        // height) and merges into 800.0 at charge 1; 800.5 merges at charge
+        // 2; 800.33 (charge 3) finds 800.0 full and, having received
+        // nothing, is dropped.
+        {"below 1000 at most two isotopes", peaks({{800.0, 1000.0}, {800.33, 300.0}, {800.5, 400.0}, {801.0, 1000.0}}),
+         1500.0, 3, 1, "800:2400:2 "},
+        {"above 1000 a third", peaks({{1200.0, 1000.0}, {1200.33, 300.0}, {1200.5, 400.0}, {1201.0, 1000.0}}), 1500.0, 3,
+         1, "1200:2700:3 "},
+        {"peaks below 300 are never partners", peaks({{299.5, 800.0}, {300.5, 1000.0}}), 1000.0, 2, 1, "299.5:800:1 "},
+        // Parent MH+ 500: limit 501.5. 501.4 may take its isotope, 501.6 may not.
+        {"partner within the parent", peaks({{501.4, 1000.0}, {502.4, 800.0}}), 500.0, 1, 2, "501.4:1800:1 "},
+        {"partner heavier than the parent", peaks({{501.6, 1000.0}, {502.6, 800.0}}), 500.0, 1, 2,
+         "501.6:1000:1 502.6:800:1 "},
+    };
+    for (const Case& c : cases) {
+        std::string left;
+        for (const KestranePeak& peak :
+             mergeIsotopesWhileAssigningCharge(c.list, makeParentKestranePeak(c.parentMz, c.parentCharge, 0.5), c.chargesCertain)) {
+            left += formatText("%.10g:%.10g:%d ", peak.mOverZ, peak.intensity, peak.charge);
+        }
+        EXPECT_EQ(left, c.left) << c.what;
+    }
 }
 
 // Merged spectra bin their union in a 0.25 window, the bound inclusive.

@@ -26,19 +26,25 @@ std::string at(int cycle, int experiment) {
     return "sample=1 period=1 cycle=" + std::to_string(cycle) + " experiment=" + std::to_string(experiment);
 }
 
-// The export `<run>.mzML` in `dir`; returns the path of its .wiff file.
-std::string writeRun(const TempDir& dir, const std::string& run, const std::string& mzML) {
-    writeWholeFile(dir.file(run + ".mzML"), mzML);
-    return dir.file(run + ".wiff");
-}
+// The export run.mzML in a folder of its own, opened as the run.wiff beside it.
+struct OpenedRun {
+    explicit OpenedRun(const std::string& mzML) : path(written(dir, mzML)), file(WiffApplication().openWiff(path, 1)) {}
+    static std::string written(const TempDir& dir, const std::string& mzML) {
+        writeWholeFile(dir.file("run.mzML"), mzML);
+        return dir.file("run.wiff");
+    }
+    TempDir dir;
+    std::string path;
+    WiffFileData file;
+};
 
-std::vector<double> traceOf(const WiffFileData& file, const std::string& path, int period, int experiment) {
+std::vector<double> traceOf(const OpenedRun& run, int period, int experiment) {
     ExperimentTrace trace;
-    trace.setWiffFileName(path);
+    trace.setWiffFileName(run.path);
     trace.selectExperiment(1, period, experiment);
     std::vector<double> values;
     for (std::int32_t c = 1; c <= trace.numberOfDataPoints(); ++c) values.push_back(trace.yValue(c));
-    EXPECT_EQ(trace.numberOfDataPoints(), file.numberOfCycles(1, period));
+    EXPECT_EQ(trace.numberOfDataPoints(), run.file.numberOfCycles(1, period));
     return values;
 }
 
@@ -70,12 +76,9 @@ TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
         {"code past 16 bits", qstarElite, msLevel(1) + userParam(scanTypeCode, "70000"), 4464},
         {"code not an integer", qstarElite, msLevel(1) + userParam(scanTypeCode, "12a"), 8},
     };
-    TempDir dir;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string path =
-            writeRun(dir, "t" + std::to_string(i), fixtureMzML({spectrum(at(1, 1), cases[i].params)}, cases[i].model));
-        const WiffFileData file = WiffApplication().openWiff(path, 1);
-        EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(0).scanType(), cases[i].expected) << cases[i].what;
+    for (const Case& c : cases) {
+        const OpenedRun run(fixtureMzML({spectrum(at(1, 1), c.params)}, c.model));
+        EXPECT_EQ(run.file.periodInfo(1, 0).experimentInfo(0).scanType(), c.expected) << c.what;
     }
 }
 
@@ -93,15 +96,14 @@ TEST(AnalystInstrument, ModelCodeFromTheModelName) {
         {msTerm("MS:1000031", "instrument model", "API 4000"), 0, "API 4000"},
         {"", 0, ""},
     };
-    TempDir dir;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string path =
-            writeRun(dir, "m" + std::to_string(i), fixtureMzML({spectrum(at(1, 1), msLevel(1))}, cases[i].params));
-        const InstrumentInfo info = WiffApplication().openWiff(path, 1).acquisitionInfo(1).instrumentInfo();
-        EXPECT_EQ(info.modelCode, cases[i].code) << cases[i].name;
-        EXPECT_EQ(info.modelName, cases[i].name);
+    for (const Case& c : cases) {
+        const InstrumentInfo info =
+            OpenedRun(fixtureMzML({spectrum(at(1, 1), msLevel(1))}, c.params)).file.acquisitionInfo(1).instrumentInfo();
+        EXPECT_EQ(info.modelCode, c.code) << c.name;
+        EXPECT_EQ(info.modelName, c.name);
     }
     // mzXML names the model in msModel, also one the vocabulary does not know.
+    TempDir dir;
     std::string mzXML = handWrittenMzXML();
     mzXML.replace(mzXML.find("value=\"LTQ\""), 11, "value=\"Custom QTRAP X\"");
     writeWholeFile(dir.file("x.mzXML"), mzXML);
@@ -118,7 +120,6 @@ TEST(AnalystLayout, IdsWithoutKeysMakeACycleOfEachLevelOneSpectrum) {
         {{2, 2, 1, 2, 1, 2, 2, 2}, {{0, 300, 500}, {100, 400, 600}, {200, 0, 700}, {0, 0, 800}}},
         {{1, 2, 2, 1, 2}, {{100, 400}, {200, 500}, {300, 0}}},
     };
-    TempDir dir;
     for (std::size_t k = 0; k < cases.size(); ++k) {
         const std::vector<int>& levels = cases[k].levels;
         std::vector<FixtureSpectrum> spectra;
@@ -126,40 +127,36 @@ TEST(AnalystLayout, IdsWithoutKeysMakeACycleOfEachLevelOneSpectrum) {
             spectra.push_back(spectrum("scan=" + std::to_string(i + 1),
                                        msLevel(levels[i]) + msTerm("MS:1000285", "total ion current", std::to_string(100 * (i + 1)))));
         }
-        const std::string path = writeRun(dir, "plain" + std::to_string(k), fixtureMzML(spectra, qstarElite));
-        const WiffFileData file = WiffApplication().openWiff(path, 1);
+        const OpenedRun run(fixtureMzML(spectra, qstarElite));
         const std::vector<std::vector<double>>& traces = cases[k].traces;
-        ASSERT_EQ(file.numberOfPeriods(1), 1);
-        ASSERT_EQ(file.numberOfCycles(1, 0), static_cast<std::int32_t>(traces.front().size())) << k;
-        ASSERT_EQ(file.numberOfExperiments(1, 0), static_cast<std::int32_t>(traces.size())) << k;
+        ASSERT_EQ(run.file.numberOfPeriods(1), 1);
+        ASSERT_EQ(run.file.numberOfCycles(1, 0), static_cast<std::int32_t>(traces.front().size())) << k;
+        ASSERT_EQ(run.file.numberOfExperiments(1, 0), static_cast<std::int32_t>(traces.size())) << k;
         for (std::size_t j = 0; j < traces.size(); ++j) {
-            EXPECT_EQ(traceOf(file, path, 0, static_cast<int>(j)), traces[j]) << k << " " << j;
-            EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(static_cast<std::int32_t>(j)).scanType(), j == 0 ? 8 : 9);
+            EXPECT_EQ(traceOf(run, 0, static_cast<int>(j)), traces[j]) << k << " " << j;
+            EXPECT_EQ(run.file.periodInfo(1, 0).experimentInfo(static_cast<std::int32_t>(j)).scanType(), j == 0 ? 8 : 9);
         }
     }
 }
 
 TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
     const std::string tic = "total ion current";
-    TempDir dir;
-    const std::string path = writeRun(
-        dir, "keyed",
+    const OpenedRun run(
         fixtureMzML({spectrum("period=2 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "5")),
                      spectrum("cycle=2 experiment=3", msLevel(2) + msTerm("MS:1000285", tic, "7"), 42.5),
                      spectrum("period=1 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "9"))},
                     qstarElite));
-    const WiffFileData file = WiffApplication().openWiff(path, 1);
-    ASSERT_EQ(file.numberOfPeriods(1), 2);
-    EXPECT_EQ(file.numberOfExperiments(1, 0), 3);
-    EXPECT_EQ(file.numberOfCycles(1, 0), 2);
-    EXPECT_EQ(file.numberOfExperiments(1, 1), 1);
-    EXPECT_EQ(file.numberOfCycles(1, 1), 1);
-    EXPECT_EQ(file.periodInfo(1, 0).experimentInfo(1).scanType(), -1);  // no spectrum of experiment 2
-    EXPECT_EQ(traceOf(file, path, 0, 0), (std::vector<double>{9, 0}));
-    EXPECT_EQ(traceOf(file, path, 0, 2), (std::vector<double>{0, 7}));
-    EXPECT_EQ(traceOf(file, path, 1, 0), (std::vector<double>{5}));
-    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 2, 1), 42.5f);
-    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 2, 0), 0.0f);  // skipped scan
+    ASSERT_EQ(run.file.numberOfPeriods(1), 2);
+    EXPECT_EQ(run.file.numberOfExperiments(1, 0), 3);
+    EXPECT_EQ(run.file.numberOfCycles(1, 0), 2);
+    EXPECT_EQ(run.file.numberOfExperiments(1, 1), 1);
+    EXPECT_EQ(run.file.numberOfCycles(1, 1), 1);
+    EXPECT_EQ(run.file.periodInfo(1, 0).experimentInfo(1).scanType(), -1);  // no spectrum of experiment 2
+    EXPECT_EQ(traceOf(run, 0, 0), (std::vector<double>{9, 0}));
+    EXPECT_EQ(traceOf(run, 0, 2), (std::vector<double>{0, 7}));
+    EXPECT_EQ(traceOf(run, 1, 0), (std::vector<double>{5}));
+    EXPECT_FLOAT_EQ(run.file.cycleTime(1, 0, 2, 1), 42.5f);
+    EXPECT_FLOAT_EQ(run.file.cycleTime(1, 0, 2, 0), 0.0f);  // skipped scan
 }
 
 TEST(AnalystSpectrum, DescriptionAndTotalIonCurrent) {
@@ -187,17 +184,15 @@ TEST(AnalystSpectrum, DescriptionAndTotalIonCurrent) {
         spectra.push_back(spectrum(at(1, static_cast<int>(j + 1)), cases[j].params, static_cast<double>(j)));
         spectra.back().precursor = cases[j].precursor;
     }
-    TempDir dir;
-    const std::string path = writeRun(dir, "labels", fixtureMzML(spectra, qstarElite));
-    const WiffFileData file = WiffApplication().openWiff(path, 1);
+    const OpenedRun run(fixtureMzML(spectra, qstarElite));
     SpectrumData data;
-    data.setWiffFileName(path);
+    data.setWiffFileName(run.path);
     for (std::size_t j = 0; j < cases.size(); ++j) {
         const auto experiment = static_cast<std::int32_t>(j);
-        const float time = file.cycleTime(1, 0, experiment, 0);
+        const float time = run.file.cycleTime(1, 0, experiment, 0);
         data.selectSpectrum(1, 0, experiment, time, time);
         EXPECT_EQ(data.description(), cases[j].description) << j;
-        EXPECT_EQ(traceOf(file, path, 0, experiment), std::vector<double>{cases[j].totalIonCurrent}) << j;
+        EXPECT_EQ(traceOf(run, 0, experiment), std::vector<double>{cases[j].totalIonCurrent}) << j;
     }
 }
 
@@ -211,11 +206,9 @@ TEST(AnalystSpectrum, SelectsTheNearestWithinAThousandthOfASecond) {
         spectra.push_back(spectrum(placed[i].first, msLevel(1), placed[i].second));
         spectra.back().intensity = {static_cast<double>(i + 1), 0.5};
     }
-    TempDir dir;
-    const std::string path = writeRun(dir, "times", fixtureMzML(spectra, qstarElite));
-    const WiffFileData file = WiffApplication().openWiff(path, 1);
-    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 0, 0), 10.0f);
-    EXPECT_FLOAT_EQ(file.cycleTime(1, 0, 0, 2), 20.0f);
+    const OpenedRun run(fixtureMzML(spectra, qstarElite));
+    EXPECT_FLOAT_EQ(run.file.cycleTime(1, 0, 0, 0), 10.0f);
+    EXPECT_FLOAT_EQ(run.file.cycleTime(1, 0, 0, 2), 20.0f);
 
     struct Case {
         float time;
@@ -224,7 +217,7 @@ TEST(AnalystSpectrum, SelectsTheNearestWithinAThousandthOfASecond) {
     const std::vector<Case> cases = {{10.0f, 1},    {10.0009f, 1}, {9.9991f, 1},  {10.0011f, 0}, {19.9995f, 3},
                                      {30.0007f, 4}, {30.0009f, 5}, {30.0026f, 0}, {25.0f, 0},     {10.0f, 1}};
     SpectrumData data;
-    data.setWiffFileName(path);
+    data.setWiffFileName(run.path);
     for (const Case& c : cases) {
         data.selectSpectrum(1, 0, 0, c.time, c.time);
         if (c.firstIntensity == 0) {
@@ -262,12 +255,10 @@ TEST(AnalystFiles, SamplesOrderedByKeyThenFileName) {
 }
 
 TEST(AnalystFiles, EmptyExportHasNoPeriods) {
-    TempDir dir;
-    const std::string path = writeRun(dir, "empty", fixtureMzML({}, qtrap4000, "", "empty run"));
-    const WiffFileData file = WiffApplication().openWiff(path, 1);
-    EXPECT_EQ(file.numberOfSamples(), 1);
-    EXPECT_EQ(file.numberOfPeriods(1), 0);
-    EXPECT_EQ(codeOf([&] { file.numberOfCycles(1, 0); }), E_INVALIDARG);
+    const OpenedRun run(fixtureMzML({}, qtrap4000, "", "empty run"));
+    EXPECT_EQ(run.file.numberOfSamples(), 1);
+    EXPECT_EQ(run.file.numberOfPeriods(1), 0);
+    EXPECT_EQ(codeOf([&] { run.file.numberOfCycles(1, 0); }), E_INVALIDARG);
 }
 
 TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
@@ -324,15 +315,13 @@ TEST(AnalystErrors, IndicesOutsideTheFile) {
     for (int c = 1; c <= 3; ++c) {
         for (int e = 1; e <= 2; ++e) spectra.push_back(spectrum(at(c, e), msLevel(e), c));
     }
-    TempDir dir;
-    const std::string path = writeRun(dir, "grid", fixtureMzML(spectra, qstarElite));
+    const OpenedRun run(fixtureMzML(spectra, qstarElite));
     const WiffApplication application;
-    const WiffFileData file = application.openWiff(path, 1);
     ExperimentTrace trace;
-    trace.setWiffFileName(path);
+    trace.setWiffFileName(run.path);
     trace.selectExperiment(1, 0, 1);
     SpectrumData data;
-    data.setWiffFileName(path);
+    data.setWiffFileName(run.path);
     data.selectSpectrum(1, 0, 1, 3.0f, 3.0f);
     struct Case {
         const char* what;
@@ -340,16 +329,16 @@ TEST(AnalystErrors, IndicesOutsideTheFile) {
         HRESULT code;
     };
     const std::vector<Case> cases = {
-        {"openWiff sample 0", [&] { application.openWiff(path, 0); }, E_INVALIDARG},
-        {"openWiff sample 2", [&] { application.openWiff(path, 2); }, E_INVALIDARG},
-        {"name of sample 0", [&] { file.sampleName(0); }, E_INVALIDARG},
-        {"cycles of period 1", [&] { file.numberOfCycles(1, 1); }, E_INVALIDARG},
-        {"experiments of period -1", [&] { file.numberOfExperiments(1, -1); }, E_INVALIDARG},
-        {"experiment info 1", [&] { file.periodInfo(1, 0).experimentInfo(1); }, S_OK},
-        {"experiment info 2", [&] { file.periodInfo(1, 0).experimentInfo(2); }, E_INVALIDARG},
-        {"cycle time, last cycle", [&] { file.cycleTime(1, 0, 1, 2); }, S_OK},
-        {"cycle time, cycle 3", [&] { file.cycleTime(1, 0, 0, 3); }, E_INVALIDARG},
-        {"cycle time, cycle -1", [&] { file.cycleTime(1, 0, 0, -1); }, E_INVALIDARG},
+        {"openWiff sample 0", [&] { application.openWiff(run.path, 0); }, E_INVALIDARG},
+        {"openWiff sample 2", [&] { application.openWiff(run.path, 2); }, E_INVALIDARG},
+        {"name of sample 0", [&] { run.file.sampleName(0); }, E_INVALIDARG},
+        {"cycles of period 1", [&] { run.file.numberOfCycles(1, 1); }, E_INVALIDARG},
+        {"experiments of period -1", [&] { run.file.numberOfExperiments(1, -1); }, E_INVALIDARG},
+        {"experiment info 1", [&] { run.file.periodInfo(1, 0).experimentInfo(1); }, S_OK},
+        {"experiment info 2", [&] { run.file.periodInfo(1, 0).experimentInfo(2); }, E_INVALIDARG},
+        {"cycle time, last cycle", [&] { run.file.cycleTime(1, 0, 1, 2); }, S_OK},
+        {"cycle time, cycle 3", [&] { run.file.cycleTime(1, 0, 0, 3); }, E_INVALIDARG},
+        {"cycle time, cycle -1", [&] { run.file.cycleTime(1, 0, 0, -1); }, E_INVALIDARG},
         {"trace experiment 2", [&] { ExperimentTrace(trace).selectExperiment(1, 0, 2); }, E_INVALIDARG},
         {"trace point 3", [&] { trace.yValue(3); }, S_OK},
         {"trace point 0", [&] { trace.yValue(0); }, E_INVALIDARG},
@@ -359,7 +348,7 @@ TEST(AnalystErrors, IndicesOutsideTheFile) {
         {"spectrum point 3", [&] { data.yValue(3); }, E_INVALIDARG},
         {"trace before a file", [&] { ExperimentTrace().selectExperiment(1, 0, 0); }, E_FAIL},
         {"spectrum before a file", [&] { SpectrumData().selectSpectrum(1, 0, 0, 0.0f, 0.0f); }, E_FAIL},
-        {"file without exports", [&] { ExperimentTrace().setWiffFileName(dir.file("none.wiff")); }, E_FILENOTFOUND},
+        {"file without exports", [&] { ExperimentTrace().setWiffFileName(run.dir.file("none.wiff")); }, E_FILENOTFOUND},
     };
     for (const Case& c : cases) EXPECT_EQ(codeOf(c.call), c.code) << c.what;
 }

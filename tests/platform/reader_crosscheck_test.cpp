@@ -2,11 +2,13 @@
 // ways gives the same run description, spectra, arrays and parameters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "core/util/format_text.h"
 #include "platform/openformat/open_format_export.h"
 #include "tests/platform/export_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -52,6 +54,28 @@ std::shared_ptr<const OpenFormatExport> openWith(const char* reader, const std::
     return opened;
 }
 
+// What a reader gives of an export but the arrays, as text; reals to the last bit.
+std::string reading(const OpenFormatExport& file) {
+    const auto real = [](std::optional<double> v) { return v ? formatText("%a ", *v) : std::string("- "); };
+    const auto text = [](const std::optional<std::string>& v) { return v ? "'" + *v + "' " : std::string("- "); };
+    const ExportRunInfo& info = file.runInfo();
+    std::string out = info.runId + "|" + info.contactName + "|" + info.startTimeStamp + "|" + info.sampleName + "|" +
+                      info.methodName;
+    for (const std::string& model : info.instrumentModels) out += "|" + model;
+    for (std::size_t i = 0; i < file.spectrumCount(); ++i) {
+        const ExportSpectrum s = file.spectrum(i);
+        out += formatText("\n%s %d %d %d ", s.id.c_str(), s.msLevel, s.isMs1Spectrum, static_cast<int>(s.type)) +
+               real(s.scanStartSeconds) + text(s.totalIonCurrent) + text(s.scanTypeCode);
+        for (const ExportPrecursor& p : s.precursors) {
+            out += "[" + real(p.selectedIonMz) + real(p.isolationTargetMz) + real(p.mz) + text(p.chargeState) +
+                   real(p.collisionEnergy) + "]";
+        }
+        if (i >= 2) continue;
+        for (const ExportParameter& p : file.parameters(i)) out += "\n  " + p.group + p.name + "=" + p.value;
+    }
+    return out;
+}
+
 void expectSameReading(const std::string& source, const TempDir& dir) {
     SCOPED_TRACE(source);
     const std::string name = std::filesystem::path(source).filename().string();
@@ -61,48 +85,12 @@ void expectSameReading(const std::string& source, const TempDir& dir) {
     std::filesystem::copy_file(source, dir.file("p/" + name));
     const auto fast = openWith("streaming", dir.file("s/" + name));
     const auto reference = openWith("pwiz", dir.file("p/" + name));
-
-    const ExportRunInfo& a = fast->runInfo();
-    const ExportRunInfo& b = reference->runInfo();
-    EXPECT_EQ(a.runId, b.runId);
-    EXPECT_EQ(a.contactName, b.contactName);
-    EXPECT_EQ(a.startTimeStamp, b.startTimeStamp);
-    EXPECT_EQ(a.sampleName, b.sampleName);
-    EXPECT_EQ(a.methodName, b.methodName);
-    EXPECT_EQ(a.instrumentModels, b.instrumentModels);
-    ASSERT_EQ(fast->spectrumCount(), reference->spectrumCount());
-    ASSERT_GT(fast->spectrumCount(), 0u);
-    for (std::size_t i = 0; i < fast->spectrumCount(); ++i) {
-        SCOPED_TRACE(i);
-        const ExportSpectrum s = fast->spectrum(i);
-        const ExportSpectrum r = reference->spectrum(i);
-        EXPECT_EQ(s.id, r.id);
-        EXPECT_EQ(s.msLevel, r.msLevel);
-        EXPECT_EQ(s.isMs1Spectrum, r.isMs1Spectrum);
-        EXPECT_EQ(s.type, r.type);
-        EXPECT_EQ(s.scanStartSeconds, r.scanStartSeconds);
-        EXPECT_EQ(s.totalIonCurrent, r.totalIonCurrent);
-        EXPECT_EQ(s.scanTypeCode, r.scanTypeCode);
-        ASSERT_EQ(s.precursors.size(), r.precursors.size());
-        for (std::size_t k = 0; k < s.precursors.size(); ++k) {
-            EXPECT_EQ(s.precursors[k].selectedIonMz, r.precursors[k].selectedIonMz);
-            EXPECT_EQ(s.precursors[k].isolationTargetMz, r.precursors[k].isolationTargetMz);
-            EXPECT_EQ(s.precursors[k].mz, r.precursors[k].mz);
-            EXPECT_EQ(s.precursors[k].chargeState, r.precursors[k].chargeState);
-            EXPECT_EQ(s.precursors[k].collisionEnergy, r.precursors[k].collisionEnergy);
-        }
+    ASSERT_GT(reference->spectrumCount(), 0u);
+    EXPECT_EQ(reading(*fast), reading(*reference));
+    for (std::size_t i = 0; i < std::min(fast->spectrumCount(), reference->spectrumCount()); ++i) {
         const ExportArrays x = fast->arrays(i);
         const ExportArrays y = reference->arrays(i);
-        EXPECT_EQ(x.mz, y.mz);
-        EXPECT_EQ(x.intensity, y.intensity);
-        if (i < 2) {
-            const std::vector<ExportParameter> p = fast->parameters(i);
-            const std::vector<ExportParameter> q = reference->parameters(i);
-            ASSERT_EQ(p.size(), q.size());
-            for (std::size_t k = 0; k < p.size(); ++k) {
-                EXPECT_EQ(p[k].group + p[k].name + "=" + p[k].value, q[k].group + q[k].name + "=" + q[k].value);
-            }
-        }
+        EXPECT_TRUE(x.mz == y.mz && x.intensity == y.intensity) << "arrays of spectrum " << i;
     }
 }
 

@@ -1,7 +1,8 @@
-// The real tool on the logs of real yepharvest runs: a generated run and the
+// The real tool on the logs of real runs: a generated yepharvest run and the
 // real BSA run appended to one log folder, the one's name a prefix of the
-// other's, the page's counts checked against
-// the logs as read here, independently of the tool's own parsing.
+// other's, and a two-sample wiffharvest run in a folder of its own; the
+// page's counts checked against the logs as read here, independently of the
+// tool's own parsing.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -33,30 +34,38 @@ protected:
             ASSERT_EQ(dir_->extract(YEPHARVEST_PATH, data, "autoCharge=Find&specFeaturesFilename=features.txt").exitStatus, 0)
                 << data;
         }
+        wiff_ = new WorkFolder;
+        wiff_->generate("--sciex qstar --samples 2 --spectra 200 --chargeless 0.5 --seed 7 --output " + wiff_->file("lysate3.wiff"));
+        ASSERT_EQ(wiff_->extract(WIFFHARVEST_PATH, wiff_->file("lysate3.wiff"), "specFeaturesFilename=features.txt&lastScan=100000").exitStatus, 0);
     }
-    static void TearDownTestSuite() { delete dir_; }
+    static void TearDownTestSuite() {
+        delete dir_;
+        delete wiff_;
+    }
 
     static ChildResult report(const std::string& arguments) {
         return runProgram({"/bin/sh", "", {}, "", {"-c", std::string(REPORT_PATH) + " " + arguments + " 2>&1"}});
     }
-    static std::string log(const std::string& name) { return dir_->log(name); }
-
-    static WorkFolder* dir_;
+    static inline WorkFolder* dir_ = nullptr;
+    static inline WorkFolder* wiff_ = nullptr;
 };
-
-WorkFolder* ReportEndToEnd::dir_ = nullptr;
 
 TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
     long evidenceSeen = 0;
-    for (const std::string run : {"BSA_min_21", "BSA_min_2"}) {
-        const std::string page = dir_->file(run + ".html");
+    const std::vector<std::pair<WorkFolder*, std::string>> runs = {{dir_, "BSA_min_21"}, {dir_, "BSA_min_2"}, {wiff_, "lysate3"}};
+    for (const auto& [folder, run] : runs) {
+        const bool wiff = folder == wiff_;
+        const auto log = [&](const std::string& name) { return folder->log(name); };
+        const std::string page = folder->file(run + ".html");
         const ChildResult result =
-            report("--logs " + dir_->file("logs/") + " --features features.txt --run " + run + " --output " + page);
+            report("--logs " + folder->file("logs/") + " --features features.txt --run " + run + " --output " + page);
         ASSERT_EQ(result.exitStatus, 0) << result.output;
         const std::string html = readWholeFile(page);
 
         long written = 0;
-        for (const std::string& line : splitText(log("features.txt"))) written += startsWith(line, run + ".") ? 1 : 0;
+        // A second sample's peak lists carry "_2" after the run's name.
+        for (const std::string& line : splitText(log("features.txt")))
+            written += startsWith(line, run + ".") || (wiff && startsWith(line, run + "_2.")) ? 1 : 0;
         std::map<std::string, long> rejected;
         for (const std::string& line : splitText(log("xtractorRejectReasons.txt"))) {
             if (!startsWith(line, run + ".")) continue;
@@ -75,12 +84,13 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         }
         long withSurveyEvidence = 0;
         for (const auto& [key, evidence] : checked) withSurveyEvidence += evidence ? 1 : 0;
+        // A .wiff run's counters are summed over its samples' blocks.
         std::map<std::string, long> statistics;
-        bool inBlock = false;
+        bool inBlock = wiff;
         for (const std::string& line : splitText(log("runStats.txt"))) {
             if (startsWith(line, "FileName\t")) inBlock = line == "FileName\t" + run;
             const std::size_t tab = line.find('\t');
-            if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] = std::atol(line.c_str() + tab + 1);
+            if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] += std::atol(line.c_str() + tab + 1);
         }
 
         long rejectedAfterTheScanRange = 0;
@@ -91,7 +101,8 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         EXPECT_EQ(shown(html, "figure-written"), written) << run;
         EXPECT_EQ(shown(html, "stats-written"), statistics["numOutputFiles"]) << run;
         EXPECT_EQ(shown(html, "stats-collected"), statistics["numMSMSscansCollected"]) << run;
-        EXPECT_EQ(shown(html, "stats-merged-groups"), statistics["numMSMSmergedParentScans"]) << run;
+        // yepharvest counts the groups that absorbed spectra, wiffharvest the spectra absorbed.
+        EXPECT_EQ(shown(html, wiff ? "stats-merged" : "stats-merged-groups"), statistics["numMSMSmergedParentScans"]) << run;
         for (const char* kind : {"scan-range", "merged", "sequence-tag", "too-few-peaks", "parent-range"}) {
             EXPECT_EQ(shown(html, std::string("rows-") + kind), rejected[kind]) << run << " " << kind;
         }
@@ -127,15 +138,19 @@ TEST_F(ReportEndToEnd, BadRequestsFailWithAMessageAndNoPage) {
     }
 }
 
+// A features log that is missing or empty, and a run without a statistics block.
 TEST_F(ReportEndToEnd, ARunWithoutRowsGetsAPageThatSaysSo) {
-    const std::string page = dir_->file("none.html");
-    const ChildResult result =
-        report("--logs " + dir_->file("logs/") + " --features missing.txt --run BSA --output " + page);
-    ASSERT_EQ(result.exitStatus, 0) << result.output;
-    const std::string html = readWholeFile(page);
-    EXPECT_NE(html.find("missing.txt is missing"), std::string::npos);
-    EXPECT_NE(html.find("no statistics block for run BSA"), std::string::npos);
-    EXPECT_EQ(shown(html, "rows-written"), 0);
+    writeWholeFile(dir_->file("logs/empty.txt"), "");
+    for (const std::string state : {"missing", "empty"}) {
+        const std::string page = dir_->file(state + ".html");
+        const ChildResult result =
+            report("--logs " + dir_->file("logs/") + " --features " + state + ".txt --run BSA --output " + page);
+        ASSERT_EQ(result.exitStatus, 0) << result.output;
+        const std::string html = readWholeFile(page);
+        EXPECT_NE(html.find(state + ".txt is " + state + ": " + dir_->file("logs/")), std::string::npos) << state;
+        EXPECT_NE(html.find("no statistics block for run BSA (it holds blocks for: BSA_min_21, BSA_min_2)"), std::string::npos);
+        EXPECT_EQ(shown(html, "rows-written"), 0);
+    }
 }
 
 }  // namespace

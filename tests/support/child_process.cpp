@@ -28,15 +28,21 @@ std::vector<char*> cStrings(std::vector<std::string>& texts) {
     return pointers;
 }
 
-// Forks and execs the program; the child first waits until `gate` reads end
-// of file. Its standard input is written and closed here.
-StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
-    int outPipe[2];
-    int inPipe[2];
-    if (::pipe(outPipe) != 0 || ::pipe(inPipe) != 0) throw std::runtime_error("pipe failed");
+// In a child: the program with only its environment (and the sanitizers'
+// options), in its folder, under its file-size limit, the request body on
+// its standard input. The body is small in tests: it fits into the pipe
+// before the program reads it.
+[[noreturn]] void execProgram(const ProgramRun& run) {
+    int in[2];
+    if (::pipe(in) != 0 || ::write(in[1], run.standardInput.data(), run.standardInput.size()) !=
+                               static_cast<ssize_t>(run.standardInput.size())) {
+        std::_Exit(124);
+    }
+    ::close(in[1]);
+    ::dup2(in[0], STDIN_FILENO);
+    ::close(in[0]);
     std::vector<std::string> environmentTexts;
     for (const auto& [name, value] : run.environment) environmentTexts.push_back(name + "=" + value);
-    // Sanitizer runs need their options in the child too.
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(keep); value != nullptr && run.environment.count(keep) == 0) {
             environmentTexts.push_back(std::string(keep) + "=" + value);
@@ -44,44 +50,14 @@ StartedProgram startProgram(const ProgramRun& run, int gate, int gateWriteEnd) {
     }
     std::vector<std::string> argumentTexts = {run.program};
     argumentTexts.insert(argumentTexts.end(), run.arguments.begin(), run.arguments.end());
-    std::vector<char*> environment = cStrings(environmentTexts);
-    std::vector<char*> argv = cStrings(argumentTexts);
-
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::dup2(outPipe[1], STDOUT_FILENO);
-        ::dup2(inPipe[0], STDIN_FILENO);
-        ::close(outPipe[0]);
-        ::close(outPipe[1]);
-        ::close(inPipe[0]);
-        ::close(inPipe[1]);
-        ::close(gateWriteEnd);
-        char ignored;
-        while (::read(gate, &ignored, 1) > 0) {
-        }
-        ::close(gate);
-        if (run.fileSizeLimit) {
-            const rlimit limit{static_cast<rlim_t>(*run.fileSizeLimit), static_cast<rlim_t>(*run.fileSizeLimit)};
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(125);
-            std::signal(SIGXFSZ, SIG_IGN);
-        }
-        if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0) std::_Exit(126);
-        ::execve(run.program.c_str(), argv.data(), environment.data());
-        std::_Exit(127);
+    if (run.fileSizeLimit) {
+        const rlimit limit{static_cast<rlim_t>(*run.fileSizeLimit), static_cast<rlim_t>(*run.fileSizeLimit)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(125);
+        std::signal(SIGXFSZ, SIG_IGN);
     }
-    ::close(outPipe[1]);
-    ::close(inPipe[0]);
-    // The body is small in tests; a child that does not read it gets EPIPE, not us.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::size_t written = 0;
-    while (written < run.standardInput.size()) {
-        const ssize_t put = ::write(inPipe[1], run.standardInput.data() + written, run.standardInput.size() - written);
-        if (put <= 0) break;
-        written += static_cast<std::size_t>(put);
-    }
-    ::close(inPipe[1]);
-    return {pid, outPipe[0]};
+    if (!run.workingDirectory.empty() && ::chdir(run.workingDirectory.c_str()) != 0) std::_Exit(126);
+    ::execve(run.program.c_str(), cStrings(argumentTexts).data(), cStrings(environmentTexts).data());
+    std::_Exit(127);
 }
 
 // Reads every child's output until all have closed it, then waits for them.
@@ -118,33 +94,42 @@ std::vector<ChildResult> collect(const std::vector<StartedProgram>& started) {
 
 }  // namespace
 
-ChildResult runInChild(const std::function<void()>& body) {
-    std::fflush(stdout);
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[1]);
-        body();
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
-    ::close(pipeFds[1]);
-    return collect({{pid, pipeFds[0]}}).front();
-}
-
-ChildResult runProgram(const ProgramRun& run) { return runProgramsTogether({run}).front(); }
-
-std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs) {
+std::vector<ChildResult> runInChildrenTogether(const std::vector<std::function<void()>>& bodies) {
     std::fflush(stdout);
     int gate[2];
     if (::pipe(gate) != 0) throw std::runtime_error("pipe failed");
     std::vector<StartedProgram> started;
-    for (const ProgramRun& run : runs) started.push_back(startProgram(run, gate[0], gate[1]));
+    for (const std::function<void()>& body : bodies) {
+        int out[2];
+        if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+        const pid_t pid = ::fork();
+        if (pid < 0) throw std::runtime_error("fork failed");
+        if (pid == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::close(gate[1]);
+            char ignored;
+            while (::read(gate[0], &ignored, 1) > 0) {
+            }
+            body();
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+        ::close(out[1]);
+        started.push_back({pid, out[0]});
+    }
     ::close(gate[0]);
     ::close(gate[1]);  // every child reads end of file now: all go
     return collect(started);
+}
+
+ChildResult runInChild(const std::function<void()>& body) { return runInChildrenTogether({body}).front(); }
+
+ChildResult runProgram(const ProgramRun& run) { return runProgramsTogether({run}).front(); }
+
+std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs) {
+    std::vector<std::function<void()>> bodies;
+    for (const ProgramRun& run : runs) bodies.push_back([&run] { execProgram(run); });
+    return runInChildrenTogether(bodies);
 }

@@ -16,6 +16,10 @@ struct ChildResult {
 // Runs `body` in a forked child; the child exits 0 when `body` returns.
 ChildResult runInChild(const std::function<void()>& body);
 
+// Runs each body in a forked child, all released at the same moment, and
+// returns their results in order.
+std::vector<ChildResult> runInChildrenTogether(const std::vector<std::function<void()>>& bodies);
+
 struct ProgramRun {
     std::string program;                        // path of the executable
     std::string workingDirectory;               // "" keeps the current one

@@ -2,11 +2,11 @@
 // request variables only, the query as a POST body or in QUERY_STRING.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <regex>
 
-#include "tests/support/child_process.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/work_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -24,9 +24,7 @@ protected:
         fs::create_symlink(LAUNCHER_PATH, dir.file("cgi-bin/wiffharvest"));
         fs::create_symlink(YEPHARVEST_PATH, dir.file("programs/yepharvest"));
         fs::copy(QUARROW_PARAMS_DIR, dir.file("work/msparams_quarrow"), fs::copy_options::recursive);
-        ProgramRun generate{RUNGEN_PATH, "", {}, "", {"--folder", "--output", dir.file("data/sample7.d"), "--spectra",
-                                                       "200", "--seed", "3", "--truth", dir.file("truth.tsv")}};
-        ASSERT_EQ(runProgram(generate).exitStatus, 0);
+        runGenerator("--folder --output " + dir.file("data/sample7.d") + " --spectra 200 --seed 3");
     }
 
     ChildResult request(const std::string& program, const std::string& queryString, const std::string& body = "") {
@@ -81,31 +79,30 @@ TEST_F(Launcher, PostedRunShowsProgressThenLinksEveryPeakList) {
     EXPECT_NE(page.output.find("numOutputFiles\t" + std::to_string(peakLists.size())), std::string::npos);
 }
 
-TEST_F(Launcher, PathOutsideTheRootIsRefusedBeforeAnythingRuns) {
-    const ChildResult page = request("yepharvest", "xtractorDataFilename=sample7.d/../../../etc/passwd");
-    EXPECT_EQ(page.output.rfind("Status: 403 Forbidden\nContent-Type: text/html\n\n", 0), 0u) << page.output;
-    EXPECT_NE(page.output.find("lies outside the data root"), std::string::npos);
-    EXPECT_EQ(fs::directory_iterator(dir.file("results")), fs::directory_iterator()) << "a folder was made";
-}
-
-TEST_F(Launcher, FailedRunIsShownAsFailed) {
-    const ChildResult page = request("yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep");
-    EXPECT_NE(page.output.find("yepharvest ended with exit status 1"), std::string::npos) << page.output;
-    EXPECT_EQ(page.output.find("finished (exit status 0)"), std::string::npos);
-}
-
-TEST_F(Launcher, ProgramNotInstalledGetsAClearPage) {
-    const ChildResult page = request("wiffharvest", "xtractorDataFilename=x.wiff");
-    EXPECT_EQ(page.exitStatus, 0);
-    EXPECT_EQ(page.output.rfind("Status: 503 Service Unavailable\n", 0), 0u) << page.output;
-    EXPECT_NE(page.output.find("wiffharvest is not installed on this server"), std::string::npos);
+// Refused before anything runs (no folder is made), or run and failed: the
+// status line, what the page says, and never a success.
+TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
+    const std::vector<std::array<std::string, 4>> cases = {
+        {"yepharvest", "xtractorDataFilename=sample7.d/../../../etc/passwd", "Status: 403 Forbidden\nContent-Type: text/html\n\n",
+         "lies outside the data root"},
+        {"wiffharvest", "xtractorDataFilename=x.wiff", "Status: 503 Service Unavailable\n", "wiffharvest is not installed on this server"},
+        {"yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep", "Content-Type: text/html\n\n",
+         "yepharvest ended with exit status 1"},
+    };
+    for (const auto& [program, query, start, text] : cases) {
+        const bool runs = text.find("ended") != std::string::npos;
+        const ChildResult page = request(program, query);
+        EXPECT_EQ(fs::is_empty(dir.file("results")), !runs) << query;
+        EXPECT_EQ(page.exitStatus, 0) << query;
+        EXPECT_EQ(page.output.rfind(start, 0), 0u) << page.output;
+        EXPECT_NE(page.output.find(text), std::string::npos) << page.output;
+        EXPECT_EQ(page.output.find("finished (exit status 0)"), std::string::npos) << page.output;
+    }
 }
 
 TEST_F(Launcher, WiffRunThroughTheLauncher) {
     fs::create_symlink(WIFFHARVEST_PATH, dir.file("programs/wiffharvest"));
-    ProgramRun generate{RUNGEN_PATH, "", {}, "", {"--sciex", "qtrap", "--spectra", "60", "--seed", "2", "--output",
-                                                   dir.file("data/lysate3.wiff")}};
-    ASSERT_EQ(runProgram(generate).exitStatus, 0);
+    runGenerator("--sciex qtrap --spectra 60 --seed 2 --output " + dir.file("data/lysate3.wiff"));
     const ChildResult page = request("wiffharvest", "", "xtractorDataFilename=lysate3.wiff");
     EXPECT_NE(page.output.find("<BR>Assigned instrument type ESI-QTRAP.\n"), std::string::npos) << page.output;
     EXPECT_NE(page.output.find("wiffharvest finished (exit status 0)"), std::string::npos) << page.output;

@@ -29,17 +29,13 @@ protected:
         });
     }
 
-    static std::string value(const CheckedRequest& request, const std::string& key) {
-        std::string found;
-        int count = 0;
-        for (const QueryEntry& entry : request.entries) {
-            if (entry.name == key) {
-                found = entry.value;
-                ++count;
-            }
-        }
-        EXPECT_LE(count, 1) << key;
-        return found;
+    // The checked query, one "name=value" line per entry: the entries the
+    // launcher does not check first, then the checked ones, each once.
+    static std::string listed(const std::variant<Refusal, CheckedRequest>& result) {
+        std::string text;
+        if (!std::holds_alternative<CheckedRequest>(result)) return "refused";
+        for (const QueryEntry& entry : std::get<CheckedRequest>(result).entries) text += entry.name + "=" + entry.value + "\n";
+        return text;
     }
 
     TempDir dir;
@@ -75,32 +71,27 @@ TEST_F(RequestCheck, RefusesWithTheRightStatus) {
 }
 
 TEST_F(RequestCheck, FillsEmptyFoldersWithTheRequestFolder) {
-    const auto result = check({{"xtractorDataFilename", "/etc/passwd"},
-                               {"xtractorDataFilename", "sample7.d/Analysis.yep"},
-                               {"resultsXtractorDir", ""},
-                               {"autoCharge", "Find"}});
-    ASSERT_TRUE(std::holds_alternative<CheckedRequest>(result));
-    const CheckedRequest& request = std::get<CheckedRequest>(result);
+    EXPECT_EQ(listed(check({{"xtractorDataFilename", "/etc/passwd"},
+                            {"xtractorDataFilename", "sample7.d/Analysis.yep"},
+                            {"resultsXtractorDir", ""},
+                            {"autoCharge", "Find"}})),
+              "autoCharge=Find\nxtractorDataFilename=" + (roots.data / "sample7.d/Analysis.yep").string() +
+                  "\nresultsXtractorDir=" + (roots.results / "sample7-stamp/peaklists/").string() +
+                  "\nlogFileDir=" + (roots.results / "sample7-stamp/logs/").string() + "\nspecFeaturesFilename=specFeatures.txt\n");
     EXPECT_EQ(madeFor, std::vector<std::string>{"sample7"});
-    EXPECT_EQ(value(request, "xtractorDataFilename"), (roots.data / "sample7.d/Analysis.yep").string());
-    EXPECT_EQ(value(request, "resultsXtractorDir"), (roots.results / "sample7-stamp/peaklists/").string());
-    EXPECT_EQ(value(request, "logFileDir"), (roots.results / "sample7-stamp/logs/").string());
-    EXPECT_EQ(value(request, "specFeaturesFilename"), "specFeatures.txt");
-    EXPECT_EQ(value(request, "autoCharge"), "Find");
 }
 
 // The programs glue a folder to file names without a separator: a folder
 // named without its trailing "/" would put the logs beside it, outside the
 // root when the folder is the root itself.
 TEST_F(RequestCheck, GivenFoldersGetTheirSeparator) {
-    const auto result = check({{"xtractorDataFilename", "sample7.d/Analysis.yep"},
-                               {"resultsXtractorDir", "given"},
-                               {"logFileDir", roots.results.string()}});
-    ASSERT_TRUE(std::holds_alternative<CheckedRequest>(result));
-    const CheckedRequest& request = std::get<CheckedRequest>(result);
+    EXPECT_EQ(listed(check({{"xtractorDataFilename", "sample7.d/Analysis.yep"},
+                            {"resultsXtractorDir", "given"},
+                            {"logFileDir", roots.results.string()}})),
+              "xtractorDataFilename=" + (roots.data / "sample7.d/Analysis.yep").string() + "\nresultsXtractorDir=" +
+                  (roots.results / "given/").string() + "\nlogFileDir=" + roots.results.string() +
+                  "/\nspecFeaturesFilename=specFeatures.txt\n");
     EXPECT_TRUE(madeFor.empty());
-    EXPECT_EQ(value(request, "resultsXtractorDir"), (roots.results / "given/").string());
-    EXPECT_EQ(value(request, "logFileDir"), roots.results.string() + "/");
 }
 
 TEST_F(RequestCheck, NoRequestFolderIsRefused) {

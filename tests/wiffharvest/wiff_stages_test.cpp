@@ -73,11 +73,10 @@ TEST(SpectrumLabel, MarkersNumbersAndScanTypeNine) {
         SciexMSscan scan;
         scan.scanType = c.scanType;
         parseSpectrumLabel(c.label, scan, c.maldi);
-        EXPECT_EQ(scan.parentMz, c.mz) << c.label;
-        EXPECT_EQ(scan.selectedParentMz, c.mz) << c.label;
-        EXPECT_EQ(scan.collisionEnergy, c.energy) << c.label;
-        EXPECT_EQ(scan.charge, c.charge) << c.label;
-        EXPECT_EQ(scan.chargePending, c.charge == 0 ? 1 : 0) << c.label;
+        EXPECT_EQ(formatText("%.17g %.17g %.17g %d %d", scan.parentMz, scan.selectedParentMz, scan.collisionEnergy, scan.charge,
+                             scan.chargePending),
+                  formatText("%.17g %.17g %.17g %d %d", c.mz, c.mz, c.energy, c.charge, c.charge == 0 ? 1 : 0))
+            << c.label;
     }
 }
 
