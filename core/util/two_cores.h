@@ -8,11 +8,12 @@
 //
 // `compute(i)` may run on either thread, at the same time as `consume(j)`
 // for an earlier record j: it may write its result and its own record,
-// read what no one writes meanwhile, and must not throw. `consume(i)` runs
-// on this thread and may write record i. An exception from `consume` stops
-// the other thread and goes on to the caller; a fatal error in `consume`
-// waits for the other thread to put down the records in hand (see
-// fatal_error.h).
+// read what no one writes meanwhile, and must not throw, nor run a stage
+// of its own on two threads (the other thread's work lock would stall the
+// one it starts). `consume(i)` runs on this thread and may write record i.
+// An exception from `consume` stops the other thread and goes on to the
+// caller; a fatal error in `consume` waits for the other thread to put down
+// the records in hand (see fatal_error.h).
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
