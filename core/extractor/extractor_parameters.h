@@ -1,6 +1,8 @@
 #pragma once
 // Every setting of an extraction run, taken from the CGI query. Read once at
-// start-up into the extraction context, read-only afterwards.
+// start-up into the extraction context, read-only afterwards. Each field is
+// one query key of the same name; the key table (query_keys.h) gives its
+// default, range and meaning.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,21 +11,24 @@
 #include "core/util/cgi_query.h"
 
 struct ExtractorParameters {
-    std::int32_t lowCharge = 4;
-    std::int32_t highCharge = 4;
+    // Every field at the programs' default.
+    ExtractorParameters();
+
+    std::int32_t lowCharge = 0;
+    std::int32_t highCharge = 0;
     std::optional<std::string> autoCharge;  // absent unless the query gives it
     std::string instrument_name;
     std::string xtractorMode;
-    std::int32_t maxCharge = 5;
-    std::int32_t groupScans = 15;
-    std::int32_t firstScan = 1;
-    std::int32_t lastScan = 9999;
-    double lowParent = 500.0;
-    double highParent = 5000.0;
-    double parentTolerance = 0.5;
-    double fragmentTolerance = 0.7;
-    double minMatchedPercent = 47.0;
-    double parent_shift = 69.0;
+    std::int32_t maxCharge = 0;
+    std::int32_t groupScans = 0;
+    std::int32_t firstScan = 0;
+    std::int32_t lastScan = 0;
+    double lowParent = 0.0;
+    double highParent = 0.0;
+    double parentTolerance = 0.0;
+    double fragmentTolerance = 0.0;
+    double minMatchedPercent = 0.0;
+    double parent_shift = 0.0;
     std::int32_t tolerance_units = 0;
     std::string xtractorDataFilename;
     std::string output_filename;
@@ -34,26 +39,23 @@ struct ExtractorParameters {
     std::string search_type;
     std::string parent_shift_type;
     std::string specFeaturesFilename;
-    std::string cys = "pyridylethylation";
+    std::string cys;
     std::vector<std::string> libraryFiles;
     std::vector<std::string> queryFiles;
     std::int32_t noOutputSpectra = 0;
     std::int32_t maxSequenceTagLength = 0;
-    std::int32_t peakLimitCount = 25;
+    std::int32_t peakLimitCount = 0;
     std::int32_t findMonoisotopicParent = 0;
     std::int32_t findAverageParent = 0;
-    std::int32_t minMSsignalNoise = 50;
-    std::int32_t minSignalNoiseRatio = 5;
+    std::int32_t minMSsignalNoise = 0;
+    std::int32_t minSignalNoiseRatio = 0;
     // Beyond the original keys: "pkl" (the .pkl files), "mgf" (one MGF file
     // per run or sample instead) or "both".
-    std::string peakListFormat = "pkl";
+    std::string peakListFormat;
     // yepharvest: precursors without a charge, or singly charged by their
     // fragments, take the charge of their resolved survey-scan envelope.
     std::int32_t chargeFromSurveyIsotopes = 0;
 };
-
-// "Da" 0, "ppm" 1, "mmu" 2, "%" 3, anything else 4 (case matters).
-std::int32_t toleranceUnitsCode(const std::string& value);
 
 // The defaults with the entries applied in order; the last occurrence of a
 // key wins, unknown keys are ignored, nothing is ever rejected.

@@ -1,24 +1,13 @@
 #pragma once
-// The ranges of the numeric query keys that the stages read. The reader
-// converts leniently and never rejects; the start-up then refuses a query
-// whose value would make a stage loop for ever, overflow or compute nonsense.
+// The reader converts leniently and never rejects; the start-up then refuses
+// a query whose value would make a stage loop for ever, overflow or compute
+// nonsense. The ranges are those of the key table.
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/util/cgi_query.h"
-
-struct ParameterRange {
-    const char* key;
-    double lowest;
-    double highest;
-    bool lowestExcluded;  // the value must lie above `lowest`
-    const char* text;     // the range as the error page shows it
-    double (*value)(const ExtractorParameters&);
-};
-
-const std::vector<ParameterRange>& parameterRanges();
 
 // The message for the first key (in the table's order) whose last
 // occurrence in the query left its field outside the range; nothing when

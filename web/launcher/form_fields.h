@@ -1,6 +1,6 @@
 #pragma once
-// The query keys the programs read, as the form pages offer them: grouped,
-// with the programs' defaults and a help text each.
+// The query keys the programs read, as the form pages offer them: from the
+// key table, grouped, with the front ends' defaults.
 #include <string>
 #include <vector>
 
@@ -13,19 +13,16 @@ struct FieldChoice {
 
 struct FormField {
     std::string key;
+    std::string label;
     std::string group;
     FieldKind kind = FieldKind::Text;
     std::string defaultValue;
     std::string help;
-    std::string program;  // "" for both programs
     std::vector<FieldChoice> choices;  // FieldKind::Choice
 };
 
 // The groups in the order the pages show them.
-const std::vector<std::string>& formGroups();
-// The fields of one program ("yepharvest" or "wiffharvest"), in page order.
+std::vector<std::string> formGroups();
+// The fields of one program ("yepharvest" or "wiffharvest"), in table order;
+// keys no stage reads are not offered.
 std::vector<FormField> formFields(const std::string& program);
-
-// The programs' own default of lastScan, 9999, rejects every later scan of
-// today's runs; the form offers one that takes any run whole.
-inline constexpr const char* wholeRunLastScan = "999999999";

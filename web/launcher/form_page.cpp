@@ -62,8 +62,8 @@ std::string formPage(const FormPageInputs& inputs) {
         html += "<fieldset>\n<legend>" + escapeHtml(group) + "</legend>\n";
         for (const FormField& field : fields) {
             if (field.group != group) continue;
-            html += "<div class=\"field\"><label for=\"" + escapeHtml(field.key) + "\">" + escapeHtml(field.key) +
-                    "</label>" + control(field, inputs) + "<div class=\"help\">" + escapeHtml(field.help) +
+            html += "<div class=\"field\"><label for=\"" + escapeHtml(field.key) + "\">" + escapeHtml(field.label) +
+                    " <code>" + escapeHtml(field.key) + "</code></label>" + control(field, inputs) + "<div class=\"help\">" + escapeHtml(field.help) +
                     "</div></div>\n";
             if (field.key == "xtractorDataFilename") html += runPicker(inputs);
         }
