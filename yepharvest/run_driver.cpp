@@ -20,7 +20,7 @@
 #include "yepharvest/survey_isotope_charges.h"
 
 int runYepharvest() {
-    if (FAILED(comInitialize())) return 0;
+    comInitialize();
 
     ExtractionContext context = initialiseExtractor();
     std::printf("<BR>Initialize extractor complete! \n");

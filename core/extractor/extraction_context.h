@@ -25,8 +25,6 @@ struct ExtractionContext {
     void useInstrument(const std::string& instrumentName);
 
     // The accessors every stage has always used.
-    const ExtractorParameters& extractorParameters() const { return parameters; }
-    PeakPickParams get_PeakPickParams() const { return picking; }
     LogSink& getParentChargeCheckStream() const { return *logs.parentChargeCheck; }
     LogSink& getRejectReasonsStream() const { return *logs.rejectReasons; }
     LogSink& getSpecFeaturesStream() const { return *logs.specFeatures; }

@@ -1,7 +1,9 @@
 #include "core/peaks/da_binning.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "core/peaks/peak_orderings.h"
 
@@ -13,19 +15,21 @@ PeakList binPeaksByUserDaTolerance(PeakList list, double tolerance) {
     const std::size_t n = list.size();
     std::size_t kept = 0;
     std::size_t first = 0;
+    std::vector<KestranePeak> members;
     while (first < n) {
         std::size_t last = first;
         while (last + 1 < n && std::fabs(list[last + 1].mOverZ - list[last].mOverZ) <= tolerance) ++last;
         if (last == first) {
             list[kept++] = list[first];
         } else {
-            std::size_t strongest = first;
+            // The sum runs from the most intense member down: in floating
+            // point the order shows in the last bit, and so in a printed count.
+            members.assign(list.begin() + static_cast<std::ptrdiff_t>(first),
+                           list.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+            std::sort(members.begin(), members.end(), precedesByIntensityDescending);
             double summedIntensity = 0.0;
-            for (std::size_t i = first; i <= last; ++i) {
-                summedIntensity += list[i].intensity;
-                if (precedesByIntensityDescending(list[i], list[strongest])) strongest = i;
-            }
-            KestranePeak binned = list[strongest];
+            for (const KestranePeak& member : members) summedIntensity += member.intensity;
+            KestranePeak binned = members.front();
             binned.intensity = summedIntensity;
             list[kept++] = binned;
         }

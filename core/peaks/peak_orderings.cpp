@@ -33,10 +33,6 @@ void sortByMOverZAscending(PeakList& list) { sortOrReverse(list, mOverZAscending
 
 void sortByMOverZDescending(PeakList& list) { sortOrReverse(list, mOverZDescending, mOverZAscending); }
 
-void sortByIntensityDescending(PeakList& list) {
-    sortUnlessSorted(list, [](const KestranePeak& a, const KestranePeak& b) { return precedesByIntensityDescending(a, b); });
-}
-
 void sortByMPlusHAscending(PeakList& list) {
     sortUnlessSorted(list, [](const KestranePeak& a, const KestranePeak& b) { return precedesByMPlusHAscending(a, b); });
 }

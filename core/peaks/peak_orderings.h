@@ -31,5 +31,4 @@ inline bool precedesByMPlusHAscending(const KestranePeak& a, const KestranePeak&
 // orders reverse a list that is in the opposite one.
 void sortByMOverZAscending(PeakList& list);
 void sortByMOverZDescending(PeakList& list);
-void sortByIntensityDescending(PeakList& list);
 void sortByMPlusHAscending(PeakList& list);

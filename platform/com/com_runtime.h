@@ -20,7 +20,6 @@ constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_FILENOTFOUND = static_cast<HRESULT>(0x80070002u);  // "file not found" as a status
 
 constexpr bool FAILED(HRESULT status) { return status < 0; }
-constexpr bool SUCCEEDED(HRESULT status) { return status >= 0; }
 
 // A variant as the components hand values over: empty, a 32-bit integer, a
 // double or a string.

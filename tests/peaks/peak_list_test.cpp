@@ -12,6 +12,7 @@
 #include "core/peaks/peak_writers.h"
 #include "peak_test_support.h"
 #include "core/peaks/spectrum_points.h"
+#include "core/util/format_text.h"
 
 namespace {
 
@@ -124,6 +125,12 @@ TEST_F(PeakListTest, BinningChainsNeighboursWithinTheTolerance) {
     EXPECT_EQ(edge[0].mOverZ, 100.25);
     EXPECT_EQ(edge[0].intensity, 3.0);
     EXPECT_EQ(binPeaksByUserDaTolerance(list, 0.00009).size(), 5u);
+
+    // Summed from the most intense member down: 7186.500000000001, printed
+    // 7187; in m/z order the sum is 7186.5, printed 7186.
+    const PeakList tie = binPeaksByUserDaTolerance(peaks({{100.0, 11.3}, {100.1, 4377.6}, {100.2, 2797.6}}), 0.25);
+    ASSERT_EQ(tie.size(), 1u);
+    EXPECT_EQ(formatText("%.0f", tie[0].intensity), "7187");
 }
 
 // What a writer puts into a file, for either form of the list.

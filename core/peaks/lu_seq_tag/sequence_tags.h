@@ -33,7 +33,6 @@ public:
     // Extends the current path from peak `start` by every residue step.
     void extendSequenceTag(std::size_t start, std::int32_t charge);
 
-    std::int64_t closedTags() const { return closedTags_; }
     const std::string& bestLetters() const { return bestLetters_; }  // in path order, high m/z first
     std::size_t bestFirstPeak() const { return bestFirstPeak_; }
     std::size_t bestLastPeak() const { return bestLastPeak_; }
