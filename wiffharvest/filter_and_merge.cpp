@@ -21,8 +21,7 @@ void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionConte
         group.charge = candidate.charge;
         group.collisionEnergy = candidate.collisionEnergy;
     }
-    // QSTAR peaks are profile-like: the union is centroided as the spectra were.
-    group.fragmentPeaks = instrument.instrumentType == 1
+    group.fragmentPeaks = instrument.centroids()
                               ? mergeKestranePeaksByCentroiding(group.fragmentPeaks, candidate.fragmentPeaks,
                                                                 context.picking.peakBinningTolerance, 50.0)
                               : mergeKestranePeaks(group.fragmentPeaks, candidate.fragmentPeaks);

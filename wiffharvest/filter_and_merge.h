@@ -4,6 +4,7 @@
 // earliest; then every surviving spectrum passes the parent range, peak
 // count and sequence tag filters or is rejected, and keeps its features.
 #include "core/extractor/extraction_context.h"
+#include "wiffharvest/sciex_instrument.h"
 #include "wiffharvest/sciex_ms_scan.h"
 
 void filterAndMergeMSMSspectra(ScanTable& table, std::int32_t n, const ExtractionContext& context,

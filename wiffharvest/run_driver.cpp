@@ -23,19 +23,11 @@ void printCount(const ScanTable& table, std::int32_t n) {
 
 // A MALDI QSTAR file is known by its name: "_Product." after its first character.
 SciexInstrument assignInstrument(SciexInstrument instrument, const std::string& path, ExtractionContext& context) {
-    if (instrument.instrumentType == 1) {
-        const std::size_t at = path.find("_Product.");
-        if (at != std::string::npos && at > 0) {
-            instrument.isMALDI = 1;
-            context.useInstrument("MALDI-QSTAR");
-            std::printf("<BR>Assigned instrument type MALDI-QSTAR.\n");
-        } else {
-            context.useInstrument("ESI-QSTAR");
-            std::printf("<BR>Assigned instrument type ESI-QSTAR.\n");
-        }
-    } else if (instrument.instrumentType == 2) {
-        context.useInstrument("ESI-QTRAP");
-        std::printf("<BR>Assigned instrument type ESI-QTRAP.\n");
+    const std::size_t at = path.find("_Product.");
+    instrument.isMALDI = instrument.family == InstrumentFamily::qstar && at != std::string::npos && at > 0;
+    if (const char* block = instrument.instrumentBlock()) {
+        context.useInstrument(block);
+        std::printf("<BR>Assigned instrument type %s.\n", block);
     }
     return instrument;
 }
@@ -46,7 +38,7 @@ void processSample(const std::string& path, std::int32_t sample, const Extractio
     const std::int32_t n = readSciexScansIntoMemory(path, sample, table, context, instrument);
     std::printf("<BR>Spectra read into memory # spectra: %d\n", n);
     printCount(table, n);
-    if (instrument.instrumentType == 1 && table.noMSscans == 0) {
+    if (instrument.chargesFromIsotopeSpacing() && table.noMSscans == 0) {
         assignChargesFromIsotopeSpacing(table, n, context);
         std::printf("<BR>Precursor charges assigned based on isotope spacing.\n");
     }

@@ -10,9 +10,3 @@ ScanClass classifyScanType(std::int16_t code) {
         default: return {0, 0};
     }
 }
-
-std::int32_t instrumentTypeFromModelCode(std::int32_t modelCode) {
-    if (modelCode > 1999) return 1;
-    if (modelCode == 13 || modelCode == 14) return 2;
-    return 0;
-}

@@ -10,6 +10,3 @@ struct ScanClass {
 // Survey types 0, 8, 15, 16 (level 1); other level-1 types 1, 2, 3, 12;
 // MS/MS 4, 6, 9, 11, 14; 5, 7, 10 level 99; 13 level 3; anything else 0.
 ScanClass classifyScanType(std::int16_t code);
-
-// 1 (QSTAR family) above 1999, 2 (QTRAP) for 13 and 14, 0 otherwise.
-std::int32_t instrumentTypeFromModelCode(std::int32_t modelCode);

@@ -49,9 +49,3 @@ struct ScanTable {
 // Records with MS level 2, at least two peaks and not rejected among the
 // first n: the count the driver prints after each stage.
 std::int32_t countNonRejectedMSMSspectra(const ScanTable& table, std::int32_t n);
-
-// What the run's instrument decides for the stages.
-struct SciexInstrument {
-    std::int32_t instrumentType = 0;  // 0 unknown, 1 QSTAR family, 2 QTRAP
-    std::int32_t isMALDI = 0;
-};

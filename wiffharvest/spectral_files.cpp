@@ -29,8 +29,7 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
 void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
                         const SciexInstrument& instrument) {
     const ExtractorParameters& parameters = context.parameters;
-    // QSTAR m/z values carry four decimals of resolution.
-    const int mzDecimals = instrument.instrumentType == 1 ? 4 : 2;
+    const int mzDecimals = instrument.mzDecimals();
     std::optional<MgfFile> mgf;
     if (context.peakListFormats.mgf) {
         const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);

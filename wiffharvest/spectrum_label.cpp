@@ -43,11 +43,11 @@ double precursorMz(std::string_view label) {
 
 }  // namespace
 
-void parseSpectrumLabel(std::string_view label, SciexMSscan& scan, std::int32_t isMALDI) {
+void parseSpectrumLabel(std::string_view label, SciexMSscan& scan, bool isMALDI) {
     std::int32_t charge = 0;
     double collisionEnergy = 0.0;
     if (scan.scanType == 9) {
-        charge = isMALDI != 0 ? 1 : 0;
+        charge = isMALDI ? 1 : 0;
     } else {
         charge = chargeDigit(label);
         if (const std::optional<std::string_view> energy = between(label, "CE (", "):")) {

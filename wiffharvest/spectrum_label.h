@@ -12,4 +12,4 @@
 // energy 0, whatever its label says. A value whose markers are missing, or
 // whose text does not read as a number, is 0; empty parentheses give the
 // precursor m/z 0.47 and "N/A" 0.
-void parseSpectrumLabel(std::string_view label, SciexMSscan& scan, std::int32_t isMALDI);
+void parseSpectrumLabel(std::string_view label, SciexMSscan& scan, bool isMALDI);

@@ -140,7 +140,7 @@ void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int
         r.rejected = 0;
         return;
     }
-    r.peaks = toSpectrumPoints(reading.instrument.instrumentType == 1
+    r.peaks = toSpectrumPoints(reading.instrument.centroids()
                                    ? centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width,
                                                                             kCentroidHeightPercent)
                                    : std::move(points));
@@ -214,7 +214,7 @@ std::int32_t openWiffFile(const std::string& path, const ExtractionContext& cont
     for (std::int32_t s = 1; s <= samples; ++s) {
         runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
     }
-    instrument.instrumentType = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
+    instrument.family = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
     return samples;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/extractor/extraction_context.h"
+#include "wiffharvest/sciex_instrument.h"
 #include "wiffharvest/sciex_ms_scan.h"
 
 // The number of samples; the sample lines go to runStats.txt and the

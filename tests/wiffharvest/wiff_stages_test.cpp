@@ -54,7 +54,7 @@ TEST(SpectrumLabel, MarkersNumbersAndScanTypeNine) {
     struct Case {
         const char* label;
         std::int16_t scanType;
-        std::int32_t maldi;
+        bool maldi;
         double mz, energy;
         std::int32_t charge;
     };
@@ -88,7 +88,9 @@ TEST(ScanTypes, LevelsSurveyFlagsAndInstrumentFamilies) {
         got += formatText("%s%d%s", got.empty() ? "" : " ", c.msLevel, c.isSurveyScan != 0 ? "S" : "");
     }
     EXPECT_EQ(got, expected);
-    for (const auto& [model, family] : std::vector<std::pair<int, int>>{{2000, 1}, {1999, 0}, {13, 2}, {14, 2}, {0, 0}}) {
+    using F = InstrumentFamily;
+    for (const auto& [model, family] :
+         std::vector<std::pair<int, F>>{{2000, F::qstar}, {1999, F::unknown}, {13, F::qtrap}, {14, F::qtrap}, {0, F::unknown}}) {
         EXPECT_EQ(instrumentTypeFromModelCode(model), family) << model;
     }
 }
@@ -159,7 +161,7 @@ TEST(FilterAndMerge, WindowToleranceAndTheRowsOfMergedSpectra) {
     const auto merged = [](const std::string& query, double second) {
         SampleRun run(query, {{2, 600.25, fragments()}, {1, 0.0, {}}, {1, 0.0, {}}, {2, second, fragments(), 2}});
         testing::internal::CaptureStdout();
-        filterAndMergeMSMSspectra(run.table, run.n(), run.context, {2, 0});
+        filterAndMergeMSMSspectra(run.table, run.n(), run.context, {InstrumentFamily::qtrap, false});
         testing::internal::GetCapturedStdout();
         const SciexMSscan& first = run.table.records[0];
         return formatText("%d/%d/%d", first.lastScanNumber, first.charge, run.table.records[3].mergedAway) +
@@ -177,7 +179,7 @@ TEST(FilterAndMerge, WindowToleranceAndTheRowsOfMergedSpectra) {
 TEST(FilterAndMerge, ScanRangeRejectsSurveyScansToo) {
     SampleRun run("firstScan=2&lastScan=2", {{1, 0.0, {{500.0, 10.0}}}, {2, 240.0, fragments()}, {1, 0.0, {}}});
     testing::internal::CaptureStdout();
-    filterAndMergeMSMSspectra(run.table, run.n(), run.context, {1, 0});
+    filterAndMergeMSMSspectra(run.table, run.n(), run.context, {InstrumentFamily::qstar, false});
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "<BR>Merging done: \n<BR>numNonRejectedMSMSspectra: 1");
     EXPECT_EQ(run.logs.rejectReasons.text(),
               "\nr1.0001\t0\tscan #: 1 outside range 2 - 2\nr1.0003\t0\tscan #: 3 outside range 2 - 2"
