@@ -18,7 +18,8 @@ constexpr std::int32_t kFragmentTestCharge = 2;
 // fragments lie more than 3 above the precursor.
 bool fragmentsAllowChargeOne(const SciexMSscan& scan, const ExtractionContext& context) {
     const KestranePeak parent =
-        makeParentKestranePeak(scan.parentMz, kFragmentTestCharge, context.parameters.parentTolerance);
+        makeParentKestranePeak(scan.parentMz, kFragmentTestCharge, context.parameters.parentTolerance,
+                               context.chemistry.groups);
     const PickedPeaks picked = pickPeaks(scan.fragmentPeaks, parent, context.peakPickSettings());
     return chargeFromFragmentsAbovePrecursor(picked.peaks, parent) == 1;
 }

@@ -124,7 +124,7 @@ void writePairNote(LogSink& log, PairNote note, double mz, std::int32_t b2, std:
 // The fragments as a doubly charged precursor leaves them: the evidence of
 // the b/y pairs and of fragments above the precursor.
 PeakList pickedAsDoublyCharged(const MSscan& scan, const ExtractionContext& context) {
-    const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, context.parameters.parentTolerance);
+    const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, context.parameters.parentTolerance, context.chemistry.groups);
     return pickPeaks(toKestranePeaks(scan.peaks), parent2, context.peakPickSettings()).peaks;
 }
 
@@ -132,7 +132,7 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
                   bool findMode) {
     MSscan& scan = run[index];
     const ExtractorParameters& parameters = context.parameters;
-    const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance);
+    const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance, context.chemistry.groups);
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;
@@ -149,9 +149,12 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
     }
     if (!findMode) return;
 
-    const std::int32_t b2 = countBYpairs(picked, parent2);
+    const std::int32_t b2 = countBYpairs(picked, parent2, context.chemistry.groups);
     std::int32_t b3 = 0;
-    if (b2 >= 3) b3 = countBYpairs(picked, makeParentKestranePeak(scan.parentMz, 3, 2.5));
+    if (b2 >= 3) {
+        b3 = countBYpairs(picked, makeParentKestranePeak(scan.parentMz, 3, 2.5, context.chemistry.groups),
+                          context.chemistry.groups);
+    }
 
     const ChargeEvidence evidence(run, index, context);
     bool upperConfirmed = false;

@@ -13,7 +13,6 @@ namespace {
 struct AminoAcidTableState {
     std::array<AminoAcid, 128> entries{};
     bool loaded = false;
-    std::string userResidueFormula;
 };
 
 AminoAcidTableState& state() {
@@ -83,10 +82,7 @@ void initialiseAminoAcidsFromFile() {
 
 const AminoAcid& aminoAcidEntry(char symbol) { return loadedEntry(symbol); }
 
-void setUserResidueFormula(const std::string& formula) { state().userResidueFormula = formula; }
-
 std::string residueFormula(char symbol) {
-    if (symbol == 'u') return state().userResidueFormula;
     const AminoAcid& entry = loadedEntry(symbol);
     if (entry.formula.empty()) {
         reportFatalError(formatText("\nThere is no ElementalComposition entry in the file "

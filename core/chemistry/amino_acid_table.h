@@ -22,9 +22,9 @@ void initialiseAminoAcidsFromFile();
 // The entry of a symbol (an empty entry when the file has none).
 const AminoAcid& aminoAcidEntry(char symbol);
 
-void setUserResidueFormula(const std::string& formula);
-
 // The formulas of a residue; a missing or invalid entry ends the process.
+// The user residue u has no formula of its own in the file: its side chains
+// are "H1" and "0", its formula is handed to the start-up.
 std::string residueFormula(char symbol);
 std::string sideChainAFormula(char symbol);
 std::string sideChainBFormula(char symbol);

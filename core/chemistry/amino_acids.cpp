@@ -18,21 +18,6 @@ constexpr std::string_view kCheckedFormulas[] = {"N H3", "C3 H7 N S", "C2 H2 N O
                                                   "C O",  "C O N H3",  "N H",       "N C2 H4",   "N C3 H6",
                                                   "C3 H3 O", "C4 H5 O", "H3 P O4", "S O C H4"};
 
-struct ResidueState {
-    std::array<double, 128> mass{};
-    std::array<int, 128> nominal{};
-    std::array<double, 128> sideChainA{};
-    std::array<double, 128> sideChainB{};
-    std::array<char, 200> nominalTable{};
-    GroupMasses groups;
-    bool built = false;
-};
-
-ResidueState& state() {
-    static ResidueState residues;
-    return residues;
-}
-
 std::size_t indexOf(char symbol) { return static_cast<unsigned char>(symbol); }
 
 int truncatedMass(double mass) {
@@ -43,58 +28,63 @@ int truncatedMass(double mass) {
 }
 
 // A residue too heavy (or too light) for the 200 cells has no cell.
-char* nominalCell(int nominal) {
-    auto& table = state().nominalTable;
+char* nominalCell(ChemistryTables& tables, int nominal) {
+    auto& table = tables.nominalResidues;
     return nominal >= 0 && nominal < static_cast<int>(table.size()) ? &table[static_cast<std::size_t>(nominal)]
                                                                        : nullptr;
 }
 
-void buildResidueTables(const std::string& userResidueFormula, MassFunction massFunction) {
-    ResidueState& residues = state();
-    setUserResidueFormula(userResidueFormula);
-    for (const char symbol : kMassResidues) {
-        const std::size_t i = indexOf(symbol);
-        residues.mass[i] = massFunction(residueFormula(symbol));
-        residues.nominal[i] = truncatedMass(residues.mass[i]);
-        residues.sideChainA[i] = massFunction(sideChainAFormula(symbol));
-        residues.sideChainB[i] = massFunction(sideChainBFormula(symbol));
-    }
-    residues.nominalTable.fill(0);
-    for (const char symbol : kNominalResidues) {
-        if (char* cell = nominalCell(residues.nominal[indexOf(symbol)])) *cell = symbol;
-    }
-    for (const char symbol : kCheckedResidues) {
-        residues.mass[indexOf(symbol)] = massFunction(residueFormula(symbol));
-        aminoAcidEntry(symbol);
-    }
-    residues.built = true;
+// The side-chain columns are checked as the tables are built, so that a
+// fault in them ends the process at start-up, as every other column's does.
+void checkSideChains(char symbol, MassFunction massFunction) {
+    massFunction(sideChainAFormula(symbol));
+    massFunction(sideChainBFormula(symbol));
 }
 
-void applyCysteineModification(const std::string& cysteineModification, MassFunction massFunction) {
-    ResidueState& residues = state();
+void buildResidueTables(ChemistryTables& tables, const std::string& userResidueFormula, MassFunction massFunction) {
+    // The user residue u is the formula handed over; every other residue's
+    // comes from aminoAcids.tsv.
+    const auto formula = [&](char symbol) { return symbol == 'u' ? userResidueFormula : residueFormula(symbol); };
+    for (const char symbol : kMassResidues) {
+        const std::size_t i = indexOf(symbol);
+        tables.residueMasses[i] = massFunction(formula(symbol));
+        tables.nominalMasses[i] = truncatedMass(tables.residueMasses[i]);
+        checkSideChains(symbol, massFunction);
+    }
+    for (const char symbol : kNominalResidues) {
+        if (char* cell = nominalCell(tables, tables.nominalMasses[indexOf(symbol)])) *cell = symbol;
+    }
+    for (const char symbol : kCheckedResidues) {
+        tables.residueMasses[indexOf(symbol)] = massFunction(formula(symbol));
+        aminoAcidEntry(symbol);
+    }
+}
+
+void applyCysteineModification(ChemistryTables& tables, const std::string& cysteineModification,
+                               MassFunction massFunction) {
     const char modified = cysteineModificationSymbol(cysteineModification);
     const std::size_t c = indexOf('C');
     // Only cysteine's own letter is taken out: another residue sharing the
     // cell keeps it.
-    if (char* cell = nominalCell(residues.nominal[c]); cell != nullptr && *cell == 'C') *cell = 0;
-    residues.mass[c] = massFunction(residueFormula(modified));
-    residues.nominal[c] = truncatedMass(residues.mass[c]);
-    if (char* cell = nominalCell(residues.nominal[c])) *cell = 'C';
-    residues.sideChainA[c] = massFunction(sideChainAFormula(modified));
-    residues.sideChainB[c] = massFunction(sideChainBFormula(modified));
+    if (char* cell = nominalCell(tables, tables.nominalMasses[c]); cell != nullptr && *cell == 'C') *cell = 0;
+    tables.residueMasses[c] = massFunction(residueFormula(modified));
+    tables.nominalMasses[c] = truncatedMass(tables.residueMasses[c]);
+    if (char* cell = nominalCell(tables, tables.nominalMasses[c])) *cell = 'C';
+    checkSideChains(modified, massFunction);
 }
 
 }  // namespace
 
-void initialise_amino_acid_weights(const std::string& nTerminusFormula, const std::string& cTerminusFormula,
-                                   const std::string& chargeCarrierFormula, const std::string& cysteineModification,
-                                   const std::string& userResidueFormula, MassFunction massFunction) {
-    ResidueState& residues = state();
-    if (!residues.built) buildResidueTables(userResidueFormula, massFunction);
+ChemistryTables initialise_amino_acid_weights(const std::string& nTerminusFormula, const std::string& cTerminusFormula,
+                                              const std::string& chargeCarrierFormula,
+                                              const std::string& cysteineModification,
+                                              const std::string& userResidueFormula, MassFunction massFunction) {
+    ChemistryTables tables;
+    buildResidueTables(tables, userResidueFormula, massFunction);
 
     massFunction(nTerminusFormula);
     massFunction(cTerminusFormula);
-    GroupMasses& groups = residues.groups;
+    GroupMasses& groups = tables.groups;
     groups.chargeCarrier = massFunction(chargeCarrierFormula);
     groups.H = massFunction("H");
     groups.H2 = massFunction("H2");
@@ -106,14 +96,11 @@ void initialise_amino_acid_weights(const std::string& nTerminusFormula, const st
     groups.carbon13Shift9 = massFunction("c9") - massFunction("C9");
     for (const std::string_view formula : kCheckedFormulas) massFunction(std::string(formula));
 
-    applyCysteineModification(cysteineModification, massFunction);
+    applyCysteineModification(tables, cysteineModification, massFunction);
     // Every laboratory file must offer acrylamide, whichever modification is chosen.
     cysteineModificationSymbol("acrylamide");
+    return tables;
 }
-
-const GroupMasses& groupMasses() { return state().groups; }
-
-const std::array<char, 200>& nominalResidueTable() { return state().nominalTable; }
 
 int residueSetMask(std::string_view letters) {
     // Each residue's bit is fixed by its position in kMassResidues, so sets
@@ -126,10 +113,10 @@ int residueSetMask(std::string_view letters) {
     return mask;
 }
 
-double residueMass(char symbol) { return indexOf(symbol) < 128 ? state().mass[indexOf(symbol)] : 0.0; }
+double ChemistryTables::residueMass(char symbol) const {
+    return indexOf(symbol) < residueMasses.size() ? residueMasses[indexOf(symbol)] : 0.0;
+}
 
-int nominalResidueMass(char symbol) { return indexOf(symbol) < 128 ? state().nominal[indexOf(symbol)] : 0; }
-
-double sideChainAMass(char symbol) { return indexOf(symbol) < 128 ? state().sideChainA[indexOf(symbol)] : 0.0; }
-
-double sideChainBMass(char symbol) { return indexOf(symbol) < 128 ? state().sideChainB[indexOf(symbol)] : 0.0; }
+int ChemistryTables::nominalResidueMass(char symbol) const {
+    return indexOf(symbol) < nominalMasses.size() ? nominalMasses[indexOf(symbol)] : 0;
+}

@@ -1,5 +1,5 @@
 #pragma once
-// Residue and cysteine-modification tables from aminoAcids.tsv and
+// Residue masses from aminoAcids.tsv with the cysteine modification of
 // cysteines.tsv, the nominal-mass residue table read by the sequence tags,
 // and the group masses the peak processing uses.
 #include <array>
@@ -7,13 +7,6 @@
 #include <string_view>
 
 #include "core/chemistry/elements.h"
-
-// Builds every table; ends the process on any fault in the files. The
-// start-up passes "H", "O H", "H", the cys parameter, "C2 H3 N1 O1" and
-// formulaMonoisotopicMass.
-void initialise_amino_acid_weights(const std::string& nTerminusFormula, const std::string& cTerminusFormula,
-                                   const std::string& chargeCarrierFormula, const std::string& cysteineModification,
-                                   const std::string& userResidueFormula, MassFunction massFunction);
 
 struct GroupMasses {
     double H = 0.0;              // m("H")
@@ -26,20 +19,32 @@ struct GroupMasses {
     double carbon13Shift6 = 0.0;   // m("c6") - m("C6")
     double carbon13Shift9 = 0.0;   // m("c9") - m("C9")
 };
-const GroupMasses& groupMasses();
-
-// Cell m (0 to 199): the residue letter whose residue mass truncates to m, or 0.
-const std::array<char, 200>& nominalResidueTable();
-
-// OR of the bit codes of the letters ("ACDEFGHIKLMNPQRSTVWXYhkmqstuy", 1 doubling).
-int residueSetMask(std::string_view letters);
 
 // The residues whose masses the tables hold, in bit-code order.
 inline constexpr std::string_view kMassResidues = "ACDEFGHIKLMNPQRSTVWXYhkmqstuy";
 
-// Masses of a residue of kMassResidues (and of B and Z) after the start-up;
-// cysteine's are those of its chosen modification. Other symbols give 0.
-double residueMass(char symbol);
-int nominalResidueMass(char symbol);  // the residue mass truncated toward zero
-double sideChainAMass(char symbol);
-double sideChainBMass(char symbol);
+// What the peak algorithms read of the chemistry: the start-up builds it
+// from the parameter files and the extraction context carries it.
+struct ChemistryTables {
+    GroupMasses groups;
+    // Masses of a residue of kMassResidues (and of B and Z); cysteine's are
+    // those of its chosen modification. Other symbols give 0.
+    std::array<double, 128> residueMasses{};
+    std::array<int, 128> nominalMasses{};  // the residue masses truncated toward zero
+    // Cell m (0 to 199): the residue letter whose residue mass truncates to m, or 0.
+    std::array<char, 200> nominalResidues{};
+
+    double residueMass(char symbol) const;
+    int nominalResidueMass(char symbol) const;
+};
+
+// Builds every table; ends the process on any fault in the files. The
+// start-up passes "H", "O H", "H", the cys parameter, "C2 H3 N1 O1" and
+// formulaMonoisotopicMass.
+ChemistryTables initialise_amino_acid_weights(const std::string& nTerminusFormula, const std::string& cTerminusFormula,
+                                              const std::string& chargeCarrierFormula,
+                                              const std::string& cysteineModification,
+                                              const std::string& userResidueFormula, MassFunction massFunction);
+
+// OR of the bit codes of the letters ("ACDEFGHIKLMNPQRSTVWXYhkmqstuy", 1 doubling).
+int residueSetMask(std::string_view letters);

@@ -7,8 +7,7 @@ bool cysIsMixture(std::string_view cys) {
     return tail == "-mix";
 }
 
-double mixtureMassDifference(std::string_view cys) {
-    const GroupMasses& groups = groupMasses();
+double mixtureMassDifference(std::string_view cys, const GroupMasses& groups) {
     if (cys == "ICAT-mix") return groups.deuterium8Shift;
     if (cys == "N-ethyl-acetamide-mix") return groups.deuterium5Shift;
     if (cys == "leuCAT-mix") return groups.carbon13Shift6;

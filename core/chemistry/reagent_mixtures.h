@@ -4,6 +4,8 @@
 // ends measure at the pair's mass difference.
 #include <string_view>
 
+#include "core/chemistry/amino_acids.h"
+
 // True when the last four characters of `cys` (all of it when shorter) are "-mix".
 bool cysIsMixture(std::string_view cys);
 
@@ -12,4 +14,4 @@ bool cysIsMixture(std::string_view cys);
 // "leuCAT-mix" the carbon-13 6 shift, "cICAT-mix" the carbon-13 9 shift;
 // 0.0 for any other name, so that its partners are measured at the
 // precursor itself rather than at an invented mass.
-double mixtureMassDifference(std::string_view cys);
+double mixtureMassDifference(std::string_view cys, const GroupMasses& groups);

@@ -6,6 +6,7 @@
 // it read-only.
 #include <string>
 
+#include "core/chemistry/amino_acids.h"
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/instrument_specifics.h"
 #include "core/extractor/log_sink.h"
@@ -16,6 +17,7 @@ struct ExtractionContext {
     ExtractorParameters parameters;
     InstrumentSpecifics instrument = applyInstrumentDefaults();
     PeakPickParams picking;
+    ChemistryTables chemistry;  // with the query's cysteine modification
     ExtractionLogs logs;
     std::string runName;
     PeakListFormats peakListFormats;  // from peakListFormat
@@ -33,6 +35,6 @@ struct ExtractionContext {
     // What peak picking reads: the picking settings and the instrument's
     // charge certainty and fragment mass floor.
     PeakPickSettings peakPickSettings() const {
-        return {picking, instrument.instrument_charges_certain, instrument.min_fragment_mass};
+        return {picking, instrument.instrument_charges_certain, instrument.min_fragment_mass, chemistry.groups};
     }
 };

@@ -38,7 +38,8 @@ ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, Extr
                                     escapeHtml(context.parameters.peakListFormat).c_str()));
     }
     context.peakListFormats = *formats;
-    initialise_amino_acid_weights("H", "O H", "H", context.parameters.cys, "C2 H3 N1 O1", formulaMonoisotopicMass);
+    context.chemistry =
+        initialise_amino_acid_weights("H", "O H", "H", context.parameters.cys, "C2 H3 N1 O1", formulaMonoisotopicMass);
 
     // Centroiding stays off (below its 0.0001 threshold) until an instrument
     // block asks for it.

@@ -13,7 +13,7 @@ template <class Record>
 void calculatePrecursorTICs(std::vector<Record>& records, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     const bool mixture = cysIsMixture(parameters.cys);
-    const double difference = mixture ? mixtureMassDifference(parameters.cys) : 0.0;
+    const double difference = mixture ? mixtureMassDifference(parameters.cys, context.chemistry.groups) : 0.0;
     for (Record& scan : records) {
         if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
         const auto intensityAt = [&](double mz) {

@@ -42,7 +42,7 @@ std::optional<FilterPick> pickForFilters(double parentMz, std::int32_t charge, P
     const ExtractorParameters& p = context.parameters;
     const double mPlusH = nominalSinglyChargedMass(parentMz, filterCharge(charge));
     if (!parentInRange(mPlusH, p)) return std::nullopt;
-    const KestranePeak parent = makeParentKestranePeak(parentMz, filterCharge(charge), p.parentTolerance);
+    const KestranePeak parent = makeParentKestranePeak(parentMz, filterCharge(charge), p.parentTolerance, context.chemistry.groups);
     const auto numOriginalPeaks = static_cast<std::int32_t>(peaks.size());
     return FilterPick{numOriginalPeaks, pickPeaks(std::move(peaks), parent, context.peakPickSettings())};
 }
@@ -61,9 +61,10 @@ std::optional<SpecFeatures> judgePickedSpectrum(const FilterCandidate& spectrum,
     }
     const double tolerance = context.parameters.parentTolerance;
     SpecFeatures features =
-        calculateSpecFeatures(picked.peaks, pick->numOriginalPeaks, 0, makeParentKestranePeak(spectrum.parentMz, z, tolerance),
+        calculateSpecFeatures(picked.peaks, pick->numOriginalPeaks, 0,
+                              makeParentKestranePeak(spectrum.parentMz, z, tolerance, context.chemistry.groups),
                               spectrum.chargePending, picked.noise, tolerance,
-                              context.instrument.instrument_charges_certain);
+                              context.instrument.instrument_charges_certain, context.chemistry);
     if (filterSequenceTagLength(features.maxSequenceTagLength, spectrum.name, context) != passedFilters) {
         return std::nullopt;
     }

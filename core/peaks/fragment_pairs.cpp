@@ -6,8 +6,8 @@
 #include "core/chemistry/amino_acids.h"
 #include "core/peaks/peak_orderings.h"
 
-std::int32_t countBYpairs(PeakList& list, const KestranePeak& parent) {
-    const double pairSum = parent.mPlusH + groupMasses().H;
+std::int32_t countBYpairs(PeakList& list, const KestranePeak& parent, const GroupMasses& masses) {
+    const double pairSum = parent.mPlusH + masses.H;
     const double tolerance = parent.tolerance;
     const double middle = (tolerance + parent.mPlusH) * 0.5;
 
@@ -41,9 +41,9 @@ std::int32_t countBYpairs(PeakList& list, const KestranePeak& parent) {
     return pairs;
 }
 
-std::int32_t countChargeReducedPairs(const PeakList& list, const KestranePeak& parent) {
+std::int32_t countChargeReducedPairs(const PeakList& list, const KestranePeak& parent, const GroupMasses& masses) {
     if (parent.charge == 1) return 0;
-    const double pairSum = parent.mPlusH + groupMasses().H2;
+    const double pairSum = parent.mPlusH + masses.H2;
     const double tolerance = parent.tolerance;
     const double middle = (tolerance + parent.mPlusH) * 0.5;
 

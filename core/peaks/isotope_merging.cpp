@@ -44,10 +44,10 @@ PeakList mergeIsotopesByLookingLeft(PeakList list) {
 }
 
 PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& parent,
-                                           std::int32_t instrumentChargesCertain) {
+                                           std::int32_t instrumentChargesCertain, const GroupMasses& masses) {
     const double limit = parent.mPlusH + kIsotopeWindow;
     const bool dropIsolatedPeaks = !(instrumentChargesCertain > 1);
-    const double hydrogen = groupMasses().H;
+    const double hydrogen = masses.H;
 
     sortByMOverZDescending(list);
     const std::size_t n = list.size();

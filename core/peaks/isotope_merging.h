@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/chemistry/amino_acids.h"
 #include "core/peaks/kestrane_peak.h"
 
 // Folds each peak into a peak up to 1.5 Th to its left that is more than
@@ -17,4 +18,4 @@ PeakList mergeIsotopesByLookingLeft(PeakList list);
 // the instrument's charges-certain value is above 1, a peak at or above
 // 300 Th that received no isotope is dropped. Returns ascending m/z.
 PeakList mergeIsotopesWhileAssigningCharge(PeakList list, const KestranePeak& parent,
-                                           std::int32_t instrumentChargesCertain);
+                                           std::int32_t instrumentChargesCertain, const GroupMasses& masses);

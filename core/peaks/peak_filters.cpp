@@ -6,11 +6,11 @@
 #include "core/chemistry/amino_acids.h"
 #include "core/peaks/peak_orderings.h"
 
-std::size_t removePeaksNearPrecursor(PeakList& list, const KestranePeak& parent) {
+std::size_t removePeaksNearPrecursor(PeakList& list, const KestranePeak& parent, const GroupMasses& masses) {
     const double precursorMz = parent.mOverZ;
     const int z = parent.charge;
     if (z == 1) {
-        const double cut = precursorMz - groupMasses().CO2 - 1.0;
+        const double cut = precursorMz - masses.CO2 - 1.0;
         const auto firstDropped =
             std::find_if(list.begin(), list.end(), [cut](const KestranePeak& peak) { return !(peak.mOverZ < cut); });
         list.erase(firstDropped, list.end());
@@ -20,7 +20,7 @@ std::size_t removePeaksNearPrecursor(PeakList& list, const KestranePeak& parent)
     // list alone instead of dividing by zero.
     if (z < 1) return list.size();
     const int window = 20 / z;
-    const double waterLoss = 2.0 * groupMasses().H2O / z;
+    const double waterLoss = 2.0 * masses.H2O / z;
     std::erase_if(list, [&](const KestranePeak& peak) {
         const double below = precursorMz - peak.mOverZ;
         return (peak.mOverZ <= precursorMz + 2.5 && below <= window) || std::fabs(below - waterLoss) < 1.5;

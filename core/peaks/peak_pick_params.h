@@ -3,6 +3,8 @@
 // instrument block may replace them, peak picking reads them.
 #include <cstdint>
 
+#include "core/chemistry/amino_acids.h"
+
 struct PeakPickParams {
     double peakBinningTolerance = 0.0;  // centroiding width (Da); below 0.0001 no centroiding
     std::int32_t minSignalNoiseRatio = 5;
@@ -11,10 +13,11 @@ struct PeakPickParams {
     std::int32_t bypassSignalNoiseThresholding = 0;
 };
 
-// Everything peak picking reads: the five settings and the two instrument
-// values that change its course.
+// Everything peak picking reads: the five settings, the two instrument
+// values that change its course and the group masses of the chemistry.
 struct PeakPickSettings {
     PeakPickParams params;
     std::int32_t instrumentChargesCertain = 0;  // fragment charges readable from isotope spacing
     double minFragmentMass = 105.0;             // lower m/z bound of fragment peaks
+    GroupMasses masses;
 };

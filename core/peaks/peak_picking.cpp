@@ -12,13 +12,14 @@ PickedPeaks pickPeaks(PeakList list, const KestranePeak& parent, const PeakPickS
     const bool deIsotope = params.bypassDeIsotoping == 0;
 
     if (!chargesCertain) list = centroidByPeakWidthAndHeightPercentage(std::move(list), params.peakBinningTolerance, 50.0);
-    removePeaksNearPrecursor(list, parent);
+    removePeaksNearPrecursor(list, parent, settings.masses);
     // One noise estimate, made before de-isotoping, serves both filters.
     NoiseStatistics noise;
     if (measureNoise) noise = determineMeanNoise(list, 2);
     if (chargesCertain) {
         if (measureNoise) removePeaksBelowNoise(list, params.minSignalNoiseRatio / 3, noise);
-        if (deIsotope) list = mergeIsotopesWhileAssigningCharge(std::move(list), parent, settings.instrumentChargesCertain);
+        if (deIsotope) list = mergeIsotopesWhileAssigningCharge(std::move(list), parent, settings.instrumentChargesCertain,
+                                                                     settings.masses);
     } else if (deIsotope) {
         list = mergeIsotopesByLookingLeft(std::move(list));
     }

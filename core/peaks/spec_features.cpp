@@ -24,7 +24,8 @@ void takeLongerTag(SpecFeatures& features, const SequenceTagResult& tag) {
 SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks, std::int32_t callerValue,
                                    const KestranePeak& parent, std::int32_t chargeUnknown,
                                    const NoiseStatistics& noise, double parentTolerance,
-                                   std::int32_t instrumentChargesCertain) {
+                                   std::int32_t instrumentChargesCertain, const ChemistryTables& chemistry) {
+    const GroupMasses& masses = chemistry.groups;
     SpecFeatures features;
     features.parent_M_plus_H = parent.mPlusH;
     features.parent_charge = parent.charge;
@@ -44,27 +45,27 @@ SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks
     const bool chargesCertain = instrumentChargesCertain != 0;
     if (chargeUnknown != 0) {
         for (const std::int32_t z : {2, 3}) {
-            const KestranePeak trial = makeParentKestranePeak(parent.mOverZ, z, tolerance);
+            const KestranePeak trial = makeParentKestranePeak(parent.mOverZ, z, tolerance, masses);
             std::int32_t pairs = 0;
             KestranePeak tagParent = trial;
             if (z == 3 && !chargesCertain) {
-                tagParent = makeParentKestranePeak(parent.mOverZ * kHighChargeMzFactor, 3, tolerance);
-                pairs = countChargeReducedPairs(list, trial) + countBYpairs(list, tagParent);
+                tagParent = makeParentKestranePeak(parent.mOverZ * kHighChargeMzFactor, 3, tolerance, masses);
+                pairs = countChargeReducedPairs(list, trial, masses) + countBYpairs(list, tagParent, masses);
             } else {
-                pairs = countBYpairs(list, trial);
+                pairs = countBYpairs(list, trial, masses);
             }
             features.BYpairs = std::max(features.BYpairs, pairs);
-            takeLongerTag(features, findLongestSequenceTag(list, tagParent));
+            takeLongerTag(features, findLongestSequenceTag(list, tagParent, chemistry));
         }
     } else {
         if (parent.charge < 3 || chargesCertain) {
-            features.BYpairs = countBYpairs(list, parent);
+            features.BYpairs = countBYpairs(list, parent, masses);
         } else {
             const KestranePeak shifted =
-                makeParentKestranePeak(parent.mOverZ * kHighChargeMzFactor, parent.charge, tolerance);
-            features.BYpairs = countBYpairs(list, shifted) + countChargeReducedPairs(list, parent);
+                makeParentKestranePeak(parent.mOverZ * kHighChargeMzFactor, parent.charge, tolerance, masses);
+            features.BYpairs = countBYpairs(list, shifted, masses) + countChargeReducedPairs(list, parent, masses);
         }
-        const SequenceTagResult tag = findLongestSequenceTag(list, parent);
+        const SequenceTagResult tag = findLongestSequenceTag(list, parent, chemistry);
         features.maxSequenceTagLength = tag.length;
         features.maxSequenceTag = tag.text;
     }

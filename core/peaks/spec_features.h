@@ -26,6 +26,7 @@ struct SpecFeatures {
     std::string maxSequenceTag;
 };
 
+#include "core/chemistry/amino_acids.h"
 #include "core/peaks/kestrane_peak.h"
 #include "core/peaks/noise_statistics.h"
 
@@ -39,4 +40,4 @@ struct SpecFeatures {
 SpecFeatures calculateSpecFeatures(PeakList& list, std::int32_t numOriginalPeaks, std::int32_t callerValue,
                                    const KestranePeak& parent, std::int32_t chargeUnknown,
                                    const NoiseStatistics& noise, double parentTolerance,
-                                   std::int32_t instrumentChargesCertain);
+                                   std::int32_t instrumentChargesCertain, const ChemistryTables& chemistry);

@@ -46,6 +46,6 @@ std::map<std::string, std::string> keyValueLines(const std::string& output) {
     return values;
 }
 
-void startChemistry(const std::string& cysteineModification) {
-    initialise_amino_acid_weights("H", "O H", "H", cysteineModification, "C2 H3 N1 O1", formulaMonoisotopicMass);
+ChemistryTables startChemistry(const std::string& cysteineModification) {
+    return initialise_amino_acid_weights("H", "O H", "H", cysteineModification, "C2 H3 N1 O1", formulaMonoisotopicMass);
 }

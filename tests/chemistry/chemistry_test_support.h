@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "core/chemistry/amino_acids.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -34,4 +35,4 @@ std::string fatalBanner(const std::string& message);
 std::map<std::string, std::string> keyValueLines(const std::string& output);
 
 // The usual start-up call with the given cysteine modification.
-void startChemistry(const std::string& cysteineModification);
+ChemistryTables startChemistry(const std::string& cysteineModification);

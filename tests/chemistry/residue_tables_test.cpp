@@ -16,8 +16,8 @@ namespace {
 const std::string kNotify = "\n<P>Please notify the server administrator about this error message. ";
 
 // The occupied cells of the nominal-mass table as "mass:letter" words.
-void printNominalTable() {
-    const auto& table = nominalResidueTable();
+void printNominalTable(const ChemistryTables& chemistry) {
+    const auto& table = chemistry.nominalResidues;
     for (std::size_t mass = 0; mass < table.size(); ++mass) {
         if (table[mass] != 0) std::printf("%zu:%c ", mass, table[mass]);
     }
@@ -26,8 +26,7 @@ void printNominalTable() {
 
 std::string nominalTableWith(const ParameterFolder& folder, const std::string& cys) {
     const ChildResult result = runInFolder(folder.path(), [&] {
-        startChemistry(cys);
-        printNominalTable();
+        printNominalTable(startChemistry(cys));
     });
     EXPECT_EQ(result.exitStatus, 0) << result.output;
     return result.output;

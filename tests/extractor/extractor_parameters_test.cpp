@@ -97,7 +97,7 @@ TEST(ExtractionContext, PreparedFromTheQueryWithPickingSettingsAndChemistry) {
     const PeakPickSettings settings = c.peakPickSettings();
     EXPECT_EQ(settings.instrumentChargesCertain, 0);
     EXPECT_EQ(settings.minFragmentMass, 105.0);
-    EXPECT_EQ(nominalResidueMass('C'), 160);  // carbamidomethyl cysteine
+    EXPECT_EQ(c.chemistry.nominalResidueMass('C'), 160);  // carbamidomethyl cysteine
     EXPECT_EQ(&c.getRejectReasonsStream(), &run.logs.rejectReasons);
 }
 

@@ -114,7 +114,7 @@ TEST_F(IsotopeTest, SpacingBoundsAreStrict) {
 }
 
 TEST_F(IsotopeTest, FragmentsAbovePrecursorDecideSingleCharge) {
-    const KestranePeak parent = makeParentKestranePeak(500.0, 2, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(500.0, 2, 0.5, chemistry().groups);
     EXPECT_EQ(chargeFromFragmentsAbovePrecursor(peaks({{100, 1}, {503.0, 1}, {600, 1}, {700, 1}}), parent), 1);
     EXPECT_EQ(chargeFromFragmentsAbovePrecursor(peaks({{100, 1}, {503.01, 1}, {600, 1}, {700, 1}}), parent), 2);
     EXPECT_EQ(chargeFromFragmentsAbovePrecursor(peaks({{100, 1}, {200, 1}}), parent), 2);
@@ -154,7 +154,7 @@ TEST_F(IsotopeTest, ChargeAssigningMergeByParentAndCertainty) {
     for (const Case& c : cases) {
         std::string left;
         for (const KestranePeak& peak :
-             mergeIsotopesWhileAssigningCharge(c.list, makeParentKestranePeak(c.parentMz, c.parentCharge, 0.5), c.chargesCertain)) {
+             mergeIsotopesWhileAssigningCharge(c.list, makeParentKestranePeak(c.parentMz, c.parentCharge, 0.5, chemistry().groups), c.chargesCertain, chemistry().groups)) {
             left += formatText("%.10g:%.10g:%d ", peak.mOverZ, peak.intensity, peak.charge);
         }
         EXPECT_EQ(left, c.left) << c.what;

@@ -30,7 +30,7 @@ TEST_F(PeakFilterTest, PrecursorWindowsByCharge) {
     for (const Case& c : cases) {
         PeakList list;
         for (const double mz : c.in) list.push_back(fragment(mz, 1.0));
-        EXPECT_EQ(removePeaksNearPrecursor(list, makeParentKestranePeak(800.0, c.charge, 0.5)), c.kept.size());
+        EXPECT_EQ(removePeaksNearPrecursor(list, makeParentKestranePeak(800.0, c.charge, 0.5, chemistry().groups), chemistry().groups), c.kept.size());
         EXPECT_EQ(mzOf(list), c.kept) << "charge " << c.charge;
     }
 }
@@ -61,7 +61,7 @@ TEST_F(PeakFilterTest, PeakAtTheMinimumFragmentMassIsRemoved) {
 }
 
 TEST_F(PickPeaksTest, SettingsDecideTheFloorAndTheCentroiding) {
-    const KestranePeak parent = makeParentKestranePeak(900.0, 2, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(900.0, 2, 0.5, chemistry().groups);
     const PeakList low = peaks({{60.0, 10.0}, {80.0, 10.0}, {200.0, 10.0}});
     const PeakPickParams noFilters{0.0, 5, 1000, 1, 1};
     EXPECT_EQ(mzOf(pickPeaks(low, parent, pickSettings(noFilters)).peaks), std::vector<double>{200.0});
@@ -87,7 +87,7 @@ PeakList overNoise(std::initializer_list<std::pair<double, double>> more) {
 TEST_F(PickPeaksTest, ReturnsTheNoiseOfTheListItPicked) {
     // 16 noise peaks: mean 175, variance 10^2 (16^2 - 1) / 12 = 2125; three
     // more above 10 give 19, need more than trunc(19 * 0.65) + 2 = 14.
-    const KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5, chemistry().groups);
     const PickedPeaks first = pickPeaks(overNoise({}), parent, pickSettings());
     EXPECT_DOUBLE_EQ(first.noise.noiseMean, 175.0);
     EXPECT_DOUBLE_EQ(first.noise.noiseVariance, 2125.0);
@@ -103,7 +103,7 @@ TEST_F(PickPeaksTest, PeakLimitKeepsTheThousandMostIntenseOfFifteenHundred) {
     PeakList list;
     for (int i = 0; i < 1500; ++i) list.push_back(fragment(200.0 + 0.5 * i, (i * 7919) % 1500 + 1));
     const PeakList picked =
-        pickPeaks(list, makeParentKestranePeak(5000.0, 2, 0.5), pickSettings({0.0, 5, 1000, 1, 1})).peaks;
+        pickPeaks(list, makeParentKestranePeak(5000.0, 2, 0.5, chemistry().groups), pickSettings({0.0, 5, 1000, 1, 1})).peaks;
     ASSERT_EQ(picked.size(), 1000u);
     EXPECT_TRUE(std::is_sorted(picked.begin(), picked.end(),
                                [](const KestranePeak& a, const KestranePeak& b) { return a.mOverZ < b.mOverZ; }));
@@ -120,7 +120,7 @@ TEST_F(PickPeaksTest, PeakLimitKeepsTheThousandMostIntenseOfFifteenHundred) {
 // noise: 21 peaks above 10, need more than trunc(21 * 0.65) + 2 = 15 in the
 // band: the 16 noise peaks and X.
 TEST_F(PickPeaksTest, ChargesCertainFiltersAtOneThenFiveStandardDeviations) {
-    const KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5, chemistry().groups);
 
     // X = 290: sum 3090, sum of squares 608100 over 17 values; mean 181.76,
     // variance (608100 * 17 - 3090^2) / 17^2 = 2732.18, sd 52.27. X is above

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <initializer_list>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -37,16 +38,20 @@ inline std::vector<double> mzOf(const PeakList& list) {
     return mz;
 }
 
+// The tables of the shipped parameter files, with pyridylethylated cysteine.
+inline const ChemistryTables& chemistry() {
+    static const ChemistryTables tables = [] {
+        if (chdir(QUARROW_SOURCE_DIR) != 0) throw std::runtime_error("cannot enter " QUARROW_SOURCE_DIR);
+        return initialise_amino_acid_weights("H", "O H", "H", "pyridylethylation", "C2 H3 N1 O1",
+                                             formulaMonoisotopicMass);
+    }();
+    return tables;
+}
+
 // No centroiding, signal-to-noise 5, limit 1000, charges uncertain, floor 105.
 inline PeakPickSettings pickSettings(PeakPickParams params = {0.0, 5, 1000, 0, 0}, std::int32_t chargesCertain = 0,
                                      double minFragmentMass = 105.0) {
-    return {params, chargesCertain, minFragmentMass};
+    return {params, chargesCertain, minFragmentMass, chemistry().groups};
 }
 
-class PeakTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(chdir(QUARROW_SOURCE_DIR), 0);
-        initialise_amino_acid_weights("H", "O H", "H", "pyridylethylation", "C2 H3 N1 O1", formulaMonoisotopicMass);
-    }
-};
+class PeakTest : public ::testing::Test {};

@@ -33,7 +33,7 @@ TEST_F(SequenceTagTest, ExtremeChargesConvertWithoutOverflow) {
 
 TEST_F(SequenceTagTest, NominalMassesReadAsLettersWithIsoleucineAsLAndLysineAsQ) {
     const std::vector<std::pair<int, char>> cases = {{57, 'G'}, {113, 'L'}, {128, 'Q'}, {0, 0}, {200, 0}, {-5, 0}};
-    for (const auto& [mass, letter] : cases) EXPECT_EQ(residueLetterForNominalMass(mass), letter) << mass;
+    for (const auto& [mass, letter] : cases) EXPECT_EQ(residueLetterForNominalMass(chemistry(), mass), letter) << mass;
 }
 
 TEST_F(SequenceTagTest, TagTextGivesTheGapsAroundTheLettersFromTheLowEnd) {
@@ -41,7 +41,7 @@ TEST_F(SequenceTagTest, TagTextGivesTheGapsAroundTheLettersFromTheLowEnd) {
     // is a shorter tag closed later. Below: 371.93 - m(H) = 370.92. Above:
     // 1000 - m(H) - 442.97 = 556.02 (the peak reached by the first step).
     PeakList list = peaks({{371.93, 10.0}, {442.97, 10.0}, {500.0, 10.0}});
-    const SequenceTagResult tag = findLongestSequenceTag(list, makeParentKestranePeak(1000.0, 1, 0.5));
+    const SequenceTagResult tag = findLongestSequenceTag(list, makeParentKestranePeak(1000.0, 1, 0.5, chemistry().groups), chemistry());
     EXPECT_EQ(tag.text, "[370.92]AG[556.02]");
     EXPECT_EQ(tag.length, 2);
     EXPECT_EQ(tag.charge, 1);
@@ -53,11 +53,11 @@ TEST_F(SequenceTagTest, TriplyChargedParentAlsoReadsDoublyChargedLadders) {
     // 2 * 492.47 - 2 m(H) = 982.92; above: (2100 - 2 m(H)) - m(H) -
     // (2 * 571.49 - m(H)) = 955.00.
     PeakList list = peaks({{492.47, 1.0}, {535.97, 1.0}, {571.49, 1.0}, {600.0, 1.0}});
-    const SequenceTagResult tag = findLongestSequenceTag(list, makeParentKestranePeak(700.0, 3, 0.5));
+    const SequenceTagResult tag = findLongestSequenceTag(list, makeParentKestranePeak(700.0, 3, 0.5, chemistry().groups), chemistry());
     EXPECT_EQ(tag.text, "[982.92]SAG[955.00]");
     EXPECT_EQ(tag.length, 3);
     EXPECT_EQ(tag.charge, 2);
-    const SequenceTagResult doubly = findLongestSequenceTag(list, makeParentKestranePeak(700.0, 2, 0.5));
+    const SequenceTagResult doubly = findLongestSequenceTag(list, makeParentKestranePeak(700.0, 2, 0.5, chemistry().groups), chemistry());
     EXPECT_EQ(doubly.length, 0);
     EXPECT_EQ(doubly.text, "");
 }
@@ -65,7 +65,7 @@ TEST_F(SequenceTagTest, TriplyChargedParentAlsoReadsDoublyChargedLadders) {
 TEST_F(SequenceTagTest, FirstClosedOfEquallyLongTagsWins) {
     // Two one-letter tags; the search starts at the highest m/z.
     PeakList list = peaks({{428.96, 1.0}, {500.0, 1.0}, {942.98, 1.0}, {1000.0, 1.0}});
-    EXPECT_EQ(findLongestSequenceTag(list, makeParentKestranePeak(1200.0, 1, 0.5)).text, "[941.97]G[256.01]");
+    EXPECT_EQ(findLongestSequenceTag(list, makeParentKestranePeak(1200.0, 1, 0.5, chemistry().groups), chemistry()).text, "[941.97]G[256.01]");
 }
 
 // Every point of a triangle of the lattice 2000 - i m(G) - j m(A) is a peak:
@@ -82,12 +82,12 @@ PeakList residueLattice(int size) {
 
 TEST_F(SequenceTagTest, TooManyTagsEndTheProcessWithTheLimitMessage) {
     PeakList small = residueLattice(4);
-    EXPECT_GT(findLongestSequenceTag(small, makeParentKestranePeak(2100.0, 1, 0.5)).length, 3);
+    EXPECT_GT(findLongestSequenceTag(small, makeParentKestranePeak(2100.0, 1, 0.5, chemistry().groups), chemistry()).length, 3);
 
     const ChildResult result = runInChild([] {
         PeakList list = residueLattice(16);
         errno = 0;
-        findLongestSequenceTag(list, makeParentKestranePeak(2100.0, 1, 0.5));
+        findLongestSequenceTag(list, makeParentKestranePeak(2100.0, 1, 0.5, chemistry().groups), chemistry());
     });
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.output,

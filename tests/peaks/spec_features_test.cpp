@@ -16,14 +16,14 @@ using FragmentPairTest = PeakTest;
 using SpecFeaturesTest = PeakTest;
 
 TEST_F(FragmentPairTest, PairAtExactlyTheToleranceCounts) {
-    const KestranePeak parent = makeParentKestranePeak(1000.0, 1, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(1000.0, 1, 0.5, chemistry().groups);
     const double pairSum = 1000.0 + kH;
     const double high = pairSum - 300.0 - 0.5;
     ASSERT_EQ(std::fabs(pairSum - high - 300.0), 0.5);
     PeakList onEdge = peaks({{300.0, 1.0}, {high, 1.0}});
-    EXPECT_EQ(countBYpairs(onEdge, parent), 1);
+    EXPECT_EQ(countBYpairs(onEdge, parent, chemistry().groups), 1);
     PeakList beyond = peaks({{300.0, 1.0}, {std::nextafter(high, 0.0), 1.0}});
-    EXPECT_EQ(countBYpairs(beyond, parent), 0);
+    EXPECT_EQ(countBYpairs(beyond, parent, chemistry().groups), 0);
 }
 
 // The pair rule written out plainly: every low fragment scans the unused
@@ -59,7 +59,7 @@ TEST_F(FragmentPairTest, WalkAgreesWithTheDirectScanOnCrowdedLists) {
         return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(range));
     };
     for (int round = 0; round < 300; ++round) {
-        const KestranePeak parent = makeParentKestranePeak(500.0 + next(400), 1, 0.1 * (1 + next(6)));
+        const KestranePeak parent = makeParentKestranePeak(500.0 + next(400), 1, 0.1 * (1 + next(6)), chemistry().groups);
         PeakList list;
         const int count = next(40);
         for (int i = 0; i < count; ++i) {
@@ -68,7 +68,7 @@ TEST_F(FragmentPairTest, WalkAgreesWithTheDirectScanOnCrowdedLists) {
         }
         std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.mOverZ < b.mOverZ; });
         const int expected = pairsByDirectScan(list, parent);
-        EXPECT_EQ(countBYpairs(list, parent), expected) << "round " << round;
+        EXPECT_EQ(countBYpairs(list, parent, chemistry().groups), expected) << "round " << round;
     }
 }
 
@@ -77,23 +77,23 @@ TEST_F(FragmentPairTest, ChargeReducedPairsTakeADoublyChargedPartner) {
     // 1049.24. Candidates from 800 down to 500.2 (150 is below 200):
     // 2100 - 2 * 800 = 500 meets 500.2; 2100 - 2 * 500.2 = 1099.6 meets 1100.
     const PeakList list = peaks({{150.0, 1.0}, {500.2, 1.0}, {800.0, 1.0}, {1100.0, 1.0}});
-    EXPECT_EQ(countChargeReducedPairs(list, makeParentKestranePeak(700.0, 3, 0.5)), 2);
-    EXPECT_EQ(countChargeReducedPairs(list, makeParentKestranePeak(700.0, 1, 0.5)), 0);
+    EXPECT_EQ(countChargeReducedPairs(list, makeParentKestranePeak(700.0, 3, 0.5, chemistry().groups), chemistry().groups), 2);
+    EXPECT_EQ(countChargeReducedPairs(list, makeParentKestranePeak(700.0, 1, 0.5, chemistry().groups), chemistry().groups), 0);
     // Every candidate below 200: nothing to pair.
-    EXPECT_EQ(countChargeReducedPairs(peaks({{150.0, 1.0}, {190.0, 1.0}}), makeParentKestranePeak(100.0, 3, 0.5)), 0);
+    EXPECT_EQ(countChargeReducedPairs(peaks({{150.0, 1.0}, {190.0, 1.0}}), makeParentKestranePeak(100.0, 3, 0.5, chemistry().groups), chemistry().groups), 0);
 }
 
 // The features of a picked list without noise, pairs within 0.5.
 SpecFeatures featuresOf(PeakList list, const KestranePeak& parent, std::int32_t chargeUnknown,
                         std::int32_t chargesCertain = 0, double parentTolerance = 0.5) {
     return calculateSpecFeatures(list, static_cast<std::int32_t>(list.size()), 0, parent, chargeUnknown, {},
-                                 parentTolerance, chargesCertain);
+                                 parentTolerance, chargesCertain, chemistry());
 }
 
 TEST_F(SpecFeaturesTest, IntensityFeaturesTheGivenNoiseAndNotANumberRatio) {
     PeakList list = peaks({{200.0, 300.0}, {300.0, 100.0}});
-    KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5);
-    const SpecFeatures f = calculateSpecFeatures(list, 57, 9, parent, 0, {12.0, 3.0, 9.0}, 0.5, 0);
+    KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5, chemistry().groups);
+    const SpecFeatures f = calculateSpecFeatures(list, 57, 9, parent, 0, {12.0, 3.0, 9.0}, 0.5, 0, chemistry());
     EXPECT_EQ(std::to_string(f.numOriginalPeaks) + " " + std::to_string(f.callerValue) + " " +
                   std::to_string(f.noiseStandardDeviation) + " " + std::to_string(f.parent_charge),
               "57 9 3.000000 2");
@@ -115,14 +115,14 @@ TEST_F(SpecFeaturesTest, UnknownChargeTakesTheTagOfTheShiftedChargeThreeParent) 
     // Charge 3 trial: 700 * 0.999367342 = 699.55714; its MH+ 2096.65577,
     // so the mass above the tag is 2096.65577 - m(H) - (2 * 571.49 - m(H)).
     const PeakList list = doublyChargedLadder();
-    const SpecFeatures unknown = featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5), 1);
+    const SpecFeatures unknown = featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5, chemistry().groups), 1);
     EXPECT_EQ(unknown.maxSequenceTagLength, 3);
     EXPECT_EQ(unknown.maxSequenceTag, "[982.92]SAG[953.68]");
     // Certain charges use the unshifted parent: 2097.98 - 1142.98.
-    EXPECT_EQ(featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5), 1, 1).maxSequenceTag,
+    EXPECT_EQ(featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5, chemistry().groups), 1, 1).maxSequenceTag,
               "[982.92]SAG[955.00]");
     // Known charge 2: one pass at charge 1 finds nothing.
-    const SpecFeatures known = featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5), 0);
+    const SpecFeatures known = featuresOf(list, makeParentKestranePeak(700.0, 2, 0.5, chemistry().groups), 0);
     EXPECT_EQ(known.maxSequenceTagLength, 0);
     EXPECT_EQ(known.maxSequenceTag, "");
 }
@@ -131,7 +131,7 @@ TEST_F(SpecFeaturesTest, UnknownChargeKeepsTheLargerPairCountWithinTheGivenToler
     // Charge 2 trial: S = 1001.0, 300 + 701 pairs, and 300 + 701.3 only
     // while the tolerance the trials are built with reaches 0.3. Charge 3
     // trial finds no pair for either count.
-    const KestranePeak parent = makeParentKestranePeak(500.5, 2, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(500.5, 2, 0.5, chemistry().groups);
     EXPECT_EQ(featuresOf(peaks({{300.0, 1.0}, {701.0, 1.0}}), parent, 1).BYpairs, 1);
     EXPECT_EQ(featuresOf(peaks({{300.0, 1.0}, {701.3, 1.0}}), parent, 1, 0, 0.5).BYpairs, 1);
     EXPECT_EQ(featuresOf(peaks({{300.0, 1.0}, {701.3, 1.0}}), parent, 1, 0, 0.2).BYpairs, 0);
@@ -142,7 +142,7 @@ TEST_F(SpecFeaturesTest, KnownChargeThreeCountsAgainstTheShiftedParentUnlessChar
     // unshifted (2098.9922) does not. No charge-reduced pair (2100 - 1800 =
     // 300 has no partner).
     const PeakList list = peaks({{900.0, 1.0}, {1197.66, 1.0}});
-    const KestranePeak parent = makeParentKestranePeak(700.0, 3, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(700.0, 3, 0.5, chemistry().groups);
     EXPECT_EQ(featuresOf(list, parent, 0).BYpairs, 1);
     EXPECT_EQ(featuresOf(list, parent, 0, 1).BYpairs, 0);
 }
@@ -210,7 +210,7 @@ TEST_F(SpecFeaturesTest, RealisticSpectrumPickedAndScored) {
     }
     std::sort(raw.begin(), raw.end(), [](const auto& a, const auto& b) { return a.mOverZ < b.mOverZ; });
 
-    const KestranePeak parent = makeParentKestranePeak(582.3195, 2, 0.5);
+    const KestranePeak parent = makeParentKestranePeak(582.3195, 2, 0.5, chemistry().groups);
     PickedPeaks picked = pickPeaks(raw, parent, pickSettings({0.00001, 5, 25, 0, 0}));
 
     ASSERT_EQ(picked.peaks.size(), fragments.size());
@@ -220,7 +220,7 @@ TEST_F(SpecFeaturesTest, RealisticSpectrumPickedAndScored) {
     }
 
     const SpecFeatures f = calculateSpecFeatures(picked.peaks, static_cast<std::int32_t>(raw.size()), 0, parent, 0,
-                                                 picked.noise, 0.5, 0);
+                                                 picked.noise, 0.5, 0, chemistry());
     char got[256];
     std::snprintf(got, sizeof got, "%d %d %.17g %.17g %.17g %.17g %.12g %.12g %d %d %s", f.numPeaks, f.numOriginalPeaks,
                   f.maxIntensity, f.totalOriginalIntensity, f.parentIntensity, f.MaxToTotalIntensityRatio, f.noiseMean,

@@ -15,8 +15,8 @@ constexpr int kSmallestStep = 50;
 constexpr int kLargestStep = 200;
 }  // namespace
 
-SequenceTagSearch::SequenceTagSearch(const PeakList& peaksByDescendingMz)
-    : peaks_(peaksByDescendingMz), visited_(peaksByDescendingMz.size(), 0) {}
+SequenceTagSearch::SequenceTagSearch(const PeakList& peaksByDescendingMz, const ChemistryTables& chemistry)
+    : peaks_(peaksByDescendingMz), chemistry_(chemistry), visited_(peaksByDescendingMz.size(), 0) {}
 
 void SequenceTagSearch::stopAtTagLimit() const {
     if (closedTags_ >= kSequenceTagLimit) {
@@ -40,7 +40,7 @@ void SequenceTagSearch::extendSequenceTag(std::size_t start, std::int32_t charge
         const int step = static_cast<int>((startMz - peaks_[i].mOverZ) * charge + 0.5);
         if (step > kLargestStep) break;  // later peaks lie further away
         if (step < kSmallestStep) continue;
-        const char letter = residueLetterForNominalMass(step);
+        const char letter = residueLetterForNominalMass(chemistry_, step);
         if (std::isalpha(static_cast<unsigned char>(letter)) == 0) continue;
 
         visited_[i] = 1;
@@ -73,9 +73,9 @@ void SequenceTagSearch::closeOrDiscardPath(std::int32_t charge) {
     }
 }
 
-SequenceTagResult findLongestSequenceTag(PeakList& list, const KestranePeak& parent) {
+SequenceTagResult findLongestSequenceTag(PeakList& list, const KestranePeak& parent, const ChemistryTables& chemistry) {
     sortByMOverZDescending(list);
-    SequenceTagSearch search(list);
+    SequenceTagSearch search(list, chemistry);
     search.findSequenceTagsFrom(1);
     if (parent.charge > 2) search.findSequenceTagsFrom(2);
 
@@ -83,7 +83,7 @@ SequenceTagResult findLongestSequenceTag(PeakList& list, const KestranePeak& par
     result.length = static_cast<std::int32_t>(search.bestLetters().size());
     result.charge = search.bestCharge();
     if (result.length > 0) {
-        const double carrier = groupMasses().chargeCarrier;
+        const double carrier = chemistry.groups.chargeCarrier;
         const double below =
             mPlusHFromMOverZ(list[search.bestLastPeak()].mOverZ, result.charge, carrier) - carrier;
         const double above =

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/chemistry/amino_acids.h"
 #include "core/peaks/kestrane_peak.h"
 
 struct SequenceTagResult {
@@ -18,7 +19,7 @@ struct SequenceTagResult {
 // when the parent's charge is above 2; the first tag closed wins among equally
 // long ones. The list is left in ascending m/z. More than the hard limit of
 // closed tags ends the process.
-SequenceTagResult findLongestSequenceTag(PeakList& list, const KestranePeak& parent);
+SequenceTagResult findLongestSequenceTag(PeakList& list, const KestranePeak& parent, const ChemistryTables& chemistry);
 
 // The exhaustive depth-first search behind findLongestSequenceTag, over a
 // list in descending m/z. Only the facts the result needs are kept: how many
@@ -26,7 +27,7 @@ SequenceTagResult findLongestSequenceTag(PeakList& list, const KestranePeak& par
 // it is not a tag of its own) and the first longest one.
 class SequenceTagSearch {
 public:
-    explicit SequenceTagSearch(const PeakList& peaksByDescendingMz);
+    SequenceTagSearch(const PeakList& peaksByDescendingMz, const ChemistryTables& chemistry);
 
     // One pass at one fragment charge; clears the visited marks first.
     void findSequenceTagsFrom(std::int32_t charge);
@@ -43,6 +44,7 @@ private:
     void stopAtTagLimit() const;
 
     const PeakList& peaks_;
+    const ChemistryTables& chemistry_;
     std::vector<char> visited_;
     std::string pathLetters_;
     std::vector<std::size_t> pathPeaks_;
