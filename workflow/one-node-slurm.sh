@@ -123,13 +123,14 @@ EOF
 start() {  # start DIR PORT
     local dir=$1 port=$2
     [ "$(id -u)" -eq 0 ] || { echo "$0: start needs root (slurmd starts jobs as their users); try sudo" >&2; exit 1; }
-    for program in munged mungekey slurmctld slurmd sinfo; do
-        command -v "$program" >/dev/null || PATH=$PATH:/usr/sbin command -v "$program" >/dev/null || {
+    export PATH=$PATH:/usr/sbin
+    local program
+    for program in munged mungekey slurmctld slurmd sinfo squeue scancel; do
+        command -v "$program" >/dev/null || {
             echo "$0: $program is missing: apt-get install slurmctld slurmd slurm-client munge" >&2
             exit 1
         }
     done
-    export PATH=$PATH:/usr/sbin
     local daemon
     for daemon in "${daemons[@]}"; do
         if live_pid "$dir" "$daemon" >/dev/null; then
@@ -137,7 +138,6 @@ start() {  # start DIR PORT
             exit 1
         fi
     done
-    # munged wants its socket's folders open to all, its key readable by itself only.
     local used
     for used in "$port" $((port + 1)); do
         if (exec 3<>"/dev/tcp/127.0.0.1/$used") 2>/dev/null; then
@@ -145,15 +145,17 @@ start() {  # start DIR PORT
             exit 1
         fi
     done
+    # munged wants its socket's folders open to all, its key readable by itself only.
     local above=$dir
     while [ "$above" != / ]; do
         above=$(dirname "$above")
-        [ "$(( $(stat -c %a "$above") % 2 ))" -eq 1 ] || {
+        [ "$(($(stat -c %a "$above") % 2))" -eq 1 ] || {
             echo "$0: munged needs every folder above $dir open to all: $above is not (chmod o+x $above)" >&2
             exit 1
         }
     done
     mkdir -p "$dir"/{munge,key,state,spool,log,run}
+    rm -f "$dir"/run/*.pid
     chmod 755 "$dir" "$dir/munge"
     chmod 700 "$dir/key"
     [ -s "$dir/key/munge.key" ] || mungekey --create --keyfile="$dir/key/munge.key"
@@ -174,8 +176,10 @@ start() {  # start DIR PORT
     for _ in $(seq 300); do
         state=$(sinfo -h -o %t 2>/dev/null || true)
         [ "$state" = idle ] && break
+        # A daemon that wrote its pid file and is gone has failed.
         for daemon in "${daemons[@]}"; do
-            live_pid "$dir" "$daemon" >/dev/null || failed "$daemon stopped"
+            [ ! -s "$(pid_file "$dir" "$daemon")" ] || live_pid "$dir" "$daemon" >/dev/null ||
+                failed "$daemon stopped"
         done
         sleep 0.1
     done
@@ -189,7 +193,7 @@ case "$1" in
     start)
         [ $# -le 3 ] || usage
         port=${3:-6817}
-        [[ $port =~ ^[0-9]+$ ]] && [ "$port" -ge 1024 ] && [ "$port" -le 65534 ] || usage
+        if ! [[ $port =~ ^[0-9]{4,5}$ ]] || [ "$port" -lt 1024 ] || [ "$port" -gt 65534 ]; then usage; fi
         mkdir -p "$2"
         start "$(cd "$2" && pwd)" "$port"
         ;;

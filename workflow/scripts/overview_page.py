@@ -7,8 +7,9 @@ that failed; then written spectra and the charge distribution of each LC run
 as charts. Every text from the runs reaches the page through `text` or `link`.
 """
 
-import html
 import urllib.parse
+
+from html_text import text
 
 # The charge colours of the run report (tools/report/report_page.cpp).
 CHARGE_COLOURS = {1: "#e69f00", 2: "#0072b2", 3: "#009e73", 4: "#cc79a7", 5: "#d55e00", 0: "#8a8f98"}
@@ -30,11 +31,6 @@ span.sample { color: #4a5260; font-size: 12px; }
 svg.chart { max-width: 100%; height: auto; display: block; margin: 12px 0 4px; }
 svg.chart text { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 12px; fill: #1f2530; }
 """
-
-
-def text(value):
-    """Any text from a run, escaped for the page (element content and attribute values)."""
-    return html.escape(str(value), quote=True)
 
 
 def link(path, label):

@@ -12,6 +12,8 @@ import html
 import re
 import signal
 
+from html_text import text
+
 # The shapes of the programs' error texts, each with the text that matters in
 # group 1: the fatal error page, the plain banner printed before the page is
 # set up, an export that cannot be opened (its description follows the code),
@@ -45,8 +47,8 @@ def error_sentence(page):
             first = match
     if first is None:
         return None
-    text = plain_text(first.group(1))
-    return text or ("Error opening analysis file." if "Error opening" in first.group(0) else None)
+    said = plain_text(first.group(1))
+    return said or ("Error opening analysis file." if "Error opening" in first.group(0) else None)
 
 
 def how_it_ended(status):
@@ -62,8 +64,8 @@ def failure_notice(program, status, page):
         sentence = "stopped before it printed an error (by a limit of the cluster, or cancelled)"
     elif sentence is None:
         sentence = "crashed before it printed an error" if status < 0 else "no error message: see the page below"
-    return (f'<P class="failed"><B>Run failed</B> ({html.escape(program)}, {how_it_ended(status)}): '
-            f"{html.escape(sentence)}</P>\n")
+    return (f'<P class="failed"><B>Run failed</B> ({text(program)}, {how_it_ended(status)}): '
+            f"{text(sentence)}</P>\n")
 
 
 def read_notice(page):
