@@ -30,6 +30,10 @@ install_missing() {
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# The workflow's SLURM profile is tested through a one-node cluster of the
+# test's own (workflow/one-node-slurm.sh): SLURM's daemons and client, and munge.
+slurm_packages=(slurmctld slurmd slurm-client munge)
+
 build() {  # build <dir> [cmake options...]
     local dir=$1; shift
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON "$@" >/dev/null
@@ -142,7 +146,7 @@ case "${1:-}" in
     serve) web_packages; install_missing; serve "${2:-8080}" ;;
     test)
         web_packages browser
-        packages+=("${fuzz_packages[@]}")
+        packages+=("${fuzz_packages[@]}" "${slurm_packages[@]}")
         install_missing
         (cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
         build build

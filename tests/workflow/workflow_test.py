@@ -1,12 +1,22 @@
 #!/usr/bin/env python3
 """The Snakemake workflow (workflow/) on generated runs.
 
+    workflow_test.py Workflow      on two cores, against the programs run one at a time
+    workflow_test.py SlurmCluster  through a one-node SLURM cluster (workflow/one-node-slurm.sh),
+                                   against the same on two cores
+
 Run by CTest in the plain build; QUARROW_SOURCE_DIR and QUARROW_BUILD_DIR
-name the repository and the build folder. Needs Debian's snakemake.
+name the repository and the build folder. Needs Debian's snakemake, and for
+SlurmCluster slurmctld, slurmd, slurm-client and munge, and root (or sudo
+without a password).
 """
 
+import html
 import os
+import pwd
+import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -15,14 +25,17 @@ import unittest
 SOURCE = os.environ.get("QUARROW_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("QUARROW_BUILD_DIR", os.path.join(SOURCE, "build"))
 SNAKEFILE = os.path.join(SOURCE, "workflow", "Snakefile")
+PROFILES = os.path.join(SOURCE, "workflow", "profiles")
+SCRIPTS = os.path.join(SOURCE, "workflow", "scripts")
 RUNGEN = os.path.join(BUILD, "tools", "quarrow-rungen")
 PROGRAMS = {"yepharvest": os.path.join(BUILD, "yepharvest", "yepharvest"),
             "wiffharvest": os.path.join(BUILD, "wiffharvest", "wiffharvest")}
-FAKE_SLURM = os.path.join(SOURCE, "tests", "workflow", "fake-slurm")
-LOGS = ("parentChargeCheck.txt", "xtractorRejectReasons.txt", "specFeatures.txt", "runStats.txt")
+BAD = "bad<&"  # a run name that must be escaped wherever it is shown
 
-sys.path.insert(0, os.path.join(SOURCE, "workflow", "scripts"))
+sys.path.insert(0, SCRIPTS)
+import program_output  # noqa: E402
 import quarrow_runs  # noqa: E402
+import summary_table  # noqa: E402
 
 
 def read(path):
@@ -34,89 +47,117 @@ def folder(path):
     return {name: read(os.path.join(path, name)) for name in sorted(os.listdir(path))}
 
 
+def tree(root):
+    """{relative path: text} of every file below root."""
+    return {os.path.relpath(os.path.join(base, name), root): read(os.path.join(base, name))
+            for base, _, names in os.walk(root) for name in names}
+
+
+def table(path):
+    lines = read(path).rstrip("\n").split("\n")
+    columns = lines[0].split("\t")
+    return [dict(zip(columns, line.split("\t"))) for line in lines[1:]]
+
+
 def generate(*arguments):
     subprocess.run([RUNGEN, *arguments], check=True, stdout=subprocess.DEVNULL)
 
 
-def header_and_rest(text):
+def rows_after_header(text):
     end = text.find("\n")
-    return (text, "") if end < 0 else (text[:end], text[end:])
+    return [] if end < 0 else text[end + 1:].split("\n")
 
 
-def snakemake(work, *arguments, environment=None):
-    command = ["snakemake", "-s", SNAKEFILE, *arguments]
+def snakemake(work, results, runs, *arguments, environment=None, config=()):
+    command = ["snakemake", "-s", SNAKEFILE, *arguments, "--config", f"runs={runs}", f"results={results}",
+               f"yepharvest={PROGRAMS['yepharvest']}", f"wiffharvest={PROGRAMS['wiffharvest']}",
+               f"report={os.path.join(BUILD, 'tools', 'quarrow-report')}", "peakListFormat=both", *config]
     return subprocess.run(command, cwd=work, env=environment, text=True, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT)
 
 
-def program_config(results, runs, *more):
-    return ["--config", f"runs={runs}", f"results={results}", f"yepharvest={PROGRAMS['yepharvest']}",
-            f"wiffharvest={PROGRAMS['wiffharvest']}", "autoCharge=Find", *more]
+def run_alone(program, data, where):
+    """One run started as a web server starts it, with the workflow's defaults."""
+    logs, peaklists = os.path.join(where, "logs"), os.path.join(where, "peaklists")
+    os.makedirs(logs)
+    os.makedirs(peaklists)
+    os.symlink(os.path.join(SOURCE, "msparams_quarrow"), os.path.join(where, "msparams_quarrow"))
+    query = (f"xtractorDataFilename={data}&resultsXtractorDir={peaklists}/&logFileDir={logs}/"
+             "&specFeaturesFilename=specFeatures.txt&lastScan=999999999&autoCharge=Find&peakListFormat=both")
+    subprocess.run([PROGRAMS[program]], cwd=where, env={"QUERY_STRING": query}, check=True, stdout=subprocess.DEVNULL)
+    return {"logs": folder(logs), "peaklists": folder(peaklists)}
+
+
+def make_runs(work, spectra):
+    """runs/: y1.d (a run folder), y2.mzML.gz (a gzip export) and w1 (two
+    QSTAR samples of a .wiff file that is not there); runs-with-failure/:
+    the same and a copy of y1.d whose export is cut in half."""
+    runs = os.path.join(work, "runs")
+    os.makedirs(runs)
+    common = ["--spectra", str(spectra)]
+    generate("--folder", "--output", os.path.join(runs, "y1.d"), "--seed", "1", "--truth", os.path.join(work, "y1"),
+             *common)
+    generate("--gzip", "--output", os.path.join(runs, "y2.mzML"), "--seed", "2", "--truth", os.path.join(work, "y2"),
+             *common)
+    generate("--sciex", "qstar", "--samples", "2", "--seed", "3", "--output", os.path.join(runs, "w1.wiff"),
+             "--truth", os.path.join(work, "w1"), *common)
+    with_failure = os.path.join(work, "runs-with-failure")
+    shutil.copytree(runs, with_failure)
+    export = os.path.join(with_failure, BAD + ".d", "Analysis.mzML")
+    shutil.copytree(os.path.join(runs, "y1.d"), os.path.dirname(export))
+    content = read(export)
+    with open(export, "w") as stream:
+        stream.write(content[: len(content) // 2])
+    return runs, with_failure
+
+
+EXPECTED_RUNS = {"y1": ("yepharvest", "y1.d/Analysis.yep"), "y2": ("yepharvest", "y2.mzML.gz"),
+                 "w1": ("wiffharvest", "w1.wiff")}
 
 
 class Workflow(unittest.TestCase):
-    """Three generated runs: a run folder, an export named directly, and the
-    two-sample exports of a .wiff file that is not there."""
+    """The workflow on two cores over the generated runs, with and without
+    the broken one, against each run and each sample run alone."""
 
     @classmethod
     def setUpClass(cls):
         if shutil.which("snakemake") is None:
             raise RuntimeError("snakemake is not installed (Debian's snakemake; ./setup.sh test installs it)")
         cls.work = tempfile.mkdtemp(prefix="quarrow-workflow-")
-        cls.runs = os.path.join(cls.work, "runs")
-        os.makedirs(cls.runs)
-        generate("--folder", "--output", os.path.join(cls.runs, "y1.d"), "--spectra", "300", "--seed", "1",
-                 "--truth", os.path.join(cls.work, "y1.truth.tsv"))
-        generate("--output", os.path.join(cls.runs, "y2.mzML"), "--spectra", "300", "--seed", "2",
-                 "--truth", os.path.join(cls.work, "y2.truth.tsv"))
-        generate("--sciex", "qstar", "--samples", "2", "--spectra", "300", "--seed", "3",
-                 "--output", os.path.join(cls.runs, "w1.wiff"), "--truth", os.path.join(cls.work, "w1.truth.tsv"))
-        cls.expected = {"y1": ("yepharvest", os.path.join(cls.runs, "y1.d", "Analysis.yep")),
-                        "y2": ("yepharvest", os.path.join(cls.runs, "y2.mzML")),
-                        "w1": ("wiffharvest", os.path.join(cls.runs, "w1.wiff"))}
-        # Each run alone, started as a web server starts it, with the
-        # programs' own defaults but for the whole scan range.
-        params = os.path.join(cls.work, "single")
-        os.makedirs(params)
-        os.symlink(os.path.join(SOURCE, "msparams_quarrow"), os.path.join(params, "msparams_quarrow"))
-        cls.single = {}
-        for run, (program, data) in cls.expected.items():
-            logs = os.path.join(cls.work, "single", run, "logs")
-            peaklists = os.path.join(cls.work, "single", run, "peaklists")
-            os.makedirs(logs)
-            os.makedirs(peaklists)
-            query = (f"xtractorDataFilename={data}&resultsXtractorDir={peaklists}/&logFileDir={logs}/"
-                     "&specFeaturesFilename=specFeatures.txt&lastScan=999999999&autoCharge=Find")
-            subprocess.run([PROGRAMS[program]], cwd=params, env={"QUERY_STRING": query}, check=True,
-                           stdout=subprocess.DEVNULL)
-            cls.single[run] = {"logs": folder(logs), "peaklists": folder(peaklists)}
-        # The same runs and one whose export is damaged.
-        cls.with_failure = os.path.join(cls.work, "runs-with-failure")
-        shutil.copytree(cls.runs, cls.with_failure)
-        bad = os.path.join(cls.with_failure, "bad.d")
-        shutil.copytree(os.path.join(cls.runs, "y1.d"), bad)
-        export = os.path.join(bad, "Analysis.mzML")
-        with open(export, "rb") as stream:
-            content = stream.read()
-        with open(export, "wb") as stream:
-            stream.write(content[: len(content) // 2])
+        cls.runs, cls.with_failure = make_runs(cls.work, 300)
+        cls.single = {run: run_alone(program, os.path.join(cls.runs, data), os.path.join(cls.work, "single", run))
+                      for run, (program, data) in EXPECTED_RUNS.items()}
+        # Each sample of w1 as the only sample of a .wiff file: what its row in the summary must say.
+        cls.sample_alone = {}
+        for sample in (1, 2):
+            where = os.path.join(cls.work, f"sample-{sample}")
+            os.makedirs(where)
+            shutil.copy(os.path.join(cls.runs, f"w1-Sample{sample}.mzML"), os.path.join(where, "w1.mzML"))
+            cls.sample_alone[sample] = run_alone("wiffharvest", os.path.join(where, "w1.wiff"),
+                                                 os.path.join(where, "alone"))
+        cls.results = os.path.join(cls.work, "results")
+        cls.done = snakemake(cls.work, cls.results, cls.runs, "--cores", "2")
+        cls.results_failing = os.path.join(cls.work, "results-with-failure")
+        cls.failing = snakemake(cls.work, cls.results_failing, cls.with_failure, "--profile",
+                                os.path.join(PROFILES, "local"), "--cores", "2")
 
     @classmethod
     def tearDownClass(cls):
         shutil.rmtree(cls.work, ignore_errors=True)
 
-    def assert_runs_as_single(self, results, runs, runs_folder=None):
-        for run in runs:
+    def assert_runs_as_single(self, results, runs_folder):
+        for run in EXPECTED_RUNS:
             with self.subTest(run=run):
                 self.assertEqual(folder(os.path.join(results, "runs", run, "peaklists")),
                                  self.single[run]["peaklists"])
                 logs = dict(self.single[run]["logs"])
                 # The statistics of a .wiff run name its path.
-                logs["runStats.txt"] = logs["runStats.txt"].replace(self.runs, runs_folder or self.runs)
+                logs["runStats.txt"] = logs["runStats.txt"].replace(self.runs, runs_folder)
                 self.assertEqual(folder(os.path.join(results, "runs", run, "logs")), logs)
 
     def test_finds_the_runs_of_the_folder(self):
-        self.assertEqual(quarrow_runs.find_runs(self.runs), self.expected)
+        self.assertEqual(quarrow_runs.find_runs(self.runs),
+                         {run: (program, os.path.join(self.runs, data)) for run, (program, data) in EXPECTED_RUNS.items()})
         # A .wiff path that is there claims its exports by name.
         other = os.path.join(self.work, "discovery")
         os.makedirs(other)
@@ -143,50 +184,50 @@ class Workflow(unittest.TestCase):
                          "&cys=ICAT-mix")
 
     def test_two_cores_give_the_single_runs_merged(self):
-        results = os.path.join(self.work, "results")
-        done = snakemake(self.work, "--cores", "2", *program_config(results, self.runs))
-        self.assertEqual(done.returncode, 0, done.stdout)
-        self.assert_runs_as_single(results, self.expected)
-
-        merged = folder(os.path.join(results, "logs"))
+        self.assertEqual(self.done.returncode, 0, self.done.stdout)
+        self.assert_runs_as_single(self.results, self.runs)
+        merged = folder(os.path.join(self.results, "logs"))
         self.assertEqual(sorted(merged), ["parentChargeCheck.txt", "runStats.txt", "wiffharvest-specFeatures.txt",
                                           "xtractorRejectReasons.txt", "yepharvest-specFeatures.txt"])
-        order = sorted(self.expected)  # w1, y1, y2
+        order = sorted(EXPECTED_RUNS)  # w1, y1, y2
         for name, runs in (("parentChargeCheck.txt", order), ("xtractorRejectReasons.txt", order),
                            ("yepharvest-specFeatures.txt", ["y1", "y2"]), ("wiffharvest-specFeatures.txt", ["w1"])):
             with self.subTest(log=name):
                 own = "specFeatures.txt" if name.endswith("specFeatures.txt") else name
-                header = header_and_rest(self.single[runs[0]]["logs"][own])[0]
-                self.assertEqual(merged[name], header + "".join(
-                    header_and_rest(self.single[run]["logs"][own])[1] for run in runs))
+                texts = [self.single[run]["logs"][own] for run in runs]
+                header = texts[0].split("\n")[0]
+                self.assertEqual(merged[name], header + "".join(text[len(header):] for text in texts))
                 self.assertEqual(merged[name].count(header), 1)
         self.assertEqual(merged["runStats.txt"], "".join(self.single[run]["logs"]["runStats.txt"] for run in order))
+        self.assertEqual(read(os.path.join(self.results, "failed.tsv")), "run\tprogram\terror\tlog\n")
 
-        lines = read(os.path.join(results, "summary.tsv")).rstrip("\n").split("\n")
-        columns = lines[0].split("\t")
-        summary = {row["run"]: row for row in (dict(zip(columns, line.split("\t"))) for line in lines[1:])}
-        self.assertEqual(sorted(summary), order)
-        for run in order:
-            with self.subTest(run=run):
-                self.check_summary_row(run, summary[run])
+    def test_summary_has_a_row_per_lc_run(self):
+        rows = table(os.path.join(self.results, "summary.tsv"))
+        self.assertEqual([(row["run"], row["sample"], row["output_name"]) for row in rows],
+                         [("w1", "1", "w1"), ("w1", "2", "w1_2"), ("y1", "1", "y1"), ("y2", "1", "y2")])
+        for row in rows:
+            alone = self.single[row["run"]] if row["program"] == "yepharvest" else self.sample_alone[int(row["sample"])]
+            with self.subTest(output_name=row["output_name"]):
+                self.check_summary_row(row, alone)
 
-    def check_summary_row(self, run, row):
-        logs = self.single[run]["logs"]
+    def check_summary_row(self, row, alone):
+        """The row against the logs and files of the LC run made alone."""
+        logs = alone["logs"]
         stats = {}
         for line in logs["runStats.txt"].split("\n"):
             key, _, value = line.partition("\t")
-            if value.lstrip("-").isdigit():
-                stats[key] = stats.get(key, 0) + int(value)
-        rejects = header_and_rest(logs["xtractorRejectReasons.txt"])[1].split("\n")[1:]
-        features = header_and_rest(logs["specFeatures.txt"])[1].split("\n")[1:]
-        pkl = [name for name in self.single[run]["peaklists"] if name.endswith(".pkl")]
-        self.assertEqual(row["program"], self.expected[run][0])
-        self.assertEqual(int(row["samples"]), 2 if run == "w1" else 1)
+            if value.isdigit():
+                stats[key] = int(value)
+        sample_name = re.search(r"(?:SampleName\t|sampleName: )([^\t\n]*)", logs["runStats.txt"]).group(1)
+        rejects = rows_after_header(logs["xtractorRejectReasons.txt"])
+        pkl = [name for name in alone["peaklists"] if name.endswith(".pkl")]
+        mgf = [text for name, text in alone["peaklists"].items() if name.endswith(".mgf")]
+        self.assertEqual(row["sample_name"], sample_name)
         self.assertEqual(int(row["spectra_read"]), stats["numMSMSscansCollected"])
         self.assertEqual(int(row["merged"]), stats["numMSMSmergedParentScans"])
         self.assertEqual(int(row["written"]), stats["numOutputFiles"])
         self.assertEqual(int(row["peak_lists"]), len(pkl))
-        self.assertEqual(len(features), len(pkl))
+        self.assertEqual((int(row["mgf_files"]), int(row["mgf_spectra"])), (1, mgf[0].count("BEGIN IONS\n")))
         self.assertEqual(int(row["rejected"]), len(rejects))
         self.assertEqual(sum(int(value) for key, value in row.items() if key.startswith("rejected_")), len(rejects))
         self.assertEqual(int(row["rejected_merged"]), sum(" merged with scan " in line for line in rejects))
@@ -196,46 +237,166 @@ class Workflow(unittest.TestCase):
         self.assertEqual(int(row["charge_undetermined"]),
                          sum(value for key, value in stats.items() if key.startswith("numAmbiguousChargeSpectra")))
 
-    def test_a_failing_run_fails_its_job_and_the_others_go_on(self):
-        results = os.path.join(self.work, "results-local-profile")
-        failed = snakemake(self.work, "--profile", os.path.join(SOURCE, "workflow", "profiles", "local"),
-                           "--cores", "2", *program_config(results, self.with_failure))
-        self.assertNotEqual(failed.returncode, 0, failed.stdout)
-        self.assertIn("bad", failed.stdout)
-        self.assert_runs_as_single(results, self.expected, self.with_failure)
-        # Snakemake takes away the logs of a failed job; its page stays.
-        self.assertFalse(os.path.exists(os.path.join(results, "runs", "bad", "logs", "runStats.txt")))
-        self.assertIn("Error", read(os.path.join(results, "runs", "bad", "progress.html")))
-        self.assertFalse(os.path.exists(os.path.join(results, "summary.tsv")))
-        # Without the failing run only the merge is left to do.
-        aside = os.path.join(self.work, "bad.d")
-        os.rename(os.path.join(self.with_failure, "bad.d"), aside)
-        try:
-            done = snakemake(self.work, "--cores", "2", *program_config(results, self.with_failure))
-        finally:
-            os.rename(aside, os.path.join(self.with_failure, "bad.d"))
-        self.assertEqual(done.returncode, 0, done.stdout)
-        self.assertNotIn("rule extract:", done.stdout)
-        self.assertIn("rule merge:", done.stdout)
-        self.assertEqual(len(read(os.path.join(results, "summary.tsv")).strip().split("\n")), 4)
+    def test_reject_rows_of_samples_told_apart_only_when_they_add_up(self):
+        merged = "parent: 500.00 merged with scan 0001.0002 parent: 500.00"
+        reasons = [merged, "< 4 peaks after picking", merged, merged]
+        one, two = ({"numMSMSscansCollected": 5, "numOutputFiles": 3, "numMSMSmergedParentScans": 1},
+                    {"numMSMSscansCollected": 4, "numOutputFiles": 2, "numMSMSmergedParentScans": 2})
+        for counters, expected in (([one, two], [reasons[:2], reasons[2:]]),
+                                   ([one], [reasons]),
+                                   # A survey scan outside the scan range leaves a row too.
+                                   ([one, dict(two, numOutputFiles=3)], None),
+                                   ([dict(one, numMSMSmergedParentScans=2), two], None)):
+            with self.subTest(counters=counters):
+                self.assertEqual(summary_table.split_rejects(reasons, counters), expected)
 
-    def test_slurm_profile(self):
-        """The SLURM profile against stand-ins for sbatch, sacct, sinfo and srun
-        (tests/workflow/fake-slurm/) that run each job on this machine."""
-        results = os.path.join(self.work, "results-slurm")
-        state = os.path.join(self.work, "slurm-state")
-        os.makedirs(state)
-        # The damaged copy of y1.d fails; the others go on.
-        environment = dict(os.environ, PATH=FAKE_SLURM + os.pathsep + os.environ["PATH"], FAKE_SLURM_STATE=state,
-                           USER=os.environ.get("USER", "quarrow"))
-        done = snakemake(self.work, "--profile", os.path.join(SOURCE, "workflow", "profiles", "slurm"),
-                         *program_config(results, self.with_failure), environment=environment)
-        self.assertNotEqual(done.returncode, 0, done.stdout)
-        self.assertIn("has been submitted with SLURM jobid", done.stdout)
-        states = sorted(read(os.path.join(state, name)).strip() for name in os.listdir(state) if name.isdigit())
-        self.assertEqual(states, ["COMPLETED", "COMPLETED", "COMPLETED", "FAILED"])
-        self.assert_runs_as_single(results, self.expected, self.with_failure)
-        self.assertFalse(os.path.exists(os.path.join(results, "summary.tsv")))
+    def test_overview_page_links_every_run(self):
+        page = read(os.path.join(self.results, "index.html"))
+        for name in ("w1", "w1_2", "y1", "y2"):
+            self.assertRegex(page, rf'<title>{name}: \d+ written</title>')
+        links = re.findall(r'href="([^"]*)"', page)
+        self.assertEqual(sorted({link.split("/")[1] for link in links}), ["w1", "y1", "y2"])
+        for link in links:
+            self.assertTrue(os.path.isfile(os.path.join(self.results, html.unescape(link))), link)
+        self.assertNotRegex(page, r"(?i)<script|<img|<link|src=|url\(|https?:")
+
+    def test_a_failing_run_leaves_the_results_of_the_others(self):
+        self.assertNotEqual(self.failing.returncode, 0, self.failing.stdout)
+        self.assert_runs_as_single(self.results_failing, self.with_failure)
+        # What spans the runs is that of the runs that succeeded, and the failed run's own row.
+        for name in ("summary.tsv", "logs/runStats.txt", "logs/xtractorRejectReasons.txt"):
+            self.assertEqual(read(os.path.join(self.results_failing, name)),
+                             read(os.path.join(self.results, name)).replace(self.runs, self.with_failure))
+        export = os.path.join(self.with_failure, BAD + ".d", "Analysis.mzML")
+        sentence = (f"The export {export} is incomplete or damaged: it does not end with the closing </mzML>, "
+                    "</indexedmzML> or </mzXML> tag.")
+        self.assertEqual(read(os.path.join(self.results_failing, "failed.tsv")),
+                         f"run\tprogram\terror\tlog\n{BAD}\tyepharvest\t{sentence}\truns/{BAD}/progress.html\n")
+        page = read(os.path.join(self.results_failing, "runs", BAD, "progress.html"))
+        self.assertTrue(page.startswith(f'<P class="failed"><B>Run failed</B> (yepharvest, exit status 1): '
+                                        f"{html.escape(sentence)}</P>\n<BR>Initialize extractor complete!"), page)
+        overview = read(os.path.join(self.results_failing, "index.html"))
+        self.assertIn(html.escape(sentence), overview)
+        self.assertIn("<b>bad&lt;&amp;</b> (yepharvest)", overview)
+        self.assertNotIn(BAD, overview)
+
+        # Without the failing run only the gathering is left to do.
+        aside = os.path.join(self.work, "bad.d")
+        os.rename(os.path.join(self.with_failure, BAD + ".d"), aside)
+        try:
+            done = snakemake(self.work, self.results_failing, self.with_failure, "--cores", "2")
+        finally:
+            os.rename(aside, os.path.join(self.with_failure, BAD + ".d"))
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertEqual(re.findall(r"^(?:local)?rule (\w+):", done.stdout, re.MULTILINE), ["merge", "all"])
+        self.assertEqual(read(os.path.join(self.results_failing, "failed.tsv")), "run\tprogram\terror\tlog\n")
+
+    def test_failed_runs_say_why(self):
+        """The first line of a failed run's page, for each way a program fails."""
+        where = os.path.join(self.work, "failures")
+        os.makedirs(where)
+        crash = os.path.join(where, "crash")
+        with open(crash, "w") as stream:
+            stream.write("#!/bin/sh\necho '<BR>Data read into memory.'\nkill -SEGV $$\n")
+        os.chmod(crash, 0o755)
+        y1 = os.path.join(self.runs, "y1.d", "Analysis.yep")
+        cases = [
+            ("yepharvest", y1, "", None),
+            ("yepharvest", y1, "&groupScans=-3", "The value -3 of the query key groupScans is outside its range 0 - 10000."),
+            ("yepharvest", os.path.join(where, "none.d", "Analysis.yep"), "",
+             f"No run export was found: the run folder {where}/none.d/ does not exist (looked for Analysis.mzML, "
+             "Analysis.mzXML, Analysis.mzML.gz or Analysis.mzXML.gz in it)."),
+            ("wiffharvest", os.path.join(where, "none.wiff"), "",
+             f"No export of the .wiff file was found in the folder {where}/: looked for none.mzML, none.mzXML, "
+             "none.mzML.gz and none.mzXML.gz, and for none-<sample>.mzML, none-<sample>.mzXML, "
+             "none-<sample>.mzML.gz and none-<sample>.mzXML.gz (endings in any letter case)."),
+            (crash, y1, "", "crashed before it printed an error"),
+        ]
+        for number, (program, data, more, sentence) in enumerate(cases):
+            with self.subTest(program=program, more=more, data=data):
+                run = os.path.join(where, str(number))
+                done = subprocess.run(
+                    [sys.executable, os.path.join(SCRIPTS, "extract_run.py"), "--program", PROGRAMS.get(program, program),
+                     "--parameters", os.path.join(SOURCE, "msparams_quarrow"), "--folder", run,
+                     "--query", f"xtractorDataFilename={data}&resultsXtractorDir={run}/peaklists/&logFileDir={run}/logs/"
+                                f"&specFeaturesFilename=f.txt&lastScan=999999999{more}"])
+                page = read(os.path.join(run, "progress.html"))
+                self.assertEqual(os.path.exists(os.path.join(run, "done")), sentence is None)
+                if sentence is None:
+                    self.assertEqual(done.returncode, 0)
+                    self.assertIsNone(program_output.read_notice(page))
+                    continue
+                ending = "signal 11" if program == crash else "exit status 1"
+                self.assertEqual(done.returncode, 128 + 11 if program == crash else 1)
+                self.assertEqual(program_output.read_notice(page), (os.path.basename(program), ending, sentence))
+                self.assertTrue(page.split("\n", 1)[1].strip())  # what the program printed follows
+
+
+def free_port():
+    """A free port for the controller (the cluster refuses to start when the node's, the next, is taken)."""
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class SlurmCluster(unittest.TestCase):
+    """The SLURM profile through a real one-node cluster on 127.0.0.1."""
+
+    @classmethod
+    def setUpClass(cls):
+        missing = [c for c in ("snakemake", "sbatch", "slurmctld", "slurmd", "munged")
+                   if shutil.which(c, path=os.environ["PATH"] + ":/usr/sbin") is None]
+        if missing:
+            raise RuntimeError(f"missing: {', '.join(missing)} (./setup.sh test installs snakemake, slurmctld, "
+                               "slurmd, slurm-client and munge)")
+        cls.root = [] if os.getuid() == 0 else ["sudo", "-n"]
+        cls.work = tempfile.mkdtemp(prefix="quarrow-slurm-")
+        os.chmod(cls.work, 0o755)  # munged's socket is below it
+        cls.cluster = os.path.join(cls.work, "cluster")
+        cls.addClassCleanup(cls.remove_work)
+        cls.runs, cls.with_failure = make_runs(cls.work, 150)
+        cls.addClassCleanup(cls.control, "stop")  # also after a start that failed half-way
+        cls.control("start", str(free_port()))
+
+    @classmethod
+    def control(cls, action, *more):
+        subprocess.run([*cls.root, os.path.join(SOURCE, "workflow", "one-node-slurm.sh"), action, cls.cluster, *more],
+                       check=True, stdout=subprocess.DEVNULL)
+
+    @classmethod
+    def remove_work(cls):
+        # The cluster's folder holds files of root's.
+        subprocess.run([*cls.root, "rm", "-rf", cls.work], check=False)
+
+    def test_profile_runs_through_the_scheduler_as_on_two_cores(self):
+        local_results = os.path.join(self.work, "results-local")
+        local = snakemake(self.work, local_results, self.with_failure, "--profile", os.path.join(PROFILES, "local"),
+                          "--cores", "2")
+        self.assertNotEqual(local.returncode, 0, local.stdout)
+        slurm_results = os.path.join(self.work, "results-slurm")
+        environment = dict(os.environ, SLURM_CONF=os.path.join(self.cluster, "slurm.conf"),
+                           USER=pwd.getpwuid(os.getuid()).pw_name)
+        slurm = snakemake(self.work, slurm_results, self.with_failure, "--profile", os.path.join(PROFILES, "slurm"),
+                          environment=environment, config=["mem_mb=500"])
+        self.assertNotEqual(slurm.returncode, 0, slurm.stdout)
+
+        jobs = {}
+        for line in read(os.path.join(self.cluster, "log", "jobcomp.log")).splitlines():
+            fields = dict(field.split("=", 1) for field in line.split(" ") if "=" in field)
+            jobs[fields["Name"]] = fields["JobState"]
+        self.assertEqual(jobs, {"quarrow.y1": "COMPLETED", "quarrow.y2": "COMPLETED", "quarrow.w1": "COMPLETED",
+                                "quarrow.bad__": "FAILED"})
+
+        def normalised(results):
+            # Pages name the results folder; wiffharvest prints its run time.
+            return {path: re.sub(r"Execution Time: [0-9.]+ secs", "", text.replace(results, "RESULTS"))
+                    for path, text in tree(results).items()}
+
+        expected = normalised(local_results)
+        self.assertEqual(normalised(slurm_results), expected)
+        for name in ("summary.tsv", "failed.tsv", "index.html", "logs/runStats.txt", f"runs/{BAD}/progress.html"):
+            self.assertIn(name, expected)
+        self.assertEqual([row["run"] for row in table(os.path.join(slurm_results, "failed.tsv"))], [BAD])
 
 
 if __name__ == "__main__":

@@ -106,6 +106,11 @@ def find_runs(folder):
     return runs
 
 
+def job_name(run):
+    """A cluster job's name for a run: quarrow.RUN, with nothing a shell would read."""
+    return "quarrow." + re.sub(r"[^A-Za-z0-9._+-]", "_", run)
+
+
 def query_text(parameters, data_file, peaklists, logs):
     """The CGI query of one run: the run's own keys, then every parameter
     that has a value (an empty value is the same as an absent key)."""

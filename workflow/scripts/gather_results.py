@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""What spans the runs of the workflow, written when all runs succeeded and
+again, for the runs that did, when some failed:
+
+    gather_results.py --results DIR --features NAME RUN:PROGRAM [RUN:PROGRAM ...]
+
+results/logs/       the merged logs of the runs that succeeded (merge_logs.py)
+results/summary.tsv one row per LC run that succeeded (summary_table.py)
+results/failed.tsv  one row per run that failed, was not run, or has no
+                    report: run, program, error, log (the page or log that
+                    tells more, relative to the results folder)
+results/index.html  the overview page (overview_page.py)
+
+A run succeeded when its job wrote runs/RUN/done; a failed run's
+runs/RUN/progress.html begins with the notice of program_output.py.
+"""
+
+import argparse
+import os
+import sys
+
+import merge_logs
+import overview_page
+import program_output
+import summary_table
+
+FAILED_COLUMNS = ("run", "program", "error", "log")
+
+
+def run_outcome(results, run, program):
+    """{"status": "done" | "failed" | "not run", "error": text, "log": path
+    relative to the results folder, "report": path or ""} of one run."""
+    folder = os.path.join("runs", run)
+    outcome = {"run": run, "program": program, "status": "done", "error": "", "log": os.path.join(folder, "progress.html"),
+               "report": os.path.join(folder, "report.html")}
+    if not os.path.isfile(os.path.join(results, outcome["report"])):
+        outcome["report"] = ""
+    if os.path.isfile(os.path.join(results, folder, "done")):
+        return outcome
+    outcome["report"] = ""
+    page_path = os.path.join(results, outcome["log"])
+    if not os.path.isfile(page_path):
+        return dict(outcome, status="not run", log="", error="not run: the workflow stopped before this run")
+    notice = program_output.read_notice(merge_logs.read_text(page_path))
+    error = notice[2] if notice else "the job ended before the program did (stopped by the cluster?)"
+    return dict(outcome, status="failed", error=error)
+
+
+def report_failure(results, outcome):
+    """The failed.tsv row of a run that succeeded but has no report."""
+    log = os.path.join("runs", outcome["run"], "report.log")
+    path = os.path.join(results, log)
+    said = merge_logs.read_text(path).strip() if os.path.isfile(path) else ""
+    return {"run": outcome["run"], "program": "quarrow-report", "log": log if said else "",
+            "error": said.split("\n")[0] if said else "the report was not made (see Snakemake's log)"}
+
+
+def failed_text(rows):
+    lines = ["\t".join(FAILED_COLUMNS)]
+    for row in rows:
+        lines.append("\t".join(" ".join(str(row[column]).split()) for column in FAILED_COLUMNS))
+    return "\n".join(lines) + "\n"
+
+
+def gather(results, runs, features):
+    """Writes the four results above for `runs` [(run, program)]; returns
+    the paths written."""
+    outcomes = [run_outcome(results, run, program) for run, program in runs]
+    done = [(o["run"], o["program"]) for o in outcomes if o["status"] == "done"]
+    texts = {run: merge_logs.read_run_logs(os.path.join(results, "runs", run, "logs"), features) for run, _ in done}
+    logs = os.path.join(results, "logs")
+    merge_logs.merge(done, texts, features, [program for _, program in runs], logs)
+
+    rows = []
+    for run, program in done:
+        rows += summary_table.sample_rows(run, program, texts[run][merge_logs.STATISTICS],
+                                          merge_logs.rows_of(texts[run]["xtractorRejectReasons.txt"]),
+                                          os.path.join(results, "runs", run, "peaklists"))
+    failures = [o for o in outcomes if o["status"] != "done"]
+    failures += [report_failure(results, o) for o in outcomes if o["status"] == "done" and not o["report"]]
+    written = {os.path.join(results, "summary.tsv"): summary_table.table_text(rows),
+               os.path.join(results, "failed.tsv"): failed_text(failures),
+               os.path.join(results, "index.html"): overview_page.page(rows, outcomes)}
+    for path, text in written.items():
+        merge_logs.write_text(path, text)
+    return [os.path.join(logs, name) for name in merge_logs.merged_names(features, [p for _, p in runs])] + list(written)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--results", required=True)
+    parser.add_argument("--features", required=True)
+    parser.add_argument("runs", nargs="+", metavar="RUN:PROGRAM")
+    arguments = parser.parse_args(argv)
+    try:
+        gather(arguments.results, [tuple(item.rsplit(":", 1)) for item in arguments.runs], arguments.features)
+    except merge_logs.MergeError as error:
+        print(f"gather_results.py: {error}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

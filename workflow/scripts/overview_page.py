@@ -1,0 +1,165 @@
+"""results/index.html: every run of the workflow on one self-contained page
+(inline style and SVG, no script, nothing fetched), like the run report.
+
+One table row per LC run (a .wiff file's samples each) with its counts,
+charge shares and links to the run's report, page and logs, one row per run
+that failed; then written spectra and the charge distribution of each LC run
+as charts. Every text from the runs reaches the page through `text` or `link`.
+"""
+
+import urllib.parse
+
+from html_text import text
+
+# The charge colours of the run report (tools/report/report_page.cpp).
+CHARGE_COLOURS = {1: "#e69f00", 2: "#0072b2", 3: "#009e73", 4: "#cc79a7", 5: "#d55e00", 0: "#8a8f98"}
+
+STYLE = """
+body { font-family: "DejaVu Sans", "Helvetica Neue", Arial, sans-serif; color: #1f2530; background: #f6f7f9; margin: 0; }
+main { max-width: 1200px; margin: 0 auto; padding: 24px 28px 40px; background: #fff; }
+h1 { font-size: 26px; margin: 0 0 6px; }
+h2 { font-size: 19px; margin: 34px 0 10px; padding-bottom: 4px; border-bottom: 2px solid #e3e6ea; }
+p.meta { color: #4a5260; margin: 2px 0; font-size: 14px; }
+.failures { background: #fdecea; border-left: 5px solid #c0392b; padding: 8px 16px; margin-top: 18px; }
+.failures li { margin: 4px 0; }
+table { border-collapse: collapse; margin: 10px 0; font-size: 13px; }
+th, td { border-bottom: 1px solid #e3e6ea; padding: 4px 8px; text-align: left; vertical-align: top; }
+td.number, th.number { text-align: right; font-variant-numeric: tabular-nums; }
+th { background: #f0f2f5; }
+tr.failed td { background: #fdf3f2; }
+span.sample { color: #4a5260; font-size: 12px; }
+svg.chart { max-width: 100%; height: auto; display: block; margin: 12px 0 4px; }
+svg.chart text { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 12px; fill: #1f2530; }
+"""
+
+
+def link(path, label):
+    """A link to a file below the results folder, which holds this page."""
+    return f'<a href="{text(urllib.parse.quote(path))}">{text(label)}</a>'
+
+
+def charge_parts(row):
+    """[(charge, count)] of the written spectra, charge 0 for undetermined."""
+    parts = sorted(row["charges"].items())
+    return [(charge, count) for charge, count in parts if count] + (
+        [(0, row["charge_undetermined"])] if row["charge_undetermined"] else [])
+
+
+def charge_label(charge):
+    return "undetermined" if charge == 0 else f"{charge}+"
+
+
+def share_text(row):
+    total = sum(count for _, count in charge_parts(row))
+    if total == 0:
+        return "&mdash;"
+    return ", ".join(f"{text(charge_label(c))} {100.0 * n / total:.0f}&nbsp;%" for c, n in charge_parts(row))
+
+
+def number(value):
+    return f'<td class="number">{"&mdash;" if value == "" else text(value)}</td>'
+
+
+def run_links(outcome):
+    folder = f"runs/{outcome['run']}/"
+    links = [link(outcome["report"], "report")] if outcome["report"] else []
+    if outcome["log"]:
+        links.append(link(outcome["log"], "page"))
+    if outcome["status"] == "done":
+        links += [link(folder + "logs/" + name, label) for name, label in
+                  (("runStats.txt", "statistics"), ("xtractorRejectReasons.txt", "rejects"),
+                   ("parentChargeCheck.txt", "charges"))]
+    return " &middot; ".join(links)
+
+
+def table(rows, outcomes):
+    head = ("<tr><th>run</th><th>program</th><th>status</th><th class=\"number\">spectra read</th>"
+            "<th class=\"number\">merged</th><th class=\"number\">written</th><th class=\"number\">rejected</th>"
+            "<th class=\"number\">peak lists</th><th class=\"number\">MGF spectra</th><th>charges</th>"
+            "<th>links</th></tr>\n")
+    body = []
+    for outcome in outcomes:
+        own = [row for row in rows if row["run"] == outcome["run"]]
+        for row in own:
+            name = text(row["output_name"]) + (f' <span class="sample">{text(row["sample_name"])}</span>'
+                                               if row["program"] == "wiffharvest" else "")
+            body.append(f"<tr><td>{name}</td><td>{text(row['program'])}</td><td>done</td>"
+                        + "".join(number(row[key]) for key in ("spectra_read", "merged", "written", "rejected",
+                                                               "peak_lists", "mgf_spectra"))
+                        + f"<td>{share_text(row)}</td><td>{run_links(outcome)}</td></tr>\n")
+        if not own:
+            body.append(f"<tr class=\"failed\"><td>{text(outcome['run'])}</td><td>{text(outcome['program'])}</td>"
+                        f"<td>{text(outcome['status'])}</td>"
+                        f"<td colspan=\"7\">{text(outcome['error'])}</td><td>{run_links(outcome)}</td></tr>\n")
+    return "<table>\n" + head + "".join(body) + "</table>\n"
+
+
+def bar_chart(rows, title):
+    """Written spectra of each LC run, one bar each."""
+    left, width, row_height = 170, 420, 20
+    most = max([row["written"] for row in rows] + [1])
+    height = 30 + row_height * len(rows)
+    parts = [f'<svg class="chart" width="{left + width + 70}" height="{height}" role="img">',
+             f"<title>{text(title)}</title>"]
+    for i, row in enumerate(rows):
+        y = 24 + i * row_height
+        length = width * row["written"] / most
+        parts.append(f'<text x="{left - 8}" y="{y + 13}" text-anchor="end">{text(row["output_name"])}</text>'
+                     f'<rect x="{left}" y="{y + 3}" width="{length:.1f}" height="{row_height - 6}" fill="#0072b2">'
+                     f'<title>{text(row["output_name"])}: {row["written"]} written</title></rect>'
+                     f'<text x="{left + length + 6:.1f}" y="{y + 13}">{row["written"]}</text>')
+    parts.append(f'<text x="{left}" y="14">{text(title)}</text></svg>')
+    return "\n".join(parts)
+
+
+def charge_chart(rows, title):
+    """The charges of each LC run's written spectra as shares of one bar."""
+    left, width, row_height = 170, 420, 20
+    charges = sorted({c for row in rows for c, _ in charge_parts(row)}, key=lambda c: (c == 0, c))
+    height = 50 + row_height * len(rows)
+    parts = [f'<svg class="chart" width="{left + width + 20}" height="{height}" role="img">',
+             f"<title>{text(title)}</title>", f'<text x="{left}" y="14">{text(title)}</text>']
+    for i, charge in enumerate(charges):
+        x = left + i * 90
+        parts.append(f'<rect x="{x}" y="22" width="12" height="12" fill="{CHARGE_COLOURS.get(charge, "#d55e00")}"/>'
+                     f'<text x="{x + 16}" y="32">{text(charge_label(charge))}</text>')
+    for i, row in enumerate(rows):
+        y = 44 + i * row_height
+        parts.append(f'<text x="{left - 8}" y="{y + 13}" text-anchor="end">{text(row["output_name"])}</text>')
+        total = sum(count for _, count in charge_parts(row))
+        x = float(left)
+        for charge, count in charge_parts(row):
+            length = width * count / total
+            parts.append(f'<rect x="{x:.1f}" y="{y + 3}" width="{length:.1f}" height="{row_height - 6}" '
+                         f'fill="{CHARGE_COLOURS.get(charge, "#d55e00")}"><title>{text(row["output_name"])}: '
+                         f"{text(charge_label(charge))} {count} of {total}</title></rect>")
+            x += length
+    parts.append("</svg>")
+    return "\n".join(parts)
+
+
+def page(rows, outcomes):
+    failed = [o for o in outcomes if o["status"] != "done"]
+    title = f"Quarrow runs: {len(outcomes)} runs, {len(rows)} LC runs read"
+    parts = ["<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">",
+             f"<title>{text(title)}</title>\n<style>{STYLE}</style>\n</head>\n<body>\n<main>",
+             f"<h1>{text(title)}</h1>",
+             "<p class=\"meta\">One row per LC run: a run folder or export of yepharvest, or one sample of a "
+             ".wiff file. The merged logs are in <code>logs/</code>, the same counts in "
+             "<code>summary.tsv</code>, the runs that failed in <code>failed.tsv</code>.</p>"]
+    if failed:
+        items = "".join(f"<li><b>{text(o['run'])}</b> ({text(o['program'])}): {text(o['error'])}"
+                        + (f" &middot; {link(o['log'], 'page')}" if o["log"] else "") + "</li>\n" for o in failed)
+        parts.append(f"<div class=\"failures\"><h2>{len(failed)} of {len(outcomes)} runs failed</h2>\n"
+                     f"<ul>\n{items}</ul></div>")
+    if any(row["rejected"] == "" for row in rows):
+        parts.append("<p class=\"meta\">&mdash; in <i>rejected</i>: the reject rows of a .wiff file's samples "
+                     "could not be told apart (a scan range rejects survey scans too).</p>")
+    parts += ["<h2>Runs</h2>", table(rows, outcomes)]
+    charted = [row for row in rows if charge_parts(row)]
+    if rows:
+        parts += ["<h2>Written spectra</h2>", bar_chart(rows, "Spectra written per LC run")]
+    if charted:
+        parts += ["<h2>Charges</h2>", charge_chart(charted, "Charge of the written spectra, as shares")]
+    parts.append("</main>\n</body>\n</html>\n")
+    return "\n".join(parts)
