@@ -175,13 +175,30 @@ class Workflow(unittest.TestCase):
         with self.assertRaisesRegex(quarrow_runs.RunFolderError, "two runs named s7"):
             quarrow_runs.find_runs(other)
 
-    def test_query_has_every_parameter(self):
-        config = {"specFeaturesFilename": "f.txt", "lastScan": 999999999, "autoCharge": "", "lowParent": 500.0,
-                  "cys": "ICAT-mix", "tolerance_units": "%"}
-        self.assertEqual(quarrow_runs.query_text(config, "/d/a b.wiff", "/r/p/", "/r/l/"),
-                         "xtractorDataFilename=/d/a%20b.wiff&resultsXtractorDir=/r/p/&logFileDir=/r/l/"
-                         "&specFeaturesFilename=f.txt&lastScan=999999999&lowParent=500.0&tolerance_units=%25"
-                         "&cys=ICAT-mix")
+    def test_query_holds_the_keys_its_program_reads(self):
+        keys = quarrow_runs.read_query_keys(os.path.join(BUILD, "tools", "quarrow-keys"))
+        config = {"specFeaturesFilename": "f.txt", "autoCharge": "", "lowParent": 500.0, "cys": "ICAT-mix",
+                  "tolerance_units": "%", "minMSsignalNoise": 40}
+        query = quarrow_runs.query_text(config, keys, "wiffharvest", "/d/a b.wiff", "/r/p/", "/r/l/")
+        self.assertEqual(query, "xtractorDataFilename=/d/a%20b.wiff&resultsXtractorDir=/r/p/&logFileDir=/r/l/"
+                         "&maxCharge=5&groupScans=15&firstScan=1&lastScan=999999999&lowParent=500.0"
+                         "&highParent=5000.0&parentTolerance=0.5&tolerance_units=%25&specFeaturesFilename=f.txt"
+                         "&maxSequenceTagLength=0&minSignalNoiseRatio=5&peakLimitCount=25&cys=ICAT-mix"
+                         "&peakListFormat=pkl")
+        self.assertIn("&autoCharge=Find&", quarrow_runs.query_text({}, keys, "yepharvest", "/d/x.d/Analysis.yep",
+                                                                    "/r/p/", "/r/l/"))
+        with self.assertRaisesRegex(quarrow_runs.ConfigError, "unknown settings: autocharge"):
+            quarrow_runs.check_config({"runs": "r", "autocharge": "Find"}, keys)
+
+    def test_config_lists_every_key_a_stage_reads_at_the_front_ends_default(self):
+        import yaml
+        keys = quarrow_runs.read_query_keys(os.path.join(BUILD, "tools", "quarrow-keys"))
+        with open(os.path.join(SOURCE, "workflow", "config.yaml")) as stream:
+            config = yaml.safe_load(stream)
+        listed = {name: str(value) for name, value in config.items() if name not in quarrow_runs.WORKFLOW_SETTINGS}
+        expected = {key.name: key.front_end_default for key in keys.values()
+                    if not key.unused and key.name not in quarrow_runs.PER_RUN_KEYS}
+        self.assertEqual(listed, expected)
 
     def test_two_cores_give_the_single_runs_merged(self):
         self.assertEqual(self.done.returncode, 0, self.done.stdout)

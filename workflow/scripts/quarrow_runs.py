@@ -6,6 +6,7 @@ Used by the Snakefile; kept apart so that the tests can call it directly.
 import gzip
 import os
 import re
+import subprocess
 import urllib.parse
 
 # The endings of the open-format exports both programs read.
@@ -14,18 +15,59 @@ EXPORT = re.compile(r"^(?P<base>.+)\.(?:mzml|mzxml)(?:\.gz)?$", re.IGNORECASE)
 WIFF_NATIVE_ID = re.compile(rb"sample=\d+ period=\d+ cycle=\d+ experiment=\d+")
 SAMPLE_NAME = re.compile(rb'<sample\b[^>]*\bname="([^"]*)"')
 
+# The workflow's own settings in config.yaml; every other key there is a
+# query key of the programs.
+WORKFLOW_SETTINGS = ("runs", "results", "yepharvest", "wiffharvest", "report", "keys", "parameters", "mem_mb",
+                     "runtime")
 # Query keys the workflow sets for each run itself.
 PER_RUN_KEYS = ("xtractorDataFilename", "resultsXtractorDir", "logFileDir")
-# Every other key the programs read, in query order.
-PARAMETER_KEYS = (
-    "specFeaturesFilename", "autoCharge", "lowCharge", "highCharge", "maxCharge", "minMSsignalNoise",
-    "groupScans", "firstScan", "lastScan", "lowParent", "highParent", "parentTolerance",
-    "fragmentTolerance", "minMatchedPercent", "parent_shift", "tolerance_units", "cys",
-    "minSignalNoiseRatio", "peakLimitCount", "noOutputSpectra", "maxSequenceTagLength",
-    "findMonoisotopicParent", "findAverageParent", "instrument_name", "xtractorMode",
-    "output_filename", "libraryDir", "queryDir", "parent_shift_type", "search_type",
-    "libraryFiles", "queryFiles", "peakListFormat", "chargeFromSurveyIsotopes",
-)
+
+
+class QueryKey:
+    """One row of the programs' key table, as quarrow-keys --tsv lists it."""
+
+    def __init__(self, row):
+        self.name = row["key"]
+        self.programs = row["programs"]
+        self.front_end_default = row["front_end_default"]
+        self.unused = row["unused"] == "1"
+
+    def read_by(self, program):
+        return self.programs in ("both", program)
+
+
+class ConfigError(Exception):
+    pass
+
+
+def read_query_keys(tool):
+    """{key: QueryKey} in the table's order, from the programs' own key table."""
+    try:
+        listing = subprocess.run([tool, "--tsv"], capture_output=True, text=True, check=True).stdout
+    except (OSError, subprocess.CalledProcessError) as error:
+        raise ConfigError(f"cannot list the query keys with {tool}: {error}")
+    lines = listing.rstrip("\n").split("\n")
+    columns = lines[0].split("\t")
+    rows = (QueryKey(dict(zip(columns, line.split("\t")))) for line in lines[1:])
+    return {key.name: key for key in rows}
+
+
+def check_config(config, keys):
+    """Refuses settings that are neither the workflow's nor query keys, so
+    that a misspelt key is not silently left out of every query."""
+    unknown = sorted(name for name in config if name not in WORKFLOW_SETTINGS and name not in keys)
+    if unknown:
+        raise ConfigError("unknown settings: " + ", ".join(unknown) + "; neither a workflow setting nor a query key "
+                          "(build/tools/quarrow-keys --tsv lists the keys)")
+    per_run = sorted(name for name in config if name in PER_RUN_KEYS)
+    if per_run:
+        raise ConfigError("the workflow sets " + ", ".join(per_run) + " for each run itself")
+
+
+def parameter(config, keys, name):
+    """A query key's value for every run: the configured one, else the front ends' default."""
+    value = config.get(name)
+    return keys[name].front_end_default if value is None else value
 
 
 class RunFolderError(Exception):
@@ -111,15 +153,19 @@ def job_name(run):
     return "quarrow." + re.sub(r"[^A-Za-z0-9._+-]", "_", run)
 
 
-def query_text(parameters, data_file, peaklists, logs):
-    """The CGI query of one run: the run's own keys, then every parameter
-    that has a value (an empty value is the same as an absent key)."""
+def query_text(config, keys, program, data_file, peaklists, logs):
+    """The CGI query of one run: the run's own keys, then every key the
+    program reads, at its configured value or the front ends' default, and
+    a key no stage reads only when configured. An empty value is the same as
+    an absent key."""
     pairs = [("xtractorDataFilename", data_file), ("resultsXtractorDir", peaklists), ("logFileDir", logs)]
-    for key in PARAMETER_KEYS:
-        value = parameters.get(key)
+    for key in keys.values():
+        if key.name in PER_RUN_KEYS or not key.read_by(program) or (key.unused and key.name not in config):
+            continue
+        value = parameter(config, keys, key.name)
         if value is None or value == "":
             continue
         if isinstance(value, (list, tuple)):
             value = "\n".join(str(item) for item in value)
-        pairs.append((key, str(value)))
+        pairs.append((key.name, str(value)))
     return "&".join(key + "=" + urllib.parse.quote(value, safe="/") for key, value in pairs)
