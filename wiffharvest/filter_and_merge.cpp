@@ -1,8 +1,8 @@
 #include "wiffharvest/filter_and_merge.h"
 
-#include <cmath>
 #include <cstdio>
 
+#include "core/extractor/merge_windows.h"
 #include "core/extractor/spectrum_filters.h"
 #include "core/peaks/peak_list_merging.h"
 #include "wiffharvest/run_name.h"
@@ -15,7 +15,7 @@ bool outsideScanRange(const SciexMSscan& scan, const ExtractorParameters& parame
 
 void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionContext& context,
                const SciexInstrument& instrument) {
-    candidate.mergedAway = 1;
+    candidate.mergedAway = true;
     group.lastScanNumber = candidate.scanNumber;
     if (group.charge == 0 && candidate.charge != 0) {
         group.charge = candidate.charge;
@@ -26,7 +26,7 @@ void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionConte
                                                                 context.picking.peakBinningTolerance, 50.0)
                               : mergeKestranePeaks(group.fragmentPeaks, candidate.fragmentPeaks);
     group.numPeaks = static_cast<std::int32_t>(group.fragmentPeaks.size());
-    candidate.rejected = 1;
+    candidate.rejected = true;
     context.getRejectReasonsStream().print(
         "\n%s.%04.0f.%04d\t0\tparent: %.2f merged with scan %04.0f.%04d parent: %.2f", context.runName.c_str(),
         static_cast<double>(candidate.scanTime), candidate.scanNumber, candidate.parentMz,
@@ -37,25 +37,24 @@ void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t n, const Extraction
                               const SciexInstrument& instrument) {
     const ExtractorParameters& parameters = context.parameters;
     auto& records = table.records;
-    for (std::int32_t i = 0; i < n; ++i) {
-        SciexMSscan& group = records[static_cast<std::size_t>(i)];
-        if (outsideScanRange(group, parameters)) {
-            group.rejected = 1;
+    const auto record = [&](std::int32_t i) -> SciexMSscan& { return records[static_cast<std::size_t>(i)]; };
+    // Each record is range-checked when the walk reaches it: the candidates
+    // of a window are merged before their own check.
+    const auto opensGroup = [&](std::int32_t i) {
+        SciexMSscan& scan = record(i);
+        if (outsideScanRange(scan, parameters)) {
+            scan.rejected = true;
             context.getRejectReasonsStream().print("\n%s.%04.0f\t0\tscan #: %d outside range %d - %d",
-                                                   context.runName.c_str(), static_cast<double>(group.scanTime),
-                                                   group.scanNumber, parameters.firstScan, parameters.lastScan);
-            continue;
+                                                   context.runName.c_str(), static_cast<double>(scan.scanTime),
+                                                   scan.scanNumber, parameters.firstScan, parameters.lastScan);
+            return false;
         }
-        if (group.msLevel != 2 || group.mergedAway != 0 || group.rejected != 0) continue;
-        // Candidates are compared with the group's own precursor, which
-        // merging never moves; they are not range-checked here.
-        for (std::int32_t j = i + 1; j < n && j - i < parameters.groupScans; ++j) {
-            SciexMSscan& candidate = records[static_cast<std::size_t>(j)];
-            if (candidate.msLevel == 1 || candidate.rejected != 0) continue;
-            if (!(std::fabs(group.parentMz - candidate.parentMz) < parameters.parentTolerance)) continue;
-            mergeInto(group, candidate, context, instrument);
-        }
-    }
+        return scan.msLevel == 2 && !scan.mergedAway && !scan.rejected;
+    };
+    mergeWithinWindows(
+        records, n, parameters, opensGroup,
+        [&](std::int32_t i, std::int32_t j) { mergeInto(record(i), record(j), context, instrument); },
+        [](std::int32_t) {});
     std::printf("<BR>Merging done: \n");
     std::printf("<BR>numNonRejectedMSMSspectra: %d", countNonRejectedMSMSspectra(table, n));
 }
@@ -63,7 +62,7 @@ void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t n, const Extraction
 void filterSpectra(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
     filterCandidateSpectra(
         table.records, n,
-        [](const SciexMSscan& scan) { return scan.rejected == 0 && scan.mergedAway == 0 && scan.msLevel == 2; },
+        [](const SciexMSscan& scan) { return !scan.rejected && !scan.mergedAway && scan.msLevel == 2; },
         [](const SciexMSscan& scan) { return scan.fragmentPeaks; },
         [&](const SciexMSscan& scan) { return spectrumName(context.runName, scan); }, context);
 }

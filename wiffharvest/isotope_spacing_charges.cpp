@@ -59,7 +59,7 @@ std::int32_t chargeFromSurveyIsotopes(const SciexMSscan& scan, const SciexMSscan
 void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
     for (std::int32_t i = 0; i < n; ++i) {
         SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-        if (scan.msLevel == 1 || scan.rejected != 0 || scan.chargePending != 1) continue;
+        if (scan.msLevel == 1 || scan.rejected || !scan.chargePending) continue;
         // Sciex exports often hold no survey scan before the first MS/MS
         // spectra: such a spectrum keeps its charge open instead of ending
         // the run.
@@ -67,6 +67,6 @@ void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const Ext
         if (!survey) continue;
         const std::int32_t z = chargeFromSurveyIsotopes(scan, table.records[static_cast<std::size_t>(*survey)], context);
         scan.charge = z;
-        if (z != 0) scan.chargePending = 0;
+        if (z != 0) scan.chargePending = false;
     }
 }

@@ -38,14 +38,14 @@ void processSample(const std::string& path, std::int32_t sample, const Extractio
     const std::int32_t n = readSciexScansIntoMemory(path, sample, table, context, instrument);
     std::printf("<BR>Spectra read into memory # spectra: %d\n", n);
     printCount(table, n);
-    if (instrument.chargesFromIsotopeSpacing() && table.noMSscans == 0) {
+    if (instrument.chargesFromIsotopeSpacing() && !table.noMSscans) {
         assignChargesFromIsotopeSpacing(table, n, context);
         std::printf("<BR>Precursor charges assigned based on isotope spacing.\n");
     }
     filterAndMergeMSMSspectra(table, n, context, instrument);
     std::printf("<BR>Nearby MS/MS spectra with same precursor merged and filtered\n");
     printCount(table, n);
-    if (table.noMSscans == 0) {
+    if (!table.noMSscans) {
         calculatePrecursorTICs(table.records, context);
         std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
         printCount(table, n);

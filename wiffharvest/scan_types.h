@@ -4,7 +4,7 @@
 
 struct ScanClass {
     std::int32_t msLevel = 0;  // 1, 2, 3, 99 or 0
-    std::int32_t isSurveyScan = 0;
+    bool isSurveyScan = false;
 };
 
 // Survey types 0, 8, 15, 16 (level 1); other level-1 types 1, 2, 3, 12;

@@ -4,7 +4,6 @@
 
 std::int32_t countNonRejectedMSMSspectra(const ScanTable& table, std::int32_t n) {
     const auto end = table.records.begin() + std::clamp(n, 0, table.size());
-    return static_cast<std::int32_t>(std::count_if(table.records.begin(), end, [](const SciexMSscan& scan) {
-        return scan.msLevel == 2 && scan.numPeaks >= 2 && scan.rejected == 0;
-    }));
+    return static_cast<std::int32_t>(
+        std::count_if(table.records.begin(), end, [](const SciexMSscan& scan) { return scan.written(); }));
 }

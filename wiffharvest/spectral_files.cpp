@@ -4,10 +4,8 @@
 #include <string>
 
 #include "core/extractor/features_row.h"
-#include "core/extractor/mgf_file.h"
-#include "core/extractor/peak_list_file.h"
+#include "core/extractor/peak_list_output.h"
 #include "core/util/printable_real.h"
-#include "core/util/two_cores.h"
 #include "wiffharvest/run_name.h"
 
 namespace {
@@ -28,40 +26,13 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
 
 void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
                         const SciexInstrument& instrument) {
-    const ExtractorParameters& parameters = context.parameters;
-    const int mzDecimals = instrument.mzDecimals();
-    std::optional<MgfFile> mgf;
-    if (context.peakListFormats.mgf) {
-        const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
-        mgf.emplace(parameters.resultsXtractorDir + stem + ".mgf");
-    }
-    const auto written = [&](std::int32_t i) {
-        const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-        return scan.msLevel == 2 && scan.numPeaks > 1 && scan.rejected == 0;
-    };
-    // As for first-vendor runs: both cores make the files, the rows and a
-    // failure's report come in record order.
-    OrderedPeakListFiles files;
-    computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
-        n,
-        [&](std::int32_t i) -> PeakListOutcome {
-            if (!written(i) || !context.peakListFormats.pkl) return {};
-            const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-            return files.make(parameters.resultsXtractorDir + peakListName(context.runName, sample, scan),
-                              {scan.parentMz, scan.precursorIntensity, scan.charge, mzDecimals}, scan.fragmentPeaks,
-                              "Function: processSciexDDErun");
-        },
-        [&](std::int32_t i, PeakListOutcome outcome) {
-            if (!written(i) || !files.accept(std::move(outcome))) return;
-            const SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
-            const std::string name = peakListName(context.runName, sample, scan);
-            if (mgf) {
-                mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
-                          scan.scanNumber, scan.lastScanNumber, static_cast<double>(scan.cycleTime), mzDecimals},
-                         scan.fragmentPeaks);
-            }
-            writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
+    const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
+    writePeakListsAndFeatures(
+        table.records, n, {stem + ".mgf", instrument.mzDecimals(), "Function: processSciexDDErun"}, context,
+        [&](const SciexMSscan& scan) { return peakListName(context.runName, sample, scan); },
+        [](const SciexMSscan& scan) -> const PeakList& { return scan.fragmentPeaks; },
+        [](const SciexMSscan& scan) { return std::optional<double>(static_cast<double>(scan.cycleTime)); },
+        [&](const std::string& name, const SciexMSscan& scan) {
+            writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, context.parameters.cys);
         });
-    files.reportFailure();
-    if (mgf) mgf->commit();
 }

@@ -56,7 +56,7 @@ void parseSpectrumLabel(std::string_view label, SciexMSscan& scan, bool isMALDI)
     }
     scan.selectedParentMz = scan.parentMz = precursorMz(label);
     scan.charge = charge;
-    scan.chargePending = charge == 0 ? 1 : 0;
+    scan.chargePending = charge == 0;
     scan.precursorIntensity = 100.0;
     scan.collisionEnergy = collisionEnergy;
 }

@@ -49,7 +49,7 @@ PeriodSkips countSkippedScans(const PeriodInfo& period, const std::vector<Experi
         std::int32_t taken = 0;
         for (std::int32_t j = 0; j < nExperiments; ++j) {
             const ScanClass scanClass = classifyScanType(period.experimentInfo(j).scanType());
-            if (scanClass.isSurveyScan != 0) surveyed = true;
+            if (scanClass.isSurveyScan) surveyed = true;
             if (scanClass.msLevel != 2) continue;
             if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) {
                 ++skipped;
@@ -123,7 +123,7 @@ void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int
     spectrum.selectSpectrum(reading.sample, period, wanted.experiment, wanted.cycleTime, wanted.cycleTime);
     r.rawPointCount = spectrum.numberOfDataPoints();
     if (r.rawPointCount <= 1) {
-        r.rejected = 1;
+        r.rejected = true;
         return;
     }
     PeakList points = dataPointPeaks(spectrum, r.rawPointCount);
@@ -136,8 +136,8 @@ void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int
         r.fragmentPeaks.shrink_to_fit();
         r.numPeaks = static_cast<std::int32_t>(r.fragmentPeaks.size());
         r.lastScanNumber = r.scanNumber;
-        r.mergedAway = 0;
-        r.rejected = 0;
+        r.mergedAway = false;
+        r.rejected = false;
         return;
     }
     r.peaks = toSpectrumPoints(reading.instrument.centroids()
@@ -179,7 +179,7 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, const Spectrum
             r.scanTime = file.cycleTime(s, p, j, c);
             r.cycleTime = r.scanTime;
             // Other scan types are counted but not kept: the slot is reused.
-            if (r.msLevel != 2 && r.isSurveyScan == 0) continue;
+            if (r.msLevel != 2 && !r.isSurveyScan) continue;
             toRead.push_back({reading.index, j, r.scanTime});
             r.scanTime = r.scanTime * kScanTimeScale;
             ++reading.index;
@@ -251,6 +251,6 @@ std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t samp
     SampleReading reading{path, sample, table, context, instrument, context.picking.peakBinningTolerance};
     for (std::int32_t p = 0; p < nPeriods; ++p) readPeriod(reading, file, reader, p);
     table.records.resize(static_cast<std::size_t>(reading.index));
-    if (!reading.sawLevel1) table.noMSscans = 1;
+    if (!reading.sawLevel1) table.noMSscans = true;
     return reading.index;
 }

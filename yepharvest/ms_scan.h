@@ -6,31 +6,18 @@
 #include <optional>
 #include <vector>
 
+#include "core/extractor/spectrum_record.h"
 #include "core/extractor/survey_scans.h"
-#include "core/peaks/spec_features.h"
-#include "core/peaks/spectrum_points.h"
 
-struct MSscan {
-    std::int32_t scanNumber = 0;
-    std::int32_t lastScanNumber = 0;
+struct MSscan : SpectrumRecord {
     std::int32_t lastMergedIndex = 0;
     std::int32_t numMergedScans = 0;  // reported as numScansAfterParent
-    std::int32_t charge = 0;          // 0 = not determined
-    std::int32_t chargePending = 0;
-    std::int32_t rejected = 0;
-    SpectrumPoints peaks;
-    std::int32_t numPeaks = 0;        // reported as numOriginalPeaks
-    double selectedParentMz = 0.0;
-    double parentMz = 0.0;
     double parentMzCentroid = 0.0;
     double basePeakIntensity = 0.0;
     double basePeakMz = 0.0;
-    double precursorIntensity = 0.0;
     double noiseMean = 0.0;
     double noiseStandardDeviation = 0.0;
     double parentSignalNoise = 0.0;
-    std::int32_t msLevel = 0;  // 0 in a record that was never read
-    SpecFeatures specFeatures;
     double retentionSeconds = -1.0;  // scan start time; negative when the run gives none
 };
 
@@ -38,7 +25,7 @@ struct RunTable {
     std::vector<MSscan> records;
     // Set by the reader when no spectrum of the run has MS level 1; the two
     // survey-scan stages are skipped then.
-    std::int32_t noMSscans = 0;
+    bool noMSscans = false;
 
     std::int32_t numScans() const { return static_cast<std::int32_t>(records.size()); }
     MSscan& operator[](std::int32_t index) { return records[static_cast<std::size_t>(index)]; }

@@ -34,11 +34,11 @@ void preprocessMSscans(RunTable& run, const ExtractionContext& context) {
     // them, all before the precursors below read them.
     forEachOnTwoCores(run.numScans(), [&](std::int32_t i) {
         MSscan& scan = run[i];
-        if (scan.rejected == 0 && scan.msLevel == 1) prepareSurveyScan(scan);
+        if (!scan.rejected && scan.msLevel == 1) prepareSurveyScan(scan);
     });
     for (std::int32_t i = 0; i < run.numScans(); ++i) {
         MSscan& scan = run[i];
-        if (scan.rejected != 0 || scan.msLevel != 2) continue;
+        if (scan.rejected || scan.msLevel != 2) continue;
         scan.selectedParentMz = scan.parentMz;
         // A spectrum that no survey scan precedes keeps its precursor as read.
         const std::optional<std::int32_t> survey =

@@ -5,7 +5,7 @@
 
 void filterMSMSspectra(RunTable& run, const ExtractionContext& context) {
     filterCandidateSpectra(
-        run.records, run.numScans(), [](const MSscan& scan) { return scan.rejected == 0 && scan.msLevel == 2; },
+        run.records, run.numScans(), [](const MSscan& scan) { return !scan.rejected && scan.msLevel == 2; },
         [](const MSscan& scan) { return toKestranePeaks(scan.peaks); },
         [&](const MSscan& scan) { return spectrumName(context.runName, scan); }, context);
 }

@@ -1,8 +1,8 @@
 #include "yepharvest/msms_merging.h"
 
-#include <cmath>
 #include <vector>
 
+#include "core/extractor/merge_windows.h"
 #include "core/peaks/peak_list_merging.h"
 #include "core/util/two_cores.h"
 #include "yepharvest/survey_scan_queries.h"
@@ -10,7 +10,7 @@
 namespace {
 
 bool opensGroup(const MSscan& scan, std::int32_t index, std::int32_t count) {
-    return scan.rejected == 0 && scan.msLevel == 2 && scan.numMergedScans <= 1 && index != count - 1;
+    return !scan.rejected && scan.msLevel == 2 && scan.numMergedScans <= 1 && index != count - 1;
 }
 
 // The merging decisions rest on precursors alone; each group's peak lists
@@ -20,7 +20,7 @@ void mergeInto(MSscan& group, MSscan& candidate, std::int32_t candidateIndex, co
     group.lastScanNumber = candidate.scanNumber;
     group.lastMergedIndex = candidateIndex;
     if (group.charge == 0 && candidate.charge != 0) group.charge = candidate.charge;
-    candidate.rejected = 1;
+    candidate.rejected = true;
     context.getRejectReasonsStream().print("\n%s.%04d\t%d\tparent: %.2f merged with scan %04d parent: %.2f",
                                            context.runName.c_str(), candidate.scanNumber, group.numMergedScans,
                                            candidate.parentMz, group.scanNumber, group.parentMz);
@@ -53,24 +53,15 @@ void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     const std::int32_t count = run.numScans();
     std::vector<MergedGroup> groups;
-    for (std::int32_t i = 0; i < count; ++i) {
-        MSscan& group = run[i];
-        if (!opensGroup(group, i, count)) continue;
-        if (parameters.groupScans > 1) {
-            // The window counts every record, survey scans included; merging
-            // neither extends it nor moves the group's precursor.
-            MergedGroup members{i, {}};
-            for (std::int32_t j = i + 1; j < count && j - i < parameters.groupScans; ++j) {
-                MSscan& candidate = run[j];
-                if (candidate.msLevel == 1 || candidate.rejected != 0) continue;
-                if (std::fabs(group.parentMz - candidate.parentMz) < parameters.parentTolerance) {
-                    mergeInto(group, candidate, j, context);
-                    members.merged.push_back(j);
-                }
-            }
-            if (!members.merged.empty()) groups.push_back(std::move(members));
-        }
-        group.parentSignalNoise = parentSignalNoiseInMSscans(run, group.parentMz, i, parameters.parentTolerance);
-    }
+    mergeWithinWindows(
+        run.records, count, parameters, [&](std::int32_t i) { return opensGroup(run[i], i, count); },
+        [&](std::int32_t i, std::int32_t j) {
+            mergeInto(run[i], run[j], j, context);
+            if (groups.empty() || groups.back().first != i) groups.push_back({i, {}});
+            groups.back().merged.push_back(j);
+        },
+        [&](std::int32_t i) {
+            run[i].parentSignalNoise = parentSignalNoiseInMSscans(run, run[i].parentMz, i, parameters.parentTolerance);
+        });
     mergePeakLists(run, groups);
 }

@@ -18,7 +18,7 @@ constexpr double twoProtonMass = 2.01565007;     // H2
 
 void assignCharge(MSscan& scan, std::int32_t charge) {
     scan.charge = charge;
-    scan.chargePending = 0;
+    scan.chargePending = false;
 }
 
 // The survey-scan part of the decision, for one record.
@@ -141,7 +141,7 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
     }
     // A record that no survey scan precedes has no survey evidence: its
     // centroid stays 0, as in a run without survey scans.
-    const std::optional<std::int32_t> survey = run.noMSscans == 0 ? preceedingMSscan(run, index) : std::nullopt;
+    const std::optional<std::int32_t> survey = !run.noMSscans ? preceedingMSscan(run, index) : std::nullopt;
     const bool surveyed = survey.has_value();
     if (surveyed) {
         scan.parentMzCentroid = parentCentroidInMSscan(run, scan.parentMz, *survey, parameters.parentTolerance,

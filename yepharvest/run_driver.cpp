@@ -37,7 +37,7 @@ int runYepharvest() {
     const int readFailed = readVelmoraDataIntoMemory(runPath, run, context);
     std::printf("<BR>Data read into memory. \n");
 
-    if (run.noMSscans == 0) {
+    if (!run.noMSscans) {
         preprocessMSscans(run, context);
         std::printf("<BR>MS scans pre-processed. \n");
     }
@@ -45,13 +45,13 @@ int runYepharvest() {
     std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n");
     determinePrecursorCharges(run, context);
     std::printf("<BR>Precursor charges determined. \n");
-    if (context.parameters.chargeFromSurveyIsotopes != 0 && run.noMSscans == 0) {
+    if (context.parameters.chargeFromSurveyIsotopes != 0 && !run.noMSscans) {
         chargePrecursorsFromSurveyIsotopes(run, context);
         std::printf("<BR>Precursor charges read from survey isotopes. \n");
     }
     filterMSMSspectra(run, context);
     std::printf("<BR>Spectra filtered. \n");
-    if (run.noMSscans == 0) {
+    if (!run.noMSscans) {
         calculatePrecursorTICs(run.records, context);
         std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
     }

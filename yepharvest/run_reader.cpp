@@ -37,11 +37,11 @@ void readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
     scan.lastScanNumber = index + 1;
     scan.lastMergedIndex = index;
     scan.msLevel = spectrum.getMSOrder() + 1;
-    scan.rejected = 0;
+    scan.rejected = false;
     scan.retentionSeconds = spectrum.scanStartSeconds().value_or(-1.0);
 
     if (outsideScanRange(scan.scanNumber, parameters)) {
-        scan.rejected = 1;
+        scan.rejected = true;
         return;
     }
 
@@ -50,13 +50,13 @@ void readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
         std::int32_t precursorCount = 0;
         spectrum.getPrecursor(precursors, precursorCount);
         if (precursorCount < 1) {
-            scan.rejected = 1;
+            scan.rejected = true;
             return;
         }
         scan.selectedParentMz = precursors.front();
         scan.parentMz = precursors.front();
         scan.charge = 0;
-        scan.chargePending = 1;
+        scan.chargePending = true;
         scan.numMergedScans = 1;
     }
 
@@ -66,7 +66,7 @@ void readSpectrum(const MSSpectrum& spectrum, MSscan& scan, std::int32_t index, 
     spectrum.getData(0, mz, intensity, count);
     scan.numPeaks = count;
     if (count < 1) {
-        scan.rejected = 1;
+        scan.rejected = true;
         return;
     }
     SpectrumPoints peaks;
@@ -162,7 +162,7 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
     printFirstSpectrumParameters(spectra);
     printLine("<BR>-----------------");
 
-    if (!anyMSscan) run.noMSscans = 1;
+    if (!anyMSscan) run.noMSscans = true;
     return 0;
 }
 

@@ -3,10 +3,8 @@
 #include <optional>
 
 #include "core/extractor/features_row.h"
-#include "core/extractor/mgf_file.h"
-#include "core/extractor/peak_list_file.h"
+#include "core/extractor/peak_list_output.h"
 #include "core/util/printable_real.h"
-#include "core/util/two_cores.h"
 #include "yepharvest/run_name.h"
 
 namespace {
@@ -27,39 +25,14 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan,
 }  // namespace
 
 void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context) {
-    const ExtractorParameters& parameters = context.parameters;
-    std::optional<MgfFile> mgf;
-    if (context.peakListFormats.mgf) mgf.emplace(parameters.resultsXtractorDir + context.runName + ".mgf");
-    const auto written = [&](std::int32_t i) {
-        const MSscan& scan = run[i];
-        return scan.rejected == 0 && scan.msLevel == 2 && scan.numPeaks > 1;
-    };
-    // Making thousands of small files is most of this stage, so both cores
-    // make them; the features rows, the MGF blocks and a failure's report
-    // come in record order.
-    OrderedPeakListFiles files;
-    computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
-        run.numScans(),
-        [&](std::int32_t i) -> PeakListOutcome {
-            if (!written(i) || !context.peakListFormats.pkl) return {};
-            const MSscan& scan = run[i];
-            return files.make(parameters.resultsXtractorDir + spectrumName(context.runName, scan),
-                              {scan.parentMz, scan.precursorIntensity, scan.charge, 2}, scan.peaks,
-                              "Function: processVelmoraLCMSMSrun");
+    writePeakListsAndFeatures(
+        run.records, run.numScans(), {context.runName + ".mgf", 2, "Function: processVelmoraLCMSMSrun"}, context,
+        [&](const MSscan& scan) { return spectrumName(context.runName, scan); },
+        [](const MSscan& scan) -> const SpectrumPoints& { return scan.peaks; },
+        [](const MSscan& scan) {
+            return scan.retentionSeconds < 0.0 ? std::nullopt : std::optional<double>(scan.retentionSeconds);
         },
-        [&](std::int32_t i, PeakListOutcome outcome) {
-            if (!written(i) || !files.accept(std::move(outcome))) return;
-            const MSscan& scan = run[i];
-            const std::string name = spectrumName(context.runName, scan);
-            if (mgf) {
-                const std::optional<double> time =
-                    scan.retentionSeconds < 0.0 ? std::nullopt : std::optional<double>(scan.retentionSeconds);
-                mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
-                          scan.scanNumber, scan.lastScanNumber, time, 2},
-                         scan.peaks);
-            }
-            writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, parameters.cys);
+        [&](const std::string& name, const MSscan& scan) {
+            writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, context.parameters.cys);
         });
-    files.reportFailure();
-    if (mgf) mgf->commit();
 }

@@ -16,7 +16,7 @@ bool ascendingMz(const SpectrumPoints& peaks) {
 // Under "Find" and "Default" a charge of 1 comes only from the fragment
 // test; charges 2 and above rest on survey or b/y-pair evidence and stay.
 bool openToSurveyIsotopes(const MSscan& scan) {
-    return scan.msLevel == 2 && scan.rejected == 0 && (scan.charge == 0 || scan.charge == 1);
+    return scan.msLevel == 2 && !scan.rejected && (scan.charge == 0 || scan.charge == 1);
 }
 
 }  // namespace
@@ -42,6 +42,6 @@ void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& 
                   context.runName.c_str(), scan.scanNumber, reading->charge, scan.parentMz, reading->isotopePeaks,
                   kPeptideIsotopeSpacing / reading->charge, reading->monoisotopicMz, scan.charge);
         scan.charge = reading->charge;
-        scan.chargePending = 0;
+        scan.chargePending = false;
     }
 }

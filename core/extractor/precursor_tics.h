@@ -15,7 +15,7 @@ void calculatePrecursorTICs(std::vector<Record>& records, const ExtractionContex
     const bool mixture = cysIsMixture(parameters.cys);
     const double difference = mixture ? mixtureMassDifference(parameters.cys, context.chemistry.groups) : 0.0;
     for (Record& scan : records) {
-        if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected != 0) continue;
+        if (scan.msLevel != 2 || scan.numPeaks <= 1 || scan.rejected) continue;
         const auto intensityAt = [&](double mz) {
             return precursorIntensityInMSscans(records, mz, scan.scanNumber, parameters.groupScans,
                                                parameters.parentTolerance);

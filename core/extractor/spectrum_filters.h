@@ -32,7 +32,7 @@ struct FilterCandidate {
     const std::string& name;
     double parentMz;
     std::int32_t charge;
-    std::int32_t chargePending;
+    bool chargePending;
 };
 struct FilterPick {
     std::int32_t numOriginalPeaks = 0;
@@ -66,7 +66,7 @@ void filterCandidateSpectra(std::vector<Record>& records, std::int32_t count, Is
             if (features) {
                 scan.specFeatures = std::move(*features);
             } else {
-                scan.rejected = 1;
+                scan.rejected = true;
             }
         });
 }

@@ -46,7 +46,7 @@ double precursorIntensityInMSscans(const std::vector<Record>& records, double mz
     double sum = 0.0;
     for (std::int64_t i = firstIndex; i <= lastIndex; ++i) {
         const Record& scan = records[static_cast<std::size_t>(i)];
-        if (scan.msLevel != 1 || scan.rejected != 0) continue;
+        if (scan.msLevel != 1 || scan.rejected) continue;
         const std::int64_t number = scan.scanNumber;
         if (number < std::int64_t{scanNumber} - window || number > std::int64_t{scanNumber} + window) continue;
         sum += intensityInWindow(scan.peaks, mz - tolerance, mz + tolerance);

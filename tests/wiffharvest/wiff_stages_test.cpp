@@ -30,11 +30,11 @@ struct SampleRun : QueryContext {
             SciexMSscan r;
             r.scanNumber = r.lastScanNumber = static_cast<std::int32_t>(i) + 1;
             r.msLevel = scans[i].msLevel;
-            r.isSurveyScan = scans[i].msLevel == 1 ? 1 : 0;
+            r.isSurveyScan = scans[i].msLevel == 1;
             r.scanTime = static_cast<float>(i + 1);
             r.selectedParentMz = r.parentMz = scans[i].parentMz;
             r.charge = scans[i].charge;
-            r.chargePending = r.msLevel == 2 && r.charge == 0 ? 1 : 0;
+            r.chargePending = r.msLevel == 2 && r.charge == 0;
             for (const auto& [mz, intensity] : scans[i].peaks) {
                 if (r.msLevel == 2) {
                     r.fragmentPeaks.push_back(makeFragmentPeak(mz, intensity));
@@ -85,7 +85,7 @@ TEST(ScanTypes, LevelsSurveyFlagsAndInstrumentFamilies) {
     std::string got;
     for (const std::int16_t code : {0, 1, 2, 3, 8, 12, 15, 16, 4, 6, 9, 11, 14, 5, 7, 10, 13, 17, -1, -32768}) {
         const ScanClass c = classifyScanType(code);
-        got += formatText("%s%d%s", got.empty() ? "" : " ", c.msLevel, c.isSurveyScan != 0 ? "S" : "");
+        got += formatText("%s%d%s", got.empty() ? "" : " ", c.msLevel, c.isSurveyScan ? "S" : "");
     }
     EXPECT_EQ(got, expected);
     using F = InstrumentFamily;
@@ -190,10 +190,10 @@ TEST(RunCounts, MergedSpectraAndSinglePointScans) {
     SampleRun run("", {{2, 500, fragments(), 2}, {2, 500, fragments()}, {2, 500, fragments()},
                        {2, 600, {{100.0, 1.0}}}, {2, 700, fragments()}});
     auto& r = run.table.records;
-    r[1].mergedAway = r[1].rejected = 1;
-    r[2].mergedAway = r[2].rejected = 1;
+    r[1].mergedAway = r[1].rejected = true;
+    r[2].mergedAway = r[2].rejected = true;
     r[3].rawPointCount = 1;  // read, never counted
-    r[4].rejected = 1;
+    r[4].rejected = true;
     const RunStatistics s = countRunStatistics(run.table, run.n());
     EXPECT_EQ(formatText("%d %d %d %d %d %d %d", s.numMSMSscansCollected, s.numMSMSmergedParentScans, s.numOutputFiles,
                          s.numOutputSpectra, s.numMergedParentOutputSpectra, s.uniqueCharge[2], s.ambiguousCharge[2]),

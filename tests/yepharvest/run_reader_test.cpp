@@ -13,7 +13,7 @@ namespace {
 // A reader set to the data file, its logs in memory.
 struct Reader : StageRun {
     explicit Reader(const std::string& dataFilename) : StageRun("xtractorDataFilename=" + dataFilename + "&lastScan=9999", {}) {
-        run.noMSscans = 0;  // as the driver hands the table over
+        run.noMSscans = false;  // as the driver hands the table over
     }
 
     struct Read {

@@ -31,7 +31,7 @@ struct StageRun : QueryContext {
             anySurvey = anySurvey || scans[i].msLevel == 1;
             if (scans[i].msLevel >= 2) {
                 record.selectedParentMz = record.parentMz = scans[i].parentMz;
-                record.chargePending = 1;
+                record.chargePending = true;
                 record.numMergedScans = 1;
             }
             record.peaks = toSpectrumPoints(scans[i].peaks);

@@ -124,10 +124,10 @@ TEST(RunStatisticsBlock, CountsAndChargeLinesUpToMaxCharge) {
                                {2, 600, fragments()}, {2, 700, fragments()}, {2, 800, fragments()}});
     s.run[1].numMergedScans = 2;  // group of scans 2 and 3, charge 3
     s.run[1].charge = 3;
-    s.run[2].rejected = 1;        // merged away
+    s.run[2].rejected = true;        // merged away
     s.run[3].charge = 0;          // undetermined
     s.run[4].charge = 12;         // beyond the counters
-    s.run[5].rejected = 1;        // refused by a filter
+    s.run[5].rejected = true;        // refused by a filter
     writeRunStatistics(countRunStatistics(s.run), s.context.parameters.maxCharge, s.logs.runStats);
     EXPECT_EQ(s.logs.runStats.text(),
               "numMSMSscansCollected\t5\nnumMSMSmergedParentScans\t1\nnumOutputFiles\t3\nnumOutputSpectra\t3\n"

@@ -1,0 +1,29 @@
+#pragma once
+// What both programs keep of every scan of a run (or of a sample): one record
+// per survey scan or MS/MS spectrum, in acquisition order, record i holding
+// scan number i + 1. Each program's record adds its own fields to these.
+#include <cstdint>
+
+#include "core/peaks/spec_features.h"
+#include "core/peaks/spectrum_points.h"
+
+struct SpectrumRecord {
+    std::int32_t scanNumber = 0;
+    std::int32_t lastScanNumber = 0;  // of the last spectrum merged into this one
+    std::int32_t msLevel = 0;         // 0 in a record that was never read
+    std::int32_t charge = 0;          // 0 = not determined
+    bool chargePending = false;       // no stage has decided the charge yet
+    bool rejected = false;            // merged into another, out of range or refused by a filter
+    // yepharvest: every scan's peaks; wiffharvest: a survey scan's (an
+    // MS/MS spectrum keeps full peak records of its own).
+    SpectrumPoints peaks;
+    std::int32_t numPeaks = 0;        // reported as numOriginalPeaks
+    double selectedParentMz = 0.0;    // the precursor m/z as read
+    double parentMz = 0.0;            // the precursor m/z the stages use
+    double precursorIntensity = 0.0;
+    SpecFeatures specFeatures;
+
+    // A spectrum that becomes a peak list: an MS/MS spectrum with at least
+    // two peaks that no stage has rejected.
+    bool written() const { return msLevel == 2 && numPeaks > 1 && !rejected; }
+};
