@@ -59,6 +59,9 @@ TEST_F(NoiseTest, FirstBandHoldingEnoughPeaksSetsTheNoise) {
         {"first band", spectrumWithNoise(100.0, 10.0, 12), 2, 155.0, 100.0 * 143.0 / 12.0},
         // Only 8 of 100..320 lie below 242.42; after one doubling all 12.
         {"one doubling", spectrumWithNoise(100.0, 20.0, 12), 2, 210.0, 400.0 * 143.0 / 12.0},
+        // 17 + 3 peaks above 8 need more than trunc(20 * 0.65) + 2 = 15: the
+        // first band holds 15 (100..240), one doubling all 17.
+        {"a band of exactly 65 %", spectrumWithNoise(100.0, 10.0, 17), 2, 180.0, 100.0 * 288.0 / 12.0},
         // Mode 0 measures against the largest peak, R = 10000: band (10,
         // 303.03), more than trunc(15 * 0.65) + 2 = 11 needed, 12 there.
         {"mode 0", spectrumWithNoise(100.0, 10.0, 12), 0, 155.0, 100.0 * 143.0 / 12.0},

@@ -16,6 +16,9 @@ TEST(Numbers, IntegersStopAtTheFirstOtherCharacter) {
         {"  42", 42}, {"-7x", -7}, {"+3", 3}, {"abc", 0}, {"", 0}, {"12.9", 12}, {"- 5", 0},
         {"99999999999", std::numeric_limits<std::int32_t>::max()},
         {"-99999999999", std::numeric_limits<std::int32_t>::min()},
+        // 2^64 + 1: a 64-bit accumulator that kept every digit would read 1.
+        {"18446744073709551617", std::numeric_limits<std::int32_t>::max()},
+        {"-18446744073709551617", std::numeric_limits<std::int32_t>::min()},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(textToInteger(text), value) << text;
 }

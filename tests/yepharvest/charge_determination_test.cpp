@@ -168,6 +168,11 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
          "\nr1.0002\tz= 3 (650.0) MS peaks z = 4 (487.8) S/N: 200.0,z = 5 (390.4) S/N: 200.0" +
              pairCounts("650.0", 3, 0) + "\tassigned z = 3",
          "3/0/650.000 "},
+        // g = 4 looks no further than maxCharge: its z = 5 partner (520.2)
+        // would need one at z = 6, (4·650 + H2)/6 = 433.6692, which is also
+        // the z = 3 partner of g = 2, (2·650 + H)/3.
+        {"no partner beyond maxCharge", findQuery, {{433.67, 2100.0}, {520.2, 2100.0}, {650.0, 3000.0}}, 650.0, 2, 0, 1,
+         "\nr1.0002\tz= 2 (650.0) MS peaks z = 3 (433.7) S/N: 200.0;\tassigned z = 2", "2/0/650.000 "},
         {"centroid below 500", findQuery, {{480.0, 3000.0}, {719.5, 2100.0}, {958.99, 2100.0}}, 480.0, 2, 0, 1, "",
          "0/1/480.000 "},
         {"pairs alone give 2", findQuery, {{550.0, 3000.0}}, 550.0, 5, 0, 0,

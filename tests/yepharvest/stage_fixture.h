@@ -37,7 +37,7 @@ struct StageRun : QueryContext {
             record.peaks = toSpectrumPoints(scans[i].peaks);
             record.numPeaks = static_cast<std::int32_t>(record.peaks.size());
         }
-        run.noMSscans = anySurvey ? 0 : 1;
+        run.noMSscans = !anySurvey;
     }
 
     RunTable run;

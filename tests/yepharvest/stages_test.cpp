@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/extractor/precursor_tics.h"
 #include "core/util/format_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/yepharvest/stage_fixture.h"
@@ -19,6 +20,21 @@ namespace {
 
 PeakList survey() { return {peakAt(400.0, 50.0), peakAt(500.0, 5000.0), peakAt(600.0, 80.0)}; }
 PeakList fragments() { return {peakAt(200.0, 10.0), peakAt(300.0, 20.0)}; }
+
+// A reagent pair's partners lie at the pair's mass difference over the
+// charge, once and twice, below and above the precursor: ICAT-mix, D8 minus
+// H8 = 8.0502, at charge 2 4.0251 Th apart.
+TEST(PrecursorTICs, MixturePartnersAtOnceAndTwiceTheDifference) {
+    StageRun s("cys=ICAT-mix", {{1, 0, {peakAt(691.95, 11.0), peakAt(695.975, 22.0), peakAt(700.0, 100.0),
+                                         peakAt(704.025, 33.0), peakAt(708.05, 44.0)}},
+                                {2, 700.0, fragments()}});
+    s.run[1].charge = 2;
+    calculatePrecursorTICs(s.run.records, s.context);
+    const SpecFeatures& f = s.run[1].specFeatures;
+    EXPECT_EQ(formatText("%.0f %.0f %.0f %.0f %.0f", s.run[1].precursorIntensity, f.ICATlightIntensity,
+                         f.ICATheavyIntensity, f.ICATlightIntensity2, f.ICATheavyIntensity2),
+              "100 22 33 11 44");
+}
 
 // The window counts every record and never chains; the tolerance is strict,
 // and groupScans=1 merges nothing.
