@@ -12,7 +12,7 @@
 
 #include "core/util/format_text.h"
 #include "core/util/text_path.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/openformat/binary_decode.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 // The element uses something this reader does not interpret itself (a
 // parameter group, another encoding or compression, an unusual number or

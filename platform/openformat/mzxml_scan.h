@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 // `scan` runs from the scan's start tag up to its first nested scan. Fills
 // `arrays` and returns "" when the peaks agree with the count, else says

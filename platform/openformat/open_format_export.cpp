@@ -31,47 +31,11 @@ namespace msdata = pwiz::msdata;
 
 namespace {
 
-constexpr std::string_view exportEndings[] = {".mzML.gz", ".mzXML.gz", ".mzML", ".mzXML"};
-
 std::string registryKey(const std::string& path) {
     std::error_code error;
     const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
     return error ? path : canonical.string();
 }
-
-}  // namespace
-
-bool hasExportEnding(std::string_view fileName) {
-    return std::any_of(std::begin(exportEndings), std::end(exportEndings), [&](std::string_view ending) {
-        return fileName.size() > ending.size() && endsWithIgnoringCase(fileName, ending);
-    });
-}
-
-std::int32_t effectiveMsLevel(const ExportSpectrum& spectrum) {
-    if (spectrum.msLevel > 0) return spectrum.msLevel;
-    return spectrum.isMs1Spectrum ? 1 : 2;
-}
-
-std::optional<double> numberInText(std::string_view text) {
-    double number = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, number, std::chars_format::general);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(number)) return std::nullopt;
-    return number;
-}
-
-std::string exportBaseName(std::string_view path) {
-    const std::size_t separator = path.find_last_of("\\/");
-    const std::string_view fileName = separator == std::string_view::npos ? path : path.substr(separator + 1);
-    for (const std::string_view ending : exportEndings) {
-        if (fileName.size() > ending.size() && endsWithIgnoringCase(fileName, ending)) {
-            return std::string(fileName.substr(0, fileName.size() - ending.size()));
-        }
-    }
-    return {};
-}
-
-namespace {
 
 // Only the closing root element tells a complete export: truncation between
 // two spectra leaves a file that still parses.
