@@ -74,3 +74,9 @@ struct ExportRunInfo {
 
 // A value text that is entirely a finite number, as a number.
 std::optional<double> numberInText(std::string_view text);
+
+// What makes peaks impossible: a value that is not a finite number, an m/z
+// at or below 0 or above 1,000,000, an intensity below 0 or above 1e20
+// (what characters replaced in a base64 array decode to). "" when none,
+// else what is wrong, to follow "is damaged: ".
+std::string peakValueProblem(const ExportArrays& arrays);

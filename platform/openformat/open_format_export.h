@@ -31,8 +31,14 @@ public:
     // Its parameters in document order (built only when asked for: the
     // reader lists those of one spectrum).
     std::vector<ExportParameter> parameters(std::size_t index) const;
+    // What the export holds that converters and excerpt tools legitimately
+    // write but that departs from the formats, one line each, naming the
+    // export and what was done about it; complete for the spectra read so
+    // far (a caller asks once it has read them).
+    std::vector<std::string> warnings() const;
 
 private:
+    void checkIndex(std::size_t index) const;
     struct Impl;
     explicit OpenFormatExport(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;

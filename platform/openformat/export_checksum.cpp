@@ -1,0 +1,96 @@
+#include "platform/openformat/export_checksum.h"
+
+#include <openssl/evp.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The checksum element lies near the end, so the last bytes seen are kept
+// back until the end is known; a checksum placed before them is computed
+// afresh from the start.
+constexpr std::uint64_t kHeldBack = 1 << 16;
+constexpr std::size_t kChunk = 1 << 20;
+
+struct DigestFree {
+    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+
+}  // namespace
+
+ExportChecksum::ExportChecksum(int descriptor) : descriptor_(descriptor), worker_([this] { run(); }) {}
+
+ExportChecksum::~ExportChecksum() {
+    finish(0);
+    worker_.join();
+}
+
+void ExportChecksum::available(std::uint64_t bytes) {
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        available_ = bytes;
+    }
+    changed_.notify_all();
+}
+
+void ExportChecksum::finish(std::uint64_t limit) {
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (finished_) return;
+        finished_ = true;
+        limit_ = limit;
+    }
+    changed_.notify_all();
+}
+
+std::string ExportChecksum::hex() {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return done_; });
+    return hex_;
+}
+
+void ExportChecksum::run() {
+    const std::unique_ptr<EVP_MD_CTX, DigestFree> context(EVP_MD_CTX_new());
+    bool readable = context && EVP_DigestInit_ex(context.get(), EVP_sha1(), nullptr) == 1;
+    std::vector<unsigned char> buffer(kChunk);
+    std::uint64_t hashed = 0;
+    for (;;) {
+        std::uint64_t target = 0;
+        bool last = false;
+        {
+            std::unique_lock<std::mutex> guard(lock_);
+            changed_.wait(guard, [&] { return finished_ || available_ >= hashed + kHeldBack + kChunk; });
+            last = finished_;
+            target = last ? limit_ : available_ - kHeldBack;
+        }
+        if (target < hashed) {
+            readable = readable && EVP_DigestInit_ex(context.get(), EVP_sha1(), nullptr) == 1;
+            hashed = 0;
+        }
+        while (readable && hashed < target) {
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, target - hashed));
+            const ssize_t got = ::pread(descriptor_, buffer.data(), want, static_cast<off_t>(hashed));
+            readable = got > 0 && EVP_DigestUpdate(context.get(), buffer.data(), static_cast<std::size_t>(got)) == 1;
+            if (readable) hashed += static_cast<std::uint64_t>(got);
+        }
+        if (last) break;
+    }
+    std::string hex;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (readable && EVP_DigestFinal_ex(context.get(), digest, &size) == 1) {
+        static constexpr char digits[] = "0123456789abcdef";
+        for (unsigned int i = 0; i < size; ++i) {
+            hex += digits[digest[i] >> 4];
+            hex += digits[digest[i] & 0xF];
+        }
+    }
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        hex_ = std::move(hex);
+        done_ = true;
+    }
+    changed_.notify_all();
+}
