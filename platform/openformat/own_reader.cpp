@@ -134,14 +134,14 @@ public:
         }
         const std::lock_guard<std::mutex> guard(quirkLock_);
         if (spectra[0] != 0) {
-            result.push_back(formatText("The export %s holds arrays other than m/z and intensity (%s, first in %s; %zu spectra "
-                                        "read so far): they were ignored.",
+            result.push_back(formatText("The export %s holds arrays other than m/z and intensity (%s, first in %s; %zu of the "
+                                        "spectra read): they were ignored.",
                                         path_.c_str(), otherArray_.name.c_str(), spectrumName(otherArray_.first).c_str(),
                                         spectra[0]));
         }
         if (spectra[1] != 0) {
             result.push_back(formatText("The export %s refers to the parameter group \"%s\", which it does not define (first in "
-                                        "%s; %zu spectra read so far): the reference was ignored.",
+                                        "%s; %zu of the spectra read): the reference was ignored.",
                                         path_.c_str(), missingGroup_.name.c_str(), spectrumName(missingGroup_.first).c_str(),
                                         spectra[1]));
         }
