@@ -257,7 +257,7 @@ private:
         MzmlArrayText& slot = kind_ == 1 ? result_.mz : result_.intensity;
         if (slot.found) return;
         const char* name = kind_ == 1 ? "m/z" : "intensity";
-        if (!unknownCoding_.empty()) {
+        if (!unknownCoding_.empty() && array_.layout.numpress == Numpress::none) {
             throw SpectrumDamage(formatText("its %s array is coded as \"%s\", which this reader does not decode", name,
                                             unknownCoding_.c_str()));
         }

@@ -177,7 +177,8 @@ private:
             list("isolationWindow", "isolation window upper offset", half);
         }
         const std::string intensity = attribute(tag, "precursorIntensity");
-        if (!intensity.empty()) list("selectedIon", "peak intensity", intensity);
+        // The library leaves out an intensity of 0, which converters write for none.
+        if (!intensity.empty() && numberValue(intensity) != 0.0) list("selectedIon", "peak intensity", intensity);
         const std::string charge = attribute(tag, "precursorCharge");
         if (!charge.empty()) {
             p.chargeState = charge;

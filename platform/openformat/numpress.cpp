@@ -9,10 +9,10 @@
 namespace {
 
 // The fixed point leads linear and slof data, as the 8 bytes of a
-// little-endian double.
+// big-endian double.
 double fixedPoint(const unsigned char* bytes) {
     std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = (bits << 8) | bytes[i];
+    for (int i = 0; i < 8; ++i) bits = (bits << 8) | bytes[i];
     double value = 0.0;
     std::memcpy(&value, &bits, sizeof value);
     return value;
