@@ -5,6 +5,7 @@
 #include <exception>
 #include <vector>
 
+#include "core/extractor/export_warnings.h"
 #include "core/peaks/centroiding.h"
 #include "core/util/checked_memory.h"
 #include "core/util/two_cores.h"
@@ -214,6 +215,7 @@ std::int32_t openWiffFile(const std::string& path, const ExtractionContext& cont
     for (std::int32_t s = 1; s <= samples; ++s) {
         runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
     }
+    reportExportWarnings(file.exportWarnings(), runStats);
     instrument.family = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
     return samples;
 }

@@ -7,7 +7,7 @@
 #include "core/extractor/precursor_tics.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_names.h"
 #include "yepharvest/ms_scan.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_filtering.h"

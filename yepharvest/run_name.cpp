@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/util/format_text.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_names.h"
 
 namespace {
 

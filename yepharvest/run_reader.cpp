@@ -6,6 +6,7 @@
 #include <string_view>
 #include <variant>
 
+#include "core/extractor/export_warnings.h"
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
 #include "core/util/html_escape.h"
@@ -161,6 +162,7 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
                  context.getRunStatsStream());
     printFirstSpectrumParameters(spectra);
     printLine("<BR>-----------------");
+    reportExportWarnings(analysis.getWarnings(), context.getRunStatsStream());
 
     if (!anyMSscan) run.noMSscans = true;
     return 0;

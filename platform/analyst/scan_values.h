@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 constexpr std::int32_t qstarModelCode = 2000;
 constexpr std::int32_t qtrap4000ModelCode = 13;

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/util/format_text.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_names.h"
 
 namespace fs = std::filesystem;
 

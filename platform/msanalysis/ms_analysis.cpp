@@ -104,3 +104,4 @@ std::string MSAnalysis::getAnalysisName() const { return openRun().runInfo().run
 double MSAnalysis::getAcquisitionDate() const { return timeStampToDays(openRun().runInfo().startTimeStamp); }
 std::string MSAnalysis::getSampleName() const { return openRun().runInfo().sampleName; }
 std::string MSAnalysis::getMethodName() const { return openRun().runInfo().methodName; }
+std::vector<std::string> MSAnalysis::getWarnings() const { return openRun().warnings(); }

@@ -3,6 +3,7 @@
 // its open-format export, with its identity and its spectra.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/ms_spectrum.h"
@@ -24,6 +25,9 @@ public:
     double getAcquisitionDate() const;
     std::string getSampleName() const;
     std::string getMethodName() const;
+    // Beyond the vendor's operations: what the export holds that its reader
+    // passed over, one line each (complete once every spectrum was read).
+    std::vector<std::string> getWarnings() const;
 
 private:
     const OpenFormatExport& openRun() const;

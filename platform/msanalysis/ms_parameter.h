@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/com/com_runtime.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 class MSParameter {
 public:

@@ -2,6 +2,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -86,27 +87,50 @@ bool decodeBase64(std::string_view text, std::vector<unsigned char>& bytes) {
     return true;
 }
 
+namespace {
+
+// No deflate stream inflates to more than 1032 times its size.
+constexpr std::size_t kMostInflation = 1032;
+
+// Inflates `encoded` into `plain`, which may take at most `most` bytes;
+// "" on success.
+std::string inflate(const std::vector<unsigned char>& encoded, std::size_t most, std::vector<unsigned char>& plain) {
+    thread_local Decompressor decompressor;
+    plain.resize(std::min(most, encoded.size() * kMostInflation + 64) + 1);  // one spare byte tells a longer stream
+    std::size_t got = 0;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress(decompressor.handle, encoded.data(), encoded.size(), plain.data(), plain.size(), &got);
+    if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
+        return formatText("its compressed data hold more than the %zu bytes declared", most);
+    }
+    if (result != LIBDEFLATE_SUCCESS) return "its compressed data are corrupt";
+    plain.resize(got);
+    return {};
+}
+
+}  // namespace
+
 std::string decodeBinaryArray(std::string_view text, const BinaryLayout& layout, std::size_t count,
                               std::vector<double>& values) {
     thread_local std::vector<unsigned char> encoded;
     thread_local std::vector<unsigned char> plain;
     if (!decodeBase64(text, encoded)) return "its base64 text holds characters outside the base64 alphabet or is cut";
     const std::size_t width = static_cast<std::size_t>(layout.bits / 8);
-    const std::size_t expected = count * width;
+    const bool numpress = layout.numpress != Numpress::none;
+    // What `count` values take; checked against what the bytes can hold
+    // before anything is made that large.
+    const std::size_t expected = numpress ? numpressSize(layout.numpress, count) : count * width;
+    if (count > (std::size_t{1} << 40)) return formatText("%zu values declared, more than any spectrum holds", count);
     const std::vector<unsigned char>* bytes = &encoded;
     if (layout.zlib && !(encoded.empty() && count == 0)) {
-        thread_local Decompressor decompressor;
-        plain.resize(expected + 1);  // one spare byte tells a longer stream
-        std::size_t got = 0;
-        const libdeflate_result result =
-            libdeflate_zlib_decompress(decompressor.handle, encoded.data(), encoded.size(), plain.data(), plain.size(), &got);
-        if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
-            return formatText("its compressed data hold more than the %zu bytes declared", expected);
+        if (!numpress && expected > encoded.size() * kMostInflation + 64) {
+            return formatText("%zu values declared, but its %zu compressed bytes cannot hold them", count, encoded.size());
         }
-        if (result != LIBDEFLATE_SUCCESS) return "its compressed data are corrupt";
-        plain.resize(got);
+        const std::string problem = inflate(encoded, expected, plain);
+        if (!problem.empty()) return problem;
         bytes = &plain;
     }
+    if (numpress) return decodeNumpress(layout.numpress, bytes->data(), bytes->size(), count, values);
     if (bytes->size() != expected) {
         return formatText("%zu values declared, %zu bytes decoded (%zu expected)", count, bytes->size(), expected);
     }

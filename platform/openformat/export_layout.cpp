@@ -24,11 +24,14 @@ bool sameNumber(std::string_view text, std::uint64_t number) {
 
 }  // namespace
 
-void ExportLayoutScanner::note(std::string problem) {
-    if (layout_.problem.empty()) layout_.problem = std::move(problem);
-}
-
 void ExportLayoutScanner::feed(std::string_view block) {
+    if (firstBlock_) {
+        firstBlock_ = false;
+        std::string_view start = block;
+        if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
+        while (!start.empty() && isXmlSpace(start.front())) start.remove_prefix(1);
+        layout_.hasDeclaration = start.starts_with("<?xml");
+    }
     layout_.tail.append(block.substr(block.size() > kTailBytes ? block.size() - kTailBytes : 0));
     if (layout_.tail.size() > 2 * kTailBytes) layout_.tail.erase(0, layout_.tail.size() - kTailBytes);
 
@@ -51,16 +54,20 @@ std::size_t ExportLayoutScanner::scan(std::string_view text) {
     XmlTag tag;
     std::size_t keepFrom = text.size();
     while (pull.next(tag)) {
-        if (!tag.closing && tag.name == "offset") {
+        const bool valueElement = tag.name == "offset" || tag.name == "fileChecksum" || tag.name == "sha1";
+        if (!tag.closing && !tag.empty && valueElement) {
             // Its text and end tag may lie in the next block.
-            const std::size_t close = text.find("</offset>", tag.end);
+            const std::size_t close = text.find('<', tag.end);
             if (close == std::string_view::npos) {
                 keepFrom = tag.begin;
                 break;
             }
-            if (inSpectrumIndex_) {
-                const std::string_view ref = layout_.isMzXML ? "id" : "idRef";
-                offsets_.push_back({attributeText(tag.attributes, ref), std::string(text.substr(tag.end, close - tag.end))});
+            const std::string value(text.substr(tag.end, close - tag.end));
+            if (tag.name != "offset") {
+                layout_.checksum = value;
+                layout_.checksumEnd = pendingOffset_ + tag.end;
+            } else if (inSpectrumIndex_) {
+                offsets_.push_back({attributeText(tag.attributes, layout_.isMzXML ? "id" : "idRef"), value});
             }
             continue;
         }
@@ -70,64 +77,86 @@ std::size_t ExportLayoutScanner::scan(std::string_view text) {
     return keepFrom;
 }
 
+void ExportLayoutScanner::spectrumTag(std::string_view attributes, bool closing, bool empty, std::uint64_t begin,
+                                      std::uint64_t end) {
+    const bool mzXML = layout_.isMzXML;
+    if (open_ && (closing || mzXML)) {
+        SpectrumPlace& last = layout_.spectra.back();
+        last.length = (mzXML ? begin : end) - last.offset;
+        open_ = false;
+    } else if (open_ && layout_.problem.empty()) {
+        layout_.problem = formatText("is damaged: spectrum %zu (\"%s\") begins before spectrum %zu ends.",
+                                     layout_.spectra.size() + 1, attributeText(attributes, "id").c_str(),
+                                     layout_.spectra.size());
+    }
+    if (closing) return;
+    const std::size_t ordinal = layout_.spectra.size();
+    layout_.spectra.push_back({begin, end - begin});
+    open_ = !empty;
+    layout_.ids.push_back(attributeText(attributes, mzXML ? "num" : "id"));
+    if (mzXML) return;
+    const std::string index = attributeText(attributes, "index");
+    if (!sameNumber(index, ordinal) && misnumbered_++ == 0) {
+        layout_.numberingDisagrees =
+            formatText("numbers its spectra otherwise than 0, 1, 2, ...: spectrum %zu (\"%s\") carries the index \"%s\"",
+                       ordinal + 1, layout_.ids.back().c_str(), index.c_str());
+    }
+}
+
 void ExportLayoutScanner::handleTag(std::string_view name, std::string_view attributes, bool closing, bool empty,
                                     std::uint64_t begin, std::uint64_t end) {
-    if (!rootSeen_ && !closing) {
-        rootSeen_ = true;
+    if (!layout_.rootSeen && !closing) {
+        layout_.rootSeen = true;
         layout_.isMzXML = name == "mzXML";
+        layout_.indexedMzML = name == "indexedmzML";
     }
-    if (name == "referenceableParamGroupRef") layout_.usesParamGroups = true;
-    const std::string_view element = layout_.isMzXML ? "scan" : "spectrum";
-    if (name == element) {
-        if (open_ && (closing || layout_.isMzXML)) {
-            SpectrumPlace& last = layout_.spectra.back();
-            last.length = (layout_.isMzXML ? begin : end) - last.offset;
-            open_ = false;
-        }
-        if (closing) return;
-        const std::size_t ordinal = layout_.spectra.size();
-        layout_.spectra.push_back({begin, end - begin});
-        open_ = !empty;
-        ids_.push_back(attributeText(attributes, layout_.isMzXML ? "num" : "id"));
-        if (!layout_.isMzXML) {
-            const std::string index = attributeText(attributes, "index");
-            if (!sameNumber(index, ordinal)) {
-                note(formatText("spectrum %zu (\"%s\") carries the index \"%s\" instead of %zu.", ordinal + 1,
-                                ids_.back().c_str(), index.c_str(), ordinal));
-            }
-        }
+    const bool mzXML = layout_.isMzXML;
+    if (name == (mzXML ? "scan" : "spectrum")) {
+        if (!layout_.headerEnd) layout_.headerEnd = begin;
+        spectrumTag(attributes, closing, empty, begin, end);
         return;
+    }
+    if (!layout_.headerEnd) {
+        const bool bodyBegins = mzXML ? (closing && name == "msRun")
+                                      : (name == "spectrumList" || name == "chromatogramList" || (closing && name == "run"));
+        if (bodyBegins) layout_.headerEnd = begin;
     }
     if (closing) {
         if (name == "index") inSpectrumIndex_ = false;
+        if (!mzXML && name == "spectrumList" && open_ && layout_.problem.empty()) {
+            layout_.problem = formatText("is damaged: spectrum %zu does not end.", layout_.spectra.size());
+        }
         return;
     }
-    if (!layout_.isMzXML && name == "spectrumList") {
-        layout_.spectrumListOffset = begin;
+    if (!mzXML && name == "spectrumList") {
         declaredCount_ = attributeText(attributes, "count");
-    } else if (layout_.isMzXML && name == "msRun") {
+    } else if (mzXML && name == "msRun") {
         declaredCount_ = attributeText(attributes, "scanCount");
     } else if (name == "index") {
-        inSpectrumIndex_ = attributeText(attributes, "name") == (layout_.isMzXML ? "scan" : "spectrum");
+        inSpectrumIndex_ = attributeText(attributes, "name") == (mzXML ? "scan" : "spectrum");
     }
 }
 
 ExportLayout ExportLayoutScanner::finish() {
     const std::size_t found = layout_.spectra.size();
     const char* what = layout_.isMzXML ? "scans" : "spectra";
+    if (open_ && layout_.problem.empty()) layout_.problem = formatText("is damaged: spectrum %zu does not end.", found);
     if (!declaredCount_.empty() && !sameNumber(declaredCount_, found)) {
-        note(formatText("it declares %s %s but holds %zu.", declaredCount_.c_str(), what, found));
+        layout_.countDisagrees = formatText("declares %s %s but holds %zu", declaredCount_.c_str(), what, found);
     }
     if (!offsets_.empty() && offsets_.size() != found) {
-        note(formatText("its index lists %zu %s but it holds %zu.", offsets_.size(), what, found));
+        layout_.indexDisagrees = formatText("has an index of %zu %s but holds %zu", offsets_.size(), what, found);
     }
-    for (std::size_t i = 0; i < offsets_.size() && i < found; ++i) {
-        if (offsets_[i].ref != ids_[i] || !sameNumber(offsets_[i].value, layout_.spectra[i].offset)) {
-            note(formatText("its index places \"%s\" at byte %s, where spectrum %zu (\"%s\") begins at byte %llu.",
-                            offsets_[i].ref.c_str(), offsets_[i].value.c_str(), i + 1, ids_[i].c_str(),
-                            static_cast<unsigned long long>(layout_.spectra[i].offset)));
-            break;
+    for (std::size_t i = 0; i < offsets_.size() && i < found && !layout_.indexDisagrees; ++i) {
+        if (offsets_[i].ref != layout_.ids[i] || !sameNumber(offsets_[i].value, layout_.spectra[i].offset)) {
+            layout_.indexDisagrees = formatText(
+                "has an index that places \"%s\" at byte %s, where spectrum %zu (\"%s\") begins at byte %llu",
+                offsets_[i].ref.c_str(), offsets_[i].value.c_str(), i + 1, layout_.ids[i].c_str(),
+                static_cast<unsigned long long>(layout_.spectra[i].offset));
         }
+    }
+    if (misnumbered_ > 1) {
+        *layout_.numberingDisagrees += formatText(" (%zu spectra are numbered otherwise)", misnumbered_);
     }
     return std::move(layout_);
 }

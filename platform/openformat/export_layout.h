@@ -1,8 +1,10 @@
 #pragma once
-// One pass over an export's text that finds where each spectrum lies and
-// checks the export against what it declares of itself: the spectrum
-// count, each spectrum's index and the offset index. Fed block by block.
+// One pass over an export's text that finds where each spectrum lies, where
+// the header ends and what the export declares of itself (the spectrum
+// count, each spectrum's index, the offset index, its checksum), so that
+// the reader can compare. Fed block by block.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,12 +16,25 @@ struct SpectrumPlace {
 
 struct ExportLayout {
     bool isMzXML = false;
+    bool rootSeen = false;
+    bool indexedMzML = false;     // the indexedmzML wrapper, which may carry a checksum
+    bool hasDeclaration = false;  // the text begins with "<?xml"
     std::vector<SpectrumPlace> spectra;
-    std::uint64_t spectrumListOffset = 0;  // mzML: of <spectrumList (0 when there is none)
-    bool usesParamGroups = false;          // a referenceableParamGroupRef anywhere
-    std::string tail;                      // the last bytes of the text
-    // The first way the export disagrees with itself, "" when none; worded
-    // to follow "The export X is damaged: ".
+    std::vector<std::string> ids;  // mzML: each spectrum's id; mzXML: its num
+    // Where the spectra (or, without any, what follows the header) begin:
+    // everything before is the run's header.
+    std::optional<std::uint64_t> headerEnd;
+    // The stated checksum and the end of its start tag: the text it covers.
+    std::optional<std::string> checksum;
+    std::uint64_t checksumEnd = 0;
+    std::string tail;  // the last bytes of the text
+
+    // What the export says of itself where it disagrees with what it holds;
+    // each worded to follow "The export X ".
+    std::optional<std::string> countDisagrees;
+    std::optional<std::string> indexDisagrees;
+    std::optional<std::string> numberingDisagrees;
+    // Damage: spectra that do not nest; "" when none. Worded likewise.
     std::string problem;
 };
 
@@ -27,6 +42,8 @@ class ExportLayoutScanner {
 public:
     void feed(std::string_view block);
     ExportLayout finish();
+    // Known once the first tags have passed.
+    const ExportLayout& soFar() const { return layout_; }
 
 private:
     struct Offset {
@@ -38,15 +55,15 @@ private:
     std::size_t scan(std::string_view text);
     void handleTag(std::string_view name, std::string_view attributes, bool closing, bool empty,
                    std::uint64_t begin, std::uint64_t end);
-    void note(std::string problem);
+    void spectrumTag(std::string_view attributes, bool closing, bool empty, std::uint64_t begin, std::uint64_t end);
 
     ExportLayout layout_;
     std::string pending_;
     std::uint64_t pendingOffset_ = 0;
-    bool rootSeen_ = false;
-    bool open_ = false;              // a spectrum's place is not complete yet
+    bool firstBlock_ = true;
+    bool open_ = false;  // a spectrum's place is not complete yet
     bool inSpectrumIndex_ = false;
     std::string declaredCount_;
-    std::vector<std::string> ids_;
     std::vector<Offset> offsets_;
+    std::size_t misnumbered_ = 0;
 };

@@ -12,7 +12,7 @@
 
 #include "core/util/format_text.h"
 #include "core/util/text_path.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 namespace {
 
@@ -46,17 +46,31 @@ void writeAll(int descriptor, const char* data, std::size_t size, const std::str
 
 }  // namespace
 
-ExportText::ExportText(const std::string& path, const std::function<void(std::string_view)>& block) : path_(path) {
-    std::vector<char> buffer(kBlock);
+ExportText::ExportText(const std::string& path) : path_(path) {
     if (!endsWithIgnoringCase(path, ".gz")) {
         descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (descriptor_ < 0) throw ExportReadError(formatText("The export %s cannot be opened.", path.c_str()));
         posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+        return;
+    }
+    compressed_ = gzopen(path.c_str(), "rb");
+    if (compressed_ == nullptr) throw ExportReadError(formatText("The export %s cannot be opened.", path.c_str()));
+    gzbuffer(static_cast<gzFile>(compressed_), 1 << 20);
+    try {
+        descriptor_ = temporaryFile(path);
+    } catch (...) {
+        gzclose(static_cast<gzFile>(compressed_));
+        throw;
+    }
+}
+
+void ExportText::readAll(const std::function<void(std::string_view)>& block) {
+    std::vector<char> buffer(kBlock);
+    if (compressed_ == nullptr) {
         for (;;) {
             const ssize_t got = ::pread(descriptor_, buffer.data(), buffer.size(), static_cast<off_t>(size_));
             if (got < 0) {
-                ::close(descriptor_);
-                throw ExportReadError(formatText("The export %s cannot be read: %s.", path.c_str(), std::strerror(errno)));
+                throw ExportReadError(formatText("The export %s cannot be read: %s.", path_.c_str(), std::strerror(errno)));
             }
             if (got == 0) break;
             size_ += static_cast<std::uint64_t>(got);
@@ -64,20 +78,17 @@ ExportText::ExportText(const std::string& path, const std::function<void(std::st
         }
         return;
     }
-    gzFile file = gzopen(path.c_str(), "rb");
-    if (file == nullptr) throw ExportReadError(formatText("The export %s cannot be opened.", path.c_str()));
-    gzbuffer(file, 1 << 20);
-    descriptor_ = temporaryFile(path);
+    const gzFile file = static_cast<gzFile>(compressed_);
+    compressed_ = nullptr;
     int got = 0;
     try {
         while ((got = gzread(file, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
-            writeAll(descriptor_, buffer.data(), static_cast<std::size_t>(got), path);
+            writeAll(descriptor_, buffer.data(), static_cast<std::size_t>(got), path_);
             size_ += static_cast<std::uint64_t>(got);
             block(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
         }
     } catch (...) {
         gzclose(file);
-        ::close(descriptor_);
         throw;
     }
     int status = Z_OK;
@@ -86,13 +97,13 @@ ExportText::ExportText(const std::string& path, const std::function<void(std::st
     const std::string reason = failed && message != nullptr ? message : "";
     gzclose(file);
     if (failed) {
-        ::close(descriptor_);
         throw ExportReadError(formatText("The export %s is damaged: its compressed data end early or are corrupt (%s).",
-                                         path.c_str(), reason.c_str()));
+                                         path_.c_str(), reason.c_str()));
     }
 }
 
 ExportText::~ExportText() {
+    if (compressed_ != nullptr) gzclose(static_cast<gzFile>(compressed_));
     if (descriptor_ >= 0) ::close(descriptor_);
 }
 

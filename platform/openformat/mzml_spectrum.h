@@ -1,17 +1,18 @@
 #pragma once
 // One mzML spectrum element read straight from its text: the description
-// the stand-ins serve, and its m/z and intensity arrays.
+// the stand-ins serve, its parameters, and its m/z and intensity arrays.
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/openformat/binary_decode.h"
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
+#include "platform/openformat/param_terms.h"
 
-// The element uses something this reader does not interpret itself (a
-// parameter group, another encoding or compression, an unusual number or
-// time unit); the library reader then takes the spectrum.
-class NotForFastReader : public std::runtime_error {
+// What only damage produces in a spectrum element, said so as to follow
+// "is damaged: ".
+class SpectrumDamage : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -19,8 +20,7 @@ public:
 struct MzmlArrayText {
     std::string_view binary;
     BinaryLayout layout;
-    std::string_view arrayLength;    // the attribute as written, "" when absent
-    std::string_view encodedLength;  // likewise
+    std::string_view arrayLength;  // the attribute as written, "" when absent
     bool found = false;
 };
 
@@ -29,11 +29,17 @@ struct MzmlSpectrumText {
     std::size_t declaredPoints = 0;  // defaultArrayLength
     MzmlArrayText mz;
     MzmlArrayText intensity;
+    // What a converter may legitimately write and the reader passes over:
+    // the name of the first array that is neither m/z nor intensity, the
+    // first parameter group referenced but not defined ("" when none).
+    std::string otherArray;
+    std::string missingGroup;
 };
 
-// Views into `element`, which must outlive the result. Throws
-// NotForFastReader.
-MzmlSpectrumText readMzmlSpectrum(std::string_view element);
+// Views into `element`, which must outlive the result. Fills `parameters`
+// when given. Throws SpectrumDamage.
+MzmlSpectrumText readMzmlSpectrum(std::string_view element, const ParamGroups& groups,
+                                  std::vector<ExportParameter>* parameters = nullptr);
 
 // The element's arrays; "" on success, else what is wrong with them.
 std::string decodeMzmlArrays(const MzmlSpectrumText& spectrum, ExportArrays& arrays);

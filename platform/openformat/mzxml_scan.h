@@ -1,12 +1,27 @@
 #pragma once
-// An mzXML scan's peaks checked against its peaksCount.
+// One mzXML scan read straight from its text: the description the
+// stand-ins serve (in the terms an mzML export would use), its parameters,
+// and its peaks checked against its peaksCount.
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
+#include "platform/openformat/mzml_spectrum.h"
+#include "platform/openformat/mzxml_header.h"
 
-// `scan` runs from the scan's start tag up to its first nested scan. Fills
-// `arrays` and returns "" when the peaks agree with the count, else says
-// what is wrong. An encoding this reader does not decode itself returns ""
-// with `decoded` false.
-std::string readMzXMLPeaks(std::string_view scan, ExportArrays& arrays, bool& decoded);
+struct MzXMLScanText {
+    ExportSpectrum description;
+    std::size_t peaksCount = 0;
+    std::string_view peaks;  // the base64 text, a view into the scan
+    BinaryLayout layout;
+    bool hasPeaks = false;
+};
+
+// `scan` runs from the scan's start tag up to its first nested scan or its
+// end. Fills `parameters` when given. Throws SpectrumDamage.
+MzXMLScanText readMzXMLScan(std::string_view scan, const MzXMLHeader& header,
+                            std::vector<ExportParameter>* parameters = nullptr);
+
+// The scan's peaks; "" on success, else what is wrong with them.
+std::string decodeMzXMLPeaks(const MzXMLScanText& scan, ExportArrays& arrays);

@@ -1,6 +1,7 @@
 #include "platform/openformat/pwiz_description.h"
 
 #include "core/util/text_path.h"
+#include "platform/openformat/export_names.h"
 #include "platform/openformat/run_element_id.h"
 
 namespace cv = pwiz::cv;

@@ -6,7 +6,7 @@
 
 #include "pwiz/data/msdata/MSData.hpp"
 
-#include "platform/openformat/open_format_export.h"
+#include "platform/openformat/export_types.h"
 
 ExportRunInfo describeRun(const pwiz::msdata::MSData& data, const std::string& path, bool isMzXML);
 ExportSpectrum describeSpectrum(const pwiz::msdata::Spectrum& spectrum);

@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include "pwiz/data/msdata/MSDataFile.hpp"
 #include "pwiz/utility/misc/Base64.hpp"
 
 #include "platform/msanalysis/ms_analysis.h"
@@ -160,4 +161,26 @@ std::string firstReadError(const std::string& path) {
         return error.description();
     }
     return {};
+}
+
+std::string asMzXML(const std::string& path, const std::string& mzXMLPath) {
+    const pwiz::msdata::MSDataFile data(path);
+    pwiz::msdata::MSDataFile::write(data, mzXMLPath, pwiz::msdata::MSDataFile::WriteConfig(pwiz::msdata::MSDataFile::Format_mzXML));
+    return readWholeFile(mzXMLPath);
+}
+
+void asNumpressMzML(const std::string& path, const std::string& outPath, const std::string& mzCoding,
+                    const std::string& intensityCoding, bool zlib) {
+    using Encoder = pwiz::msdata::BinaryDataEncoder;
+    const auto coding = [](const std::string& name) {
+        if (name == "linear") return Encoder::Numpress_Linear;
+        if (name == "pic") return Encoder::Numpress_Pic;
+        return Encoder::Numpress_Slof;
+    };
+    const pwiz::msdata::MSDataFile data(path);
+    pwiz::msdata::MSDataFile::WriteConfig config(pwiz::msdata::MSDataFile::Format_mzML);
+    config.binaryDataEncoderConfig.numpressOverrides[pwiz::cv::MS_m_z_array] = coding(mzCoding);
+    config.binaryDataEncoderConfig.numpressOverrides[pwiz::cv::MS_intensity_array] = coding(intensityCoding);
+    if (zlib) config.binaryDataEncoderConfig.compression = Encoder::Compression_Zlib;
+    pwiz::msdata::MSDataFile::write(data, outPath, config);
 }

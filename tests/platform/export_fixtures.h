@@ -49,6 +49,13 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 void writeGzip(const std::string& path, const std::string& content);
 // The status code `call` throws as a ComError, S_OK when it returns.
 HRESULT codeOf(const std::function<void()>& call);
+// The export `path` written again by the library: as mzXML at `mzXMLPath`
+// (returning its text), or as mzML with its arrays in the MS-Numpress
+// codings given (linear, pic or slof for m/z and intensity; zlib on top).
+std::string asMzXML(const std::string& path, const std::string& mzXMLPath);
+void asNumpressMzML(const std::string& path, const std::string& outPath, const std::string& mzCoding,
+                    const std::string& intensityCoding, bool zlib);
+
 // The first error met opening the export or run folder and reading the
 // peaks of every spectrum; "" when there is none.
 std::string firstReadError(const std::string& path);

@@ -7,11 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "core/util/format_text.h"
 #include "platform/openformat/open_format_export.h"
 #include "tests/platform/export_fixtures.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/work_folder.h"
 
 namespace {
 
@@ -110,6 +111,24 @@ TEST(ReaderCrossCheck, GeneratedExportsReadAlike) {
             if (hasExportEnding(entry.path().filename().string())) expectSameReading(entry.path().string(), dir);
         }
     }
+}
+
+// MS-Numpress as the library writes it: each coding for m/z and intensity,
+// with and without zlib on top; and mzXML.
+TEST(ReaderCrossCheck, NumpressAndMzXMLWrittenByTheLibraryReadAlike) {
+    TempDir dir;
+    runGenerator("--spectra 30 --profile --output " + dir.file("run.mzML"));
+    const std::vector<std::tuple<std::string, std::string, bool>> codings = {
+        {"linear", "slof", false}, {"linear", "pic", true}, {"pic", "linear", false}, {"slof", "slof", true}};
+    for (const auto& [mz, intensity, zlib] : codings) {
+        const std::string name = dir.file(mz + "-" + intensity + (zlib ? "-zlib" : "") + ".mzML");
+        asNumpressMzML(dir.file("run.mzML"), name, mz, intensity, zlib);
+        TempDir copies;
+        expectSameReading(name, copies);
+    }
+    asMzXML(dir.file("run.mzML"), dir.file("run.mzXML"));
+    TempDir copies;
+    expectSameReading(dir.file("run.mzXML"), copies);
 }
 
 TEST(ReaderCrossCheck, HandWrittenAndRealExportsReadAlike) {

@@ -79,7 +79,7 @@ StatsSelection selectRunStats(const LogFile& file, std::string_view run) {
         }
         const std::string_view key = text.substr(0, tab);
         const std::string_view value = text.substr(tab + 1);
-        if (key == "SampleName" || key == "AnalysisDateTime") {
+        if (key == "SampleName" || key == "AnalysisDateTime" || key == "exportWarning") {
             block.identity.emplace_back(std::string(key), std::string(value));
             continue;
         }

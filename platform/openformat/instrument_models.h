@@ -1,0 +1,9 @@
+#pragma once
+// The instrument models of the PSI-MS vocabulary: an instrument
+// configuration names its model by one of these terms.
+#include <optional>
+#include <string_view>
+
+// The vocabulary's name of the model term `accession` ("MS:1000655" gives
+// "QSTAR Elite"); nothing for any other term.
+std::optional<std::string_view> instrumentModelName(std::string_view accession);
