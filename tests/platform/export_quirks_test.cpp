@@ -3,10 +3,13 @@
 // is the clean export's; both programs.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <regex>
 
+#include "platform/openformat/export_checksum.h"
 #include "tests/platform/export_fixtures.h"
 #include "tests/support/work_folder.h"
 
@@ -156,4 +159,20 @@ TEST(ExportQuirks, WiffharvestWarnsAfterTheOpening) {
     const ChildResult clean = extract(cleanFolder);
     ASSERT_EQ(clean.exitStatus, 0) << clean.output;
     expectReadWithOneWarning(clean, cleanFolder, extract(folder), folder, "lys.mzML declares 9", "<BR>Wiff file opened");
+}
+
+// The checksum's two ways of compressing a block agree on every block.
+TEST(ExportChecksumBlocks, ProcessorInstructionsAgreeWithThePortableRounds) {
+    if (!sha1InstructionsAvailable()) GTEST_SKIP() << "no SHA instructions on this processor";
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::array<unsigned char, 64> block{};
+        for (unsigned char& byte : block) byte = static_cast<unsigned char>(random());
+        std::array<std::uint32_t, 5> portable = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476,
+                                                 static_cast<std::uint32_t>(random())};
+        std::array<std::uint32_t, 5> instructions = portable;
+        sha1Compress(portable, block.data(), false);
+        sha1Compress(instructions, block.data(), true);
+        ASSERT_EQ(portable, instructions) << "round " << round;
+    }
 }
