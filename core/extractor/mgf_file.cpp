@@ -22,7 +22,9 @@ MgfFile::~MgfFile() {
 }
 
 void MgfFile::writeHeader(const MgfSpectrum& s) {
-    std::fprintf(file_, "BEGIN IONS\nTITLE=%s\nPEPMASS=%0.2f %.0f\n", s.title.c_str(), s.parentMz,
+    // The precursor m/z as computed: search engines match it within a few
+    // ppm, which the .pkl header's two decimals do not hold.
+    std::fprintf(file_, "BEGIN IONS\nTITLE=%s\nPEPMASS=%.5f %.0f\n", s.title.c_str(), s.parentMz,
                  printableReal(s.precursorIntensity));
     if (s.charge != 0) std::fprintf(file_, "CHARGE=%d%c\n", s.charge < 0 ? -s.charge : s.charge, s.charge < 0 ? '-' : '+');
     std::fprintf(file_, "SCANS=%d-%d", s.firstScan, s.lastScan);

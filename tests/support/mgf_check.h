@@ -1,38 +1,84 @@
 #pragma once
-// An MGF file read back against the .pkl files of the same run: one block
-// per peak list, in file-name order here, each with the .pkl's header values
-// and exactly its peak lines.
+// An MGF file read back line by line against the .pkl files of the same run:
+// one block per peak list, each with the .pkl's values and exactly its peak
+// lines, and, where the test knows them, the values the program computed.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <functional>
 #include <map>
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "core/util/format_text.h"
 #include "tests/support/work_folder.h"
 
-inline void expectMgfMatchesPeakLists(const std::string& mgf, const std::map<std::string, std::string>& peakLists) {
-    std::map<std::string, std::string> blocks;  // title -> block text
-    std::size_t at = 0;
-    while ((at = mgf.find("BEGIN IONS\n", at)) != std::string::npos) {
-        const std::size_t end = mgf.find("\nEND IONS\n", at);
-        ASSERT_NE(end, std::string::npos);
-        const std::string block = mgf.substr(at, end - at);
-        const std::size_t title = block.find("TITLE=") + 6;
-        blocks[block.substr(title, block.find('\n', title) - title)] = block;
-        at = end;
+// What the program computed for one peak list, where the test knows it.
+struct MgfExpectation {
+    double precursorMz = 0.0;
+    int firstScan = 0;
+    std::optional<double> retentionSeconds;  // RTINSECONDS is left out without one
+};
+using MgfExpectations = std::function<std::optional<MgfExpectation>(const std::string& title)>;
+
+inline void expectMgfMatchesPeakLists(const std::string& mgf, const std::map<std::string, std::string>& peakLists,
+                                      const MgfExpectations& expected = {}) {
+    std::map<std::string, std::vector<std::string>> blocks;  // title -> its lines
+    std::vector<std::string> lines = splitText(mgf);
+    for (std::size_t i = 0; i < lines.size();) {
+        ASSERT_EQ(lines[i], "BEGIN IONS") << "line " << i + 1;
+        std::vector<std::string> block;
+        for (++i; i < lines.size() && lines[i] != "END IONS"; ++i) block.push_back(lines[i]);
+        ASSERT_LT(i++, lines.size()) << "a block without END IONS";
+        ASSERT_FALSE(block.empty());
+        ASSERT_EQ(block[0].rfind("TITLE=", 0), 0u) << block[0];
+        blocks[block[0].substr(6)] = block;
     }
     ASSERT_EQ(blocks.size(), peakLists.size());
+    const std::regex pepmass(R"(PEPMASS=(\d+\.\d{5}) (\d+))");
+    const std::regex scans(R"(SCANS=(\d+)-(\d+))");
+    const std::regex time(R"(RTINSECONDS=\d+\.\d{3})");
     for (const auto& [name, pkl] : peakLists) {
         const std::string title = name.substr(0, name.size() - 4);
         ASSERT_EQ(blocks.count(title), 1u) << title;
-        const std::string& block = blocks.at(title);
+        std::vector<std::string> block = blocks.at(title);
         const std::vector<std::string> header = splitText(pkl.substr(0, pkl.find('\n')), '\t');
         ASSERT_EQ(header.size(), 3u) << title;
-        const std::string& charge = header[2];
-        EXPECT_NE(block.find("\nPEPMASS=" + header[0] + " " + header[1] + "\n"), std::string::npos) << title;
-        EXPECT_EQ(block.find("\nCHARGE="), charge == "0" ? std::string::npos : block.find("\nCHARGE=" + charge + "+\n"))
-            << title;
-        // The peak lines are the .pkl's lines, each after its own line feed.
-        EXPECT_EQ(block.substr(block.size() - (pkl.size() - pkl.find('\n'))), pkl.substr(pkl.find('\n'))) << title;
+        std::size_t line = 1;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(block[line], m, pepmass)) << title << ": " << block[line];
+        const double mz = std::atof(m[1].str().c_str());
+        EXPECT_EQ(formatText("%.2f", mz), header[0]) << title;
+        EXPECT_EQ(m[2].str(), header[1]) << title;
+        ++line;
+        if (header[2] != "0") {
+            EXPECT_EQ(block[line++], "CHARGE=" + header[2] + "+") << title;
+        }
+        ASSERT_TRUE(std::regex_match(block[line], m, scans)) << title << ": " << block[line];
+        const int first = std::atoi(m[1].str().c_str());
+        // The title ends in "<last scan>.<charge>".
+        const std::vector<std::string> parts = splitText(title, '.');
+        EXPECT_EQ(std::atoi(m[2].str().c_str()), std::atoi(parts[parts.size() - 2].c_str())) << title;
+        ++line;
+        const bool timed = line < block.size() && block[line].rfind("RTINSECONDS=", 0) == 0;
+        if (timed) {
+            EXPECT_TRUE(std::regex_match(block[line], time)) << title << ": " << block[line];
+        }
+        if (const std::optional<MgfExpectation> e = expected ? expected(title) : std::nullopt) {
+            EXPECT_LE(std::fabs(mz - e->precursorMz), 0.5e-5) << title;
+            EXPECT_EQ(first, e->firstScan) << title;
+            EXPECT_EQ(timed ? block[line] : "", e->retentionSeconds
+                                                    ? formatText("RTINSECONDS=%.3f", *e->retentionSeconds)
+                                                    : std::string())
+                << title;
+        }
+        if (timed) ++line;
+        // Then exactly the .pkl's peak lines.
+        std::string peaks;
+        for (; line < block.size(); ++line) peaks += "\n" + block[line];
+        EXPECT_EQ(peaks, pkl.substr(pkl.find('\n'))) << title;
     }
 }

@@ -199,7 +199,17 @@ TEST(YepharvestEndToEnd, PeakListBytesComeFromTheExportAndTheMgfHoldsThem) {
     EXPECT_GT(surveyIntensity, 0.0);
     EXPECT_EQ(peakLists.at(lone), expected);
 
-    expectMgfMatchesPeakLists(readWholeFile(mgfPath), peakLists);
+    // The precursor and its time as the library reads them from the export.
+    pwiz::msdata::MSDataFile exported(run.dataFolder() + "/Analysis.mzML");
+    expectMgfMatchesPeakLists(readWholeFile(mgfPath), peakLists, [&](const std::string& title) {
+        const int first = parsePklName(title + ".pkl").first;
+        const pwiz::msdata::SpectrumPtr spectrum =
+            exported.run.spectrumListPtr->spectrum(static_cast<std::size_t>(first - 1), false);
+        const double precursorMz =
+            spectrum->precursors.at(0).selectedIons.at(0).cvParam(pwiz::cv::MS_selected_ion_m_z).valueAs<double>();
+        const double seconds = spectrum->scanList.scans.at(0).cvParam(pwiz::cv::MS_scan_start_time).timeInSeconds();
+        return std::optional<MgfExpectation>(MgfExpectation{precursorMz, first, seconds});
+    });
     pwiz::msdata::MSDataFile data(mgfPath);
     const pwiz::msdata::SpectrumList& mgfSpectra = *data.run.spectrumListPtr;
     ASSERT_EQ(mgfSpectra.size(), peakLists.size());
