@@ -26,7 +26,7 @@ std::string yepRow(const std::string& run, int scan, int last, int charge, doubl
     return row;
 }
 
-ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run}; }
+ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run, ""}; }
 
 // What a name gives: "sample first last charge", or "-" when it is no peak list of the run.
 TEST(RunNames, PeakListNamesBelongToTheirRunOnly) {
