@@ -96,7 +96,7 @@ std::vector<QueryEntry> parse_query_entry(std::string text) {
     return entries;
 }
 
-std::string encodeQuery(const std::vector<QueryEntry>& entries) {
+std::string formatQueryString(const std::vector<QueryEntry>& entries) {
     static constexpr char hex[] = "0123456789ABCDEF";
     const auto encode = [](std::string& text, std::string_view part) {
         for (const char c : part) {

@@ -19,8 +19,8 @@ TEST(PlainProgress, LinesOfProgressAndErrorPages) {
          "\n</head>\n<BODY Id=\"ResRev\" >\n<H2 ALIGN=center >Error Message</H2><HR />The value -3 of the query key "
          "groupScans is outside its range 0 - 10000.\n<BR></BODY>",
          "Error Message\nThe value -3 of the query key groupScans is outside its range 0 - 10000.\n"},
-        {"Description:looked for x-&lt;sample&gt;.mzML &amp; y&#46;gz&#x21; &bogus; a&b\nError Message:none",
-         "Description:looked for x-<sample>.mzML & y.gz! &bogus; a&b\nError Message:none\n"},
+        {"Description:looked for x-&lt;sample&gt;.mzML &amp; y&#46;gz&#x21; &#39;&bogus; a&b\nError Message:none",
+         "Description:looked for x-<sample>.mzML & y.gz! '&bogus; a&b\nError Message:none\n"},
         {"m/z < 4 and <b>bold</b> &#233;<BR>", "m/z < 4 and bold \xC3\xA9\n"},
         {"no line end at all", "no line end at all\n"},
     };

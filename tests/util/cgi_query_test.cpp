@@ -59,7 +59,7 @@ TEST(QueryParsing, EncodedEntriesReadBackAsTheyWere) {
     const Entries entries = {{"xtractorDataFilename", "/runs/a b+c&d=e;f%41/\xC3\xA9.wiff"},
                              {"cys", ""},
                              {"k;1", "x\ny\r\t#?"}};
-    const std::string text = encodeQuery(entries);
+    const std::string text = formatQueryString(entries);
     EXPECT_EQ(listed(parse_query_entry(text)), listed(entries));
     EXPECT_EQ(text.find_first_of(" +;\n"), std::string::npos) << text;
     EXPECT_NE(text.find("/runs/a%20b%2Bc%26d%3De%3Bf%2541/%C3%A9.wiff"), std::string::npos) << text;

@@ -96,7 +96,11 @@ LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::st
 
     const pid_t child = ::fork();
     if (child == 0) {
-        // Only async-signal-safe calls from here on.
+        // Only async-signal-safe calls from here on. The program gets the
+        // default actions this process may have changed.
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        for (const int number : {SIGINT, SIGTERM, SIGPIPE}) ::sigaction(number, &standard, nullptr);
         const int input = ::open("/dev/null", O_RDONLY);
         if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::chdir(folder.path().c_str()) != 0) {
             ::_exit(127);

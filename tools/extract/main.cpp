@@ -2,6 +2,7 @@
 // run as a web server runs them, with the front ends' defaults.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -63,6 +64,8 @@ std::string entriesText(const std::vector<QueryEntry>& entries) {
     return text;
 }
 
+// A reader that went away (quarrow-extract ... | head) does not stop the run:
+// the program runs to its end and its files are complete.
 void write(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -71,6 +74,7 @@ void write(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
     ExtractCommand command;
     try {
         command = parseExtractCommand(std::vector<std::string>(argv + 1, argv + argc), builtIn,
@@ -106,7 +110,7 @@ int main(int argc, char** argv) {
     PlainProgress progress;
     LaunchOutcome outcome;
     try {
-        outcome = runAsCgi({command.programPath, command.parameters, encodeQuery(command.query)},
+        outcome = runAsCgi({command.programPath, command.parameters, formatQueryString(command.query)},
                            [&](std::string_view bytes) { write(progress.feed(bytes)); });
     } catch (const LaunchError& failure) {
         std::fprintf(stderr, "quarrow-extract: %s\n", failure.what());

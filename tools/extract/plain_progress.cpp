@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
-#include <utility>
+#include <optional>
+
+#include "platform/openformat/xml_pull.h"
 
 namespace {
 
@@ -24,48 +25,6 @@ bool breaksLine(std::string_view name) {
     static constexpr std::array<std::string_view, 17> names = {
         "br", "p", "hr", "h1", "h2", "h3", "h4", "h5", "h6", "div", "li", "tr", "title", "body", "html", "pre", "table"};
     return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-void appendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// The text of a reference without "&" and ";", or nothing when it is none
-// this converter knows (it then stays as written).
-bool decodeReference(std::string_view name, std::string& out) {
-    static constexpr std::array<std::pair<std::string_view, char>, 6> named = {
-        {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}}};
-    for (const auto& [text, character] : named) {
-        if (name == text) {
-            out += character;
-            return true;
-        }
-    }
-    if (name.size() < 2 || name[0] != '#') return false;
-    const bool hex = name[1] == 'x' || name[1] == 'X';
-    const std::string_view digits = name.substr(hex ? 2 : 1);
-    unsigned long code = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || code == 0 ||
-        code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return false;
-    }
-    appendUtf8(out, code);
-    return true;
 }
 
 }  // namespace
@@ -119,8 +78,13 @@ std::string PlainProgress::convert(bool atEnd) {
         } else if (c == '&') {
             const std::size_t close = pending_.find(';', at);
             if (close == std::string::npos && !atEnd && pending_.size() - at < 16) break;
-            if (close != std::string::npos && close - at < 16 &&
-                (inHead_ || decodeReference(std::string_view(pending_).substr(at + 1, close - at - 1), line_))) {
+            // The programs escape with the references XML knows; any other stays as it is.
+            const std::optional<std::string> decoded =
+                close != std::string::npos && close - at < 16
+                    ? unescapeXml(std::string_view(pending_).substr(at, close + 1 - at))
+                    : std::nullopt;
+            if (decoded) {
+                if (!inHead_) line_ += *decoded;
                 at = close + 1;
                 continue;
             }
