@@ -123,6 +123,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         if (!value) refuse("--" + name + " needs a value");
         if (place != nullptr) {
             if (value->empty()) refuse("--" + name + " needs a value");
+            if (!place->empty()) refuse("--" + name + " is given more than once");
             *place = *value;
         } else {
             keys.emplace_back(key, *value);
@@ -165,7 +166,8 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         }
         if (key->unused) refuse(option + " is accepted by the programs but no stage reads it: it is not offered");
         if (!readBy(*key, command.program)) {
-            refuse(option + " is read by yepharvest only, and a .wiff run goes to wiffharvest");
+            const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
+            refuse(option + " is read by " + reader + " only, and this run goes to " + command.program);
         }
         if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
             refuse(option + " is given more than once");
