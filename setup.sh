@@ -73,41 +73,45 @@ fuzz() {
 
 demo() {
     build build
-    local work
+    local work status
     work=$(mktemp -d /tmp/quarrow-demo-XXXXXX)
-    cp -r msparams_quarrow "$work/"
-    mkdir -p "$work/logs" "$work/peaklists"
     echo "Generating a run of 400 spectra: $work/sample7.d/Analysis.mzML"
     build/tools/quarrow-rungen --folder --output "$work/sample7.d" --spectra 400 --seed 7 \
         --truth "$work/sample7.truth.tsv" >/dev/null
-    echo "Running yepharvest on it as a web server would (working folder $work):"
+    echo "Extracting it with the command line (build/tools/quarrow-extract --help lists every key), which runs"
+    echo "yepharvest as a web server would, with the front ends' defaults:"
     echo
-    local status=0
-    (cd "$work" && env -i QUERY_STRING="xtractorDataFilename=$work/sample7.d/Analysis.yep&autoCharge=Find&logFileDir=$work/logs/&resultsXtractorDir=$work/peaklists/&specFeaturesFilename=specFeatures.txt" \
-        "$OLDPWD/build/yepharvest/yepharvest") || status=$?
+    echo "    build/tools/quarrow-extract $work/sample7.d --out $work/sample7"
     echo
+    status=0
+    build/tools/quarrow-extract "$work/sample7.d" --out "$work/sample7" || status=$?
     echo
-    echo "yepharvest exit status: $status"
-    echo "Peak lists: $work/peaklists/ ($(ls "$work/peaklists" | wc -l) .pkl files)"
-    echo "Logs:       $work/logs/ (specFeatures.txt, xtractorRejectReasons.txt, parentChargeCheck.txt, runStats.txt)"
+    echo "quarrow-extract exit status: $status"
+    echo "Peak lists: $work/sample7/peaklists/ ($(ls "$work/sample7/peaklists" | wc -l) .pkl files)"
     echo "Truth:      $work/sample7.truth.tsv (what the generator simulated)"
     echo
     echo "Run statistics:"
-    cat "$work/logs/runStats.txt"
+    cat "$work/sample7/logs/runStats.txt"
+    build/tools/quarrow-report --logs "$work/sample7/logs/" --features specFeatures.txt --run sample7 \
+        --data "$work/sample7.d/Analysis.yep" --output "$work/sample7/report.html"
+    echo "Run report: $work/sample7/report.html"
+    echo
 
-    mkdir -p "$work/wiff-logs" "$work/wiff-peaklists"
     echo "Generating a two-sample QSTAR .wiff run: its exports $work/lysate3-Sample1.mzML and -Sample2.mzML"
     build/tools/quarrow-rungen --sciex qstar --samples 2 --profile --spectra 300 --seed 7 \
         --output "$work/lysate3.wiff" --truth "$work/lysate3.truth.tsv" >/dev/null
-    echo "Running wiffharvest on it as a web server would:"
+    echo "Extracting it (wiffharvest, chosen by the .wiff ending), with MGF files beside the .pkl files:"
+    echo
+    echo "    build/tools/quarrow-extract $work/lysate3.wiff --peakListFormat both --out $work/lysate3"
     echo
     status=0
-    (cd "$work" && env -i QUERY_STRING="xtractorDataFilename=$work/lysate3.wiff&logFileDir=$work/wiff-logs/&resultsXtractorDir=$work/wiff-peaklists/&specFeaturesFilename=specFeatures.txt&lastScan=100000" \
-        "$OLDPWD/build/wiffharvest/wiffharvest") || status=$?
+    build/tools/quarrow-extract "$work/lysate3.wiff" --peakListFormat both --out "$work/lysate3" || status=$?
     echo
-    echo "wiffharvest exit status: $status"
-    echo "Peak lists: $work/wiff-peaklists/ ($(ls "$work/wiff-peaklists" | wc -l) .pkl files)"
-    echo "Logs:       $work/wiff-logs/"
+    echo "quarrow-extract exit status: $status"
+    echo "Peak lists: $work/lysate3/peaklists/ ($(ls "$work/lysate3/peaklists" | wc -l) files)"
+    build/tools/quarrow-report --logs "$work/lysate3/logs/" --features specFeatures.txt --run lysate3 \
+        --output "$work/lysate3/report.html"
+    echo "Run report: $work/lysate3/report.html (a section per sample)"
 }
 
 # The web server needs lighttpd; the browser test also Chromium and Node.js

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "core/util/checked_file.h"
 #include "core/util/checked_memory.h"
@@ -93,6 +94,32 @@ std::vector<QueryEntry> parse_query_entry(std::string text) {
         start = end + 1;
     }
     return entries;
+}
+
+std::string formatQueryString(const std::vector<QueryEntry>& entries) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    const auto encode = [](std::string& text, std::string_view part) {
+        for (const char c : part) {
+            const auto byte = static_cast<unsigned char>(c);
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                               std::string_view("-._~/").find(c) != std::string_view::npos;
+            if (plain) {
+                text += c;
+            } else {
+                text += '%';
+                text += hex[byte >> 4];
+                text += hex[byte & 0x0F];
+            }
+        }
+    };
+    std::string text;
+    for (const QueryEntry& entry : entries) {
+        if (!text.empty()) text += '&';
+        encode(text, entry.name);
+        text += '=';
+        encode(text, entry.value);
+    }
+    return text;
 }
 
 std::string makeword(std::string& line, char stop) {

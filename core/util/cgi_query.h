@@ -19,6 +19,9 @@ std::vector<QueryEntry> query();
 // with what arrives, not with what was announced.
 std::string read_query_string(std::FILE* stream, std::int64_t length);
 std::vector<QueryEntry> parse_query_entry(std::string text);
+// The query text that parse_query_entry reads back as `entries`: every byte
+// but letters, digits, "-._~" and "/" percent-encoded.
+std::string formatQueryString(const std::vector<QueryEntry>& entries);
 
 // Cuts the word before the first `stop` (all of `line` without one) and
 // removes it and that one `stop` from `line`.

@@ -48,4 +48,25 @@ TEST(QueryKeys, ReadmeShowsTheTable) {
         << "README.md: replace the tables between the markers with the output of build/tools/quarrow-keys --markdown";
 }
 
+// The help a front end prints offers every key a stage reads, names the ones
+// it sets itself, and lists the others apart.
+TEST(QueryKeys, HelpOffersWhatTheProgramsRead) {
+    const std::string help = keysHelp("the tool", {"logFileDir"});
+    const std::size_t apart = help.find("Accepted by the programs but not offered");
+    ASSERT_NE(apart, std::string::npos);
+    for (const QueryKey& key : queryKeys()) {
+        const std::size_t option = help.find("\n  --" + std::string(key.name) + " ");
+        if (key.unused) {
+            EXPECT_EQ(option, std::string::npos) << key.name;
+            EXPECT_NE(help.find(key.name, apart), std::string::npos) << key.name;
+        } else if (key.name != std::string("logFileDir")) {
+            EXPECT_LT(option, apart) << key.name;
+            EXPECT_NE(help.find(std::string(key.help).substr(0, 20), option), std::string::npos) << key.name;
+        }
+    }
+    EXPECT_NE(help.find("  logFileDir: Log folder, set by the tool."), std::string::npos);
+    EXPECT_NE(help.find("Default: 999999999; the programs alone: 9999; range 0 - 2147483647."), std::string::npos);
+    EXPECT_NE(help.find("Default: Find; the programs alone: absent; values: Find (Find each"), std::string::npos);
+}
+
 }  // namespace

@@ -1,11 +1,15 @@
 // The real tool on the logs of real runs: a generated yepharvest run and the
 // real BSA run appended to one log folder, the one's name a prefix of the
 // other's, and a two-sample wiffharvest run in a folder of its own; the
-// page's counts checked against the logs as read here, independently of the
-// tool's own parsing.
+// page's counts and times checked against the logs and the exports as read
+// here, independently of the tool's own parsing.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
+#include <tuple>
+
+#include "core/util/format_text.h"
 
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
@@ -50,75 +54,181 @@ protected:
     static inline WorkFolder* wiff_ = nullptr;
 };
 
+// The start time of every spectrum of an export in minutes, in file order:
+// mzXML's retentionTime in seconds, or mzML's scan start time.
+std::vector<double> exportMinutes(const std::string& text) {
+    std::vector<double> minutes;
+    const std::regex time(R"re(retentionTime="PT([0-9.]+)S"|"scan start time" value="([0-9.eE+-]+)"[^>]*unitName="(minute|second)")re");
+    for (std::sregex_iterator at(text.begin(), text.end(), time), end; at != end; ++at) {
+        const std::smatch& m = *at;
+        minutes.push_back(m[1].matched ? std::stod(m[1]) / 60 : m[3] == "minute" ? std::stod(m[2]) : std::stod(m[2]) / 60);
+    }
+    return minutes;
+}
+
+// Every spectrum's point on the precursor chart of a part: its name and the time or scan it is drawn at.
+std::map<std::string, std::string> drawnAt(const std::string& html, const std::string& ids) {
+    std::map<std::string, std::string> points;
+    const std::size_t from = html.find("id=\"" + ids + "precursors\"");
+    const std::size_t to = html.find("</section>", from);
+    const std::regex tip(R"(<title>([^:<]+): ([^,<]+), m/z)");
+    for (std::sregex_iterator at(html.begin() + from, html.begin() + to, tip), end; at != end; ++at) {
+        points[(*at)[1]] = (*at)[2];
+    }
+    return points;
+}
+
+// The page's counts of one LC run (`ids` before its element ids) or of a
+// whole .wiff file, against its rows: `names` start its peak lists, `charges`
+// are its charge-check rows and `statistics` its counters.
+void expectCounts(const std::string& html, const std::string& ids, const std::vector<std::string>& names,
+                  const std::string& run, const std::string& features, const std::string& rejects,
+                  const std::vector<std::string>& charges, std::map<std::string, long> statistics, bool wiff) {
+    long written = 0;
+    for (const std::string& line : splitText(features)) {
+        for (const std::string& name : names) written += startsWith(line, name + ".") ? 1 : 0;
+    }
+    std::map<std::string, long> rejected;
+    for (const std::string& line : splitText(rejects)) {
+        if (!startsWith(line, run + ".")) continue;
+        const std::string reason = line.substr(line.rfind('\t') + 1);
+        ++rejected[startsWith(reason, "scan #") ? "scan-range"
+                   : reason.find("merged with scan") != std::string::npos ? "merged"
+                   : startsWith(reason, "maxSequenceTagLength") ? "sequence-tag"
+                   : startsWith(reason, "< 4 peaks") ? "too-few-peaks"
+                                                       : "parent-range"];
+    }
+    long rejectedAfterTheScanRange = 0;
+    for (const auto& [kind, count] : rejected) rejectedAfterTheScanRange += kind == "scan-range" ? 0 : count;
+    EXPECT_GT(written, 10) << ids << run;
+    EXPECT_EQ(shown(html, ids + "rows-written"), written) << ids << run;
+    EXPECT_EQ(shown(html, ids + "figure-written"), written) << ids << run;
+    EXPECT_EQ(shown(html, ids + "stats-written"), statistics["numOutputFiles"]) << ids << run;
+    EXPECT_EQ(shown(html, ids + "stats-collected"), statistics["numMSMSscansCollected"]) << ids << run;
+    // yepharvest counts the groups that absorbed spectra, wiffharvest the spectra absorbed.
+    EXPECT_EQ(shown(html, ids + (wiff ? "stats-merged" : "stats-merged-groups")), statistics["numMSMSmergedParentScans"]);
+    if (!rejects.empty()) {
+        EXPECT_EQ(shown(html, ids + "rows-collected"), written + rejectedAfterTheScanRange) << ids << run;
+        for (const char* kind : {"scan-range", "merged", "sequence-tag", "too-few-peaks", "parent-range"}) {
+            EXPECT_EQ(shown(html, ids + "rows-" + kind), rejected[kind]) << ids << run << " " << kind;
+        }
+    }
+    if (charges.empty()) return;
+    // Spectra with charge-check rows, and those of them with survey evidence.
+    std::map<std::string, bool> checked;
+    for (const std::string& line : charges) checked[line.substr(0, line.find('\t'))] |= line.find("MS peak") != std::string::npos;
+    long withSurveyEvidence = 0;
+    for (const auto& [key, evidence] : checked) withSurveyEvidence += evidence ? 1 : 0;
+    const std::size_t evidence = html.find("id=\"" + ids + "charge-evidence\">");
+    ASSERT_NE(evidence, std::string::npos) << ids << run;
+    EXPECT_EQ(html.substr(evidence, html.find(" with a neighbouring", evidence) - evidence),
+              "id=\"" + ids + "charge-evidence\">" + std::to_string(checked.size()) + " spectra have charge-check rows; " +
+                  std::to_string(withSurveyEvidence))
+        << ids << run;
+}
+
 TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
-    long evidenceSeen = 0;
-    const std::vector<std::pair<WorkFolder*, std::string>> runs = {{dir_, "BSA_min_21"}, {dir_, "BSA_min_2"}, {wiff_, "lysate3"}};
-    for (const auto& [folder, run] : runs) {
-        const bool wiff = folder == wiff_;
-        const auto log = [&](const std::string& name) { return folder->log(name); };
+    const std::string real = std::string(QUARROW_REAL_DATA_DIR) + "/BSA_min_21.mzXML";
+    for (const auto& [folder, run, data] : std::vector<std::tuple<WorkFolder*, std::string, std::string>>{
+             {dir_, "BSA_min_21", real}, {dir_, "BSA_min_2", dir_->file("BSA_min_2.d/Analysis.yep")}}) {
         const std::string page = folder->file(run + ".html");
-        const ChildResult result =
-            report("--logs " + folder->file("logs/") + " --features features.txt --run " + run + " --output " + page);
+        const ChildResult result = report("--logs " + folder->file("logs/") + " --features features.txt --run " + run +
+                                          " --data " + data + " --output " + page);
         ASSERT_EQ(result.exitStatus, 0) << result.output;
         const std::string html = readWholeFile(page);
-
-        long written = 0;
-        // A second sample's peak lists carry "_2" after the run's name.
-        for (const std::string& line : splitText(log("features.txt")))
-            written += startsWith(line, run + ".") || (wiff && startsWith(line, run + "_2.")) ? 1 : 0;
-        std::map<std::string, long> rejected;
-        for (const std::string& line : splitText(log("xtractorRejectReasons.txt"))) {
-            if (!startsWith(line, run + ".")) continue;
-            const std::string reason = line.substr(line.rfind('\t') + 1);
-            ++rejected[startsWith(reason, "scan #") ? "scan-range"
-                       : reason.find("merged with scan") != std::string::npos ? "merged"
-                       : startsWith(reason, "maxSequenceTagLength") ? "sequence-tag"
-                       : startsWith(reason, "< 4 peaks") ? "too-few-peaks"
-                                                           : "parent-range"];
+        std::vector<std::string> charges;
+        for (const std::string& line : splitText(folder->log("parentChargeCheck.txt"))) {
+            if (startsWith(line, run + ".")) charges.push_back(line);
         }
-        // Spectra with charge-check rows, and those of them with survey evidence.
-        std::map<std::string, bool> checked;
-        for (const std::string& line : splitText(log("parentChargeCheck.txt"))) {
-            if (!startsWith(line, run + ".")) continue;
-            checked[line.substr(0, line.find('\t'))] |= line.find("MS peak") != std::string::npos;
-        }
-        long withSurveyEvidence = 0;
-        for (const auto& [key, evidence] : checked) withSurveyEvidence += evidence ? 1 : 0;
-        // A .wiff run's counters are summed over its samples' blocks.
         std::map<std::string, long> statistics;
-        bool inBlock = wiff;
-        for (const std::string& line : splitText(log("runStats.txt"))) {
+        bool inBlock = false;
+        for (const std::string& line : splitText(folder->log("runStats.txt"))) {
             if (startsWith(line, "FileName\t")) inBlock = line == "FileName\t" + run;
             const std::size_t tab = line.find('\t');
             if (inBlock && tab != std::string::npos) statistics[line.substr(0, tab)] += std::atol(line.c_str() + tab + 1);
         }
-
-        long rejectedAfterTheScanRange = 0;
-        for (const auto& [kind, count] : rejected) rejectedAfterTheScanRange += kind == "scan-range" ? 0 : count;
-        EXPECT_GT(written, 10) << run;
-        EXPECT_EQ(shown(html, "rows-collected"), written + rejectedAfterTheScanRange) << run;
-        EXPECT_EQ(shown(html, "rows-written"), written) << run;
-        EXPECT_EQ(shown(html, "figure-written"), written) << run;
-        EXPECT_EQ(shown(html, "stats-written"), statistics["numOutputFiles"]) << run;
-        EXPECT_EQ(shown(html, "stats-collected"), statistics["numMSMSscansCollected"]) << run;
-        // yepharvest counts the groups that absorbed spectra, wiffharvest the spectra absorbed.
-        EXPECT_EQ(shown(html, wiff ? "stats-merged" : "stats-merged-groups"), statistics["numMSMSmergedParentScans"]) << run;
-        for (const char* kind : {"scan-range", "merged", "sequence-tag", "too-few-peaks", "parent-range"}) {
-            EXPECT_EQ(shown(html, std::string("rows-") + kind), rejected[kind]) << run << " " << kind;
-        }
-        const std::size_t evidence = html.find("id=\"charge-evidence\">");
-        ASSERT_NE(evidence, std::string::npos) << run;
-        EXPECT_EQ(html.substr(evidence, html.find(" with a neighbouring", evidence) - evidence),
-                  "id=\"charge-evidence\">" + std::to_string(checked.size()) + " spectra have charge-check rows; " +
-                      std::to_string(withSurveyEvidence))
-            << run;
-        evidenceSeen += withSurveyEvidence;
+        expectCounts(html, "", {run}, run, folder->log("features.txt"), folder->log("xtractorRejectReasons.txt"), charges,
+                     statistics, false);
         EXPECT_EQ(html.find("id=\"notices\""), std::string::npos) << run;
         for (const char* external : {"http:", "https:", "//", "src=", "<script", "url(", "@import", "<link"}) {
             EXPECT_EQ(html.find(external), std::string::npos) << run << " holds " << external;
         }
+        // Each precursor at the start time of its first scan in the export.
+        const std::vector<double> minutes =
+            exportMinutes(readWholeFile(run == "BSA_min_21" ? real : dir_->file("BSA_min_2.d/Analysis.mzML")));
+        const std::map<std::string, std::string> drawn = drawnAt(html, "");
+        EXPECT_EQ(static_cast<long>(drawn.size()), shown(html, "rows-written")) << run;
+        for (const auto& [name, at] : drawn) {
+            const std::size_t scan = std::stoul(name.substr(run.size() + 1));
+            ASSERT_LE(scan, minutes.size()) << name;
+            EXPECT_EQ(at, formatText("%.3f min", minutes[scan - 1])) << name;
+        }
+        EXPECT_NE(html.find("Precursor m/z against retention time"), std::string::npos) << run;
     }
-    EXPECT_GT(evidenceSeen, 0);
+}
+
+// A .wiff file's samples are LC runs of their own: each has its section,
+// drawn at the times its peak-list names give, and together they make the file.
+TEST_F(ReportEndToEnd, EachSampleOfAWiffFileHasItsSection) {
+    const std::string page = wiff_->file("lysate3.html");
+    const ChildResult result =
+        report("--logs " + wiff_->file("logs/") + " --features features.txt --run lysate3 --output " + page);
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    const std::string html = readWholeFile(page);
+    // The charge-check rows of each sample follow its "numActualPeriods" line.
+    std::vector<std::vector<std::string>> charges;
+    for (const std::string& line : splitText(wiff_->log("parentChargeCheck.txt"))) {
+        if (line.find("numActualPeriods") != std::string::npos) charges.emplace_back();
+        if (startsWith(line, "lysate3.")) charges.back().push_back(line);
+    }
+    ASSERT_EQ(charges.size(), 2u);
+    // Each sample's counters follow its second "sampleName: ..." line.
+    std::vector<std::map<std::string, long>> statistics(3);
+    int sample = 0;
+    for (const std::string& line : splitText(wiff_->log("runStats.txt"))) {
+        if (startsWith(line, "sampleName: ")) sample = line.back() - '0';
+        const std::size_t tab = line.find('\t');
+        if (tab != std::string::npos && !startsWith(line, "sampleName: ")) {
+            statistics[static_cast<std::size_t>(sample)][line.substr(0, tab)] += std::atol(line.c_str() + tab + 1);
+        }
+    }
+    std::map<std::string, long> whole = statistics[1];
+    for (const auto& [name, value] : statistics[2]) whole[name] += value;
+    const std::string features = wiff_->log("features.txt");
+    const std::string rejects = wiff_->log("xtractorRejectReasons.txt");
+    expectCounts(html, "", {"lysate3", "lysate3_2"}, "lysate3", features, rejects, {}, whole, true);
+    for (int s : {1, 2}) {
+        const std::string ids = "sample-" + std::to_string(s) + "-";
+        // The rows of the rejects name no sample: each sample's must make up its statistics.
+        expectCounts(html, ids, {s == 1 ? "lysate3" : "lysate3_2"}, "lysate3", features, "",
+                     charges[static_cast<std::size_t>(s - 1)], statistics[static_cast<std::size_t>(s)], true);
+        EXPECT_EQ(shown(html, ids + "rows-collected"), statistics[static_cast<std::size_t>(s)]["numMSMSscansCollected"]);
+        const std::map<std::string, std::string> drawn = drawnAt(html, ids);
+        EXPECT_EQ(static_cast<long>(drawn.size()), shown(html, ids + "rows-written"));
+        for (const auto& [name, at] : drawn) {
+            EXPECT_EQ(at, formatText("%.3f min", std::stol(name.substr(name.find('.') + 1)) / 10.0)) << name;
+        }
+    }
+    EXPECT_EQ(shown(html, "sample-1-rows-merged") + shown(html, "sample-2-rows-merged"), shown(html, "rows-merged"));
+    EXPECT_NE(html.find("in the 0.1 min steps of the peak-list names"), std::string::npos);
+    EXPECT_EQ(html.find("id=\"notices\""), std::string::npos);
+}
+
+// Without its export, or with another run's, a run is drawn against scan
+// numbers, and the page says why.
+TEST_F(ReportEndToEnd, WithoutItsExportARunIsDrawnAgainstScanNumbers) {
+    for (const std::string& data : {std::string(), dir_->file("BSA_min_2.d/Analysis.yep")}) {
+        const std::string page = dir_->file("scans.html");
+        const ChildResult result = report("--logs " + dir_->file("logs/") + " --features features.txt --run BSA_min_21 " +
+                                          (data.empty() ? "" : "--data " + data + " ") + "--output " + page);
+        ASSERT_EQ(result.exitStatus, 0) << result.output;
+        const std::string html = readWholeFile(page);
+        EXPECT_NE(html.find("Precursor m/z against scan number"), std::string::npos) << data;
+        EXPECT_NE(html.find(data.empty() ? "quarrow-report --data" : "it is not the export of this run"), std::string::npos);
+        const std::map<std::string, std::string> drawn = drawnAt(html, "");
+        EXPECT_EQ(static_cast<long>(drawn.size()), shown(html, "rows-written"));
+        for (const auto& [name, at] : drawn) EXPECT_EQ(at, "scan " + std::to_string(std::stol(name.substr(11)))) << name;
+    }
 }
 
 TEST_F(ReportEndToEnd, BadRequestsFailWithAMessageAndNoPage) {

@@ -10,6 +10,7 @@
 #include "tests/support/features_headers.h"
 #include "tests/support/temp_dir.h"
 #include "tools/report/charge_log.h"
+#include "tools/report/reject_log.h"
 #include "tools/report/run_names.h"
 #include "tools/report/run_report.h"
 
@@ -26,7 +27,7 @@ std::string yepRow(const std::string& run, int scan, int last, int charge, doubl
     return row;
 }
 
-ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run}; }
+ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run, ""}; }
 
 // What a name gives: "sample first last charge", or "-" when it is no peak list of the run.
 TEST(RunNames, PeakListNamesBelongToTheirRunOnly) {
@@ -107,6 +108,28 @@ TEST(ChargeLog, TheLastDecisionLoggedForASpectrumCounts) {
         {"\tz= 2 (883.3) MS peaks z = 3 (589.2) S/N: 112.5", "no decision logged"},
     };
     for (const auto& [text, decision] : cases) EXPECT_EQ(chargeDecision(text), decision) << text;
+}
+
+// A sample's reject rows are the next (collected - written) rows, and only
+// when its merge rows are as many as its statistics say.
+TEST(RejectLog, RowsOfSamplesAreToldApartOnlyWhenTheyAddUp) {
+    const std::string merged = "parent: 500.00 merged with scan 0001.0002 parent: 500.00";
+    RejectSelection rows;
+    for (const std::string& reason : {merged, std::string("< 4 peaks after picking"), merged, merged}) rows.add(reason);
+    using Counters = std::vector<std::pair<std::string, long>>;
+    const Counters one = {{"numMSMSscansCollected", 5}, {"numOutputFiles", 3}, {"numMSMSmergedParentScans", 1}};
+    const Counters two = {{"numMSMSscansCollected", 4}, {"numOutputFiles", 2}, {"numMSMSmergedParentScans", 2}};
+    Counters twoWrittenMore = two;
+    twoWrittenMore[1].second = 3;  // a survey scan outside the scan range leaves a row too
+    Counters oneMergedMore = one;
+    oneMergedMore[2].second = 2;
+    const auto split = splitRejectsBySample(rows, {one, two});
+    ASSERT_TRUE(split);
+    EXPECT_EQ((*split)[0].reasons, (std::vector<std::string>{merged, "< 4 peaks after picking"}));
+    EXPECT_EQ((*split)[1].count(RejectKind::merged), 2);
+    EXPECT_FALSE(splitRejectsBySample(rows, {one, twoWrittenMore}));
+    EXPECT_FALSE(splitRejectsBySample(rows, {oneMergedMore, two}));
+    EXPECT_FALSE(splitRejectsBySample(rows, {one}));
 }
 
 TEST(RunReport, ColumnsAreReadByNameInEveryHeaderVariant) {

@@ -18,7 +18,7 @@ TEST(ReportPage, TextsFromTheLogsAreEscaped) {
                    "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0012.0012.2.pkl\t0\t" + hostile);
     writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nSampleName\t<img src=x onerror=1>\nnumMSMSscansCollected\t1\n"
                                              "<b>bold</b>\t4\n");
-    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1"}));
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
     EXPECT_NE(page.find("&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;"), std::string::npos);
     EXPECT_NE(page.find("&lt;img src=x onerror=1&gt;"), std::string::npos);
     EXPECT_NE(page.find("&lt;b&gt;bold&lt;/b&gt;"), std::string::npos);
@@ -38,7 +38,7 @@ TEST(ReportPage, ExtremeValuesStillGiveAPage) {
         features += "\nr1." + scan + "." + scan + ".2.pkl\t" + scan + "\t4\t" + values[i] + "\t2\t" + values[i];
     }
     writeWholeFile(dir.file("features.txt"), features);
-    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1"}));
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
     EXPECT_NE(page.find("</html>"), std::string::npos);
     std::size_t points = 0;
     for (std::size_t at = page.find("<circle cx"); at != std::string::npos; at = page.find("<circle cx", at + 1)) ++points;

@@ -54,6 +54,17 @@ TEST(QueryParsing, DecodingSplittingAndEmptyEntries) {
     for (const Case& c : cases) EXPECT_EQ(listed(parse_query_entry(c.text)), c.entries) << c.text;
 }
 
+// Whatever a front end puts into a value, the programs read back as it was.
+TEST(QueryParsing, EncodedEntriesReadBackAsTheyWere) {
+    const Entries entries = {{"xtractorDataFilename", "/runs/a b+c&d=e;f%41/\xC3\xA9.wiff"},
+                             {"cys", ""},
+                             {"k;1", "x\ny\r\t#?"}};
+    const std::string text = formatQueryString(entries);
+    EXPECT_EQ(listed(parse_query_entry(text)), listed(entries));
+    EXPECT_EQ(text.find_first_of(" +;\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("/runs/a%20b%2Bc%26d%3De%3Bf%2541/%C3%A9.wiff"), std::string::npos) << text;
+}
+
 TEST(QueryParsing, ManyEntriesKeepTheirOrder) {
     std::string text;
     for (int i = 0; i < 300; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "&";

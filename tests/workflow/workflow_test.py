@@ -276,6 +276,10 @@ class Workflow(unittest.TestCase):
         for link in links:
             self.assertTrue(os.path.isfile(os.path.join(self.results, html.unescape(link))), link)
         self.assertNotRegex(page, r"(?i)<script|<img|<link|src=|url\(|https?:")
+        # Each run's report draws its precursors against retention time, a .wiff file's per sample.
+        for name in ("w1", "y1", "y2"):
+            report = read(os.path.join(self.results, "runs", name, "report.html"))
+            self.assertEqual(report.count("Precursor m/z against retention time"), 2 if name == "w1" else 1, name)
 
     def test_a_failing_run_leaves_the_results_of_the_others(self):
         self.assertNotEqual(self.failing.returncode, 0, self.failing.stdout)

@@ -24,9 +24,26 @@ const std::vector<Marker>& decisionMarkers() {
 
 // wiffharvest writes "numActualPeriods: %d\n" into this log without a leading
 // line feed, so it may sit alone on a line or end the previous row.
-std::string_view withoutPeriodCount(std::string_view text) {
-    const std::size_t at = text.find("numActualPeriods: ");
-    return at == std::string_view::npos ? text : text.substr(0, at);
+constexpr std::string_view periodCount = "numActualPeriods: ";
+
+// One piece's spectra: their keys in order and each one's text.
+struct Piece {
+    std::vector<std::string> order;
+    std::map<std::string, std::string> texts;
+    std::vector<int> malformedLines;
+};
+
+ChargeSelection tally(const Piece& piece) {
+    ChargeSelection selection;
+    for (const std::string& key : piece.order) {
+        const std::string& text = piece.texts.at(key);
+        ++selection.decisions[chargeDecision(text)];
+        if (text.find("MS peak") != std::string::npos) ++selection.withSurveyEvidence;
+        if (text.find("b/y pairs found") != std::string::npos) ++selection.withPairCounts;
+    }
+    selection.spectra = static_cast<int>(piece.order.size());
+    selection.malformedLines = piece.malformedLines;
+    return selection;
 }
 
 }  // namespace
@@ -55,30 +72,46 @@ std::string chargeDecision(std::string_view text) {
     return lastAt ? label : "no decision logged";
 }
 
-ChargeSelection selectChargeDecisions(const LogFile& file, std::string_view run, RunProgram program) {
-    ChargeSelection selection;
-    std::vector<std::string> order;
-    std::map<std::string, std::string> texts;
+std::vector<ChargeSelection> selectChargeDecisionsBySample(const LogFile& file, std::string_view run,
+                                                           RunProgram program) {
+    std::vector<Piece> pieces(1);
     for (const LogLine& line : file.lines) {
-        const std::string_view text = withoutPeriodCount(line.text);
-        if (text.empty() || text == "scanNumber\tChargeAssignment") continue;
-        const std::size_t tab = text.find('\t');
-        const std::string_view key = text.substr(0, tab);
-        if (!matchChargeKey(key, run, program)) continue;
-        if (tab == std::string_view::npos || tab + 1 == text.size()) {
-            selection.malformedLines.push_back(line.number);
-            continue;
+        std::string_view text = line.text;
+        const std::size_t marker = text.find(periodCount);
+        if (marker != std::string_view::npos) text = text.substr(0, marker);
+        if (!text.empty() && text != "scanNumber\tChargeAssignment") {
+            const std::size_t tab = text.find('\t');
+            const std::string_view key = text.substr(0, tab);
+            if (matchChargeKey(key, run, program)) {
+                Piece& piece = pieces.back();
+                if (tab == std::string_view::npos || tab + 1 == text.size()) {
+                    piece.malformedLines.push_back(line.number);
+                } else {
+                    auto [entry, inserted] = piece.texts.try_emplace(std::string(key));
+                    if (inserted) piece.order.push_back(entry->first);
+                    entry->second += text.substr(tab);
+                }
+            }
         }
-        auto [entry, inserted] = texts.try_emplace(std::string(key));
-        if (inserted) order.push_back(entry->first);
-        entry->second += text.substr(tab);
+        if (marker != std::string_view::npos && (!pieces.back().order.empty() || !pieces.back().malformedLines.empty())) {
+            pieces.emplace_back();
+        }
     }
-    for (const std::string& key : order) {
-        const std::string& text = texts[key];
-        ++selection.decisions[chargeDecision(text)];
-        if (text.find("MS peak") != std::string::npos) ++selection.withSurveyEvidence;
-        if (text.find("b/y pairs found") != std::string::npos) ++selection.withPairCounts;
+    std::vector<ChargeSelection> selections;
+    for (const Piece& piece : pieces) {
+        if (!piece.order.empty() || !piece.malformedLines.empty()) selections.push_back(tally(piece));
     }
-    selection.spectra = static_cast<int>(order.size());
-    return selection;
+    return selections;
+}
+
+ChargeSelection selectChargeDecisions(const LogFile& file, std::string_view run, RunProgram program) {
+    ChargeSelection all;
+    for (const ChargeSelection& piece : selectChargeDecisionsBySample(file, run, program)) {
+        for (const auto& [label, number] : piece.decisions) all.decisions[label] += number;
+        all.spectra += piece.spectra;
+        all.withSurveyEvidence += piece.withSurveyEvidence;
+        all.withPairCounts += piece.withPairCounts;
+        all.malformedLines.insert(all.malformedLines.end(), piece.malformedLines.begin(), piece.malformedLines.end());
+    }
+    return all;
 }

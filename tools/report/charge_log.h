@@ -22,4 +22,12 @@ struct ChargeSelection {
 // The decision label of one spectrum's concatenated log text.
 std::string chargeDecision(std::string_view text);
 
+// All of the run's decisions.
 ChargeSelection selectChargeDecisions(const LogFile& file, std::string_view run, RunProgram program);
+
+// The run's decisions in the pieces that hold its rows: wiffharvest starts
+// each sample with a line "numActualPeriods: N" and its samples' scan names
+// repeat, so a spectrum is one spectrum only within its piece. yepharvest's
+// rows are one piece.
+std::vector<ChargeSelection> selectChargeDecisionsBySample(const LogFile& file, std::string_view run,
+                                                           RunProgram program);

@@ -11,11 +11,15 @@
 namespace {
 
 constexpr const char* usage =
-    "usage: quarrow-report --logs DIR/ --features NAME --run NAME --output FILE.html\n"
+    "usage: quarrow-report --logs DIR/ --features NAME --run NAME [--data FILE] --output FILE.html\n"
     "Writes one run's report from the logs of yepharvest or wiffharvest in DIR:\n"
     "  --logs DIR/       the log folder (the logFileDir of the run)\n"
     "  --features NAME   the spectrum-features file in it (the specFeaturesFilename)\n"
     "  --run NAME        the run name, the prefix of its peak-list names\n"
+    "  --data FILE       the run's data file (its xtractorDataFilename): yepharvest's\n"
+    "                    precursors are drawn against the retention times of its\n"
+    "                    export, else against scan number (a .wiff run's peak-list\n"
+    "                    names carry their times)\n"
     "  --output FILE     the HTML page to write\n"
     "  --help            this text\n";
 
@@ -38,6 +42,7 @@ int main(int argc, char** argv) {
         std::string* target = option == "--logs"       ? &request.logDir
                               : option == "--features" ? &request.featuresName
                               : option == "--run"      ? &request.run
+                              : option == "--data"     ? &request.dataFilename
                               : option == "--output"   ? &output
                                                        : nullptr;
         if (target == nullptr) return fail("unknown option " + std::string(option) + "\n" + usage);

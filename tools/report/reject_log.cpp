@@ -45,6 +45,13 @@ std::string rejectKey(RejectKind kind) {
 
 int RejectSelection::total() const { return std::accumulate(counts.begin(), counts.end(), 0); }
 
+void RejectSelection::add(std::string_view reason) {
+    const RejectKind kind = classifyRejectReason(reason);
+    ++counts[static_cast<std::size_t>(kind)];
+    if (kind == RejectKind::other) ++otherReasons[std::string(reason)];
+    reasons.emplace_back(reason);
+}
+
 RejectSelection selectRejects(const LogFile& file, std::string_view run, RunProgram program) {
     RejectSelection selection;
     for (const LogLine& line : file.lines) {
@@ -55,9 +62,29 @@ RejectSelection selectRejects(const LogFile& file, std::string_view run, RunProg
             selection.malformedLines.push_back(line.number);
             continue;
         }
-        const RejectKind kind = classifyRejectReason(fields[2]);
-        ++selection.counts[static_cast<std::size_t>(kind)];
-        if (kind == RejectKind::other) ++selection.otherReasons[std::string(fields[2])];
+        selection.add(fields[2]);
     }
     return selection;
+}
+
+std::optional<std::vector<RejectSelection>> splitRejectsBySample(
+    const RejectSelection& rejects, const std::vector<std::vector<std::pair<std::string, long>>>& samples) {
+    const auto counter = [](const std::vector<std::pair<std::string, long>>& counters, std::string_view name) {
+        for (const auto& [key, value] : counters) {
+            if (key == name) return value;
+        }
+        return 0L;
+    };
+    std::vector<RejectSelection> parts;
+    std::size_t next = 0;
+    for (const auto& counters : samples) {
+        const long own = counter(counters, "numMSMSscansCollected") - counter(counters, "numOutputFiles");
+        if (own < 0 || static_cast<std::size_t>(own) > rejects.reasons.size() - next) return std::nullopt;
+        RejectSelection& part = parts.emplace_back();
+        for (std::size_t i = next; i < next + static_cast<std::size_t>(own); ++i) part.add(rejects.reasons[i]);
+        next += static_cast<std::size_t>(own);
+        if (part.count(RejectKind::merged) != counter(counters, "numMSMSmergedParentScans")) return std::nullopt;
+    }
+    if (next != rejects.reasons.size()) return std::nullopt;
+    return parts;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 #include "tools/report/html_text.h"
@@ -14,7 +15,10 @@ body { font-family: "DejaVu Sans", "Helvetica Neue", Arial, sans-serif; color: #
        margin: 0; }
 main { max-width: 1000px; margin: 0 auto; padding: 24px 28px 40px; background: #fff; }
 h1 { font-size: 26px; margin: 0 0 6px; }
-h2 { font-size: 19px; margin: 34px 0 10px; padding-bottom: 4px; border-bottom: 2px solid #e3e6ea; }
+h2, h3 { font-size: 19px; margin: 34px 0 10px; padding-bottom: 4px; border-bottom: 2px solid #e3e6ea; }
+section.sample > h2 { font-size: 22px; margin-top: 44px; padding: 8px 12px; background: #eef1f5; border: none;
+                      border-left: 5px solid #0072b2; }
+section.sample > h2 .output-name { font-size: 15px; font-weight: normal; color: #4a5260; }
 p.meta { color: #4a5260; margin: 2px 0; font-size: 14px; }
 code { font-family: "DejaVu Sans Mono", monospace; font-size: 0.95em; }
 .notices { background: #fff6e5; border-left: 5px solid #e69f00; padding: 8px 16px; margin-top: 18px; }
@@ -46,6 +50,13 @@ const char* chargeColor(int charge) {
         case 4: return "#cc79a7";
         default: return "#d55e00";
     }
+}
+
+// A single run's sections stand under the page's title; a sample's under
+// the sample's own heading.
+std::string heading(const std::string& ids, const std::string& text) {
+    const char* level = ids.empty() ? "h2" : "h3";
+    return std::string("<") + level + ">" + text + "</" + level + ">\n";
 }
 
 std::string chargeLabel(int charge) { return charge == 0 ? "undetermined" : "z = " + std::to_string(charge); }
@@ -85,29 +96,32 @@ std::string notices(const RunReport& report) {
     return html + "</ul></section>\n";
 }
 
-std::string keyFigures(const RunReport& report) {
-    const std::vector<WrittenSpectrum>& spectra = report.features.spectra;
+std::string keyFigures(const RunPart& part, const std::string& ids) {
+    const std::vector<WrittenSpectrum>& spectra = part.spectra;
     const long written = static_cast<long>(spectra.size());
     const long charged = std::count_if(spectra.begin(), spectra.end(), [](const WrittenSpectrum& s) { return s.charge > 0; });
-    const RejectSelection& rejects = report.rejects;
-    const long filtered = rejects.count(RejectKind::parentRange) + rejects.count(RejectKind::tooFewPeaks) +
-                          rejects.count(RejectKind::sequenceTag) + rejects.count(RejectKind::other);
-    const StatsBlock* block = report.statsBlock();
-    const std::optional<long> collected = block ? block->total("numMSMSscansCollected") : std::nullopt;
+    const std::optional<long> collected = part.counter("numMSMSscansCollected");
+    std::string merged = "n/a";
+    std::string filtered = "n/a";
+    if (const std::optional<RejectSelection>& rejects = part.rejects) {
+        merged = std::to_string(rejects->count(RejectKind::merged));
+        filtered = std::to_string(rejects->count(RejectKind::parentRange) + rejects->count(RejectKind::tooFewPeaks) +
+                                  rejects->count(RejectKind::sequenceTag) + rejects->count(RejectKind::other));
+    }
     std::string html = "<div class=\"figures\">\n";
-    html += figure("figure-collected", collected ? std::to_string(*collected) : "n/a",
+    html += figure(ids + "figure-collected", collected ? std::to_string(*collected) : "n/a",
                    collected ? "MS/MS spectra collected" : "MS/MS spectra collected (no statistics block)");
-    html += figure("figure-written", std::to_string(written), "peak lists written");
-    html += figure("figure-merged", std::to_string(rejects.count(RejectKind::merged)), "spectra merged into another");
-    html += figure("figure-filtered", std::to_string(filtered), "spectra rejected by the filters");
+    html += figure(ids + "figure-written", std::to_string(written), "peak lists written");
+    html += figure(ids + "figure-merged", merged, "spectra merged into another");
+    html += figure(ids + "figure-filtered", filtered, "spectra rejected by the filters");
     char share[32];
     std::snprintf(share, sizeof share, "%.0f %%", written ? 100.0 * static_cast<double>(charged) / static_cast<double>(written) : 0.0);
-    html += figure("figure-charged", written ? share : "n/a", "written spectra with a determined charge");
+    html += figure(ids + "figure-charged", written ? share : "n/a", "written spectra with a determined charge");
     return html + "</div>\n";
 }
 
-std::string stages(const RunReport& report) {
-    const std::vector<StageCount> counts = stageCounts(report);
+std::string stages(const RunPart& part, RunProgram program, const std::string& ids) {
+    const std::vector<StageCount> counts = stageCounts(part, program);
     std::vector<Bar> bars;
     for (const StageCount& count : counts) {
         const std::optional<long> value = count.fromStatistics ? count.fromStatistics : count.fromRows;
@@ -119,20 +133,20 @@ std::string stages(const RunReport& report) {
                                                         : "#d55e00";
         bars.push_back({count.label, static_cast<double>(*value), color});
     }
-    std::string html = "<section id=\"stages\"><h2>Spectra per stage</h2>\n";
+    std::string html = "<section id=\"" + ids + "stages\">" + heading(ids, part.sample == 0 ? "Spectra per stage, all samples" : "Spectra per stage");
     html += horizontalBarChart("Spectra at each stage of the run", bars, Axis{"spectra (count)"});
     html += "<p class=\"explain\">Collected comes from the run's statistics block when there is one, otherwise from the "
             "rows of the logs (written + merged + rejected by the filters). Scan-range rows count survey scans "
             "too.</p>\n";
     html += "<table><tr><th>Stage</th><th class=\"number\">runStats.txt</th><th class=\"number\">rows in the logs</th></tr>\n";
     for (const StageCount& count : counts) {
-        html += "<tr><td>" + escapeHtml(count.label) + "</td>" + cell(count.fromStatistics, "stats-" + count.key) +
-                cell(count.fromRows, "rows-" + count.key) + "</tr>\n";
+        html += "<tr><td>" + escapeHtml(count.label) + "</td>" + cell(count.fromStatistics, ids + "stats-" + count.key) +
+                cell(count.fromRows, ids + "rows-" + count.key) + "</tr>\n";
     }
     html += "</table>\n";
-    if (!report.rejects.otherReasons.empty()) {
+    if (part.rejects && !part.rejects->otherReasons.empty()) {
         html += "<table><tr><th>Other reject reason</th><th class=\"number\">spectra</th></tr>\n";
-        for (const auto& [reason, number] : report.rejects.otherReasons) {
+        for (const auto& [reason, number] : part.rejects->otherReasons) {
             html += "<tr><td>" + escapeHtml(reason) + "</td><td class=\"number\">" + std::to_string(number) + "</td></tr>\n";
         }
         html += "</table>\n";
@@ -140,18 +154,21 @@ std::string stages(const RunReport& report) {
     return html + "</section>\n";
 }
 
-std::string charges(const RunReport& report) {
+std::string charges(const RunPart& part, const std::string& ids) {
     std::map<int, long> byCharge;
-    for (const WrittenSpectrum& spectrum : report.features.spectra) ++byCharge[spectrum.charge];
+    for (const WrittenSpectrum& spectrum : part.spectra) ++byCharge[spectrum.charge];
     std::vector<Bar> chargeBars;
     for (const auto& [charge, number] : byCharge) {
         chargeBars.push_back({chargeLabel(charge), static_cast<double>(number), chargeColor(charge)});
     }
-    std::string html = "<section id=\"charges\"><h2>Charge decisions</h2>\n";
+    std::string html = "<section id=\"" + ids + "charges\">" + heading(ids, "Charge decisions");
     html += columnChart("Precursor charge of the written peak lists", chargeBars,
                         Axis{"precursor charge (undetermined: 2 or 3, searched as 2)"}, Axis{"peak lists (count)"});
-
-    std::vector<std::pair<std::string, int>> decisions(report.charges.decisions.begin(), report.charges.decisions.end());
+    if (!part.charges) {
+        return html + "<p class=\"explain\">The rows of parentChargeCheck.txt could not be given to this sample (see "
+                      "above).</p>\n</section>\n";
+    }
+    std::vector<std::pair<std::string, int>> decisions(part.charges->decisions.begin(), part.charges->decisions.end());
     std::sort(decisions.begin(), decisions.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
     std::vector<Bar> decisionBars;
     for (const auto& [label, number] : decisions) {
@@ -161,24 +178,32 @@ std::string charges(const RunReport& report) {
     }
     html += horizontalBarChart("Decisions logged in parentChargeCheck.txt (one per spectrum)", decisionBars,
                                Axis{"spectra (count)"});
-    html += "<p class=\"explain\" id=\"charge-evidence\">" + std::to_string(report.charges.spectra) +
-            " spectra have charge-check rows; " + std::to_string(report.charges.withSurveyEvidence) +
-            " with a neighbouring charge state in the survey scans, " + std::to_string(report.charges.withPairCounts) +
+    html += "<p class=\"explain\" id=\"" + ids + "charge-evidence\">" + std::to_string(part.charges->spectra) +
+            " spectra have charge-check rows; " + std::to_string(part.charges->withSurveyEvidence) +
+            " with a neighbouring charge state in the survey scans, " + std::to_string(part.charges->withPairCounts) +
             " with b/y pair counts. A spectrum without such evidence, or found singly charged from its fragments, "
             "leaves no row; survey scans and rejected spectra may leave rows too.</p>\n";
     return html + "</section>\n";
 }
 
-std::string precursors(const RunReport& report) {
+std::string precursors(const RunPart& part, const RunReport& report, const std::string& ids) {
+    // Times only when every spectrum has one: a chart never mixes its axes.
+    const bool timed = report.times != TimeSource::none &&
+                       std::all_of(part.spectra.begin(), part.spectra.end(),
+                                   [](const WrittenSpectrum& s) { return s.retentionMinutes || !s.parentMz; });
     std::map<int, Series> byCharge;
-    long withoutScan = 0;
-    for (const WrittenSpectrum& spectrum : report.features.spectra) {
-        if (!spectrum.scanNumber || !spectrum.parentMz) {
-            ++withoutScan;
+    long undrawn = 0;
+    for (const WrittenSpectrum& spectrum : part.spectra) {
+        const std::optional<double> x = timed ? spectrum.retentionMinutes
+                                              : spectrum.scanNumber ? std::optional<double>(static_cast<double>(*spectrum.scanNumber))
+                                                                    : std::nullopt;
+        if (!x || !spectrum.parentMz) {
+            ++undrawn;
             continue;
         }
-        Series& series = byCharge[spectrum.charge];
-        series.points.push_back({static_cast<double>(*spectrum.scanNumber), *spectrum.parentMz});
+        char tip[64];
+        std::snprintf(tip, sizeof tip, timed ? ": %.3f min, m/z %.2f" : ": scan %.0f, m/z %.2f", *x, *spectrum.parentMz);
+        byCharge[spectrum.charge].points.push_back({*x, *spectrum.parentMz, spectrum.name + tip});
     }
     std::vector<Series> series;
     for (auto& [charge, points] : byCharge) {
@@ -186,30 +211,36 @@ std::string precursors(const RunReport& report) {
         points.color = chargeColor(charge);
         series.push_back(std::move(points));
     }
-    std::string html = "<section id=\"precursors\"><h2>Precursor m/z against scan number</h2>\n";
-    html += scatterChart("Precursor m/z of each written peak list", series, Axis{"scan number (first scan of the group)"},
-                         Axis{"precursor m/z (Th)"});
-    if (withoutScan > 0) {
-        html += "<p class=\"explain\">" + std::to_string(withoutScan) +
-                " peak lists have no scan number or precursor m/z in the log and are not drawn.</p>\n";
+    const std::string against = timed ? "retention time" : "scan number";
+    const std::string axis = !timed ? "scan number (first scan of the group)"
+                             : report.times == TimeSource::runExport
+                                 ? "retention time of the first scan (min)"
+                                 : "retention time of the first scan (min, in the 0.1 min steps of the peak-list names)";
+    std::string html = "<section id=\"" + ids + "precursors\">" + heading(ids, "Precursor m/z against " + against);
+    html += scatterChart("Precursor m/z of each written peak list", series, Axis{axis}, Axis{"precursor m/z (Th)"});
+    if (undrawn > 0) {
+        html += "<p class=\"explain\">" + std::to_string(undrawn) + " peak lists have no " +
+                (timed ? "retention time" : "scan number") + " or precursor m/z in the log and are not drawn.</p>\n";
+    }
+    if (!timed && report.program == RunProgram::yepharvest && report.request.dataFilename.empty()) {
+        html += "<p class=\"explain\">yepharvest's logs carry no times: given the run's data file "
+                "(<code>quarrow-report --data</code>), the page reads them from its export.</p>\n";
     }
     return html + "</section>\n";
 }
 
-std::string signalNoise(const RunReport& report) {
+std::string signalNoise(const RunPart& part, const std::vector<std::string>& columns, const std::string& ids) {
     std::vector<double> parent;
     std::vector<double> basePeak;
-    for (const WrittenSpectrum& spectrum : report.features.spectra) {
+    for (const WrittenSpectrum& spectrum : part.spectra) {
         if (spectrum.parentSignalNoise) parent.push_back(*spectrum.parentSignalNoise);
         if (spectrum.maxIntensity && spectrum.noiseMean && spectrum.noiseStandardDeviation &&
             *spectrum.noiseStandardDeviation > 0) {
             basePeak.push_back((*spectrum.maxIntensity - *spectrum.noiseMean) / *spectrum.noiseStandardDeviation);
         }
     }
-    std::string html = "<section id=\"signal-noise\"><h2>Signal-to-noise</h2>\n";
-    const bool hasParentColumn =
-        std::find(report.features.columns.begin(), report.features.columns.end(), "parentSignalNoise") !=
-        report.features.columns.end();
+    std::string html = "<section id=\"" + ids + "signal-noise\">" + heading(ids, "Signal-to-noise");
+    const bool hasParentColumn = std::find(columns.begin(), columns.end(), "parentSignalNoise") != columns.end();
     if (hasParentColumn) {
         html += histogramChart("Precursor signal-to-noise in the surrounding survey scans (parentSignalNoise)",
                                makeDecadeHistogram(parent),
@@ -225,14 +256,14 @@ std::string signalNoise(const RunReport& report) {
     return html + "</section>\n";
 }
 
-std::string peakCounts(const RunReport& report) {
+std::string peakCounts(const RunPart& part, const std::string& ids) {
     std::vector<double> picked;
     std::vector<double> original;
-    for (const WrittenSpectrum& spectrum : report.features.spectra) {
+    for (const WrittenSpectrum& spectrum : part.spectra) {
         if (spectrum.numPeaks) picked.push_back(static_cast<double>(*spectrum.numPeaks));
         if (spectrum.numOriginalPeaks) original.push_back(static_cast<double>(*spectrum.numOriginalPeaks));
     }
-    std::string html = "<section id=\"peak-counts\"><h2>Peak counts</h2>\n";
+    std::string html = "<section id=\"" + ids + "peak-counts\">" + heading(ids, "Peak counts");
     html += histogramChart("Peaks kept by peak picking (numPeaks)", makeHistogram(picked, 12), Axis{"peaks per spectrum"},
                            "#cc79a7");
     html += histogramChart("Peaks in the written peak list (numOriginalPeaks)", makeHistogram(original, 12),
@@ -288,6 +319,12 @@ std::string filesRead(const RunReport& report) {
     return html + "</section>\n";
 }
 
+// Everything the page shows of one LC run.
+std::string runSections(const RunPart& part, const RunReport& report, const std::string& ids) {
+    return keyFigures(part, ids) + stages(part, report.program, ids) + charges(part, ids) + precursors(part, report, ids) +
+           signalNoise(part, report.features.columns, ids) + peakCounts(part, ids);
+}
+
 }  // namespace
 
 std::string renderReportPage(const RunReport& report) {
@@ -295,12 +332,22 @@ std::string renderReportPage(const RunReport& report) {
                        escapeHtml(report.request.run) + "</title>\n<style>" + style + "</style>\n</head>\n<body>\n<main>\n";
     html += header(report);
     html += notices(report);
-    html += keyFigures(report);
-    html += stages(report);
-    html += charges(report);
-    html += precursors(report);
-    html += signalNoise(report);
-    html += peakCounts(report);
+    if (report.samples.size() <= 1) {
+        html += runSections(report.samples.empty() ? report.wholeRun() : report.samples.front(), report, "");
+    } else {
+        // A .wiff file's samples are LC runs of their own: the file's totals
+        // first, then each sample on its own.
+        const RunPart whole = report.wholeRun();
+        html += keyFigures(whole, "") + stages(whole, report.program, "");
+        for (const RunPart& sample : report.samples) {
+            const std::string ids = "sample-" + std::to_string(sample.sample) + "-";
+            html += "<section class=\"sample\" id=\"sample-" + std::to_string(sample.sample) + "\"><h2>Sample " +
+                    std::to_string(sample.sample) + (sample.name.empty() ? "" : ": " + escapeHtml(sample.name)) +
+                    " <span class=\"output-name\">(peak lists <code>" + escapeHtml(sample.outputName) +
+                    ".*</code>)</span></h2>\n";
+            html += runSections(sample, report, ids) + "</section>\n";
+        }
+    }
     html += statistics(report);
     html += filesRead(report);
     return html + "</main>\n</body>\n</html>\n";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "tools/report/export_times.h"
+
 namespace {
 
 std::string lineList(const std::vector<int>& lines) {
@@ -30,7 +32,99 @@ void noteFileState(RunReport& report, const LogFileSummary& file) {
     }
 }
 
+// The precursors' times: a .wiff run's peak-list names carry them (all 0
+// when its exports had none); yepharvest's come from the run's export.
+void addTimes(RunReport& report) {
+    std::vector<WrittenSpectrum>& spectra = report.features.spectra;
+    if (report.program == RunProgram::wiffharvest) {
+        if (std::none_of(spectra.begin(), spectra.end(), [](const WrittenSpectrum& s) { return s.nameScanTime > 0; })) {
+            return;
+        }
+        for (WrittenSpectrum& spectrum : spectra) spectrum.retentionMinutes = *spectrum.nameScanTime / 10.0;
+        report.times = TimeSource::peakListNames;
+    } else if (!report.request.dataFilename.empty() && !spectra.empty()) {
+        const std::optional<std::string> unread = readExportTimes(spectra, report.request.dataFilename);
+        if (unread) {
+            report.notices.push_back(*unread);
+        } else {
+            report.times = TimeSource::runExport;
+        }
+    }
+}
+
+// One part per LC run: the samples the statistics block lists, and any
+// others the features name.
+void addSamples(RunReport& report, const LogFile& charges) {
+    std::vector<RunPart>& parts = report.samples;
+    const auto partOf = [&](int index) -> RunPart& {
+        const auto found = std::find_if(parts.begin(), parts.end(), [&](const RunPart& p) { return p.sample == index; });
+        if (found != parts.end()) return *found;
+        parts.push_back({});
+        parts.back().sample = index;
+        return parts.back();
+    };
+    if (const StatsBlock* block = report.statsBlock()) {
+        for (const StatsSample& sample : block->samples) {
+            RunPart& part = partOf(sample.index);
+            part.name = sample.name;
+            part.counters = sample.counters;
+        }
+    }
+    for (const WrittenSpectrum& spectrum : report.features.spectra) partOf(spectrum.sample).spectra.push_back(spectrum);
+    if (parts.empty()) partOf(1);
+    std::sort(parts.begin(), parts.end(), [](const RunPart& a, const RunPart& b) { return a.sample < b.sample; });
+    for (RunPart& part : parts) {
+        part.outputName = part.sample == 1 ? report.request.run : report.request.run + "_" + std::to_string(part.sample);
+    }
+    if (parts.size() == 1) {
+        parts.front().rejects = report.rejects;
+        parts.front().charges = report.charges;
+        return;
+    }
+    std::vector<std::vector<std::pair<std::string, long>>> counters;
+    for (const RunPart& part : parts) counters.push_back(part.counters);
+    if (const auto split = splitRejectsBySample(report.rejects, counters); split && report.statsBlock()) {
+        for (std::size_t i = 0; i < parts.size(); ++i) parts[i].rejects = (*split)[i];
+    } else if (report.rejects.total() > 0) {
+        report.notices.push_back("The rows of xtractorRejectReasons.txt do not name their sample, and here their number "
+                                 "does not follow from each sample's statistics (a scan range rejects survey scans too): "
+                                 "the rejected spectra are counted for the whole file only.");
+    }
+    const std::vector<ChargeSelection> pieces = selectChargeDecisionsBySample(charges, report.request.run, report.program);
+    if (pieces.size() == parts.size()) {
+        for (std::size_t i = 0; i < parts.size(); ++i) parts[i].charges = pieces[i];
+    } else if (!pieces.empty()) {
+        report.notices.push_back("parentChargeCheck.txt holds rows of this file in " + std::to_string(pieces.size()) +
+                                 " pieces for " + std::to_string(parts.size()) +
+                                 " samples: its charge decisions are counted for the whole file only.");
+    }
+}
+
 }  // namespace
+
+std::optional<long> RunPart::counter(std::string_view counterName) const {
+    for (const auto& [key, value] : counters) {
+        if (key == counterName) return value;
+    }
+    return std::nullopt;
+}
+
+RunPart RunReport::wholeRun() const {
+    RunPart whole;
+    whole.sample = 0;
+    whole.outputName = request.run;
+    whole.spectra = features.spectra;
+    whole.rejects = rejects;
+    whole.charges = charges;
+    if (const StatsBlock* block = statsBlock()) {
+        for (const StatsSample& sample : block->samples) {
+            for (const auto& [name, value] : sample.counters) {
+                if (!whole.counter(name)) whole.counters.emplace_back(name, *block->total(name));
+            }
+        }
+    }
+    return whole;
+}
 
 RunReport buildRunReport(const ReportRequest& request) {
     RunReport report;
@@ -97,38 +191,42 @@ RunReport buildRunReport(const ReportRequest& request) {
         report.notices.push_back("The statistics block of run " + request.run +
                                  " has no counters: the run probably ended before its statistics were written.");
     }
+    addTimes(report);
+    addSamples(report, charges);
     return report;
 }
 
-std::vector<StageCount> stageCounts(const RunReport& report) {
-    const StatsBlock* block = report.statsBlock();
-    const auto statistic = [&](const char* counter) -> std::optional<long> {
-        return block ? block->total(counter) : std::nullopt;
+std::vector<StageCount> stageCounts(const RunPart& part, RunProgram program) {
+    const auto statistic = [&](const char* counter) { return part.counter(counter); };
+    // Counts of reject rows are known only where the part's rows are.
+    const auto rows = [&](RejectKind kind) -> std::optional<long> {
+        return part.rejects ? std::optional<long>(part.rejects->count(kind)) : std::nullopt;
     };
-    const RejectSelection& rejects = report.rejects;
-    const long written = static_cast<long>(report.features.spectra.size());
-    const long filtered = rejects.count(RejectKind::parentRange) + rejects.count(RejectKind::tooFewPeaks) +
-                          rejects.count(RejectKind::sequenceTag) + rejects.count(RejectKind::other);
+    const long written = static_cast<long>(part.spectra.size());
+    std::optional<long> collected;
+    if (part.rejects) {
+        collected = written + part.rejects->count(RejectKind::merged) + part.rejects->count(RejectKind::parentRange) +
+                    part.rejects->count(RejectKind::tooFewPeaks) + part.rejects->count(RejectKind::sequenceTag) +
+                    part.rejects->count(RejectKind::other);
+    }
     std::vector<StageCount> counts;
-    counts.push_back({"collected", "MS/MS spectra collected", statistic("numMSMSscansCollected"),
-                      written + rejects.count(RejectKind::merged) + filtered});
-    counts.push_back({"scan-range", "outside the scan range (any scan)", std::nullopt,
-                      rejects.count(RejectKind::scanRange)});
+    counts.push_back({"collected", "MS/MS spectra collected", statistic("numMSMSscansCollected"), collected});
+    counts.push_back({"scan-range", "outside the scan range (any scan)", std::nullopt, rows(RejectKind::scanRange)});
     // yepharvest counts the groups that absorbed spectra, wiffharvest the
     // spectra absorbed: only the latter matches the merge rows.
-    if (report.program == RunProgram::wiffharvest) {
+    if (program == RunProgram::wiffharvest) {
         counts.push_back({"merged", "merged into an earlier spectrum", statistic("numMSMSmergedParentScans"),
-                          rejects.count(RejectKind::merged)});
+                          rows(RejectKind::merged)});
     } else {
-        counts.push_back({"merged", "merged into an earlier spectrum", std::nullopt, rejects.count(RejectKind::merged)});
+        counts.push_back({"merged", "merged into an earlier spectrum", std::nullopt, rows(RejectKind::merged)});
         counts.push_back({"merged-groups", "merged groups (first spectrum of each)", statistic("numMSMSmergedParentScans"), std::nullopt});
     }
     for (RejectKind kind : {RejectKind::parentRange, RejectKind::tooFewPeaks, RejectKind::sequenceTag}) {
-        counts.push_back({rejectKey(kind), "rejected: " + describeRejectKind(kind), std::nullopt, rejects.count(kind)});
+        counts.push_back({rejectKey(kind), "rejected: " + describeRejectKind(kind), std::nullopt, rows(kind)});
     }
-    if (rejects.count(RejectKind::other) > 0) {
+    if (rows(RejectKind::other).value_or(0) > 0) {
         counts.push_back({rejectKey(RejectKind::other), "rejected: " + describeRejectKind(RejectKind::other), std::nullopt,
-                          rejects.count(RejectKind::other)});
+                          rows(RejectKind::other)});
     }
     counts.push_back({"written", "written as peak lists", statistic("numOutputFiles"), written});
     return counts;

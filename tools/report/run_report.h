@@ -3,6 +3,8 @@
 // missing or unreadable said in plain words for the page.
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tools/report/charge_log.h"
@@ -16,7 +18,26 @@ struct ReportRequest {
     std::string logDir;        // glued in front of the file names, as the programs do
     std::string featuresName;  // the spectrum-features file in it
     std::string run;
+    std::string dataFilename;  // the run's data file, for its times; "" when not given
 };
+
+// One LC run of the page: yepharvest's run, one sample of a .wiff file, or
+// all samples of a .wiff file together.
+struct RunPart {
+    int sample = 1;          // 0: all samples
+    std::string name;        // the sample's name in runStats.txt; "" when none
+    std::string outputName;  // what its peak lists start with: RUN, RUN_2, ...
+    std::vector<WrittenSpectrum> spectra;
+    // Nothing when the part's rows cannot be told from the other samples'.
+    std::optional<RejectSelection> rejects;
+    std::optional<ChargeSelection> charges;
+    std::vector<std::pair<std::string, long>> counters;  // of its statistics block; empty without one
+
+    std::optional<long> counter(std::string_view counterName) const;
+};
+
+// Where the precursors' times come from.
+enum class TimeSource { none, runExport, peakListNames };
 
 struct LogFileSummary {
     std::string name;
@@ -33,9 +54,14 @@ struct RunReport {
     ChargeSelection charges;
     StatsSelection stats;
     std::vector<std::string> notices;  // plain text; the page escapes it
+    TimeSource times = TimeSource::none;
+    // One per LC run: one for yepharvest, one per sample of a .wiff file.
+    std::vector<RunPart> samples;
 
     // The statistics block shown: the last one written for the run.
     const StatsBlock* statsBlock() const { return stats.matching.empty() ? nullptr : &stats.matching.back(); }
+    // Every sample together.
+    RunPart wholeRun() const;
 };
 
 RunReport buildRunReport(const ReportRequest& request);
@@ -49,4 +75,4 @@ struct StageCount {
     std::optional<long> fromRows;
 };
 
-std::vector<StageCount> stageCounts(const RunReport& report);
+std::vector<StageCount> stageCounts(const RunPart& part, RunProgram program);

@@ -67,6 +67,7 @@ FeaturesSelection selectWrittenSpectra(const LogFile& file, std::string_view run
 
     const ColumnIndex column(selection.columns);
     const auto scanColumn = column("scanNumber");
+    const auto selectedColumn = column("selected_parent_m_over_z");
     const auto mzColumn = column("parent_m_over_z");
     const auto chargeColumn = column("parent_charge");
     const auto peaksColumn = column("numPeaks");
@@ -92,9 +93,11 @@ FeaturesSelection selectWrittenSpectra(const LogFile& file, std::string_view run
         spectrum.sample = parsed->sample;
         spectrum.charge = parsed->charge;
         if (program == RunProgram::yepharvest) spectrum.scanNumber = parsed->first;
+        if (program == RunProgram::wiffharvest) spectrum.nameScanTime = parsed->first;
         std::optional<long> charge;
         const bool readable = fields.size() >= fewest && fields.size() <= selection.columns.size() &&
                               readColumn(fields, scanColumn, parseWhole, spectrum.scanNumber) &&
+                              readColumn(fields, selectedColumn, parseReal, spectrum.selectedParentMz) &&
                               readColumn(fields, mzColumn, parseReal, spectrum.parentMz) &&
                               readColumn(fields, chargeColumn, parseWhole, charge) &&
                               readColumn(fields, peaksColumn, parseWhole, spectrum.numPeaks) &&

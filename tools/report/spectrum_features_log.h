@@ -22,7 +22,12 @@ struct WrittenSpectrum {
     std::string name;
     int sample = 1;
     std::optional<long> scanNumber;
-    std::optional<double> parentMz;  // Th
+    // wiffharvest: the scan time its name carries, in the 6 s (0.1 min)
+    // steps the program prints.
+    std::optional<long> nameScanTime;
+    std::optional<double> retentionMinutes;  // of its first scan, when the run gives it
+    std::optional<double> selectedParentMz;  // Th, as the run gave it
+    std::optional<double> parentMz;          // Th
     int charge = 0;                  // 0: undetermined
     std::optional<long> numPeaks;    // after peak picking
     std::optional<long> numOriginalPeaks;

@@ -299,7 +299,8 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
         if (s.points.empty()) continue;
         svg += "<g fill=\"" + escapeHtml(s.color) + "\" fill-opacity=\"0.75\">\n";
         for (const Point& p : s.points) {
-            svg += "<circle cx=\"" + number(xOf(p.x)) + "\" cy=\"" + number(yOf(p.y)) + "\" r=\"3\"/>\n";
+            svg += "<circle cx=\"" + number(xOf(p.x)) + "\" cy=\"" + number(yOf(p.y)) + "\" r=\"3\"" +
+                   (p.tip.empty() ? "/>\n" : "><title>" + escapeHtml(p.tip) + "</title></circle>\n");
         }
         svg += "</g>\n";
         svg += "<circle cx=\"" + number(right + 24) + "\" cy=\"" + number(legendY) + "\" r=\"5\" fill=\"" +

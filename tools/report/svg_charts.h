@@ -41,6 +41,7 @@ std::string histogramChart(const std::string& title, const Histogram& histogram,
 struct Point {
     double x = 0.0;
     double y = 0.0;
+    std::string tip;  // shown on hovering; "" for none
 };
 struct Series {
     std::string label;

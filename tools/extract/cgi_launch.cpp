@@ -1,0 +1,138 @@
+#include "tools/extract/cgi_launch.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+volatile std::sig_atomic_t runningChild = 0;
+
+extern "C" void passSignalOn(int number) {
+    if (runningChild > 0) ::kill(static_cast<pid_t>(runningChild), number);
+}
+
+// A temporary folder holding a link to the parameter folder, removed with
+// the object.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::string& parameters) {
+        const char* temporary = std::getenv("TMPDIR");
+        std::string pattern = std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
+                              "/quarrow-extract-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw LaunchError("cannot make a working folder in " + fs::path(pattern).parent_path().string() + ": " +
+                              std::strerror(errno));
+        }
+        path_ = pattern;
+        std::error_code error;
+        fs::create_directory_symlink(parameters, path_ / "msparams_quarrow", error);
+        if (error) {
+            fs::remove_all(path_, error);
+            throw LaunchError("cannot link the parameter folder into " + path_.string() + ": " + error.message());
+        }
+    }
+    ~WorkingFolder() {
+        std::error_code error;
+        fs::remove_all(path_, error);  // the link only, never what it points to
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// This process's environment with the request's variables: a GET request
+// carries no body, so CONTENT_LENGTH must not be set.
+std::vector<std::string> requestEnvironment(const std::string& queryString) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view text = *entry;
+        const std::string_view name = text.substr(0, text.find('='));
+        if (name != "QUERY_STRING" && name != "CONTENT_LENGTH" && name != "REQUEST_METHOD" &&
+            name != "GATEWAY_INTERFACE") {
+            variables.emplace_back(text);
+        }
+    }
+    variables.push_back("QUERY_STRING=" + queryString);
+    variables.push_back("REQUEST_METHOD=GET");
+    variables.push_back("GATEWAY_INTERFACE=CGI/1.1");
+    return variables;
+}
+
+}  // namespace
+
+LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {
+    WorkingFolder folder(launch.parameters);
+    std::vector<std::string> variables = requestEnvironment(launch.queryString);
+    std::vector<char*> environment;
+    for (std::string& variable : variables) environment.push_back(variable.data());
+    environment.push_back(nullptr);
+    std::string program = launch.program;
+    char* const arguments[] = {program.data(), nullptr};
+
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw LaunchError(std::string("cannot make a pipe: ") + std::strerror(errno));
+    struct sigaction forward {};
+    forward.sa_handler = passSignalOn;
+    sigemptyset(&forward.sa_mask);
+    struct sigaction oldInterrupt {};
+    struct sigaction oldTerminate {};
+    ::sigaction(SIGINT, &forward, &oldInterrupt);
+    ::sigaction(SIGTERM, &forward, &oldTerminate);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Only async-signal-safe calls from here on. The program gets the
+        // default actions this process may have changed.
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        for (const int number : {SIGINT, SIGTERM, SIGPIPE}) ::sigaction(number, &standard, nullptr);
+        const int input = ::open("/dev/null", O_RDONLY);
+        if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::chdir(folder.path().c_str()) != 0) {
+            ::_exit(127);
+        }
+        ::execve(program.c_str(), arguments, environment.data());
+        const char message[] = "quarrow-extract: the program could not be started\n";
+        [[maybe_unused]] const ssize_t written = ::write(2, message, sizeof message - 1);
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    if (child < 0) {
+        ::close(pipeEnds[0]);
+        throw LaunchError(std::string("cannot start a process: ") + std::strerror(errno));
+    }
+    runningChild = child;
+
+    char buffer[1 << 14];
+    while (true) {
+        const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
+        if (got > 0) {
+            output(std::string_view(buffer, static_cast<std::size_t>(got)));
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    runningChild = 0;
+    ::sigaction(SIGINT, &oldInterrupt, nullptr);
+    ::sigaction(SIGTERM, &oldTerminate, nullptr);
+    if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
+    return {WEXITSTATUS(status), 0};
+}

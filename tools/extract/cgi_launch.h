@@ -1,0 +1,30 @@
+#pragma once
+// One program started as a web server starts a CGI program: the query in
+// QUERY_STRING, no request body, a working folder that holds the parameter
+// folder msparams_quarrow/; its output handed on as it comes.
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct CgiLaunch {
+    std::string program;     // the binary
+    std::string parameters;  // the msparams_quarrow folder to give it
+    std::string queryString;
+};
+
+// The program could not be started (no working folder, no process).
+class LaunchError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct LaunchOutcome {
+    int exitStatus = 0;  // when it exited
+    int signal = 0;      // when a signal ended it
+};
+
+// Runs the program to its end in a fresh working folder (removed
+// afterwards). SIGINT and SIGTERM sent to this process are passed on to it.
+// The environment is this process's, with the request's variables set.
+LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output);

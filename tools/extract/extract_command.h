@@ -1,0 +1,44 @@
+#pragma once
+// quarrow-extract's command line: RUN [--KEY VALUE]... --out DIR, read
+// against the key table and refused, with a message for people, before
+// anything runs when it is not what the chosen program reads.
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/util/cgi_query.h"
+
+class CommandLineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the tool finds what it runs: an option, else an environment
+// variable, else the build tree it was built in.
+struct ToolPlaces {
+    std::string yepharvest;
+    std::string wiffharvest;
+    std::string parameters;  // the msparams_quarrow folder
+};
+
+struct ExtractCommand {
+    bool help = false;
+    std::string program;      // "yepharvest" or "wiffharvest"
+    std::string programPath;  // the binary
+    std::string parameters;
+    std::string dataFilename;  // absolute, as the program reads it
+    std::string outDir;        // absolute, ending in "/"
+    std::vector<QueryEntry> given;   // the keys given, in command-line order
+    std::vector<QueryEntry> query;   // everything the program gets
+    std::vector<QueryEntry> filled;  // front ends' defaults that differ from the program's
+};
+
+// The keys this tool sets itself.
+const std::vector<std::string_view>& toolSetKeys();
+
+// `environment` answers getenv's question for a name. Throws
+// CommandLineError naming what is wrong.
+ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, const ToolPlaces& builtIn,
+                                   const std::function<std::optional<std::string>(const char*)>& environment);
