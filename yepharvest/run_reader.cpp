@@ -1,8 +1,10 @@
 #include "yepharvest/run_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <variant>
 
@@ -83,37 +85,6 @@ struct SpectrumRead {
     std::exception_ptr failure;
 };
 
-// Decoding is most of the time of reading a run, so both cores read
-// spectra; the records and the reject rows still go in scan order.
-bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTable& run,
-                 const ExtractionContext& context) {
-    const ExtractorParameters& parameters = context.parameters;
-    bool anyMSscan = false;
-    computeOnTwoCoresConsumeInOrder<SpectrumRead>(
-        count,
-        [&](std::int32_t i) {
-            SpectrumRead read;
-            try {
-                readSpectrum(spectra.getItem(i + 1), read.scan, i, parameters);
-            } catch (...) {
-                read.failure = std::current_exception();
-            }
-            return read;
-        },
-        [&](std::int32_t i, SpectrumRead read) {
-            MSscan& scan = run[i];
-            scan = std::move(read.scan);
-            if (read.failure) std::rethrow_exception(read.failure);
-            if (outsideScanRange(scan.scanNumber, parameters)) {
-                context.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
-                                                       context.runName.c_str(), scan.scanNumber, scan.scanNumber,
-                                                       parameters.firstScan, parameters.lastScan);
-            }
-            if (scan.msLevel == 1) anyMSscan = true;
-        });
-    return anyMSscan;
-}
-
 // Names, parameters and error descriptions come from the data file and its
 // path, so every one is escaped on its way into the page.
 void printRunIdentity(const MSAnalysis& analysis) {
@@ -139,46 +110,107 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
     }
 }
 
-int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
-    MSAnalysis analysis;
-    const HRESULT opened = analysis.Open(runPath);
-    if (FAILED(opened)) {
-        printLine("<BR>Error opening analysis file.");
-        printLine(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened));
-        printLine("<BR>" + escapeHtml(analysis.openFailureDescription()));
-        return 1;
-    }
-
-    const MSSpectrumCollection spectra = analysis.getSpectra();
-    const std::int32_t count = spectra.getCount();
-    allocateMSscanMemory(run, count);
-    printLine("<BR>-----------------");
-    printLine(formatText("<BR>Number of spectra:%d", count));
-
-    const bool anyMSscan = readSpectra(spectra, count, run, context);
-
-    printRunIdentity(analysis);
-    writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
-                 context.getRunStatsStream());
-    printFirstSpectrumParameters(spectra);
-    printLine("<BR>-----------------");
-    reportExportWarnings(analysis.getWarnings(), context.getRunStatsStream());
-
-    if (!anyMSscan) run.noMSscans = true;
-    return 0;
-}
-
 }  // namespace
 
-int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+struct RunReading::Open {
+    MSAnalysis analysis;
+    std::optional<MSSpectrumCollection> spectra;
+};
+
+template <class Step>
+void RunReading::guarded(Step step) {
+    if (failed_) return;
     try {
-        return readRun(runPath, run, context);
+        step();
+        return;
     } catch (const ComError& error) {
         printLine("Error: " + escapeHtml(error.description()));
     } catch (...) {
         printLine("A non-COM exception has been thrown");
     }
-    return 1;
+    failed_ = true;
+    frontier_ = run_.numScans();
+}
+
+RunReading::RunReading(const std::string& runPath, RunTable& run, const ExtractionContext& context)
+    : run_(run), context_(context), open_(std::make_unique<Open>()) {
+    guarded([&] {
+        MSAnalysis& analysis = open_->analysis;
+        const HRESULT opened = analysis.Open(runPath);
+        if (FAILED(opened)) {
+            printLine("<BR>Error opening analysis file.");
+            printLine(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened));
+            printLine("<BR>" + escapeHtml(analysis.openFailureDescription()));
+            failed_ = true;
+            return;
+        }
+        const MSSpectrumCollection& spectra = open_->spectra.emplace(analysis.getSpectra());
+        const std::int32_t count = spectra.getCount();
+        allocateMSscanMemory(run_, count);
+        printLine("<BR>-----------------");
+        printLine(formatText("<BR>Number of spectra:%d", count));
+    });
+}
+
+RunReading::~RunReading() = default;
+
+std::int32_t RunReading::frontier() const { return frontier_; }
+
+bool RunReading::done() const { return frontier_ >= run_.numScans(); }
+
+// Decoding is most of the time of reading a run, so both cores read
+// spectra; the records and the reject rows still go in scan order.
+void RunReading::readUpTo(std::int32_t end) {
+    guarded([&] {
+        const ExtractorParameters& parameters = context_.parameters;
+        const MSSpectrumCollection& spectra = *open_->spectra;
+        const std::int32_t first = frontier_;
+        end = std::min(end, run_.numScans());
+        computeOnTwoCoresConsumeInOrder<SpectrumRead>(
+            first, end,
+            [&](std::int32_t i) {
+                SpectrumRead read;
+                try {
+                    readSpectrum(spectra.getItem(i + 1), read.scan, i, parameters);
+                } catch (...) {
+                    read.failure = std::current_exception();
+                }
+                return read;
+            },
+            [&](std::int32_t i, SpectrumRead read) {
+                MSscan& scan = run_[i];
+                scan = std::move(read.scan);
+                if (read.failure) std::rethrow_exception(read.failure);
+                if (outsideScanRange(scan.scanNumber, parameters)) {
+                    context_.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
+                                                            context_.runName.c_str(), scan.scanNumber, scan.scanNumber,
+                                                            parameters.firstScan, parameters.lastScan);
+                }
+                if (scan.msLevel == 1) anyMSscan_ = true;
+                frontier_ = i + 1;
+            });
+    });
+}
+
+int RunReading::finish() {
+    guarded([&] {
+        const MSAnalysis& analysis = open_->analysis;
+        printRunIdentity(analysis);
+        writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
+                     context_.getRunStatsStream());
+        printFirstSpectrumParameters(*open_->spectra);
+        printLine("<BR>-----------------");
+        reportExportWarnings(analysis.getWarnings(), context_.getRunStatsStream());
+        if (!anyMSscan_) run_.noMSscans = true;
+    });
+    open_.reset();
+    return failed_ ? 1 : 0;
+}
+
+int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+    RunReading reading(runPath, run, context);
+    reading.readUpTo(run.numScans());
+    return reading.finish();
 }
 
 void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate,
