@@ -1,5 +1,6 @@
 #include "core/util/fatal_error.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +14,7 @@
 namespace {
 ErrorPrinter errorPrinter = printErrorBanner;
 bool processExiting = false;
+std::atomic<bool> fatalErrorStarted = false;
 
 // One fatal error ends the process: another thread that fails meanwhile (a
 // picking thread out of memory) waits here until the first has ended it.
@@ -23,6 +25,8 @@ std::recursive_mutex& fatalErrorLock() {
     return *lock;
 }
 }  // namespace
+
+bool fatalErrorUnderway() { return fatalErrorStarted.load(); }
 
 std::recursive_timed_mutex& workBesideFatalErrors() {
     static auto* const lock = new std::recursive_timed_mutex;  // never destroyed, like the one above
@@ -46,6 +50,7 @@ void setErrorPrinter(ErrorPrinter printer) {
 void reportFatalError(const std::string& message) {
     const int lastError = errno;
     fatalErrorLock().lock();  // never released: the process ends below
+    fatalErrorStarted = true;
     // Work on the other thread is put down first. That thread may be failing
     // too (it then waits above for this one to end the process), so the wait
     // ends after a second at most; or it is this thread, failing in its own

@@ -27,3 +27,6 @@ void markProcessExiting();
 // takes it (waiting a second at most) before the process ends, so that the
 // end never pulls what that work reads from under it.
 std::recursive_timed_mutex& workBesideFatalErrors();
+// Set once a fatal error has begun to end the process: work beside it takes
+// no further share, so that it puts the lock down within its current one.
+bool fatalErrorUnderway();
