@@ -3,7 +3,8 @@
 // temporary name of its own beside the final path (the rename then stays
 // within one file system) and renamed over it at the end. No two writers
 // ever share a temporary, so runs that write the same file at once never
-// fail each other or splice it: the last to finish wins, whole.
+// fail each other or splice it: the last to finish wins, whole. A fatal
+// error removes the temporaries that exist when it ends the process.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -33,9 +34,15 @@ public:
     [[nodiscard]] std::optional<FileFailure> commit();
 
 private:
+    void discardTemporary();
+
     std::string path_;
     const char* label_;
     std::string temporary_;
     std::FILE* stream_ = nullptr;
     std::optional<FileFailure> openFailure_;
 };
+
+// Called by the fatal-error path on its way out: removes every temporary
+// file not yet committed, and keeps any other from being made or renamed.
+void removeUncommittedFiles();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/util/committed_file.h"
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
 
@@ -56,6 +57,7 @@ void reportFatalError(const std::string& message) {
         finalText = formatText("%s\nSystem error message: %s.\n", message.c_str(), std::strerror(lastError));
     }
     errorPrinter(finalText);
+    removeUncommittedFiles();
     std::fflush(stdout);
     std::fflush(getHtmlStream());
     if (processExiting) std::_Exit(1);
