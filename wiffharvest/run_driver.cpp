@@ -82,7 +82,7 @@ int runWiffharvest() {
         instrument = assignInstrument(instrument, path, context);
         for (std::int32_t sample = 1; sample <= samples; ++sample) processSample(path, sample, context, instrument);
     } catch (const ComError& error) {
-        std::printf("%s", objectModelErrorText(error).c_str());
+        printProgress(objectModelErrorText(error));
         // Files already written stay; the status tells a script or a workflow
         // engine that the run did not complete.
         return 1;

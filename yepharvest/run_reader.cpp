@@ -2,13 +2,11 @@
 
 #include <cstdio>
 #include <exception>
-#include <iostream>
-#include <string_view>
 #include <variant>
 
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
+#include "core/util/html_page.h"
 #include "core/util/two_cores.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
@@ -17,7 +15,7 @@
 namespace {
 
 // Each browser line is flushed at once, so the page grows while the run is read.
-void printLine(std::string_view text) { std::cout << text << std::endl; }
+void printLine(const PageHtml& line) { printProgress(line + PageHtml::markup("\n")); }
 
 std::string parameterValueText(const ComVariant& value) {
     if (const std::string* text = std::get_if<std::string>(&value)) return *text;
@@ -114,19 +112,19 @@ bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTab
 }
 
 // Names, parameters and error descriptions come from the data file and its
-// path, so every one is escaped on its way into the page.
+// path: text, after the program's own markup.
 void printRunIdentity(const MSAnalysis& analysis) {
     const double date = analysis.getAcquisitionDate();
-    printLine("<BR>Analysis Name = " + escapeHtml(analysis.getAnalysisName()));
-    printLine("<BR>Operator Name = " + escapeHtml(analysis.getOperatorName()));
-    printLine("<BR>Analysis Date and Time = " + formatAcquisitionDate(date));
-    printLine("<BR>Sample Name = " + escapeHtml(analysis.getSampleName()));
-    printLine("<BR>Method Name = " + escapeHtml(analysis.getMethodName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Analysis Name = " + analysis.getAnalysisName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Operator Name = " + analysis.getOperatorName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Analysis Date and Time = " + formatAcquisitionDate(date)));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Sample Name = " + analysis.getSampleName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Method Name = " + analysis.getMethodName()));
 }
 
 void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
-    printLine("<BR>Parameters:");
-    printLine("<BR>GroupName\tParameter Name\tParameter Value");
+    printLine(PageHtml::markup("<BR>Parameters:"));
+    printLine(PageHtml::markup("<BR>GroupName\tParameter Name\tParameter Value"));
     const MSParameterCollection parameters = spectra.getItem(1).getParameters();
     const std::int32_t count = parameters.getCount();
     for (std::int32_t j = 1; j <= count; ++j) {
@@ -134,7 +132,7 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
         const std::string group = parameters.getItem(index).getGroupName();
         const std::string name = parameters.getItem(index).getName();
         const std::string value = parameterValueText(parameters.getItem(index).getValue());
-        printLine("<BR>" + escapeHtml(group) + "\t\t" + escapeHtml(name) + "\t" + escapeHtml(value));
+        printLine(PageHtml::markup("<BR>") + PageHtml(group + "\t\t" + name + "\t" + value));
     }
 }
 
@@ -142,17 +140,17 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
     MSAnalysis analysis;
     const HRESULT opened = analysis.Open(runPath);
     if (FAILED(opened)) {
-        printLine("<BR>Error opening analysis file.");
-        printLine(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened));
-        printLine("<BR>" + escapeHtml(analysis.openFailureDescription()));
+        printLine(PageHtml::markup("<BR>Error opening analysis file."));
+        printLine(PageHtml::markup(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened)));
+        printLine(PageHtml::markup("<BR>") + PageHtml(analysis.openFailureDescription()));
         return 1;
     }
 
     const MSSpectrumCollection spectra = analysis.getSpectra();
     const std::int32_t count = spectra.getCount();
     allocateMSscanMemory(run, count);
-    printLine("<BR>-----------------");
-    printLine(formatText("<BR>Number of spectra:%d", count));
+    printLine(PageHtml::markup("<BR>-----------------"));
+    printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", count)));
 
     const bool anyMSscan = readSpectra(spectra, count, run, context);
 
@@ -160,7 +158,7 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
     writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
                  context.getRunStatsStream());
     printFirstSpectrumParameters(spectra);
-    printLine("<BR>-----------------");
+    printLine(PageHtml::markup("<BR>-----------------"));
 
     if (!anyMSscan) run.noMSscans = 1;
     return 0;
@@ -172,9 +170,9 @@ int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const E
     try {
         return readRun(runPath, run, context);
     } catch (const ComError& error) {
-        printLine("Error: " + escapeHtml(error.description()));
+        printLine(PageHtml("Error: " + error.description()));
     } catch (...) {
-        printLine("A non-COM exception has been thrown");
+        printLine(PageHtml("A non-COM exception has been thrown"));
     }
     return 1;
 }

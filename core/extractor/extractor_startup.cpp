@@ -11,7 +11,6 @@
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 #include "core/util/html_page.h"
 
 namespace {
@@ -35,7 +34,7 @@ ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, Extr
     if (!formats) {
         errno = 0;  // the message is about the value, not about a library call
         reportFatalError(formatText("The value %s of the query key peakListFormat is not one of pkl, mgf and both.\n",
-                                    escapeHtml(context.parameters.peakListFormat).c_str()));
+                                    context.parameters.peakListFormat.c_str()));
     }
     context.peakListFormats = *formats;
     initialise_amino_acid_weights("H", "O H", "H", context.parameters.cys, "C2 H3 N1 O1", formulaMonoisotopicMass);

@@ -4,7 +4,6 @@
 
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 
 const std::vector<ParameterRange>& parameterRanges() {
     // Integers saturate at the 32-bit ends while they are read and reals
@@ -61,7 +60,7 @@ std::optional<std::string> findRangeViolation(const std::vector<QueryEntry>& ent
     for (const ParameterRange& range : parameterRanges()) {
         const QueryEntry* entry = lastEntryNamed(entries, range.key);
         if (entry == nullptr || fits(range, range.value(parameters))) continue;
-        return formatText("The value %s of the query key %s is outside its range %s.\n", escapeHtml(entry->value).c_str(),
+        return formatText("The value %s of the query key %s is outside its range %s.\n", entry->value.c_str(),
                           range.key, range.text);
     }
     return std::nullopt;

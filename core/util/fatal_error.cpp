@@ -32,12 +32,12 @@ std::recursive_timed_mutex& workBesideFatalErrors() {
 
 void markProcessExiting() { processExiting = true; }
 
-void printErrorBanner(std::string_view text) {
+void printErrorBanner(const PageHtml& message) {
     std::fputs("\n", stdout);
     std::fputs("ERROR MESSAGE\n", stdout);
     std::fputs("-------------\n", stdout);
     std::fputs("\n", stdout);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fwrite(message.html().data(), 1, message.html().size(), stdout);
 }
 
 void setErrorPrinter(ErrorPrinter printer) {
@@ -46,16 +46,21 @@ void setErrorPrinter(ErrorPrinter printer) {
 
 void reportFatalError(const std::string& message) {
     const int lastError = errno;
+    const PageHtml text(message);
+    errno = lastError;
+    reportFatalError(text);
+}
+
+void reportFatalError(const PageHtml& message) {
+    const int lastError = errno;
     fatalErrorLock().lock();  // never released: the process ends below
     // Work on the other thread is put down first. That thread may be failing
     // too (it then waits above for this one to end the process), so the wait
     // ends after a second at most; or it is this thread, failing in its own
     // share of the work, which holds the lock already.
     [[maybe_unused]] const bool quiet = workBesideFatalErrors().try_lock_for(std::chrono::seconds(1));
-    std::string finalText = message;
-    if (lastError != 0) {
-        finalText = formatText("%s\nSystem error message: %s.\n", message.c_str(), std::strerror(lastError));
-    }
+    PageHtml finalText = message;
+    if (lastError != 0) finalText += PageHtml(formatText("\nSystem error message: %s.\n", std::strerror(lastError)));
     errorPrinter(finalText);
     removeUncommittedFiles();
     std::fflush(stdout);

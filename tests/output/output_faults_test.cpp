@@ -61,7 +61,9 @@ protected:
         }
     }
     std::string logs() const { return dir_.file("logs/"); }
-    std::string peaklists() const { return dir_.file("peaklists/"); }
+    // Markup in a folder name reaches the error page as text.
+    std::string peaklists() const { return dir_.file("peak<i>lists/"); }
+    std::string peaklistsOnThePage() const { return dir_.file("peak&lt;i&gt;lists/"); }
 
     ProgramRun runOf(const Reference& reference) const {
         return programRun(reference.run, data_->path(), logs(), peaklists(), reference.query);
@@ -124,7 +126,7 @@ TEST_F(OutputFaults, PeakListPastTheFileSizeLimit) {
     run.fileSizeLimit = firstContent.size() - 1;
     const ChildResult result = runProgram(run);
     expectErrorPage(result, {"File write (fwrite) failure.", "Function: processVelmoraLCMSMSrun",
-                             "Filename = " + peaklists() + firstName + ".", "System error message: File too large."});
+                             "Filename = " + peaklistsOnThePage() + firstName + ".", "System error message: File too large."});
     EXPECT_TRUE(folderContents(peaklists()).empty());
 }
 
@@ -172,7 +174,7 @@ TEST_F(OutputFaults, PeakListNameTakenByAFolder) {
             expectErrorPage(result, {"File rename (rename) failure.",
                                      mgf ? "Function: writeMgfFile"
                                          : (yep ? "Function: processVelmoraLCMSMSrun" : "Function: processSciexDDErun"),
-                                     "Filename = " + peaklists() + taken + ".", "System error message: Is a directory."});
+                                     "Filename = " + peaklistsOnThePage() + taken + ".", "System error message: Is a directory."});
             EXPECT_EQ(readWholeFile(peaklists() + taken + "/inside"), "x");
             fs::remove_all(peaklists() + taken);
             expectOnlyWholePeakLists(peaklists(), *reference);
