@@ -72,7 +72,7 @@ int runWiffharvest() {
     RunTimer timer;
     timer.startRunTimer();
     comInitialize();
-    ExtractionContext context = initialiseExtractor();
+    ExtractionContext context = initialiseExtractor(FeaturesRows::wiffRun);
     const std::string path = context.parameters.xtractorDataFilename;
     context.runName = getRunName(path);
     try {

@@ -22,7 +22,7 @@
 int runYepharvest() {
     if (FAILED(comInitialize())) return 0;
 
-    ExtractionContext context = initialiseExtractor();
+    ExtractionContext context = initialiseExtractor(FeaturesRows::otherRun);
     std::printf("<BR>Initialize extractor complete! \n");
     context.useInstrument("ESI-ION-TRAP");
 

@@ -48,7 +48,7 @@ ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, Extr
     return context;
 }
 
-ExtractionContext initialiseExtractor() {
+ExtractionContext initialiseExtractor(FeaturesRows rows) {
     unbufferStandardOutput();
     setErrorPrinter(writeErrorPage);
     ExtractionContext context = prepareExtraction(query(), {});
@@ -56,7 +56,7 @@ ExtractionContext initialiseExtractor() {
 
     // Every mode opens the four logs: the stages of both programs write their
     // rows whatever the mode, and must never write to a stream not opened.
-    openedLogs = openXtractorOutputFiles(parameters);
+    openedLogs = openXtractorOutputFiles(parameters, rows);
     // Registered after openedLogs was built, so it runs before its destructor.
     if (std::atexit(closeOpenedLogs) != 0) reportFatalError("Exit handler (atexit) failure.\nFunction: initialiseExtractor\n");
     context.logs = openedLogs->logs();
