@@ -144,7 +144,8 @@ TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
     const OpenedRun run(
         fixtureMzML({spectrum("period=2 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "5")),
                      spectrum("cycle=2 experiment=3", msLevel(2) + msTerm("MS:1000285", tic, "7"), 42.5),
-                     spectrum("period=1 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "9"))},
+                     spectrum("period=1 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "9")),
+                     spectrum("cycle=2 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "4"))},
                     qstarElite));
     ASSERT_EQ(run.file.numberOfPeriods(1), 2);
     EXPECT_EQ(run.file.numberOfExperiments(1, 0), 3);
@@ -152,7 +153,7 @@ TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
     EXPECT_EQ(run.file.numberOfExperiments(1, 1), 1);
     EXPECT_EQ(run.file.numberOfCycles(1, 1), 1);
     EXPECT_EQ(run.file.periodInfo(1, 0).experimentInfo(1).scanType(), -1);  // no spectrum of experiment 2
-    EXPECT_EQ(traceOf(run, 0, 0), (std::vector<double>{9, 0}));
+    EXPECT_EQ(traceOf(run, 0, 0), (std::vector<double>{9, 4}));
     EXPECT_EQ(traceOf(run, 0, 2), (std::vector<double>{0, 7}));
     EXPECT_EQ(traceOf(run, 1, 0), (std::vector<double>{5}));
     EXPECT_FLOAT_EQ(run.file.cycleTime(1, 0, 2, 1), 42.5f);
@@ -292,6 +293,13 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"zero", {{"lysate3.mzML", ids({"cycle=0 experiment=1"})}}, E_FAIL, "cycle=0"},
         {"sign", {{"lysate3.mzML", ids({"cycle=+1 experiment=1"})}}, E_FAIL, "cycle=+1"},
         {"beyond 32 bits", {{"lysate3.mzML", ids({"cycle=1 period=2147483648 experiment=1"})}}, E_FAIL, "period="},
+        // Numbers beyond what the export holds would size the tables.
+        {"period beyond the spectra", {{"lysate3.mzML", ids({"period=3 cycle=1 experiment=1", "cycle=1 experiment=2"})}},
+         E_FAIL, "spectrum 1 (\"period=3 cycle=1 experiment=1\") names period 3, but the export holds 2 spectra"},
+        {"cycle beyond its period", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "cycle=3 experiment=1"})}}, E_FAIL,
+         "names cycle 3, but its period holds 2 spectra"},
+        {"experiment beyond its period", {{"lysate3.mzML", ids({"cycle=2 experiment=1", "period=1 cycle=1 experiment=3"})}},
+         E_FAIL, "names experiment 3, but its period holds 2 spectra"},
     };
     for (const Case& c : cases) {
         TempDir dir;
