@@ -7,6 +7,7 @@
 
 #include "core/peaks/centroiding.h"
 #include "core/util/checked_memory.h"
+#include "core/util/html_page.h"
 #include "core/util/two_cores.h"
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
@@ -222,6 +223,9 @@ std::int32_t openWiffFile(const std::string& path, const ExtractionContext& cont
         runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
     }
     instrument.instrumentType = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
+    for (const std::string& notRead : file.exportsNotRead()) {
+        printProgress(PageHtml::markup("<BR>") + PageHtml("Warning: " + notRead) + PageHtml::markup("\n"));
+    }
     return samples;
 }
 

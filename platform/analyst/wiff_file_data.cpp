@@ -39,3 +39,5 @@ float WiffFileData::cycleTime(std::int32_t sample, std::int32_t period, std::int
 }
 
 std::string WiffFileData::sampleName(std::int32_t sample) const { return run_->sample(sample, fileInterface).name; }
+
+const std::vector<std::string>& WiffFileData::exportsNotRead() const { return run_->notTaken(); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/analyst/acquisition_info.h"
 #include "platform/analyst/period_info.h"
@@ -25,6 +26,9 @@ public:
     // when the export has none.
     float cycleTime(std::int32_t sample, std::int32_t period, std::int32_t experiment, std::int32_t cycle) const;
     std::string sampleName(std::int32_t sample) const;
+    // Not an operation of the object model: the exports beside the file
+    // that are not read as its samples, each as a sentence saying why.
+    const std::vector<std::string>& exportsNotRead() const;
 
 private:
     std::shared_ptr<const WiffRun> run_;

@@ -132,7 +132,6 @@ WiffSample readWiffSample(const std::string& exportPath) {
     WiffSample sample;
     sample.source = OpenFormatExport::open(exportPath);
     const OpenFormatExport& source = *sample.source;
-    sample.fileName = exportPath.substr(exportPath.find_last_of('/') + 1);
     const ExportRunInfo& info = source.runInfo();
     sample.name = info.sampleName.empty() ? info.runId : info.sampleName;
     const InstrumentModel model = instrumentModel(info.instrumentModels);

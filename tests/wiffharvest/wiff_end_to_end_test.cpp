@@ -69,11 +69,15 @@ void expectPeakListsMatchFeatures(const SciexRun& run, int decimals) {
     }
 }
 
+// A second export of sample 1 beside the two is not read, and the page says so.
 TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
     const SciexRun run("lysate3.wiff", "--sciex qstar --samples 2 --profile --spectra 240 --chargeless 0.5 --seed 11");
+    std::filesystem::copy_file(run.file("lysate3-Sample1.mzML"), run.file("lysate3-rerun.mzML"));
     const ChildResult r = run.run();
     ASSERT_EQ(r.exitStatus, 0) << r.output;
-    EXPECT_EQ(pageShape(r.output), "<BR>Wiff file opened. Contains 2 samples\n<BR>Assigned instrument type ESI-QSTAR.\n" +
+    EXPECT_EQ(pageShape(r.output), "<BR>Warning: lysate3-rerun.mzML is not read: its spectrum ids name sample 1, which "
+                                   "lysate3-Sample1.mzML holds.\n<BR>Wiff file opened. Contains 2 samples\n"
+                                   "<BR>Assigned instrument type ESI-QSTAR.\n" +
                                        stageSequence(true, true) + stageSequence(true, true) + "Execution Time\n");
 
     // The skipped-scan report of each sample, on the page and in runStats.txt.
