@@ -45,9 +45,11 @@ ExportFound examine(const std::string& path, const WiffExportSearch& search) {
 // which sample an export holds; the names which file it belongs to:
 // <run>.mzML is the export of a single-sample file, so beside it a
 // <run>-<name>.mzML is another run's, or left over. Of two exports of one
-// sample the first in name order is read; exports without a sample key
-// follow, in name order.
-std::vector<std::string> chooseSamples(const std::vector<ExportFound>& found, std::vector<std::string>& notTaken) {
+// sample the first in name order is read. Sample numbers must run without
+// a gap, or a sample's peak lists would go out under the next one's name;
+// exports without a sample key follow, in name order.
+std::vector<std::string> chooseSamples(const std::vector<ExportFound>& found, const WiffExportSearch& search,
+                                       std::vector<std::string>& notTaken, const char* interfaceName) {
     const auto alone = std::find_if(found.begin(), found.end(), [](const ExportFound& e) { return e.namedAlone; });
     if (alone != found.end()) {
         for (const ExportFound& other : found) {
@@ -71,6 +73,13 @@ std::vector<std::string> chooseSamples(const std::vector<ExportFound>& found, st
                                           e->fileName.c_str(), *e->sample, previous->fileName.c_str()));
             continue;
         }
+        if (*e->sample > next) {
+            throw ComError(E_FILENOTFOUND,
+                           formatText("No export of sample %d was found in the folder %s: the exports of %s name "
+                                      "samples up to %d in their spectrum ids, but none sample %d.",
+                                      next, search.folder.c_str(), search.runName.c_str(), *keyed.back()->sample, next),
+                           interfaceName);
+        }
         chosen.push_back(e->path);
         previous = e;
     }
@@ -88,7 +97,7 @@ std::shared_ptr<const WiffRun> readWiffRun(const std::string& wiffPath, const ch
     try {
         std::vector<ExportFound> found;
         for (const std::string& file : search.files) found.push_back(examine(file, search));
-        for (const std::string& file : chooseSamples(found, notTaken)) {
+        for (const std::string& file : chooseSamples(found, search, notTaken, interfaceName)) {
             samples.push_back(readWiffSample(file));
         }
     } catch (const ExportReadError& error) {
