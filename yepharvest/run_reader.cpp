@@ -80,14 +80,21 @@ struct SpectrumRead {
     std::exception_ptr failure;
 };
 
+// How far reading came: a run that fails part way goes on with the spectra
+// read before the failure, and the page says so.
+struct ReadProgress {
+    std::int32_t count = 0;
+    std::int32_t read = 0;
+};
+
 // Decoding is most of the time of reading a run, so both cores read
 // spectra; the records and the reject rows still go in scan order.
-bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTable& run,
-                 const ExtractionContext& context) {
+bool readSpectra(const MSSpectrumCollection& spectra, RunTable& run, const ExtractionContext& context,
+                 ReadProgress& progress) {
     const ExtractorParameters& parameters = context.parameters;
     bool anyMSscan = false;
     computeOnTwoCoresConsumeInOrder<SpectrumRead>(
-        count,
+        progress.count,
         [&](std::int32_t i) {
             SpectrumRead read;
             try {
@@ -107,6 +114,7 @@ bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTab
                                                        parameters.firstScan, parameters.lastScan);
             }
             if (scan.msLevel == 1) anyMSscan = true;
+            progress.read = i + 1;
         });
     return anyMSscan;
 }
@@ -136,7 +144,7 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
     }
 }
 
-int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context, ReadProgress& progress) {
     MSAnalysis analysis;
     const HRESULT opened = analysis.Open(runPath);
     if (FAILED(opened)) {
@@ -147,12 +155,12 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
     }
 
     const MSSpectrumCollection spectra = analysis.getSpectra();
-    const std::int32_t count = spectra.getCount();
-    allocateMSscanMemory(run, count);
+    progress.count = spectra.getCount();
+    allocateMSscanMemory(run, progress.count);
     printLine(PageHtml::markup("<BR>-----------------"));
-    printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", count)));
+    printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", progress.count)));
 
-    const bool anyMSscan = readSpectra(spectra, count, run, context);
+    const bool anyMSscan = readSpectra(spectra, run, context, progress);
 
     printRunIdentity(analysis);
     writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
@@ -167,12 +175,19 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
 }  // namespace
 
 int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+    ReadProgress progress;
     try {
-        return readRun(runPath, run, context);
+        return readRun(runPath, run, context, progress);
     } catch (const ComError& error) {
         printLine(PageHtml("Error: " + error.description()));
     } catch (...) {
         printLine(PageHtml("A non-COM exception has been thrown"));
+    }
+    if (progress.read > 0 && progress.read < progress.count) {
+        printLine(PageHtml::markup("<BR>") +
+                  PageHtml(formatText("The run goes on with the %d of its %d spectra read before this error: its peak "
+                                      "lists and logs cover only those.",
+                                      progress.read, progress.count)));
     }
     return 1;
 }
