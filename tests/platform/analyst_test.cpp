@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "platform/analyst/experiment_trace.h"
@@ -233,52 +234,38 @@ TEST(AnalystSpectrum, SelectsTheNearestWithinAThousandthOfASecond) {
 }
 
 // The samples in order, by the sample their ids name, and the exports not
-// read, each named with the reason.
+// read, each named with the reason. runner, Run, run_x and run-e.txt are
+// no exports of run.wiff.
 TEST(AnalystFiles, SamplesChosenByTheirIdsAndNames) {
-    struct Export {
-        std::string file, id, sample;
-    };
     struct Case {
-        const char* what;
-        std::vector<Export> exports;
+        std::vector<std::array<std::string, 3>> exports;  // file, first id, sample name
         std::vector<std::string> samples;
         std::vector<std::string> notRead;
     };
-    // Not exports of run.wiff: another run name, another letter case of the
-    // name, no hyphen, no export ending.
-    const std::vector<Export> others = {{"runner.mzML", "sample=1 scan=1", "X"}, {"Run.mzML", "sample=1 scan=1", "X"},
-                                        {"run_x.mzML", "sample=1 scan=1", "X"}, {"run-e.txt", "sample=1 scan=1", "X"}};
+    const std::string a = " cycle=1 experiment=1";
     const std::vector<Case> cases = {
-        {"per-sample exports by sample, then those without a key by name; a second export of a sample is not read",
-         {{"run-b.mzML", "sample=2 cycle=1 experiment=1", "B"}, {"run-a.mzML", "sample=2 cycle=1 experiment=1", "A"},
-          {"run-c.mzML", "sample=1 cycle=1 experiment=1", "C"}, {"run-p.mzML", "scan=1", "P"},
-          {"run-0.mzML", "scan=1", "Z"}, {"run-d.MZML.GZ", "sample=3 cycle=1 experiment=1", "D"}},
+        {{{"run-b.mzML", "sample=2" + a, "B"}, {"run-a.mzML", "sample=2" + a, "A"}, {"run-c.mzML", "sample=1" + a, "C"},
+          {"run-p.mzML", "scan=1", "P"}, {"run-0.mzML", "scan=1", "Z"}, {"run-d.MZML.GZ", "sample=3" + a, "D"},
+          {"runner.mzML", "sample=1 scan=1", "X"}, {"Run.mzML", "sample=1 scan=1", "X"},
+          {"run_x.mzML", "sample=1 scan=1", "X"}, {"run-e.txt", "sample=1 scan=1", "X"}},
          {"C", "A", "D", "Z", "P"},
          {"run-b.mzML is not read: its spectrum ids name sample 2, which run-a.mzML holds."}},
-        {"the export named after the .wiff file alone is its only sample",
-         {{"run.mzML", "sample=1 cycle=1 experiment=1", "R"}, {"run-rerun.mzML", "sample=1 cycle=1 experiment=1", "X"},
-          {"run-2.mzML", "sample=2 cycle=1 experiment=1", "Y"}},
+        {{{"run.mzML", "sample=1" + a, "R"}, {"run-rerun.mzML", "sample=1" + a, "X"}, {"run-2.mzML", "sample=2" + a, "Y"}},
          {"R"},
          {"run-2.mzML is not read: run.mzML, named after the .wiff file alone, holds its only sample.",
           "run-rerun.mzML is not read: run.mzML, named after the .wiff file alone, holds its only sample."}},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        std::vector<Export> exports = c.exports;
-        exports.insert(exports.end(), others.begin(), others.end());
-        for (const Export& e : exports) {
-            const std::string mzML = fixtureMzML({spectrum(e.id, msLevel(1))}, qstarElite, e.sample);
-            if (e.file.ends_with(".GZ")) {
-                writeGzip(dir.file(e.file), mzML);
-            } else {
-                writeWholeFile(dir.file(e.file), mzML);
-            }
+        for (const auto& [file, id, sample] : c.exports) {
+            const std::string mzML = fixtureMzML({spectrum(id, msLevel(1))}, qstarElite, sample);
+            file.ends_with(".GZ") ? writeGzip(dir.file(file), mzML) : writeWholeFile(dir.file(file), mzML);
         }
         const WiffFileData data = WiffApplication().openWiff(dir.path() + "\\run.wiff", 1);
         std::vector<std::string> samples;
         for (std::int32_t s = 1; s <= data.numberOfSamples(); ++s) samples.push_back(data.sampleName(s));
-        EXPECT_EQ(samples, c.samples) << c.what;
-        EXPECT_EQ(data.exportsNotRead(), c.notRead) << c.what;
+        EXPECT_EQ(samples, c.samples);
+        EXPECT_EQ(data.exportsNotRead(), c.notRead);
     }
 }
 
