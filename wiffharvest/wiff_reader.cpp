@@ -172,7 +172,9 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, const Spectrum
             // The table grows with the scans kept, which the spectra present
             // bound; cycles times experiments may be far more.
             if (records.size() == static_cast<std::size_t>(reading.index)) {
-                reserveChecked(records, std::max<std::size_t>(64, 2 * records.size()), "allocateMSscanMemory");
+                if (records.size() == records.capacity()) {
+                    reserveChecked(records, std::max<std::size_t>(64, 2 * records.size()), "allocateMSscanMemory");
+                }
                 records.emplace_back();
             }
             SciexMSscan& r = records[static_cast<std::size_t>(reading.index)];
