@@ -225,8 +225,10 @@ std::int32_t openWiffFile(const std::string& path, const ExtractionContext& cont
         runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
     }
     instrument.instrumentType = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
+    // As the skipped-scan report: a line on the page and a row of runStats.txt.
     for (const std::string& notRead : file.exportsNotRead()) {
-        printProgress(PageHtml::markup("<BR>") + PageHtml("Warning: " + notRead) + PageHtml::markup("\n"));
+        printProgress(PageHtml::markup("<BR>") + PageHtml("exportWarning: " + notRead) + PageHtml::markup("\n"));
+        runStats.print("exportWarning\t%s\n", notRead.c_str());
     }
     return samples;
 }

@@ -75,15 +75,16 @@ TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
     std::filesystem::copy_file(run.file("lysate3-Sample1.mzML"), run.file("lysate3-rerun.mzML"));
     const ChildResult r = run.run();
     ASSERT_EQ(r.exitStatus, 0) << r.output;
-    EXPECT_EQ(pageShape(r.output), "<BR>Warning: lysate3-rerun.mzML is not read: its spectrum ids name sample 1, which "
-                                   "lysate3-Sample1.mzML holds.\n<BR>Wiff file opened. Contains 2 samples\n"
+    const std::string notRead = "lysate3-rerun.mzML is not read: its spectrum ids name sample 1, which lysate3-Sample1.mzML holds.";
+    EXPECT_EQ(pageShape(r.output), "<BR>exportWarning: " + notRead + "\n<BR>Wiff file opened. Contains 2 samples\n"
                                    "<BR>Assigned instrument type ESI-QSTAR.\n" +
                                        stageSequence(true, true) + stageSequence(true, true) + "Execution Time\n");
 
     // The skipped-scan report of each sample, on the page and in runStats.txt.
     const std::string stats = run.log("runStats.txt");
     const std::string opening = "\nfilePath: " + run.file("lysate3.wiff") + "\n\nsampleName: Sample1\tsampleIndex: 1\n"
-                                "sampleName: Sample2\tsampleIndex: 2\nsampleName: Sample1\tsampleIndex: 1\n";
+                                "sampleName: Sample2\tsampleIndex: 2\nexportWarning\t" + notRead +
+                                "\nsampleName: Sample1\tsampleIndex: 1\n";
     EXPECT_EQ(stats.substr(0, opening.size()), opening);
     std::smatch skipped;
     ASSERT_TRUE(std::regex_search(r.output, skipped, std::regex("numSkippedMSMSscans: (\\d+) numMSscansWith\\w+: (\\d+)")));
