@@ -8,6 +8,7 @@
 #include "core/extractor/export_warnings.h"
 #include "core/peaks/centroiding.h"
 #include "core/util/checked_memory.h"
+#include "core/util/html_page.h"
 #include "core/util/two_cores.h"
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
@@ -165,10 +166,19 @@ void readPeriod(SampleReading& reading, const WiffFileData& file, const Spectrum
     // Which scans are kept, and in which records, follows from the traces
     // alone; the spectra are then read on both cores.
     std::vector<SpectrumToRead> toRead;
+    std::vector<SciexMSscan>& records = reading.table.records;
     for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
         if (skips.dropped[static_cast<std::size_t>(c)] != 0) continue;
         for (std::int32_t j = 0; j < nExperiments; ++j) {
-            SciexMSscan& r = reading.table.records[static_cast<std::size_t>(reading.index)];
+            // The table grows with the scans kept, which the spectra present
+            // bound; cycles times experiments may be far more.
+            if (records.size() == static_cast<std::size_t>(reading.index)) {
+                if (records.size() == records.capacity()) {
+                    reserveChecked(records, std::max<std::size_t>(64, 2 * records.size()), "allocateMSscanMemory");
+                }
+                records.emplace_back();
+            }
+            SciexMSscan& r = records[static_cast<std::size_t>(reading.index)];
             r.scanType = period.experimentInfo(j).scanType();
             if (r.scanType == 12) continue;
             if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) continue;
@@ -242,10 +252,6 @@ std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t samp
         total += std::int64_t{std::max(lastCycles - 1, 0)} * std::max(lastExperiments, 0);
     }
     table = ScanTable{};
-    // One record more than can be stored: the reader fills a record before
-    // it knows whether the scan is kept.
-    reserveChecked(table.records, static_cast<std::size_t>(total) + 1, "allocateMSscanMemory");
-    table.records.resize(static_cast<std::size_t>(total) + 1);
     std::printf("<BR>Alloted memory for # spectra: %lld (includes skipped scans)<BR>numActualCycles: %d "
                 "numExperiments/cycle: %d\n",
                 static_cast<long long>(total), lastCycles, lastExperiments);

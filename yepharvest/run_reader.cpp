@@ -2,14 +2,12 @@
 
 #include <cstdio>
 #include <exception>
-#include <iostream>
-#include <string_view>
 #include <variant>
 
 #include "core/extractor/export_warnings.h"
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
+#include "core/util/html_page.h"
 #include "core/util/two_cores.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
@@ -18,7 +16,7 @@
 namespace {
 
 // Each browser line is flushed at once, so the page grows while the run is read.
-void printLine(std::string_view text) { std::cout << text << std::endl; }
+void printLine(const PageHtml& line) { printProgress(line + PageHtml::markup("\n")); }
 
 std::string parameterValueText(const ComVariant& value) {
     if (const std::string* text = std::get_if<std::string>(&value)) return *text;
@@ -83,14 +81,21 @@ struct SpectrumRead {
     std::exception_ptr failure;
 };
 
+// How far reading came: a run that fails part way goes on with the spectra
+// read before the failure, and the page says so.
+struct ReadProgress {
+    std::int32_t count = 0;
+    std::int32_t read = 0;
+};
+
 // Decoding is most of the time of reading a run, so both cores read
 // spectra; the records and the reject rows still go in scan order.
-bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTable& run,
-                 const ExtractionContext& context) {
+bool readSpectra(const MSSpectrumCollection& spectra, RunTable& run, const ExtractionContext& context,
+                 ReadProgress& progress) {
     const ExtractorParameters& parameters = context.parameters;
     bool anyMSscan = false;
     computeOnTwoCoresConsumeInOrder<SpectrumRead>(
-        count,
+        progress.count,
         [&](std::int32_t i) {
             SpectrumRead read;
             try {
@@ -110,24 +115,25 @@ bool readSpectra(const MSSpectrumCollection& spectra, std::int32_t count, RunTab
                                                        parameters.firstScan, parameters.lastScan);
             }
             if (scan.msLevel == 1) anyMSscan = true;
+            progress.read = i + 1;
         });
     return anyMSscan;
 }
 
 // Names, parameters and error descriptions come from the data file and its
-// path, so every one is escaped on its way into the page.
+// path: text, after the program's own markup.
 void printRunIdentity(const MSAnalysis& analysis) {
     const double date = analysis.getAcquisitionDate();
-    printLine("<BR>Analysis Name = " + escapeHtml(analysis.getAnalysisName()));
-    printLine("<BR>Operator Name = " + escapeHtml(analysis.getOperatorName()));
-    printLine("<BR>Analysis Date and Time = " + formatAcquisitionDate(date));
-    printLine("<BR>Sample Name = " + escapeHtml(analysis.getSampleName()));
-    printLine("<BR>Method Name = " + escapeHtml(analysis.getMethodName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Analysis Name = " + analysis.getAnalysisName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Operator Name = " + analysis.getOperatorName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Analysis Date and Time = " + formatAcquisitionDate(date)));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Sample Name = " + analysis.getSampleName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Method Name = " + analysis.getMethodName()));
 }
 
 void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
-    printLine("<BR>Parameters:");
-    printLine("<BR>GroupName\tParameter Name\tParameter Value");
+    printLine(PageHtml::markup("<BR>Parameters:"));
+    printLine(PageHtml::markup("<BR>GroupName\tParameter Name\tParameter Value"));
     const MSParameterCollection parameters = spectra.getItem(1).getParameters();
     const std::int32_t count = parameters.getCount();
     for (std::int32_t j = 1; j <= count; ++j) {
@@ -135,33 +141,33 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
         const std::string group = parameters.getItem(index).getGroupName();
         const std::string name = parameters.getItem(index).getName();
         const std::string value = parameterValueText(parameters.getItem(index).getValue());
-        printLine("<BR>" + escapeHtml(group) + "\t\t" + escapeHtml(name) + "\t" + escapeHtml(value));
+        printLine(PageHtml::markup("<BR>") + PageHtml(group + "\t\t" + name + "\t" + value));
     }
 }
 
-int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context, ReadProgress& progress) {
     MSAnalysis analysis;
     const HRESULT opened = analysis.Open(runPath);
     if (FAILED(opened)) {
-        printLine("<BR>Error opening analysis file.");
-        printLine(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened));
-        printLine("<BR>" + escapeHtml(analysis.openFailureDescription()));
+        printLine(PageHtml::markup("<BR>Error opening analysis file."));
+        printLine(PageHtml::markup(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened)));
+        printLine(PageHtml::markup("<BR>") + PageHtml(analysis.openFailureDescription()));
         return 1;
     }
 
     const MSSpectrumCollection spectra = analysis.getSpectra();
-    const std::int32_t count = spectra.getCount();
-    allocateMSscanMemory(run, count);
-    printLine("<BR>-----------------");
-    printLine(formatText("<BR>Number of spectra:%d", count));
+    progress.count = spectra.getCount();
+    allocateMSscanMemory(run, progress.count);
+    printLine(PageHtml::markup("<BR>-----------------"));
+    printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", progress.count)));
 
-    const bool anyMSscan = readSpectra(spectra, count, run, context);
+    const bool anyMSscan = readSpectra(spectra, run, context, progress);
 
     printRunIdentity(analysis);
     writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
                  context.getRunStatsStream());
     printFirstSpectrumParameters(spectra);
-    printLine("<BR>-----------------");
+    printLine(PageHtml::markup("<BR>-----------------"));
     reportExportWarnings(analysis.getWarnings(), context.getRunStatsStream());
 
     if (!anyMSscan) run.noMSscans = true;
@@ -171,12 +177,19 @@ int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& 
 }  // namespace
 
 int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+    ReadProgress progress;
     try {
-        return readRun(runPath, run, context);
+        return readRun(runPath, run, context, progress);
     } catch (const ComError& error) {
-        printLine("Error: " + escapeHtml(error.description()));
+        printLine(PageHtml("Error: " + error.description()));
     } catch (...) {
-        printLine("A non-COM exception has been thrown");
+        printLine(PageHtml("A non-COM exception has been thrown"));
+    }
+    if (progress.read > 0 && progress.read < progress.count) {
+        printLine(PageHtml::markup("<BR>") +
+                  PageHtml(formatText("The run goes on with the %d of its %d spectra read before this error: its peak "
+                                      "lists and logs cover only those.",
+                                      progress.read, progress.count)));
     }
     return 1;
 }

@@ -7,7 +7,8 @@
 #include "yepharvest/ms_scan.h"
 
 // `runPath` is the run folder, or the export file itself. 0 when the run was
-// read, 1 when opening or reading failed (the records read so far stay).
+// read, 1 when opening or reading failed (the records read so far stay, and
+// the page says that the run goes on with those).
 int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context);
 
 // Appends the run's identity lines to runStats.txt; `acquisitionDate` in
