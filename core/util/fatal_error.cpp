@@ -29,6 +29,11 @@ std::recursive_mutex& fatalErrorLock() {
 
 bool fatalErrorUnderway() { return fatalErrorStarted.load(); }
 
+void waitForTheFatalErrorToEndTheProcess() {
+    fatalErrorLock().lock();  // held by the failing thread until the process ends
+    std::_Exit(1);
+}
+
 std::recursive_timed_mutex& workBesideFatalErrors() {
     static auto* const lock = new std::recursive_timed_mutex;  // never destroyed, like the one above
     return *lock;

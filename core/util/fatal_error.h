@@ -34,5 +34,7 @@ void markProcessExiting();
 // end never pulls what that work reads from under it.
 std::recursive_timed_mutex& workBesideFatalErrors();
 // Set once a fatal error has begun to end the process: work beside it takes
-// no further share, so that it puts the lock down within its current one.
+// no further share, so that it puts the lock down within its current one,
+// and waits for the end (a thread that finished unjoined would be a leak).
 bool fatalErrorUnderway();
+[[noreturn]] void waitForTheFatalErrorToEndTheProcess();

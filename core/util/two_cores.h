@@ -73,7 +73,8 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
     const auto help = [&] {
         std::int32_t first = 0;
         std::int32_t end = 0;
-        while (!stop.load() && !fatalErrorUnderway()) {
+        while (!stop.load()) {
+            if (fatalErrorUnderway()) waitForTheFatalErrorToEndTheProcess();
             const std::int32_t seen = consumed.load();
             const int got = claim(first, end);
             if (got < 0) return;
