@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 
 namespace {
 
@@ -18,7 +17,7 @@ std::string errorMessage(HRESULT code) {
 
 }  // namespace
 
-std::string objectModelErrorText(const ComError& error) {
+PageHtml objectModelErrorText(const ComError& error) {
     // The description names the files involved, which come from the query.
-    return "ERROR\r\n\r\nDescription:" + escapeHtml(error.description()) + "\r\nError Message:" + errorMessage(error.code());
+    return PageHtml("ERROR\r\n\r\nDescription:" + error.description() + "\r\nError Message:" + errorMessage(error.code()));
 }

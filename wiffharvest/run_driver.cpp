@@ -45,7 +45,7 @@ int runWiffharvest() {
     RunTimer timer;
     timer.startRunTimer();
     comInitialize();
-    ExtractionContext context = initialiseExtractor();
+    ExtractionContext context = initialiseExtractor(FeaturesRows::wiffRun);
     const std::string path = context.parameters.xtractorDataFilename;
     context.runName = getRunName(path);
     try {
@@ -55,7 +55,7 @@ int runWiffharvest() {
         instrument = assignInstrument(instrument, path, context);
         for (std::int32_t sample = 1; sample <= samples; ++sample) processSample(path, sample, context, instrument);
     } catch (const ComError& error) {
-        std::printf("%s", objectModelErrorText(error).c_str());
+        printProgress(objectModelErrorText(error));
         // Files already written stay; the status tells a script or a workflow
         // engine that the run did not complete.
         return 1;

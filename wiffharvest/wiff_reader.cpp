@@ -8,6 +8,7 @@
 #include "core/extractor/export_warnings.h"
 #include "core/peaks/centroiding.h"
 #include "core/util/checked_memory.h"
+#include "core/util/html_page.h"
 #include "core/util/two_cores.h"
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
@@ -147,10 +148,19 @@ void SampleReading::layOutPeriod(const WiffFileData& file, std::int32_t p, std::
     const PeriodSkips skips = countSkippedScans(period, traces, nExperiments, nCycles);
     reportSkippedScans(skips, nExperiments, context_.getRunStatsStream());
 
+    std::vector<SciexMSscan>& records = table_.records;
     for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
         if (skips.dropped[static_cast<std::size_t>(c)] != 0) continue;
         for (std::int32_t j = 0; j < nExperiments; ++j) {
-            SciexMSscan& r = table_.records[static_cast<std::size_t>(index)];
+            // The table grows with the scans kept, which the spectra present
+            // bound; cycles times experiments may be far more.
+            if (records.size() == static_cast<std::size_t>(index)) {
+                if (records.size() == records.capacity()) {
+                    reserveChecked(records, std::max<std::size_t>(64, 2 * records.size()), "allocateMSscanMemory");
+                }
+                records.emplace_back();
+            }
+            SciexMSscan& r = records[static_cast<std::size_t>(index)];
             r.scanType = period.experimentInfo(j).scanType();
             if (r.scanType == 12) continue;
             if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) continue;
@@ -193,10 +203,6 @@ SampleReading::SampleReading(const std::string& path, std::int32_t sample, ScanT
         total += std::int64_t{std::max(lastCycles - 1, 0)} * std::max(lastExperiments, 0);
     }
     table = ScanTable{};
-    // One record more than can be stored: the layout fills a record before
-    // it knows whether the scan is kept.
-    reserveChecked(table.records, static_cast<std::size_t>(total) + 1, "allocateMSscanMemory");
-    table.records.resize(static_cast<std::size_t>(total) + 1);
     std::printf("<BR>Alloted memory for # spectra: %lld (includes skipped scans)<BR>numActualCycles: %d "
                 "numExperiments/cycle: %d\n",
                 static_cast<long long>(total), lastCycles, lastExperiments);

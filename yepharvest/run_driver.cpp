@@ -14,7 +14,7 @@
 int runYepharvest() {
     comInitialize();
 
-    ExtractionContext context = initialiseExtractor();
+    ExtractionContext context = initialiseExtractor(FeaturesRows::otherRun);
     std::printf("<BR>Initialize extractor complete! \n");
     context.useInstrument("ESI-ION-TRAP");
 

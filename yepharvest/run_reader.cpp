@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <iostream>
 #include <optional>
-#include <string_view>
 #include <variant>
 
 #include "core/extractor/export_warnings.h"
 #include "core/util/checked_memory.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
+#include "core/util/html_page.h"
 #include "core/util/two_cores.h"
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
@@ -20,7 +18,7 @@
 namespace {
 
 // Each browser line is flushed at once, so the page grows while the run is read.
-void printLine(std::string_view text) { std::cout << text << std::endl; }
+void printLine(const PageHtml& line) { printProgress(line + PageHtml::markup("\n")); }
 
 std::string parameterValueText(const ComVariant& value) {
     if (const std::string* text = std::get_if<std::string>(&value)) return *text;
@@ -86,19 +84,19 @@ struct SpectrumRead {
 };
 
 // Names, parameters and error descriptions come from the data file and its
-// path, so every one is escaped on its way into the page.
+// path: text, after the program's own markup.
 void printRunIdentity(const MSAnalysis& analysis) {
     const double date = analysis.getAcquisitionDate();
-    printLine("<BR>Analysis Name = " + escapeHtml(analysis.getAnalysisName()));
-    printLine("<BR>Operator Name = " + escapeHtml(analysis.getOperatorName()));
-    printLine("<BR>Analysis Date and Time = " + formatAcquisitionDate(date));
-    printLine("<BR>Sample Name = " + escapeHtml(analysis.getSampleName()));
-    printLine("<BR>Method Name = " + escapeHtml(analysis.getMethodName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Analysis Name = " + analysis.getAnalysisName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Operator Name = " + analysis.getOperatorName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Analysis Date and Time = " + formatAcquisitionDate(date)));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Sample Name = " + analysis.getSampleName()));
+    printLine(PageHtml::markup("<BR>") + PageHtml("Method Name = " + analysis.getMethodName()));
 }
 
 void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
-    printLine("<BR>Parameters:");
-    printLine("<BR>GroupName\tParameter Name\tParameter Value");
+    printLine(PageHtml::markup("<BR>Parameters:"));
+    printLine(PageHtml::markup("<BR>GroupName\tParameter Name\tParameter Value"));
     const MSParameterCollection parameters = spectra.getItem(1).getParameters();
     const std::int32_t count = parameters.getCount();
     for (std::int32_t j = 1; j <= count; ++j) {
@@ -106,7 +104,7 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
         const std::string group = parameters.getItem(index).getGroupName();
         const std::string name = parameters.getItem(index).getName();
         const std::string value = parameterValueText(parameters.getItem(index).getValue());
-        printLine("<BR>" + escapeHtml(group) + "\t\t" + escapeHtml(name) + "\t" + escapeHtml(value));
+        printLine(PageHtml::markup("<BR>") + PageHtml(group + "\t\t" + name + "\t" + value));
     }
 }
 
@@ -124,12 +122,19 @@ void RunReading::guarded(Step step) {
         step();
         return;
     } catch (const ComError& error) {
-        printLine("Error: " + escapeHtml(error.description()));
+        printLine(PageHtml("Error: " + error.description()));
     } catch (...) {
-        printLine("A non-COM exception has been thrown");
+        printLine(PageHtml("A non-COM exception has been thrown"));
+    }
+    const std::int32_t count = run_.numScans();
+    if (frontier_ > 0 && frontier_ < count) {
+        printLine(PageHtml::markup("<BR>") +
+                  PageHtml(formatText("The run goes on with the %d of its %d spectra read before this error: its peak "
+                                      "lists and logs cover only those.",
+                                      frontier_, count)));
     }
     failed_ = true;
-    frontier_ = run_.numScans();
+    frontier_ = count;
 }
 
 RunReading::RunReading(const std::string& runPath, RunTable& run, const ExtractionContext& context)
@@ -138,17 +143,17 @@ RunReading::RunReading(const std::string& runPath, RunTable& run, const Extracti
         MSAnalysis& analysis = open_->analysis;
         const HRESULT opened = analysis.Open(runPath);
         if (FAILED(opened)) {
-            printLine("<BR>Error opening analysis file.");
-            printLine(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened));
-            printLine("<BR>" + escapeHtml(analysis.openFailureDescription()));
+            printLine(PageHtml::markup("<BR>Error opening analysis file."));
+            printLine(PageHtml::markup(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened)));
+            printLine(PageHtml::markup("<BR>") + PageHtml(analysis.openFailureDescription()));
             failed_ = true;
             return;
         }
         const MSSpectrumCollection& spectra = open_->spectra.emplace(analysis.getSpectra());
         const std::int32_t count = spectra.getCount();
         allocateMSscanMemory(run_, count);
-        printLine("<BR>-----------------");
-        printLine(formatText("<BR>Number of spectra:%d", count));
+        printLine(PageHtml::markup("<BR>-----------------"));
+        printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", count)));
     });
 }
 
@@ -199,7 +204,7 @@ int RunReading::finish() {
         writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
                      context_.getRunStatsStream());
         printFirstSpectrumParameters(*open_->spectra);
-        printLine("<BR>-----------------");
+        printLine(PageHtml::markup("<BR>-----------------"));
         reportExportWarnings(analysis.getWarnings(), context_.getRunStatsStream());
         if (!anyMSscan_) run_.noMSscans = true;
     });

@@ -4,7 +4,6 @@
 
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 #include "core/util/number_text.h"
 #include "core/util/parameter_files.h"
 
@@ -33,10 +32,10 @@ const AminoAcid& loadedEntry(char symbol) {
 
 std::string validSideChain(const std::string& sideChain, char symbol, const char* column) {
     if (sideChain.empty() || !(isLetter(sideChain.front()) || sideChain.front() == '0')) {
-        reportFatalError(formatText("\nThere is not a valid %s entry in the file msparams_quarrow/aminoAcids.tsv for "
-                                    "the amino acid %s.\n<P>Please notify the server administrator about this error "
-                                    "message. ",
-                                    column, escapeHtml(std::string(1, symbol)).c_str()));
+        reportFatalError(PageHtml(formatText("\nThere is not a valid %s entry in the file msparams_quarrow/aminoAcids.tsv "
+                                             "for the amino acid %s.\n",
+                                             column, std::string(1, symbol).c_str())) +
+                         pleaseNotifyAdministrator());
     }
     return sideChain;
 }
@@ -46,9 +45,9 @@ std::string validSideChain(const std::string& sideChain, char symbol, const char
 char residueSymbolField(const std::string& field, const std::string& path) {
     const auto code = static_cast<unsigned char>(field.empty() ? '\0' : field.front());
     if (code == 0 || code >= 128) {
-        reportFatalError(formatText("\nThe amino acid symbol %s in the file %s is not a single 7-bit character.\n"
-                                    "<P>Please notify the server administrator about this error message. ",
-                                    escapeHtml(field).c_str(), escapeHtml(path).c_str()));
+        reportFatalError(PageHtml(formatText("\nThe amino acid symbol %s in the file %s is not a single 7-bit character.\n",
+                                             field.c_str(), path.c_str())) +
+                         pleaseNotifyAdministrator());
     }
     return static_cast<char>(code);
 }
@@ -85,10 +84,10 @@ const AminoAcid& aminoAcidEntry(char symbol) { return loadedEntry(symbol); }
 std::string residueFormula(char symbol) {
     const AminoAcid& entry = loadedEntry(symbol);
     if (entry.formula.empty()) {
-        reportFatalError(formatText("\nThere is no ElementalComposition entry in the file "
-                                    "msparams_quarrow/aminoAcids.tsv for the amino acid %s.\n<P>Please notify the "
-                                    "server administrator about this error message. ",
-                                    escapeHtml(std::string(1, symbol)).c_str()));
+        reportFatalError(PageHtml(formatText("\nThere is no ElementalComposition entry in the file "
+                                             "msparams_quarrow/aminoAcids.tsv for the amino acid %s.\n",
+                                             std::string(1, symbol).c_str())) +
+                         pleaseNotifyAdministrator());
     }
     return entry.formula;
 }

@@ -4,7 +4,6 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 #include "core/util/parameter_files.h"
 
 namespace {
@@ -41,7 +40,7 @@ void initialiseCysteineModification() {
         if (aminoAcidEntry(symbol).symbol == 0) {
             reportFatalError(formatText("The Cysteine modification %s declared in the parameter file %s does not "
                                         "contain a corresponding entry in the amino acid definition file.\n",
-                                        escapeHtml(std::string(1, symbol)).c_str(), escapeHtml(path).c_str()));
+                                        std::string(1, symbol).c_str(), path.c_str()));
         }
     }
     table.loaded = true;
@@ -57,5 +56,5 @@ char cysteineModificationSymbol(const std::string& name) {
         if (modification == name) return symbol;
     }
     reportFatalError(formatText("The Cysteine modification %s does not occur in the parameter file %s.\n",
-                                escapeHtml(name).c_str(), escapeHtml(cysteineFilePath()).c_str()));
+                                name.c_str(), cysteineFilePath().c_str()));
 }

@@ -9,7 +9,6 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 #include "core/util/number_text.h"
 #include "core/util/parameter_files.h"
 
@@ -59,15 +58,16 @@ bool readWholeInteger(const std::string& token, long& value) {
 
 [[noreturn]] void rejectElementLine(int lineNumber, const std::string& path, std::string_view line) {
     if (line.find_first_not_of(' ') == std::string_view::npos) {
-        reportFatalError(formatText("\nLine %d of the file %s is empty: every line must define one element.\n"
-                                    "<P>Please notify the server administrator about this error message. ",
-                                    lineNumber, escapeHtml(path).c_str()));
+        reportFatalError(PageHtml(formatText("\nLine %d of the file %s is empty: every line must define one element.\n",
+                                             lineNumber, path.c_str())) +
+                         pleaseNotifyAdministrator());
     }
     const std::string shown(line);
-    reportFatalError(formatText("\nLine %d of the file %s is not a valid element definition (symbol, number, "
-                                "isotope count, then a mass and an abundance for each isotope):\n<BR> %s.\n"
-                                "<P>Please notify the server administrator about this error message. ",
-                                lineNumber, escapeHtml(path).c_str(), escapeHtml(shown).c_str()));
+    reportFatalError(PageHtml(formatText("\nLine %d of the file %s is not a valid element definition (symbol, number, "
+                                         "isotope count, then a mass and an abundance for each isotope):\n",
+                                         lineNumber, path.c_str())) +
+                     PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", shown.c_str())) +
+                     pleaseNotifyAdministrator());
 }
 
 // One line: symbol, number, isotope count k, then k (mass, abundance) pairs.
@@ -188,12 +188,11 @@ std::vector<int> formula_to_multiplier_list(const std::string& formula) {
         std::size_t index = 0;
         while (index < elements.size() && elements[index].symbol != token.symbol) ++index;
         if (index == elements.size()) {
-            std::printf("\n<BR>temp_element: %s", escapeHtml(token.symbol).c_str());
-            reportFatalError(formatText("\nThe element: %s is not defined in the file %s. The element was present in "
-                                        "the formula: %s. \n<P>Please notify the server administrator about this "
-                                        "error message. ",
-                                        escapeHtml(token.symbol).c_str(), escapeHtml(elementFilePath()).c_str(),
-                                        escapeHtml(formula).c_str()));
+            printProgress(PageHtml::markup("\n<BR>") + PageHtml("temp_element: " + token.symbol));
+            reportFatalError(PageHtml(formatText("\nThe element: %s is not defined in the file %s. The element was present "
+                                                 "in the formula: %s. \n",
+                                                 token.symbol.c_str(), elementFilePath().c_str(), formula.c_str())) +
+                             pleaseNotifyAdministrator());
         }
         multipliers[index] = token.count;
     }

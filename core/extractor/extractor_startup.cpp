@@ -11,7 +11,6 @@
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 #include "core/util/html_page.h"
 
 namespace {
@@ -35,7 +34,7 @@ ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, Extr
     if (!formats) {
         errno = 0;  // the message is about the value, not about a library call
         reportFatalError(formatText("The value %s of the query key peakListFormat is not one of pkl, mgf and both.\n",
-                                    escapeHtml(context.parameters.peakListFormat).c_str()));
+                                    context.parameters.peakListFormat.c_str()));
     }
     context.peakListFormats = *formats;
     context.chemistry =
@@ -50,7 +49,7 @@ ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, Extr
     return context;
 }
 
-ExtractionContext initialiseExtractor() {
+ExtractionContext initialiseExtractor(FeaturesRows rows) {
     unbufferStandardOutput();
     setErrorPrinter(writeErrorPage);
     ExtractionContext context = prepareExtraction(query(), {});
@@ -58,7 +57,7 @@ ExtractionContext initialiseExtractor() {
 
     // Every mode opens the four logs: the stages of both programs write their
     // rows whatever the mode, and must never write to a stream not opened.
-    openedLogs = openXtractorOutputFiles(parameters);
+    openedLogs = openXtractorOutputFiles(parameters, rows);
     // Registered after openedLogs was built, so it runs before its destructor.
     if (std::atexit(closeOpenedLogs) != 0) reportFatalError("Exit handler (atexit) failure.\nFunction: initialiseExtractor\n");
     context.logs = openedLogs->logs();

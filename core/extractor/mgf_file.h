@@ -2,14 +2,15 @@
 // The peak lists of a run (or of one sample of a .wiff file) as one MGF file,
 // the generic text format today's search engines read: one block per
 // spectrum that would have been a .pkl file, in the same order, with the
-// same values and peak lines. The file is written under a temporary name and
-// takes its own only when complete, so a failed run never leaves half a file.
+// same values and peak lines. The file is a CommittedFile: it takes its name
+// only when complete, and a run that fails removes it.
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "core/peaks/peak_writers.h"
+#include "core/util/committed_file.h"
 
 struct MgfSpectrum {
     std::string title;  // the .pkl file name without its ending
@@ -24,9 +25,8 @@ struct MgfSpectrum {
 
 class MgfFile {
 public:
-    // Opens `path` + ".part"; failure ends the process with the file message.
-    explicit MgfFile(std::string path);
-    ~MgfFile();  // removes the partial file of a run that did not finish
+    // Failure to create it ends the process with the file message.
+    explicit MgfFile(const std::string& path);
     MgfFile(const MgfFile&) = delete;
     MgfFile& operator=(const MgfFile&) = delete;
 
@@ -34,9 +34,9 @@ public:
     void add(const MgfSpectrum& spectrum, const Peaks& peaks) {
         writeHeader(spectrum);
         if (spectrum.mzDecimals == 4) {
-            writePeaksFourDecimals(peaks, file_);
+            writePeaksFourDecimals(peaks, file_.stream());
         } else {
-            writePeaks(peaks, file_);
+            writePeaks(peaks, file_.stream());
         }
         writeEnd();
     }
@@ -47,10 +47,9 @@ public:
 private:
     void writeHeader(const MgfSpectrum& spectrum);
     void writeEnd();
+    [[noreturn]] static void fail(const FileFailure& failure);
 
-    std::string path_;
-    std::string partPath_;
-    std::FILE* file_ = nullptr;
+    CommittedFile file_;
 };
 
 // The peak-list formats asked for by the query key peakListFormat ("pkl",

@@ -4,7 +4,6 @@
 #include "core/util/checked_file.h"
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
-#include "core/util/text_path.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ LogSink openLog(const std::string& path, const std::string& header) {
 
 }  // namespace
 
-std::string specFeaturesHeader(const ExtractorParameters& p) {
+std::string specFeaturesHeader(const ExtractorParameters& p, FeaturesRows rows) {
     if (p.xtractorMode == "Q-Tof Xtractor") {
         return "originalSpectrumFile\tnumPeaks\tnumOriginalPeaks\tparent_m_over_z\tparent_M_plus_H\tparent_charge"
                "\tmaxIntensity\ttotalIntensity\tnoiseMean\tnoiseStandardDeviation\tMaxToTotalIntensityRatio"
@@ -29,7 +28,7 @@ std::string specFeaturesHeader(const ExtractorParameters& p) {
     const std::string mixture = cysIsMixture(p.cys)
                                     ? "\tICATlightIntensity\tICATheavyIntensity\tICATlightIntensity2\tICATheavyIntensity2"
                                     : "";
-    if (fileExtension(p.xtractorDataFilename) == "wiff") {
+    if (rows == FeaturesRows::wiffRun) {
         return "originalSpectrumFile\tscanNumber\tnumPeaks\tnumOriginalPeaks\tnumProfilePeaks"
                "\tselected_parent_m_over_z\tparent_m_over_z\tparent_M_plus_H\tparent_charge\tcollisionEnergy"
                "\ttotalIntensity"
@@ -47,14 +46,14 @@ std::string specFeaturesHeader(const ExtractorParameters& p) {
            mixture + "\tnoiseMeanInPrecedingMSscan";
 }
 
-XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& p) {
+XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& p, FeaturesRows rows) {
     XtractorOutputFiles files;
     files.parentChargeCheck =
         openLog(formatText("%sparentChargeCheck.txt", p.logFileDir.c_str()), "scanNumber\tChargeAssignment");
     files.rejectReasons = openLog(formatText("%sxtractorRejectReasons.txt", p.logFileDir.c_str()),
                                   "spectrumName\tnumScansAfterParent\tRejectReason");
     files.specFeatures =
-        openLog(formatText("%s%s", p.logFileDir.c_str(), p.specFeaturesFilename.c_str()), specFeaturesHeader(p));
+        openLog(formatText("%s%s", p.logFileDir.c_str(), p.specFeaturesFilename.c_str()), specFeaturesHeader(p, rows));
     // The stages write to it unconditionally, so a failure to open it is as
     // fatal as for the other three.
     // A run's statistics text is written whole, when the log closes.

@@ -19,12 +19,18 @@ struct XtractorOutputFiles {
     void close();
 };
 
+// The spectrum-features rows a program writes: those of .wiff runs
+// (wiffharvest) or those of other runs (yepharvest). The header follows the
+// program, not the data file's name, so that it always names the columns
+// of the rows below it.
+enum class FeaturesRows { otherRun, wiffRun };
+
 // Opens (appending) the four files and writes the headers of empty ones; a
 // file that cannot be opened or written ends the process.
-XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& parameters);
+XtractorOutputFiles openXtractorOutputFiles(const ExtractorParameters& parameters, FeaturesRows rows);
 // Mode "Peak-Picker": resultsXtractorDir/output_filename.htm becomes the HTML stream.
 void openResultsPage(const ExtractorParameters& parameters);
 
-// The spectrum-features header chosen by xtractorMode, the data file's
-// extension and whether cys names a reagent mixture.
-std::string specFeaturesHeader(const ExtractorParameters& parameters);
+// The spectrum-features header chosen by xtractorMode, the rows and whether
+// cys names a reagent mixture.
+std::string specFeaturesHeader(const ExtractorParameters& parameters, FeaturesRows rows);

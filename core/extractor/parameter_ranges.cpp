@@ -5,7 +5,6 @@
 #include "core/extractor/query_keys.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ std::optional<std::string> findRangeViolation(const std::vector<QueryEntry>& ent
         if (!key.range) continue;
         const QueryEntry* entry = lastEntryNamed(entries, key.name);
         if (entry == nullptr || key.range->fits(numericValue(key, parameters))) continue;
-        return formatText("The value %s of the query key %s is outside its range %s.\n", escapeHtml(entry->value).c_str(),
+        return formatText("The value %s of the query key %s is outside its range %s.\n", entry->value.c_str(),
                           key.name, key.range->text().c_str());
     }
     return std::nullopt;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/peaks/spectrum_points.h"
+#include "core/util/committed_file.h"
 
 struct PeakListFile {
     double parentMz = 0.0;
@@ -16,18 +17,12 @@ struct PeakListFile {
     int mzDecimals = 2;       // 2, or 4 for QSTAR peak lines
 };
 
-// A peak-list file that could not be made: the message and the system's
-// error number.
-struct PeakListFailure {
-    std::string message;
-    int error = 0;
-};
+// A peak-list file that could not be made.
+using PeakListFailure = FileFailure;
 
-// Writes the file under a temporary name beside `path` and renames it to
-// `path` (replacing any file there) when it is complete, so that no part of a
-// peak list is ever left under a final name. A file that cannot be opened,
-// written, closed or renamed is removed and its failure returned, carrying
-// `label`.
+// Writes the file as a CommittedFile: no part of a peak list is ever left
+// under a final name. A file that cannot be opened, written, closed or
+// renamed is removed and its failure returned, carrying `label`.
 [[nodiscard]] std::optional<PeakListFailure> writePeakListFile(const std::string& path, const PeakListFile& header,
                                                                const SpectrumPoints& peaks, const char* label);
 [[nodiscard]] std::optional<PeakListFailure> writePeakListFile(const std::string& path, const PeakListFile& header,

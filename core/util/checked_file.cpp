@@ -4,12 +4,11 @@
 
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 
 std::FILE* openFile(const std::string& path, const char* mode, const char* label) {
     std::FILE* stream = std::fopen(path.c_str(), mode);
     if (stream == nullptr) {
-        reportFatalError(formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, escapeHtml(path).c_str()));
+        reportFatalError(formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
     }
     return stream;
 }
@@ -33,7 +32,7 @@ std::size_t readFileBytes(void* buffer, std::size_t itemSize, std::size_t count,
 int fileStatus(const std::string& path, struct stat* status, const char* label) {
     const int result = ::stat(path.c_str(), status);
     if (result != 0) {
-        reportFatalError(formatText("File status (stat) failure.\n%s\nFilename: %s.\n", label, escapeHtml(path).c_str()));
+        reportFatalError(formatText("File status (stat) failure.\n%s\nFilename: %s.\n", label, path.c_str()));
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "core/util/fatal_error.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -7,12 +8,14 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/util/committed_file.h"
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
 
 namespace {
 ErrorPrinter errorPrinter = printErrorBanner;
 bool processExiting = false;
+std::atomic<bool> fatalErrorStarted = false;
 
 // One fatal error ends the process: another thread that fails meanwhile (a
 // picking thread out of memory) waits here until the first has ended it.
@@ -24,6 +27,13 @@ std::recursive_mutex& fatalErrorLock() {
 }
 }  // namespace
 
+bool fatalErrorUnderway() { return fatalErrorStarted.load(); }
+
+void waitForTheFatalErrorToEndTheProcess() {
+    fatalErrorLock().lock();  // held by the failing thread until the process ends
+    std::_Exit(1);
+}
+
 std::recursive_timed_mutex& workBesideFatalErrors() {
     static auto* const lock = new std::recursive_timed_mutex;  // never destroyed, like the one above
     return *lock;
@@ -31,12 +41,12 @@ std::recursive_timed_mutex& workBesideFatalErrors() {
 
 void markProcessExiting() { processExiting = true; }
 
-void printErrorBanner(std::string_view text) {
+void printErrorBanner(const PageHtml& message) {
     std::fputs("\n", stdout);
     std::fputs("ERROR MESSAGE\n", stdout);
     std::fputs("-------------\n", stdout);
     std::fputs("\n", stdout);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fwrite(message.html().data(), 1, message.html().size(), stdout);
 }
 
 void setErrorPrinter(ErrorPrinter printer) {
@@ -45,17 +55,24 @@ void setErrorPrinter(ErrorPrinter printer) {
 
 void reportFatalError(const std::string& message) {
     const int lastError = errno;
+    const PageHtml text(message);
+    errno = lastError;
+    reportFatalError(text);
+}
+
+void reportFatalError(const PageHtml& message) {
+    const int lastError = errno;
     fatalErrorLock().lock();  // never released: the process ends below
+    fatalErrorStarted = true;
     // Work on the other thread is put down first. That thread may be failing
     // too (it then waits above for this one to end the process), so the wait
     // ends after a second at most; or it is this thread, failing in its own
     // share of the work, which holds the lock already.
     [[maybe_unused]] const bool quiet = workBesideFatalErrors().try_lock_for(std::chrono::seconds(1));
-    std::string finalText = message;
-    if (lastError != 0) {
-        finalText = formatText("%s\nSystem error message: %s.\n", message.c_str(), std::strerror(lastError));
-    }
+    PageHtml finalText = message;
+    if (lastError != 0) finalText += PageHtml(formatText("\nSystem error message: %s.\n", std::strerror(lastError)));
     errorPrinter(finalText);
+    removeUncommittedFiles();
     std::fflush(stdout);
     std::fflush(getHtmlStream());
     if (processExiting) std::_Exit(1);

@@ -2,22 +2,28 @@
 // The one way out of the process after an unrecoverable error.
 #include <mutex>
 #include <string>
-#include <string_view>
 
-using ErrorPrinter = void (*)(std::string_view text);
+#include "core/util/html_page.h"
+
+// Takes the final message as page HTML: what it says is escaped, whichever
+// printer shows it (the plain banner reaches the browser too).
+using ErrorPrinter = void (*)(const PageHtml& message);
 
 // The default printer, in force until the start-up installs writeErrorPage.
-void printErrorBanner(std::string_view text);
+void printErrorBanner(const PageHtml& message);
 // A null printer leaves the current one in place.
 void setErrorPrinter(ErrorPrinter printer);
 
 // Adds the run-time library's description of the last error number (when it
-// is not zero), hands the text to the error printer and exits with status 1.
+// is not zero), hands the message to the error printer and exits with
+// status 1. A message of text only is escaped whole; one with the program's
+// own markup comes as PageHtml.
 // Once the process is on its way out (a fatal error was reported, or
 // markProcessExiting was called by an exit handler), a further fatal error
 // prints its text the same way and ends the process at once, without running
 // the exit handlers a second time.
 [[noreturn]] void reportFatalError(const std::string& message);
+[[noreturn]] void reportFatalError(const PageHtml& message);
 
 // Called by an exit handler that may still report a fatal error.
 void markProcessExiting();
@@ -27,3 +33,8 @@ void markProcessExiting();
 // takes it (waiting a second at most) before the process ends, so that the
 // end never pulls what that work reads from under it.
 std::recursive_timed_mutex& workBesideFatalErrors();
+// Set once a fatal error has begun to end the process: work beside it takes
+// no further share, so that it puts the lock down within its current one,
+// and waits for the end (a thread that finished unjoined would be a leak).
+bool fatalErrorUnderway();
+[[noreturn]] void waitForTheFatalErrorToEndTheProcess();

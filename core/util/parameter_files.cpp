@@ -6,7 +6,6 @@
 #include "core/util/checked_memory.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
-#include "core/util/html_escape.h"
 #include "core/util/tokenizer.h"
 
 namespace {
@@ -30,6 +29,10 @@ std::string readOpenFile(std::FILE* stream, std::int64_t size, const char* label
 }
 
 }  // namespace
+
+PageHtml pleaseNotifyAdministrator() {
+    return PageHtml::markup("<P>") + PageHtml("Please notify the server administrator about this error message. ");
+}
 
 const char* parameterDirectory() { return "msparams_quarrow/"; }
 
@@ -116,10 +119,9 @@ TsvTable parseTSVfile(const std::string& path, int strip) {
         }
         if (static_cast<int>(fields.size()) < table.headerCount) {
             const std::string shown = haveLine ? std::string(line) : std::string("(null)");
-            reportFatalError(formatText(
-                "\nIn the file %s there are not enough columns in line:\n<BR> %s.\n"
-                "<P>Please notify the server administrator about this error message. ",
-                escapeHtml(path).c_str(), escapeHtml(shown).c_str()));
+            reportFatalError(PageHtml(formatText("\nIn the file %s there are not enough columns in line:\n", path.c_str())) +
+                             PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", shown.c_str())) +
+                             pleaseNotifyAdministrator());
         }
         table.rows.push_back(std::move(fields));
     }
@@ -137,10 +139,9 @@ std::vector<int> checkParsedHeadersForExpectedHeaders(const std::string& path,
     }
     for (std::size_t j = 0; j < expected.size(); ++j) {
         if (positions[j] == -1) {
-            reportFatalError(formatText(
-                "\nIn the file %s there is a column missing containing information on:\n<BR> %s.\n"
-                "<P>Please notify the server administrator about this error message. ",
-                escapeHtml(path).c_str(), escapeHtml(expected[j]).c_str()));
+            reportFatalError(
+                PageHtml(formatText("\nIn the file %s there is a column missing containing information on:\n", path.c_str())) +
+                PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", expected[j].c_str())) + pleaseNotifyAdministrator());
         }
     }
     return positions;

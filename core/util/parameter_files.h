@@ -5,6 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/util/html_page.h"
+
+// The close of every message about a parameter file that is not as it
+// should be: "<P>Please notify the server administrator about this error
+// message. ".
+PageHtml pleaseNotifyAdministrator();
+
 // The parameter directory, ending in its separator.
 const char* parameterDirectory();
 // The parameter directory immediately followed by the file name.

@@ -78,6 +78,7 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t first, std::int32_t end, Compu
         std::int32_t from = 0;
         std::int32_t to = 0;
         while (!stop.load()) {
+            if (fatalErrorUnderway()) waitForTheFatalErrorToEndTheProcess();
             const std::int32_t seen = consumed.load();
             const int got = claim(from, to);
             if (got < 0) return;

@@ -9,11 +9,13 @@ void ExperimentTrace::selectExperiment(std::int32_t sample, std::int32_t period,
     if (!run_) throw ComError(E_FAIL, "No .wiff file is set: call setWiffFileName first.", interfaceName());
     const WiffPeriod& found = run_->period(sample, period, interfaceName());
     WiffRun::checkExperiment(found, experiment, interfaceName());
-    std::vector<double> times(static_cast<std::size_t>(found.cycleCount), 0.0);
-    std::vector<double> signal(times.size(), 0.0);
+    std::vector<std::int32_t> cycles;
+    std::vector<double> times;
+    std::vector<double> signal;
     for (const WiffScan& scan : found.experimentScans(experiment)) {
-        times[static_cast<std::size_t>(scan.cycle)] = scan.cycleTime;
-        signal[static_cast<std::size_t>(scan.cycle)] = scan.totalIonCurrent;
+        cycles.push_back(scan.cycle);
+        times.push_back(scan.cycleTime);
+        signal.push_back(scan.totalIonCurrent);
     }
-    assignPoints(std::move(times), std::move(signal), "");
+    assignSparsePoints(found.cycleCount, std::move(cycles), std::move(times), std::move(signal));
 }

@@ -41,7 +41,7 @@ float WiffFileData::cycleTime(std::int32_t sample, std::int32_t period, std::int
 std::string WiffFileData::sampleName(std::int32_t sample) const { return run_->sample(sample, fileInterface).name; }
 
 std::vector<std::string> WiffFileData::exportWarnings() const {
-    std::vector<std::string> warnings;
+    std::vector<std::string> warnings = run_->notTaken();
     for (std::int32_t s = 1; s <= run_->sampleCount(); ++s) {
         const std::vector<std::string> found = run_->sample(s, fileInterface).source->warnings();
         warnings.insert(warnings.end(), found.begin(), found.end());

@@ -26,8 +26,9 @@ public:
     // when the export has none.
     float cycleTime(std::int32_t sample, std::int32_t period, std::int32_t experiment, std::int32_t cycle) const;
     std::string sampleName(std::int32_t sample) const;
-    // Beyond the object model: what the samples' exports hold that their
-    // reader passed over, one line each.
+    // Beyond the object model: the exports beside the file that are not
+    // read as its samples, and what the samples' exports hold that their
+    // reader passed over; one sentence each.
     std::vector<std::string> exportWarnings() const;
 
 private:

@@ -6,6 +6,7 @@
 
 #include "core/util/format_text.h"
 #include "platform/analyst/wiff_exports.h"
+#include "platform/analyst/wiff_native_id.h"
 #include "platform/com/com_runtime.h"
 
 namespace {
@@ -18,24 +19,91 @@ namespace {
                    interfaceName);
 }
 
-// Samples whose ids carry a sample key come first, in key order.
-bool samplesInOrder(const WiffSample& a, const WiffSample& b) {
-    if (a.sampleKey.has_value() != b.sampleKey.has_value()) return a.sampleKey.has_value();
-    if (a.sampleKey != b.sampleKey) return *a.sampleKey < *b.sampleKey;
-    return a.fileName < b.fileName;
+struct ExportFound {
+    std::string path;
+    std::string fileName;
+    bool namedAlone = false;           // <run>.mzML: a single-sample file's export
+    std::optional<std::int32_t> sample;  // the sample its ids name
+};
+
+ExportFound examine(const std::string& path, const WiffExportSearch& search) {
+    ExportFound found;
+    found.path = path;
+    found.fileName = path.substr(path.find_last_of('/') + 1);
+    found.namedAlone = exportBaseName(found.fileName) == search.runName;
+    const std::shared_ptr<const OpenFormatExport> source = OpenFormatExport::open(path);
+    if (source->spectrumCount() == 0) return found;
+    try {
+        found.sample = parseWiffNativeId(source->spectrum(0).id).sample;
+    } catch (const BadNativeId&) {
+        // Taken as one without a sample key; reading it names the fault.
+    }
+    return found;
+}
+
+// The exports that are the file's samples, in sample order. The ids say
+// which sample an export holds; the names which file it belongs to:
+// <run>.mzML is the export of a single-sample file, so beside it a
+// <run>-<name>.mzML is another run's, or left over. Of two exports of one
+// sample the first in name order is read. Sample numbers must run without
+// a gap, or a sample's peak lists would go out under the next one's name;
+// exports without a sample key follow, in name order.
+std::vector<std::string> chooseSamples(const std::vector<ExportFound>& found, const WiffExportSearch& search,
+                                       std::vector<std::string>& notTaken, const char* interfaceName) {
+    const auto alone = std::find_if(found.begin(), found.end(), [](const ExportFound& e) { return e.namedAlone; });
+    if (alone != found.end()) {
+        for (const ExportFound& other : found) {
+            if (&other == &*alone) continue;
+            notTaken.push_back(formatText("%s is not read: %s, named after the .wiff file alone, holds its only sample.",
+                                          other.fileName.c_str(), alone->fileName.c_str()));
+        }
+        return {alone->path};
+    }
+    std::vector<const ExportFound*> keyed;
+    for (const ExportFound& e : found) {
+        if (e.sample) keyed.push_back(&e);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const ExportFound* a, const ExportFound* b) { return *a->sample < *b->sample; });
+    std::vector<std::string> chosen;
+    const ExportFound* previous = nullptr;
+    for (const ExportFound* e : keyed) {
+        const auto next = static_cast<std::int32_t>(chosen.size()) + 1;
+        if (*e->sample < next) {
+            notTaken.push_back(formatText("%s is not read: its spectrum ids name sample %d, which %s holds.",
+                                          e->fileName.c_str(), *e->sample, previous->fileName.c_str()));
+            continue;
+        }
+        if (*e->sample > next) {
+            throw ComError(E_FILENOTFOUND,
+                           formatText("No export of sample %d was found in the folder %s: the exports of %s name "
+                                      "samples up to %d in their spectrum ids, but none sample %d.",
+                                      next, search.folder.c_str(), search.runName.c_str(), *keyed.back()->sample, next),
+                           interfaceName);
+        }
+        chosen.push_back(e->path);
+        previous = e;
+    }
+    for (const ExportFound& e : found) {
+        if (!e.sample) chosen.push_back(e.path);
+    }
+    return chosen;
 }
 
 std::shared_ptr<const WiffRun> readWiffRun(const std::string& wiffPath, const char* interfaceName) {
     const WiffExportSearch search = findWiffExports(wiffPath);
     if (search.files.empty()) throw ComError(E_FILENOTFOUND, describeMissingExports(search), interfaceName);
     std::vector<WiffSample> samples;
+    std::vector<std::string> notTaken;
     try {
-        for (const std::string& file : search.files) samples.push_back(readWiffSample(file));
+        std::vector<ExportFound> found;
+        for (const std::string& file : search.files) found.push_back(examine(file, search));
+        for (const std::string& file : chooseSamples(found, search, notTaken, interfaceName)) {
+            samples.push_back(readWiffSample(file));
+        }
     } catch (const ExportReadError& error) {
         throw ComError(E_FAIL, error.what(), interfaceName);
     }
-    std::stable_sort(samples.begin(), samples.end(), samplesInOrder);
-    return std::make_shared<const WiffRun>(std::move(samples));
+    return std::make_shared<const WiffRun>(std::move(samples), std::move(notTaken));
 }
 
 std::string registryKey(const std::string& wiffPath) {

@@ -12,7 +12,8 @@
 
 class WiffRun {
 public:
-    explicit WiffRun(std::vector<WiffSample> samples) : samples_(std::move(samples)) {}
+    WiffRun(std::vector<WiffSample> samples, std::vector<std::string> notTaken)
+        : samples_(std::move(samples)), notTaken_(std::move(notTaken)) {}
 
     std::int32_t sampleCount() const { return static_cast<std::int32_t>(samples_.size()); }
     // Sample indices are 1-based; period, experiment and cycle 0-based.
@@ -20,12 +21,17 @@ public:
     const WiffPeriod& period(std::int32_t sample, std::int32_t period, const char* interfaceName) const;
     static void checkExperiment(const WiffPeriod& period, std::int32_t experiment, const char* interfaceName);
     static void checkCycle(const WiffPeriod& period, std::int32_t cycle, const char* interfaceName);
+    // The exports beside the file that are not read as its samples, each
+    // with the reason.
+    const std::vector<std::string>& notTaken() const { return notTaken_; }
 
 private:
     std::vector<WiffSample> samples_;
+    std::vector<std::string> notTaken_;
 };
 
 // The run of the .wiff file at `wiffPath`, read on the first call for that
-// path. Raises 0x80070002 when no export is found, 0x80004005 when one is
-// damaged or its ids disagree; both as errors of `interfaceName`.
+// path. Raises 0x80070002 when no export is found or a sample's export is
+// missing, 0x80004005 when one is damaged or its ids disagree; both as
+// errors of `interfaceName`.
 std::shared_ptr<const WiffRun> openWiffRun(const std::string& wiffPath, const char* interfaceName);

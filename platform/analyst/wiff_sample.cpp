@@ -49,8 +49,36 @@ void layOutByMsLevel(std::vector<PlacedSpectrum>& placed, const std::vector<std:
     }
 }
 
+// The tables are as large as the numbers in the ids, so those are held to
+// what the export holds: a period number to its spectra, a cycle or an
+// experiment number to the spectra of its period. A number beyond that
+// cannot be a place in a real run (a damaged id, "cycle=1000000" among a
+// few hundred spectra) and would ask for tables of any size.
+void checkNumbersAgainstSpectra(const std::vector<PlacedSpectrum>& placed, const OpenFormatExport& source,
+                                const std::vector<std::string>& ids) {
+    const auto spectra = static_cast<std::int32_t>(placed.size());
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (placed[i].period > spectra) {
+            inconsistent(source, i, ids[i], formatText("names period %d, but the export holds %d spectra", placed[i].period, spectra));
+        }
+    }
+    std::vector<std::int32_t> perPeriod(placed.size() + 1, 0);
+    for (const PlacedSpectrum& spectrum : placed) ++perPeriod[static_cast<std::size_t>(spectrum.period)];
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const std::int32_t held = perPeriod[static_cast<std::size_t>(placed[i].period)];
+        const WiffScan& scan = placed[i].scan;
+        if (scan.cycle >= held || scan.experiment >= held) {
+            const bool cycle = scan.cycle >= held;
+            inconsistent(source, i, ids[i],
+                         formatText("names %s %d, but its period holds %d spectra", cycle ? "cycle" : "experiment",
+                                    (cycle ? scan.cycle : scan.experiment) + 1, held));
+        }
+    }
+}
+
 std::vector<WiffPeriod> buildPeriods(std::vector<PlacedSpectrum> placed, const OpenFormatExport& source,
                                      const std::vector<std::string>& ids) {
+    checkNumbersAgainstSpectra(placed, source, ids);
     std::int32_t periodCount = 0;
     for (const PlacedSpectrum& spectrum : placed) periodCount = std::max(periodCount, spectrum.period);
     std::vector<WiffPeriod> periods(static_cast<std::size_t>(periodCount));
@@ -104,7 +132,6 @@ WiffSample readWiffSample(const std::string& exportPath) {
     WiffSample sample;
     sample.source = OpenFormatExport::open(exportPath);
     const OpenFormatExport& source = *sample.source;
-    sample.fileName = exportPath.substr(exportPath.find_last_of('/') + 1);
     const ExportRunInfo& info = source.runInfo();
     sample.name = info.sampleName.empty() ? info.runId : info.sampleName;
     const InstrumentModel model = instrumentModel(info.instrumentModels);

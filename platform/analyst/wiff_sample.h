@@ -34,7 +34,6 @@ struct WiffPeriod {
 struct WiffSample {
     std::shared_ptr<const OpenFormatExport> source;
     std::optional<std::int32_t> sampleKey;  // the ids' sample number, when they carry one
-    std::string fileName;                   // of the export, without folder
     std::string name;                       // first sample name, else the run id
     std::int32_t modelCode = 0;
     std::string modelName;

@@ -25,41 +25,47 @@ TEST(OutputFiles, ExistingEmptyFileGetsItsHeaderAndAFullOneDoesNot) {
     TempDir dir;
     writeWholeFile(dir.file("xtractorRejectReasons.txt"), "");
     writeWholeFile(dir.file("parentChargeCheck.txt"), "old content");
-    openXtractorOutputFiles(logsIn(dir.path()));
+    openXtractorOutputFiles(logsIn(dir.path()), FeaturesRows::otherRun);
     EXPECT_EQ(readWholeFile(dir.file("xtractorRejectReasons.txt")), "spectrumName\tnumScansAfterParent\tRejectReason");
     EXPECT_EQ(readWholeFile(dir.file("parentChargeCheck.txt")), "old content");
 }
 
-TEST(OutputFiles, FeaturesHeaderFollowsModeDataFileAndMixture) {
+// The rows decide, not the data file's name: a .wiff name under yepharvest
+// and a name without it under wiffharvest keep their program's header.
+TEST(OutputFiles, FeaturesHeaderFollowsModeRowsAndMixture) {
     struct Case {
+        FeaturesRows rows;
         std::string dataFile;
         std::string cys;
         std::string mode;
         std::string header;
     };
+    const FeaturesRows wiff = FeaturesRows::wiffRun;
+    const FeaturesRows other = FeaturesRows::otherRun;
     const std::vector<Case> cases = {
-        {"/r/lysate3.wiff", "", "", kWiffFeaturesHeader},
-        {"/r/lysate3.wiff", "ICAT-mix", "", kWiffFeaturesHeader + kMixtureColumns},
-        {"wiff", "", "", kWiffFeaturesHeader},
-        {"/r/s.d/Analysis.yep", "", "", kFeaturesHeader + kPrecedingScanColumn},
-        {"/r/s.d/Analysis.yep", "ICAT-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
+        {wiff, "/r/lysate3.wiff", "", "", kWiffFeaturesHeader},
+        {wiff, "/r/lysate3.wiff", "ICAT-mix", "", kWiffFeaturesHeader + kMixtureColumns},
+        {wiff, "/r/lysate3", "", "", kWiffFeaturesHeader},
+        {other, "/r/s.d/Analysis.yep", "", "", kFeaturesHeader + kPrecedingScanColumn},
+        {other, "/r/s.d/Analysis.wiff", "", "", kFeaturesHeader + kPrecedingScanColumn},
+        {other, "/r/s.d/Analysis.yep", "ICAT-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
         // Only the last four characters count, and they count exactly.
-        {"/r/s.d/Analysis.yep", "icat-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
-        {"/r/s.d/Analysis.yep", "-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
-        {"/r/s.d/Analysis.yep", "ICAT-MIX", "", kFeaturesHeader + kPrecedingScanColumn},
-        {"/r/s.d/Analysis.yep", "mix", "", kFeaturesHeader + kPrecedingScanColumn},
-        {"/r/lysate3.wiff", "ICAT-mix", "Q-Tof Xtractor", kQtofFeaturesHeader},
+        {other, "/r/s.d/Analysis.yep", "icat-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
+        {other, "/r/s.d/Analysis.yep", "-mix", "", kFeaturesHeader + kMixtureColumns + kPrecedingScanColumn},
+        {other, "/r/s.d/Analysis.yep", "ICAT-MIX", "", kFeaturesHeader + kPrecedingScanColumn},
+        {other, "/r/s.d/Analysis.yep", "mix", "", kFeaturesHeader + kPrecedingScanColumn},
+        {wiff, "/r/lysate3.wiff", "ICAT-mix", "Q-Tof Xtractor", kQtofFeaturesHeader},
     };
     for (const Case& c : cases) {
         std::vector<QueryEntry> entries = {{"xtractorDataFilename", c.dataFile}, {"xtractorMode", c.mode}};
         if (!c.cys.empty()) entries.push_back({"cys", c.cys});
-        EXPECT_EQ(specFeaturesHeader(readExtractorParameters(entries)), c.header) << c.dataFile << " " << c.cys;
+        EXPECT_EQ(specFeaturesHeader(readExtractorParameters(entries), c.rows), c.header) << c.dataFile << " " << c.cys;
     }
 }
 
 TEST(OutputFiles, LogFolderWithoutSeparatorIsGluedToTheName) {
     TempDir dir;
-    openXtractorOutputFiles(readExtractorParameters({{"logFileDir", dir.path() + "/logs"}}));
+    openXtractorOutputFiles(readExtractorParameters({{"logFileDir", dir.path() + "/logs"}}), FeaturesRows::otherRun);
     EXPECT_TRUE(fileExists(dir.file("logsrunStats.txt")));
     EXPECT_TRUE(fileExists(dir.file("logsparentChargeCheck.txt")));
 }
@@ -68,7 +74,7 @@ TEST(OutputFiles, UnopenableLogEndsTheProcess) {
     TempDir dir;
     const ChildResult r = runInChild([&] {
         errno = 0;
-        openXtractorOutputFiles(logsIn(dir.path() + "/missing"));
+        openXtractorOutputFiles(logsIn(dir.path() + "/missing"), FeaturesRows::otherRun);
     });
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output, "\nERROR MESSAGE\n-------------\n\nFile open (fopen) failure.\nFunction: "
@@ -90,7 +96,7 @@ TEST(OutputFiles, RowsReachTheFileWholeAndUnchanged) {
     std::string rows;
     for (int row = 0; row < 6000; ++row) rows += "\ns7." + std::to_string(row) + "\t0\treason";
     {
-        XtractorOutputFiles files = openXtractorOutputFiles(p);
+        XtractorOutputFiles files = openXtractorOutputFiles(p, FeaturesRows::otherRun);
         // A charge-check line is continued by later writes until the next
         // row begins; rows are held until many are complete.
         files.parentChargeCheck.print("\n%s.%04d", "s7", 12);
@@ -124,7 +130,7 @@ TEST(OutputFiles, FirstRunsStartingTogetherWriteOneHeaderEach) {
         std::vector<std::function<void()>> bodies;
         for (int k = 0; k < runs; ++k) {
             bodies.push_back([&p, k] {
-                XtractorOutputFiles files = openXtractorOutputFiles(p);
+                XtractorOutputFiles files = openXtractorOutputFiles(p, FeaturesRows::otherRun);
                 files.parentChargeCheck.print("\nr%d.0001\tz = 2", k);
                 files.rejectReasons.print("\nr%d.0001\t0\treason", k);
                 files.specFeatures.print("\nr%d.0001.0001.2.pkl\t1", k);

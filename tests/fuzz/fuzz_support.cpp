@@ -16,7 +16,7 @@ std::string& folder() {
     return path;
 }
 
-[[noreturn]] void throwFatalError(std::string_view) { throw FatalErrorReached{}; }
+[[noreturn]] void throwFatalError(const PageHtml&) { throw FatalErrorReached{}; }
 
 }  // namespace
 

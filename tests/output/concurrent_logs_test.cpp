@@ -1,7 +1,8 @@
 // Eight runs, four of each program, started at the same moment into one
 // empty log folder, as concurrent web requests with the same logFileDir are:
 // every row of the four logs whole and present, one header per file, the
-// same peak lists as the runs one at a time.
+// same peak lists as the runs one at a time. And eight runs of one run, with
+// two settings, into one peak-list folder: each file whole, as one run wrote it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,6 +88,36 @@ TEST(ConcurrentLogs, EightRunsIntoOneLogFolder) {
     EXPECT_EQ(statistics.size(), total);
 
     EXPECT_EQ(folderContents(dir.file("shared-peaklists")), singlePeakLists);
+}
+
+// Both settings write an MGF file per sample, and files of the same names
+// with other contents: no run may fail another, or splice a file of both.
+TEST(ConcurrentLogs, OneRunEightTimesIntoOnePeakListFolder) {
+    TempDir dir;
+    dir.installParameterFiles();
+    runGenerator("--sciex qstar --samples 2 --spectra 200 --seed 5 --output " + dir.file("w.wiff"));
+    const GeneratedRun run{WIFFHARVEST_PATH, dir.file("w.wiff")};
+    const std::string settings[] = {"&peakListFormat=both", "&peakListFormat=both&groupScans=0"};
+    std::map<std::string, std::set<std::string>> versions;  // by file name, what each setting alone writes
+    std::vector<ProgramRun> together;
+    for (int k = 0; k < 8; ++k) {
+        const std::string logs = dir.file("logs" + std::to_string(k) + "/");
+        fs::create_directory(logs);
+        together.push_back(programRun(run, dir.path(), logs, dir.file("shared/"), settings[k % 2]));
+        if (k >= 2) continue;
+        fs::create_directory(dir.file("alone/"));
+        ASSERT_EQ(runProgram(programRun(run, dir.path(), logs, dir.file("alone/"), settings[k])).exitStatus, 0);
+        for (const auto& [name, content] : folderContents(dir.file("alone"))) versions[name].insert(content);
+        fs::remove_all(dir.file("alone"));
+    }
+    EXPECT_EQ(versions.at("w_2.mgf").size(), 2u);
+    fs::create_directory(dir.file("shared"));
+    for (const ChildResult& result : runProgramsTogether(together)) EXPECT_EQ(result.exitStatus, 0) << result.output;
+    const std::map<std::string, std::string> shared = folderContents(dir.file("shared"));
+    EXPECT_EQ(shared.size(), versions.size());
+    for (const auto& [name, content] : shared) {
+        EXPECT_EQ(versions[name].count(content), 1u) << name << " is not as either run alone wrote it";
+    }
 }
 
 }  // namespace

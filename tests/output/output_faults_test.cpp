@@ -61,7 +61,9 @@ protected:
         }
     }
     std::string logs() const { return dir_.file("logs/"); }
-    std::string peaklists() const { return dir_.file("peaklists/"); }
+    // Markup in a folder name reaches the error page as text.
+    std::string peaklists() const { return dir_.file("peak<i>lists/"); }
+    std::string peaklistsOnThePage() const { return dir_.file("peak&lt;i&gt;lists/"); }
 
     ProgramRun runOf(const Reference& reference) const {
         return programRun(reference.run, data_->path(), logs(), peaklists(), reference.query);
@@ -124,7 +126,7 @@ TEST_F(OutputFaults, PeakListPastTheFileSizeLimit) {
     run.fileSizeLimit = firstContent.size() - 1;
     const ChildResult result = runProgram(run);
     expectErrorPage(result, {"File write (fwrite) failure.", "Function: processVelmoraLCMSMSrun",
-                             "Filename = " + peaklists() + firstName + ".", "System error message: File too large."});
+                             "Filename = " + peaklistsOnThePage() + firstName + ".", "System error message: File too large."});
     EXPECT_TRUE(folderContents(peaklists()).empty());
 }
 
@@ -154,21 +156,29 @@ TEST_F(OutputFaults, LogRowPastTheFileSizeLimit) {
     expectOnlyWholePeakLists(peaklists(), yep_);
 }
 
-// A folder holds the name of a peak list: the file written under its
-// temporary name cannot take its final one.
+// A folder holds the name of a peak list, or of the MGF file: the file
+// written under its temporary name cannot take its final one. Neither that
+// temporary nor the MGF file's is left behind.
 TEST_F(OutputFaults, PeakListNameTakenByAFolder) {
     for (const Reference* reference : {&yep_, &wiff_}) {
-        SetUp();
-        const std::string taken = std::next(reference->peakLists.begin(), 3)->first;
-        fs::create_directory(peaklists() + taken);
-        writeWholeFile(peaklists() + taken + "/inside", "x");
-        const ChildResult result = runProgram(runOf(*reference));
-        expectErrorPage(result, {"File rename (rename) failure.",
-                                 reference == &yep_ ? "Function: processVelmoraLCMSMSrun" : "Function: processSciexDDErun",
-                                 "Filename = " + peaklists() + taken + ".", "System error message: Is a directory."});
-        EXPECT_EQ(readWholeFile(peaklists() + taken + "/inside"), "x");
-        fs::remove_all(peaklists() + taken);
-        expectOnlyWholePeakLists(peaklists(), *reference);
+        const bool yep = reference == &yep_;
+        for (const std::string& taken : {std::next(reference->peakLists.begin(), 3)->first, std::string(yep ? "s.mgf" : "w.mgf")}) {
+            SCOPED_TRACE(taken);
+            SetUp();
+            fs::create_directory(peaklists() + taken);
+            writeWholeFile(peaklists() + taken + "/inside", "x");
+            ProgramRun run = runOf(*reference);
+            run.environment["QUERY_STRING"] += "&peakListFormat=both";
+            const ChildResult result = runProgram(run);
+            const bool mgf = taken.ends_with(".mgf");
+            expectErrorPage(result, {"File rename (rename) failure.",
+                                     mgf ? "Function: writeMgfFile"
+                                         : (yep ? "Function: processVelmoraLCMSMSrun" : "Function: processSciexDDErun"),
+                                     "Filename = " + peaklistsOnThePage() + taken + ".", "System error message: Is a directory."});
+            EXPECT_EQ(readWholeFile(peaklists() + taken + "/inside"), "x");
+            fs::remove_all(peaklists() + taken);
+            expectOnlyWholePeakLists(peaklists(), *reference);
+        }
     }
 }
 

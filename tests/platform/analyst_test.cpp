@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "platform/analyst/experiment_trace.h"
@@ -144,7 +145,8 @@ TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
     const OpenedRun run(
         fixtureMzML({spectrum("period=2 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "5")),
                      spectrum("cycle=2 experiment=3", msLevel(2) + msTerm("MS:1000285", tic, "7"), 42.5),
-                     spectrum("period=1 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "9"))},
+                     spectrum("period=1 cycle=1 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "9")),
+                     spectrum("cycle=2 experiment=1", msLevel(1) + msTerm("MS:1000285", tic, "4"))},
                     qstarElite));
     ASSERT_EQ(run.file.numberOfPeriods(1), 2);
     EXPECT_EQ(run.file.numberOfExperiments(1, 0), 3);
@@ -152,7 +154,7 @@ TEST(AnalystLayout, PeriodsCyclesAndExperimentsFromTheIds) {
     EXPECT_EQ(run.file.numberOfExperiments(1, 1), 1);
     EXPECT_EQ(run.file.numberOfCycles(1, 1), 1);
     EXPECT_EQ(run.file.periodInfo(1, 0).experimentInfo(1).scanType(), -1);  // no spectrum of experiment 2
-    EXPECT_EQ(traceOf(run, 0, 0), (std::vector<double>{9, 0}));
+    EXPECT_EQ(traceOf(run, 0, 0), (std::vector<double>{9, 4}));
     EXPECT_EQ(traceOf(run, 0, 2), (std::vector<double>{0, 7}));
     EXPECT_EQ(traceOf(run, 1, 0), (std::vector<double>{5}));
     EXPECT_FLOAT_EQ(run.file.cycleTime(1, 0, 2, 1), 42.5f);
@@ -231,27 +233,40 @@ TEST(AnalystSpectrum, SelectsTheNearestWithinAThousandthOfASecond) {
     }
 }
 
-TEST(AnalystFiles, SamplesOrderedByKeyThenFileName) {
-    TempDir dir;
-    const auto write = [&](const std::string& file, const std::string& id, const std::string& sample,
-                           const std::string& runId = "run") {
-        writeWholeFile(dir.file(file), fixtureMzML({spectrum(id, msLevel(1))}, qstarElite, sample, runId));
+// The samples in order, by the sample their ids name, and the exports not
+// read, each named with the reason. runner, Run, run_x and run-e.txt are
+// no exports of run.wiff.
+TEST(AnalystFiles, SamplesChosenByTheirIdsAndNames) {
+    struct Case {
+        std::vector<std::array<std::string, 3>> exports;  // file, first id, sample name
+        std::vector<std::string> samples;
+        std::vector<std::string> notRead;
     };
-    write("run-b.mzML", "sample=2 cycle=1 experiment=1", "B");
-    write("run-a.mzML", "sample=2 cycle=1 experiment=1", "A");
-    write("run-c.mzML", "sample=1 cycle=1 experiment=1", "C");
-    write("run.mzML", "scan=1", "", "plain run");
-    write("run-0.mzML", "scan=1", "Z");
-    // Not exports of run.wiff: another run name, a different letter case of
-    // the name, no hyphen, no export ending.
-    for (const char* other : {"runner.mzML", "Run.mzML", "run_x.mzML", "run-e.txt"}) write(other, "sample=1 scan=1", "X");
-    const std::string compressed = fixtureMzML({spectrum("sample=3 cycle=1 experiment=1", msLevel(1))}, qstarElite, "D");
-    writeGzip(dir.file("run-d.MZML.GZ"), compressed);
-
-    const WiffFileData data = WiffApplication().openWiff(dir.path() + "\\run.wiff", 1);
-    const std::vector<std::string> expected = {"C", "A", "B", "D", "Z", "plain run"};
-    ASSERT_EQ(data.numberOfSamples(), static_cast<std::int32_t>(expected.size()));
-    for (std::size_t s = 0; s < expected.size(); ++s) EXPECT_EQ(data.sampleName(static_cast<std::int32_t>(s + 1)), expected[s]);
+    const std::string a = " cycle=1 experiment=1";
+    const std::vector<Case> cases = {
+        {{{"run-b.mzML", "sample=2" + a, "B"}, {"run-a.mzML", "sample=2" + a, "A"}, {"run-c.mzML", "sample=1" + a, "C"},
+          {"run-p.mzML", "scan=1", "P"}, {"run-0.mzML", "scan=1", "Z"}, {"run-d.MZML.GZ", "sample=3" + a, "D"},
+          {"runner.mzML", "sample=1 scan=1", "X"}, {"Run.mzML", "sample=1 scan=1", "X"},
+          {"run_x.mzML", "sample=1 scan=1", "X"}, {"run-e.txt", "sample=1 scan=1", "X"}},
+         {"C", "A", "D", "Z", "P"},
+         {"run-b.mzML is not read: its spectrum ids name sample 2, which run-a.mzML holds."}},
+        {{{"run.mzML", "sample=1" + a, "R"}, {"run-rerun.mzML", "sample=1" + a, "X"}, {"run-2.mzML", "sample=2" + a, "Y"}},
+         {"R"},
+         {"run-2.mzML is not read: run.mzML, named after the .wiff file alone, holds its only sample.",
+          "run-rerun.mzML is not read: run.mzML, named after the .wiff file alone, holds its only sample."}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const auto& [file, id, sample] : c.exports) {
+            const std::string mzML = fixtureMzML({spectrum(id, msLevel(1))}, qstarElite, sample);
+            file.ends_with(".GZ") ? writeGzip(dir.file(file), mzML) : writeWholeFile(dir.file(file), mzML);
+        }
+        const WiffFileData data = WiffApplication().openWiff(dir.path() + "\\run.wiff", 1);
+        std::vector<std::string> samples;
+        for (std::int32_t s = 1; s <= data.numberOfSamples(); ++s) samples.push_back(data.sampleName(s));
+        EXPECT_EQ(samples, c.samples);
+        EXPECT_EQ(data.exportWarnings(), c.notRead);
+    }
 }
 
 TEST(AnalystFiles, EmptyExportHasNoPeriods) {
@@ -283,6 +298,9 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"keys on some spectra only", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "scan=2"})}}, E_FAIL,
          "1 of its 2 spectra carry cycle"},
         {"cycle without experiment", {{"lysate3.mzML", ids({"cycle=1"})}}, E_FAIL, "only one of"},
+        {"sample 2 of 3 missing",
+         {{"lysate3-a.mzML", ids({"sample=1 cycle=1 experiment=1"})}, {"lysate3-c.mzML", ids({"sample=3 cycle=1 experiment=1"})}},
+         E_FILENOTFOUND, "No export of sample 2 was found in the folder "},
         {"two samples", {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "sample=2 cycle=1 experiment=2"})}},
          E_FAIL, "names sample 2"},
         {"sample key on some only", {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "cycle=1 experiment=2"})}},
@@ -292,6 +310,13 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"zero", {{"lysate3.mzML", ids({"cycle=0 experiment=1"})}}, E_FAIL, "cycle=0"},
         {"sign", {{"lysate3.mzML", ids({"cycle=+1 experiment=1"})}}, E_FAIL, "cycle=+1"},
         {"beyond 32 bits", {{"lysate3.mzML", ids({"cycle=1 period=2147483648 experiment=1"})}}, E_FAIL, "period="},
+        // Numbers beyond what the export holds would size the tables.
+        {"period beyond the spectra", {{"lysate3.mzML", ids({"period=3 cycle=1 experiment=1", "cycle=1 experiment=2"})}},
+         E_FAIL, "spectrum 1 (\"period=3 cycle=1 experiment=1\") names period 3, but the export holds 2 spectra"},
+        {"cycle beyond its period", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "cycle=3 experiment=1"})}}, E_FAIL,
+         "names cycle 3, but its period holds 2 spectra"},
+        {"experiment beyond its period", {{"lysate3.mzML", ids({"cycle=2 experiment=1", "period=1 cycle=1 experiment=3"})}},
+         E_FAIL, "names experiment 3, but its period holds 2 spectra"},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The stages that run on two threads, under ThreadSanitizer: the two-thread
 # runner's own tests, and both programs on generated runs with each reader
-# (the library reader is shared under a lock). Any report fails the check.
+# (the library reader is shared under a lock), writing .pkl files and MGF
+# (both threads commit files). Any report fails the check.
 #   tests/sanitizer/thread_check.sh <build folder configured with QUARROW_SANITIZE_THREAD=ON>
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -21,7 +22,7 @@ for reader in streaming pwiz; do
         [ "$program" = wiffharvest ] && data=$work/lysate.wiff
         out=$work/$program-$reader
         mkdir -p "$out/logs" "$out/pkl"
-        query="xtractorDataFilename=$data&autoCharge=Find&specFeaturesFilename=specFeatures.txt"
+        query="xtractorDataFilename=$data&autoCharge=Find&specFeaturesFilename=specFeatures.txt&peakListFormat=both"
         query+="&logFileDir=$out/logs/&resultsXtractorDir=$out/pkl/"
         status=0
         (cd "$work" && env -i TSAN_OPTIONS="$TSAN_OPTIONS" QUARROW_READER="$reader" QUERY_STRING="$query" \

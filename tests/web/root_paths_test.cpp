@@ -15,7 +15,8 @@ namespace {
 
 // base/root/run.d/Analysis.mzML, base/root/inside -> root/run.d,
 // base/root/out -> base/outside, base/outside/secret, base/root2/x,
-// base/rootlink -> base/root.
+// base/rootlink -> base/root; base/root/up -> ../outside (relative),
+// base/root/later -> base/outside/later (dangling), base/root/loop -> loop.
 class RootPaths : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,6 +29,9 @@ protected:
         fs::create_directory_symlink(base("root/run.d"), base("root/inside"));
         fs::create_directory_symlink(base("outside"), base("root/out"));
         fs::create_directory_symlink(base("root"), base("rootlink"));
+        fs::create_directory_symlink("../outside", base("root/up"));
+        fs::create_directory_symlink(base("outside/later"), base("root/later"));
+        fs::create_directory_symlink("loop", base("root/loop"));
         root = fs::canonical(base("root"));
     }
     std::string base(const std::string& name) const { return dir.file(name); }
@@ -61,6 +65,15 @@ TEST_F(RootPaths, ResolvesInsideAndRefusesEverythingElse) {
         {"/", std::nullopt},
         {"", std::nullopt},
         {"run.d/Analysis.yep\n", std::nullopt},
+        // The kernel walks a link before the ".." that follows it, and
+        // cannot walk ".." out of a folder that is not there.
+        {"inside/../run.d/Analysis.yep", "run.d/Analysis.yep"},
+        {"nonexist/../out/secret", std::nullopt},
+        {"nonexist/../run.d/Analysis.yep", std::nullopt},
+        {"up/secret", std::nullopt},
+        {"later/peaklists/", std::nullopt},
+        {"loop/x", std::nullopt},
+        {"run.d/Analysis.mzML/x", std::nullopt},
     };
     for (const Case& c : cases) {
         const std::optional<fs::path> resolved = resolveInsideRoot(base("root"), c.requested);

@@ -69,17 +69,22 @@ void expectPeakListsMatchFeatures(const SciexRun& run, int decimals) {
     }
 }
 
+// A second export of sample 1 beside the two is not read, and the page says so.
 TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
     const SciexRun run("lysate3.wiff", "--sciex qstar --samples 2 --profile --spectra 240 --chargeless 0.5 --seed 11");
+    std::filesystem::copy_file(run.file("lysate3-Sample1.mzML"), run.file("lysate3-rerun.mzML"));
     const ChildResult r = run.run();
     ASSERT_EQ(r.exitStatus, 0) << r.output;
-    EXPECT_EQ(pageShape(r.output), "<BR>Wiff file opened. Contains 2 samples\n<BR>Assigned instrument type ESI-QSTAR.\n" +
+    const std::string notRead = "lysate3-rerun.mzML is not read: its spectrum ids name sample 1, which lysate3-Sample1.mzML holds.";
+    EXPECT_EQ(pageShape(r.output), "<BR>exportWarning: " + notRead + "\n<BR>Wiff file opened. Contains 2 samples\n"
+                                   "<BR>Assigned instrument type ESI-QSTAR.\n" +
                                        stageSequence(true, true) + stageSequence(true, true) + "Execution Time\n");
 
     // The skipped-scan report of each sample, on the page and in runStats.txt.
     const std::string stats = run.log("runStats.txt");
     const std::string opening = "\nfilePath: " + run.file("lysate3.wiff") + "\n\nsampleName: Sample1\tsampleIndex: 1\n"
-                                "sampleName: Sample2\tsampleIndex: 2\nsampleName: Sample1\tsampleIndex: 1\n";
+                                "sampleName: Sample2\tsampleIndex: 2\nexportWarning\t" + notRead +
+                                "\nsampleName: Sample1\tsampleIndex: 1\n";
     EXPECT_EQ(stats.substr(0, opening.size()), opening);
     std::smatch skipped;
     ASSERT_TRUE(std::regex_search(r.output, skipped, std::regex("numSkippedMSMSscans: (\\d+) numMSscansWith\\w+: (\\d+)")));
@@ -105,8 +110,10 @@ TEST(WiffharvestEndToEnd, TwoSampleQstarRunWithProfileSurveyScans) {
     EXPECT_TRUE(std::regex_search(charges, std::regex("\nlysate3\\.\\d{4}\\.\\d{4}\tcharge: [123] assigned from delta m/z")));
 }
 
+// Named without the .wiff ending, which does not change the rows, nor so
+// the header above them.
 TEST(WiffharvestEndToEnd, QtrapRunWithoutSurveyScans) {
-    const SciexRun run("q.wiff", "--sciex qtrap --fragment-only --spectra 150 --seed 4");
+    const SciexRun run("q", "--sciex qtrap --fragment-only --spectra 150 --seed 4");
     const ChildResult r = run.run("&peakListFormat=both");
     ASSERT_EQ(r.exitStatus, 0) << r.output;
     EXPECT_EQ(pageShape(r.output), "<BR>Wiff file opened. Contains 1 samples\n<BR>Assigned instrument type ESI-QTRAP.\n" +

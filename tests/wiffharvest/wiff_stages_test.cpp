@@ -201,10 +201,10 @@ TEST(RunCounts, MergedSpectraAndSinglePointScans) {
 }
 
 TEST(ObjectModelErrors, TextOfKnownDispatchAndUnknownCodes) {
-    EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80040205u), "", "")),
+    EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80040205u), "", "")).html(),
               "ERROR\r\n\r\nDescription:\r\nError Message:IDispatch error #5");
-    EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80040200u), "", "")),
-              "ERROR\r\n\r\nDescription:\r\nError Message:Unknown error 0x80040200");
+    EXPECT_EQ(objectModelErrorText(ComError(static_cast<HRESULT>(0x80040200u), "a <b>", "")).html(),
+              "ERROR\r\n\r\nDescription:a &lt;b&gt;\r\nError Message:Unknown error 0x80040200");
 }
 
 }  // namespace

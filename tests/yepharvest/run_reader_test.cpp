@@ -116,4 +116,26 @@ TEST(RunReaderFailures, UndecodableSpectrumAfterTheCountWasKnown) {
     EXPECT_EQ(damaged.record(1).msLevel, 0);  // never read
     EXPECT_FALSE(damaged.run.noMSscans);
     EXPECT_EQ(damaged.logs.runStats.text(), "");
+    EXPECT_EQ(read.output.find("The run goes on"), std::string::npos) << read.output;
+}
+
+// Damage part way: the run goes on with the spectra read before it, and the
+// page says that its peak lists cover only those.
+TEST(RunReaderFailures, UndecodableSpectrumPartWay) {
+    TempDir dir;
+    runGenerator("--spectra 20 --output " + dir.file("run.mzML"));
+    std::string text = readWholeFile(dir.file("run.mzML"));
+    std::size_t at = 0;
+    for (int array = 1; array <= 11; ++array) at = text.find("<binary>", at) + 8;  // spectrum 6's m/z array
+    text.replace(at, 4, "!!!!");
+    writeWholeFile(dir.file("run.mzML"), text);
+    Reader damaged(dir.file("run.mzML"));
+    const Reader::Read read = damaged.read(dir.file("run.mzML"));
+    EXPECT_EQ(read.result, 1);
+    EXPECT_NE(read.output.find("\nError: Spectrum 6 "), std::string::npos) << read.output;
+    EXPECT_NE(read.output.find(".\n<BR>The run goes on with the 5 of its 20 spectra read before this error: its peak "
+                               "lists and logs cover only those.\n"),
+              std::string::npos)
+        << read.output;
+    EXPECT_NE(damaged.record(4).msLevel, 0);
 }
