@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct QueryEntry {
@@ -19,8 +20,10 @@ std::vector<QueryEntry> query();
 // with what arrives, not with what was announced.
 std::string read_query_string(std::FILE* stream, std::int64_t length);
 std::vector<QueryEntry> parse_query_entry(std::string text);
-// The query text that parse_query_entry reads back as `entries`: every byte
-// but letters, digits, "-._~" and "/" percent-encoded.
+// Every byte but letters, digits, "-._~" and "/" percent-encoded: a query
+// name or value, or a path in a URL.
+std::string percentEncode(std::string_view text);
+// The query text that parse_query_entry reads back as `entries`.
 std::string formatQueryString(const std::vector<QueryEntry>& entries);
 
 // Cuts the word before the first `stop` (all of `line` without one) and

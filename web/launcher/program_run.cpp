@@ -8,7 +8,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -25,13 +24,14 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-[[noreturn]] void execInChild(const std::filesystem::path& program, const std::filesystem::path& workDir,
-                              const std::string& queryString, int outputFd) {
-    // The launcher ignores a closed connection; the program starts as a web
-    // server would start it.
-    std::signal(SIGPIPE, SIG_DFL);
-    ::dup2(outputFd, STDOUT_FILENO);
-    ::close(outputFd);
+// The launcher ignores a closed connection and the server's signals; what
+// it starts gets the default actions.
+void defaultSignals() {
+    for (const int number : {SIGPIPE, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
+}
+
+[[noreturn]] void execProgram(const std::filesystem::path& program, const std::filesystem::path& workDir,
+                              const std::string& queryString) {
     const int nothing = ::open("/dev/null", O_RDONLY);
     if (nothing >= 0) ::dup2(nothing, STDIN_FILENO);
     if (::chdir(workDir.c_str()) != 0) std::_Exit(127);
@@ -50,10 +50,22 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     std::_Exit(127);
 }
 
+ProgramOutcome waitFor(pid_t pid, ProgramOutcome outcome) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        outcome.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        outcome.signal = WTERMSIG(status);
+    }
+    return outcome;
+}
+
 }  // namespace
 
 ProgramOutcome runStreaming(const std::filesystem::path& program, const std::filesystem::path& workDir,
-                            const std::string& queryString, int outputFd) {
+                            const std::string& queryString, const std::function<void(std::string_view)>& output) {
     ProgramOutcome outcome;
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) {
@@ -68,8 +80,11 @@ ProgramOutcome runStreaming(const std::filesystem::path& program, const std::fil
         return outcome;
     }
     if (pid == 0) {
+        defaultSignals();
         ::close(pipeFds[0]);
-        execInChild(program, workDir, queryString, pipeFds[1]);
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[1]);
+        execProgram(program, workDir, queryString);
     }
     ::close(pipeFds[1]);
     outcome.started = true;
@@ -78,17 +93,43 @@ ProgramOutcome runStreaming(const std::filesystem::path& program, const std::fil
         const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
-        // A browser that went away still lets the run finish its files.
-        writeAll(outputFd, buffer, static_cast<std::size_t>(got));
+        output(std::string_view(buffer, static_cast<std::size_t>(got)));
     }
     ::close(pipeFds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    return waitFor(pid, outcome);
+}
+
+ProgramOutcome runTool(const std::vector<std::string>& command, const std::string& input, int outputFd, int errorFd) {
+    ProgramOutcome outcome;
+    int pipeFds[2];
+    if (command.empty() || ::pipe(pipeFds) != 0) {
+        outcome.failure = command.empty() ? "no command" : std::strerror(errno);
+        return outcome;
     }
-    if (WIFEXITED(status)) {
-        outcome.exitStatus = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        outcome.signal = WTERMSIG(status);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        outcome.failure = std::strerror(errno);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return outcome;
     }
-    return outcome;
+    if (pid == 0) {
+        defaultSignals();
+        ::close(pipeFds[1]);
+        ::dup2(pipeFds[0], STDIN_FILENO);
+        ::close(pipeFds[0]);
+        if (outputFd != STDOUT_FILENO) ::dup2(outputFd, STDOUT_FILENO);
+        if (errorFd != STDERR_FILENO) ::dup2(errorFd, STDERR_FILENO);
+        std::vector<std::string> texts = command;
+        std::vector<char*> argv;
+        for (std::string& text : texts) argv.push_back(text.data());
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        std::_Exit(127);
+    }
+    ::close(pipeFds[0]);
+    outcome.started = true;
+    writeAll(pipeFds[1], input.data(), input.size());
+    ::close(pipeFds[1]);
+    return waitFor(pid, outcome);
 }
