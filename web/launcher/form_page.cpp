@@ -74,14 +74,18 @@ PageHtml control(const FormField& field, const std::string& value, const FormPag
     return emptyElement("input", attributes);
 }
 
-std::string helpText(const FormField& field) {
+// The default and the range in the command line's words, on a line of
+// their own below the help.
+PageHtml helpHtml(const FormField& field) {
     const QueryKey& key = *field.key;
-    std::string text = field.help;
-    const std::string defaultText = offeredDefaultText(key);
-    const bool hasDefault = defaultText != "(empty)";
-    if (hasDefault) text += " Default: " + defaultText;
-    if (key.range) text += (hasDefault ? "; range " : " Range ") + key.range->text();
-    return hasDefault || key.range ? text + "." : text;
+    std::string values;
+    if (const std::string defaultText = offeredDefaultText(key); defaultText != "(empty)") {
+        values = "Default: " + defaultText;
+    }
+    if (key.range) values += (values.empty() ? "Range " : "; range ") + key.range->text();
+    PageHtml html = PageHtml(field.help);
+    if (!values.empty()) html += element("span", {{"class", "values"}}, PageHtml(values + "."));
+    return element("div", {{"class", "help"}}, html);
 }
 
 PageHtml runPicker(const FormPageInputs& inputs) {
@@ -101,8 +105,7 @@ PageHtml fieldHtml(const FormField& field, const std::string& value, const FormP
     PageHtml html = element("div", {{"class", "field"}},
                             element("label", {{"for", key.name}},
                                     PageHtml(std::string(key.label) + " ") + element("code", PageHtml(key.name))) +
-                                control(field, value, inputs) +
-                                element("div", {{"class", "help"}}, PageHtml(helpText(field)))) +
+                                control(field, value, inputs) + helpHtml(field)) +
                     PageHtml::markup("\n");
     if (key.name == std::string_view("xtractorDataFilename")) html += runPicker(inputs);
     return html;

@@ -42,7 +42,6 @@ const runStarted = Date.now();
 const runClock = setInterval(() => {
     if (document.getElementById('outcome')) {
         clearInterval(runClock);
-        document.querySelector('.elapsed').hidden = true;
         return;
     }
     const seconds = Math.floor((Date.now() - runStarted) / 1000);
@@ -232,8 +231,7 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
          PageHtml::markup("\n"));
     const std::optional<std::string> reportProblem =
         makeRunReport(config.programDir / "quarrow-report", programName, request);
-    PageHtml end = PageHtml::markup("<style>#making-report { display: none; }</style>\n") +
-                   filesSection(config.roots.results, request.requestFolder.filename().string(), files);
+    PageHtml end = filesSection(config.roots.results, request.requestFolder.filename().string(), files);
     if (reportProblem) end += element("p", {{"class", "notice"}}, PageHtml(*reportProblem + ".")) + PageHtml::markup("\n");
     end += element("p", link(runAgainUrl(programName, request.requestFolder.filename().string()),
                              PageHtml("Run again with these settings"), {{"id", "again"}}));

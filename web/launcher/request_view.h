@@ -8,8 +8,8 @@
 #include "core/util/html_page.h"
 #include "web/launcher/request_record.h"
 
-// "Finished: 383 spectra written in 0:42.", "Failed: <the program's first
-// error sentence> (exit status 1, after 0:03).", "Running", "Interrupted".
+// "Finished in 0:42: 383 spectra written.", "Failed (exit status 1, after
+// 0:03): <the program's first error sentence>", "Running", "Interrupted".
 PageHtml outcomeBanner(const RequestOutcome& outcome);
 
 // The run report, one archive of everything, the MGF files, the logs, and

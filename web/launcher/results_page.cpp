@@ -51,7 +51,7 @@ PageHtml requestList(const LaunchConfig& config) {
     });
     if (requests.empty()) return element("p", PageHtml("No requests yet."));
     PageHtml rows = element("tr", PageHtml::markup("<th>Started</th><th>Status</th><th>Program</th><th>Run</th>"
-                                                   "<th>Spectra written</th><th>Peak lists</th><th>Request</th><th></th>"));
+                                                   "<th>Spectra written</th><th>Format</th><th>Request</th><th></th>"));
     for (const Request& request : requests) {
         const RequestOutcome outcome = request.outcome.value_or(RequestOutcome{});
         const std::string status = request.outcome ? statusOf(outcome) : "no record";
