@@ -62,62 +62,65 @@ ProgramOutcome waitFor(pid_t pid, ProgramOutcome outcome) {
     return outcome;
 }
 
+// A child process joined to the launcher by a pipe: its standard output
+// when `childWrites`, else its standard input. `inChild` runs in the child
+// with its signals at their defaults and must not return. -1 and the
+// failure in `outcome` when there is no child.
+int startWithPipe(bool childWrites, const std::function<void()>& inChild, ProgramOutcome& outcome, pid_t& pid) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        outcome.failure = std::strerror(errno);
+        return -1;
+    }
+    const int childEnd = childWrites ? pipeFds[1] : pipeFds[0];
+    const int ownEnd = childWrites ? pipeFds[0] : pipeFds[1];
+    pid = ::fork();
+    if (pid < 0) {
+        outcome.failure = std::strerror(errno);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return -1;
+    }
+    if (pid == 0) {
+        defaultSignals();
+        ::close(ownEnd);
+        ::dup2(childEnd, childWrites ? STDOUT_FILENO : STDIN_FILENO);
+        ::close(childEnd);
+        inChild();
+        std::_Exit(127);
+    }
+    ::close(childEnd);
+    outcome.started = true;
+    return ownEnd;
+}
+
 }  // namespace
 
 ProgramOutcome runStreaming(const std::filesystem::path& program, const std::filesystem::path& workDir,
                             const std::string& queryString, const std::function<void(std::string_view)>& output) {
     ProgramOutcome outcome;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        outcome.failure = std::strerror(errno);
-        return outcome;
-    }
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        outcome.failure = std::strerror(errno);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        return outcome;
-    }
-    if (pid == 0) {
-        defaultSignals();
-        ::close(pipeFds[0]);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[1]);
-        execProgram(program, workDir, queryString);
-    }
-    ::close(pipeFds[1]);
-    outcome.started = true;
+    pid_t pid = 0;
+    const int fromProgram = startWithPipe(true, [&] { execProgram(program, workDir, queryString); }, outcome, pid);
+    if (fromProgram < 0) return outcome;
     char buffer[4096];
     for (;;) {
-        const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+        const ssize_t got = ::read(fromProgram, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         output(std::string_view(buffer, static_cast<std::size_t>(got)));
     }
-    ::close(pipeFds[0]);
+    ::close(fromProgram);
     return waitFor(pid, outcome);
 }
 
 ProgramOutcome runTool(const std::vector<std::string>& command, const std::string& input, int outputFd, int errorFd) {
     ProgramOutcome outcome;
-    int pipeFds[2];
-    if (command.empty() || ::pipe(pipeFds) != 0) {
-        outcome.failure = command.empty() ? "no command" : std::strerror(errno);
+    if (command.empty()) {
+        outcome.failure = "no command";
         return outcome;
     }
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        outcome.failure = std::strerror(errno);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        return outcome;
-    }
-    if (pid == 0) {
-        defaultSignals();
-        ::close(pipeFds[1]);
-        ::dup2(pipeFds[0], STDIN_FILENO);
-        ::close(pipeFds[0]);
+    pid_t pid = 0;
+    const auto execTool = [&] {
         if (outputFd != STDOUT_FILENO) ::dup2(outputFd, STDOUT_FILENO);
         if (errorFd != STDERR_FILENO) ::dup2(errorFd, STDERR_FILENO);
         std::vector<std::string> texts = command;
@@ -125,11 +128,10 @@ ProgramOutcome runTool(const std::vector<std::string>& command, const std::strin
         for (std::string& text : texts) argv.push_back(text.data());
         argv.push_back(nullptr);
         ::execvp(argv[0], argv.data());
-        std::_Exit(127);
-    }
-    ::close(pipeFds[0]);
-    outcome.started = true;
-    writeAll(pipeFds[1], input.data(), input.size());
-    ::close(pipeFds[1]);
+    };
+    const int toTool = startWithPipe(false, execTool, outcome, pid);
+    if (toTool < 0) return outcome;
+    writeAll(toTool, input.data(), input.size());
+    ::close(toTool);
     return waitFor(pid, outcome);
 }
