@@ -1,6 +1,7 @@
 #include "web/launcher/results_page.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <system_error>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "core/util/cgi_query.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
+#include "web/launcher/progress_page.h"
 #include "web/launcher/request_archive.h"
 #include "web/launcher/request_query.h"
 #include "web/launcher/request_record.h"
@@ -50,17 +52,19 @@ PageHtml requestList(const LaunchConfig& config) {
         return startA != startB ? startA > startB : a.time > b.time;
     });
     if (requests.empty()) return element("p", PageHtml("No requests yet."));
-    PageHtml rows = element("tr", PageHtml::markup("<th>Started</th><th>Status</th><th>Program</th><th>Run</th>"
+    PageHtml rows = element("tr", PageHtml::markup("<th>Started</th><th>Took</th><th>Status</th><th>Program</th><th>Run</th>"
                                                    "<th>Spectra written</th><th>Format</th><th>Request</th><th></th>"));
     for (const Request& request : requests) {
         const RequestOutcome outcome = request.outcome.value_or(RequestOutcome{});
         const std::string status = request.outcome ? statusOf(outcome) : "no record";
+        const std::string took = outcome.seconds.empty() ? "" : elapsedText(std::atof(outcome.seconds.c_str()));
         const PageHtml again = outcome.program.empty()
                                    ? PageHtml()
                                    : link(runAgainUrl(outcome.program, request.name), PageHtml("run again with these settings"));
         rows += PageHtml::markup("\n") +
                 element("tr", {{"class", status}},
-                        cell(PageHtml(outcome.started)) + element("td", {{"class", "status"}}, PageHtml(status)) +
+                        cell(PageHtml(outcome.started)) + cell(PageHtml(took)) +
+                            element("td", {{"class", "status"}}, PageHtml(status)) +
                             cell(PageHtml(outcome.program)) + cell(PageHtml(runText(config, outcome.run))) +
                             element("td", {{"class", "number"}}, PageHtml(outcome.spectraWritten)) +
                             cell(PageHtml(outcome.peakListFormat)) +
