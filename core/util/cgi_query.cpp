@@ -96,6 +96,13 @@ std::vector<QueryEntry> parse_query_entry(std::string text) {
     return entries;
 }
 
+std::optional<std::string> lastQueryValue(const std::vector<QueryEntry>& entries, std::string_view name) {
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (entry->name == name) return entry->value;
+    }
+    return std::nullopt;
+}
+
 std::string percentEncode(std::string_view text) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string encoded;

@@ -3,6 +3,7 @@
 // standard input, split into decoded name/value entries in query order.
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,9 @@ std::vector<QueryEntry> query();
 // with what arrives, not with what was announced.
 std::string read_query_string(std::FILE* stream, std::int64_t length);
 std::vector<QueryEntry> parse_query_entry(std::string text);
+// The value of the last entry named `name`, the one the programs apply;
+// nothing when no entry has that name.
+std::optional<std::string> lastQueryValue(const std::vector<QueryEntry>& entries, std::string_view name);
 // Every byte but letters, digits, "-._~" and "/" percent-encoded: a query
 // name or value, or a path in a URL.
 std::string percentEncode(std::string_view text);

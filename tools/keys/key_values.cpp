@@ -61,10 +61,8 @@ FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<Q
             std::find(ownKeys.begin(), ownKeys.end(), key.name) != ownKeys.end()) {
             continue;
         }
-        const auto last = std::find_if(given.rbegin(), given.rend(),
-                                       [&](const QueryEntry& entry) { return entry.name == key.name; });
-        if (last != given.rend()) {
-            query.entries.push_back(*last);
+        if (const std::optional<std::string> value = lastQueryValue(given, key.name)) {
+            query.entries.push_back({key.name, *value});
         } else if (key.frontEndDefault != nullptr || key.programDefault != nullptr) {
             query.entries.push_back({key.name, frontEndValue(key)});
             if (key.frontEndDefault != nullptr) query.filled.push_back(query.entries.back());

@@ -89,13 +89,6 @@ std::string entriesText(const std::vector<QueryEntry>& entries) {
     return text;
 }
 
-std::optional<std::string> lastValue(const std::vector<QueryEntry>& entries, std::string_view name) {
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (entry->name == name) return entry->value;
-    }
-    return std::nullopt;
-}
-
 // The spectra a run wrote, from its statistics blocks (one per sample of a
 // .wiff file); "" when it wrote no block.
 std::string spectraWritten(const std::string& statistics) {
@@ -120,7 +113,7 @@ int showForm(const std::string& programName, const LaunchConfig& config, const s
     FormPageInputs inputs{programName, findRuns(config.roots.data, programName),
                           cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
                           config.roots.data.string(), config.roots.results.string(), "", {}};
-    if (const std::optional<std::string> again = lastValue(entries, "again")) {
+    if (const std::optional<std::string> again = lastQueryValue(entries, "again")) {
         const std::optional<fs::path> folder = requestFolder(config.roots, *again);
         if (!folder) {
             emit(errorResponse(404, programName, "There is no request \"" + *again + "\" under the results root."));
@@ -180,7 +173,7 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
     outcome.run = request.dataFile.string();
     outcome.status = "running";
     outcome.started = localTime(std::chrono::system_clock::now());
-    outcome.peakListFormat = lastValue(request.entries, "peakListFormat").value_or("pkl");
+    outcome.peakListFormat = lastQueryValue(request.entries, "peakListFormat").value_or("pkl");
     outcome.filled = entriesText(request.filled);
     outcome.launcher = std::to_string(::getpid());
     writeRecordFile(request.requestFolder / queryFileName, formatQueryString(request.entries) + "\n");
@@ -258,7 +251,7 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
     const std::vector<QueryEntry> entries = parse_query_entry(*text);
     const char* method = std::getenv("REQUEST_METHOD");
     const bool posted = method != nullptr && std::string_view(method) == "POST";
-    if ((entries.empty() && !posted) || lastValue(entries, "again")) return showForm(programName, config, entries);
+    if ((entries.empty() && !posted) || lastQueryValue(entries, "again")) return showForm(programName, config, entries);
 
     const RequestRules rules{programName, config.roots,
                              cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv")};

@@ -20,13 +20,6 @@ const std::vector<std::string_view> launcherKeys = {"xtractorDataFilename", "res
 constexpr std::array<std::string_view, 4> emptyMeansAbsent = {"resultsXtractorDir", "logFileDir",
                                                               "specFeaturesFilename", "output_filename"};
 
-std::optional<std::string> lastValue(const std::vector<QueryEntry>& entries, std::string_view key) {
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (entry->name == key) return entry->value;
-    }
-    return std::nullopt;
-}
-
 std::string lowered(std::string_view text) {
     std::string result(text);
     for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -68,7 +61,7 @@ std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules&
 // one, a refusal for one outside.
 std::variant<Refusal, std::optional<fs::path>> chosenFolder(const std::vector<QueryEntry>& entries,
                                                             std::string_view key, const fs::path& resultsRoot) {
-    const std::optional<std::string> asked = lastValue(entries, key);
+    const std::optional<std::string> asked = lastQueryValue(entries, key);
     if (!asked) return std::optional<fs::path>();
     const std::optional<fs::path> resolved = resolveInsideRoot(resultsRoot, *asked);
     if (!resolved) return Refusal{403, std::string(key) + " \"" + *asked + "\" lies outside the results root."};
@@ -105,7 +98,7 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
                                                              entry.name) != emptyMeansAbsent.end();
         if (!absent) entries.push_back(entry);
     }
-    const std::optional<std::string> dataText = lastValue(entries, "xtractorDataFilename");
+    const std::optional<std::string> dataText = lastQueryValue(entries, "xtractorDataFilename");
     if (!dataText || dataText->empty()) return Refusal{400, "No run was chosen: xtractorDataFilename is empty."};
     const std::optional<fs::path> dataFile = resolveInsideRoot(rules.roots.data, *dataText);
     if (!dataFile) return Refusal{403, "xtractorDataFilename \"" + *dataText + "\" lies outside the data root."};
@@ -114,12 +107,10 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     CheckedRequest checked;
     checked.dataFile = *dataFile;
     checked.runName = runNameOfDataFile(dataFile->string());
-    std::optional<fs::path> folders[2];
-    for (int i = 0; i < 2; ++i) {
-        auto folder = chosenFolder(entries, i == 0 ? "resultsXtractorDir" : "logFileDir", rules.roots.results);
-        if (const auto* refused = std::get_if<Refusal>(&folder)) return *refused;
-        folders[i] = std::get<std::optional<fs::path>>(folder);
-    }
+    const auto peakLists = chosenFolder(entries, "resultsXtractorDir", rules.roots.results);
+    if (const auto* refused = std::get_if<Refusal>(&peakLists)) return *refused;
+    const auto logs = chosenFolder(entries, "logFileDir", rules.roots.results);
+    if (const auto* refused = std::get_if<Refusal>(&logs)) return *refused;
     std::vector<QueryEntry> passedOn;
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
         const bool later = std::any_of(entry + 1, entries.end(), [&](const QueryEntry& e) { return e.name == entry->name; });
@@ -137,15 +128,15 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     checked.entries.insert(checked.entries.end(), query.entries.begin(), query.entries.end());
     checked.entries.insert(checked.entries.end(), passedOn.begin(), passedOn.end());
     checked.filled = query.filled;
-    checked.specFeaturesFilename = lastValue(checked.entries, "specFeaturesFilename").value_or("");
+    checked.specFeaturesFilename = lastQueryValue(checked.entries, "specFeaturesFilename").value_or("");
     // The folders are not known yet; they do not take part in the range check.
     if (const std::optional<std::string> violation = rangeProblem(checked.entries)) return Refusal{400, *violation};
 
     const std::optional<fs::path> folder = makeRequestFolder(folderNameOf(checked.runName));
     if (!folder) return Refusal{500, "No folder for this request could be made under the results root."};
     checked.requestFolder = *folder;
-    checked.resultsDir = folders[0].value_or(*folder / "peaklists");
-    checked.logDir = folders[1].value_or(*folder / "logs");
+    checked.resultsDir = std::get<std::optional<fs::path>>(peakLists).value_or(*folder / "peaklists");
+    checked.logDir = std::get<std::optional<fs::path>>(logs).value_or(*folder / "logs");
     // The programs glue a folder to file names without a separator.
     checked.entries.insert(checked.entries.begin() + 1, {{"resultsXtractorDir", checked.resultsDir.string() + "/"},
                                                          {"logFileDir", checked.logDir.string() + "/"}});
