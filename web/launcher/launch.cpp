@@ -19,7 +19,6 @@
 #include "web/launcher/program_run.h"
 #include "web/launcher/progress_page.h"
 #include "web/launcher/report_maker.h"
-#include "web/launcher/request_archive.h"
 #include "web/launcher/request_folder.h"
 #include "web/launcher/request_query.h"
 #include "web/launcher/request_record.h"
@@ -114,7 +113,7 @@ int showForm(const std::string& programName, const LaunchConfig& config, const s
                           cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
                           config.roots.data.string(), config.roots.results.string(), "", {}};
     if (const std::optional<std::string> again = lastQueryValue(entries, "again")) {
-        const std::optional<fs::path> folder = requestFolder(config.roots, *again);
+        const std::optional<fs::path> folder = requestFolder(config.roots.results, *again);
         if (!folder) {
             emit(errorResponse(404, programName, "There is no request \"" + *again + "\" under the results root."));
             return 0;

@@ -7,9 +7,9 @@
 #include <set>
 #include <system_error>
 
-#include "core/util/text_path.h"
 #include "web/launcher/page_frame.h"
 #include "web/launcher/program_run.h"
+#include "web/launcher/request_folder.h"
 #include "web/launcher/request_record.h"
 #include "web/launcher/root_paths.h"
 
@@ -39,16 +39,8 @@ std::set<std::string> archivedFiles(const fs::path& root, const fs::path& folder
 
 }  // namespace
 
-std::optional<fs::path> requestFolder(const LaunchRoots& roots, const std::string& requestName) {
-    if (!isPlainFileName(requestName)) return std::nullopt;
-    const std::optional<fs::path> folder = resolveInsideRoot(roots.results, requestName);
-    std::error_code error;
-    if (!folder || !fs::is_directory(*folder, error) || *folder == roots.results) return std::nullopt;
-    return folder;
-}
-
 int sendArchive(const LaunchConfig& config, const std::string& requestName) {
-    const std::optional<fs::path> folder = requestFolder(config.roots, requestName);
+    const std::optional<fs::path> folder = requestFolder(config.roots.results, requestName);
     if (!folder) {
         std::cout << errorResponse(404, "Results", "There is no request \"" + requestName + "\" under the results root.")
                   << std::flush;

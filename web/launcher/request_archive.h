@@ -11,7 +11,3 @@
 // Writes the whole response to standard output; returns the launcher's exit
 // status (0 when a response was written).
 int sendArchive(const LaunchConfig& config, const std::string& requestName);
-
-// The request folder as it is known under the results root, after the root
-// check; nothing for a name that is no request there.
-std::optional<std::filesystem::path> requestFolder(const LaunchRoots& roots, const std::string& requestName);

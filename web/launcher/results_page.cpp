@@ -12,6 +12,7 @@
 #include "web/launcher/page_frame.h"
 #include "web/launcher/progress_page.h"
 #include "web/launcher/request_archive.h"
+#include "web/launcher/request_folder.h"
 #include "web/launcher/request_query.h"
 #include "web/launcher/request_record.h"
 #include "web/launcher/request_view.h"
@@ -108,7 +109,7 @@ std::vector<fs::path> writtenFiles(const LaunchConfig& config, const fs::path& f
 }
 
 std::string requestPage(const LaunchConfig& config, const std::string& name) {
-    const std::optional<fs::path> folder = requestFolder(config.roots, name);
+    const std::optional<fs::path> folder = requestFolder(config.roots.results, name);
     if (!folder) return errorResponse(404, "Results", "There is no request \"" + name + "\" under the results root.");
     PageHtml html = pageStart("Request " + name);
     html += element("p", link("/cgi-bin/results", PageHtml("All requests")));
