@@ -126,8 +126,9 @@ web_packages() {
 
 serve() {  # serve [PORT]
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON >/dev/null
-    # The programs that exist in this checkout, the launcher and the generator.
-    local targets=(quarrow-launch quarrow-rungen yepharvest)
+    # The programs that exist in this checkout, the launcher, the report tool
+    # it runs for every request, and the generator.
+    local targets=(quarrow-launch quarrow-report quarrow-rungen yepharvest)
     local known
     known=$(cmake --build build --target help)
     grep -qE '(^|\.\.\. )wiffharvest$' <<<"$known" && targets+=(wiffharvest)

@@ -38,15 +38,13 @@ cp -r "$checkout/web/htdocs/." "$server/htdocs/"
 cp -r "$checkout/msparams_quarrow" "$server/work/"
 for name in yepharvest wiffharvest results; do cp "$launcher" "$server/cgi-bin/$name"; done
 # A program built later is served without a restart; one never built gets a
-# clear page from the launcher.
+# clear page from the launcher, and without the report tool the run pages
+# say that there is no report.
 for program in yepharvest wiffharvest; do ln -sfn "$build/$program/$program" "$server/programs/$program"; done
-
-export QUARROW_DATA_ROOT=$data_root QUARROW_RESULTS_ROOT=$results_root
-export QUARROW_PROGRAM_DIR=$server/programs QUARROW_WORK_DIR=$server/work
-"$launcher" --pages "$server/htdocs"
+ln -sfn "$build/tools/quarrow-report" "$server/programs/quarrow-report"
 
 cat > "$server/lighttpd.conf" <<CONF
-server.modules = ("mod_alias", "mod_setenv", "mod_cgi")
+server.modules = ("mod_alias", "mod_rewrite", "mod_setenv", "mod_cgi")
 server.bind = "127.0.0.1"
 server.port = $port
 server.document-root = "$server/htdocs"
@@ -54,6 +52,9 @@ server.follow-symlink = "disable"
 server.stream-response-body = 2
 index-file.names = ("index.html")
 alias.url = ("/cgi-bin/" => "$server/cgi-bin/", "/results/" => "$results_root/")
+# The forms are made by the launcher when they are asked for, with the runs
+# there are then; the old page names still lead to them.
+url.rewrite-once = ("^/(yepharvest|wiffharvest)\\.html\$" => "/cgi-bin/\$1")
 \$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
 setenv.add-environment = (
     "QUARROW_DATA_ROOT" => "$data_root",
@@ -67,6 +68,7 @@ mimetype.assign = (
     ".css" => "text/css",
     ".png" => "image/png",
     ".pkl" => "text/plain; charset=utf-8",
+    ".mgf" => "text/plain; charset=utf-8",
     ".txt" => "text/plain; charset=utf-8",
     "" => "text/plain; charset=utf-8",
 )

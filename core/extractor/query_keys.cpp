@@ -23,17 +23,22 @@ KeyRange within(double lowest, double highest) { return {lowest, highest, false}
 
 const std::vector<KeyChoice> kNoYes = {{"0", "No"}, {"1", "Yes"}};
 
+QueryKey advanced(QueryKey key) {
+    key.advanced = true;
+    return key;
+}
+
 // The order is that of the range check: the first key out of range is the
 // one the error page names.
 std::vector<QueryKey> makeKeys() {
     return {
-        {"lowCharge", &P::lowCharge, KeyType::integer, "4", within(0, 9), "Lowest fixed charge",
+        advanced({"lowCharge", &P::lowCharge, KeyType::integer, "4", within(0, 9), "Lowest fixed charge",
          "Without Find or Default: the charge every spectrum is written with when it equals highCharge (0: "
          "undetermined).",
-         kCharge, yep},
-        {"highCharge", &P::highCharge, KeyType::integer, "4", within(0, 9), "Highest fixed charge",
+         kCharge, yep}),
+        advanced({"highCharge", &P::highCharge, KeyType::integer, "4", within(0, 9), "Highest fixed charge",
          "Without Find or Default: must equal lowCharge for a fixed charge; otherwise no spectrum gets one.", kCharge,
-         yep},
+         yep}),
         {"autoCharge", &P::autoCharge, KeyType::text, nullptr, std::nullopt, "Charge determination",
          "Find: fragments, survey scans and b/y pairs decide each precursor's charge. Default: only singly charged "
          "spectra get a charge. Absent or anything else: the fixed charge lowCharge when it equals highCharge, else "
@@ -42,10 +47,10 @@ std::vector<QueryKey> makeKeys() {
          {{"Find", "Find each charge"}, {"Default", "Only singly charged"}, {"", "Fixed: lowCharge = highCharge"}}},
         {"maxCharge", &P::maxCharge, KeyType::integer, "5", within(1, 9), "Highest charge",
          "Highest charge considered, and the last charge counted in the run statistics.", kCharge, both},
-        {"minMSsignalNoise", &P::minMSsignalNoise, KeyType::integer, "50", within(0, 1000000),
+        advanced({"minMSsignalNoise", &P::minMSsignalNoise, KeyType::integer, "50", within(0, 1000000),
          "Survey signal-to-noise for charge evidence",
          "Signal-to-noise ratio a survey-scan peak needs to count as evidence of the precursor's charge.", kCharge,
-         yep},
+         yep}),
         {"groupScans", &P::groupScans, KeyType::integer, "15", within(0, 10000), "Merging window (scans)",
          "MS/MS spectra of one precursor less than this many scans apart are merged into one peak list.", kMerging,
          both},
@@ -76,49 +81,49 @@ std::vector<QueryKey> makeKeys() {
          ".gz) or an export file itself; wiffharvest: the .wiff file, whose exports <run>.mzML or "
          "<run>-<sample>.mzML lie beside it.",
          kData, both},
-        {"output_filename", &P::output_filename, KeyType::text, "", std::nullopt, "Results page name",
-         "Mode Peak-Picker only: name of the results page in the peak-list folder (.htm is added).", kData, both},
-        {"specFeaturesFilename", &P::specFeaturesFilename, KeyType::text, "", std::nullopt,
+        advanced({"output_filename", &P::output_filename, KeyType::text, "", std::nullopt, "Results page name",
+         "Mode Peak-Picker only: name of the results page in the peak-list folder (.htm is added).", kData, both}),
+        advanced({"specFeaturesFilename", &P::specFeaturesFilename, KeyType::text, "", std::nullopt,
          "Spectrum-features file name", "File name of the spectrum-features log in the log folder.", kData, both,
-         "specFeatures.txt"},
-        {"resultsXtractorDir", &P::resultsXtractorDir, KeyType::text, "", std::nullopt, "Peak-list folder",
+         "specFeatures.txt"}),
+        advanced({"resultsXtractorDir", &P::resultsXtractorDir, KeyType::text, "", std::nullopt, "Peak-list folder",
          "Folder of the .pkl and MGF peak lists, ending in a separator: the file names are glued to it.", kData,
-         both},
-        {"logFileDir", &P::logFileDir, KeyType::text, "", std::nullopt, "Log folder",
+         both}),
+        advanced({"logFileDir", &P::logFileDir, KeyType::text, "", std::nullopt, "Log folder",
          "Folder of the four logs (spectrum features, reject reasons, charge check, run statistics), ending in a "
          "separator; rows are appended.",
-         kData, both},
+         kData, both}),
         {"noOutputSpectra", &P::noOutputSpectra, KeyType::integer, "0", std::nullopt, "Number of output spectra",
          "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"maxSequenceTagLength", &P::maxSequenceTagLength, KeyType::integer, "0", within(0, 1000),
+        advanced({"maxSequenceTagLength", &P::maxSequenceTagLength, KeyType::integer, "0", within(0, 1000),
          "Sequence tag longer than",
          "A spectrum is written only when its longest sequence tag is longer than this; 0 drops only spectra "
          "without any tag.",
-         kFilters, both},
-        {"findMonoisotopicParent", &P::findMonoisotopicParent, KeyType::integer, "0", within(0, 1),
+         kFilters, both}),
+        advanced({"findMonoisotopicParent", &P::findMonoisotopicParent, KeyType::integer, "0", within(0, 1),
          "Monoisotopic precursor", "1: move each precursor to its monoisotopic peak in the preceding survey scan.",
-         kCharge, yep, nullptr, false, kNoYes},
+         kCharge, yep, nullptr, false, kNoYes}),
         {"findAverageParent", &P::findAverageParent, KeyType::integer, "0", std::nullopt, "Average precursor",
          "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"chargeFromSurveyIsotopes", &P::chargeFromSurveyIsotopes, KeyType::integer, "0", within(0, 1),
+        advanced({"chargeFromSurveyIsotopes", &P::chargeFromSurveyIsotopes, KeyType::integer, "0", within(0, 1),
          "Charge from survey isotopes",
          "1, with Find or Default: spectra left without a charge, or called singly charged by their fragments, take "
          "the charge their precursor's resolved isotope envelope shows in the preceding survey scan, when it is "
          "unambiguous.",
-         kCharge, yep, nullptr, false, kNoYes},
-        {"minSignalNoiseRatio", &P::minSignalNoiseRatio, KeyType::integer, "5", within(0, 1000000),
+         kCharge, yep, nullptr, false, kNoYes}),
+        advanced({"minSignalNoiseRatio", &P::minSignalNoiseRatio, KeyType::integer, "5", within(0, 1000000),
          "Fragment signal-to-noise",
-         "Signal-to-noise ratio a fragment peak needs to be kept (instrument.txt may set its own).", kPicking, both},
-        {"peakLimitCount", &P::peakLimitCount, KeyType::integer, "25", within(1, 1000000), "Peaks per window",
-         "Peaks kept per window in peak picking (instrument.txt may set its own).", kPicking, both},
+         "Signal-to-noise ratio a fragment peak needs to be kept (instrument.txt may set its own).", kPicking, both}),
+        advanced({"peakLimitCount", &P::peakLimitCount, KeyType::integer, "25", within(1, 1000000), "Peaks per window",
+         "Peaks kept per window in peak picking (instrument.txt may set its own).", kPicking, both}),
         {"instrument_name", &P::instrument_name, KeyType::text, "", std::nullopt, "Instrument name",
          "Read for older front ends; no stage uses it (the programs choose their instrument block themselves).",
          kIgnored, both, nullptr, true},
-        {"xtractorMode", &P::xtractorMode, KeyType::text, "", std::nullopt, "Mode",
+        advanced({"xtractorMode", &P::xtractorMode, KeyType::text, "", std::nullopt, "Mode",
          "Normal extraction; Q-Tof Xtractor writes the shorter Q-Tof spectrum-features columns; Peak-Picker also "
          "writes the program's page to output_filename.htm in the peak-list folder.",
          kData, both, nullptr, false,
-         {{"", "Normal extraction"}, {"Q-Tof Xtractor", "Q-Tof Xtractor"}, {"Peak-Picker", "Peak-Picker"}}},
+         {{"", "Normal extraction"}, {"Q-Tof Xtractor", "Q-Tof Xtractor"}, {"Peak-Picker", "Peak-Picker"}}}),
         {"cys", &P::cys, KeyType::text, "pyridylethylation", std::nullopt, "Cysteine modification",
          "Cysteine modification of the sample, a name from msparams_quarrow/cysteines.tsv. A -mix reagent pair adds "
          "the light and heavy intensity columns to the spectrum features.",

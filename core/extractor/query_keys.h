@@ -61,6 +61,8 @@ struct QueryKey {
     bool unused = false;  // accepted and ignored: no stage reads it
     std::vector<KeyChoice> choices = {};
     bool cysteineChoices = false;  // the choices are the names of cysteines.tsv
+    // Rarely changed: the form folds it away under "Advanced".
+    bool advanced = false;
 };
 
 // In the order the query ranges are checked.

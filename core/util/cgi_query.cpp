@@ -96,28 +96,37 @@ std::vector<QueryEntry> parse_query_entry(std::string text) {
     return entries;
 }
 
-std::string formatQueryString(const std::vector<QueryEntry>& entries) {
+std::optional<std::string> lastQueryValue(const std::vector<QueryEntry>& entries, std::string_view name) {
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (entry->name == name) return entry->value;
+    }
+    return std::nullopt;
+}
+
+std::string percentEncode(std::string_view text) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    const auto encode = [](std::string& text, std::string_view part) {
-        for (const char c : part) {
-            const auto byte = static_cast<unsigned char>(c);
-            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                               std::string_view("-._~/").find(c) != std::string_view::npos;
-            if (plain) {
-                text += c;
-            } else {
-                text += '%';
-                text += hex[byte >> 4];
-                text += hex[byte & 0x0F];
-            }
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           std::string_view("-._~/").find(c) != std::string_view::npos;
+        if (plain) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += hex[byte >> 4];
+            encoded += hex[byte & 0x0F];
         }
-    };
+    }
+    return encoded;
+}
+
+std::string formatQueryString(const std::vector<QueryEntry>& entries) {
     std::string text;
     for (const QueryEntry& entry : entries) {
         if (!text.empty()) text += '&';
-        encode(text, entry.name);
-        text += '=';
-        encode(text, entry.value);
+        text += percentEncode(entry.name) + '=' + percentEncode(entry.value);
     }
     return text;
 }

@@ -3,7 +3,9 @@
 // standard input, split into decoded name/value entries in query order.
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct QueryEntry {
@@ -19,8 +21,13 @@ std::vector<QueryEntry> query();
 // with what arrives, not with what was announced.
 std::string read_query_string(std::FILE* stream, std::int64_t length);
 std::vector<QueryEntry> parse_query_entry(std::string text);
-// The query text that parse_query_entry reads back as `entries`: every byte
-// but letters, digits, "-._~" and "/" percent-encoded.
+// The value of the last entry named `name`, the one the programs apply;
+// nothing when no entry has that name.
+std::optional<std::string> lastQueryValue(const std::vector<QueryEntry>& entries, std::string_view name);
+// Every byte but letters, digits, "-._~" and "/" percent-encoded: a query
+// name or value, or a path in a URL.
+std::string percentEncode(std::string_view text);
+// The query text that parse_query_entry reads back as `entries`.
 std::string formatQueryString(const std::vector<QueryEntry>& entries);
 
 // Cuts the word before the first `stop` (all of `line` without one) and

@@ -1,5 +1,6 @@
 #include "core/util/text_path.h"
 
+#include <algorithm>
 #include <cctype>
 
 std::string gen_path_from_filename(std::string_view path) {
@@ -33,4 +34,12 @@ int isWhitespaceOnly(std::string_view text) {
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return 0;
     }
     return 1;
+}
+
+bool isPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    return !control && name.find_first_of("/\\") == std::string_view::npos;
 }

@@ -12,3 +12,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending);
 // 1 for an empty text or one of blanks, tabs, carriage returns and line feeds only.
 int isWhitespaceOnly(std::string_view text);
+// A file name that opens a file in the folder it is glued to and nowhere
+// else: no separator, not "." or "..", no control character.
+bool isPlainFileName(std::string_view name);

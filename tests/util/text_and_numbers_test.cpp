@@ -54,4 +54,13 @@ TEST(Blanks, OnlyBlanksTabsAndLineEnds) {
     EXPECT_EQ(isWhitespaceOnly("\v"), 0);
 }
 
+TEST(Paths, PlainFileNameWithoutFolders) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"specFeatures.txt", true}, {"run 1.txt", true}, {"..x", true},      {"", false},
+        {".", false},               {"..", false},       {"../x.txt", false}, {"logs/x.txt", false},
+        {"/x.txt", false},          {"a\\b.txt", false}, {"x.txt\n", false},  {std::string("a\x7f"), false},
+    };
+    for (const auto& [name, plain] : cases) EXPECT_EQ(isPlainFileName(name), plain) << name;
+}
+
 }  // namespace

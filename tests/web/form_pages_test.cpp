@@ -1,5 +1,5 @@
-// What the form pages offer: the runs found under the data root for each
-// program, and each program's own keys with their defaults.
+// What the form pages offer: each program only its own runs under the data
+// root, and each program's keys with their labels, defaults and ranges.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,18 +12,39 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(RunCatalog, FindsEachProgramsRuns) {
+// An export holding a .wiff file's spectrum ids, as the converter writes it.
+std::string sciexExport(const std::string& sample) {
+    return "<mzML><run><sample id=\"s\" name=\"" + sample +
+           "\"/><spectrum id=\"sample=1 period=1 cycle=1 experiment=1\"/></run></mzML>";
+}
+
+TEST(RunCatalog, EachProgramOnlyItsOwnRuns) {
     TempDir dir;
-    for (const char* file : {"a.d/Analysis.mzML", "lab/b.d/Analysis.mzXML.gz", "lab/c.mzML", "empty.d/notes.txt",
-                             "wiff/mix.wiff", "wiff/q1-s1.mzML", "wiff/q1-s2.mzML", "wiff/q2.mzML.gz", "x.txt"}) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"a.d/Analysis.mzML", ""},
+        {"lab/b.d/Analysis.mzXML.gz", ""},
+        {"lab/c.mzML", "<mzML><spectrum id=\"scan=1\"/></mzML>"},
+        {"empty.d/notes.txt", ""},
+        {"x.txt", ""},
+        // Beside mix.wiff its exports are its samples, whatever they hold.
+        {"wiff/mix.wiff", ""},
+        {"wiff/mix-Sample1.mzML", ""},
+        {"wiff/mix.mzML", ""},
+        // Without their .wiff file, exports with its ids stand for it.
+        {"wiff/q1-Lysate A.mzML", sciexExport("Lysate A")},
+        {"wiff/q1-Lysate B.mzML", sciexExport("Lysate B")},
+        {"wiff/q2.mzML", sciexExport("only")},
+        {"wiff/q3-rerun.mzML", sciexExport("first")},
+    };
+    for (const auto& [file, text] : files) {
         fs::create_directories(fs::path(dir.file(file)).parent_path());
-        writeWholeFile(dir.file(file), "");
+        writeWholeFile(dir.file(file), text);
     }
+    fs::create_directory_symlink("/tmp", dir.file("lab/outside"));
     EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
-              (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML", "wiff/q1-s1.mzML",
-                                        "wiff/q1-s2.mzML", "wiff/q2.mzML.gz"}));
+              (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML"}));
     EXPECT_EQ(findRuns(dir.path(), "wiffharvest"),
-              (std::vector<std::string>{"lab/c.wiff", "wiff/mix.wiff", "wiff/q1.wiff", "wiff/q2.wiff"}));
+              (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff", "wiff/q2.wiff", "wiff/q3-rerun.wiff"}));
 }
 
 TEST(RunCatalog, CysteineNamesInFileOrder) {
@@ -33,22 +54,61 @@ TEST(RunCatalog, CysteineNamesInFileOrder) {
     EXPECT_EQ(names.back(), "cICAT-mix");
 }
 
-TEST(FormPage, EachProgramItsKeysAndTarget) {
+std::string fieldOf(const std::string& page, const std::string& key) {
+    const std::size_t at = page.find("id=\"" + key + "\" name=\"" + key + "\"");
+    return at == std::string::npos ? "" : page.substr(page.rfind('<', at), page.find('>', at) - page.rfind('<', at) + 1);
+}
+
+TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
     struct Case {
         std::string program;
         bool chargeKeys;  // autoCharge and the other yepharvest-only keys
     };
     for (const Case& c : {Case{"yepharvest", true}, Case{"wiffharvest", false}}) {
-        const std::string page = formPage({c.program, {"r.d/Analysis.yep"}, {"pyridylethylation", "ICAT-mix"}, "/d", "/r"});
+        const std::string page =
+            formPage({c.program, {"r.d/Analysis.yep"}, {"pyridylethylation", "ICAT-mix"}, "/d", "/r", "", {}}).html();
         EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + c.program + "\""), std::string::npos);
-        EXPECT_EQ(page.find("name=\"autoCharge\"") != std::string::npos, c.chargeKeys) << c.program;
-        EXPECT_EQ(page.find("name=\"minMSsignalNoise\"") != std::string::npos, c.chargeKeys) << c.program;
-        EXPECT_EQ(page.find("name=\"chargeFromSurveyIsotopes\"") != std::string::npos, c.chargeKeys) << c.program;
-        EXPECT_NE(page.find("name=\"lastScan\" value=\"999999999\""), std::string::npos) << c.program;
-        EXPECT_NE(page.find("<option value=\"pyridylethylation\" selected>"), std::string::npos) << c.program;
-        EXPECT_NE(page.find("name=\"parentTolerance\" value=\"0.5\""), std::string::npos) << c.program;
-        EXPECT_NE(page.find("<option value=\"r.d/Analysis.yep\">"), std::string::npos) << c.program;
+        for (const char* key : {"autoCharge", "minMSsignalNoise", "chargeFromSurveyIsotopes", "lowCharge"}) {
+            EXPECT_EQ(page.find("name=\"" + std::string(key) + "\"") != std::string::npos, c.chargeKeys) << key;
+        }
+        EXPECT_EQ(page.find("name=\"fragmentTolerance\""), std::string::npos) << "no stage reads it";
+        EXPECT_EQ(fieldOf(page, "lastScan"), "<input id=\"lastScan\" name=\"lastScan\" type=\"number\" step=\"1\" "
+                                             "min=\"0\" max=\"2147483647\" title=\"Range 0 - 2147483647\" required "
+                                             "value=\"999999999\">");
+        EXPECT_EQ(fieldOf(page, "parentTolerance"),
+                  "<input id=\"parentTolerance\" name=\"parentTolerance\" type=\"number\" step=\"any\" "
+                  "data-above=\"0\" max=\"1000\" title=\"Range above 0 up to 1000\" required value=\"0.5\">");
+        EXPECT_EQ(fieldOf(page, "resultsXtractorDir"),
+                  "<input id=\"resultsXtractorDir\" name=\"resultsXtractorDir\" type=\"text\" size=\"60\" value=\"\">");
+        EXPECT_NE(page.find("<option value=\"pyridylethylation\" selected>"), std::string::npos);
+        EXPECT_NE(page.find("<option value=\"r.d/Analysis.yep\">"), std::string::npos);
+        // The label for people, the key's name beside it, the help in the
+        // command line's words.
+        EXPECT_NE(page.find(">Merging window (scans) <code>groupScans</code></label>"), std::string::npos);
+        EXPECT_NE(page.find("Default: 999999999; the programs alone: 9999; range 0 - 2147483647."), std::string::npos);
+        // Rarely changed keys are folded away, closed.
+        const std::size_t fold = page.find("<details id=\"advanced\">");
+        ASSERT_NE(fold, std::string::npos);
+        EXPECT_GT(page.find("name=\"peakLimitCount\""), fold);
+        EXPECT_LT(page.find("name=\"groupScans\""), fold);
     }
+    const std::string yep = formPage({"yepharvest", {}, {}, "/d", "/r", "", {}}).html();
+    EXPECT_NE(yep.find("<option value=\"Find\" selected>Find each charge</option>"), std::string::npos);
+}
+
+// "Run again": a request's settings, the folded part open when one of its
+// keys was changed, and every text escaped.
+TEST(FormPage, StartsFromARequestsSettings) {
+    const std::string page =
+        formPage({"yepharvest", {}, {"pyridylethylation"}, "/d", "/r", "run<1>",
+                  {{"xtractorDataFilename", "a\"b.d/Analysis.yep"}, {"peakLimitCount", "40"}, {"cys", "ICAT-mix"}}})
+            .html();
+    EXPECT_NE(page.find("The settings of request run&lt;1&gt;"), std::string::npos);
+    EXPECT_NE(page.find("value=\"a&quot;b.d/Analysis.yep\">"), std::string::npos);
+    EXPECT_NE(page.find("value=\"40\">"), std::string::npos);
+    EXPECT_NE(page.find("<details id=\"advanced\" open>"), std::string::npos);
+    EXPECT_NE(page.find("<option value=\"ICAT-mix\" selected>"), std::string::npos);
+    EXPECT_EQ(page.find("run<1>"), std::string::npos);
 }
 
 }  // namespace

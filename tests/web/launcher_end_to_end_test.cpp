@@ -1,5 +1,7 @@
 // The launcher as the web server runs it: under a program's name, with the
-// request variables only, the query as a POST body or in QUERY_STRING.
+// request variables only, the query as a POST body or in QUERY_STRING. What
+// it runs is compared with the program run directly with the front ends'
+// defaults; what it keeps and sends afterwards is read back.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,19 +14,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// cgi-bin/ with the launcher under both names, programs/ with yepharvest
-// only, work/ holding the parameter files, data/ with one generated run.
+// cgi-bin/ with the launcher under every name, programs/ with the programs
+// and the report tool, work/ holding the parameter files, data/ with runs.
 class Launcher : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* folder : {"cgi-bin", "programs", "work", "data", "results"}) {
             fs::create_directory(dir.file(folder));
         }
-        fs::create_symlink(LAUNCHER_PATH, dir.file("cgi-bin/yepharvest"));
-        fs::create_symlink(LAUNCHER_PATH, dir.file("cgi-bin/wiffharvest"));
+        for (const char* name : {"yepharvest", "wiffharvest", "results", "other"}) {
+            fs::create_symlink(LAUNCHER_PATH, dir.file("cgi-bin/") + name);
+        }
         fs::create_symlink(YEPHARVEST_PATH, dir.file("programs/yepharvest"));
+        fs::create_symlink(REPORT_PATH, dir.file("programs/quarrow-report"));
         fs::copy(QUARROW_PARAMS_DIR, dir.file("work/msparams_quarrow"), fs::copy_options::recursive);
         runGenerator("--folder --output " + dir.file("data/sample7.d") + " --spectra 200 --seed 3");
+        root = fs::canonical(dir.file("results"));
     }
 
     ChildResult request(const std::string& program, const std::string& queryString, const std::string& body = "") {
@@ -41,72 +46,180 @@ protected:
         return runProgram(run);
     }
 
-    std::vector<fs::path> resultFiles(const std::string& extension) const {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::recursive_directory_iterator(dir.file("results"))) {
-            if (entry.path().extension() == extension) files.push_back(entry.path());
-        }
-        return files;
+    // The one request folder there is.
+    fs::path requestFolder() const {
+        std::vector<fs::path> folders;
+        for (const auto& entry : fs::directory_iterator(root)) folders.push_back(entry.path());
+        EXPECT_EQ(folders.size(), 1u);
+        return folders.empty() ? fs::path() : folders.front();
+    }
+
+    // What a link of the page leads to, as a file under the results root.
+    std::string linked(const std::string& page, const std::string& id) const {
+        std::smatch match;
+        if (!std::regex_search(page, match, std::regex("<a href=\"/results/([^\"]+)\" id=\"" + id + "\">"))) return "";
+        return (root / match[1].str()).string();
     }
 
     TempDir dir;
+    fs::path root;
 };
 
-TEST_F(Launcher, PostedRunShowsProgressThenLinksEveryPeakList) {
-    const ChildResult page = request("yepharvest", "", "xtractorDataFilename=sample7.d%2FAnalysis.yep&autoCharge=Find");
+// A GET link with only the run: the front ends' defaults filled in and said,
+// the program's files byte for byte those of a direct run with them, each
+// linked, and the request's records and report kept.
+TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
+    const ChildResult page = request("yepharvest", "xtractorDataFilename=sample7.d%2FAnalysis.yep");
     EXPECT_EQ(page.exitStatus, 0);
-    ASSERT_EQ(page.output.rfind("Content-Type: text/html\n\n", 0), 0u) << page.output.substr(0, 200);
-    const std::size_t progress = page.output.find("<BR>Initialize extractor complete!");
-    const std::size_t statistics = page.output.find("<BR>Run statistics calculated and output.");
-    const std::size_t results = page.output.find("<section id=\"results\">");
-    ASSERT_NE(progress, std::string::npos);
-    ASSERT_NE(statistics, std::string::npos);
-    EXPECT_LT(progress, statistics);
-    EXPECT_LT(statistics, results);
-    EXPECT_NE(page.output.find("yepharvest finished (exit status 0)"), std::string::npos);
-
-    const std::vector<fs::path> peakLists = resultFiles(".pkl");
-    ASSERT_FALSE(peakLists.empty());
-    const fs::path root = fs::canonical(dir.file("results"));
-    for (const fs::path& file : peakLists) {
-        const std::string url = "/results/" + fs::canonical(file).lexically_relative(root).generic_string();
-        EXPECT_NE(page.output.find("<a href=\"" + url + "\">"), std::string::npos) << url;
+    ASSERT_EQ(page.output.rfind("Content-Type: text/html; charset=utf-8\n\n", 0), 0u) << page.output.substr(0, 200);
+    const std::vector<std::string> inOrder = {
+        "The front ends&#39; defaults filled in for keys the request left out: autoCharge=Find, lastScan=999999999, "
+        "specFeaturesFilename=specFeatures.txt.",
+        "<span class=\"text\">Initialize extractor complete!</span>",
+        "<span class=\"text\">Run statistics calculated and output.</span>",
+        "<div id=\"outcome\" class=\"outcome finished\"><strong>Finished</strong> in 0:0",
+        "<pre class=\"runstats\">FileName\tsample7\n", "<section id=\"results\">", "id=\"again\">Run again"};
+    std::size_t at = 0;
+    for (const std::string& piece : inOrder) {
+        const std::size_t found = page.output.find(piece, at);
+        ASSERT_NE(found, std::string::npos) << piece << "\n" << page.output;
+        at = found;
     }
-    const std::regex link("href=\"/results/[^\"]+\\.pkl\"");
-    EXPECT_EQ(static_cast<std::size_t>(std::distance(
-                  std::sregex_iterator(page.output.begin(), page.output.end(), link), std::sregex_iterator())),
-              peakLists.size());
-    EXPECT_NE(page.output.find("numOutputFiles\t" + std::to_string(peakLists.size())), std::string::npos);
+
+    WorkFolder direct;
+    const ChildResult expected = direct.extract(YEPHARVEST_PATH, dir.file("data/sample7.d/Analysis.yep"),
+                                                "autoCharge=Find&lastScan=999999999&specFeaturesFilename=specFeatures.txt");
+    ASSERT_EQ(expected.exitStatus, 0);
+    const fs::path folder = requestFolder();
+    const auto peakLists = folderContents(direct.file("peaklists"));
+    ASSERT_GT(peakLists.size(), 20u);
+    EXPECT_TRUE(peakLists == folderContents((folder / "peaklists").string()));
+    EXPECT_TRUE(folderContents(direct.file("logs")) == folderContents((folder / "logs").string()));
+    for (const auto& [name, bytes] : peakLists) {
+        const std::string url = "/results/" + folder.filename().string() + "/peaklists/" + name;
+        EXPECT_NE(page.output.find("<a href=\"" + url + "\">" + name + "</a>"), std::string::npos) << url;
+    }
+    const std::map<std::string, int> statistics = counters(direct.log("runStats.txt"));
+    EXPECT_NE(page.output.find("Finished</strong> in 0:00: " + std::to_string(statistics.at("numOutputSpectra")) +
+                               " spectra written."),
+              std::string::npos);
+
+    const std::string query = readWholeFile((folder / "query.txt").string());
+    for (const char* entry : {"&autoCharge=Find&", "&lastScan=999999999&", "&specFeaturesFilename=specFeatures.txt&"}) {
+        EXPECT_NE(query.find(entry), std::string::npos) << query;
+    }
+    const std::string outcome = readWholeFile((folder / "outcome.txt").string());
+    for (const char* line : {"program\tyepharvest\n", "status\tfinished\n", "ended\texit status 0\n",
+                                    "peakListFormat\tpkl\n", "error\t\n", "launcher\t\n"}) {
+        EXPECT_NE(outcome.find(line), std::string::npos) << line << outcome;
+    }
+    EXPECT_NE(outcome.find("spectraWritten\t" + std::to_string(peakLists.size()) + "\n"), std::string::npos);
+    EXPECT_EQ(splitText(readWholeFile((folder / "files.txt").string())).size(), peakLists.size() + 4);
+    const std::string report = readWholeFile(linked(page.output, "report"));
+    EXPECT_NE(report.find("Precursor m/z against retention time"), std::string::npos)
+        << "yepharvest's report is given its data file for the times";
 }
 
-// Refused before anything runs (no folder is made), or run and failed: the
-// status line, what the page says, and never a success.
+// Refused before anything runs (no folder is left), or run and failed: the
+// status line, the one clean page, and never a success.
 TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
     const std::vector<std::array<std::string, 4>> cases = {
-        {"yepharvest", "xtractorDataFilename=sample7.d/../../../etc/passwd", "Status: 403 Forbidden\nContent-Type: text/html\n\n",
+        {"yepharvest", "xtractorDataFilename=sample7.d/../../../etc/passwd", "Status: 403 Forbidden\n",
          "lies outside the data root"},
-        {"wiffharvest", "xtractorDataFilename=x.wiff", "Status: 503 Service Unavailable\n", "wiffharvest is not installed on this server"},
-        {"yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep", "Content-Type: text/html\n\n",
-         "yepharvest ended with exit status 1"},
+        {"yepharvest", "xtractorDataFilename=sample7.d/Analysis.yep&groupScans=x", "Status: 400 Bad Request\n",
+         "groupScans &quot;x&quot;: not a whole number"},
+        {"yepharvest", "xtractorDataFilename=sample7.d/Analysis.yep&lastScan=-1", "Status: 400 Bad Request\n",
+         "The value -1 of the query key lastScan is outside its range 0 - 2147483647."},
+        {"wiffharvest", "xtractorDataFilename=x.wiff", "Status: 503 Service Unavailable\n",
+         "wiffharvest is not installed on this server"},
+        {"other", "xtractorDataFilename=x", "Status: 404 Not Found\n", "No program is served under the name"},
+        {"yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep", "Content-Type: text/html; charset=utf-8\n\n",
+         "<strong>Failed</strong> (exit status 1, after 0:00): No run export was found: the run folder "},
     };
     for (const auto& [program, query, start, text] : cases) {
-        const bool runs = text.find("ended") != std::string::npos;
+        const bool runs = start.starts_with("Content-Type");
         const ChildResult page = request(program, query);
-        EXPECT_EQ(fs::is_empty(dir.file("results")), !runs) << query;
+        EXPECT_EQ(fs::is_empty(root), !runs) << query;
         EXPECT_EQ(page.exitStatus, 0) << query;
         EXPECT_EQ(page.output.rfind(start, 0), 0u) << page.output;
         EXPECT_NE(page.output.find(text), std::string::npos) << page.output;
-        EXPECT_EQ(page.output.find("finished (exit status 0)"), std::string::npos) << page.output;
+        EXPECT_EQ(page.output.find("Finished"), std::string::npos) << page.output;
+        EXPECT_EQ(page.output.find("<html>", page.output.find("<html>") + 1), std::string::npos) << "two pages in one";
     }
+    const std::string outcome = readWholeFile((requestFolder() / "outcome.txt").string());
+    EXPECT_NE(outcome.find("status\tfailed\nstarted\t"), std::string::npos) << outcome;
+    EXPECT_NE(outcome.find("error\tNo run export was found: "), std::string::npos) << outcome;
 }
 
-TEST_F(Launcher, WiffRunThroughTheLauncher) {
+// A .wiff file's samples under headings, its MGF files linked, and
+// afterwards the results list, the request's page, its archive and the form
+// to run it again.
+TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
     fs::create_symlink(WIFFHARVEST_PATH, dir.file("programs/wiffharvest"));
-    runGenerator("--sciex qtrap --spectra 60 --seed 2 --output " + dir.file("data/lysate3.wiff"));
-    const ChildResult page = request("wiffharvest", "", "xtractorDataFilename=lysate3.wiff");
-    EXPECT_NE(page.output.find("<BR>Assigned instrument type ESI-QTRAP.\n"), std::string::npos) << page.output;
-    EXPECT_NE(page.output.find("wiffharvest finished (exit status 0)"), std::string::npos) << page.output;
-    EXPECT_FALSE(resultFiles(".pkl").empty());
+    runGenerator("--sciex qstar --samples 2 --spectra 80 --seed 2 --output " + dir.file("data/lysate3.wiff"));
+    const ChildResult page = request("wiffharvest", "", "xtractorDataFilename=lysate3.wiff&peakListFormat=mgf");
+    const std::size_t first = page.output.find("<h3 class=\"sample\">Sample 1 of 2</h3>");
+    const std::size_t second = page.output.find("<h3 class=\"sample\">Sample 2 of 2</h3>");
+    ASSERT_NE(second, std::string::npos) << page.output;
+    EXPECT_LT(page.output.find("Wiff file opened. Contains 2 samples"), first);
+    // Each sample's lines under its own heading.
+    for (const char* step : {"Alloted memory for # spectra", "Run statistics calculated and output."}) {
+        const std::size_t inFirst = page.output.find(step, first);
+        EXPECT_LT(inFirst, second) << step;
+        EXPECT_GT(page.output.find(step, inFirst + 1), second) << step;
+    }
+    const fs::path folder = requestFolder();
+    const std::string name = folder.filename().string();
+    for (const char* mgf : {"lysate3.mgf", "lysate3_2.mgf"}) {
+        EXPECT_NE(page.output.find("<a href=\"/results/" + name + "/peaklists/" + mgf + "\">"), std::string::npos);
+    }
+    EXPECT_NE(page.output.find("Peak lists (0 .pkl files)"), std::string::npos);
+
+    const ChildResult list = request("results", "");
+    EXPECT_NE(list.output.find("<tr class=\"finished\"><td>"), std::string::npos) << list.output;
+    EXPECT_TRUE(std::regex_search(list.output, std::regex("<td class=\"status\">finished</td><td>wiffharvest</td>"
+                                                          "<td>lysate3.wiff</td><td class=\"number\">[1-9][0-9]*</td>"
+                                                          "<td>mgf</td><td><a href=\"/cgi-bin/results\\?request=" +
+                                                          name + "\">")));
+    const ChildResult again = request("wiffharvest", "again=" + name);
+    EXPECT_NE(again.output.find("name=\"xtractorDataFilename\" type=\"text\" size=\"60\" required value=\"lysate3.wiff\">"),
+              std::string::npos);
+    EXPECT_NE(again.output.find("<option value=\"mgf\" selected>"), std::string::npos);
+    EXPECT_NE(again.output.find("name=\"resultsXtractorDir\" type=\"text\" size=\"60\" value=\"\">"), std::string::npos);
+
+    // The archive unpacks to the request's files, byte for byte.
+    const ChildResult archive = request("results", "archive=" + name);
+    const std::string head = "Content-Type: application/gzip\nContent-Disposition: attachment; filename=\"" + name +
+                             ".tar.gz\"\n\n";
+    ASSERT_EQ(archive.output.rfind(head, 0), 0u) << archive.output.substr(0, 300);
+    writeWholeFile(dir.file("archive.tar.gz"), archive.output.substr(head.size()));
+    fs::create_directory(dir.file("unpacked"));
+    ASSERT_EQ(runProgram({"/bin/tar", "", {}, "", {"-xzf", dir.file("archive.tar.gz"), "-C", dir.file("unpacked")}}).exitStatus, 0);
+    const auto files = [](const fs::path& top) {
+        std::map<std::string, std::string> all;
+        for (const auto& entry : fs::recursive_directory_iterator(top)) {
+            if (entry.is_regular_file()) all[entry.path().lexically_relative(top).string()] = readWholeFile(entry.path());
+        }
+        return all;
+    };
+    const auto kept = files(folder);
+    EXPECT_EQ(kept.size(), 12u);  // 2 MGF files, 4 logs, 4 records, the report and its log
+    EXPECT_TRUE(files(dir.file("unpacked/" + name)) == kept);
+
+    const ChildResult shown = request("results", "request=" + name);
+    EXPECT_NE(shown.output.find("<a href=\"/cgi-bin/wiffharvest?again=" + name + "\" id=\"again\">"), std::string::npos);
+    EXPECT_NE(shown.output.find("<th>Peak-list format</th><td><code>peakListFormat</code></td><td>mgf</td>"),
+              std::string::npos);
+    EXPECT_NE(linked(shown.output, "report"), "");
+    EXPECT_EQ(request("results", "archive=..").output.rfind("Status: 404 Not Found\n", 0), 0u);
+}
+
+TEST_F(Launcher, AFormWithTheRunsThereAreNow) {
+    const ChildResult before = request("yepharvest", "");
+    EXPECT_NE(before.output.find("<option value=\"sample7.d/Analysis.yep\">"), std::string::npos) << before.output;
+    runGenerator("--folder --output " + dir.file("data/later.d") + " --spectra 50 --seed 1");
+    EXPECT_NE(request("yepharvest", "").output.find("<option value=\"later.d/Analysis.yep\">"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(root));
 }
 
 }  // namespace

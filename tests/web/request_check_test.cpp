@@ -1,5 +1,6 @@
-// The query a program gets from the launcher: only checked, canonical
-// values, each key once, and the bytes of every other entry unchanged.
+// What the launcher lets through to a program: checked, canonical paths,
+// values the key table takes, the front ends' defaults for what a request
+// left out; and what it refuses, with which status, before any folder is made.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +8,6 @@
 
 #include "tests/support/temp_dir.h"
 #include "web/launcher/request_check.h"
-#include "web/launcher/request_query.h"
 
 namespace fs = std::filesystem;
 
@@ -18,111 +18,130 @@ protected:
     void SetUp() override {
         fs::create_directories(dir.file("data/sample7.d"));
         fs::create_directories(dir.file("results/given"));
-        roots = {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))};
+        rules = {"yepharvest", {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
+                 {"pyridylethylation", "ICAT-mix"}};
     }
 
     std::variant<Refusal, CheckedRequest> check(const std::vector<QueryEntry>& entries) {
-        return checkRequest(entries, roots, [&](const std::string& run) -> std::optional<fs::path> {
+        return checkRequest(entries, rules, [&](const std::string& run) -> std::optional<fs::path> {
             madeFor.push_back(run);
             if (!folderMakerWorks) return std::nullopt;
-            return roots.results / (run + "-stamp");
+            return rules.roots.results / (run + "-stamp");
         });
     }
 
-    // The checked query, one "name=value" line per entry: the entries the
-    // launcher does not check first, then the checked ones, each once.
-    static std::string listed(const std::variant<Refusal, CheckedRequest>& result) {
+    // The checked query, one "name=value" line per entry.
+    static std::string listed(const std::vector<QueryEntry>& entries) {
         std::string text;
-        if (!std::holds_alternative<CheckedRequest>(result)) return "refused";
-        for (const QueryEntry& entry : std::get<CheckedRequest>(result).entries) text += entry.name + "=" + entry.value + "\n";
+        for (const QueryEntry& entry : entries) text += entry.name + "=" + entry.value + "\n";
         return text;
     }
 
     TempDir dir;
-    LaunchRoots roots;
+    RequestRules rules;
     std::vector<std::string> madeFor;
     bool folderMakerWorks = true;
 };
 
-TEST_F(RequestCheck, RefusesWithTheRightStatus) {
+TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
     const QueryEntry run{"xtractorDataFilename", "sample7.d/Analysis.yep"};
     struct Case {
         std::vector<QueryEntry> entries;
         int status;
+        std::string reason;
     };
     const std::vector<Case> cases = {
-        {{}, 400},
-        {{{"xtractorDataFilename", ""}}, 400},
-        {{{"xtractorDataFilename", "/etc/passwd"}}, 403},
+        {{}, 400, "No run was chosen"},
+        {{{"xtractorDataFilename", ""}}, 400, "No run was chosen"},
+        {{{"xtractorDataFilename", "/etc/passwd"}}, 403, "\"/etc/passwd\" lies outside the data root"},
         // The programs apply the last occurrence, so that is the one checked.
-        {{run, {"xtractorDataFilename", "../../etc/passwd"}}, 403},
-        {{run, {"resultsXtractorDir", dir.file("data/")}}, 403},
-        {{run, {"logFileDir", "given/../../"}}, 403},
-        {{run, {"logFileDir", "given/"}, {"logFileDir", "/tmp/"}}, 403},
-        {{run, {"specFeaturesFilename", "../features.txt"}}, 403},
-        {{run, {"output_filename", "sub/page"}}, 403},
+        {{run, {"xtractorDataFilename", "../../etc/passwd"}}, 403, "outside the data root"},
+        {{run, {"resultsXtractorDir", dir.file("data/")}}, 403, "resultsXtractorDir"},
+        {{run, {"logFileDir", "given/../../"}}, 403, "logFileDir \"given/../../\" lies outside the results root"},
+        {{run, {"logFileDir", "given/"}, {"logFileDir", "/tmp/"}}, 403, "outside the results root"},
+        {{run, {"specFeaturesFilename", "../features.txt"}}, 403, "must be a plain file name"},
+        {{run, {"output_filename", "sub/page"}}, 403, "output_filename \"sub/page\": must be a plain file name."},
+        {{{"xtractorDataFilename", "lysate3.wiff"}}, 400, "wiffharvest reads it"},
+        // The programs would read these as 0, 12 and no charge rule at all.
+        {{run, {"groupScans", "abc"}}, 400, "groupScans \"abc\": not a whole number"},
+        {{run, {"lowParent", "12x"}}, 400, "lowParent \"12x\": not a number."},
+        {{run, {"autoCharge", "find"}}, 400, "autoCharge \"find\": not one of Find, Default, (empty)."},
+        {{run, {"autocharge", "Find"}}, 400, "autocharge is no key; did you mean autoCharge?"},
+        {{run, {"cys", "nothing"}}, 400, "cys \"nothing\": not a cysteine modification"},
+        // The programs' own range check, in the words of their error page.
+        {{run, {"groupScans", "-3"}}, 400, "The value -3 of the query key groupScans is outside its range 0 - 10000."},
+        {{run, {"parentTolerance", "0"}}, 400, "outside its range above 0 up to 1000."},
     };
     for (const Case& c : cases) {
         const auto result = check(c.entries);
-        ASSERT_TRUE(std::holds_alternative<Refusal>(result)) << encodeQuery(c.entries);
-        EXPECT_EQ(std::get<Refusal>(result).status, c.status) << encodeQuery(c.entries);
+        ASSERT_TRUE(std::holds_alternative<Refusal>(result)) << listed(c.entries);
+        EXPECT_EQ(std::get<Refusal>(result).status, c.status) << listed(c.entries);
+        EXPECT_NE(std::get<Refusal>(result).reason.find(c.reason), std::string::npos) << std::get<Refusal>(result).reason;
     }
     EXPECT_TRUE(madeFor.empty()) << "a refused request made a folder";
+
+    rules.program = "wiffharvest";
+    for (const std::vector<QueryEntry>& entries :
+         {std::vector<QueryEntry>{run}, {{"xtractorDataFilename", "lysate3.wiff"}, {"autoCharge", "Find"}}}) {
+        const auto result = check(entries);
+        ASSERT_TRUE(std::holds_alternative<Refusal>(result)) << listed(entries);
+        EXPECT_EQ(std::get<Refusal>(result).status, 400);
+    }
 }
 
-TEST_F(RequestCheck, FillsEmptyFoldersWithTheRequestFolder) {
-    EXPECT_EQ(listed(check({{"xtractorDataFilename", "/etc/passwd"},
-                            {"xtractorDataFilename", "sample7.d/Analysis.yep"},
-                            {"resultsXtractorDir", ""},
-                            {"autoCharge", "Find"}})),
-              "autoCharge=Find\nxtractorDataFilename=" + (roots.data / "sample7.d/Analysis.yep").string() +
-                  "\nresultsXtractorDir=" + (roots.results / "sample7-stamp/peaklists/").string() +
-                  "\nlogFileDir=" + (roots.results / "sample7-stamp/logs/").string() + "\nspecFeaturesFilename=specFeatures.txt\n");
+// A link with only the run gets the front ends' defaults, said as filled in;
+// empty folder fields are the launcher's choice; other names pass on as given.
+TEST_F(RequestCheck, FillsTheFrontEndsDefaultsAndTheRequestFolder) {
+    const auto result = check({{"xtractorDataFilename", "/etc/passwd"},
+                               {"xtractorDataFilename", "sample7.d/Analysis.yep"},
+                               {"resultsXtractorDir", ""},
+                               {"groupScans", "7"},
+                               {"groupScans", "10"},
+                               {"fragmentTolerance", "0.3"},
+                               {"submit", "Extract"}});
+    ASSERT_TRUE(std::holds_alternative<CheckedRequest>(result)) << std::get<Refusal>(result).reason;
+    const CheckedRequest& request = std::get<CheckedRequest>(result);
+    const std::string folder = (rules.roots.results / "sample7-stamp").string();
+    EXPECT_EQ(listed(request.entries),
+              "xtractorDataFilename=" + (rules.roots.data / "sample7.d/Analysis.yep").string() +
+                  "\nresultsXtractorDir=" + folder + "/peaklists/\nlogFileDir=" + folder +
+                  "/logs/\nlowCharge=4\nhighCharge=4\nautoCharge=Find\nmaxCharge=5\nminMSsignalNoise=50\n"
+                  "groupScans=10\nfirstScan=1\nlastScan=999999999\nlowParent=500.0\nhighParent=5000.0\n"
+                  "parentTolerance=0.5\noutput_filename=\nspecFeaturesFilename=specFeatures.txt\n"
+                  "maxSequenceTagLength=0\nfindMonoisotopicParent=0\nchargeFromSurveyIsotopes=0\n"
+                  "minSignalNoiseRatio=5\npeakLimitCount=25\nxtractorMode=\ncys=pyridylethylation\n"
+                  "peakListFormat=pkl\nfragmentTolerance=0.3\nsubmit=Extract\n");
+    EXPECT_EQ(listed(request.filled), "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\n");
+    EXPECT_EQ(request.ignored, (std::vector<std::string>{"fragmentTolerance", "submit"}));
+    EXPECT_EQ(request.requestFolder, rules.roots.results / "sample7-stamp");
+    EXPECT_EQ(request.runName, "sample7");
     EXPECT_EQ(madeFor, std::vector<std::string>{"sample7"});
 }
 
 // The programs glue a folder to file names without a separator: a folder
 // named without its trailing "/" would put the logs beside it, outside the
 // root when the folder is the root itself.
-TEST_F(RequestCheck, GivenFoldersGetTheirSeparator) {
-    EXPECT_EQ(listed(check({{"xtractorDataFilename", "sample7.d/Analysis.yep"},
-                            {"resultsXtractorDir", "given"},
-                            {"logFileDir", roots.results.string()}})),
-              "xtractorDataFilename=" + (roots.data / "sample7.d/Analysis.yep").string() + "\nresultsXtractorDir=" +
-                  (roots.results / "given/").string() + "\nlogFileDir=" + roots.results.string() +
-                  "/\nspecFeaturesFilename=specFeatures.txt\n");
-    EXPECT_TRUE(madeFor.empty());
-}
+TEST_F(RequestCheck, GivenFoldersGetTheirSeparatorAndARequestFolderStill) {
+    const auto result = check({{"xtractorDataFilename", "sample7.d/Analysis.yep"},
+                               {"resultsXtractorDir", "given"},
+                               {"logFileDir", rules.roots.results.string()}});
+    ASSERT_TRUE(std::holds_alternative<CheckedRequest>(result));
+    const CheckedRequest& request = std::get<CheckedRequest>(result);
+    EXPECT_EQ(request.entries[1].value, (rules.roots.results / "given/").string());
+    EXPECT_EQ(request.entries[2].value, rules.roots.results.string() + "/");
+    EXPECT_EQ(madeFor, std::vector<std::string>{"sample7"});
 
-TEST_F(RequestCheck, NoRequestFolderIsRefused) {
     folderMakerWorks = false;
-    const auto result = check({{"xtractorDataFilename", "sample7.d/Analysis.yep"}});
-    ASSERT_TRUE(std::holds_alternative<Refusal>(result));
-    EXPECT_EQ(std::get<Refusal>(result).status, 500);
+    const auto refused = check({{"xtractorDataFilename", "sample7.d/Analysis.yep"}});
+    ASSERT_TRUE(std::holds_alternative<Refusal>(refused));
+    EXPECT_EQ(std::get<Refusal>(refused).status, 500);
 }
 
-TEST(RunName, FromTheDataFile) {
+TEST(FolderName, OfTheRunName) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"/d/sample7.d/Analysis.yep", "sample7"}, {"/d/run 1.mzML.gz", "run_1"},
-        {"/d/mix.wiff", "mix"},                    {"/d/a;b&c.mzXML", "a_b_c"},
-        {"/d/.hidden", ".hidden"},
+        {"sample7", "sample7"}, {"run 1", "run_1"}, {"a;b&c", "a_b_c"}, {".hidden", ".hidden"}, {"..", "run"}, {"", "run"},
     };
-    for (const auto& [file, name] : cases) EXPECT_EQ(runNameOf(file), name) << file;
-}
-
-// Whatever bytes a form sends, the program's parser must give back exactly
-// the entries the launcher checked.
-TEST(EncodeQuery, ParsesBackToTheSameEntries) {
-    const std::vector<QueryEntry> entries = {
-        {"a", "b&c=d;e"}, {";first", "x"},          {"plus", "a+b c%41"}, {"", ""},
-        {"pct", "%"},     {"utf", "m\xC3\xA9thode"}, {"eq", "=v"},       {"tilde-._~", "/path/x.d/Analysis.yep"},
-    };
-    const std::vector<QueryEntry> parsed = parse_query_entry(encodeQuery(entries));
-    ASSERT_EQ(parsed.size(), entries.size()) << encodeQuery(entries);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(parsed[i].name, entries[i].name) << i;
-        EXPECT_EQ(parsed[i].value, entries[i].value) << i;
-    }
+    for (const auto& [run, name] : cases) EXPECT_EQ(folderNameOf(run), name) << run;
 }
 
 }  // namespace

@@ -91,13 +91,4 @@ TEST_F(RootPaths, RootGivenThroughALinkStillContains) {
     EXPECT_FALSE(resolveInsideRoot(base("rootlink"), base("outside/secret")));
 }
 
-TEST(PlainFileName, OnlyANameWithoutFolders) {
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"specFeatures.txt", true}, {"run 1.txt", true}, {"..x", true},      {"", false},
-        {".", false},               {"..", false},       {"../x.txt", false}, {"logs/x.txt", false},
-        {"/x.txt", false},          {"a\\b.txt", false}, {"x.txt\n", false},  {std::string("a\x7f"), false},
-    };
-    for (const auto& [name, plain] : cases) EXPECT_EQ(isPlainFileName(name), plain) << name;
-}
-
 }  // namespace

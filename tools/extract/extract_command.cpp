@@ -2,16 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 
-#include "core/extractor/extractor_parameters.h"
-#include "core/extractor/parameter_ranges.h"
 #include "core/extractor/query_keys.h"
-#include "tools/keys/key_listing.h"
+#include "tools/keys/key_values.h"
 
 namespace fs = std::filesystem;
 
@@ -38,38 +32,6 @@ std::string unknownKey(const std::string& name) {
         }
     }
     return "--" + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)";
-}
-
-// The programs read numbers leniently ("12x" as 12, "abc" as 0); a command
-// line is typed by hand, so a value must be the number it looks like.
-void checkValue(const QueryKey& key, const std::string& value) {
-    const std::string option = "--" + std::string(key.name) + " " + (value.empty() ? "''" : value);
-    if (key.type == KeyType::integer) {
-        const char* first = value.data() + (value.starts_with('+') ? 1 : 0);
-        std::int32_t number = 0;
-        const auto [end, error] = std::from_chars(first, value.data() + value.size(), number);
-        if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
-            refuse(option + ": not a whole number (from -2147483648 to 2147483647)");
-        }
-    } else if (key.type == KeyType::real) {
-        char* end = nullptr;
-        const double number = std::strtod(value.c_str(), &end);
-        const bool hexadecimal = lowered(value).find('x') != std::string::npos;
-        if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(number) || hexadecimal ||
-            std::isspace(static_cast<unsigned char>(value.front()))) {
-            refuse(option + ": not a number");
-        }
-    }
-    if (!key.choices.empty() &&
-        std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
-        refuse(option + ": not one of " + rangeOrValuesText(key));
-    }
-    // Both name files inside the folders given by --out.
-    if (key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename")) {
-        if (value.empty() || value == "." || value == ".." || value.find_first_of("/\\") != std::string::npos) {
-            refuse(option + ": must be a plain file name (the file goes into the folder --out makes)");
-        }
-    }
 }
 
 std::string placeOf(const char* variable, const std::string& given, const std::string& builtIn,
@@ -172,31 +134,19 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
             refuse(option + " is given more than once");
         }
-        checkValue(*key, value);
+        if (const std::optional<std::string> problem = valueProblem(*key, value)) {
+            refuse(option + " " + (value.empty() ? "''" : value) + ": " + *problem);
+        }
         command.given.push_back({key->name, value});
     }
 
     command.query = {{"xtractorDataFilename", command.dataFilename},
                      {"resultsXtractorDir", command.outDir + "peaklists/"},
                      {"logFileDir", command.outDir + "logs/"}};
-    for (const QueryKey& key : queryKeys()) {
-        if (key.unused || !readBy(key, command.program) ||
-            std::find(toolSetKeys().begin(), toolSetKeys().end(), key.name) != toolSetKeys().end()) {
-            continue;
-        }
-        const auto given = std::find_if(command.given.begin(), command.given.end(),
-                                         [&](const QueryEntry& entry) { return entry.name == key.name; });
-        if (given != command.given.end()) {
-            command.query.push_back(*given);
-        } else if (key.frontEndDefault != nullptr || key.programDefault != nullptr) {
-            command.query.push_back({key.name, frontEndValue(key)});
-            if (key.frontEndDefault != nullptr) command.filled.push_back(command.query.back());
-        }
-    }
+    FrontEndQuery filled = withFrontEndDefaults(command.program, command.given, toolSetKeys());
+    command.query.insert(command.query.end(), filled.entries.begin(), filled.entries.end());
+    command.filled = std::move(filled.filled);
     // The programs' own check, with the words of their error page.
-    if (const std::optional<std::string> violation =
-            findRangeViolation(command.query, readExtractorParameters(command.query))) {
-        refuse(violation->substr(0, violation->find_last_not_of('\n') + 1));
-    }
+    if (const std::optional<std::string> violation = rangeProblem(command.query)) refuse(*violation);
     return command;
 }

@@ -9,7 +9,8 @@
 
 // One header line, then one line per key in table order: key, type, the
 // programs that read it, the programs' default ("" when absent), the front
-// ends' default, the range, the group, 1 for a key no stage reads, label, help.
+// ends' default, the range, the group, 1 for a key no stage reads, 1 for a key the form
+// folds under "Advanced", label, help.
 std::string keysTsv();
 // One table per group; keys no stage reads in a last table of their own.
 std::string keysMarkdown();

@@ -1,28 +1,17 @@
 #pragma once
-// The query keys the programs read, as the form pages offer them: from the
-// key table, grouped, with the front ends' defaults.
+// The query keys a form page offers, from the key table: each key a stage
+// of the program reads, with the launcher's own words for the keys it fills
+// in itself, and the value the form starts with.
 #include <string>
 #include <vector>
 
-enum class FieldKind { Text, Integer, Real, Choice, Cysteine };
-
-struct FieldChoice {
-    std::string value;
-    std::string label;
-};
+#include "core/extractor/query_keys.h"
 
 struct FormField {
-    std::string key;
-    std::string label;
-    std::string group;
-    FieldKind kind = FieldKind::Text;
-    std::string defaultValue;
+    const QueryKey* key = nullptr;
     std::string help;
-    std::vector<FieldChoice> choices;  // FieldKind::Choice
+    std::string startValue;  // the front ends' default; the folders start empty
 };
 
-// The groups in the order the pages show them.
-std::vector<std::string> formGroups();
-// The fields of one program ("yepharvest" or "wiffharvest"), in table order;
-// keys no stage reads are not offered.
+// In table order; keys no stage reads are not offered.
 std::vector<FormField> formFields(const std::string& program);

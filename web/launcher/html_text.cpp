@@ -2,26 +2,27 @@
 
 namespace {
 
-bool isUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
+PageHtml startTag(std::string_view name, const Attributes& attributes) {
+    PageHtml html = PageHtml::markup("<" + std::string(name));
+    for (const Attribute& attribute : attributes) {
+        html += PageHtml::markup(" " + std::string(attribute.name));
+        if (attribute.value) html += PageHtml::markup("=\"") + PageHtml(*attribute.value) + PageHtml::markup("\"");
+    }
+    return html + PageHtml::markup(">");
 }
 
 }  // namespace
 
-std::string percentEncode(std::string_view text, bool keepSlashes) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (isUnreserved(byte) || (keepSlashes && c == '/')) {
-            encoded += c;
-        } else {
-            encoded += '%';
-            encoded += hex[byte >> 4];
-            encoded += hex[byte & 0x0F];
-        }
-    }
-    return encoded;
+PageHtml element(std::string_view name, const Attributes& attributes, const PageHtml& content) {
+    return startTag(name, attributes) + content + PageHtml::markup("</" + std::string(name) + ">");
+}
+
+PageHtml element(std::string_view name, const PageHtml& content) { return element(name, {}, content); }
+
+PageHtml emptyElement(std::string_view name, const Attributes& attributes) { return startTag(name, attributes); }
+
+PageHtml link(const std::string& url, const PageHtml& content, const Attributes& more) {
+    Attributes attributes = {{"href", url}};
+    attributes.insert(attributes.end(), more.begin(), more.end());
+    return element("a", attributes, content);
 }

@@ -2,17 +2,29 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <set>
 #include <system_error>
 #include <variant>
 
+#include "tools/extract/plain_progress.h"
+#include "web/launcher/form_page.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
 #include "web/launcher/program_run.h"
+#include "web/launcher/progress_page.h"
+#include "web/launcher/report_maker.h"
 #include "web/launcher/request_folder.h"
 #include "web/launcher/request_query.h"
+#include "web/launcher/request_record.h"
+#include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
+#include "web/launcher/run_catalog.h"
 
 namespace fs = std::filesystem;
 
@@ -22,70 +34,201 @@ namespace {
 // folder may hold many runs, of which only this one's are shown.
 constexpr std::size_t runStatisticsLimit = 64 * 1024;
 
+// Counts the time while the program runs; the banner says it when it ends.
+constexpr const char* elapsedClock = R"(<p class="elapsed">Running for <span id="elapsed">0:00</span></p>
+<script>
+const runStarted = Date.now();
+const runClock = setInterval(() => {
+    if (document.getElementById('outcome')) {
+        clearInterval(runClock);
+        return;
+    }
+    const seconds = Math.floor((Date.now() - runStarted) / 1000);
+    document.getElementById('elapsed').textContent = Math.floor(seconds / 60) + ':' + String(seconds % 60).padStart(2, '0');
+}, 1000);
+</script>
+)";
+
 void emit(const std::string& text) {
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
         const ssize_t written = ::write(STDOUT_FILENO, data, left);
-        if (written <= 0) return;
+        if (written <= 0) return;  // the browser went away; the run goes on
         data += written;
         left -= static_cast<std::size_t>(written);
     }
 }
+
+void emit(const PageHtml& html) { emit(html.html()); }
 
 bool isExecutableFile(const fs::path& program) {
     std::error_code error;
     return fs::is_regular_file(program, error) && ::access(program.c_str(), X_OK) == 0;
 }
 
-std::string link(const fs::path& root, const fs::path& file) {
-    return "<a href=\"" + escapeHtml(resultUrl(root, file)) + "\">" + escapeHtml(file.filename().string()) + "</a>";
+std::string localTime(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
 }
 
-std::string outcomeText(const std::string& programName, const ProgramOutcome& outcome) {
-    if (!outcome.started) return "<p class=\"failed\">" + programName + " could not be started: " + outcome.failure + "</p>\n";
-    if (outcome.signal != 0) {
-        return "<p class=\"failed\">" + programName + " was stopped by signal " + std::to_string(outcome.signal) +
-               " (" + strsignal(outcome.signal) + "); its files may be incomplete.</p>\n";
-    }
-    if (outcome.exitStatus != 0) {
-        return "<p class=\"failed\">" + programName + " ended with exit status " + std::to_string(outcome.exitStatus) +
-               ": the run failed, see the messages above.</p>\n";
-    }
-    return "<p class=\"finished\">" + programName + " finished (exit status 0).</p>\n";
+// Lexically: both come from the launcher's own records.
+bool isInside(const fs::path& path, const fs::path& folder) {
+    const fs::path relative = path.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
 }
 
-struct RunFiles {
-    PeakListSnapshot peakListsBefore;
-    std::uintmax_t runStatsBefore = 0;
-};
+std::string entriesText(const std::vector<QueryEntry>& entries) {
+    std::string text;
+    for (const QueryEntry& entry : entries) text += (text.empty() ? "" : ", ") + entry.name + "=" + entry.value;
+    return text;
+}
 
-std::string resultsSection(const CheckedRequest& request, const fs::path& resultsRoot, const RunFiles& before) {
-    const std::vector<fs::path> peakLists = changedPeakLists(request.resultsDir, before.peakListsBefore);
-    std::string html = "<section id=\"results\">\n<h2>Results</h2>\n<p>Peak lists: " +
-                       escapeHtml(request.resultsDir.string()) + "/<br>Logs: " + escapeHtml(request.logDir.string()) +
-                       "/</p>\n<h3>Logs</h3>\n<ul class=\"logs\">\n";
-    for (const std::string& name :
-         {std::string("runStats.txt"), request.specFeaturesFilename, std::string("xtractorRejectReasons.txt"), std::string("parentChargeCheck.txt")}) {
-        const fs::path file = request.logDir / name;
-        if (fs::exists(file)) html += "<li>" + link(resultsRoot, file) + "</li>\n";
+// The spectra a run wrote, from its statistics blocks (one per sample of a
+// .wiff file); "" when it wrote no block.
+std::string spectraWritten(const std::string& statistics) {
+    constexpr std::string_view counter = "numOutputSpectra\t";
+    long total = 0;
+    bool counted = false;
+    for (std::size_t at = statistics.find(counter); at != std::string::npos; at = statistics.find(counter, at + 1)) {
+        if (at > 0 && statistics[at - 1] != '\n') continue;
+        total += std::atol(statistics.c_str() + at + counter.size());
+        counted = true;
     }
-    html += "</ul>\n";
-    const fs::path runStats = request.logDir / "runStats.txt";
-    const std::string statistics = readTail(runStats, before.runStatsBefore, runStatisticsLimit);
+    return counted ? std::to_string(total) : "";
+}
+
+std::string endedText(const ProgramOutcome& ended) {
+    if (!ended.started) return "not started: " + ended.failure;
+    if (ended.signal != 0) return "signal " + std::to_string(ended.signal) + " (" + strsignal(ended.signal) + ")";
+    return "exit status " + std::to_string(ended.exitStatus);
+}
+
+int showForm(const std::string& programName, const LaunchConfig& config, const std::vector<QueryEntry>& entries) {
+    FormPageInputs inputs{programName, findRuns(config.roots.data, programName),
+                          cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
+                          config.roots.data.string(), config.roots.results.string(), "", {}};
+    if (const std::optional<std::string> again = lastQueryValue(entries, "again")) {
+        const std::optional<fs::path> folder = requestFolder(config.roots.results, *again);
+        if (!folder) {
+            emit(errorResponse(404, programName, "There is no request \"" + *again + "\" under the results root."));
+            return 0;
+        }
+        inputs.againOf = *again;
+        for (QueryEntry entry : readQuery(*folder)) {
+            const fs::path value = entry.value;
+            // The request's own folders are the launcher's choice, and are
+            // chosen anew for the new request.
+            const bool ownFolder = entry.name == "resultsXtractorDir" || entry.name == "logFileDir";
+            if (ownFolder && isInside(value, *folder)) continue;
+            if (entry.name == "xtractorDataFilename" && isInside(value, config.roots.data)) {
+                entry.value = value.lexically_relative(config.roots.data).generic_string();
+            }
+            inputs.settings.push_back(entry);
+        }
+    }
+    emit(htmlHeader() + formPage(inputs).html());
+    return 0;
+}
+
+// The request, as the top of its run page says it.
+PageHtml requestFacts(const std::string& programName, const CheckedRequest& request, const LaunchConfig& config) {
+    const std::string name = request.requestFolder.filename().string();
+    PageHtml facts = element("p", {{"class", "request"}},
+                             PageHtml("Run " + request.dataFile.lexically_relative(config.roots.data).generic_string() +
+                                      "; request ") +
+                                 link(requestUrl(name), PageHtml(name)) + PageHtml("."));
+    if (!request.filled.empty()) {
+        facts += element("p", {{"class", "filled"}},
+                         PageHtml("The front ends' defaults filled in for keys the request left out: " +
+                                  entriesText(request.filled) + "."));
+    }
+    if (!request.ignored.empty()) {
+        std::string names;
+        for (const std::string& ignored : request.ignored) names += (names.empty() ? "" : ", ") + ignored;
+        facts += element("p", {{"class", "ignored"}},
+                         PageHtml("Passed on to " + programName + ", which reads none of them: " + names + "."));
+    }
+    return facts + PageHtml::markup("\n");
+}
+
+std::string filesText(const fs::path& root, const std::vector<fs::path>& files) {
+    std::string text;
+    for (const fs::path& file : files) text += file.lexically_relative(root).generic_string() + "\n";
+    return text;
+}
+
+int runRequest(const std::string& programName, const LaunchConfig& config, const CheckedRequest& request) {
+    const auto started = std::chrono::steady_clock::now();
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
+    RequestOutcome outcome;
+    outcome.program = programName;
+    outcome.run = request.dataFile.string();
+    outcome.status = "running";
+    outcome.started = localTime(std::chrono::system_clock::now());
+    outcome.peakListFormat = lastQueryValue(request.entries, "peakListFormat").value_or("pkl");
+    outcome.filled = entriesText(request.filled);
+    outcome.launcher = std::to_string(::getpid());
+    writeRecordFile(request.requestFolder / queryFileName, formatQueryString(request.entries) + "\n");
+    writeOutcome(request.requestFolder, outcome);
+
+    const FolderSnapshot peakListsBefore = snapshotFolder(request.resultsDir);
+    const FolderSnapshot logsBefore = snapshotFolder(request.logDir);
+    const std::uintmax_t statisticsBefore = sizeOrZero(request.logDir / "runStats.txt");
+    emit(htmlHeader() + (pageStart(programName + ": " + request.runName) +
+                         PageHtml::markup("<main class=\"run\">\n") + requestFacts(programName, request, config) +
+                         PageHtml::markup(elapsedClock) + element("h2", PageHtml("Progress")) +
+                         PageHtml::markup("\n<div class=\"progress\">\n"))
+                            .html());
+
+    // A browser that leaves, or a server that gives up on it, must not stop
+    // the run before it has written its files and its outcome.
+    std::signal(SIGTERM, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);
+    ProgressPage progress(programName == "wiffharvest");
+    const ProgramOutcome ended =
+        runStreaming(config.programDir / programName, config.workDir, formatQueryString(request.entries),
+                     [&](std::string_view bytes) { emit(progress.feed(bytes, seconds())); });
+    emit(progress.finish(seconds()) + PageHtml::markup("</div>\n"));
+
+    const std::string statistics = readTail(request.logDir / "runStats.txt", statisticsBefore, runStatisticsLimit);
+    const bool failed = !ended.started || ended.signal != 0 || ended.exitStatus != 0;
+    outcome.status = failed ? "failed" : "finished";
+    outcome.seconds = std::to_string(seconds());
+    outcome.ended = endedText(ended);
+    outcome.spectraWritten = spectraWritten(statistics);
+    outcome.error = failed ? firstErrorSentence(progress.plainText()).value_or("") : "";
+    outcome.launcher.clear();
+    std::vector<fs::path> files = changedFiles(request.resultsDir, peakListsBefore);
+    if (request.logDir != request.resultsDir) {
+        const std::vector<fs::path> logs = changedFiles(request.logDir, logsBefore);
+        files.insert(files.end(), logs.begin(), logs.end());
+    }
+    writeRecordFile(request.requestFolder / progressFileName, progress.plainText());
+    writeRecordFile(request.requestFolder / filesFileName, filesText(config.roots.results, files));
+    writeOutcome(request.requestFolder, outcome);
+
+    PageHtml results = outcomeBanner(outcome);
     if (!statistics.empty()) {
-        html += "<h3>Run statistics</h3>\n<pre class=\"runstats\">" + escapeHtml(statistics) + "</pre>\n";
+        results += element("h2", PageHtml("Run statistics")) +
+                   element("pre", {{"class", "runstats"}}, PageHtml(statistics)) + PageHtml::markup("\n");
     }
-    html += "<h3>Peak lists (" + std::to_string(peakLists.size()) + ")</h3>\n<ul class=\"peaklists\">\n";
-    for (const fs::path& file : peakLists) html += "<li>" + link(resultsRoot, file) + "</li>\n";
-    html += "</ul>\n";
-    const fs::path relative = request.resultsDir.lexically_relative(resultsRoot);
-    const std::string folder = relative.begin() == relative.end() ? std::string() : relative.begin()->string();
-    if (!folder.empty() && folder != "." && folder != "..") {
-        html += "<p><a href=\"/cgi-bin/results?request=" + escapeHtml(percentEncode(folder)) +
-                "\">Results page of this request</a></p>\n";
-    }
-    return html + "</section>\n";
+    emit(results + element("p", {{"id", "making-report"}}, PageHtml("Making the run report ...")) +
+         PageHtml::markup("\n"));
+    const std::optional<std::string> reportProblem =
+        makeRunReport(config.programDir / "quarrow-report", programName, request);
+    PageHtml end = filesSection(config.roots.results, request.requestFolder.filename().string(), files);
+    if (reportProblem) end += element("p", {{"class", "notice"}}, PageHtml(*reportProblem + ".")) + PageHtml::markup("\n");
+    end += element("p", link(runAgainUrl(programName, request.requestFolder.filename().string()),
+                             PageHtml("Run again with these settings"), {{"id", "again"}}));
+    emit(end + PageHtml::markup("\n</main>\n") + pageEnd());
+    return 0;
 }
 
 }  // namespace
@@ -104,7 +247,14 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
                                                        " bytes."));
         return 0;
     }
-    const auto checked = checkRequest(parse_query_entry(*text), config.roots, [&](const std::string& runName) {
+    const std::vector<QueryEntry> entries = parse_query_entry(*text);
+    const char* method = std::getenv("REQUEST_METHOD");
+    const bool posted = method != nullptr && std::string_view(method) == "POST";
+    if ((entries.empty() && !posted) || lastQueryValue(entries, "again")) return showForm(programName, config, entries);
+
+    const RequestRules rules{programName, config.roots,
+                             cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv")};
+    const auto checked = checkRequest(entries, rules, [&](const std::string& runName) {
         return makeRequestFolder(config.roots.results, runName);
     });
     if (const auto* refusal = std::get_if<Refusal>(&checked)) {
@@ -116,15 +266,10 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
     fs::create_directories(request.resultsDir, error);
     if (!error) fs::create_directories(request.logDir, error);
     if (error) {
+        std::error_code ignored;
+        fs::remove_all(request.requestFolder, ignored);
         emit(errorResponse(500, "Request failed", "The result folders cannot be made: " + error.message()));
         return 0;
     }
-
-    const RunFiles before{snapshotPeakLists(request.resultsDir), sizeOrZero(request.logDir / "runStats.txt")};
-    emit(std::string(htmlHeader) + pageStart(programName) + "<p class=\"run\">Run: " +
-         escapeHtml(request.dataFile.string()) + "</p>\n<div class=\"progress\">\n");
-    const ProgramOutcome outcome = runStreaming(program, config.workDir, encodeQuery(request.entries), STDOUT_FILENO);
-    emit("\n</div>\n" + outcomeText(programName, outcome) + resultsSection(request, config.roots.results, before) +
-         pageEnd());
-    return 0;
+    return runRequest(programName, config, request);
 }

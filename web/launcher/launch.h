@@ -1,6 +1,8 @@
 #pragma once
-// One request for a program: check it, run the program, stream its page,
-// append the links to what it wrote.
+// One request for a program: its form when the request names no run (GET
+// without a query, or ?again=NAME for a request's settings); otherwise the
+// request checked, the program run with its progress streamed, and the
+// links to what it wrote, its report and archive.
 #include <string>
 
 #include "web/launcher/launch_config.h"

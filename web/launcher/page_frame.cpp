@@ -9,6 +9,7 @@ std::string statusLine(int status) {
         case 400: return "400 Bad Request";
         case 403: return "403 Forbidden";
         case 404: return "404 Not Found";
+        case 405: return "405 Method Not Allowed";
         case 413: return "413 Content Too Large";
         case 503: return "503 Service Unavailable";
         default: return "500 Internal Server Error";
@@ -17,19 +18,33 @@ std::string statusLine(int status) {
 
 }  // namespace
 
-std::string pageStart(std::string_view title) {
-    const std::string escaped = escapeHtml(title);
-    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>Velmora Quarrow - " + escaped +
-           "</title>\n<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrforms.css\" type=\"text/css\">\n"
-           "<link rel=\"stylesheet\" href=\"/quarrowhtml/vqrsumprint.css\" type=\"text/css\" media=\"print\">\n"
-           "</head>\n<body>\n<nav><a href=\"/\">Velmora Quarrow</a> | <a href=\"/yepharvest.html\">yepharvest</a> | "
-           "<a href=\"/wiffharvest.html\">wiffharvest</a> | <a href=\"/cgi-bin/results\">results</a></nav>\n<h1>" +
-           escaped + "</h1>\n";
+std::string htmlHeader(int status) {
+    const std::string type = "Content-Type: text/html; charset=utf-8\n\n";
+    return status == 200 ? type : "Status: " + statusLine(status) + "\n" + type;
 }
 
-std::string pageEnd() { return "</body>\n</html>\n"; }
+PageHtml pageStart(std::string_view title) {
+    const auto style = [](const char* sheet, const char* media) {
+        Attributes attributes = {{"rel", "stylesheet"}, {"href", sheet}, {"type", "text/css"}};
+        if (media != nullptr) attributes.push_back({"media", media});
+        return emptyElement("link", attributes);
+    };
+    const PageHtml nav = link("/", PageHtml("Velmora Quarrow")) + PageHtml(" | ") +
+                         link("/cgi-bin/yepharvest", PageHtml("yepharvest")) + PageHtml(" | ") +
+                         link("/cgi-bin/wiffharvest", PageHtml("wiffharvest")) + PageHtml(" | ") +
+                         link("/cgi-bin/results", PageHtml("results"));
+    return PageHtml::markup("<!DOCTYPE html>\n<html>\n<head>\n") + emptyElement("meta", {{"charset", "utf-8"}}) +
+           element("title", PageHtml("Velmora Quarrow - " + std::string(title))) + PageHtml::markup("\n") +
+           style("/quarrowhtml/vqrforms.css", nullptr) + style("/quarrowhtml/vqrsumprint.css", "print") +
+           PageHtml::markup("\n</head>\n<body>\n") + element("nav", nav) + PageHtml::markup("\n") +
+           element("h1", PageHtml(title)) + PageHtml::markup("\n");
+}
+
+PageHtml pageEnd() { return PageHtml::markup("</body>\n</html>\n"); }
 
 std::string errorResponse(int status, std::string_view title, std::string_view reason) {
-    return "Status: " + statusLine(status) + "\n" + htmlHeader + pageStart(title) + "<p class=\"refusal\">" +
-           escapeHtml(reason) + "</p>\n" + pageEnd();
+    return htmlHeader(status) +
+           (pageStart(title) + element("p", {{"class", "refusal"}}, PageHtml(reason)) + PageHtml::markup("\n") +
+            pageEnd())
+               .html();
 }

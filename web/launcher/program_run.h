@@ -1,9 +1,13 @@
 #pragma once
-// Runs one program the way a web server runs a CGI program and passes its
-// output on as it comes, so that the progress lines reach the browser
-// while the run goes on.
+// The processes a request starts: the program, run the way a web server runs
+// a CGI program, its output handed on as it comes so that the progress lines
+// reach the browser while the run goes on; and the tools that make the
+// request's report and archive.
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct ProgramOutcome {
     bool started = false;
@@ -15,4 +19,9 @@ struct ProgramOutcome {
 // The program gets only QUERY_STRING and the other request variables, no
 // standard input, and `workDir` as its working folder.
 ProgramOutcome runStreaming(const std::filesystem::path& program, const std::filesystem::path& workDir,
-                            const std::string& queryString, int outputFd);
+                            const std::string& queryString, const std::function<void(std::string_view)>& output);
+
+// A tool (found on PATH unless the path is given) with these arguments and
+// this process's environment: `input` on its standard input, its standard
+// output and error to these descriptors.
+ProgramOutcome runTool(const std::vector<std::string>& command, const std::string& input, int outputFd, int errorFd);

@@ -2,119 +2,143 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <string_view>
 
+#include "core/extractor/query_keys.h"
+#include "platform/openformat/export_names.h"
+#include "tools/keys/key_values.h"
 #include "web/launcher/root_paths.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 5> checkedKeys = {"xtractorDataFilename", "resultsXtractorDir", "logFileDir",
-                                                         "specFeaturesFilename", "output_filename"};
+// The keys the launcher sets itself from the checked paths.
+const std::vector<std::string_view> launcherKeys = {"xtractorDataFilename", "resultsXtractorDir", "logFileDir"};
+// Left empty on the form, they mean "the launcher's choice".
+constexpr std::array<std::string_view, 4> emptyMeansAbsent = {"resultsXtractorDir", "logFileDir",
+                                                              "specFeaturesFilename", "output_filename"};
 
-std::optional<std::string> lastValue(const std::vector<QueryEntry>& entries, std::string_view key) {
-    std::optional<std::string> value;
-    for (const QueryEntry& entry : entries) {
-        if (entry.name == key) value = entry.value;
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+// Why the launcher does not take one entry; nothing when it passes it on.
+std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules& rules) {
+    const QueryKey* key = findQueryKey(entry.name);
+    if (key == nullptr) {
+        // A name in the wrong letter case is the likeliest slip: the programs
+        // would ignore it and take the default.
+        for (const QueryKey& known : queryKeys()) {
+            if (lowered(known.name) == lowered(entry.name)) {
+                return Refusal{400, entry.name + " is no key; did you mean " + known.name +
+                                        "? (key names are case-sensitive)"};
+            }
+        }
+        return std::nullopt;
     }
-    return value;
+    if (key->unused || std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end()) {
+        return std::nullopt;
+    }
+    if (!readBy(*key, rules.program)) {
+        const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
+        return Refusal{400, entry.name + " is read by " + reader + " only, not by " + rules.program + "."};
+    }
+    std::optional<std::string> problem = valueProblem(*key, entry.value);
+    if (!problem && key->cysteineChoices && !rules.cysteines.empty() &&
+        std::find(rules.cysteines.begin(), rules.cysteines.end(), entry.value) == rules.cysteines.end()) {
+        problem = "not a cysteine modification of msparams_quarrow/cysteines.tsv";
+    }
+    if (!problem) return std::nullopt;
+    // A file name with folders in it names a place outside the request's folders.
+    return Refusal{namesAFile(*key) ? 403 : 400, entry.name + " \"" + entry.value + "\": " + *problem + "."};
 }
 
-bool endsWith(std::string_view text, std::string_view ending) {
-    return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
-}
-
-std::string withoutEnding(std::string name) {
-    if (endsWith(name, ".gz")) name.resize(name.size() - 3);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    return name;
-}
-
-// A folder the request names, or one inside its request folder.
-struct FolderChoice {
-    std::optional<fs::path> folder;
-    bool refused = false;
-};
-
-FolderChoice chooseFolder(const std::optional<std::string>& asked, const fs::path& resultsRoot) {
-    if (!asked || asked->empty()) return {};
+// A folder the request names inside the results root; nothing for an empty
+// one, a refusal for one outside.
+std::variant<Refusal, std::optional<fs::path>> chosenFolder(const std::vector<QueryEntry>& entries,
+                                                            std::string_view key, const fs::path& resultsRoot) {
+    const std::optional<std::string> asked = lastQueryValue(entries, key);
+    if (!asked) return std::optional<fs::path>();
     const std::optional<fs::path> resolved = resolveInsideRoot(resultsRoot, *asked);
-    if (!resolved) return {std::nullopt, true};
-    return {resolved, false};
+    if (!resolved) return Refusal{403, std::string(key) + " \"" + *asked + "\" lies outside the results root."};
+    return resolved;
 }
 
-std::string asFolderText(const fs::path& folder) { return folder.string() + "/"; }
+std::optional<Refusal> programProblem(const std::string& program, const std::string& dataText) {
+    const bool wiff = dataText.ends_with(".wiff");
+    if (program == "wiffharvest" && !wiff) {
+        return Refusal{400, "wiffharvest reads a .wiff file (its exports lie beside it): \"" + dataText +
+                                "\" does not end in .wiff. Runs of other instruments go to yepharvest."};
+    }
+    if (program == "yepharvest" && wiff) {
+        return Refusal{400, "\"" + dataText + "\" is a .wiff file: wiffharvest reads it, not yepharvest."};
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
-std::string runNameOf(const fs::path& dataFile) {
-    const fs::path parent = dataFile.parent_path();
-    std::string name = parent.extension() == ".d" ? parent.stem().string() : withoutEnding(dataFile.filename().string());
+std::string folderNameOf(const std::string& runName) {
+    std::string name = runName;
     std::replace_if(
         name.begin(), name.end(),
-        [](char c) {
-            const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                              c == '_' || c == '-';
-            return !kept;
-        },
-        '_');
-    return name.empty() ? std::string("run") : name;
+        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '-'; }, '_');
+    return name.empty() || name == "." || name == ".." ? std::string("run") : name;
 }
 
-std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>& entries, const LaunchRoots& roots,
+std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>& given, const RequestRules& rules,
                                                    const RequestFolderMaker& makeRequestFolder) {
-    const std::optional<std::string> dataText = lastValue(entries, "xtractorDataFilename");
-    if (!dataText || dataText->empty()) {
-        return Refusal{400, "No run was chosen: xtractorDataFilename is empty."};
+    std::vector<QueryEntry> entries;
+    for (const QueryEntry& entry : given) {
+        const bool absent = entry.value.empty() && std::find(emptyMeansAbsent.begin(), emptyMeansAbsent.end(),
+                                                             entry.name) != emptyMeansAbsent.end();
+        if (!absent) entries.push_back(entry);
     }
-    const std::optional<fs::path> dataFile = resolveInsideRoot(roots.data, *dataText);
-    if (!dataFile) {
-        return Refusal{403, "xtractorDataFilename \"" + *dataText + "\" lies outside the data root."};
-    }
-    const std::optional<std::string> askedResults = lastValue(entries, "resultsXtractorDir");
-    const std::optional<std::string> askedLogs = lastValue(entries, "logFileDir");
-    const FolderChoice results = chooseFolder(askedResults, roots.results);
-    if (results.refused) {
-        return Refusal{403, "resultsXtractorDir \"" + *askedResults + "\" lies outside the results root."};
-    }
-    const FolderChoice logs = chooseFolder(askedLogs, roots.results);
-    if (logs.refused) return Refusal{403, "logFileDir \"" + *askedLogs + "\" lies outside the results root."};
-
-    std::string features = lastValue(entries, "specFeaturesFilename").value_or("");
-    if (features.empty()) features = defaultSpecFeaturesFilename;
-    if (!isPlainFileName(features)) {
-        return Refusal{403, "specFeaturesFilename \"" + features + "\" is not a plain file name."};
-    }
-    const std::string page = lastValue(entries, "output_filename").value_or("");
-    if (!page.empty() && !isPlainFileName(page)) {
-        return Refusal{403, "output_filename \"" + page + "\" is not a plain file name."};
-    }
+    const std::optional<std::string> dataText = lastQueryValue(entries, "xtractorDataFilename");
+    if (!dataText || dataText->empty()) return Refusal{400, "No run was chosen: xtractorDataFilename is empty."};
+    const std::optional<fs::path> dataFile = resolveInsideRoot(rules.roots.data, *dataText);
+    if (!dataFile) return Refusal{403, "xtractorDataFilename \"" + *dataText + "\" lies outside the data root."};
+    if (std::optional<Refusal> refused = programProblem(rules.program, *dataText)) return *refused;
 
     CheckedRequest checked;
     checked.dataFile = *dataFile;
-    checked.runName = runNameOf(*dataFile);
-    checked.specFeaturesFilename = features;
-    if (!results.folder || !logs.folder) {
-        const std::optional<fs::path> folder = makeRequestFolder(checked.runName);
-        if (!folder) return Refusal{500, "No folder for this request could be made under the results root."};
-        checked.resultsDir = results.folder.value_or(*folder / "peaklists");
-        checked.logDir = logs.folder.value_or(*folder / "logs");
-    } else {
-        checked.resultsDir = *results.folder;
-        checked.logDir = *logs.folder;
-    }
-
-    for (const QueryEntry& entry : entries) {
-        if (std::find(checkedKeys.begin(), checkedKeys.end(), entry.name) == checkedKeys.end()) {
-            checked.entries.push_back(entry);
+    checked.runName = runNameOfDataFile(dataFile->string());
+    const auto peakLists = chosenFolder(entries, "resultsXtractorDir", rules.roots.results);
+    if (const auto* refused = std::get_if<Refusal>(&peakLists)) return *refused;
+    const auto logs = chosenFolder(entries, "logFileDir", rules.roots.results);
+    if (const auto* refused = std::get_if<Refusal>(&logs)) return *refused;
+    std::vector<QueryEntry> passedOn;
+    for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
+        const bool later = std::any_of(entry + 1, entries.end(), [&](const QueryEntry& e) { return e.name == entry->name; });
+        if (later || entry->name.empty()) continue;
+        if (std::optional<Refusal> refused = entryProblem(*entry, rules)) return *refused;
+        const QueryKey* key = findQueryKey(entry->name);
+        if (key == nullptr || key->unused) {
+            passedOn.push_back(*entry);
+            checked.ignored.push_back(entry->name);
         }
     }
-    checked.entries.push_back({"xtractorDataFilename", checked.dataFile.string()});
-    checked.entries.push_back({"resultsXtractorDir", asFolderText(checked.resultsDir)});
-    checked.entries.push_back({"logFileDir", asFolderText(checked.logDir)});
-    checked.entries.push_back({"specFeaturesFilename", features});
-    if (!page.empty()) checked.entries.push_back({"output_filename", page});
+
+    const FrontEndQuery query = withFrontEndDefaults(rules.program, entries, launcherKeys);
+    checked.entries = {{"xtractorDataFilename", checked.dataFile.string()}};
+    checked.entries.insert(checked.entries.end(), query.entries.begin(), query.entries.end());
+    checked.entries.insert(checked.entries.end(), passedOn.begin(), passedOn.end());
+    checked.filled = query.filled;
+    checked.specFeaturesFilename = lastQueryValue(checked.entries, "specFeaturesFilename").value_or("");
+    // The folders are not known yet; they do not take part in the range check.
+    if (const std::optional<std::string> violation = rangeProblem(checked.entries)) return Refusal{400, *violation};
+
+    const std::optional<fs::path> folder = makeRequestFolder(folderNameOf(checked.runName));
+    if (!folder) return Refusal{500, "No folder for this request could be made under the results root."};
+    checked.requestFolder = *folder;
+    checked.resultsDir = std::get<std::optional<fs::path>>(peakLists).value_or(*folder / "peaklists");
+    checked.logDir = std::get<std::optional<fs::path>>(logs).value_or(*folder / "logs");
+    // The programs glue a folder to file names without a separator.
+    checked.entries.insert(checked.entries.begin() + 1, {{"resultsXtractorDir", checked.resultsDir.string() + "/"},
+                                                         {"logFileDir", checked.logDir.string() + "/"}});
     return checked;
 }

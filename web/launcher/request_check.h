@@ -1,6 +1,9 @@
 #pragma once
-// Checks a request's paths against the two roots and rewrites its query so
-// that the program sees only the checked, canonical values.
+// Checks a request before anything runs: its paths against the two roots,
+// each value against the key table, the whole query against the programs'
+// own range check; then rewrites the query so that the program sees only
+// checked, canonical values and the front ends' defaults for the keys left
+// out.
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -12,35 +15,41 @@
 
 struct LaunchRoots {
     std::filesystem::path data;     // runs to read
-    std::filesystem::path results;  // every request's peak lists and logs
+    std::filesystem::path results;  // every request's folder
 };
 
 struct Refusal {
-    int status = 403;
+    int status = 400;
     std::string reason;  // plain text for the page
 };
 
 struct CheckedRequest {
-    std::vector<QueryEntry> entries;  // each checked key once, at the end
+    std::vector<QueryEntry> entries;  // what the program gets, each key once
+    std::vector<QueryEntry> filled;   // the front ends' defaults filled in
+    std::vector<std::string> ignored;  // names no stage of the program reads, passed on
     std::filesystem::path dataFile;
+    std::filesystem::path requestFolder;
     std::filesystem::path resultsDir;  // canonical, without the trailing "/" the query gets
     std::filesystem::path logDir;
     std::string specFeaturesFilename;
-    std::string runName;
+    std::string runName;  // the program's, the prefix of its output names
 };
 
-// Makes a new folder for a request under the results root; nullopt when it
-// cannot. Called only after every check has passed, and only when the
-// request leaves a folder empty.
+// Makes the new folder of a request under the results root, named after the
+// run; nothing when it cannot. Called only after every check has passed.
 using RequestFolderMaker = std::function<std::optional<std::filesystem::path>(const std::string& runName)>;
 
-inline constexpr const char* defaultSpecFeaturesFilename = "specFeatures.txt";
+struct RequestRules {
+    std::string program;                 // "yepharvest" or "wiffharvest"
+    LaunchRoots roots;
+    std::vector<std::string> cysteines;  // the names cys may take
+};
 
 // The last occurrence of a key is the one the programs apply, so that is the
-// one checked; the others are dropped.
-std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>& entries, const LaunchRoots& roots,
+// one checked and passed on.
+std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>& entries, const RequestRules& rules,
                                                    const RequestFolderMaker& makeRequestFolder);
 
-// The run name a folder is named after: X for .../X.d/Analysis.yep, the file
-// name without its endings otherwise; only letters, digits and "._-" kept.
-std::string runNameOf(const std::filesystem::path& dataFile);
+// A request folder's name starts with the run name, with only letters,
+// digits and "._-" kept.
+std::string folderNameOf(const std::string& runName);

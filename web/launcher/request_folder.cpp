@@ -3,6 +3,9 @@
 #include <ctime>
 #include <system_error>
 
+#include "core/util/text_path.h"
+#include "web/launcher/root_paths.h"
+
 namespace fs = std::filesystem;
 
 std::optional<fs::path> makeRequestFolder(const fs::path& resultsRoot, const std::string& runName,
@@ -22,4 +25,12 @@ std::optional<fs::path> makeRequestFolder(const fs::path& resultsRoot, const std
         if (error) return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<fs::path> requestFolder(const fs::path& resultsRoot, const std::string& name) {
+    if (!isPlainFileName(name)) return std::nullopt;
+    const std::optional<fs::path> folder = resolveInsideRoot(resultsRoot, name);
+    std::error_code error;
+    if (!folder || !fs::is_directory(*folder, error) || *folder == resultsRoot) return std::nullopt;
+    return folder;
 }

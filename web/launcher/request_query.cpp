@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "web/launcher/html_text.h"
-
 std::optional<std::string> readRequestQuery() {
     if (const char* text = std::getenv("QUERY_STRING"); text != nullptr && text[0] != '\0') {
         std::string query(text);
@@ -21,15 +19,4 @@ std::optional<std::string> readRequestQuery() {
     std::cin.read(body.data(), length);
     body.resize(static_cast<std::size_t>(std::cin.gcount()));
     return body;
-}
-
-std::string encodeQuery(const std::vector<QueryEntry>& entries) {
-    std::string text;
-    for (const QueryEntry& entry : entries) {
-        if (!text.empty()) text += '&';
-        text += percentEncode(entry.name);
-        text += '=';
-        text += percentEncode(entry.value);
-    }
-    return text;
 }

@@ -4,17 +4,18 @@
 #include <fstream>
 #include <system_error>
 
-#include "web/launcher/html_text.h"
+#include "core/util/cgi_query.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 template <typename Visit>
-void forEachPeakList(const fs::path& folder, Visit visit) {
+void forEachFile(const fs::path& folder, Visit visit) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().extension() == ".pkl" && it->is_regular_file(error)) visit(it->path());
+        std::error_code kindError;
+        if (it->is_regular_file(kindError)) visit(it->path());
     }
 }
 
@@ -25,15 +26,15 @@ fs::file_time_type timeOf(const fs::path& file) {
 
 }  // namespace
 
-PeakListSnapshot snapshotPeakLists(const fs::path& folder) {
-    PeakListSnapshot snapshot;
-    forEachPeakList(folder, [&](const fs::path& file) { snapshot[file.filename().string()] = timeOf(file); });
+FolderSnapshot snapshotFolder(const fs::path& folder) {
+    FolderSnapshot snapshot;
+    forEachFile(folder, [&](const fs::path& file) { snapshot[file.filename().string()] = timeOf(file); });
     return snapshot;
 }
 
-std::vector<fs::path> changedPeakLists(const fs::path& folder, const PeakListSnapshot& before) {
+std::vector<fs::path> changedFiles(const fs::path& folder, const FolderSnapshot& before) {
     std::vector<fs::path> changed;
-    forEachPeakList(folder, [&](const fs::path& file) {
+    forEachFile(folder, [&](const fs::path& file) {
         const auto earlier = before.find(file.filename().string());
         if (earlier == before.end() || earlier->second != timeOf(file)) changed.push_back(file);
     });
@@ -42,7 +43,15 @@ std::vector<fs::path> changedPeakLists(const fs::path& folder, const PeakListSna
 }
 
 std::string resultUrl(const fs::path& resultsRoot, const fs::path& file) {
-    return resultsUrlPrefix + percentEncode(file.lexically_relative(resultsRoot).generic_string(), true);
+    return resultsUrlPrefix + percentEncode(file.lexically_relative(resultsRoot).generic_string());
+}
+
+std::string requestUrl(const std::string& requestName) {
+    return "/cgi-bin/results?" + formatQueryString({{"request", requestName}});
+}
+
+std::string archiveUrl(const std::string& requestName) {
+    return "/cgi-bin/results?" + formatQueryString({{"archive", requestName}});
 }
 
 std::uintmax_t sizeOrZero(const fs::path& file) {

@@ -1,16 +1,21 @@
 #include "web/launcher/results_page.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <system_error>
 #include <vector>
 
+#include "core/extractor/query_keys.h"
 #include "core/util/cgi_query.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
+#include "web/launcher/progress_page.h"
+#include "web/launcher/request_archive.h"
+#include "web/launcher/request_folder.h"
 #include "web/launcher/request_query.h"
+#include "web/launcher/request_record.h"
+#include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
 #include "web/launcher/root_paths.h"
 
@@ -18,76 +23,131 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A request folder holds peaklists/ and logs/; deeper files are not shown.
-std::vector<fs::path> filesOf(const fs::path& folder) {
+struct Request {
+    std::string name;
+    std::optional<RequestOutcome> outcome;
+    fs::file_time_type time;
+};
+
+// The run as the data root names it.
+std::string runText(const LaunchConfig& config, const std::string& dataFile) {
+    const fs::path relative = fs::path(dataFile).lexically_relative(config.roots.data);
+    return relative.empty() || relative.begin()->string() == ".." ? dataFile : relative.generic_string();
+}
+
+PageHtml cell(const PageHtml& content) { return element("td", content); }
+
+PageHtml requestList(const LaunchConfig& config) {
+    std::vector<Request> requests;
+    std::error_code error;
+    for (fs::directory_iterator it(config.roots.results, error), end; !error && it != end; it.increment(error)) {
+        std::error_code kindError;
+        if (!it->is_directory(kindError)) continue;
+        requests.push_back({it->path().filename().string(), readOutcome(it->path()),
+                            fs::last_write_time(it->path(), kindError)});
+    }
+    // Newest first: by the time a request started, else by its folder's.
+    std::sort(requests.begin(), requests.end(), [](const Request& a, const Request& b) {
+        const std::string startA = a.outcome ? a.outcome->started : "";
+        const std::string startB = b.outcome ? b.outcome->started : "";
+        return startA != startB ? startA > startB : a.time > b.time;
+    });
+    if (requests.empty()) return element("p", PageHtml("No requests yet."));
+    PageHtml rows = element("tr", PageHtml::markup("<th>Started</th><th>Took</th><th>Status</th><th>Program</th><th>Run</th>"
+                                                   "<th>Spectra written</th><th>Format</th><th>Request</th><th></th>"));
+    for (const Request& request : requests) {
+        const RequestOutcome outcome = request.outcome.value_or(RequestOutcome{});
+        const std::string status = request.outcome ? statusOf(outcome) : "no record";
+        const std::string took = outcome.seconds.empty() ? "" : elapsedText(std::atof(outcome.seconds.c_str()));
+        const PageHtml again = outcome.program.empty()
+                                   ? PageHtml()
+                                   : link(runAgainUrl(outcome.program, request.name), PageHtml("run again with these settings"));
+        rows += PageHtml::markup("\n") +
+                element("tr", {{"class", status}},
+                        cell(PageHtml(outcome.started)) + cell(PageHtml(took)) +
+                            element("td", {{"class", "status"}}, PageHtml(status)) +
+                            cell(PageHtml(outcome.program)) + cell(PageHtml(runText(config, outcome.run))) +
+                            element("td", {{"class", "number"}}, PageHtml(outcome.spectraWritten)) +
+                            cell(PageHtml(outcome.peakListFormat)) +
+                            cell(link(requestUrl(request.name), PageHtml(request.name))) + cell(again));
+    }
+    return element("table", {{"class", "requests"}}, rows + PageHtml::markup("\n")) + PageHtml::markup("\n");
+}
+
+// The settings the program got, labelled as the form labels them.
+PageHtml settingsTable(const std::vector<QueryEntry>& settings) {
+    PageHtml rows;
+    for (const QueryEntry& entry : settings) {
+        const QueryKey* key = findQueryKey(entry.name);
+        rows += element("tr", element("th", PageHtml(key != nullptr ? key->label : "")) +
+                                  cell(element("code", PageHtml(entry.name))) + cell(PageHtml(entry.value))) +
+                PageHtml::markup("\n");
+    }
+    return element("table", {{"class", "settings"}}, PageHtml::markup("\n") + rows) + PageHtml::markup("\n");
+}
+
+// What the run wrote: its list, or for a request folder from before the
+// launcher kept one, every file in it.
+std::vector<fs::path> writtenFiles(const LaunchConfig& config, const fs::path& folder) {
     std::vector<fs::path> files;
     std::error_code error;
+    if (fs::is_regular_file(folder / filesFileName, error)) {
+        for (const fs::path& written : readFileList(folder)) {
+            if (const std::optional<fs::path> file = resolveInsideRoot(config.roots.results, written.string())) {
+                files.push_back(*file);
+            }
+        }
+        return files;
+    }
     for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (it.depth() > 1) it.disable_recursion_pending();
-        if (it->is_regular_file(error)) files.push_back(it->path());
+        std::error_code kindError;
+        if (it->is_regular_file(kindError)) files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
     return files;
 }
 
-std::string fileLinks(const fs::path& root, const std::vector<fs::path>& files, bool peakLists) {
-    std::string html = peakLists ? "<ul class=\"peaklists\">\n" : "<ul class=\"logs\">\n";
-    for (const fs::path& file : files) {
-        if ((file.extension() == ".pkl") != peakLists) continue;
-        html += "<li><a href=\"" + escapeHtml(resultUrl(root, file)) + "\">" +
-                escapeHtml(file.lexically_relative(root).generic_string()) + "</a></li>\n";
+std::string requestPage(const LaunchConfig& config, const std::string& name) {
+    const std::optional<fs::path> folder = requestFolder(config.roots.results, name);
+    if (!folder) return errorResponse(404, "Results", "There is no request \"" + name + "\" under the results root.");
+    PageHtml html = pageStart("Request " + name);
+    html += element("p", link("/cgi-bin/results", PageHtml("All requests")));
+    const std::optional<RequestOutcome> outcome = readOutcome(*folder);
+    if (outcome) {
+        html += outcomeBanner(*outcome);
+        PageHtml facts = PageHtml(outcome->program + " on " + runText(config, outcome->run) + ", started " +
+                                  outcome->started + ". ");
+        facts += link(runAgainUrl(outcome->program, name), PageHtml("Run again with these settings"), {{"id", "again"}});
+        facts += PageHtml(". ") + link(resultUrl(config.roots.results, *folder / progressFileName),
+                                       PageHtml("What the program printed"));
+        html += element("p", facts) + PageHtml::markup("\n");
+        if (!outcome->filled.empty()) {
+            html += element("p", PageHtml("The front ends' defaults filled in: " + outcome->filled + "."));
+        }
     }
-    return html + "</ul>\n";
-}
-
-std::string requestList(const fs::path& root) {
-    struct Request {
-        fs::path folder;
-        fs::file_time_type time;
-    };
-    std::vector<Request> requests;
-    std::error_code error;
-    for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_directory(error)) requests.push_back({it->path(), fs::last_write_time(it->path(), error)});
-    }
-    std::sort(requests.begin(), requests.end(), [](const Request& a, const Request& b) { return a.time > b.time; });
-    if (requests.empty()) return "<p>No requests yet.</p>\n";
-    std::string html = "<table class=\"requests\">\n<tr><th>Request</th><th>Peak lists</th></tr>\n";
-    for (const Request& request : requests) {
-        const std::vector<fs::path> files = filesOf(request.folder);
-        const auto peakLists = std::count_if(files.begin(), files.end(), [](const fs::path& f) { return f.extension() == ".pkl"; });
-        const std::string name = request.folder.filename().string();
-        html += "<tr><td><a href=\"/cgi-bin/results?request=" + escapeHtml(percentEncode(name)) + "\">" +
-                escapeHtml(name) + "</a></td><td>" + std::to_string(peakLists) + "</td></tr>\n";
-    }
-    return html + "</table>\n";
+    const std::vector<QueryEntry> settings = readQuery(*folder);
+    if (!settings.empty()) html += element("h2", PageHtml("Settings")) + settingsTable(settings);
+    html += filesSection(config.roots.results, folder->filename().string(), writtenFiles(config, *folder));
+    return htmlHeader() + (html + pageEnd()).html();
 }
 
 }  // namespace
 
 int showResults(const LaunchConfig& config) {
-    const fs::path& root = config.roots.results;
-    std::string name;
+    std::string request;
+    std::string archive;
     if (const std::optional<std::string> text = readRequestQuery()) {
         for (const QueryEntry& entry : parse_query_entry(*text)) {
-            if (entry.name == "request") name = entry.value;
+            if (entry.name == "request") request = entry.value;
+            if (entry.name == "archive") archive = entry.value;
         }
     }
-    std::string page;
-    if (name.empty()) {
-        page = std::string(htmlHeader) + pageStart("Results") + requestList(root);
-    } else {
-        const std::optional<fs::path> folder = isPlainFileName(name) ? resolveInsideRoot(root, name) : std::nullopt;
-        std::error_code error;
-        if (!folder || !fs::is_directory(*folder, error)) {
-            page = errorResponse(404, "Results", "There is no request \"" + name + "\" under the results root.");
-            std::cout << page << std::flush;
-            return 0;
-        }
-        const std::vector<fs::path> files = filesOf(*folder);
-        page = std::string(htmlHeader) + pageStart("Results of " + name) + "<p><a href=\"/cgi-bin/results\">All requests</a></p>\n<h2>Logs</h2>\n" +
-               fileLinks(root, files, false) + "<h2>Peak lists</h2>\n" + fileLinks(root, files, true);
+    if (!archive.empty()) return sendArchive(config, archive);
+    if (!request.empty()) {
+        std::cout << requestPage(config, request) << std::flush;
+        return 0;
     }
-    std::cout << page << pageEnd() << std::flush;
+    std::cout << htmlHeader() << (pageStart("Results") + requestList(config) + pageEnd()).html() << std::flush;
     return 0;
 }

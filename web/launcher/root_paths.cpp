@@ -99,9 +99,3 @@ std::optional<fs::path> resolveInsideRoot(const fs::path& root, std::string_view
     if (!resolved || !isWithin(canonicalRoot, *resolved)) return std::nullopt;
     return resolved;
 }
-
-bool isPlainFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    if (hasControlCharacter(name)) return false;
-    return name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos;
-}

@@ -11,7 +11,3 @@
 // the first missing component (what a program creates) may hold only plain
 // names. Nothing for a path the kernel could not walk.
 std::optional<std::filesystem::path> resolveInsideRoot(const std::filesystem::path& root, std::string_view requested);
-
-// A file name that opens a file in the folder it is glued to and nowhere
-// else: no separator, not "." or "..", no control character.
-bool isPlainFileName(std::string_view name);

@@ -1,11 +1,17 @@
 #include "web/launcher/run_catalog.h"
 
+#include <zlib.h>
+
 #include <algorithm>
-#include <array>
+#include <cctype>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
+
+#include "platform/openformat/export_names.h"
+#include "web/launcher/root_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -14,59 +20,132 @@ namespace {
 // Deep trees and huge folders make the page useless, not more helpful.
 constexpr int maxDepth = 5;
 constexpr std::size_t maxRuns = 2000;
-
-constexpr std::array<std::string_view, 4> exportEndings = {".mzML", ".mzXML", ".mzML.gz", ".mzXML.gz"};
-
-std::string_view exportEnding(std::string_view name) {
-    for (const std::string_view ending : exportEndings) {
-        if (name.size() > ending.size() && name.substr(name.size() - ending.size()) == ending) return ending;
-    }
-    return {};
-}
+// The converter writes the sample and the first spectrum ids well within this.
+constexpr std::size_t headBytes = 256 * 1024;
 
 bool holdsAnalysisExport(const fs::path& folder) {
     std::error_code error;
-    for (const std::string_view ending : exportEndings) {
-        if (fs::is_regular_file(folder / ("Analysis" + std::string(ending)), error)) return true;
+    for (const char* name : {"Analysis.mzML", "Analysis.mzXML", "Analysis.mzML.gz", "Analysis.mzXML.gz"}) {
+        if (fs::is_regular_file(folder / name, error)) return true;
     }
     return false;
+}
+
+// The first bytes of an export, inflated when it is gzip-compressed.
+std::string headOf(const fs::path& file) {
+    std::string head(headBytes, '\0');
+    gzFile stream = gzopen(file.c_str(), "rb");
+    if (stream == nullptr) return {};
+    const int got = gzread(stream, head.data(), static_cast<unsigned>(head.size()));
+    gzclose(stream);
+    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return head;
+}
+
+// "<word>=<digits>" at `at`; the position after the digits, or npos.
+std::size_t afterNumber(std::string_view text, std::size_t at, std::string_view word) {
+    if (text.substr(at, word.size()) != word) return std::string_view::npos;
+    std::size_t end = at + word.size();
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+    return end > at + word.size() ? end : std::string_view::npos;
+}
+
+bool holdsWiffNativeId(std::string_view head) {
+    for (std::size_t at = head.find("sample="); at != std::string_view::npos; at = head.find("sample=", at + 1)) {
+        std::size_t end = afterNumber(head, at, "sample=");
+        for (const std::string_view next : {" period=", " cycle=", " experiment="}) {
+            if (end != std::string_view::npos) end = afterNumber(head, end, next);
+        }
+        if (end != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+// The name attribute of the first <sample> element.
+std::optional<std::string> sampleName(std::string_view head) {
+    for (std::size_t at = head.find("<sample"); at != std::string_view::npos; at = head.find("<sample", at + 1)) {
+        const std::size_t after = at + 7;
+        if (after >= head.size() || (head[after] != ' ' && head[after] != '\t' && head[after] != '\n')) continue;
+        const std::string_view tag = head.substr(at, head.find('>', at) - at);
+        for (std::size_t name = tag.find("name=\""); name != std::string_view::npos; name = tag.find("name=\"", name + 1)) {
+            if (!std::isspace(static_cast<unsigned char>(tag[name - 1]))) continue;
+            const std::size_t start = name + 6;
+            const std::size_t end = tag.find('"', start);
+            if (end != std::string_view::npos) return std::string(tag.substr(start, end - start));
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The .wiff run an export stands for by its spectrum ids: the converter
+// names a single sample's export RUN.mzML and the others RUN-<sample name>.mzML.
+std::optional<std::string> sciexRunOf(const fs::path& file, const std::string& base) {
+    const std::string head = headOf(file);
+    if (!holdsWiffNativeId(head)) return std::nullopt;
+    if (const std::optional<std::string> sample = sampleName(head)) {
+        const std::string suffix = "-" + *sample;
+        if (base.size() > suffix.size() && base.ends_with(suffix)) return base.substr(0, base.size() - suffix.size());
+    }
+    return base;
+}
+
+struct Catalog {
+    fs::path root;
+    bool yep = true;
+    std::set<std::string> runs;
+};
+
+void walk(Catalog& catalog, const fs::path& folder, int depth) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
+        entries.push_back(*it);
+    }
+    std::sort(entries.begin(), entries.end());
+    std::set<std::string> wiffRuns;
+    std::vector<fs::path> exports;
+    for (const fs::directory_entry& entry : entries) {
+        const fs::path& path = entry.path();
+        const fs::path relative = path.lexically_relative(catalog.root);
+        std::error_code kindError;
+        if (entry.is_symlink(kindError) && !resolveInsideRoot(catalog.root, relative.string())) continue;
+        const std::string name = path.filename().string();
+        if (entry.is_directory(kindError)) {
+            if (path.extension() == ".d") {
+                if (catalog.yep && holdsAnalysisExport(path)) catalog.runs.insert((relative / "Analysis.yep").generic_string());
+            } else if (depth + 1 < maxDepth) {
+                walk(catalog, path, depth + 1);
+            }
+        } else if (path.extension() == ".wiff") {
+            wiffRuns.insert(path.stem().string());
+            if (!catalog.yep) catalog.runs.insert(relative.generic_string());
+        } else if (hasExportEnding(name)) {
+            exports.push_back(path);
+        }
+        if (catalog.runs.size() >= maxRuns) return;
+    }
+    for (const fs::path& path : exports) {
+        const std::string base = exportBaseName(path.filename().string());
+        // wiffharvest reads every export named RUN or RUN-<x> beside RUN.wiff.
+        const bool besideWiff = std::any_of(wiffRuns.begin(), wiffRuns.end(), [&](const std::string& run) {
+            return base == run || base.starts_with(run + "-");
+        });
+        if (besideWiff) continue;
+        const std::optional<std::string> sciexRun = sciexRunOf(path, base);
+        const fs::path relative = path.lexically_relative(catalog.root);
+        if (catalog.yep && !sciexRun) catalog.runs.insert(relative.generic_string());
+        if (!catalog.yep && sciexRun) catalog.runs.insert((relative.parent_path() / (*sciexRun + ".wiff")).generic_string());
+    }
 }
 
 }  // namespace
 
 std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& program) {
-    const bool yep = program == "yepharvest";
-    std::set<std::string> runs;
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(dataRoot, fs::directory_options::skip_permission_denied, error), end;
-         !error && it != end && runs.size() < maxRuns; it.increment(error)) {
-        if (it.depth() >= maxDepth) it.disable_recursion_pending();
-        const fs::path& path = it->path();
-        const std::string name = path.filename().string();
-        const fs::path relative = path.lexically_relative(dataRoot);
-        std::error_code kindError;
-        if (it->is_directory(kindError)) {
-            if (path.extension() == ".d") {
-                if (yep && holdsAnalysisExport(path)) runs.insert((relative / "Analysis.yep").generic_string());
-                it.disable_recursion_pending();
-            }
-            continue;
-        }
-        if (!yep && path.extension() == ".wiff") {
-            runs.insert(relative.generic_string());
-            continue;
-        }
-        const std::string_view ending = exportEnding(name);
-        if (ending.empty()) continue;
-        if (yep) {
-            runs.insert(relative.generic_string());
-        } else {
-            std::string run = name.substr(0, name.size() - ending.size());
-            if (const std::size_t dash = run.rfind('-'); dash != std::string::npos && dash > 0) run.resize(dash);
-            runs.insert((relative.parent_path() / (run + ".wiff")).generic_string());
-        }
-    }
-    return {runs.begin(), runs.end()};
+    Catalog catalog{dataRoot, program == "yepharvest", {}};
+    walk(catalog, dataRoot, 0);
+    return {catalog.runs.begin(), catalog.runs.end()};
 }
 
 std::vector<std::string> cysteineNames(const fs::path& cysteinesFile) {

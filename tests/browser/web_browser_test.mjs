@@ -1,0 +1,209 @@
+// Both programs from a browser, as a person uses them: the server is started
+// on a free port with generated runs, each form is submitted with its
+// defaults in headless Chromium, and what the pages offer afterwards is
+// followed: the report, the archive, the results list, a link with only the
+// run, a refused request and a failed run.
+// Usage: node web_browser_test.mjs <checkout> <build dir> [screenshot dir]
+import assert from 'node:assert/strict';
+import { spawn, execFileSync } from 'node:child_process';
+import { mkdtempSync, rmSync, mkdirSync, readdirSync, readFileSync, statSync } from 'node:fs';
+import { createServer } from 'node:net';
+import { tmpdir } from 'node:os';
+import { join, relative } from 'node:path';
+import { chromium } from 'playwright-core';
+
+const [checkout, buildDir, screenshotDir] = process.argv.slice(2);
+assert.ok(checkout && buildDir, 'usage: node web_browser_test.mjs <checkout> <build dir> [screenshot dir]');
+
+const work = mkdtempSync(join(tmpdir(), 'quarrow-browser-'));
+const dataRoot = join(work, 'data');
+const resultsRoot = join(work, 'results');
+mkdirSync(dataRoot);
+const rungen = (...args) => execFileSync(join(buildDir, 'tools/quarrow-rungen'), args, { stdio: 'ignore' });
+rungen('--folder', '--output', join(dataRoot, 'sample7.d'), '--spectra', '300', '--seed', '7');
+// Past the programs' own last scan, 9999.
+rungen('--folder', '--output', join(dataRoot, 'long.d'), '--spectra', '10500', '--peptides', '400', '--seed', '5');
+rungen('--sciex', 'qstar', '--samples', '2', '--spectra', '200', '--seed', '7', '--output', join(dataRoot, 'lysate3.wiff'));
+
+function freePort() {
+    return new Promise((resolve, reject) => {
+        const probe = createServer();
+        probe.on('error', reject);
+        probe.listen(0, '127.0.0.1', () => {
+            const { port } = probe.address();
+            probe.close(() => resolve(port));
+        });
+    });
+}
+
+async function waitForServer(base, server) {
+    for (let attempt = 0; attempt < 100; ++attempt) {
+        if (server.exitCode !== null) throw new Error(`the server ended with status ${server.exitCode}`);
+        try {
+            if ((await fetch(base)).ok) return;
+        } catch { /* not listening yet */ }
+        await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    throw new Error('the server did not answer within 10 s');
+}
+
+// Every file under a folder, by its path below it.
+function filesUnder(folder) {
+    const files = new Map();
+    const walk = (dir) => {
+        for (const name of readdirSync(dir)) {
+            const path = join(dir, name);
+            if (statSync(path).isDirectory()) walk(path);
+            else files.set(relative(folder, path), readFileSync(path));
+        }
+    };
+    walk(folder);
+    return files;
+}
+
+const requestCount = () => readdirSync(resultsRoot).length;
+
+// The charge of every peak list the page links: the last number of its name.
+async function linkedCharges(page) {
+    const names = await page.locator('ul.peaklists a').allTextContents();
+    return names.map((name) => Number(name.split('.').at(-2)));
+}
+
+async function shoot(page, name, fullPage = false) {
+    if (screenshotDir) await page.screenshot({ path: join(screenshotDir, name), fullPage });
+}
+
+const port = await freePort();
+const base = `http://127.0.0.1:${port}`;
+const server = spawn(join(checkout, 'web/serve.sh'), [String(port)], {
+    env: { ...process.env, QUARROW_DATA_ROOT: dataRoot, QUARROW_RESULTS_ROOT: resultsRoot,
+           QUARROW_BUILD_DIR: buildDir, QUARROW_SERVER_DIR: join(work, 'server') },
+    stdio: ['ignore', 'inherit', 'inherit'],
+});
+
+let context;
+try {
+    await waitForServer(base, server);
+    context = await chromium.launchPersistentContext(join(work, 'profile'), {
+        executablePath: '/usr/bin/chromium',
+        headless: true,
+        acceptDownloads: true,
+        args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+        viewport: { width: 1100, height: 900 },
+    });
+    const page = context.pages()[0] ?? await context.newPage();
+    page.setDefaultTimeout(60000);
+
+    // The yepharvest form: its own runs, read now; the front ends' defaults.
+    await page.goto(`${base}/`);
+    await page.click('#yepharvest');
+    await page.waitForURL(`${base}/cgi-bin/yepharvest`);
+    assert.deepEqual(await page.locator('#runPicker option').allInnerTexts(),
+        ['(pick a run)', 'long.d/Analysis.yep', 'sample7.d/Analysis.yep']);
+    assert.equal(await page.inputValue('#autoCharge'), 'Find');
+    assert.equal(await page.inputValue('#lastScan'), '999999999');
+    assert.equal(await page.inputValue('#cys'), 'pyridylethylation');
+    assert.match(await page.locator('label[for=groupScans]').innerText(), /^Merging window \(scans\) groupScans$/);
+    assert.equal(await page.locator('#peakLimitCount').isVisible(), false, 'Advanced is folded');
+    await page.selectOption('#runPicker', 'sample7.d/Analysis.yep');
+    assert.equal(await page.inputValue('#xtractorDataFilename'), 'sample7.d/Analysis.yep');
+    await shoot(page, 'form.png', true);
+
+    // The table's ranges are checked before anything is sent.
+    const valid = () => page.$eval('#extraction', (form) => form.checkValidity());
+    for (const [field, bad, good] of [['#groupScans', '10001', '15'], ['#parentTolerance', '0', '0.5'],
+                                       ['#maxCharge', '1.5', '5']]) {
+        await page.fill(field, bad);
+        assert.equal(await valid(), false, `${field} ${bad} passes`);
+        await page.fill(field, good);
+    }
+    assert.equal(await valid(), true);
+
+    await Promise.all([page.waitForURL(`${base}/cgi-bin/yepharvest`), page.click('#submit')]);
+    const outcome = page.locator('#outcome');
+    await page.locator('#results').waitFor();
+    assert.match(await outcome.innerText(), /^FINISHED in \d+:\d\d: [1-9]\d* spectra written\.$/);
+    assert.ok((await outcome.boundingBox()).y < (await page.locator('.progress').boundingBox()).y,
+        'the outcome is shown above the progress');
+    assert.ok((await page.locator('.progress .text').allInnerTexts()).includes('Run statistics calculated and output.'));
+    const charges = await linkedCharges(page);
+    assert.ok(new Set(charges).size > 1, `every peak list has one charge: ${charges}`);
+    await shoot(page, 'run.png');
+
+    // The run report link opens, in a tab of its own beside the run page.
+    const [reportPage] = await Promise.all([context.waitForEvent('page'),
+                                            page.click('#report', { modifiers: ['Control'] })]);
+    await reportPage.getByText('Precursor m/z against retention time').first().waitFor();
+    await reportPage.close();
+
+    // The archive downloads and unpacks to the request's files.
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click('#archive')]);
+    const archive = join(work, 'request.tar.gz');
+    await download.saveAs(archive);
+    const unpacked = join(work, 'unpacked');
+    mkdirSync(unpacked);
+    execFileSync('tar', ['-xzf', archive, '-C', unpacked]);
+    const [request] = readdirSync(unpacked);
+    const kept = filesUnder(join(resultsRoot, request));
+    const got = filesUnder(join(unpacked, request));
+    assert.deepEqual([...got.keys()].sort(), [...kept.keys()].sort());
+    for (const [name, bytes] of kept) assert.ok(bytes.equals(got.get(name)), `${name} differs in the archive`);
+    assert.ok([...kept.keys()].filter((name) => name.endsWith('.pkl')).length === charges.length);
+
+    // The wiffharvest form: no charge rule to choose, only its own runs.
+    await page.click('nav >> text=wiffharvest');
+    await page.waitForURL(`${base}/cgi-bin/wiffharvest`);
+    assert.equal(await page.locator('#autoCharge').count(), 0);
+    assert.deepEqual(await page.locator('#runPicker option').allInnerTexts(), ['(pick a run)', 'lysate3.wiff']);
+    await page.selectOption('#runPicker', 'lysate3.wiff');
+    await page.selectOption('#peakListFormat', 'both');
+    await Promise.all([page.waitForURL(`${base}/cgi-bin/wiffharvest`), page.click('#submit')]);
+    await page.locator('#results').waitFor();
+    assert.match(await outcome.innerText(), /^FINISHED/);
+    assert.deepEqual(await page.locator('.progress h3.sample').allInnerTexts(), ['Sample 1 of 2', 'Sample 2 of 2']);
+    assert.deepEqual(await page.locator('ul.mgf a').allInnerTexts(), ['lysate3.mgf', 'lysate3_2.mgf']);
+    const wiffCharges = await linkedCharges(page);
+    assert.ok(new Set(wiffCharges).size > 1, `every peak list has one charge: ${wiffCharges}`);
+
+    // A link with only the run takes the whole run, and says what it filled in.
+    await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=long.d/Analysis.yep`);
+    await page.locator('#results').waitFor();
+    assert.match(await page.locator('.filled').innerText(), /autoCharge=Find, lastScan=999999999,/);
+    const late = (await page.locator('ul.peaklists a').allTextContents()).filter((name) => /^long\.1\d{4}\./.test(name));
+    assert.ok(late.length > 0, 'no peak list after scan 9999');
+
+    // The results list: status, program, run, spectra, format; run again.
+    await page.goto(`${base}/cgi-bin/results`);
+    assert.equal(await page.locator('table.requests tr.finished').count(), 3);
+    const wiffRow = page.locator('table.requests tr', { hasText: 'wiffharvest' });
+    assert.match(await wiffRow.innerText(), /\tfinished\twiffharvest\tlysate3\.wiff\t[1-9]\d*\tboth\tlysate3-/);
+    await shoot(page, 'results.png');
+    await wiffRow.getByText('run again with these settings').click();
+    await page.waitForURL(/\/cgi-bin\/wiffharvest\?again=/);
+    assert.equal(await page.inputValue('#xtractorDataFilename'), 'lysate3.wiff');
+    assert.equal(await page.inputValue('#peakListFormat'), 'both');
+
+    // A refused request gets its status and one clean page, and no folder.
+    const before = requestCount();
+    for (const [query, status, said] of [
+        ['xtractorDataFilename=sample7.d/Analysis.yep&groupScans=abc', 400, /groupScans "abc": not a whole number/],
+        [`xtractorDataFilename=${encodeURIComponent('sample7.d/../../../etc/passwd')}`, 403, /outside the data root/]]) {
+        const refused = await page.goto(`${base}/cgi-bin/yepharvest?${query}`);
+        assert.equal(refused.status(), status);
+        assert.match(await page.locator('.refusal').innerText(), said);
+    }
+    assert.equal(requestCount(), before);
+
+    // A failed run says so first, with the program's own sentence.
+    await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=missing.d/Analysis.yep`);
+    await page.locator('#results').waitFor();
+    assert.match(await outcome.innerText(), /^FAILED \(exit status 1, after 0:0\d\): No run export was found: /);
+    await shoot(page, 'failed.png');
+    console.log('browser test passed: both forms, report, archive, results, whole run, 400, 403, failed run');
+} finally {
+    if (context) await context.close();
+    server.kill('SIGTERM');
+    await new Promise((resolve) => (server.exitCode !== null ? resolve() : server.on('exit', resolve)));
+    rmSync(work, { recursive: true, force: true });
+}

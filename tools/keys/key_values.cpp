@@ -1,0 +1,72 @@
+#include "tools/keys/key_values.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/extractor/extractor_parameters.h"
+#include "core/extractor/parameter_ranges.h"
+#include "core/util/text_path.h"
+#include "tools/keys/key_listing.h"
+
+namespace {
+
+bool isWholeNumber(const std::string& value) {
+    const char* first = value.data() + (value.starts_with('+') ? 1 : 0);
+    std::int32_t number = 0;
+    const auto [end, error] = std::from_chars(first, value.data() + value.size(), number);
+    return !value.empty() && error == std::errc() && end == value.data() + value.size();
+}
+
+// Decimal only: strtod would also take "0x10", "inf" and leading blanks.
+bool isRealNumber(const std::string& value) {
+    if (value.empty() || std::isspace(static_cast<unsigned char>(value.front()))) return false;
+    if (std::any_of(value.begin(), value.end(), [](char c) { return c == 'x' || c == 'X'; })) return false;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    return end == value.c_str() + value.size() && std::isfinite(number);
+}
+
+}  // namespace
+
+bool namesAFile(const QueryKey& key) {
+    return key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename");
+}
+
+std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value) {
+    if (key.type == KeyType::integer && !isWholeNumber(value)) return "not a whole number (from -2147483648 to 2147483647)";
+    if (key.type == KeyType::real && !isRealNumber(value)) return "not a number";
+    if (!key.choices.empty() &&
+        std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
+        return "not one of " + rangeOrValuesText(key);
+    }
+    if (namesAFile(key) && !isPlainFileName(value)) return "must be a plain file name";
+    return std::nullopt;
+}
+
+std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {
+    std::optional<std::string> violation = findRangeViolation(query, readExtractorParameters(query));
+    if (violation) violation->erase(violation->find_last_not_of('\n') + 1);
+    return violation;
+}
+
+FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<QueryEntry>& given,
+                                   const std::vector<std::string_view>& ownKeys) {
+    FrontEndQuery query;
+    for (const QueryKey& key : queryKeys()) {
+        if (key.unused || !readBy(key, program) ||
+            std::find(ownKeys.begin(), ownKeys.end(), key.name) != ownKeys.end()) {
+            continue;
+        }
+        if (const std::optional<std::string> value = lastQueryValue(given, key.name)) {
+            query.entries.push_back({key.name, *value});
+        } else if (key.frontEndDefault != nullptr || key.programDefault != nullptr) {
+            query.entries.push_back({key.name, frontEndValue(key)});
+            if (key.frontEndDefault != nullptr) query.filled.push_back(query.entries.back());
+        }
+    }
+    return query;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// What the front ends send a program: every value checked more strictly than
+// the programs read it (they read "12x" as 12 and "abc" as 0, and whoever
+// typed either meant something else), and every key left out filled in with
+// the front ends' default.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/extractor/query_keys.h"
+#include "core/util/cgi_query.h"
+
+// Why a front end does not take `value` for `key`: "not a whole number (from
+// -2147483648 to 2147483647)", "not a number", "not one of Find, Default,
+// (empty)", "must be a plain file name"; nothing when it takes it. Ranges are
+// left to rangeProblem.
+std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value);
+
+// specFeaturesFilename and output_filename: a file inside the folder they
+// are glued to.
+bool namesAFile(const QueryKey& key);
+
+// The programs' own range check on the whole query, in the words of their
+// error page ("The value -3 of the query key groupScans is outside its range
+// 0 - 10000.").
+std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query);
+
+struct FrontEndQuery {
+    // Every key `program` reads, `ownKeys` and keys no stage reads left out,
+    // in table order: the value given, else the front ends' default.
+    std::vector<QueryEntry> entries;
+    // The defaults filled in that differ from the programs' own.
+    std::vector<QueryEntry> filled;
+};
+
+// A key given more than once counts with its last value, as the programs
+// read it; entries that are no key of `program` are left out.
+FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<QueryEntry>& given,
+                                   const std::vector<std::string_view>& ownKeys);

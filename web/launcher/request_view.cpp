@@ -1,0 +1,96 @@
+#include "web/launcher/request_view.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <system_error>
+
+#include "core/util/cgi_query.h"
+#include "web/launcher/html_text.h"
+#include "web/launcher/progress_page.h"
+#include "web/launcher/result_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+PageHtml fileList(const char* listClass, const fs::path& resultsRoot, const std::vector<fs::path>& files) {
+    PageHtml items;
+    for (const fs::path& file : files) {
+        items += element("li", link(resultUrl(resultsRoot, file), PageHtml(file.filename().string()))) +
+                 PageHtml::markup("\n");
+    }
+    return element("ul", {{"class", listClass}}, PageHtml::markup("\n") + items) + PageHtml::markup("\n");
+}
+
+std::string spectraText(const std::string& count) {
+    if (count.empty() || count == "0") return "no spectrum written";
+    return count + (count == "1" ? " spectrum" : " spectra") + " written";
+}
+
+}  // namespace
+
+PageHtml outcomeBanner(const RequestOutcome& outcome) {
+    const std::string status = statusOf(outcome);
+    const std::string after = outcome.seconds.empty() ? "" : elapsedText(std::atof(outcome.seconds.c_str()));
+    std::string heading;
+    std::string said;
+    if (status == "finished") {
+        heading = "Finished";
+        said = " in " + after + ": " + spectraText(outcome.spectraWritten) + ".";
+    } else if (status == "failed") {
+        heading = "Failed";
+        said = " (" + outcome.ended + (after.empty() ? "" : ", after " + after) + "): " +
+               (outcome.error.empty() ? "the program printed no error message; its progress tells more." : outcome.error);
+        if (said.back() != '.' && said.back() != ')') said += '.';
+    } else if (status == "running") {
+        heading = "Running";
+        said = " since " + outcome.started + ".";
+    } else {
+        heading = "Interrupted";
+        said = ": the run did not end while the server watched it (the server was stopped); its files may be "
+               "incomplete.";
+    }
+    return element("div", {{"id", "outcome"}, {"class", "outcome " + status}},
+                   element("strong", PageHtml(heading)) + PageHtml(said)) +
+           PageHtml::markup("\n");
+}
+
+PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestName, const std::vector<fs::path>& files) {
+    const auto ofKind = [&](auto keep) {
+        std::vector<fs::path> kind;
+        std::copy_if(files.begin(), files.end(), std::back_inserter(kind), keep);
+        return kind;
+    };
+    const std::vector<fs::path> mgf = ofKind([](const fs::path& f) { return f.extension() == ".mgf"; });
+    const std::vector<fs::path> pkl = ofKind([](const fs::path& f) { return f.extension() == ".pkl"; });
+    const std::vector<fs::path> logs =
+        ofKind([](const fs::path& f) { return f.extension() != ".mgf" && f.extension() != ".pkl"; });
+
+    const fs::path folder = resultsRoot / requestName;
+    PageHtml downloads;
+    std::error_code error;
+    if (fs::is_regular_file(folder / reportFileName, error)) {
+        downloads += element("li", link(resultUrl(resultsRoot, folder / reportFileName), PageHtml("Run report"),
+                                        {{"id", "report"}}) +
+                                       PageHtml(": the run's spectra, charges and rejects in charts and tables"));
+    }
+    downloads += element("li", link(archiveUrl(requestName), PageHtml(requestName + ".tar.gz"), {{"id", "archive"}}) +
+                                   PageHtml(": every peak list and log of this request in one archive"));
+    PageHtml html = element("h2", PageHtml("Results")) + PageHtml::markup("\n") +
+                    element("ul", {{"class", "downloads"}}, downloads) + PageHtml::markup("\n");
+    if (!mgf.empty()) {
+        html += element("h3", PageHtml("MGF files (" + std::to_string(mgf.size()) + ")")) + fileList("mgf", resultsRoot, mgf);
+    }
+    html += element("h3", PageHtml("Logs")) + fileList("logs", resultsRoot, logs);
+    Attributes fold = {{"class", "peaklists"}};
+    if (pkl.size() <= 20) fold.push_back({"open", std::nullopt});
+    html += element("details", fold,
+                    element("summary", PageHtml("Peak lists (" + std::to_string(pkl.size()) + " .pkl files)")) +
+                        fileList("peaklists", resultsRoot, pkl));
+    return element("section", {{"id", "results"}}, html) + PageHtml::markup("\n");
+}
+
+std::string runAgainUrl(const std::string& program, const std::string& requestName) {
+    return "/cgi-bin/" + program + "?" + formatQueryString({{"again", requestName}});
+}
