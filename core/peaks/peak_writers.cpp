@@ -39,16 +39,16 @@ char* fixedDecimals(char* out, char* last, double value, int decimals) {
 }
 
 // Every written spectrum goes through here: its lines are formatted in a
-// buffer and handed to the stream in large pieces.
-template <class Peaks>
-void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
+// buffer and handed on in large pieces, `flush(data, size)`.
+template <class Peaks, class Flush>
+void formatLines(const Peaks& list, int mzDecimals, Flush flush) {
     constexpr std::size_t widestLine = 2 + 2 * 330;  // "\n", "\t", two fixed-format doubles
     std::array<char, 1 << 15> buffer;
     char* end = buffer.data();
     char* const last = buffer.data() + buffer.size();
     for (const auto& peak : list) {
         if (static_cast<std::size_t>(last - end) < widestLine) {
-            std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), file);
+            flush(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
             end = buffer.data();
         }
         *end++ = '\n';
@@ -56,7 +56,17 @@ void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
         *end++ = '\t';
         end = fixedDecimals(end, last, peak.intensity, 0);
     }
-    std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), file);
+    flush(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+}
+
+template <class Peaks>
+void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
+    formatLines(list, mzDecimals, [file](const char* data, std::size_t size) { std::fwrite(data, 1, size, file); });
+}
+
+template <class Peaks>
+void appendLines(const Peaks& list, int mzDecimals, std::string& text) {
+    formatLines(list, mzDecimals, [&text](const char* data, std::size_t size) { text.append(data, size); });
 }
 
 }  // namespace
@@ -65,3 +75,7 @@ void writePeaks(const PeakList& list, std::FILE* file) { writeLines(list, file, 
 void writePeaks(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 2); }
 void writePeaksFourDecimals(const PeakList& list, std::FILE* file) { writeLines(list, file, 4); }
 void writePeaksFourDecimals(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 4); }
+void appendPeakLines(const PeakList& list, int mzDecimals, std::string& text) { appendLines(list, mzDecimals, text); }
+void appendPeakLines(const SpectrumPoints& list, int mzDecimals, std::string& text) {
+    appendLines(list, mzDecimals, text);
+}
