@@ -24,7 +24,10 @@ struct PeakListOutput {
 
 // The stage's state over a run that it writes a block of records at a time:
 // the MGF file, the .pkl files made and their first failure. `context`
-// gives the folder, the formats and the spectrum-features log.
+// gives the folder, the formats and the spectrum-features log. Failures are
+// reported by finish(), after the stages before this one have said their
+// last: an MGF file that cannot be created (the stage then writes nothing,
+// as it began with it), or the first .pkl file that could not be made.
 class PeakListWriting {
 public:
     PeakListWriting(PeakListOutput output, const ExtractionContext& context)
@@ -40,6 +43,7 @@ public:
     template <class Record, class FileName, class PeaksOf, class RetentionSeconds, class WriteFeaturesRow>
     void write(const std::vector<Record>& records, std::int32_t first, std::int32_t end, FileName fileName,
                PeaksOf peaksOf, RetentionSeconds retentionSeconds, WriteFeaturesRow writeFeaturesRow) {
+        if (mgf_ && !mgf_->created()) return;
         const std::string& folder = context_.parameters.resultsXtractorDir;
         const bool pkl = context_.peakListFormats.pkl;
         const auto record = [&](std::int32_t i) -> const Record& { return records[static_cast<std::size_t>(i)]; };
@@ -68,6 +72,7 @@ public:
     // After the last record: ends the process with the first failure, if
     // there was one, and otherwise gives the MGF file its name.
     void finish() {
+        if (mgf_ && !mgf_->created()) mgf_->commit();
         files_.reportFailure();
         if (mgf_) mgf_->commit();
     }
