@@ -1,6 +1,8 @@
 #include "core/peaks/peak_writers.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -8,29 +10,37 @@
 namespace {
 
 // "%.Nf" of `value` (N at most 4), rounded as printf rounds: from the exact
-// binary value, ties to even. The values of a peak list (not negative, below
-// 10^11) are scaled and rounded in integers: the sign of value x 10^N minus
-// a candidate, computed exactly by a fused multiply-add, decides the
-// rounding. Anything else goes through std::to_chars, which rounds the same
-// way at several times the cost.
+// binary value, ties to even. A value of a peak list (not negative, below
+// 10^11) is an integer mantissa times a power of two, so value x 10^N is
+// the mantissa times 10^N, an integer of at most 67 bits, shifted: its
+// rounding is decided on the bits shifted out. Anything else goes through
+// std::to_chars, which rounds the same way at several times the cost.
+__extension__ using Wide = unsigned __int128;  // a mantissa times 10^4 needs 67 bits
+
 char* fixedDecimals(char* out, char* last, double value, int decimals) {
-    constexpr std::array<double, 5> scales = {1.0, 10.0, 100.0, 1000.0, 10000.0};
     constexpr std::array<std::uint64_t, 5> powers = {1, 10, 100, 1000, 10000};
     if (!(value >= 0.0 && value < 1e11) || std::signbit(value) || decimals < 0 || decimals > 4) {
         return std::to_chars(out, last, value, std::chars_format::fixed, decimals).ptr;
     }
-    const double scale = scales[static_cast<std::size_t>(decimals)];
-    // A product rounded up to a whole number lay within half a unit in the
-    // last place below it, so that number is also where it rounds to.
-    double units = std::floor(value * scale);
-    const double aboveHalf = std::fma(value, scale, -(units + 0.5));
-    if (aboveHalf > 0.0 || (aboveHalf == 0.0 && std::fmod(units, 2.0) != 0.0)) units += 1.0;
-    const auto scaled = static_cast<std::uint64_t>(units);
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>(bits >> 52);
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (biased != 0 ? std::uint64_t{1} << 52 : 0);
+    const int shift = 1075 - std::max(biased, 1);  // value = mantissa / 2^shift
     const std::uint64_t power = powers[static_cast<std::size_t>(decimals)];
-    out = std::to_chars(out, last, scaled / power).ptr;
+    const Wide product = static_cast<Wide>(mantissa) * power;
+    std::uint64_t units = 0;
+    if (shift <= 0) {
+        units = static_cast<std::uint64_t>(product << -shift);  // a whole number below 10^15
+    } else if (shift < 127) {
+        const Wide half = static_cast<Wide>(1) << (shift - 1);
+        const Wide rest = product & ((half << 1) - 1);
+        units = static_cast<std::uint64_t>(product >> shift);
+        if (rest > half || (rest == half && (units & 1) != 0)) ++units;
+    }
+    out = std::to_chars(out, last, units / power).ptr;
     if (decimals == 0) return out;
     *out++ = '.';
-    std::uint64_t fraction = scaled % power;
+    std::uint64_t fraction = units % power;
     for (int d = decimals - 1; d >= 0; --d) {
         out[d] = static_cast<char>('0' + fraction % 10);
         fraction /= 10;
