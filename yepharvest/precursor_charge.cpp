@@ -123,6 +123,31 @@ void writePairNote(LogSink& log, PairNote note, double mz, std::int32_t b2, std:
     }
 }
 
+// A survey scan is decided too, against a precursor of m/z 0: its charge is
+// never read, so the decision counts only by the rows it may leave, and it
+// leaves none (the costly pick can be spared) when
+// - the mode is "Default", which logs nothing; or
+// - in "Find", no survey evidence can be sought (it needs a centroid of 500
+//   or more, and the window around m/z 0 holds none) and no b/y pair can be
+//   found: a pair needs a fragment at or below the middle of the parent's
+//   M+H and its tolerance, and every picked fragment carries the M+H of a
+//   peak of the scan (pickPeaks), which is its m/z.
+bool surveyDecisionLeavesNoRow(const RunTable& run, std::int32_t index, const ExtractionContext& context,
+                               bool findMode) {
+    const MSscan& scan = run[index];
+    if (scan.msLevel != 1 || scan.parentMz != 0.0) return false;
+    if (!findMode) return true;
+    const ExtractorParameters& parameters = context.parameters;
+    if (parentCentroidInMSscan(run, scan.parentMz, index, parameters.parentTolerance,
+                               parameters.findMonoisotopicParent != 0) >= 500.0) {
+        return false;
+    }
+    const KestranePeak parent2 =
+        makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance, context.chemistry.groups);
+    const double middle = (parent2.tolerance + parent2.mPlusH) * 0.5;
+    return std::all_of(scan.peaks.begin(), scan.peaks.end(), [&](const SpectrumPoint& peak) { return peak.mOverZ > middle; });
+}
+
 // The fragments as a doubly charged precursor leaves them: the evidence of
 // the b/y pairs and of fragments above the precursor.
 PickedPeaks pickedAsDoublyCharged(const MSscan& scan, const ExtractionContext& context) {
@@ -245,14 +270,19 @@ void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t e
     }
     // Every record is visited, survey scans and rejected records included.
     const RunTable& records = run;
-    computeOnTwoCoresConsumeInOrder<PickedPeaks>(
-        first, end, [&](std::int32_t i) { return pickedAsDoublyCharged(records[i], context); },
-        [&](std::int32_t i, PickedPeaks picked) {
+    computeOnTwoCoresConsumeInOrder<std::optional<PickedPeaks>>(
+        first, end,
+        [&](std::int32_t i) -> std::optional<PickedPeaks> {
+            if (surveyDecisionLeavesNoRow(records, i, context, findMode)) return std::nullopt;
+            return pickedAsDoublyCharged(records[i], context);
+        },
+        [&](std::int32_t i, std::optional<PickedPeaks> picked) {
+            if (!picked) return;
             // The b/y pair count reorders the list it is given.
-            PeakList evidence = picked.peaks;
+            PeakList evidence = picked->peaks;
             decideCharge(run, i, evidence, context, findMode);
             const MSscan& scan = run[i];
-            if (picks != nullptr && scan.msLevel == 2 && !scan.rejected) picks->keep(i, std::move(picked));
+            if (picks != nullptr && scan.msLevel == 2 && !scan.rejected) picks->keep(i, std::move(*picked));
         });
 }
 
