@@ -1,6 +1,7 @@
 #include "wiffharvest/filter_and_merge.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "core/extractor/merge_windows.h"
 #include "core/extractor/spectrum_filters.h"
@@ -33,7 +34,9 @@ void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionConte
         static_cast<double>(group.scanTime), group.scanNumber, group.parentMz);
 }
 
-void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t n, const ExtractionContext& context,
+}  // namespace
+
+void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t first, std::int32_t end, const ExtractionContext& context,
                               const SciexInstrument& instrument) {
     const ExtractorParameters& parameters = context.parameters;
     auto& records = table.records;
@@ -52,26 +55,33 @@ void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t n, const Extraction
         return scan.msLevel == 2 && !scan.mergedAway && !scan.rejected;
     };
     mergeWithinWindows(
-        records, n, parameters, opensGroup,
+        records, first, end, table.size(), parameters, opensGroup,
         [&](std::int32_t i, std::int32_t j) { mergeInto(record(i), record(j), context, instrument); },
         [](std::int32_t) {});
-    std::printf("<BR>Merging done: \n");
-    std::printf("<BR>numNonRejectedMSMSspectra: %d", countNonRejectedMSMSspectra(table, n));
 }
 
-void filterSpectra(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
+void filterMergedSpectra(ScanTable& table, std::int32_t first, std::int32_t end, const ExtractionContext& context) {
     filterCandidateSpectra(
-        table.records, n,
+        table.records, first, end,
         [](const SciexMSscan& scan) { return !scan.rejected && !scan.mergedAway && scan.msLevel == 2; },
         [](const SciexMSscan& scan) { return scan.fragmentPeaks; },
-        [&](const SciexMSscan& scan) { return spectrumName(context.runName, scan); }, context);
+        [&](const SciexMSscan& scan) { return spectrumName(context.runName, scan); },
+        [](std::int32_t, const SciexMSscan&) { return std::optional<FilterPick>(); }, context);
+    // Beyond the filters only a written spectrum's m/z and intensities are
+    // read: it keeps those, in less than half the room.
+    for (std::int32_t i = first; i < end; ++i) {
+        SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
+        if (scan.msLevel != 2) continue;
+        if (scan.written()) scan.peaks = toSpectrumPoints(scan.fragmentPeaks);
+        PeakList().swap(scan.fragmentPeaks);
+    }
 }
-
-}  // namespace
 
 void filterAndMergeMSMSspectra(ScanTable& table, std::int32_t n, const ExtractionContext& context,
                                const SciexInstrument& instrument) {
     // Every merged list is complete before any spectrum's features are computed.
-    rejectOutOfRangeAndMerge(table, n, context, instrument);
-    filterSpectra(table, n, context);
+    rejectOutOfRangeAndMerge(table, 0, n, context, instrument);
+    std::printf("<BR>Merging done: \n");
+    std::printf("<BR>numNonRejectedMSMSspectra: %d", countNonRejectedMSMSspectra(table, n));
+    filterMergedSpectra(table, 0, n, context);
 }

@@ -56,8 +56,9 @@ std::int32_t chargeFromSurveyIsotopes(const SciexMSscan& scan, const SciexMSscan
 
 }  // namespace
 
-void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
-    for (std::int32_t i = 0; i < n; ++i) {
+void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t first, std::int32_t end,
+                                     const ExtractionContext& context) {
+    for (std::int32_t i = first; i < end; ++i) {
         SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
         if (scan.msLevel == 1 || scan.rejected || !scan.chargePending) continue;
         // Sciex exports often hold no survey scan before the first MS/MS
@@ -69,4 +70,8 @@ void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const Ext
         scan.charge = z;
         if (z != 0) scan.chargePending = false;
     }
+}
+
+void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
+    assignChargesFromIsotopeSpacing(table, 0, n, context);
 }

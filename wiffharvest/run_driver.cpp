@@ -4,22 +4,14 @@
 #include <string>
 
 #include "core/extractor/extractor_startup.h"
-#include "core/extractor/precursor_tics.h"
 #include "core/util/run_timer.h"
 #include "platform/com/com_runtime.h"
-#include "wiffharvest/filter_and_merge.h"
-#include "wiffharvest/isotope_spacing_charges.h"
 #include "wiffharvest/object_model_errors.h"
-#include "wiffharvest/run_counts.h"
 #include "wiffharvest/run_name.h"
-#include "wiffharvest/spectral_files.h"
+#include "wiffharvest/sample_stages.h"
 #include "wiffharvest/wiff_reader.h"
 
 namespace {
-
-void printCount(const ScanTable& table, std::int32_t n) {
-    std::printf("<BR>numNonRejectedMSMSspectra: %d", countNonRejectedMSMSspectra(table, n));
-}
 
 // A MALDI QSTAR file is known by its name: "_Product." after its first character.
 SciexInstrument assignInstrument(SciexInstrument instrument, const std::string& path, ExtractionContext& context) {
@@ -34,28 +26,17 @@ SciexInstrument assignInstrument(SciexInstrument instrument, const std::string& 
 
 void processSample(const std::string& path, std::int32_t sample, const ExtractionContext& context,
                    const SciexInstrument& instrument) {
+    // The stages follow the reading a block of spectra at a time, so that a
+    // sample's raw peaks never stand in memory all at once.
+    constexpr std::int32_t kBlock = 2048;
     ScanTable table;
-    const std::int32_t n = readSciexScansIntoMemory(path, sample, table, context, instrument);
-    std::printf("<BR>Spectra read into memory # spectra: %d\n", n);
-    printCount(table, n);
-    if (instrument.chargesFromIsotopeSpacing() && !table.noMSscans) {
-        assignChargesFromIsotopeSpacing(table, n, context);
-        std::printf("<BR>Precursor charges assigned based on isotope spacing.\n");
+    SampleReading reading(path, sample, table, context, instrument);
+    SampleStages stages(table, sample, context, instrument);
+    while (!reading.done()) {
+        reading.readUpTo(reading.frontier() + kBlock);
+        stages.advance(reading.frontier());
     }
-    filterAndMergeMSMSspectra(table, n, context, instrument);
-    std::printf("<BR>Nearby MS/MS spectra with same precursor merged and filtered\n");
-    printCount(table, n);
-    if (!table.noMSscans) {
-        calculatePrecursorTICs(table.records, context);
-        std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
-        printCount(table, n);
-    }
-    processSciexDDErun(table, n, sample, context, instrument);
-    std::printf("<BR>Created spectral files.\n");
-    printCount(table, n);
-    writeRunStatistics(countRunStatistics(table, n), context.parameters.maxCharge, context.getRunStatsStream());
-    std::printf("<BR>Run statistics calculated and output.\n");
-    printCount(table, n);
+    stages.finish();
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ struct SciexMSscan : SpectrumRecord {
     double collisionEnergy = 0.0;
     bool isSurveyScan = false;
     // An MS/MS spectrum's centroided peaks keep the apex's m/z as their M+H,
-    // which the b/y pair count reads: the full peak records are kept.
+    // which the b/y pair count reads: the full peak records are kept until
+    // the filters; a spectrum to be written then keeps its m/z and
+    // intensities in `peaks`.
     PeakList fragmentPeaks;
     std::int32_t rawPointCount = 0;  // column numProfilePeaks
     float scanTime = 0.0F;  // cycle time x 0.16666667, printed "%04.0f" in every spectrum name
@@ -34,5 +36,7 @@ struct ScanTable {
 };
 
 // Records with MS level 2, at least two peaks and not rejected among the
-// first n: the count the driver prints after each stage.
+// first n (among records [first, end)): the count the driver prints after
+// each stage.
 std::int32_t countNonRejectedMSMSspectra(const ScanTable& table, std::int32_t n);
+std::int32_t countNonRejectedMSMSspectra(const ScanTable& table, std::int32_t first, std::int32_t end);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "core/extractor/features_row.h"
-#include "core/extractor/peak_list_output.h"
 #include "core/util/printable_real.h"
 #include "wiffharvest/run_name.h"
 
@@ -24,15 +23,27 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
 
 }  // namespace
 
-void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
-                        const SciexInstrument& instrument) {
+PeakListOutput sciexPeakListOutput(std::int32_t sample, const ExtractionContext& context,
+                                   const SciexInstrument& instrument) {
     const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
-    writePeakListsAndFeatures(
-        table.records, n, {stem + ".mgf", instrument.mzDecimals(), "Function: processSciexDDErun"}, context,
-        [&](const SciexMSscan& scan) { return peakListName(context.runName, sample, scan); },
-        [](const SciexMSscan& scan) -> const PeakList& { return scan.fragmentPeaks; },
+    return {stem + ".mgf", instrument.mzDecimals(), "Function: processSciexDDErun"};
+}
+
+void processSciexDDErun(const ScanTable& table, std::int32_t first, std::int32_t end, std::int32_t sample,
+                        PeakListWriting& writing) {
+    const ExtractionContext& context = writing.context();
+    writing.write(
+        table.records, first, end, [&](const SciexMSscan& scan) { return peakListName(context.runName, sample, scan); },
+        [](const SciexMSscan& scan) -> const SpectrumPoints& { return scan.peaks; },
         [](const SciexMSscan& scan) { return std::optional<double>(static_cast<double>(scan.cycleTime)); },
         [&](const std::string& name, const SciexMSscan& scan) {
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, context.parameters.cys);
         });
+}
+
+void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
+                        const SciexInstrument& instrument) {
+    PeakListWriting writing(sciexPeakListOutput(sample, context, instrument), context);
+    processSciexDDErun(table, 0, n, sample, writing);
+    writing.finish();
 }

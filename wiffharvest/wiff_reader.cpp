@@ -99,30 +99,12 @@ PeakList dataPointPeaks(const SpectrumData& spectrum, std::int32_t count) {
     return peaks;
 }
 
-struct SampleReading {
-    const std::string& path;
-    std::int32_t sample;
-    ScanTable& table;
-    const ExtractionContext& context;
-    const SciexInstrument& instrument;
-    double width;  // centroiding width, the picking settings' binning tolerance
-    std::int32_t index = 0;
-    bool sawLevel1 = false;
-};
-
-// A record whose spectrum is still to be read: where it is and when.
-struct SpectrumToRead {
-    std::int32_t index;
-    std::int32_t experiment;
-    float cycleTime;
-};
-
-// Fills record `wanted.index` from its spectrum, writing nowhere else, so
-// that two threads can read spectra at once. `spectrum` is this reader's own.
-void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int32_t period,
-                  const SpectrumToRead& wanted) {
-    SciexMSscan& r = reading.table.records[static_cast<std::size_t>(wanted.index)];
-    spectrum.selectSpectrum(reading.sample, period, wanted.experiment, wanted.cycleTime, wanted.cycleTime);
+// Fills record `r` from the spectrum of that experiment at that cycle time,
+// writing nowhere else, so that two threads can read spectra at once.
+// `spectrum` is this reader's own.
+void readSpectrum(SciexMSscan& r, SpectrumData& spectrum, std::int32_t sample, std::int32_t period,
+                  std::int32_t experiment, float cycleTime, const SciexInstrument& instrument, double width) {
+    spectrum.selectSpectrum(sample, period, experiment, cycleTime, cycleTime);
     r.rawPointCount = spectrum.numberOfDataPoints();
     if (r.rawPointCount <= 1) {
         r.rejected = true;
@@ -130,11 +112,10 @@ void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int
     }
     PeakList points = dataPointPeaks(spectrum, r.rawPointCount);
     if (r.msLevel == 2) {
-        parseSpectrumLabel(spectrum.description(), r, reading.instrument.isMALDI);
-        r.fragmentPeaks =
-            centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width, kCentroidHeightPercent);
+        parseSpectrumLabel(spectrum.description(), r, instrument.isMALDI);
+        r.fragmentPeaks = centroidByPeakWidthAndHeightPercentage(std::move(points), width, kCentroidHeightPercent);
         // A centroided list keeps the capacity of the profile it came from;
-        // the table holds a whole sample, so it gives that back.
+        // the table may hold many, so it gives that back.
         r.fragmentPeaks.shrink_to_fit();
         r.numPeaks = static_cast<std::int32_t>(r.fragmentPeaks.size());
         r.lastScanNumber = r.scanNumber;
@@ -142,101 +123,71 @@ void readSpectrum(const SampleReading& reading, SpectrumData& spectrum, std::int
         r.rejected = false;
         return;
     }
-    r.peaks = toSpectrumPoints(reading.instrument.centroids()
-                                   ? centroidByPeakWidthAndHeightPercentage(std::move(points), reading.width,
-                                                                            kCentroidHeightPercent)
+    r.peaks = toSpectrumPoints(instrument.centroids()
+                                   ? centroidByPeakWidthAndHeightPercentage(std::move(points), width, kCentroidHeightPercent)
                                    : std::move(points));
     r.numPeaks = static_cast<std::int32_t>(r.peaks.size());
 }
 
-void readPeriod(SampleReading& reading, const WiffFileData& file, const SpectrumData& reader, std::int32_t p) {
-    const std::int32_t s = reading.sample;
+}  // namespace
+
+// Which scans of a period are kept, and in which records, follows from its
+// traces alone: every record is laid out, and the skipped-scan report made,
+// before any spectrum is read.
+void SampleReading::layOutPeriod(const WiffFileData& file, std::int32_t p, std::int32_t& index) {
+    const std::int32_t s = sample_;
     const std::int32_t nExperiments = file.numberOfExperiments(s, p);
     const std::int32_t nCycles = file.numberOfCycles(s, p);
     const PeriodInfo period = file.periodInfo(s, p);
     std::vector<ExperimentTrace> traces(static_cast<std::size_t>(std::max(nExperiments, 0)));
     for (std::int32_t j = 0; j < nExperiments; ++j) {
         ExperimentTrace& trace = traces[static_cast<std::size_t>(j)];
-        trace.setWiffFileName(reading.path);
+        trace.setWiffFileName(path_);
         trace.selectExperiment(s, p, j);
     }
     const PeriodSkips skips = countSkippedScans(period, traces, nExperiments, nCycles);
-    reportSkippedScans(skips, nExperiments, reading.context.getRunStatsStream());
+    reportSkippedScans(skips, nExperiments, context_.getRunStatsStream());
 
-    // Which scans are kept, and in which records, follows from the traces
-    // alone; the spectra are then read on both cores.
-    std::vector<SpectrumToRead> toRead;
-    std::vector<SciexMSscan>& records = reading.table.records;
+    std::vector<SciexMSscan>& records = table_.records;
     for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
         if (skips.dropped[static_cast<std::size_t>(c)] != 0) continue;
         for (std::int32_t j = 0; j < nExperiments; ++j) {
             // The table grows with the scans kept, which the spectra present
             // bound; cycles times experiments may be far more.
-            if (records.size() == static_cast<std::size_t>(reading.index)) {
+            if (records.size() == static_cast<std::size_t>(index)) {
                 if (records.size() == records.capacity()) {
                     reserveChecked(records, std::max<std::size_t>(64, 2 * records.size()), "allocateMSscanMemory");
                 }
                 records.emplace_back();
             }
-            SciexMSscan& r = records[static_cast<std::size_t>(reading.index)];
+            SciexMSscan& r = records[static_cast<std::size_t>(index)];
             r.scanType = period.experimentInfo(j).scanType();
             if (r.scanType == 12) continue;
             if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) continue;
-            r.scanNumber = reading.index + 1;
+            r.scanNumber = index + 1;
             const ScanClass scanClass = classifyScanType(r.scanType);
             r.msLevel = scanClass.msLevel;
             r.isSurveyScan = scanClass.isSurveyScan;
-            if (r.msLevel == 1) reading.sawLevel1 = true;
+            if (r.msLevel == 1) sawLevel1_ = true;
             r.scanTime = file.cycleTime(s, p, j, c);
             r.cycleTime = r.scanTime;
             // Other scan types are counted but not kept: the slot is reused.
             if (r.msLevel != 2 && !r.isSurveyScan) continue;
-            toRead.push_back({reading.index, j, r.scanTime});
+            toRead_.push_back({p, j, r.scanTime});
             r.scanTime = r.scanTime * kScanTimeScale;
-            ++reading.index;
+            ++index;
         }
     }
-    // What reading a spectrum threw is thrown again when its turn comes, so
-    // that the sample stops where one pass would stop.
-    computeOnTwoCoresConsumeInOrder<std::exception_ptr>(
-        static_cast<std::int32_t>(toRead.size()),
-        [&](std::int32_t k) -> std::exception_ptr {
-            try {
-                SpectrumData spectrum = reader;
-                readSpectrum(reading, spectrum, p, toRead[static_cast<std::size_t>(k)]);
-                return nullptr;
-            } catch (...) {
-                return std::current_exception();
-            }
-        },
-        [](std::int32_t, std::exception_ptr failure) {
-            if (failure) std::rethrow_exception(failure);
-        });
 }
 
-}  // namespace
-
-std::int32_t openWiffFile(const std::string& path, const ExtractionContext& context, SciexInstrument& instrument) {
-    const WiffApplication application;
-    const WiffFileData file = application.openWiff(path, 1);
-    const std::int32_t samples = file.numberOfSamples();
-    LogSink& runStats = context.getRunStatsStream();
-    runStats.print("\nfilePath: %s\n\n", path.c_str());
-    for (std::int32_t s = 1; s <= samples; ++s) {
-        runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
-    }
-    reportExportWarnings(file.exportWarnings(), runStats);
-    instrument.family = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
-    return samples;
-}
-
-std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t sample, ScanTable& table,
-                                      const ExtractionContext& context, const SciexInstrument& instrument) {
+SampleReading::SampleReading(const std::string& path, std::int32_t sample, ScanTable& table,
+                             const ExtractionContext& context, const SciexInstrument& instrument)
+    : path_(path), sample_(sample), table_(table), context_(context), instrument_(instrument),
+      width_(context.picking.peakBinningTolerance) {
     const WiffApplication application;
     const WiffFileData file = application.openWiff(path, sample);
     context.getRunStatsStream().print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(sample).c_str(), sample);
-    SpectrumData reader;  // copied by each spectrum read, so that two threads can read at once
-    reader.setWiffFileName(path);
+    reader_.setWiffFileName(path);
 
     const std::int32_t nPeriods = file.numberOfPeriods(sample);
     // A line of its own: rows of this log begin with their line break.
@@ -256,9 +207,59 @@ std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t samp
                 "numExperiments/cycle: %d\n",
                 static_cast<long long>(total), lastCycles, lastExperiments);
 
-    SampleReading reading{path, sample, table, context, instrument, context.picking.peakBinningTolerance};
-    for (std::int32_t p = 0; p < nPeriods; ++p) readPeriod(reading, file, reader, p);
-    table.records.resize(static_cast<std::size_t>(reading.index));
-    if (!reading.sawLevel1) table.noMSscans = true;
-    return reading.index;
+    std::int32_t index = 0;
+    for (std::int32_t p = 0; p < nPeriods; ++p) layOutPeriod(file, p, index);
+    table.records.resize(static_cast<std::size_t>(index));
+    if (!sawLevel1_) table.noMSscans = true;
+}
+
+std::int32_t SampleReading::count() const { return table_.size(); }
+
+std::int32_t SampleReading::frontier() const { return frontier_; }
+
+bool SampleReading::done() const { return frontier_ >= count(); }
+
+// Decoding is most of the time of reading, so both cores read spectra; what
+// reading one threw is thrown again when its turn comes, so that the sample
+// stops where one pass would stop.
+void SampleReading::readUpTo(std::int32_t end) {
+    end = std::min(end, count());
+    computeOnTwoCoresConsumeInOrder<std::exception_ptr>(
+        frontier_, end,
+        [&](std::int32_t k) -> std::exception_ptr {
+            try {
+                SpectrumData spectrum = reader_;
+                const SpectrumToRead& wanted = toRead_[static_cast<std::size_t>(k)];
+                readSpectrum(table_.records[static_cast<std::size_t>(k)], spectrum, sample_, wanted.period,
+                             wanted.experiment, wanted.cycleTime, instrument_, width_);
+                return nullptr;
+            } catch (...) {
+                return std::current_exception();
+            }
+        },
+        [&](std::int32_t k, std::exception_ptr failure) {
+            if (failure) std::rethrow_exception(failure);
+            frontier_ = k + 1;
+        });
+}
+
+std::int32_t openWiffFile(const std::string& path, const ExtractionContext& context, SciexInstrument& instrument) {
+    const WiffApplication application;
+    const WiffFileData file = application.openWiff(path, 1);
+    const std::int32_t samples = file.numberOfSamples();
+    LogSink& runStats = context.getRunStatsStream();
+    runStats.print("\nfilePath: %s\n\n", path.c_str());
+    for (std::int32_t s = 1; s <= samples; ++s) {
+        runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
+    }
+    reportExportWarnings(file.exportWarnings(), runStats);
+    instrument.family = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
+    return samples;
+}
+
+std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t sample, ScanTable& table,
+                                      const ExtractionContext& context, const SciexInstrument& instrument) {
+    SampleReading reading(path, sample, table, context, instrument);
+    reading.readUpTo(reading.count());
+    return reading.count();
 }

@@ -28,15 +28,15 @@ void prepareSurveyScan(MSscan& scan) {
 
 }  // namespace
 
-void preprocessMSscans(RunTable& run, const ExtractionContext& context) {
+void preprocessMSscans(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     // Each survey scan is prepared from itself alone, so both cores prepare
     // them, all before the precursors below read them.
-    forEachOnTwoCores(run.numScans(), [&](std::int32_t i) {
+    forEachOnTwoCores(first, end, [&](std::int32_t i) {
         MSscan& scan = run[i];
         if (!scan.rejected && scan.msLevel == 1) prepareSurveyScan(scan);
     });
-    for (std::int32_t i = 0; i < run.numScans(); ++i) {
+    for (std::int32_t i = first; i < end; ++i) {
         MSscan& scan = run[i];
         if (scan.rejected || scan.msLevel != 2) continue;
         scan.selectedParentMz = scan.parentMz;
@@ -48,4 +48,8 @@ void preprocessMSscans(RunTable& run, const ExtractionContext& context) {
                                                        parameters.minSignalNoiseRatio);
         }
     }
+}
+
+void preprocessMSscans(RunTable& run, const ExtractionContext& context) {
+    preprocessMSscans(run, 0, run.numScans(), context);
 }

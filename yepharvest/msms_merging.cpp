@@ -49,12 +49,12 @@ void mergePeakLists(RunTable& run, const std::vector<MergedGroup>& groups) {
 
 }  // namespace
 
-void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context) {
+void mergeNearbyMSMSspectra(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     const std::int32_t count = run.numScans();
     std::vector<MergedGroup> groups;
     mergeWithinWindows(
-        run.records, count, parameters, [&](std::int32_t i) { return opensGroup(run[i], i, count); },
+        run.records, first, end, count, parameters, [&](std::int32_t i) { return opensGroup(run[i], i, count); },
         [&](std::int32_t i, std::int32_t j) {
             mergeInto(run[i], run[j], j, context);
             if (groups.empty() || groups.back().first != i) groups.push_back({i, {}});
@@ -64,4 +64,8 @@ void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context) {
             run[i].parentSignalNoise = parentSignalNoiseInMSscans(run, run[i].parentMz, i, parameters.parentTolerance);
         });
     mergePeakLists(run, groups);
+}
+
+void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context) {
+    mergeNearbyMSMSspectra(run, 0, run.numScans(), context);
 }

@@ -1,7 +1,9 @@
 #include "yepharvest/precursor_charge.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/peaks/fragment_charge.h"
 #include "core/peaks/fragment_pairs.h"
@@ -121,11 +123,36 @@ void writePairNote(LogSink& log, PairNote note, double mz, std::int32_t b2, std:
     }
 }
 
+// A survey scan is decided too, against a precursor of m/z 0: its charge is
+// never read, so the decision counts only by the rows it may leave, and it
+// leaves none (the costly pick can be spared) when
+// - the mode is "Default", which logs nothing; or
+// - in "Find", no survey evidence can be sought (it needs a centroid of 500
+//   or more, and the window around m/z 0 holds none) and no b/y pair can be
+//   found: a pair needs a fragment at or below the middle of the parent's
+//   M+H and its tolerance, and every picked fragment carries the M+H of a
+//   peak of the scan (pickPeaks), which is its m/z.
+bool surveyDecisionLeavesNoRow(const RunTable& run, std::int32_t index, const ExtractionContext& context,
+                               bool findMode) {
+    const MSscan& scan = run[index];
+    if (scan.msLevel != 1 || scan.parentMz != 0.0) return false;
+    if (!findMode) return true;
+    const ExtractorParameters& parameters = context.parameters;
+    if (parentCentroidInMSscan(run, scan.parentMz, index, parameters.parentTolerance,
+                               parameters.findMonoisotopicParent != 0) >= 500.0) {
+        return false;
+    }
+    const KestranePeak parent2 =
+        makeParentKestranePeak(scan.parentMz, 2, parameters.parentTolerance, context.chemistry.groups);
+    const double middle = (parent2.tolerance + parent2.mPlusH) * 0.5;
+    return std::all_of(scan.peaks.begin(), scan.peaks.end(), [&](const SpectrumPoint& peak) { return peak.mOverZ > middle; });
+}
+
 // The fragments as a doubly charged precursor leaves them: the evidence of
 // the b/y pairs and of fragments above the precursor.
-PeakList pickedAsDoublyCharged(const MSscan& scan, const ExtractionContext& context) {
+PickedPeaks pickedAsDoublyCharged(const MSscan& scan, const ExtractionContext& context) {
     const KestranePeak parent2 = makeParentKestranePeak(scan.parentMz, 2, context.parameters.parentTolerance, context.chemistry.groups);
-    return pickPeaks(toKestranePeaks(scan.peaks), parent2, context.peakPickSettings()).peaks;
+    return pickPeaks(toKestranePeaks(scan.peaks), parent2, context.peakPickSettings());
 }
 
 void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const ExtractionContext& context,
@@ -139,9 +166,9 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
         assignCharge(scan, 1);
         return;
     }
-    // A record that no survey scan precedes has no survey evidence: its
-    // centroid stays 0, as in a run without survey scans.
-    const std::optional<std::int32_t> survey = !run.noMSscans ? preceedingMSscan(run, index) : std::nullopt;
+    // A record that no survey scan precedes (in a run without survey scans,
+    // none does) has no survey evidence: its centroid stays 0.
+    const std::optional<std::int32_t> survey = preceedingMSscan(run, index);
     const bool surveyed = survey.has_value();
     if (surveyed) {
         scan.parentMzCentroid = parentCentroidInMSscan(run, scan.parentMz, *survey, parameters.parentTolerance,
@@ -214,19 +241,51 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
 
 }  // namespace
 
-void determinePrecursorCharges(RunTable& run, const ExtractionContext& context) {
+void DoublyChargedPicks::keep(std::int32_t index, PickedPeaks pick) {
+    while (first_ + static_cast<std::int32_t>(picks_.size()) < index) picks_.emplace_back();
+    picks_.emplace_back(std::move(pick));
+}
+
+std::optional<PickedPeaks> DoublyChargedPicks::take(std::int32_t index) {
+    const std::int32_t at = index - first_;
+    if (at < 0 || at >= static_cast<std::int32_t>(picks_.size())) return std::nullopt;
+    return std::exchange(picks_[static_cast<std::size_t>(at)], std::nullopt);
+}
+
+void DoublyChargedPicks::forgetBefore(std::int32_t index) {
+    for (; first_ < index && !picks_.empty(); ++first_) picks_.pop_front();
+    first_ = std::max(first_, index);
+}
+
+void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context,
+                               DoublyChargedPicks* picks) {
     const ExtractorParameters& parameters = context.parameters;
     const std::string mode = parameters.autoCharge.value_or("");
     const bool defaultMode = parameters.autoCharge.has_value() && mode == "Default";
     const bool findMode = parameters.autoCharge.has_value() && mode == "Find";
     if (!defaultMode && !findMode) {
         if (parameters.lowCharge != parameters.highCharge) return;
-        for (MSscan& scan : run.records) assignCharge(scan, parameters.lowCharge);
+        for (std::int32_t i = first; i < end; ++i) assignCharge(run[i], parameters.lowCharge);
         return;
     }
     // Every record is visited, survey scans and rejected records included.
     const RunTable& records = run;
-    computeOnTwoCoresConsumeInOrder<PeakList>(
-        run.numScans(), [&](std::int32_t i) { return pickedAsDoublyCharged(records[i], context); },
-        [&](std::int32_t i, PeakList picked) { decideCharge(run, i, picked, context, findMode); });
+    computeOnTwoCoresConsumeInOrder<std::optional<PickedPeaks>>(
+        first, end,
+        [&](std::int32_t i) -> std::optional<PickedPeaks> {
+            if (surveyDecisionLeavesNoRow(records, i, context, findMode)) return std::nullopt;
+            return pickedAsDoublyCharged(records[i], context);
+        },
+        [&](std::int32_t i, std::optional<PickedPeaks> picked) {
+            if (!picked) return;
+            // The b/y pair count reorders the list it is given.
+            PeakList evidence = picked->peaks;
+            decideCharge(run, i, evidence, context, findMode);
+            const MSscan& scan = run[i];
+            if (picks != nullptr && scan.msLevel == 2 && !scan.rejected) picks->keep(i, std::move(*picked));
+        });
+}
+
+void determinePrecursorCharges(RunTable& run, const ExtractionContext& context) {
+    determinePrecursorCharges(run, 0, run.numScans(), context);
 }

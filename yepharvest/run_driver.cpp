@@ -4,20 +4,12 @@
 #include <string>
 
 #include "core/extractor/extractor_startup.h"
-#include "core/extractor/precursor_tics.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
 #include "platform/openformat/export_names.h"
-#include "yepharvest/ms_scan.h"
-#include "yepharvest/ms_scan_preprocessing.h"
-#include "yepharvest/msms_filtering.h"
-#include "yepharvest/msms_merging.h"
-#include "yepharvest/precursor_charge.h"
-#include "yepharvest/run_counts.h"
 #include "yepharvest/run_name.h"
 #include "yepharvest/run_reader.h"
-#include "yepharvest/spectral_files.h"
-#include "yepharvest/survey_isotope_charges.h"
+#include "yepharvest/run_stages.h"
 
 int runYepharvest() {
     comInitialize();
@@ -33,32 +25,19 @@ int runYepharvest() {
         hasExportEnding(dataFilename) ? dataFilename : gen_path_from_filename(dataFilename);
     context.runName = getRunName(dataFilename);
 
+    // The stages follow the reading a block of spectra at a time, so that
+    // a run's raw peaks never stand in memory all at once.
+    constexpr std::int32_t kBlock = 2048;
     RunTable run;
-    const int readFailed = readVelmoraDataIntoMemory(runPath, run, context);
+    RunReading reading(runPath, run, context);
+    RunStages stages(run, context);
+    while (!reading.done()) {
+        reading.readUpTo(reading.frontier() + kBlock);
+        stages.advance(reading.frontier(), reading.done());
+    }
+    const int readFailed = reading.finish();
     std::printf("<BR>Data read into memory. \n");
-
-    if (!run.noMSscans) {
-        preprocessMSscans(run, context);
-        std::printf("<BR>MS scans pre-processed. \n");
-    }
-    mergeNearbyMSMSspectra(run, context);
-    std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n");
-    determinePrecursorCharges(run, context);
-    std::printf("<BR>Precursor charges determined. \n");
-    if (context.parameters.chargeFromSurveyIsotopes != 0 && !run.noMSscans) {
-        chargePrecursorsFromSurveyIsotopes(run, context);
-        std::printf("<BR>Precursor charges read from survey isotopes. \n");
-    }
-    filterMSMSspectra(run, context);
-    std::printf("<BR>Spectra filtered. \n");
-    if (!run.noMSscans) {
-        calculatePrecursorTICs(run.records, context);
-        std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
-    }
-    processVelmoraLCMSMSrun(run, context);
-    std::printf("<BR>Created spectral files.\n");
-    writeRunStatistics(countRunStatistics(run), context.parameters.maxCharge, context.getRunStatsStream());
-    std::printf("<BR>Run statistics calculated and output. \n");
+    stages.finish();
 
     comUninitialize();
     // A run that could not be read is a failure for every caller that is not

@@ -1,7 +1,9 @@
 #include "yepharvest/run_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <variant>
 
 #include "core/extractor/export_warnings.h"
@@ -81,45 +83,6 @@ struct SpectrumRead {
     std::exception_ptr failure;
 };
 
-// How far reading came: a run that fails part way goes on with the spectra
-// read before the failure, and the page says so.
-struct ReadProgress {
-    std::int32_t count = 0;
-    std::int32_t read = 0;
-};
-
-// Decoding is most of the time of reading a run, so both cores read
-// spectra; the records and the reject rows still go in scan order.
-bool readSpectra(const MSSpectrumCollection& spectra, RunTable& run, const ExtractionContext& context,
-                 ReadProgress& progress) {
-    const ExtractorParameters& parameters = context.parameters;
-    bool anyMSscan = false;
-    computeOnTwoCoresConsumeInOrder<SpectrumRead>(
-        progress.count,
-        [&](std::int32_t i) {
-            SpectrumRead read;
-            try {
-                readSpectrum(spectra.getItem(i + 1), read.scan, i, parameters);
-            } catch (...) {
-                read.failure = std::current_exception();
-            }
-            return read;
-        },
-        [&](std::int32_t i, SpectrumRead read) {
-            MSscan& scan = run[i];
-            scan = std::move(read.scan);
-            if (read.failure) std::rethrow_exception(read.failure);
-            if (outsideScanRange(scan.scanNumber, parameters)) {
-                context.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
-                                                       context.runName.c_str(), scan.scanNumber, scan.scanNumber,
-                                                       parameters.firstScan, parameters.lastScan);
-            }
-            if (scan.msLevel == 1) anyMSscan = true;
-            progress.read = i + 1;
-        });
-    return anyMSscan;
-}
-
 // Names, parameters and error descriptions come from the data file and its
 // path: text, after the program's own markup.
 void printRunIdentity(const MSAnalysis& analysis) {
@@ -145,53 +108,114 @@ void printFirstSpectrumParameters(const MSSpectrumCollection& spectra) {
     }
 }
 
-int readRun(const std::string& runPath, RunTable& run, const ExtractionContext& context, ReadProgress& progress) {
-    MSAnalysis analysis;
-    const HRESULT opened = analysis.Open(runPath);
-    if (FAILED(opened)) {
-        printLine(PageHtml::markup("<BR>Error opening analysis file."));
-        printLine(PageHtml::markup(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened)));
-        printLine(PageHtml::markup("<BR>") + PageHtml(analysis.openFailureDescription()));
-        return 1;
-    }
-
-    const MSSpectrumCollection spectra = analysis.getSpectra();
-    progress.count = spectra.getCount();
-    allocateMSscanMemory(run, progress.count);
-    printLine(PageHtml::markup("<BR>-----------------"));
-    printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", progress.count)));
-
-    const bool anyMSscan = readSpectra(spectra, run, context, progress);
-
-    printRunIdentity(analysis);
-    writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
-                 context.getRunStatsStream());
-    printFirstSpectrumParameters(spectra);
-    printLine(PageHtml::markup("<BR>-----------------"));
-    reportExportWarnings(analysis.getWarnings(), context.getRunStatsStream());
-
-    if (!anyMSscan) run.noMSscans = true;
-    return 0;
-}
-
 }  // namespace
 
-int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
-    ReadProgress progress;
+struct RunReading::Open {
+    MSAnalysis analysis;
+    std::optional<MSSpectrumCollection> spectra;
+};
+
+template <class Step>
+void RunReading::guarded(Step step) {
+    if (failed_) return;
     try {
-        return readRun(runPath, run, context, progress);
+        step();
+        return;
     } catch (const ComError& error) {
         printLine(PageHtml("Error: " + error.description()));
     } catch (...) {
         printLine(PageHtml("A non-COM exception has been thrown"));
     }
-    if (progress.read > 0 && progress.read < progress.count) {
+    const std::int32_t count = run_.numScans();
+    if (frontier_ > 0 && frontier_ < count) {
         printLine(PageHtml::markup("<BR>") +
                   PageHtml(formatText("The run goes on with the %d of its %d spectra read before this error: its peak "
                                       "lists and logs cover only those.",
-                                      progress.read, progress.count)));
+                                      frontier_, count)));
     }
-    return 1;
+    failed_ = true;
+    frontier_ = count;
+}
+
+RunReading::RunReading(const std::string& runPath, RunTable& run, const ExtractionContext& context)
+    : run_(run), context_(context), open_(std::make_unique<Open>()) {
+    guarded([&] {
+        MSAnalysis& analysis = open_->analysis;
+        const HRESULT opened = analysis.Open(runPath);
+        if (FAILED(opened)) {
+            printLine(PageHtml::markup("<BR>Error opening analysis file."));
+            printLine(PageHtml::markup(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened)));
+            printLine(PageHtml::markup("<BR>") + PageHtml(analysis.openFailureDescription()));
+            failed_ = true;
+            return;
+        }
+        const MSSpectrumCollection& spectra = open_->spectra.emplace(analysis.getSpectra());
+        const std::int32_t count = spectra.getCount();
+        allocateMSscanMemory(run_, count);
+        printLine(PageHtml::markup("<BR>-----------------"));
+        printLine(PageHtml::markup(formatText("<BR>Number of spectra:%d", count)));
+    });
+}
+
+RunReading::~RunReading() = default;
+
+std::int32_t RunReading::frontier() const { return frontier_; }
+
+bool RunReading::done() const { return frontier_ >= run_.numScans(); }
+
+// Decoding is most of the time of reading a run, so both cores read
+// spectra; the records and the reject rows still go in scan order.
+void RunReading::readUpTo(std::int32_t end) {
+    guarded([&] {
+        const ExtractorParameters& parameters = context_.parameters;
+        const MSSpectrumCollection& spectra = *open_->spectra;
+        const std::int32_t first = frontier_;
+        end = std::min(end, run_.numScans());
+        computeOnTwoCoresConsumeInOrder<SpectrumRead>(
+            first, end,
+            [&](std::int32_t i) {
+                SpectrumRead read;
+                try {
+                    readSpectrum(spectra.getItem(i + 1), read.scan, i, parameters);
+                } catch (...) {
+                    read.failure = std::current_exception();
+                }
+                return read;
+            },
+            [&](std::int32_t i, SpectrumRead read) {
+                MSscan& scan = run_[i];
+                scan = std::move(read.scan);
+                if (read.failure) std::rethrow_exception(read.failure);
+                if (outsideScanRange(scan.scanNumber, parameters)) {
+                    context_.getRejectReasonsStream().print("\n%s.%d\t0\tscan #: %d outside range %d - %d",
+                                                            context_.runName.c_str(), scan.scanNumber, scan.scanNumber,
+                                                            parameters.firstScan, parameters.lastScan);
+                }
+                if (scan.msLevel == 1) anyMSscan_ = true;
+                frontier_ = i + 1;
+            });
+    });
+}
+
+int RunReading::finish() {
+    guarded([&] {
+        const MSAnalysis& analysis = open_->analysis;
+        printRunIdentity(analysis);
+        writeRunInfo(analysis.getAnalysisName(), analysis.getSampleName(), analysis.getAcquisitionDate(),
+                     context_.getRunStatsStream());
+        printFirstSpectrumParameters(*open_->spectra);
+        printLine(PageHtml::markup("<BR>-----------------"));
+        reportExportWarnings(analysis.getWarnings(), context_.getRunStatsStream());
+        if (!anyMSscan_) run_.noMSscans = true;
+    });
+    open_.reset();
+    return failed_ ? 1 : 0;
+}
+
+int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
+    RunReading reading(runPath, run, context);
+    reading.readUpTo(run.numScans());
+    return reading.finish();
 }
 
 void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate,

@@ -1,14 +1,54 @@
 #pragma once
-// Reads one first-vendor run, every spectrum at once, into the run table,
-// and prints the run's identity and acquisition parameters for the browser.
+// Reads one first-vendor run into the run table, a block of spectra at a
+// time, and prints the run's identity and acquisition parameters for the
+// browser.
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/extractor/extraction_context.h"
 #include "yepharvest/ms_scan.h"
 
-// `runPath` is the run folder, or the export file itself. 0 when the run was
-// read, 1 when opening or reading failed (the records read so far stay, and
-// the page says that the run goes on with those).
+// Reading a run a block of spectra at a time, so that the stages can follow
+// close behind and the run's raw peaks never stand in memory all at once.
+// What is printed and logged is what reading the run in one go prints.
+class RunReading {
+public:
+    // Opens the run (the run folder, or the export file itself) and sizes
+    // the table; a run that cannot be opened leaves it empty.
+    RunReading(const std::string& runPath, RunTable& run, const ExtractionContext& context);
+    ~RunReading();
+    RunReading(const RunReading&) = delete;
+    RunReading& operator=(const RunReading&) = delete;
+
+    // Reads the spectra before record `end` (at most the run's count). A
+    // spectrum that cannot be read ends the reading: the records before it
+    // are read, it keeps what was read of it, the later ones stay zeroed.
+    void readUpTo(std::int32_t end);
+    // The records before it are read, or stay as a failure left them.
+    std::int32_t frontier() const;
+    bool done() const;
+    // After the last spectrum: the run's identity lines and the export's
+    // warnings. 0 when the run was read, 1 when opening or reading failed.
+    int finish();
+
+private:
+    struct Open;
+    // Runs `step`, reporting a failure as the reader has always reported it.
+    template <class Step>
+    void guarded(Step step);
+
+    RunTable& run_;
+    const ExtractionContext& context_;
+    std::unique_ptr<Open> open_;
+    std::int32_t frontier_ = 0;
+    bool failed_ = false;
+    bool anyMSscan_ = false;
+};
+
+// The whole run at once: 0 when it was read, 1 when opening or reading failed
+// (the records read so far stay, and the page says that the run goes on with
+// those).
 int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context);
 
 // Appends the run's identity lines to runStats.txt; `acquisitionDate` in

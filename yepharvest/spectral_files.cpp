@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "core/extractor/features_row.h"
-#include "core/extractor/peak_list_output.h"
 #include "core/util/printable_real.h"
 #include "yepharvest/run_name.h"
 
@@ -24,10 +23,14 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan,
 
 }  // namespace
 
-void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context) {
-    writePeakListsAndFeatures(
-        run.records, run.numScans(), {context.runName + ".mgf", 2, "Function: processVelmoraLCMSMSrun"}, context,
-        [&](const MSscan& scan) { return spectrumName(context.runName, scan); },
+PeakListOutput velmoraPeakListOutput(const ExtractionContext& context) {
+    return {context.runName + ".mgf", 2, "Function: processVelmoraLCMSMSrun"};
+}
+
+void processVelmoraLCMSMSrun(const RunTable& run, std::int32_t first, std::int32_t end, PeakListWriting& writing) {
+    const ExtractionContext& context = writing.context();
+    writing.write(
+        run.records, first, end, [&](const MSscan& scan) { return spectrumName(context.runName, scan); },
         [](const MSscan& scan) -> const SpectrumPoints& { return scan.peaks; },
         [](const MSscan& scan) {
             return scan.retentionSeconds < 0.0 ? std::nullopt : std::optional<double>(scan.retentionSeconds);
@@ -35,4 +38,10 @@ void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& conte
         [&](const std::string& name, const MSscan& scan) {
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, context.parameters.cys);
         });
+}
+
+void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context) {
+    PeakListWriting writing(velmoraPeakListOutput(context), context);
+    processVelmoraLCMSMSrun(run, 0, run.numScans(), writing);
+    writing.finish();
 }

@@ -21,13 +21,14 @@ bool openToSurveyIsotopes(const MSscan& scan) {
 
 }  // namespace
 
-void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context) {
+void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::int32_t end,
+                                        const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
     const std::string mode = parameters.autoCharge.value_or("");
     // A fixed charge is the user's own decision.
     if (mode != "Find" && mode != "Default") return;
     LogSink& log = context.getParentChargeCheckStream();
-    for (std::int32_t i = 0; i < run.numScans(); ++i) {
+    for (std::int32_t i = first; i < end; ++i) {
         MSscan& scan = run[i];
         if (!openToSurveyIsotopes(scan)) continue;
         const std::optional<std::int32_t> survey = preceedingMSscan(run, i);
@@ -44,4 +45,8 @@ void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& 
         scan.charge = reading->charge;
         scan.chargePending = false;
     }
+}
+
+void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context) {
+    chargePrecursorsFromSurveyIsotopes(run, 0, run.numScans(), context);
 }

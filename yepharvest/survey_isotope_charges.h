@@ -12,4 +12,7 @@
 // a precursor within a few ppm.
 inline constexpr double kSurveyIsotopePpm = 15.0;
 
+// Records [first, end), once their charges are determined.
+void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::int32_t end,
+                                        const ExtractionContext& context);
 void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context);

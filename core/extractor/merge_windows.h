@@ -12,12 +12,15 @@
 
 #include "core/extractor/extractor_parameters.h"
 
-// `opensGroup(i)` visits record i, in ascending order; `mergeInto(i, j)`
-// merges record j into group i; `groupDone(i)` follows a group's window.
+// `opensGroup(i)` visits record i, for i in [first, end) in ascending order;
+// `mergeInto(i, j)` merges record j into group i; `groupDone(i)` follows a
+// group's window. Windows end at record `count`; a group's window reaches
+// windowReach() records beyond it.
 template <class Record, class OpensGroup, class MergeInto, class GroupDone>
-void mergeWithinWindows(std::vector<Record>& records, std::int32_t count, const ExtractorParameters& parameters,
-                        OpensGroup opensGroup, MergeInto mergeInto, GroupDone groupDone) {
-    for (std::int32_t i = 0; i < count; ++i) {
+void mergeWithinWindows(std::vector<Record>& records, std::int32_t first, std::int32_t end, std::int32_t count,
+                        const ExtractorParameters& parameters, OpensGroup opensGroup, MergeInto mergeInto,
+                        GroupDone groupDone) {
+    for (std::int32_t i = first; i < end; ++i) {
         if (!opensGroup(i)) continue;
         const double groupMz = records[static_cast<std::size_t>(i)].parentMz;
         for (std::int32_t j = i + 1; j < count && j - i < parameters.groupScans; ++j) {
@@ -27,4 +30,9 @@ void mergeWithinWindows(std::vector<Record>& records, std::int32_t count, const 
         }
         groupDone(i);
     }
+}
+
+// Records beyond a group that its window reaches.
+inline std::int32_t windowReach(const ExtractorParameters& parameters) {
+    return parameters.groupScans > 1 ? parameters.groupScans - 1 : 0;
 }

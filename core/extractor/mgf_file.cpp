@@ -11,9 +11,7 @@ namespace {
 constexpr const char* kLabel = "Function: writeMgfFile";
 }
 
-MgfFile::MgfFile(const std::string& path) : file_(path, kLabel) {
-    if (const std::optional<FileFailure>& failure = file_.openFailure()) fail(*failure);
-}
+MgfFile::MgfFile(const std::string& path) : file_(path, kLabel) {}
 
 void MgfFile::fail(const FileFailure& failure) {
     errno = failure.error;
@@ -34,6 +32,7 @@ void MgfFile::writeHeader(const MgfSpectrum& s) {
 void MgfFile::writeEnd() { std::fputs("\nEND IONS\n", file_.stream()); }
 
 void MgfFile::commit() {
+    if (const std::optional<FileFailure>& failure = file_.openFailure()) fail(*failure);
     if (const std::optional<FileFailure> failure = file_.commit()) fail(*failure);
 }
 

@@ -25,13 +25,16 @@ struct MgfSpectrum {
 
 class MgfFile {
 public:
-    // Failure to create it ends the process with the file message.
+    // A file that cannot be created takes nothing and is reported by
+    // commit(), so that its stage may report it where it would have begun.
     explicit MgfFile(const std::string& path);
+    bool created() const { return !file_.openFailure(); }
     MgfFile(const MgfFile&) = delete;
     MgfFile& operator=(const MgfFile&) = delete;
 
     template <class Peaks>  // a PeakList or SpectrumPoints
     void add(const MgfSpectrum& spectrum, const Peaks& peaks) {
+        if (!created()) return;
         writeHeader(spectrum);
         if (spectrum.mzDecimals == 4) {
             writePeaksFourDecimals(peaks, file_.stream());
@@ -40,8 +43,8 @@ public:
         }
         writeEnd();
     }
-    // Closes the file and gives it its name; a failed write or close ends
-    // the process.
+    // Closes the file and gives it its name; a failed creation, write or
+    // close ends the process.
     void commit();
 
 private:

@@ -1,5 +1,6 @@
 #include "core/extractor/peak_list_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -10,18 +11,18 @@
 
 namespace {
 
+// Thousands of these small files make a run: each is formatted whole and
+// handed to the system in one write.
 template <class Peaks>
 std::optional<PeakListFailure> writeFile(const std::string& path, const PeakListFile& header, const Peaks& peaks,
                                          const char* label) {
-    CommittedFile file(path, label);
-    if (file.openFailure()) return file.openFailure();
-    std::fprintf(file.stream(), "%0.2f\t%.0f\t%d", header.parentMz, printableReal(header.precursorIntensity), header.charge);
-    if (header.mzDecimals == 4) {
-        writePeaksFourDecimals(peaks, file.stream());
-    } else {
-        writePeaks(peaks, file.stream());
-    }
-    return file.commit();
+    thread_local std::string text;
+    char line[800];
+    const int length = std::snprintf(line, sizeof line, "%0.2f\t%.0f\t%d", header.parentMz,
+                                     printableReal(header.precursorIntensity), header.charge);
+    text.assign(line, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof line) - 1)));
+    appendPeakLines(peaks, header.mzDecimals == 4 ? 4 : 2, text);
+    return commitWholeFile(path, text, label);
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/extractor/extraction_context.h"
@@ -21,39 +22,66 @@ struct PeakListOutput {
     const char* label;     // names the stage in a failure's message
 };
 
-// For each written record i of the first `count`: `fileName(record)` names its
-// .pkl file, `peaksOf(record)` gives the peaks written, `retentionSeconds(record)`
-// its time (nothing when the run gives none), and `writeFeaturesRow(name, record)`
-// writes its row once its file stands.
-template <class Record, class FileName, class PeaksOf, class RetentionSeconds, class WriteFeaturesRow>
-void writePeakListsAndFeatures(const std::vector<Record>& records, std::int32_t count, const PeakListOutput& output,
-                               const ExtractionContext& context, FileName fileName, PeaksOf peaksOf,
-                               RetentionSeconds retentionSeconds, WriteFeaturesRow writeFeaturesRow) {
-    const std::string& folder = context.parameters.resultsXtractorDir;
-    std::optional<MgfFile> mgf;
-    if (context.peakListFormats.mgf) mgf.emplace(folder + output.mgfName);
-    const auto record = [&](std::int32_t i) -> const Record& { return records[static_cast<std::size_t>(i)]; };
-    OrderedPeakListFiles files;
-    computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
-        count,
-        [&](std::int32_t i) -> PeakListOutcome {
-            const Record& scan = record(i);
-            if (!scan.written() || !context.peakListFormats.pkl) return {};
-            return files.make(folder + fileName(scan),
-                              {scan.parentMz, scan.precursorIntensity, scan.charge, output.mzDecimals}, peaksOf(scan),
-                              output.label);
-        },
-        [&](std::int32_t i, PeakListOutcome outcome) {
-            const Record& scan = record(i);
-            if (!scan.written() || !files.accept(std::move(outcome))) return;
-            const std::string name = fileName(scan);
-            if (mgf) {
-                mgf->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
-                          scan.scanNumber, scan.lastScanNumber, retentionSeconds(scan), output.mzDecimals},
-                         peaksOf(scan));
-            }
-            writeFeaturesRow(name, scan);
-        });
-    files.reportFailure();
-    if (mgf) mgf->commit();
-}
+// The stage's state over a run that it writes a block of records at a time:
+// the MGF file, the .pkl files made and their first failure. `context`
+// gives the folder, the formats and the spectrum-features log. Failures are
+// reported by finish(), after the stages before this one have said their
+// last: an MGF file that cannot be created (the stage then writes nothing,
+// as it began with it), or the first .pkl file that could not be made.
+class PeakListWriting {
+public:
+    PeakListWriting(PeakListOutput output, const ExtractionContext& context)
+        : output_(std::move(output)), context_(context) {
+        if (context.peakListFormats.mgf) mgf_.emplace(context.parameters.resultsXtractorDir + output_.mgfName);
+    }
+
+    // For each written record i of [first, end), after those before first:
+    // `fileName(record)` names its .pkl file, `peaksOf(record)` gives the
+    // peaks written, `retentionSeconds(record)` its time (nothing when the
+    // run gives none), and `writeFeaturesRow(name, record)` writes its row
+    // once its file stands.
+    template <class Record, class FileName, class PeaksOf, class RetentionSeconds, class WriteFeaturesRow>
+    void write(const std::vector<Record>& records, std::int32_t first, std::int32_t end, FileName fileName,
+               PeaksOf peaksOf, RetentionSeconds retentionSeconds, WriteFeaturesRow writeFeaturesRow) {
+        if (mgf_ && !mgf_->created()) return;
+        const std::string& folder = context_.parameters.resultsXtractorDir;
+        const bool pkl = context_.peakListFormats.pkl;
+        const auto record = [&](std::int32_t i) -> const Record& { return records[static_cast<std::size_t>(i)]; };
+        computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
+            first, end,
+            [&](std::int32_t i) -> PeakListOutcome {
+                const Record& scan = record(i);
+                if (!scan.written() || !pkl) return {};
+                return files_.make(folder + fileName(scan),
+                                   {scan.parentMz, scan.precursorIntensity, scan.charge, output_.mzDecimals},
+                                   peaksOf(scan), output_.label);
+            },
+            [&](std::int32_t i, PeakListOutcome outcome) {
+                const Record& scan = record(i);
+                if (!scan.written() || !files_.accept(std::move(outcome))) return;
+                const std::string name = fileName(scan);
+                if (mgf_) {
+                    mgf_->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
+                               scan.scanNumber, scan.lastScanNumber, retentionSeconds(scan), output_.mzDecimals},
+                              peaksOf(scan));
+                }
+                writeFeaturesRow(name, scan);
+            });
+    }
+
+    // After the last record: ends the process with the first failure, if
+    // there was one, and otherwise gives the MGF file its name.
+    void finish() {
+        if (mgf_ && !mgf_->created()) mgf_->commit();
+        files_.reportFailure();
+        if (mgf_) mgf_->commit();
+    }
+
+    const ExtractionContext& context() const { return context_; }
+
+private:
+    PeakListOutput output_;
+    const ExtractionContext& context_;
+    std::optional<MgfFile> mgf_;
+    OrderedPeakListFiles files_;
+};

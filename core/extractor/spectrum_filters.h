@@ -43,18 +43,22 @@ std::optional<FilterPick> pickForFilters(double parentMz, std::int32_t charge, P
 std::optional<SpecFeatures> judgePickedSpectrum(const FilterCandidate& spectrum, std::optional<FilterPick> pick,
                                                 const ExtractionContext& context);
 
-// Every candidate record of a run through the tests, in record order, the
-// picks made on both cores. A refused record is marked rejected; one that
-// passes keeps its features.
-template <class Record, class IsCandidate, class PeaksOf, class NameOf>
-void filterCandidateSpectra(std::vector<Record>& records, std::int32_t count, IsCandidate isCandidate,
-                            PeaksOf peaksOf, NameOf nameOf, const ExtractionContext& context) {
+// Every candidate record among records [first, end) through the tests, in
+// record order, the picks made on both cores. `pickedBefore(i, record)` may
+// give the pick that pickForFilters would make, made earlier (it runs on
+// either thread, once for each candidate). A refused record is marked
+// rejected; one that passes keeps its features.
+template <class Record, class IsCandidate, class PeaksOf, class NameOf, class PickedBefore>
+void filterCandidateSpectra(std::vector<Record>& records, std::int32_t first, std::int32_t end,
+                            IsCandidate isCandidate, PeaksOf peaksOf, NameOf nameOf, PickedBefore pickedBefore,
+                            const ExtractionContext& context) {
     const std::vector<Record>& readOnly = records;
     computeOnTwoCoresConsumeInOrder<std::optional<FilterPick>>(
-        count,
+        first, end,
         [&](std::int32_t i) -> std::optional<FilterPick> {
             const Record& scan = readOnly[static_cast<std::size_t>(i)];
             if (!isCandidate(scan)) return std::nullopt;
+            if (std::optional<FilterPick> earlier = pickedBefore(i, scan)) return earlier;
             return pickForFilters(scan.parentMz, scan.charge, peaksOf(scan), context);
         },
         [&](std::int32_t i, std::optional<FilterPick> pick) {

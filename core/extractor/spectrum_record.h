@@ -14,8 +14,9 @@ struct SpectrumRecord {
     std::int32_t charge = 0;          // 0 = not determined
     bool chargePending = false;       // no stage has decided the charge yet
     bool rejected = false;            // merged into another, out of range or refused by a filter
-    // yepharvest: every scan's peaks; wiffharvest: a survey scan's (an
-    // MS/MS spectrum keeps full peak records of its own).
+    // yepharvest: every scan's peaks; wiffharvest: a survey scan's, and a
+    // written MS/MS spectrum's once filtered (until then it keeps full peak
+    // records of its own).
     SpectrumPoints peaks;
     std::int32_t numPeaks = 0;        // reported as numOriginalPeaks
     double selectedParentMz = 0.0;    // the precursor m/z as read

@@ -4,6 +4,7 @@
 // survey scans with MS level 1 and their peaks in ascending m/z.
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -53,3 +54,31 @@ double precursorIntensityInMSscans(const std::vector<Record>& records, double mz
     }
     return sum;
 }
+
+// The survey scans that records not yet finished may still read: each one's
+// preceding survey scan (a survey scan's own self) and those within `reach`
+// records of it. The stages that run over a table in blocks let the peaks
+// of the others go.
+class SurveyScansInReach {
+public:
+    explicit SurveyScansInReach(std::int32_t reach) : reach_(std::max(reach, 0)) {}
+
+    // Record `index` is a survey scan; surveys are added in index order.
+    void add(std::int32_t index) { held_.push_back(index); }
+
+    // Every stage is done with the records before `finished`: calls
+    // `release(index)` once for each survey scan that no later record reads.
+    template <class Release>
+    void releaseUnreachable(std::int32_t finished, Release release) {
+        // A later survey scan at or before `finished` precedes every record
+        // left; the reach counts from the records left.
+        while (held_.size() >= 2 && std::int64_t{held_[0]} + reach_ < finished && held_[1] <= finished) {
+            release(held_.front());
+            held_.pop_front();
+        }
+    }
+
+private:
+    std::int64_t reach_;
+    std::deque<std::int32_t> held_;
+};

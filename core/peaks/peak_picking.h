@@ -13,5 +13,7 @@ struct PickedPeaks {
 // list that is written and scored: centroiding (instruments with uncertain
 // charges), precursor removal, noise estimate, de-isotoping, signal-to-noise
 // filters, the peak limit and the low-mass cut. `parent` comes from
-// makeParentKestranePeak with charge >= 1.
+// makeParentKestranePeak with charge >= 1. Every picked peak carries the M+H
+// of a peak of the list given (centroids keep their apex's), which the
+// charge decision of survey scans relies on.
 PickedPeaks pickPeaks(PeakList list, const KestranePeak& parent, const PeakPickSettings& settings);

@@ -1,30 +1,82 @@
 #include "core/peaks/peak_writers.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 
 namespace {
 
-// Every written spectrum goes through here, so the lines are formatted with
-// std::to_chars, which rounds exactly as printf's "%.Nf" does (from the exact
-// binary value, ties to even) at a fraction of its cost.
-template <class Peaks>
-void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
+// "%.Nf" of `value` (N at most 4), rounded as printf rounds: from the exact
+// binary value, ties to even. A value of a peak list (not negative, below
+// 10^11) is an integer mantissa times a power of two, so value x 10^N is
+// the mantissa times 10^N, an integer of at most 67 bits, shifted: its
+// rounding is decided on the bits shifted out. Anything else goes through
+// std::to_chars, which rounds the same way at several times the cost.
+__extension__ using Wide = unsigned __int128;  // a mantissa times 10^4 needs 67 bits
+
+char* fixedDecimals(char* out, char* last, double value, int decimals) {
+    constexpr std::array<std::uint64_t, 5> powers = {1, 10, 100, 1000, 10000};
+    if (!(value >= 0.0 && value < 1e11) || std::signbit(value) || decimals < 0 || decimals > 4) {
+        return std::to_chars(out, last, value, std::chars_format::fixed, decimals).ptr;
+    }
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased = static_cast<int>(bits >> 52);
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (biased != 0 ? std::uint64_t{1} << 52 : 0);
+    const int shift = 1075 - std::max(biased, 1);  // value = mantissa / 2^shift
+    const std::uint64_t power = powers[static_cast<std::size_t>(decimals)];
+    const Wide product = static_cast<Wide>(mantissa) * power;
+    std::uint64_t units = 0;
+    if (shift <= 0) {
+        units = static_cast<std::uint64_t>(product << -shift);  // a whole number below 10^15
+    } else if (shift < 127) {
+        const Wide half = static_cast<Wide>(1) << (shift - 1);
+        const Wide rest = product & ((half << 1) - 1);
+        units = static_cast<std::uint64_t>(product >> shift);
+        if (rest > half || (rest == half && (units & 1) != 0)) ++units;
+    }
+    out = std::to_chars(out, last, units / power).ptr;
+    if (decimals == 0) return out;
+    *out++ = '.';
+    std::uint64_t fraction = units % power;
+    for (int d = decimals - 1; d >= 0; --d) {
+        out[d] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    return out + decimals;
+}
+
+// Every written spectrum goes through here: its lines are formatted in a
+// buffer and handed on in large pieces, `flush(data, size)`.
+template <class Peaks, class Flush>
+void formatLines(const Peaks& list, int mzDecimals, Flush flush) {
     constexpr std::size_t widestLine = 2 + 2 * 330;  // "\n", "\t", two fixed-format doubles
     std::array<char, 1 << 15> buffer;
     char* end = buffer.data();
     char* const last = buffer.data() + buffer.size();
     for (const auto& peak : list) {
         if (static_cast<std::size_t>(last - end) < widestLine) {
-            std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), file);
+            flush(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
             end = buffer.data();
         }
         *end++ = '\n';
-        end = std::to_chars(end, last, peak.mOverZ, std::chars_format::fixed, mzDecimals).ptr;
+        end = fixedDecimals(end, last, peak.mOverZ, mzDecimals);
         *end++ = '\t';
-        end = std::to_chars(end, last, peak.intensity, std::chars_format::fixed, 0).ptr;
+        end = fixedDecimals(end, last, peak.intensity, 0);
     }
-    std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), file);
+    flush(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+}
+
+template <class Peaks>
+void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
+    formatLines(list, mzDecimals, [file](const char* data, std::size_t size) { std::fwrite(data, 1, size, file); });
+}
+
+template <class Peaks>
+void appendLines(const Peaks& list, int mzDecimals, std::string& text) {
+    formatLines(list, mzDecimals, [&text](const char* data, std::size_t size) { text.append(data, size); });
 }
 
 }  // namespace
@@ -33,3 +85,7 @@ void writePeaks(const PeakList& list, std::FILE* file) { writeLines(list, file, 
 void writePeaks(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 2); }
 void writePeaksFourDecimals(const PeakList& list, std::FILE* file) { writeLines(list, file, 4); }
 void writePeaksFourDecimals(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 4); }
+void appendPeakLines(const PeakList& list, int mzDecimals, std::string& text) { appendLines(list, mzDecimals, text); }
+void appendPeakLines(const SpectrumPoints& list, int mzDecimals, std::string& text) {
+    appendLines(list, mzDecimals, text);
+}

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Why a file could not be made: the message names the operation, the
 // caller's label and the file; `error` is the system's error number.
@@ -42,6 +43,11 @@ private:
     std::FILE* stream_ = nullptr;
     std::optional<FileFailure> openFailure_;
 };
+
+// The same for a file whose bytes are all at hand: created, written with one
+// write, closed and renamed, with the failure messages of CommittedFile.
+[[nodiscard]] std::optional<FileFailure> commitWholeFile(const std::string& path, std::string_view bytes,
+                                                         const char* label);
 
 // Called by the fatal-error path on its way out: removes every temporary
 // file not yet committed, and keeps any other from being made or renamed.

@@ -3,13 +3,20 @@
 #include <cstdio>
 
 std::string formatTextV(const char* format, std::va_list args) {
-    std::va_list sizing;
-    va_copy(sizing, args);
-    const int length = std::vsnprintf(nullptr, 0, format, sizing);
-    va_end(sizing);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    // Most texts are log rows and messages of a line: formatted once, on
+    // the stack, and only a longer one a second time at its length.
+    char line[512];
+    std::va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(line, sizeof line, format, args);
+    std::string text;
+    if (length > 0 && static_cast<std::size_t>(length) < sizeof line) {
+        text.assign(line, static_cast<std::size_t>(length));
+    } else if (length > 0) {
+        text.resize(static_cast<std::size_t>(length));
+        std::vsnprintf(text.data(), text.size() + 1, format, again);
+    }
+    va_end(again);
     return text;
 }
 

@@ -27,9 +27,12 @@
 
 #include "core/util/fatal_error.h"
 
+// Records [first, end); a stage that runs over a run in blocks calls it once
+// per block.
 template <class Result, class Compute, class Consume>
-void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consume consume) {
-    if (count <= 0) return;
+void computeOnTwoCoresConsumeInOrder(std::int32_t first, std::int32_t end, Compute compute, Consume consume) {
+    if (end <= first) return;
+    const std::int32_t count = end - first;
     // Results computed ahead of the next one consumed, at most: the memory
     // of a stage stays that of a few hundred records.
     constexpr std::int32_t window = 512;
@@ -48,42 +51,43 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
     std::atomic<std::int32_t> consumed = 0;
     std::atomic<bool> stop = false;
 
-    // 1: [first, end) claimed; 0: the window is full; -1: all claimed.
-    const auto claim = [&](std::int32_t& first, std::int32_t& end) {
+    // 1: [from, to) claimed (counted from `first`); 0: the window is full;
+    // -1: all claimed.
+    const auto claim = [&](std::int32_t& from, std::int32_t& to) {
         std::int32_t at = nextUnclaimed.load();
         for (;;) {
             if (at >= count) return -1;
             const std::int32_t upTo = std::min(count, at + claimed);
             if (upTo > consumed.load() + slots) return 0;
             if (nextUnclaimed.compare_exchange_weak(at, upTo)) {
-                first = at;
-                end = upTo;
+                from = at;
+                to = upTo;
                 return 1;
             }
         }
     };
-    const auto computeClaimed = [&](std::int32_t first, std::int32_t end) {
-        for (std::int32_t i = first; i < end; ++i) {
+    const auto computeClaimed = [&](std::int32_t from, std::int32_t to) {
+        for (std::int32_t i = from; i < to; ++i) {
             const std::int32_t slot = i % slots;
-            results[static_cast<std::size_t>(slot)].result = compute(i);
+            results[static_cast<std::size_t>(slot)].result = compute(first + i);
             holds[slot].store(i, std::memory_order_release);
             holds[slot].notify_one();
         }
     };
     const auto help = [&] {
-        std::int32_t first = 0;
-        std::int32_t end = 0;
+        std::int32_t from = 0;
+        std::int32_t to = 0;
         while (!stop.load()) {
             if (fatalErrorUnderway()) waitForTheFatalErrorToEndTheProcess();
             const std::int32_t seen = consumed.load();
-            const int got = claim(first, end);
+            const int got = claim(from, to);
             if (got < 0) return;
             if (got == 0) {
                 consumed.wait(seen);
                 continue;
             }
             const std::lock_guard<std::recursive_timed_mutex> work(workBesideFatalErrors());
-            computeClaimed(first, end);
+            computeClaimed(from, to);
         }
     };
 
@@ -104,15 +108,15 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
             const std::int32_t slot = i % slots;
             const std::int32_t held = holds[slot].load(std::memory_order_acquire);
             if (held == i) {
-                consume(i, std::move(results[static_cast<std::size_t>(slot)].result));
+                consume(first + i, std::move(results[static_cast<std::size_t>(slot)].result));
                 consumed.store(++i);
                 consumed.notify_one();
                 continue;
             }
-            std::int32_t first = 0;
-            std::int32_t end = 0;
-            if (claim(first, end) > 0) {
-                computeClaimed(first, end);
+            std::int32_t from = 0;
+            std::int32_t to = 0;
+            if (claim(from, to) > 0) {
+                computeClaimed(from, to);
             } else {
                 holds[slot].wait(held, std::memory_order_acquire);  // the other thread has record i in hand
             }
@@ -124,10 +128,21 @@ void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consum
     stopHelper();
 }
 
-// Work on each of `count` records in place, on both cores; `work(i)` may
-// change record i and read records that no one changes meanwhile.
+// Records [0, count).
+template <class Result, class Compute, class Consume>
+void computeOnTwoCoresConsumeInOrder(std::int32_t count, Compute compute, Consume consume) {
+    computeOnTwoCoresConsumeInOrder<Result>(0, count, std::move(compute), std::move(consume));
+}
+
+// Work on each of the records [first, end) in place, on both cores;
+// `work(i)` may change record i and read records that no one changes
+// meanwhile.
+template <class Work>
+void forEachOnTwoCores(std::int32_t first, std::int32_t end, Work work) {
+    computeOnTwoCoresConsumeInOrder<bool>(
+        first, end, [&](std::int32_t i) { return (work(i), true); }, [](std::int32_t, bool) {});
+}
 template <class Work>
 void forEachOnTwoCores(std::int32_t count, Work work) {
-    computeOnTwoCoresConsumeInOrder<bool>(
-        count, [&](std::int32_t i) { return (work(i), true); }, [](std::int32_t, bool) {});
+    forEachOnTwoCores(0, count, std::move(work));
 }

@@ -52,26 +52,43 @@ void convert(const unsigned char* bytes, std::size_t count, ByteOrder order, std
 }  // namespace
 
 bool decodeBase64(std::string_view text, std::vector<unsigned char>& bytes) {
-    bytes.clear();
-    bytes.reserve(text.size() / 4 * 3 + 3);
+    bytes.resize(text.size() / 4 * 3 + 3);
+    unsigned char* out = bytes.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
     std::uint32_t group = 0;
     int filled = 0;
     int padding = 0;
-    for (const char c : text) {
-        const unsigned char code = kTable[static_cast<unsigned char>(c)];
+    for (std::size_t i = 0; i < size; ++i) {
+        // Arrays are mostly long runs of the alphabet: four characters at a
+        // time, when all four are of it, as the loop below would take them.
+        if (filled == 0 && padding == 0) {
+            for (; i + 4 <= size; i += 4) {
+                const unsigned a = kTable[in[i]], b = kTable[in[i + 1]], c = kTable[in[i + 2]], d = kTable[in[i + 3]];
+                if ((a | b | c | d) >= 64) break;
+                const std::uint32_t four = (a << 18) | (b << 12) | (c << 6) | d;
+                out[0] = static_cast<unsigned char>(four >> 16);
+                out[1] = static_cast<unsigned char>(four >> 8);
+                out[2] = static_cast<unsigned char>(four);
+                out += 3;
+            }
+            if (i >= size) break;
+        }
+        const unsigned char code = kTable[in[i]];
         if (code < 64) {
             if (padding != 0) return false;
             group = (group << 6) | code;
             if (++filled == 4) {
-                bytes.push_back(static_cast<unsigned char>(group >> 16));
-                bytes.push_back(static_cast<unsigned char>(group >> 8));
-                bytes.push_back(static_cast<unsigned char>(group));
+                out[0] = static_cast<unsigned char>(group >> 16);
+                out[1] = static_cast<unsigned char>(group >> 8);
+                out[2] = static_cast<unsigned char>(group);
+                out += 3;
                 group = 0;
                 filled = 0;
             }
         } else if (code == kSkip) {
             continue;
-        } else if (c == '=') {
+        } else if (in[i] == '=') {
             if (filled < 2 || ++padding > 4 - filled) return false;
         } else {
             return false;
@@ -79,11 +96,13 @@ bool decodeBase64(std::string_view text, std::vector<unsigned char>& bytes) {
     }
     if (padding != 0 && filled + padding != 4) return false;
     if (filled == 1) return false;
-    if (filled == 2) bytes.push_back(static_cast<unsigned char>(group >> 4));
+    if (filled == 2) *out++ = static_cast<unsigned char>(group >> 4);
     if (filled == 3) {
-        bytes.push_back(static_cast<unsigned char>(group >> 10));
-        bytes.push_back(static_cast<unsigned char>(group >> 2));
+        out[0] = static_cast<unsigned char>(group >> 10);
+        out[1] = static_cast<unsigned char>(group >> 2);
+        out += 2;
     }
+    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
     return true;
 }
 

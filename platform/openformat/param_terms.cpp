@@ -1,5 +1,6 @@
 #include "platform/openformat/param_terms.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -12,18 +13,31 @@ std::optional<std::string> attributeValue(std::string_view attributes, std::stri
 std::optional<ParamTerm> readTerm(const XmlTag& tag) {
     ParamTerm term;
     term.user = tag.name == "userParam";
-    std::optional<std::string> name = attributeValue(tag.attributes, "name");
-    std::optional<std::string> value = attributeValue(tag.attributes, "value");
-    if (!name || !value) return std::nullopt;
-    term.name = std::move(*name);
-    term.value = std::move(*value);
-    if (!term.user) {
-        std::optional<std::string> accession = attributeValue(tag.attributes, "accession");
-        std::optional<std::string> unit = attributeValue(tag.attributes, "unitAccession");
-        if (!accession || !unit) return std::nullopt;
-        term.accession = std::move(*accession);
-        term.unitAccession = std::move(*unit);
-    }
+    // Every spectrum holds a score of terms: their attributes are walked
+    // once, each taken where attributeValue would find it.
+    enum { name, value, accession, unit, wanted };
+    std::array<std::optional<std::string_view>, wanted> raw;
+    forEachXmlAttribute(tag.attributes, [&](std::string_view found, std::string_view text) {
+        std::optional<std::string_view>* slot = found == "name"    ? &raw[name]
+                                                : found == "value" ? &raw[value]
+                                                : term.user        ? nullptr
+                                                : found == "accession"     ? &raw[accession]
+                                                : found == "unitAccession" ? &raw[unit]
+                                                                           : nullptr;
+        if (slot != nullptr && !*slot) *slot = text;
+        return true;
+    });
+    // An attribute that is not there is "", one whose references cannot be
+    // resolved makes the term unreadable.
+    const auto resolved = [&](int which, std::string& into) {
+        if (!raw[which]) return true;
+        std::optional<std::string> text = unescapeXml(*raw[which]);
+        if (!text) return false;
+        into = std::move(*text);
+        return true;
+    };
+    if (!resolved(name, term.name) || !resolved(value, term.value)) return std::nullopt;
+    if (!term.user && (!resolved(accession, term.accession) || !resolved(unit, term.unitAccession))) return std::nullopt;
     return term;
 }
 

@@ -4,8 +4,6 @@
 #include <charconv>
 #include <cstring>
 
-bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool XmlPull::next(XmlTag& tag) {
     for (;;) {
         const std::size_t open = text_.find('<', at_);
@@ -56,24 +54,12 @@ std::string_view XmlPull::textUpToNextTag() const {
 }
 
 std::optional<std::string_view> xmlAttribute(std::string_view attributes, std::string_view name) {
-    std::size_t i = 0;
-    const std::size_t size = attributes.size();
-    while (i < size) {
-        while (i < size && isXmlSpace(attributes[i])) ++i;
-        const std::size_t nameBegin = i;
-        while (i < size && attributes[i] != '=' && !isXmlSpace(attributes[i])) ++i;
-        const std::string_view found = attributes.substr(nameBegin, i - nameBegin);
-        while (i < size && isXmlSpace(attributes[i])) ++i;
-        if (i >= size || attributes[i] != '=') return std::nullopt;
-        ++i;
-        while (i < size && isXmlSpace(attributes[i])) ++i;
-        if (i >= size || (attributes[i] != '"' && attributes[i] != '\'')) return std::nullopt;
-        const std::size_t close = attributes.find(attributes[i], i + 1);
-        if (close == std::string_view::npos) return std::nullopt;
-        if (found == name) return attributes.substr(i + 1, close - i - 1);
-        i = close + 1;
-    }
-    return std::nullopt;
+    std::optional<std::string_view> value;
+    forEachXmlAttribute(attributes, [&](std::string_view found, std::string_view raw) {
+        if (found == name) value = raw;
+        return !value;
+    });
+    return value;
 }
 
 namespace {

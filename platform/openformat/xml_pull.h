@@ -34,11 +34,36 @@ private:
     bool stalled_ = false;
 };
 
+inline bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 // The raw value of attribute `name`, entity references unresolved.
 std::optional<std::string_view> xmlAttribute(std::string_view attributes, std::string_view name);
+
+// Calls `take(name, raw value)` for the attributes in turn, until `take`
+// returns false or an attribute is not well formed: the ones xmlAttribute
+// would find.
+template <class Take>
+void forEachXmlAttribute(std::string_view attributes, Take take) {
+    std::size_t i = 0;
+    const std::size_t size = attributes.size();
+    while (i < size) {
+        while (i < size && isXmlSpace(attributes[i])) ++i;
+        const std::size_t nameBegin = i;
+        while (i < size && attributes[i] != '=' && !isXmlSpace(attributes[i])) ++i;
+        const std::string_view found = attributes.substr(nameBegin, i - nameBegin);
+        while (i < size && isXmlSpace(attributes[i])) ++i;
+        if (i >= size || attributes[i] != '=') return;
+        ++i;
+        while (i < size && isXmlSpace(attributes[i])) ++i;
+        if (i >= size || (attributes[i] != '"' && attributes[i] != '\'')) return;
+        const std::size_t close = attributes.find(attributes[i], i + 1);
+        if (close == std::string_view::npos) return;
+        if (!take(found, attributes.substr(i + 1, close - i - 1))) return;
+        i = close + 1;
+    }
+}
 
 // The five predefined entities and character references resolved; nothing
 // for any other reference.
 std::optional<std::string> unescapeXml(std::string_view text);
 
-bool isXmlSpace(char c);

@@ -183,19 +183,28 @@ TEST_F(OutputFaults, PeakListNameTakenByAFolder) {
 }
 
 // Rows written before a fatal error are in the logs: here the peak-list
-// folder is missing, which ends the run at its first peak list, after the
-// charge-check and reject rows. When on the way out the statistics cannot be
-// written either, both messages are on the page, and the status stays 1.
+// folder is missing, which ends the run at its first peak list (or, when an
+// MGF file is asked for, where it is created), after the charge-check and
+// reject rows. When on the way out the statistics cannot be written either,
+// both messages are on the page, and the status stays 1.
 TEST_F(OutputFaults, RowsBeforeAFatalErrorAreKept) {
     fs::remove_all(peaklists());
     const std::vector<std::string> fatal = {"File open (fopen) failure.", "Function: processVelmoraLCMSMSrun"};
-    expectErrorPage(runProgram(runOf(yep_)), fatal);
-    EXPECT_EQ(readWholeFile(logs() + "xtractorRejectReasons.txt"), yep_.logs.at("xtractorRejectReasons.txt"));
-    EXPECT_EQ(readWholeFile(logs() + "parentChargeCheck.txt"), yep_.logs.at("parentChargeCheck.txt"));
-    EXPECT_EQ(readWholeFile(logs() + "specFeatures.txt"), firstLine(yep_.logs.at("specFeatures.txt")));
-    // The run information written by the reader, and no statistics block.
-    EXPECT_EQ(readWholeFile(logs() + "runStats.txt"),
-              yep_.logs.at("runStats.txt").substr(0, yep_.logs.at("runStats.txt").find("numMSMSscansCollected")));
+    for (const std::string format : {"pkl", "both"}) {
+        ProgramRun run = runOf(yep_);
+        run.environment["QUERY_STRING"] += "&peakListFormat=" + format;
+        expectErrorPage(runProgram(run), {"File open (fopen) failure.",
+                                          format == "pkl" ? "Function: processVelmoraLCMSMSrun" : "Function: writeMgfFile"});
+        EXPECT_EQ(readWholeFile(logs() + "xtractorRejectReasons.txt"), yep_.logs.at("xtractorRejectReasons.txt"));
+        EXPECT_EQ(readWholeFile(logs() + "parentChargeCheck.txt"), yep_.logs.at("parentChargeCheck.txt"));
+        EXPECT_EQ(readWholeFile(logs() + "specFeatures.txt"), firstLine(yep_.logs.at("specFeatures.txt")));
+        // The run information written by the reader, and no statistics block.
+        EXPECT_EQ(readWholeFile(logs() + "runStats.txt"),
+                  yep_.logs.at("runStats.txt").substr(0, yep_.logs.at("runStats.txt").find("numMSMSscansCollected")));
+        for (const char* log : {"xtractorRejectReasons.txt", "parentChargeCheck.txt", "specFeatures.txt", "runStats.txt"}) {
+            fs::remove(logs() + log);
+        }
+    }
 
     fs::remove(logs() + "runStats.txt");
     fs::create_symlink("/dev/full", logs() + "runStats.txt");

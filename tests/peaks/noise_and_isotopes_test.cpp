@@ -1,7 +1,10 @@
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "core/peaks/centroiding.h"
 #include "core/peaks/fragment_charge.h"
 #include "core/peaks/isotope_merging.h"
 #include "core/peaks/noise_estimate.h"
@@ -169,6 +172,28 @@ TEST_F(IsotopeTest, MergedListsAreBinnedAtAQuarter) {
     const PeakList merged = mergeKestranePeaks(peaks({{100.0, 10.0}, {200.0, 5.0}}), peaks({{100.25, 30.0}, {200.26, 1.0}}));
     EXPECT_EQ(mzOf(merged), (std::vector<double>{100.25, 200.0, 200.26}));
     EXPECT_EQ(merged[0].intensity, 40.0);
+
+    // Lists out of m/z order, or with peaks alike in m/z and intensity but
+    // not in charge, give the union that sorting both together gives.
+    PeakList charged = peaks({{300.0, 7.0}, {150.0, 2.0}});
+    charged[0].charge = 3;
+    for (const auto& [a, b] : std::vector<std::pair<PeakList, PeakList>>{
+             {peaks({{300.0, 7.0}, {100.0, 1.0}}), peaks({{200.0, 3.0}})},
+             {charged, peaks({{150.0, 2.0}, {300.0, 7.0}, {310.0, 1.0}})}}) {
+        PeakList both = a;
+        both.insert(both.end(), b.begin(), b.end());
+        for (KestranePeak& peak : both) peak.mPlusH = peak.mOverZ;
+        sortByMOverZAscending(both);
+        std::string got;
+        std::string expected;
+        for (const KestranePeak& peak : mergeKestranePeaksByCentroiding(a, b, 0.00001, 50.0)) {
+            got += formatText("%g:%g:%d ", peak.mOverZ, peak.intensity, peak.charge);
+        }
+        for (const KestranePeak& peak : centroidByPeakWidthAndHeightPercentage(both, 0.00001, 50.0)) {
+            expected += formatText("%g:%g:%d ", peak.mOverZ, peak.intensity, peak.charge);
+        }
+        EXPECT_EQ(got, expected);
+    }
 }
 
 }  // namespace

@@ -159,6 +159,8 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
         values.push_back(mz(random));
         values.push_back(hundredths(random) / 100.0 + 0.005);  // near a rounding tie
         values.push_back(hundredths(random) + 0.5);             // exact tie for "%.0f"
+        values.push_back(std::nextafter(hundredths(random) / 100.0, 0.0));  // just below a whole hundredth
+        values.push_back(hundredths(random) / 8.0);                         // exact ties for "%.2f" and "%.4f"
     }
     PeakList list;
     std::string twoDecimals;

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <random>
+#include <set>
 
 #include "core/peaks/parent_peak.h"
 #include "core/peaks/peak_filters.h"
@@ -72,6 +74,27 @@ TEST_F(PickPeaksTest, SettingsDecideTheFloorAndTheCentroiding) {
     const PeakPickParams centroiding{0.5, 5, 1000, 1, 1};
     EXPECT_EQ(pickPeaks(close, parent, pickSettings(centroiding)).peaks.size(), 1u);
     EXPECT_EQ(pickPeaks(close, parent, pickSettings(centroiding, 1)).peaks.size(), 2u);  // charges certain
+}
+
+// A picked peak keeps the M+H of a peak it came from (a centroid its apex's),
+// charges certain or not: the charge decision of survey scans relies on it.
+TEST_F(PickPeaksTest, PickedPeaksCarryTheMassesOfPeaksGiven) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> mz(50.0, 1500.0);
+    std::uniform_real_distribution<double> intensity(0.0, 10000.0);
+    const KestranePeak parent = makeParentKestranePeak(800.0, 2, 0.5, chemistry().groups);
+    for (int round = 0; round < 200; ++round) {
+        PeakList list;
+        for (int k = 0; k < 300; ++k) list.push_back(fragment(mz(random), intensity(random)));
+        std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.mOverZ < b.mOverZ; });
+        std::set<double> given;
+        for (const KestranePeak& peak : list) given.insert(peak.mPlusH);
+        for (const std::int32_t certain : {0, 1}) {
+            for (const KestranePeak& peak : pickPeaks(list, parent, pickSettings({0.5, 2, 60, 0, 0}, certain)).peaks) {
+                EXPECT_EQ(given.count(peak.mPlusH), 1u) << peak.mOverZ;
+            }
+        }
+    }
 }
 
 // Three strong peaks and 16 noise peaks of 100, 110, ..., 250, plus whatever

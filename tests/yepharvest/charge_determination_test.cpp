@@ -243,4 +243,22 @@ TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOneInEitherMode) {
     }
 }
 
+// A survey scan is decided too, against a precursor of m/z 0 (M+H −H, pair
+// sum 0). Fragments 130/320, 140/310 and 150/300 (100000 each, over the
+// forty noise peaks of 200) sum to 450: pairs within a tolerance of 600,
+// whose middle (600 − H)/2 = 299.5 they straddle; B3 = 0. The centroid of
+// the scan around 0 (all of it) is 135472000/608000 = 222.8158, below 500:
+// no survey evidence. The z = 4 position (3·222.8158 + H)/4 = 167.4 sums the
+// whole scan: (608000 − 100)/10 = 60790.0. With the tolerance of 0.5 no
+// fragment lies below the middle and nothing is logged; "Default" never logs.
+TEST(FindCharge, SurveyScansAreDecidedAgainstAPrecursorOfZero) {
+    PeakList survey = msmsSpectrum(0.0, 0, 0, 0);
+    for (const double mz : {130.0, 140.0, 150.0, 300.0, 310.0, 320.0}) survey.push_back(peakAt(mz, 100000.0));
+    const std::string wide = "autoCharge=Find&maxCharge=5&minMSsignalNoise=50&parentTolerance=600";
+    EXPECT_EQ(decide(wide, {{1, 0, survey}}).log, "\nr1.0001\tz = 4 (167.4) S/N: 60790.0" + pairCounts("0.0", 3, 0) +
+                                                       "b/y pair, z4 in MS scan conflict z not assigned");
+    EXPECT_EQ(decide(findQuery, {{1, 0, survey}}).log, "");
+    EXPECT_EQ(decide("autoCharge=Default&parentTolerance=600", {{1, 0, survey}}).log, "");
+}
+
 }  // namespace
