@@ -73,11 +73,6 @@ void SampleStages::advance(std::int32_t read) {
     const std::int32_t count = table_.size();
     const ExtractorParameters& parameters = context_.parameters;
     const bool surveyScans = !table_.noMSscans;
-    // How far a stage may go behind one whose records it reads ahead of its
-    // own: all the way once that one is complete.
-    const auto behind = [count](std::int32_t ahead, std::int32_t reach) {
-        return ahead >= count ? count : std::max(0, ahead - reach);
-    };
 
     s.leftAfterReading += countNonRejectedMSMSspectra(table_, at.read, read);
     at.read = read;
@@ -86,7 +81,7 @@ void SampleStages::advance(std::int32_t read) {
         assignChargesFromIsotopeSpacing(table_, at.isotopeCharged, at.read, s.logs.context(isotopeCharges));
     }
     at.isotopeCharged = at.read;
-    const std::int32_t mergeTo = std::max(at.merged, behind(at.isotopeCharged, windowReach(parameters)));
+    const std::int32_t mergeTo = std::max(at.merged, frontierBehind(at.isotopeCharged, windowReach(parameters), count));
     rejectOutOfRangeAndMerge(table_, at.merged, mergeTo, s.logs.context(merging), instrument_);
     s.leftAfterMerging += countNonRejectedMSMSspectra(table_, at.merged, mergeTo);
     at.merged = mergeTo;
@@ -94,8 +89,9 @@ void SampleStages::advance(std::int32_t read) {
     at.filtered = at.merged;
     // The survey scans within groupScans of a record, on both sides, are
     // range-checked by the merging walk.
+    const std::int32_t ticsReach = std::max(parameters.groupScans, 0);
     const std::int32_t ticsTo =
-        std::max(at.precursorTICs, std::min(at.filtered, behind(at.merged, std::max(parameters.groupScans, 0))));
+        std::max(at.precursorTICs, std::min(at.filtered, frontierBehind(at.merged, ticsReach, count)));
     if (surveyScans) calculatePrecursorTICs(table_.records, at.precursorTICs, ticsTo, s.logs.context(precursorTICs));
     at.precursorTICs = ticsTo;
     if (at.read >= count) {

@@ -72,11 +72,6 @@ void RunStages::advance(std::int32_t read, bool readingDone) {
     const Frontiers before = at;
     const std::int32_t count = run_.numScans();
     const ExtractorParameters& parameters = context_.parameters;
-    // How far a stage may go behind one whose records it reads ahead of its
-    // own: all the way once that one is complete.
-    const auto behind = [count](std::int32_t ahead, std::int32_t reach) {
-        return ahead >= count ? count : std::max(0, ahead - reach);
-    };
     if (readingDone) {
         read = count;
         s.logs.complete(reading);
@@ -86,7 +81,7 @@ void RunStages::advance(std::int32_t read, bool readingDone) {
     at.preprocessed = read;
     // A group's window and the survey scans its signal-to-noise spans lie
     // within windowReach records beyond it.
-    const std::int32_t mergeTo = std::max(at.merged, behind(at.preprocessed, windowReach(parameters)));
+    const std::int32_t mergeTo = std::max(at.merged, frontierBehind(at.preprocessed, windowReach(parameters), count));
     mergeNearbyMSMSspectra(run_, at.merged, mergeTo, s.logs.context(merging));
     at.merged = mergeTo;
     determinePrecursorCharges(run_, at.charged, at.merged, s.logs.context(charges), &s.picks);
@@ -99,8 +94,9 @@ void RunStages::advance(std::int32_t read, bool readingDone) {
     at.filtered = at.surveyCharged;
     s.picks.forgetBefore(at.filtered);
     // The survey scans within groupScans of a record, on both sides.
+    const std::int32_t ticsReach = std::max(parameters.groupScans, 0);
     const std::int32_t ticsTo =
-        std::max(at.precursorTICs, std::min(at.filtered, behind(at.preprocessed, std::max(parameters.groupScans, 0))));
+        std::max(at.precursorTICs, std::min(at.filtered, frontierBehind(at.preprocessed, ticsReach, count)));
     calculatePrecursorTICs(run_.records, at.precursorTICs, ticsTo, s.logs.context(precursorTICs));
     at.precursorTICs = ticsTo;
     if (!s.writing) s.writing.emplace(velmoraPeakListOutput(context_), s.logs.context(files));

@@ -5,7 +5,9 @@
 // its own, held in memory; a log receives a stage's rows once every earlier
 // stage that writes to it is complete, and the first incomplete one among
 // them writes through (whenever the rows are passed on).
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -43,3 +45,10 @@ private:
     std::vector<std::unique_ptr<Stage>> stages_;
     ExtractionLogs runLogs_;
 };
+
+// How far a stage may go that reads up to `reach` records beyond its own,
+// while the stage it reads from has run over the records before `ahead`:
+// all the way once that one has run over all `count`.
+inline std::int32_t frontierBehind(std::int32_t ahead, std::int32_t reach, std::int32_t count) {
+    return ahead >= count ? count : std::max(0, ahead - reach);
+}
