@@ -75,39 +75,31 @@ std::vector<std::string> requestEnvironment(const std::string& queryString) {
 
 }  // namespace
 
-LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {
-    WorkingFolder folder(launch.parameters);
-    std::vector<std::string> variables = requestEnvironment(launch.queryString);
-    std::vector<char*> environment;
-    for (std::string& variable : variables) environment.push_back(variable.data());
-    environment.push_back(nullptr);
-    std::string program = launch.program;
-    char* const arguments[] = {program.data(), nullptr};
+LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, std::vector<std::string> environment,
+                          const std::function<void(std::string_view)>& output,
+                          const std::function<void(pid_t)>& running) {
+    // Everything the child needs is made before the fork: from there on it
+    // makes only async-signal-safe calls.
+    std::vector<char*> variables;
+    for (std::string& variable : environment) variables.push_back(variable.data());
+    variables.push_back(nullptr);
+    std::string path = program;
+    char* const arguments[] = {path.data(), nullptr};
+    const std::string notStarted = program + ": the program could not be started\n";
 
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw LaunchError(std::string("cannot make a pipe: ") + std::strerror(errno));
-    struct sigaction forward {};
-    forward.sa_handler = passSignalOn;
-    sigemptyset(&forward.sa_mask);
-    struct sigaction oldInterrupt {};
-    struct sigaction oldTerminate {};
-    ::sigaction(SIGINT, &forward, &oldInterrupt);
-    ::sigaction(SIGTERM, &forward, &oldTerminate);
-
     const pid_t child = ::fork();
     if (child == 0) {
-        // Only async-signal-safe calls from here on. The program gets the
-        // default actions this process may have changed.
         struct sigaction standard {};
         standard.sa_handler = SIG_DFL;
-        for (const int number : {SIGINT, SIGTERM, SIGPIPE}) ::sigaction(number, &standard, nullptr);
+        for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::sigaction(number, &standard, nullptr);
         const int input = ::open("/dev/null", O_RDONLY);
-        if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::chdir(folder.path().c_str()) != 0) {
+        if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::chdir(workDir.c_str()) != 0) {
             ::_exit(127);
         }
-        ::execve(program.c_str(), arguments, environment.data());
-        const char message[] = "quarrow-extract: the program could not be started\n";
-        [[maybe_unused]] const ssize_t written = ::write(2, message, sizeof message - 1);
+        ::execve(path.c_str(), arguments, variables.data());
+        [[maybe_unused]] const ssize_t written = ::write(2, notStarted.data(), notStarted.size());
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
@@ -115,7 +107,7 @@ LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::st
         ::close(pipeEnds[0]);
         throw LaunchError(std::string("cannot start a process: ") + std::strerror(errno));
     }
-    runningChild = child;
+    if (running) running(child);
 
     char buffer[1 << 14];
     while (true) {
@@ -130,9 +122,29 @@ LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::st
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    runningChild = 0;
-    ::sigaction(SIGINT, &oldInterrupt, nullptr);
-    ::sigaction(SIGTERM, &oldTerminate, nullptr);
+    if (running) running(0);
     if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
     return {WEXITSTATUS(status), 0};
+}
+
+LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {
+    WorkingFolder folder(launch.parameters);
+    struct sigaction forward {};
+    forward.sa_handler = passSignalOn;
+    sigemptyset(&forward.sa_mask);
+    struct sigaction oldInterrupt {};
+    struct sigaction oldTerminate {};
+    ::sigaction(SIGINT, &forward, &oldInterrupt);
+    ::sigaction(SIGTERM, &forward, &oldTerminate);
+    // The handlers go back whether the program ran or could not be started.
+    struct Restore {
+        const struct sigaction& interrupt;
+        const struct sigaction& terminate;
+        ~Restore() {
+            ::sigaction(SIGINT, &interrupt, nullptr);
+            ::sigaction(SIGTERM, &terminate, nullptr);
+        }
+    } restore{oldInterrupt, oldTerminate};
+    return runCgiChild(launch.program, folder.path(), requestEnvironment(launch.queryString), output,
+                       [](pid_t child) { runningChild = child; });
 }

@@ -2,10 +2,14 @@
 // One program started as a web server starts a CGI program: the query in
 // QUERY_STRING, no request body, a working folder that holds the parameter
 // folder msparams_quarrow/; its output handed on as it comes.
+#include <sys/types.h>
+
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct CgiLaunch {
     std::string program;     // the binary
@@ -28,3 +32,13 @@ struct LaunchOutcome {
 // afterwards). SIGINT and SIGTERM sent to this process are passed on to it.
 // The environment is this process's, with the request's variables set.
 LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output);
+
+// What every CGI start has in common, here and in the web launcher: the
+// program with no standard input, `workDir` as its working folder, exactly
+// `environment` (NAME=value texts) and the signals this process may have
+// changed at their defaults; its standard output handed to `output` as it
+// comes. `running(pid)` is told the child once it exists and `running(0)`
+// once it has ended. Throws LaunchError when no process can be started.
+LaunchOutcome runCgiChild(const std::string& program, const std::filesystem::path& workDir,
+                          std::vector<std::string> environment, const std::function<void(std::string_view)>& output,
+                          const std::function<void(pid_t)>& running = nullptr);
