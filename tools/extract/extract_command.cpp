@@ -121,6 +121,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", options.parameters, builtIn.parameters, environment)).string();
 
+    const std::vector<std::string> cysteines = cysteineNames(command.parameters + "/cysteines.tsv");
     for (const auto& [key, value] : keys) {
         const std::string option = "--" + std::string(key->name);
         if (std::find(toolSetKeys().begin(), toolSetKeys().end(), key->name) != toolSetKeys().end()) {
@@ -134,7 +135,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
             refuse(option + " is given more than once");
         }
-        if (const std::optional<std::string> problem = valueProblem(*key, value)) {
+        if (const std::optional<std::string> problem = valueProblem(*key, value, cysteines)) {
             refuse(option + " " + (value.empty() ? "''" : value) + ": " + *problem);
         }
         command.given.push_back({key->name, value});

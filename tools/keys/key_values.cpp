@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
@@ -36,7 +37,8 @@ bool namesAFile(const QueryKey& key) {
     return key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename");
 }
 
-std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value) {
+std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
+                                        const std::vector<std::string>& cysteines) {
     if (key.type == KeyType::integer && !isWholeNumber(value)) return "not a whole number (from -2147483648 to 2147483647)";
     if (key.type == KeyType::real && !isRealNumber(value)) return "not a number";
     if (!key.choices.empty() &&
@@ -44,7 +46,32 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
         return "not one of " + rangeOrValuesText(key);
     }
     if (namesAFile(key) && !isPlainFileName(value)) return "must be a plain file name";
+    // The spectrum-features log lies beside the other logs, which front ends
+    // serve and archive as text: a name such as feat.html would make a page
+    // of rows taken from the run.
+    if (key.name == std::string_view("specFeaturesFilename") && !value.ends_with(".txt")) return "must end in .txt";
+    if (key.cysteineChoices && !cysteines.empty() &&
+        std::find(cysteines.begin(), cysteines.end(), value) == cysteines.end()) {
+        return "not a cysteine modification of msparams_quarrow/cysteines.tsv";
+    }
     return std::nullopt;
+}
+
+std::vector<std::string> cysteineNames(const std::string& cysteinesFile) {
+    std::vector<std::string> names;
+    std::ifstream stream(cysteinesFile);
+    bool header = true;
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        const std::string name = line.substr(0, line.find('\t'));
+        if (header) {
+            header = false;  // cysteineName, AAsymbol
+            continue;
+        }
+        if (!name.empty()) names.push_back(name);
+    }
+    return names;
 }
 
 std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {

@@ -13,9 +13,17 @@
 
 // Why a front end does not take `value` for `key`: "not a whole number (from
 // -2147483648 to 2147483647)", "not a number", "not one of Find, Default,
-// (empty)", "must be a plain file name"; nothing when it takes it. Ranges are
-// left to rangeProblem.
-std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value);
+// (empty)", "must be a plain file name", "must end in .txt", "not a cysteine
+// modification of msparams_quarrow/cysteines.tsv"; nothing when it takes it.
+// `cysteines` are the names cys may take (none known: not checked). Every
+// front end asks this one question, so that all refuse the same values with
+// the same words. Ranges are left to rangeProblem.
+std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
+                                        const std::vector<std::string>& cysteines);
+
+// The cysteine names of a cysteines.tsv, in file order; none when it cannot
+// be read.
+std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
 
 // specFeaturesFilename and output_filename: a file inside the folder they
 // are glued to.
