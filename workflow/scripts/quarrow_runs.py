@@ -148,6 +148,40 @@ def find_runs(folder):
     return runs
 
 
+def name_problem(name):
+    """Why the workflow cannot run a run of this name, or None when it can.
+
+    The name is a folder under results/runs/, a Snakemake wildcard's value,
+    and the first field of rows in the logs and tables; quotes, blanks, a
+    leading "-" and any other letters are fine."""
+    if name in ("", ".", ".."):
+        return "its name cannot be a folder of its own under results/runs/"
+    if any(ord(c) < 32 or ord(c) == 127 for c in name):
+        return "its name holds a line break, a tab or another control character, which would split its rows"
+    if "{" in name or "}" in name:
+        return "its name holds { or }, which Snakemake reads as a wildcard"
+    try:
+        name.encode("utf-8")
+    except UnicodeEncodeError:
+        return "its name is not UTF-8 text"
+    return None
+
+
+def usable_runs(runs):
+    """The runs of find_runs the workflow can run, and [(data file, why
+    not)] for the others, so that each is left out before any job starts
+    and the others go on."""
+    usable = {}
+    refused = []
+    for name, (program, data) in runs.items():
+        problem = name_problem(name)
+        if problem is None:
+            usable[name] = (program, data)
+        else:
+            refused.append((data, problem))
+    return usable, refused
+
+
 def job_name(run):
     """A cluster job's name for a run: quarrow.RUN, with nothing a shell would read."""
     return "quarrow." + re.sub(r"[^A-Za-z0-9._+-]", "_", run)
