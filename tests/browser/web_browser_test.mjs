@@ -37,14 +37,14 @@ function freePort() {
 }
 
 async function waitForServer(base, server) {
-    for (let attempt = 0; attempt < 100; ++attempt) {
+    for (let attempt = 0; attempt < 600; ++attempt) {
         if (server.exitCode !== null) throw new Error(`the server ended with status ${server.exitCode}`);
         try {
             if ((await fetch(base)).ok) return;
         } catch { /* not listening yet */ }
         await new Promise((resolve) => setTimeout(resolve, 100));
     }
-    throw new Error('the server did not answer within 10 s');
+    throw new Error('the server did not answer within a minute');
 }
 
 // Every file under a folder, by its path below it.
