@@ -30,9 +30,10 @@ std::vector<std::string> temporaries(const std::string& folder) {
 TEST(StopSignals, EndTheRunAsAFatalErrorDoesAndRemoveItsTemporaries) {
     TempDir dir;
     dir.installParameterFiles();
-    // Enough written spectra that their features rows overflow a pipe.
-    runGenerator("--folder --output " + dir.file("big.d") + " --spectra 1500 --seed 4");
-    runGenerator("--sciex qstar --spectra 1500 --seed 6 --output " + dir.file("big.wiff"));
+    // Enough written spectra (none merged) that the features rows are
+    // written out part way through the peak lists, not only at the end.
+    runGenerator("--folder --output " + dir.file("big.d") + " --spectra 4000 --seed 4");
+    runGenerator("--sciex qstar --spectra 4000 --seed 6 --output " + dir.file("big.wiff"));
     struct Case {
         GeneratedRun run;
         int signal;
@@ -51,14 +52,16 @@ TEST(StopSignals, EndTheRunAsAFatalErrorDoesAndRemoveItsTemporaries) {
             fs::remove_all(folder);
             fs::create_directory(folder);
         }
-        // The features log is a pipe that is never read: the run stops there,
-        // with its MGF file open, until the signal comes.
+        // The features log is a small pipe that is never read: the run stops
+        // at its first rows written out, with its MGF file open, and cannot
+        // end before the signal comes.
         const std::string features = logs + "specFeatures.txt";
         ASSERT_EQ(::mkfifo(features.c_str(), 0644), 0);
         const int pipe = ::open(features.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         ASSERT_GE(pipe, 0);
-        const int pid = startProgram(programRun(c.run, dir.path(), logs, peaklists, "&peakListFormat=mgf"),
-                                     dir.file("page.html"));
+        ASSERT_GE(::fcntl(pipe, F_SETPIPE_SZ, 4096), 0);
+        const int pid = startProgram(
+            programRun(c.run, dir.path(), logs, peaklists, "&peakListFormat=mgf&groupScans=0"), dir.file("page.html"));
         // Not a time limit on the program: a bound on waiting for a run that
         // never opens its MGF file.
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(5);
