@@ -111,7 +111,7 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{run, "--groupscans", "5", "--out", out}, "--groupscans is no key; did you mean --groupScans?"},
         {{run, "--colour", "red", "--out", out}, "--colour is no key of yepharvest or wiffharvest"},
-        {{wiff, "--autoCharge", "Find", "--out", out}, "--autoCharge is read by yepharvest only, and this run goes to wiffharvest"},
+        {{wiff, "--autoCharge", "Find", "--out", out}, "--autoCharge is read by yepharvest only, not by wiffharvest."},
         {{run, "--out", out, "--out", out}, "--out is given more than once"},
         {{run, "--fragmentTolerance", "0.5", "--out", out}, "no stage reads it"},
         {{run, "--out", out, "--logFileDir", "/tmp/"}, "--logFileDir is set by quarrow-extract"},

@@ -31,7 +31,32 @@ bool isRealNumber(const std::string& value) {
     return end == value.c_str() + value.size() && std::isfinite(number);
 }
 
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
 }  // namespace
+
+std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix) {
+    const std::string said = std::string(prefix) + name;
+    const QueryKey* key = findQueryKey(name);
+    if (key == nullptr) {
+        // A name in the wrong letter case is the likeliest slip: the programs
+        // would ignore it and take the default.
+        for (const QueryKey& known : queryKeys()) {
+            if (lowered(known.name) == lowered(name)) {
+                return said + " is no key; did you mean " + std::string(prefix) + known.name +
+                       "? (key names are case-sensitive)";
+            }
+        }
+        return std::nullopt;
+    }
+    if (readBy(*key, program)) return std::nullopt;
+    const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
+    return said + " is read by " + reader + " only, not by " + std::string(program) + ".";
+}
 
 bool namesAFile(const QueryKey& key) {
     return key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename");

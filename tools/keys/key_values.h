@@ -25,6 +25,15 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
 // be read.
 std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
 
+// Why a front end does not take the name `name` for `program`, its key
+// names written with `prefix` ("--" on the command line): "autocharge is no
+// key; did you mean autoCharge? (key names are case-sensitive)", "autoCharge
+// is read by yepharvest only, not by wiffharvest."; nothing for a key
+// `program` reads, and for a name that is no key at all (the web passes it
+// on, as the programs ignore it; the command line refuses it in its own
+// words).
+std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix);
+
 // specFeaturesFilename and output_filename: a file inside the folder they
 // are glued to.
 bool namesAFile(const QueryKey& key);

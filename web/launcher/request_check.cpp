@@ -21,33 +21,15 @@ const std::vector<std::string_view> launcherKeys = {"xtractorDataFilename", "res
 constexpr std::array<std::string_view, 4> emptyMeansAbsent = {"resultsXtractorDir", "logFileDir",
                                                               "specFeaturesFilename", "output_filename"};
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
 // Why the launcher does not take one entry; nothing when it passes it on.
 std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules& rules) {
     const QueryKey* key = findQueryKey(entry.name);
-    if (key == nullptr) {
-        // A name in the wrong letter case is the likeliest slip: the programs
-        // would ignore it and take the default.
-        for (const QueryKey& known : queryKeys()) {
-            if (lowered(known.name) == lowered(entry.name)) {
-                return Refusal{400, entry.name + " is no key; did you mean " + known.name +
-                                        "? (key names are case-sensitive)"};
-            }
-        }
-        return std::nullopt;
+    const bool launchers = key != nullptr && std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end();
+    if (key != nullptr && (key->unused || launchers)) return std::nullopt;
+    if (std::optional<std::string> problem = keyProblem(entry.name, rules.program, "")) {
+        return Refusal{400, *problem};
     }
-    if (key->unused || std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end()) {
-        return std::nullopt;
-    }
-    if (!readBy(*key, rules.program)) {
-        const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
-        return Refusal{400, entry.name + " is read by " + reader + " only, not by " + rules.program + "."};
-    }
+    if (key == nullptr) return std::nullopt;
     const std::optional<std::string> problem = valueProblem(*key, entry.value, rules.cysteines);
     if (!problem) return std::nullopt;
     // A file name with folders in it names a place outside the request's folders.
