@@ -24,7 +24,8 @@ constexpr std::array<std::string_view, 4> emptyMeansAbsent = {"resultsXtractorDi
 // Why the launcher does not take one entry; nothing when it passes it on.
 std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules& rules) {
     const QueryKey* key = findQueryKey(entry.name);
-    const bool launchers = key != nullptr && std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end();
+    const bool launchers =
+        key != nullptr && std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end();
     if (key != nullptr && (key->unused || launchers)) return std::nullopt;
     if (std::optional<std::string> problem = keyProblem(entry.name, rules.program, "")) {
         return Refusal{400, *problem};
