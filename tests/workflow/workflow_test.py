@@ -322,15 +322,16 @@ class Workflow(unittest.TestCase):
         runnable = ["-lead", "...", "quo\"te's", "sp  ace", "\u00fcn\u00ef", "a;b&c$(x)"]
         refused = {"br{ace}": "{ or }", "..": "cannot be a folder", "new\nline": "control character",
                    "tab\tin": "control character"}
-        for name in runnable[1:] + list(refused):
+        for name in runnable[1:] + list(refused) + ["twice"]:
             shutil.copytree(os.path.join(runs, "-lead.d"), os.path.join(runs, name + ".d"))
+        shutil.copy(os.path.join(runs, "-lead.d", "Analysis.mzML"), os.path.join(runs, "twice.mzML"))
+        refused.update({"twice.d/Analysis.yep": "is named twice too", "twice.mzML": "is named twice too"})
         results = os.path.join(self.work, "results-named")
         done = snakemake(self.work, results, runs, "--cores", "2")
         self.assertEqual(done.returncode, 0, done.stdout)
         for name, reason in refused.items():
-            line = next((line for line in done.stdout.split("\n")
-                         if line.startswith(f"Left out the run {os.path.join(runs, name + '.d', 'Analysis.yep')!r}")),
-                        "")
+            data = os.path.join(runs, name if name.startswith("twice") else name + ".d/Analysis.yep")
+            line = next((line for line in done.stdout.split("\n") if line.startswith(f"Left out the run {data!r}")), "")
             self.assertIn(reason, line, name)
         self.assertEqual(sorted(os.listdir(os.path.join(results, "runs"))), sorted(runnable))
         summary = read(os.path.join(results, "summary.tsv")).rstrip("\n").split("\n")

@@ -100,8 +100,11 @@ def _sciex_run_of_export(path, base):
     return base
 
 
-def find_runs(folder):
+def find_runs(folder, refused=None):
     """{run name: (program, data file)} for the runs in `folder`.
+
+    Two runs of one name are an error; given a list `refused`, both are
+    left out instead, each as (data file, why not) in it.
 
     - `X.d` folders (holding Analysis.mzML or Analysis.mzXML, either maybe
       gzip-compressed): yepharvest run X, data file X.d/Analysis.yep;
@@ -114,12 +117,16 @@ def find_runs(folder):
     if not os.path.isdir(folder):
         raise RunFolderError(f"the runs folder {folder} does not exist")
     runs = {}
+    shared = {}  # name: the data files of the runs that share it
 
     def add(name, program, data):
         if name in runs and runs[name] != (program, data):
-            raise RunFolderError(
-                f"two runs named {name} in {folder}: {runs[name][1]} and {data}; "
-                "the run name prefixes every peak list and log row, so it must be unique")
+            if refused is None:
+                raise RunFolderError(
+                    f"two runs named {name} in {folder}: {runs[name][1]} and {data}; "
+                    "the run name prefixes every peak list and log row, so it must be unique")
+            shared.setdefault(name, {runs[name][1]}).add(data)
+            return
         runs[name] = (program, data)
 
     entries = sorted(os.listdir(folder))
@@ -145,6 +152,10 @@ def find_runs(folder):
             add(sciex_run, "wiffharvest", os.path.join(folder, sciex_run + ".wiff"))
         else:
             add(base, "yepharvest", path)
+    for name, files in sorted(shared.items()):
+        del runs[name]
+        refused.extend((data, f"another run of {folder} is named {name} too, and the run name prefixes every peak "
+                              "list and log row") for data in sorted(files))
     return runs
 
 
