@@ -1,6 +1,5 @@
-// The records a request folder keeps: each written whole or not at all, no
-// temporary left behind when it cannot be written, and the outcome kept over
-// the one there when no new file can be made.
+// A request's outcome kept over the one there when no new file can be made
+// (the full disk itself is faced through the server, tests/web/server_test.py).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,18 +17,6 @@ std::vector<std::string> namesIn(const std::string& folder) {
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-TEST(RequestRecord, ARecordThatCannotBeWrittenLeavesNoTemporaryAndSaysWhy) {
-    TempDir dir;
-    // outcome.txt taken by a folder: the whole record is written, then it
-    // cannot take its name.
-    fs::create_directory(dir.file("outcome.txt"));
-    const std::optional<std::string> refused = writeOutcome(dir.path(), RequestOutcome{});
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_EQ(*refused, "Is a directory");
-    EXPECT_EQ(writeRecordFile(dir.file("gone/query.txt"), "x").value_or(""), "No such file or directory");
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"outcome.txt"});
 }
 
 TEST(RequestRecord, TheOutcomeWrittenOverTheOneThere) {
