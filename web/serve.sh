@@ -72,6 +72,17 @@ mimetype.assign = (
     ".txt" => "text/plain; charset=utf-8",
     "" => "text/plain; charset=utf-8",
 )
+# Under the results root only the pages our own tools make are pages: the
+# run reports and a workflow's overview, which escape every text they take
+# from the logs. Everything else there (logs, peak lists, a program's
+# Peak-Picker page) holds what the runs hold, and is sent as text.
+\$HTTP["url"] =~ "^/results/" {
+    mimetype.assign = ("" => "text/plain; charset=utf-8")
+    setenv.add-response-header = ("X-Content-Type-Options" => "nosniff")
+}
+\$HTTP["url"] =~ "^/results/([^/]+|runs/[^/]+)/report\\.html\$|^/results/index\\.html\$" {
+    mimetype.assign = (".html" => "text/html; charset=utf-8", "" => "text/plain; charset=utf-8")
+}
 CONF
 
 echo "Velmora Quarrow: http://127.0.0.1:$port/  (data root $data_root, results root $results_root; Ctrl-C stops)"

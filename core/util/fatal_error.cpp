@@ -14,7 +14,7 @@
 
 namespace {
 ErrorPrinter errorPrinter = printErrorBanner;
-bool processExiting = false;
+std::atomic<bool> processExiting = false;
 std::atomic<bool> fatalErrorStarted = false;
 
 // One fatal error ends the process: another thread that fails meanwhile (a

@@ -96,11 +96,9 @@ TEST_F(Extract, EachProgramGivesWhatItGivesAWebServer) {
 
 // The program's error page arrives as its sentences, and its status is the tool's.
 TEST_F(Extract, AFailedRunEndsWithTheProgramsStatusAndItsSentence) {
-    direct.generate("--folder --spectra 60 --seed 2 --output " + direct.file("s.d"));
-    const ChildResult got = extract({direct.file("s.d"), "--cys", "unheard-of", "--out", tool.file("out")});
+    const ChildResult got = extract({tool.file("missing.d"), "--out", tool.file("out")});
     EXPECT_EQ(got.exitStatus, 1);
-    EXPECT_NE(got.output.find("\nError Message\nThe Cysteine modification unheard-of does not occur in the parameter "
-                              "file msparams_quarrow/cysteines.tsv.\n"),
+    EXPECT_NE(got.output.find("\nNo run export was found: the run folder " + tool.file("missing.d/") + " does not exist"),
               std::string::npos)
         << got.output;
     EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1)"), std::string::npos) << got.output;
@@ -113,7 +111,7 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{run, "--groupscans", "5", "--out", out}, "--groupscans is no key; did you mean --groupScans?"},
         {{run, "--colour", "red", "--out", out}, "--colour is no key of yepharvest or wiffharvest"},
-        {{wiff, "--autoCharge", "Find", "--out", out}, "--autoCharge is read by yepharvest only, and this run goes to wiffharvest"},
+        {{wiff, "--autoCharge", "Find", "--out", out}, "--autoCharge is read by yepharvest only, not by wiffharvest."},
         {{run, "--out", out, "--out", out}, "--out is given more than once"},
         {{run, "--fragmentTolerance", "0.5", "--out", out}, "no stage reads it"},
         {{run, "--out", out, "--logFileDir", "/tmp/"}, "--logFileDir is set by quarrow-extract"},
@@ -128,7 +126,11 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--groupScans", "10001", "--out", out}, "The value 10001 of the query key groupScans is outside its range 0 - 10000."},
         {{run, "--autoCharge", "find", "--out", out}, "--autoCharge find: not one of Find, Default, (empty)"},
         {{run, "--maxCharge", "3", "--maxCharge=4", "--out", out}, "--maxCharge is given more than once"},
+        // The web's refusals, in its words.
         {{run, "--specFeaturesFilename", "../f.txt", "--out", out}, "must be a plain file name"},
+        {{run, "--specFeaturesFilename", "feat.html", "--out", out}, "--specFeaturesFilename feat.html: must end in .txt"},
+        {{run, "--cys", "unheard-of", "--out", out},
+         "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv"},
         {{tool.file("W.WIFF"), "--out", out}, "in lower case, .wiff"},
         {{run, "--out", out, "--yepharvest", tool.file("none")}, "yepharvest is not at " + tool.file("none")},
     };

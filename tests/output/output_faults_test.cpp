@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "tests/output/output_test_support.h"
+#include "tests/support/suite_set_up.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ protected:
         std::map<std::string, std::string> logs;
     };
 
-    static void SetUpTestSuite() {
+    static void prepare() {
         data_ = std::make_unique<TempDir>();
         data_->installParameterFiles();
         runGenerator("--folder --output " + data_->file("s.d") + " --spectra 120 --seed 3");
@@ -55,6 +56,7 @@ protected:
 
     // Fresh, empty log and peak-list folders.
     void SetUp() override {
+        ASSERT_TRUE(suite_.ready(&prepare)) << "the reference runs could not be made";
         for (const std::string& folder : {logs(), peaklists()}) {
             fs::remove_all(folder);
             fs::create_directory(folder);
@@ -89,6 +91,7 @@ protected:
                                                                    << result.output;
     }
 
+    static inline SuiteSetUp suite_;
     static inline std::unique_ptr<TempDir> data_;
     static inline Reference yep_;
     static inline Reference wiff_;

@@ -12,6 +12,7 @@
 #include "core/util/format_text.h"
 
 #include "tests/support/child_process.h"
+#include "tests/support/suite_set_up.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/work_folder.h"
 
@@ -29,7 +30,8 @@ long shown(const std::string& page, const std::string& id) {
 
 class ReportEndToEnd : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    void SetUp() override { ASSERT_TRUE(suite_.ready(&prepare)) << "the suite's runs could not be made"; }
+    static void prepare() {
         dir_ = new WorkFolder;
         dir_->generate("--folder --output " + dir_->file("BSA_min_2.d") + " --spectra 300 --seed 5 --truth " +
                        dir_->file("truth.tsv"));
@@ -50,6 +52,7 @@ protected:
     static ChildResult report(const std::string& arguments) {
         return runProgram({"/bin/sh", "", {}, "", {"-c", std::string(REPORT_PATH) + " " + arguments + " 2>&1"}});
     }
+    static inline SuiteSetUp suite_;
     static inline WorkFolder* dir_ = nullptr;
     static inline WorkFolder* wiff_ = nullptr;
 };

@@ -13,9 +13,12 @@ namespace {
 TEST(ReportPage, TextsFromTheLogsAreEscaped) {
     TempDir dir;
     const std::string hostile = "<script>alert('x')</script>&";
-    writeWholeFile(dir.file("features.txt"), "originalSpectrumFile\tnumPeaks");
+    // A run folder may be named so; the run name starts every row.
+    const std::string run = "<img src=y onerror=alert(1)>";
+    writeWholeFile(dir.file("features.txt"), "originalSpectrumFile\tnumPeaks\n" + run + ".0012.0012.2.pkl\t7");
     writeWholeFile(dir.file("xtractorRejectReasons.txt"),
-                   "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0012.0012.2.pkl\t0\t" + hostile);
+                   "spectrumName\tnumScansAfterParent\tRejectReason\nr1.0012.0012.2.pkl\t0\t" + hostile + "\n" + run +
+                       ".0013.0013.2.pkl\t0\t" + hostile);
     writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nSampleName\t<img src=x onerror=1>\nnumMSMSscansCollected\t1\n"
                                              "<b>bold</b>\t4\n");
     const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
@@ -23,6 +26,9 @@ TEST(ReportPage, TextsFromTheLogsAreEscaped) {
     EXPECT_NE(page.find("&lt;img src=x onerror=1&gt;"), std::string::npos);
     EXPECT_NE(page.find("&lt;b&gt;bold&lt;/b&gt;"), std::string::npos);
     EXPECT_EQ(page.find("<script"), std::string::npos);
+    const std::string named = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", run, ""}));
+    EXPECT_NE(named.find("Run report: <code>&lt;img src=y onerror=alert(1)&gt;</code>"), std::string::npos);
+    EXPECT_EQ(named.find("<img"), std::string::npos);
     EXPECT_EQ(page.find("<img"), std::string::npos);
     EXPECT_EQ(page.find("<b>"), std::string::npos);
 }

@@ -1,5 +1,6 @@
 #include "tests/support/child_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -125,6 +126,27 @@ std::vector<ChildResult> runInChildrenTogether(const std::vector<std::function<v
 }
 
 ChildResult runInChild(const std::function<void()>& body) { return runInChildrenTogether({body}).front(); }
+
+int startProgram(const ProgramRun& run, const std::string& outputFile) {
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int output = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (output < 0 || ::dup2(output, STDOUT_FILENO) < 0) std::_Exit(123);
+        ::close(output);
+        execProgram(run);
+    }
+    return pid;
+}
+
+int waitForProgram(int pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return statusOf(status);
+}
 
 ChildResult runProgram(const ProgramRun& run) { return runProgramsTogether({run}).front(); }
 

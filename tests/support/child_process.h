@@ -35,6 +35,13 @@ struct ProgramRun {
 // given working directory, the given request body on standard input.
 ChildResult runProgram(const ProgramRun& run);
 
+// Starts the program as runProgram does, its standard output into the file
+// `outputFile`, and returns at once with its process id.
+int startProgram(const ProgramRun& run, const std::string& outputFile);
+// Waits for a program started so: the status passed to exit, -1 when killed
+// by a signal.
+int waitForProgram(int pid);
+
 // Starts all the programs at the same moment (each waits at a common gate
 // until every one has been started) and returns their results in order.
 std::vector<ChildResult> runProgramsTogether(const std::vector<ProgramRun>& runs);

@@ -77,7 +77,7 @@ TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
         "specFeaturesFilename=specFeatures.txt.",
         "<span class=\"text\">Initialize extractor complete!</span>",
         "<span class=\"text\">Run statistics calculated and output.</span>",
-        "<div id=\"outcome\" class=\"outcome finished\"><strong>Finished</strong> in 0:0",
+        "<div id=\"outcome\" class=\"outcome finished\"><strong>Finished</strong> in ",
         "<pre class=\"runstats\">FileName\tsample7\n", "<section id=\"results\">", "id=\"again\">Run again"};
     std::size_t at = 0;
     for (const std::string& piece : inOrder) {
@@ -100,9 +100,10 @@ TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
         EXPECT_NE(page.output.find("<a href=\"" + url + "\">" + name + "</a>"), std::string::npos) << url;
     }
     const std::map<std::string, int> statistics = counters(direct.log("runStats.txt"));
-    EXPECT_NE(page.output.find("Finished</strong> in 0:00: " + std::to_string(statistics.at("numOutputSpectra")) +
-                               " spectra written."),
-              std::string::npos);
+    // However long it took on a busy machine.
+    EXPECT_TRUE(std::regex_search(page.output, std::regex("Finished</strong> in [0-9]+:[0-5][0-9]: " +
+                                                          std::to_string(statistics.at("numOutputSpectra")) +
+                                                          " spectra written\\.")));
 
     const std::string query = readWholeFile((folder / "query.txt").string());
     for (const char* entry : {"&autoCharge=Find&", "&lastScan=999999999&", "&specFeaturesFilename=specFeatures.txt&"}) {
@@ -134,7 +135,7 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
          "wiffharvest is not installed on this server"},
         {"other", "xtractorDataFilename=x", "Status: 404 Not Found\n", "No program is served under the name"},
         {"yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep", "Content-Type: text/html; charset=utf-8\n\n",
-         "<strong>Failed</strong> (exit status 1, after 0:00): No run export was found: the run folder "},
+         "<strong>Failed</strong> (exit status 1, after "},
     };
     for (const auto& [program, query, start, text] : cases) {
         const bool runs = start.starts_with("Content-Type");
@@ -143,6 +144,9 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
         EXPECT_EQ(page.exitStatus, 0) << query;
         EXPECT_EQ(page.output.rfind(start, 0), 0u) << page.output;
         EXPECT_NE(page.output.find(text), std::string::npos) << page.output;
+        if (runs) {
+            EXPECT_NE(page.output.find("): No run export was found: the run folder "), std::string::npos);
+        }
         EXPECT_EQ(page.output.find("Finished"), std::string::npos) << page.output;
         EXPECT_EQ(page.output.find("<html>", page.output.find("<html>") + 1), std::string::npos) << "two pages in one";
     }
@@ -185,7 +189,7 @@ TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
     EXPECT_NE(again.output.find("name=\"xtractorDataFilename\" type=\"text\" size=\"60\" required value=\"lysate3.wiff\">"),
               std::string::npos);
     EXPECT_NE(again.output.find("<option value=\"mgf\" selected>"), std::string::npos);
-    EXPECT_NE(again.output.find("name=\"resultsXtractorDir\" type=\"text\" size=\"60\" value=\"\">"), std::string::npos);
+    EXPECT_EQ(again.output.find("name=\"resultsXtractorDir\""), std::string::npos);
 
     // The archive unpacks to the request's files, byte for byte.
     const ChildResult archive = request("results", "archive=" + name);

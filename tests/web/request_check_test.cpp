@@ -56,10 +56,13 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         {{{"xtractorDataFilename", "/etc/passwd"}}, 403, "\"/etc/passwd\" lies outside the data root"},
         // The programs apply the last occurrence, so that is the one checked.
         {{run, {"xtractorDataFilename", "../../etc/passwd"}}, 403, "outside the data root"},
-        {{run, {"resultsXtractorDir", dir.file("data/")}}, 403, "resultsXtractorDir"},
-        {{run, {"logFileDir", "given/../../"}}, 403, "logFileDir \"given/../../\" lies outside the results root"},
-        {{run, {"logFileDir", "given/"}, {"logFileDir", "/tmp/"}}, 403, "outside the results root"},
+        // A request writes only into its own new folder, inside the root or not.
+        {{run, {"resultsXtractorDir", dir.file("data/")}}, 400, "resultsXtractorDir"},
+        {{run, {"resultsXtractorDir", "given/"}}, 400, "only into its own new folder"},
+        {{run, {"logFileDir", "given/"}}, 400, "logFileDir \"given/\": a request writes"},
+        {{run, {"logFileDir", ""}, {"logFileDir", "/tmp/"}}, 400, "logFileDir \"/tmp/\""},
         {{run, {"specFeaturesFilename", "../features.txt"}}, 403, "must be a plain file name"},
+        {{run, {"specFeaturesFilename", "feat.html"}}, 400, "specFeaturesFilename \"feat.html\": must end in .txt."},
         {{run, {"output_filename", "sub/page"}}, 403, "output_filename \"sub/page\": must be a plain file name."},
         {{{"xtractorDataFilename", "lysate3.wiff"}}, 400, "wiffharvest reads it"},
         // The programs would read these as 0, 12 and no charge rule at all.
@@ -118,19 +121,7 @@ TEST_F(RequestCheck, FillsTheFrontEndsDefaultsAndTheRequestFolder) {
     EXPECT_EQ(madeFor, std::vector<std::string>{"sample7"});
 }
 
-// The programs glue a folder to file names without a separator: a folder
-// named without its trailing "/" would put the logs beside it, outside the
-// root when the folder is the root itself.
-TEST_F(RequestCheck, GivenFoldersGetTheirSeparatorAndARequestFolderStill) {
-    const auto result = check({{"xtractorDataFilename", "sample7.d/Analysis.yep"},
-                               {"resultsXtractorDir", "given"},
-                               {"logFileDir", rules.roots.results.string()}});
-    ASSERT_TRUE(std::holds_alternative<CheckedRequest>(result));
-    const CheckedRequest& request = std::get<CheckedRequest>(result);
-    EXPECT_EQ(request.entries[1].value, (rules.roots.results / "given/").string());
-    EXPECT_EQ(request.entries[2].value, rules.roots.results.string() + "/");
-    EXPECT_EQ(madeFor, std::vector<std::string>{"sample7"});
-
+TEST_F(RequestCheck, NoFolderForTheRequestIsAServerFault) {
     folderMakerWorks = false;
     const auto refused = check({{"xtractorDataFilename", "sample7.d/Analysis.yep"}});
     ASSERT_TRUE(std::holds_alternative<Refusal>(refused));

@@ -312,6 +312,34 @@ class Workflow(unittest.TestCase):
         self.assertEqual(re.findall(r"^(?:local)?rule (\w+):", done.stdout, re.MULTILINE), ["merge", "all"])
         self.assertEqual(read(os.path.join(self.results_failing, "failed.tsv")), "run\tprogram\terror\tlog\n")
 
+    def test_any_name_runs_or_is_left_out_before_any_job(self):
+        """Run names a file system allows: each runs, or is left out with a
+        message naming its file while the others go on; every row of the
+        tables stays one line."""
+        runs = os.path.join(self.work, "runs-named")
+        os.makedirs(runs)
+        generate("--folder", "--output", os.path.join(runs, "-lead.d"), "--seed", "4", "--spectra", "40")
+        runnable = ["-lead", "...", "quo\"te's", "sp  ace", "\u00fcn\u00ef", "a;b&c$(x)"]
+        refused = {"br{ace}": "{ or }", "..": "cannot be a folder", "new\nline": "control character",
+                   "tab\tin": "control character"}
+        for name in runnable[1:] + list(refused) + ["twice"]:
+            shutil.copytree(os.path.join(runs, "-lead.d"), os.path.join(runs, name + ".d"))
+        shutil.copy(os.path.join(runs, "-lead.d", "Analysis.mzML"), os.path.join(runs, "twice.mzML"))
+        refused.update({"twice.d/Analysis.yep": "is named twice too", "twice.mzML": "is named twice too"})
+        results = os.path.join(self.work, "results-named")
+        done = snakemake(self.work, results, runs, "--cores", "2")
+        self.assertEqual(done.returncode, 0, done.stdout)
+        for name, reason in refused.items():
+            data = os.path.join(runs, name if name.startswith("twice") else name + ".d/Analysis.yep")
+            line = next((line for line in done.stdout.split("\n") if line.startswith(f"Left out the run {data!r}")), "")
+            self.assertIn(reason, line, name)
+        self.assertEqual(sorted(os.listdir(os.path.join(results, "runs"))), sorted(runnable))
+        summary = read(os.path.join(results, "summary.tsv")).rstrip("\n").split("\n")
+        columns = summary[0].count("\t")
+        self.assertEqual(sorted(line.split("\t")[0] for line in summary[1:]), sorted(runnable))
+        self.assertTrue(all(line.count("\t") == columns for line in summary), summary)
+        self.assertEqual(read(os.path.join(results, "failed.tsv")), "run\tprogram\terror\tlog\n")
+
     def test_failed_runs_say_why(self):
         """The first line of a failed run's page, for each way a program fails."""
         where = os.path.join(self.work, "failures")

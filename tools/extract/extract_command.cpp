@@ -23,15 +23,10 @@ bool endsWith(std::string_view text, std::string_view end) {
 
 [[noreturn]] void refuse(const std::string& message) { throw CommandLineError(message); }
 
-// A key name in the wrong letter case is the likeliest slip: the programs
-// would ignore it.
 std::string unknownKey(const std::string& name) {
-    for (const QueryKey& key : queryKeys()) {
-        if (lowered(key.name) == lowered(name)) {
-            return "--" + name + " is no key; did you mean --" + key.name + "? (key names are case-sensitive)";
-        }
-    }
-    return "--" + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)";
+    // A name in the wrong letter case is named as the web names it.
+    return keyProblem(name, "yepharvest", "--")
+        .value_or("--" + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)");
 }
 
 std::string placeOf(const char* variable, const std::string& given, const std::string& builtIn,
@@ -121,20 +116,18 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", options.parameters, builtIn.parameters, environment)).string();
 
+    const std::vector<std::string> cysteines = cysteineNames(command.parameters + "/cysteines.tsv");
     for (const auto& [key, value] : keys) {
         const std::string option = "--" + std::string(key->name);
         if (std::find(toolSetKeys().begin(), toolSetKeys().end(), key->name) != toolSetKeys().end()) {
             refuse(option + " is set by quarrow-extract: the run names the data file, --out the folders");
         }
         if (key->unused) refuse(option + " is accepted by the programs but no stage reads it: it is not offered");
-        if (!readBy(*key, command.program)) {
-            const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
-            refuse(option + " is read by " + reader + " only, and this run goes to " + command.program);
-        }
+        if (const std::optional<std::string> problem = keyProblem(key->name, command.program, "--")) refuse(*problem);
         if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
             refuse(option + " is given more than once");
         }
-        if (const std::optional<std::string> problem = valueProblem(*key, value)) {
+        if (const std::optional<std::string> problem = valueProblem(*key, value, cysteines)) {
             refuse(option + " " + (value.empty() ? "''" : value) + ": " + *problem);
         }
         command.given.push_back({key->name, value});

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
@@ -30,13 +31,39 @@ bool isRealNumber(const std::string& value) {
     return end == value.c_str() + value.size() && std::isfinite(number);
 }
 
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
 }  // namespace
+
+std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix) {
+    const std::string said = std::string(prefix) + name;
+    const QueryKey* key = findQueryKey(name);
+    if (key == nullptr) {
+        // A name in the wrong letter case is the likeliest slip: the programs
+        // would ignore it and take the default.
+        for (const QueryKey& known : queryKeys()) {
+            if (lowered(known.name) == lowered(name)) {
+                return said + " is no key; did you mean " + std::string(prefix) + known.name +
+                       "? (key names are case-sensitive)";
+            }
+        }
+        return std::nullopt;
+    }
+    if (readBy(*key, program)) return std::nullopt;
+    const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
+    return said + " is read by " + reader + " only, not by " + std::string(program) + ".";
+}
 
 bool namesAFile(const QueryKey& key) {
     return key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename");
 }
 
-std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value) {
+std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
+                                        const std::vector<std::string>& cysteines) {
     if (key.type == KeyType::integer && !isWholeNumber(value)) return "not a whole number (from -2147483648 to 2147483647)";
     if (key.type == KeyType::real && !isRealNumber(value)) return "not a number";
     if (!key.choices.empty() &&
@@ -44,7 +71,32 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
         return "not one of " + rangeOrValuesText(key);
     }
     if (namesAFile(key) && !isPlainFileName(value)) return "must be a plain file name";
+    // The spectrum-features log lies beside the other logs, which front ends
+    // serve and archive as text: a name such as feat.html would make a page
+    // of rows taken from the run.
+    if (key.name == std::string_view("specFeaturesFilename") && !value.ends_with(".txt")) return "must end in .txt";
+    if (key.cysteineChoices && !cysteines.empty() &&
+        std::find(cysteines.begin(), cysteines.end(), value) == cysteines.end()) {
+        return "not a cysteine modification of msparams_quarrow/cysteines.tsv";
+    }
     return std::nullopt;
+}
+
+std::vector<std::string> cysteineNames(const std::string& cysteinesFile) {
+    std::vector<std::string> names;
+    std::ifstream stream(cysteinesFile);
+    bool header = true;
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        const std::string name = line.substr(0, line.find('\t'));
+        if (header) {
+            header = false;  // cysteineName, AAsymbol
+            continue;
+        }
+        if (!name.empty()) names.push_back(name);
+    }
+    return names;
 }
 
 std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {

@@ -13,9 +13,26 @@
 
 // Why a front end does not take `value` for `key`: "not a whole number (from
 // -2147483648 to 2147483647)", "not a number", "not one of Find, Default,
-// (empty)", "must be a plain file name"; nothing when it takes it. Ranges are
-// left to rangeProblem.
-std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value);
+// (empty)", "must be a plain file name", "must end in .txt", "not a cysteine
+// modification of msparams_quarrow/cysteines.tsv"; nothing when it takes it.
+// `cysteines` are the names cys may take (none known: not checked). Every
+// front end asks this one question, so that all refuse the same values with
+// the same words. Ranges are left to rangeProblem.
+std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
+                                        const std::vector<std::string>& cysteines);
+
+// The cysteine names of a cysteines.tsv, in file order; none when it cannot
+// be read.
+std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
+
+// Why a front end does not take the name `name` for `program`, its key
+// names written with `prefix` ("--" on the command line): "autocharge is no
+// key; did you mean autoCharge? (key names are case-sensitive)", "autoCharge
+// is read by yepharvest only, not by wiffharvest."; nothing for a key
+// `program` reads, and for a name that is no key at all (the web passes it
+// on, as the programs ignore it; the command line refuses it in its own
+// words).
+std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix);
 
 // specFeaturesFilename and output_filename: a file inside the folder they
 // are glued to.

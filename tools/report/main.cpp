@@ -1,10 +1,12 @@
 // quarrow-report: one run's rows of a log folder as one self-contained HTML page.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/util/committed_file.h"
 #include "tools/report/report_page.h"
 #include "tools/report/run_report.h"
 
@@ -67,11 +69,11 @@ int main(int argc, char** argv) {
     if (request.logDir.back() != '/' && request.logDir.back() != '\\') request.logDir += '/';
 
     const RunReport report = buildRunReport(request);
-    std::ofstream page(output, std::ios::binary | std::ios::trunc);
-    if (!page) return fail("cannot write " + output);
-    page << renderReportPage(report);
-    page.close();
-    if (!page) return fail("cannot write " + output);
+    // Under its final name only when whole: a full disk leaves no half page.
+    if (const std::optional<FileFailure> failure =
+            commitWholeFile(output, renderReportPage(report), "Function: quarrow-report")) {
+        return fail("cannot write " + output + ": " + std::strerror(failure->error));
+    }
     for (const std::string& notice : report.notices) std::fprintf(stderr, "quarrow-report: note: %s\n", notice.c_str());
     return 0;
 }

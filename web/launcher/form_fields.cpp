@@ -4,8 +4,8 @@
 
 namespace {
 
-// The launcher fills in the folders and checks every path against its
-// roots, so its help for these keys says so.
+// The launcher checks every path against its roots, so its help for these
+// keys says so.
 std::string launcherHelp(const QueryKey& key, const std::string& program) {
     const std::string_view name = key.name;
     if (name == "xtractorDataFilename") {
@@ -16,15 +16,8 @@ std::string launcherHelp(const QueryKey& key, const std::string& program) {
                      "folder's X.d/Analysis.yep, the folder holding Analysis.mzML or Analysis.mzXML (plain or .gz), "
                      "or an export file itself. Pick one of the runs found or type a path.";
     }
-    if (name == "resultsXtractorDir") {
-        return "Folder of the peak lists, under the results root. Leave empty: every request gets a new folder named "
-               "after the run and the time, with peaklists/ and logs/ in it.";
-    }
-    if (name == "logFileDir") {
-        return "Folder of the four logs (spectrum features, reject reasons, charge check, run statistics), under the "
-               "results root; they are appended to. Leave empty for the request's own folder.";
-    }
-    if (name == "specFeaturesFilename" || name == "output_filename") return std::string(key.help) + " A plain file name.";
+    if (name == "specFeaturesFilename") return std::string(key.help) + " A plain file name ending in .txt.";
+    if (name == "output_filename") return std::string(key.help) + " A plain file name.";
     return key.help;
 }
 
@@ -33,10 +26,11 @@ std::string launcherHelp(const QueryKey& key, const std::string& program) {
 std::vector<FormField> formFields(const std::string& program) {
     std::vector<FormField> fields;
     for (const QueryKey& key : queryKeys()) {
-        if (key.unused || !readBy(key, program)) continue;
         const std::string_view name = key.name;
+        // Every request gets its own new folder with peaklists/ and logs/.
         const bool folder = name == "resultsXtractorDir" || name == "logFileDir";
-        fields.push_back({&key, launcherHelp(key, program), folder ? std::string() : frontEndValue(key)});
+        if (key.unused || folder || !readBy(key, program)) continue;
+        fields.push_back({&key, launcherHelp(key, program), frontEndValue(key)});
     }
     return fields;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The query keys a form page offers, from the key table: each key a stage
-// of the program reads, with the launcher's own words for the keys it fills
-// in itself, and the value the form starts with.
+// of the program reads but the two folders, which the launcher makes for
+// every request, with the launcher's own words for the paths it checks, and
+// the value the form starts with.
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@
 struct FormField {
     const QueryKey* key = nullptr;
     std::string help;
-    std::string startValue;  // the front ends' default; the folders start empty
+    std::string startValue;  // the front ends' default
 };
 
 // In table order; keys no stage reads are not offered.

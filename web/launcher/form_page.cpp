@@ -155,7 +155,7 @@ PageHtml formPage(const FormPageInputs& inputs) {
     const PageHtml form =
         PageHtml::markup("\n") + groups(false) +
         element("details", foldAttributes,
-                element("summary", PageHtml("Advanced: folders, file names and rarely changed settings")) +
+                element("summary", PageHtml("Advanced: file names and rarely changed settings")) +
                     PageHtml::markup("\n") + groups(true)) +
         PageHtml::markup("\n") +
         element("p", element("button", {{"type", "submit"}, {"id", "submit"}}, PageHtml("Extract peak lists")));

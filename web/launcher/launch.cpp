@@ -13,6 +13,7 @@
 #include <variant>
 
 #include "tools/extract/plain_progress.h"
+#include "tools/keys/key_values.h"
 #include "web/launcher/form_page.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
@@ -102,6 +103,21 @@ std::string spectraWritten(const std::string& statistics) {
     return counted ? std::to_string(total) : "";
 }
 
+// A request whose records cannot all be kept (a full disk) has failed, even
+// when its program finished: the results pages could not tell what it did.
+// Its outcome is still kept, over the running one if need be.
+void recordOutcome(const fs::path& folder, RequestOutcome& outcome, const std::optional<std::string>& unwritten) {
+    const auto failWith = [&](const std::string& reason) {
+        outcome.status = "failed";
+        if (outcome.error.empty()) outcome.error = "The request's records cannot be written: " + reason + ".";
+    };
+    if (unwritten) failWith(*unwritten);
+    if (const std::optional<std::string> reason = writeOutcome(folder, outcome)) {
+        failWith(*reason);
+        overwriteOutcome(folder, outcome);
+    }
+}
+
 std::string endedText(const ProgramOutcome& ended) {
     if (!ended.started) return "not started: " + ended.failure;
     if (ended.signal != 0) return "signal " + std::to_string(ended.signal) + " (" + strsignal(ended.signal) + ")";
@@ -121,10 +137,6 @@ int showForm(const std::string& programName, const LaunchConfig& config, const s
         inputs.againOf = *again;
         for (QueryEntry entry : readQuery(*folder)) {
             const fs::path value = entry.value;
-            // The request's own folders are the launcher's choice, and are
-            // chosen anew for the new request.
-            const bool ownFolder = entry.name == "resultsXtractorDir" || entry.name == "logFileDir";
-            if (ownFolder && isInside(value, *folder)) continue;
             if (entry.name == "xtractorDataFilename" && isInside(value, config.roots.data)) {
                 entry.value = value.lexically_relative(config.roots.data).generic_string();
             }
@@ -175,8 +187,19 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
     outcome.peakListFormat = lastQueryValue(request.entries, "peakListFormat").value_or("pkl");
     outcome.filled = entriesText(request.filled);
     outcome.launcher = std::to_string(::getpid());
-    writeRecordFile(request.requestFolder / queryFileName, formatQueryString(request.entries) + "\n");
-    writeOutcome(request.requestFolder, outcome);
+    std::optional<std::string> unwritten =
+        writeRecordFile(request.requestFolder / queryFileName, formatQueryString(request.entries) + "\n");
+    if (!unwritten) unwritten = writeOutcome(request.requestFolder, outcome);
+    if (unwritten) {
+        // Nothing has run: a request without its record would be listed as
+        // one that never said what came of it.
+        std::error_code ignored;
+        fs::remove_all(request.requestFolder, ignored);
+        emit(errorResponse(507, "Request failed",
+                           "The request's record cannot be written under the results root (" + *unwritten +
+                               "), so nothing was run."));
+        return 0;
+    }
 
     const FolderSnapshot peakListsBefore = snapshotFolder(request.resultsDir);
     const FolderSnapshot logsBefore = snapshotFolder(request.logDir);
@@ -210,9 +233,12 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
         const std::vector<fs::path> logs = changedFiles(request.logDir, logsBefore);
         files.insert(files.end(), logs.begin(), logs.end());
     }
-    writeRecordFile(request.requestFolder / progressFileName, progress.plainText());
-    writeRecordFile(request.requestFolder / filesFileName, filesText(config.roots.results, files));
-    writeOutcome(request.requestFolder, outcome);
+    unwritten = writeRecordFile(request.requestFolder / progressFileName, progress.plainText());
+    if (const auto filesUnwritten = writeRecordFile(request.requestFolder / filesFileName,
+                                                    filesText(config.roots.results, files))) {
+        unwritten = filesUnwritten;
+    }
+    recordOutcome(request.requestFolder, outcome, unwritten);
 
     PageHtml results = outcomeBanner(outcome);
     if (!statistics.empty()) {

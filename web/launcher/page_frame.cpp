@@ -12,6 +12,7 @@ std::string statusLine(int status) {
         case 405: return "405 Method Not Allowed";
         case 413: return "413 Content Too Large";
         case 503: return "503 Service Unavailable";
+        case 507: return "507 Insufficient Storage";
         default: return "500 Internal Server Error";
     }
 }

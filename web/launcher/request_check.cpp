@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/extractor/query_keys.h"
+#include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
 #include "tools/keys/key_values.h"
 #include "web/launcher/root_paths.h"
@@ -20,52 +21,35 @@ const std::vector<std::string_view> launcherKeys = {"xtractorDataFilename", "res
 constexpr std::array<std::string_view, 4> emptyMeansAbsent = {"resultsXtractorDir", "logFileDir",
                                                               "specFeaturesFilename", "output_filename"};
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
 // Why the launcher does not take one entry; nothing when it passes it on.
 std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules& rules) {
     const QueryKey* key = findQueryKey(entry.name);
-    if (key == nullptr) {
-        // A name in the wrong letter case is the likeliest slip: the programs
-        // would ignore it and take the default.
-        for (const QueryKey& known : queryKeys()) {
-            if (lowered(known.name) == lowered(entry.name)) {
-                return Refusal{400, entry.name + " is no key; did you mean " + known.name +
-                                        "? (key names are case-sensitive)"};
-            }
-        }
-        return std::nullopt;
+    const bool launchers =
+        key != nullptr && std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end();
+    if (key != nullptr && (key->unused || launchers)) return std::nullopt;
+    if (std::optional<std::string> problem = keyProblem(entry.name, rules.program, "")) {
+        return Refusal{400, *problem};
     }
-    if (key->unused || std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end()) {
-        return std::nullopt;
-    }
-    if (!readBy(*key, rules.program)) {
-        const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
-        return Refusal{400, entry.name + " is read by " + reader + " only, not by " + rules.program + "."};
-    }
-    std::optional<std::string> problem = valueProblem(*key, entry.value);
-    if (!problem && key->cysteineChoices && !rules.cysteines.empty() &&
-        std::find(rules.cysteines.begin(), rules.cysteines.end(), entry.value) == rules.cysteines.end()) {
-        problem = "not a cysteine modification of msparams_quarrow/cysteines.tsv";
-    }
+    if (key == nullptr) return std::nullopt;
+    const std::optional<std::string> problem = valueProblem(*key, entry.value, rules.cysteines);
     if (!problem) return std::nullopt;
     // A file name with folders in it names a place outside the request's folders.
-    return Refusal{namesAFile(*key) ? 403 : 400, entry.name + " \"" + entry.value + "\": " + *problem + "."};
+    const int status = namesAFile(*key) && !isPlainFileName(entry.value) ? 403 : 400;
+    return Refusal{status, entry.name + " \"" + entry.value + "\": " + *problem + "."};
 }
 
-// A folder the request names inside the results root; nothing for an empty
-// one, a refusal for one outside.
-std::variant<Refusal, std::optional<fs::path>> chosenFolder(const std::vector<QueryEntry>& entries,
-                                                            std::string_view key, const fs::path& resultsRoot) {
-    const std::optional<std::string> asked = lastQueryValue(entries, key);
-    if (!asked) return std::optional<fs::path>();
-    const std::optional<fs::path> resolved = resolveInsideRoot(resultsRoot, *asked);
-    if (!resolved) return Refusal{403, std::string(key) + " \"" + *asked + "\" lies outside the results root."};
-    return resolved;
+// Through the web a request writes only into its own folder, which the
+// launcher makes: a folder named by the request could be another request's,
+// whose peak lists, records and report it would then change.
+std::optional<Refusal> folderProblem(const std::vector<QueryEntry>& entries) {
+    for (const std::string_view key : {"resultsXtractorDir", "logFileDir"}) {
+        if (const std::optional<std::string> asked = lastQueryValue(entries, key)) {
+            return Refusal{400, std::string(key) + " \"" + *asked +
+                                    "\": a request writes its peak lists and logs only into its own new folder "
+                                    "(peaklists/ and logs/); leave it out."};
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<Refusal> programProblem(const std::string& program, const std::string& dataText) {
@@ -107,10 +91,7 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     CheckedRequest checked;
     checked.dataFile = *dataFile;
     checked.runName = runNameOfDataFile(dataFile->string());
-    const auto peakLists = chosenFolder(entries, "resultsXtractorDir", rules.roots.results);
-    if (const auto* refused = std::get_if<Refusal>(&peakLists)) return *refused;
-    const auto logs = chosenFolder(entries, "logFileDir", rules.roots.results);
-    if (const auto* refused = std::get_if<Refusal>(&logs)) return *refused;
+    if (std::optional<Refusal> refused = folderProblem(entries)) return *refused;
     std::vector<QueryEntry> passedOn;
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
         const bool later = std::any_of(entry + 1, entries.end(), [&](const QueryEntry& e) { return e.name == entry->name; });
@@ -135,8 +116,8 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     const std::optional<fs::path> folder = makeRequestFolder(folderNameOf(checked.runName));
     if (!folder) return Refusal{500, "No folder for this request could be made under the results root."};
     checked.requestFolder = *folder;
-    checked.resultsDir = std::get<std::optional<fs::path>>(peakLists).value_or(*folder / "peaklists");
-    checked.logDir = std::get<std::optional<fs::path>>(logs).value_or(*folder / "logs");
+    checked.resultsDir = *folder / "peaklists";
+    checked.logDir = *folder / "logs";
     // The programs glue a folder to file names without a separator.
     checked.entries.insert(checked.entries.begin() + 1, {{"resultsXtractorDir", checked.resultsDir.string() + "/"},
                                                          {"logFileDir", checked.logDir.string() + "/"}});

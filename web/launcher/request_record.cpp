@@ -1,13 +1,17 @@
 #include "web/launcher/request_record.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <system_error>
 #include <utility>
+
+#include "core/util/committed_file.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +39,12 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+std::string outcomeText(const RequestOutcome& outcome) {
+    std::string text;
+    for (const auto& [name, field] : outcomeFields) text += std::string(name) + "\t" + oneLine(outcome.*field) + "\n";
+    return text;
+}
+
 std::string readText(const fs::path& file) {
     std::ifstream stream(file, std::ios::binary);
     std::stringstream text;
@@ -51,23 +61,33 @@ std::string statusOf(const RequestOutcome& outcome) {
     return alive ? "running" : "interrupted";
 }
 
-bool writeRecordFile(const fs::path& file, const std::string& text) {
-    const fs::path temporary = file.string() + "." + std::to_string(::getpid()) + ".tmp";
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        stream << text;
-        if (!stream.flush()) return false;
-    }
-    std::error_code error;
-    fs::rename(temporary, file, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+std::optional<std::string> writeRecordFile(const fs::path& file, const std::string& text) {
+    const std::optional<FileFailure> failure = commitWholeFile(file.string(), text, "Function: writeRecordFile");
+    if (!failure) return std::nullopt;
+    return std::string(std::strerror(failure->error));
 }
 
-bool writeOutcome(const fs::path& folder, const RequestOutcome& outcome) {
-    std::string text;
-    for (const auto& [name, field] : outcomeFields) text += std::string(name) + "\t" + oneLine(outcome.*field) + "\n";
-    return writeRecordFile(folder / outcomeFileName, text);
+std::optional<std::string> writeOutcome(const fs::path& folder, const RequestOutcome& outcome) {
+    return writeRecordFile(folder / outcomeFileName, outcomeText(outcome));
+}
+
+std::optional<std::string> overwriteOutcome(const fs::path& folder, const RequestOutcome& outcome) {
+    const std::string text = outcomeText(outcome);
+    const int descriptor = ::open((folder / outcomeFileName).c_str(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0) return std::string(std::strerror(errno));
+    int failure = 0;
+    for (std::size_t done = 0; done < text.size() && failure == 0;) {
+        const ssize_t put = ::write(descriptor, text.data() + done, text.size() - done);
+        if (put > 0) {
+            done += static_cast<std::size_t>(put);
+        } else if (put == 0 || errno != EINTR) {
+            failure = put < 0 ? errno : EIO;
+        }
+    }
+    if (failure == 0 && ::ftruncate(descriptor, static_cast<off_t>(text.size())) != 0) failure = errno;
+    if (::close(descriptor) != 0 && failure == 0) failure = errno;
+    if (failure != 0) return std::string(std::strerror(failure));
+    return std::nullopt;
 }
 
 std::optional<RequestOutcome> readOutcome(const fs::path& folder) {

@@ -39,10 +39,15 @@ struct RequestOutcome {
 std::string statusOf(const RequestOutcome& outcome);
 
 // Written whole under a temporary name and renamed, so that a reader never
-// sees half a record. False when it cannot be written.
-bool writeOutcome(const std::filesystem::path& folder, const RequestOutcome& outcome);
+// sees half a record; a record that cannot be written (a full disk) leaves
+// no temporary, and the result says why ("No space left on device").
+std::optional<std::string> writeOutcome(const std::filesystem::path& folder, const RequestOutcome& outcome);
+// The last resort for a record that cannot be written anew: written over the
+// one there, in the room it already takes (a full disk still lets a file's
+// own blocks be rewritten). What it could not write is the result.
+std::optional<std::string> overwriteOutcome(const std::filesystem::path& folder, const RequestOutcome& outcome);
 std::optional<RequestOutcome> readOutcome(const std::filesystem::path& folder);
 
-bool writeRecordFile(const std::filesystem::path& file, const std::string& text);
+std::optional<std::string> writeRecordFile(const std::filesystem::path& file, const std::string& text);
 std::vector<QueryEntry> readQuery(const std::filesystem::path& folder);
 std::vector<std::filesystem::path> readFileList(const std::filesystem::path& folder);

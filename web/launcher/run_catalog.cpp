@@ -147,20 +147,3 @@ std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& p
     walk(catalog, dataRoot, 0);
     return {catalog.runs.begin(), catalog.runs.end()};
 }
-
-std::vector<std::string> cysteineNames(const fs::path& cysteinesFile) {
-    std::vector<std::string> names;
-    std::ifstream stream(cysteinesFile);
-    bool header = true;
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const std::string name = line.substr(0, line.find('\t'));
-        if (header) {
-            header = false;  // cysteineName, AAsymbol
-            continue;
-        }
-        if (!name.empty()) names.push_back(name);
-    }
-    return names;
-}

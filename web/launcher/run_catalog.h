@@ -13,6 +13,3 @@
 // experiment=2"), named <run> or <run>-<sample name>. Links that leave the
 // root are not followed.
 std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, const std::string& program);
-
-// The cysteine names of a cysteines.tsv, in file order.
-std::vector<std::string> cysteineNames(const std::filesystem::path& cysteinesFile);

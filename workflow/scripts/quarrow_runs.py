@@ -100,8 +100,11 @@ def _sciex_run_of_export(path, base):
     return base
 
 
-def find_runs(folder):
+def find_runs(folder, refused=None):
     """{run name: (program, data file)} for the runs in `folder`.
+
+    Two runs of one name are an error; given a list `refused`, both are
+    left out instead, each as (data file, why not) in it.
 
     - `X.d` folders (holding Analysis.mzML or Analysis.mzXML, either maybe
       gzip-compressed): yepharvest run X, data file X.d/Analysis.yep;
@@ -114,12 +117,16 @@ def find_runs(folder):
     if not os.path.isdir(folder):
         raise RunFolderError(f"the runs folder {folder} does not exist")
     runs = {}
+    shared = {}  # name: the data files of the runs that share it
 
     def add(name, program, data):
         if name in runs and runs[name] != (program, data):
-            raise RunFolderError(
-                f"two runs named {name} in {folder}: {runs[name][1]} and {data}; "
-                "the run name prefixes every peak list and log row, so it must be unique")
+            if refused is None:
+                raise RunFolderError(
+                    f"two runs named {name} in {folder}: {runs[name][1]} and {data}; "
+                    "the run name prefixes every peak list and log row, so it must be unique")
+            shared.setdefault(name, {runs[name][1]}).add(data)
+            return
         runs[name] = (program, data)
 
     entries = sorted(os.listdir(folder))
@@ -145,7 +152,45 @@ def find_runs(folder):
             add(sciex_run, "wiffharvest", os.path.join(folder, sciex_run + ".wiff"))
         else:
             add(base, "yepharvest", path)
+    for name, files in sorted(shared.items()):
+        del runs[name]
+        refused.extend((data, f"another run of {folder} is named {name} too, and the run name prefixes every peak "
+                              "list and log row") for data in sorted(files))
     return runs
+
+
+def name_problem(name):
+    """Why the workflow cannot run a run of this name, or None when it can.
+
+    The name is a folder under results/runs/, a Snakemake wildcard's value,
+    and the first field of rows in the logs and tables; quotes, blanks, a
+    leading "-" and any other letters are fine."""
+    if name in ("", ".", ".."):
+        return "its name cannot be a folder of its own under results/runs/"
+    if any(ord(c) < 32 or ord(c) == 127 for c in name):
+        return "its name holds a line break, a tab or another control character, which would split its rows"
+    if "{" in name or "}" in name:
+        return "its name holds { or }, which Snakemake reads as a wildcard"
+    try:
+        name.encode("utf-8")
+    except UnicodeEncodeError:
+        return "its name is not UTF-8 text"
+    return None
+
+
+def usable_runs(runs):
+    """The runs of find_runs the workflow can run, and [(data file, why
+    not)] for the others, so that each is left out before any job starts
+    and the others go on."""
+    usable = {}
+    refused = []
+    for name, (program, data) in runs.items():
+        problem = name_problem(name)
+        if problem is None:
+            usable[name] = (program, data)
+        else:
+            refused.append((data, problem))
+    return usable, refused
 
 
 def job_name(run):

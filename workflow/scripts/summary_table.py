@@ -27,6 +27,7 @@ file's samples are left empty.
 """
 
 import os
+import re
 
 REJECT_KINDS = ("scan-range", "merged", "parent-range", "too-few-peaks", "sequence-tag", "other")
 FIRST_COLUMNS = ("run", "sample", "sample_name", "output_name", "program", "spectra_read", "merged", "written",
@@ -140,5 +141,6 @@ def table_text(rows):
     lines = ["\t".join(columns)]
     for row in rows:
         values = dict(row, **{f"charge_{c}": row["charges"].get(c, 0) for c in range(1, 10)})
-        lines.append("\t".join(str(values[column]) for column in columns))
+        # A sample's name comes from its export and may hold anything.
+        lines.append("\t".join(re.sub(r"[\t\n\r]", " ", str(values[column])) for column in columns))
     return "\n".join(lines) + "\n"
