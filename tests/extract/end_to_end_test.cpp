@@ -94,7 +94,8 @@ TEST_F(Extract, EachProgramGivesWhatItGivesAWebServer) {
     }
 }
 
-// The program's error page arrives as its sentences, and its status is the tool's.
+// The program's error page arrives as its sentences, its status is the
+// tool's, and its failure line gives the tool's last word.
 TEST_F(Extract, AFailedRunEndsWithTheProgramsStatusAndItsSentence) {
     direct.generate("--folder --spectra 60 --seed 2 --output " + direct.file("s.d"));
     const ChildResult got = extract({direct.file("s.d"), "--cys", "unheard-of", "--out", tool.file("out")});
@@ -103,7 +104,11 @@ TEST_F(Extract, AFailedRunEndsWithTheProgramsStatusAndItsSentence) {
                               "file msparams_quarrow/cysteines.tsv.\n"),
               std::string::npos)
         << got.output;
-    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1)"), std::string::npos) << got.output;
+    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1: The Cysteine modification "
+                              "unheard-of does not occur in the parameter file msparams_quarrow/cysteines.tsv.)"),
+              std::string::npos)
+        << got.output;
+    EXPECT_EQ(got.output.find("quarrow-failure"), std::string::npos) << got.output;
 }
 
 TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
