@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/extractor/extractor_startup.h"
+#include "core/util/failure_line.h"
 #include "core/util/run_timer.h"
 #include "platform/com/com_runtime.h"
 #include "wiffharvest/object_model_errors.h"
@@ -57,7 +58,8 @@ int runWiffharvest() {
     } catch (const ComError& error) {
         printProgress(objectModelErrorText(error));
         // Files already written stay; the status tells a script or a workflow
-        // engine that the run did not complete.
+        // engine that the run did not complete, the failure line why.
+        writeFailureLine(1, error.description().empty() ? error.errorMessage() : error.description());
         return 1;
     }
     timer.stopRunTimer();

@@ -1,6 +1,5 @@
 #include "wiffharvest/sample_stages.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -9,7 +8,7 @@
 #include "core/extractor/peak_list_output.h"
 #include "core/extractor/precursor_tics.h"
 #include "core/extractor/run_statistics.h"
-#include "core/extractor/staged_logs.h"
+#include "core/extractor/stage_pipeline.h"
 #include "core/extractor/survey_scans.h"
 #include "wiffharvest/filter_and_merge.h"
 #include "wiffharvest/isotope_spacing_charges.h"
@@ -19,115 +18,118 @@
 namespace {
 
 // The stages in their order, the reading first. Until the whole sample is
-// read, every row waits: a sample that cannot be read leaves none.
+// read, every row waits (the reading declares every log): a sample that
+// cannot be read leaves none.
 enum Stage : std::size_t { reading, isotopeCharges, merging, filtering, precursorTICs, files };
-
-const std::vector<unsigned> kStageLogs = {
-    everyLog,          // reading
-    chargeCheckLog,    // isotopeCharges
-    rejectReasonsLog,  // merging
-    rejectReasonsLog,  // filtering
-    0,                 // precursorTICs
-    specFeaturesLog,   // files
-};
 
 void printCount(std::int32_t count) { std::printf("<BR>numNonRejectedMSMSspectra: %d", count); }
 
 }  // namespace
 
-// Each stage has run over the records before its frontier.
-struct SampleStages::Frontiers {
-    std::int32_t read = 0;
-    std::int32_t isotopeCharged = 0;
-    std::int32_t merged = 0;
-    std::int32_t filtered = 0;
-    std::int32_t precursorTICs = 0;
-    std::int32_t written = 0;
-};
-
 struct SampleStages::State {
-    explicit State(const ExtractionContext& context)
-        : logs(context, kStageLogs), surveys(std::max(context.parameters.groupScans, 0)) {}
+    State(ScanTable& scans, std::int32_t sampleIndex, const ExtractionContext& runContext,
+          const SciexInstrument& sciex)
+        : table(scans), sample(sampleIndex), context(runContext), instrument(sciex),
+          surveys(precursorTICsReach(runContext.parameters)), pipeline(runContext, stages()) {}
 
-    StagedLogs logs;
-    Frontiers at;
+    SciexMSscan& record(std::int32_t i) { return table.records[static_cast<std::size_t>(i)]; }
+
+    // An MS/MS spectrum's peaks are read until it is merged, then, while it
+    // may still be written, by the filters (which keep a written one's m/z
+    // and intensities) and the file; a survey scan's by the records around it.
+    std::vector<PipelineStage> stages() {
+        const ExtractorParameters& parameters = context.parameters;
+        using Context = const ExtractionContext&;
+        return {
+            {.name = "reading",
+             .logs = everyLog,
+             .run = [this](std::int32_t first, std::int32_t end,
+                           Context) { leftAfterReading += countNonRejectedMSMSspectra(table, first, end); },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (record(i).msLevel == 1) surveys.add(i);
+                     }
+                 }},
+            {.name = "isotopeCharges",
+             .reads = {{reading}},
+             .logs = chargeCheckLog,
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     if (instrument.chargesFromIsotopeSpacing() && !table.noMSscans) {
+                         assignChargesFromIsotopeSpacing(table, first, end, c);
+                     }
+                 }},
+            {.name = "merging",
+             .reads = {{isotopeCharges, windowReach(parameters)}},
+             .logs = rejectReasonsLog,
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     rejectOutOfRangeAndMerge(table, first, end, c, instrument);
+                     leftAfterMerging += countNonRejectedMSMSspectra(table, first, end);
+                 },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (record(i).msLevel != 1 && record(i).rejected) PeakList().swap(record(i).fragmentPeaks);
+                     }
+                 }},
+            {.name = "filtering",
+             .reads = {{merging}},
+             .logs = rejectReasonsLog,
+             .run = [this](std::int32_t first, std::int32_t end,
+                           Context c) { filterMergedSpectra(table, first, end, c); }},
+            // The survey scans it reads are range-checked by the merging walk.
+            {.name = "precursorTICs",
+             .reads = {{filtering}, {merging, precursorTICsReach(parameters)}},
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     if (!table.noMSscans) calculatePrecursorTICs(table.records, first, end, c);
+                 },
+             .release =
+                 [this](std::int32_t, std::int32_t end) {
+                     surveys.releaseUnreachable(end, [&](std::int32_t k) { SpectrumPoints().swap(record(k).peaks); });
+                 }},
+            {.name = "files",
+             .reads = {{precursorTICs}, {reading, kWholeTable}},
+             .logs = specFeaturesLog,
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     if (!writing) writing.emplace(sciexPeakListOutput(sample, context, instrument), c);
+                     processSciexDDErun(table, first, end, sample, *writing);
+                 },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (record(i).msLevel != 1) SpectrumPoints().swap(record(i).peaks);
+                     }
+                 }},
+        };
+    }
+
+    ScanTable& table;
+    std::int32_t sample;
+    const ExtractionContext& context;
+    const SciexInstrument& instrument;
     SurveyScansInReach surveys;
     // Spectra left to be written after reading and after merging, as the
     // page reports them once each stage has run over the whole sample.
     std::int32_t leftAfterReading = 0;
     std::int32_t leftAfterMerging = 0;
     std::optional<PeakListWriting> writing;
+    StagePipeline pipeline;  // last: its stages use the members above
 };
 
 SampleStages::SampleStages(ScanTable& table, std::int32_t sample, const ExtractionContext& context,
                            const SciexInstrument& instrument)
-    : table_(table), sample_(sample), context_(context), instrument_(instrument),
-      state_(std::make_unique<State>(context)) {}
+    : table_(table), context_(context), instrument_(instrument),
+      state_(std::make_unique<State>(table, sample, context, instrument)) {}
 
 SampleStages::~SampleStages() = default;
 
 void SampleStages::advance(std::int32_t read) {
-    State& s = *state_;
-    Frontiers& at = s.at;
-    const Frontiers before = at;
     const std::int32_t count = table_.size();
-    const ExtractorParameters& parameters = context_.parameters;
-    const bool surveyScans = !table_.noMSscans;
-
-    s.leftAfterReading += countNonRejectedMSMSspectra(table_, at.read, read);
-    at.read = read;
-    if (at.read >= count) s.logs.complete(reading);
-    if (instrument_.chargesFromIsotopeSpacing() && surveyScans) {
-        assignChargesFromIsotopeSpacing(table_, at.isotopeCharged, at.read, s.logs.context(isotopeCharges));
-    }
-    at.isotopeCharged = at.read;
-    const std::int32_t mergeTo = std::max(at.merged, frontierBehind(at.isotopeCharged, windowReach(parameters), count));
-    rejectOutOfRangeAndMerge(table_, at.merged, mergeTo, s.logs.context(merging), instrument_);
-    s.leftAfterMerging += countNonRejectedMSMSspectra(table_, at.merged, mergeTo);
-    at.merged = mergeTo;
-    filterMergedSpectra(table_, at.filtered, at.merged, s.logs.context(filtering));
-    at.filtered = at.merged;
-    // The survey scans within groupScans of a record, on both sides, are
-    // range-checked by the merging walk.
-    const std::int32_t ticsReach = std::max(parameters.groupScans, 0);
-    const std::int32_t ticsTo =
-        std::max(at.precursorTICs, std::min(at.filtered, frontierBehind(at.merged, ticsReach, count)));
-    if (surveyScans) calculatePrecursorTICs(table_.records, at.precursorTICs, ticsTo, s.logs.context(precursorTICs));
-    at.precursorTICs = ticsTo;
-    if (at.read >= count) {
-        if (!s.writing) s.writing.emplace(sciexPeakListOutput(sample_, context_, instrument_), s.logs.context(files));
-        processSciexDDErun(table_, at.written, at.precursorTICs, sample_, *s.writing);
-        at.written = at.precursorTICs;
-    }
-
-    if (at.isotopeCharged >= count) s.logs.complete(isotopeCharges);
-    if (at.merged >= count) s.logs.complete(merging);
-    if (at.filtered >= count) s.logs.complete(filtering);
-    if (at.written >= count) s.logs.complete(files);
-    s.logs.pass();
-    releasePeaks(before);
-}
-
-// An MS/MS spectrum's peaks are read until it is merged, then, while it may
-// still be written, by the filters (which keep a written one's m/z and
-// intensities) and the file; a survey scan's by the records around it.
-void SampleStages::releasePeaks(const Frontiers& before) {
-    State& s = *state_;
-    const Frontiers& at = s.at;
-    for (std::int32_t i = before.merged; i < at.merged; ++i) {
-        SciexMSscan& scan = table_.records[static_cast<std::size_t>(i)];
-        if (scan.msLevel != 1 && scan.rejected) PeakList().swap(scan.fragmentPeaks);
-    }
-    for (std::int32_t i = before.written; i < at.written; ++i) {
-        SciexMSscan& scan = table_.records[static_cast<std::size_t>(i)];
-        if (scan.msLevel != 1) SpectrumPoints().swap(scan.peaks);
-    }
-    for (std::int32_t i = before.read; i < at.read; ++i) {
-        if (table_.records[static_cast<std::size_t>(i)].msLevel == 1) s.surveys.add(i);
-    }
-    s.surveys.releaseUnreachable(at.precursorTICs, [&](std::int32_t k) {
-        SpectrumPoints().swap(table_.records[static_cast<std::size_t>(k)].peaks);
-    });
+    state_->pipeline.advance(read, read >= count, count);
 }
 
 void SampleStages::finish() {

@@ -32,12 +32,9 @@ public:
     void finish();
 
 private:
-    struct Frontiers;
     struct State;
-    void releasePeaks(const Frontiers& before);
 
     ScanTable& table_;
-    std::int32_t sample_;
     const ExtractionContext& context_;
     const SciexInstrument& instrument_;
     std::unique_ptr<State> state_;

@@ -253,7 +253,7 @@ std::int32_t openWiffFile(const std::string& path, const ExtractionContext& cont
         runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);
     }
     reportExportWarnings(file.exportWarnings(), runStats);
-    instrument.family = instrumentTypeFromModelCode(file.acquisitionInfo(1).instrumentInfo().modelCode);
+    instrument.family = file.acquisitionInfo(1).instrumentInfo().family();
     return samples;
 }
 

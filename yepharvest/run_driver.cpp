@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/extractor/extractor_startup.h"
+#include "core/util/failure_line.h"
 #include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
 #include "platform/openformat/export_names.h"
@@ -43,5 +44,7 @@ int runYepharvest() {
     // A run that could not be read is a failure for every caller that is not
     // a person reading the page: the stages above still ran over the empty
     // table, so the page and the logs look as they always have, but the status says so.
-    return readFailed != 0 ? 1 : 0;
+    if (readFailed == 0) return 0;
+    writeFailureLine(1, reading.failure());
+    return 1;
 }

@@ -123,8 +123,10 @@ void RunReading::guarded(Step step) {
         return;
     } catch (const ComError& error) {
         printLine(PageHtml("Error: " + error.description()));
+        failure_ = error.description();
     } catch (...) {
-        printLine(PageHtml("A non-COM exception has been thrown"));
+        failure_ = "A non-COM exception has been thrown";
+        printLine(PageHtml(failure_));
     }
     const std::int32_t count = run_.numScans();
     if (frontier_ > 0 && frontier_ < count) {
@@ -146,6 +148,8 @@ RunReading::RunReading(const std::string& runPath, RunTable& run, const Extracti
             printLine(PageHtml::markup("<BR>Error opening analysis file."));
             printLine(PageHtml::markup(formatText("<BR>MSAnalysis.Open() returned following HRESULT:<BR>%d", opened)));
             printLine(PageHtml::markup("<BR>") + PageHtml(analysis.openFailureDescription()));
+            failure_ = analysis.openFailureDescription().empty() ? std::string("Error opening analysis file.")
+                                                                 : analysis.openFailureDescription();
             failed_ = true;
             return;
         }

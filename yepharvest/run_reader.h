@@ -31,6 +31,8 @@ public:
     // After the last spectrum: the run's identity lines and the export's
     // warnings. 0 when the run was read, 1 when opening or reading failed.
     int finish();
+    // Why opening or reading failed, for the failure line; empty otherwise.
+    const std::string& failure() const { return failure_; }
 
 private:
     struct Open;
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<Open> open_;
     std::int32_t frontier_ = 0;
     bool failed_ = false;
+    std::string failure_;
     bool anyMSscan_ = false;
 };
 

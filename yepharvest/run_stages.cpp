@@ -1,13 +1,12 @@
 #include "yepharvest/run_stages.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 
 #include "core/extractor/merge_windows.h"
 #include "core/extractor/precursor_tics.h"
 #include "core/extractor/run_statistics.h"
-#include "core/extractor/staged_logs.h"
+#include "core/extractor/stage_pipeline.h"
 #include "core/extractor/survey_scans.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_filtering.h"
@@ -19,121 +18,115 @@
 
 namespace {
 
-// The stages in their order, the reading first; each holds its own rows
-// until the earlier stages that write the same log are complete.
+// The stages in their order, the reading first.
 enum Stage : std::size_t { reading, preprocessing, merging, charges, surveyIsotopes, filtering, precursorTICs, files };
-
-const std::vector<unsigned> kStageLogs = {
-    rejectReasonsLog | runStatsLog,  // reading
-    0,                               // preprocessing
-    rejectReasonsLog,                // merging
-    chargeCheckLog,                  // charges
-    chargeCheckLog,                  // surveyIsotopes
-    rejectReasonsLog,                // filtering
-    0,                               // precursorTICs
-    specFeaturesLog,                 // files
-};
 
 void dropPeaks(MSscan& scan) { SpectrumPoints().swap(scan.peaks); }
 
 }  // namespace
 
-// Each stage has run over the records before its frontier.
-struct RunStages::Frontiers {
-    std::int32_t preprocessed = 0;
-    std::int32_t merged = 0;
-    std::int32_t charged = 0;
-    std::int32_t surveyCharged = 0;
-    std::int32_t filtered = 0;
-    std::int32_t precursorTICs = 0;
-    std::int32_t written = 0;
-};
-
 struct RunStages::State {
-    explicit State(const ExtractionContext& context)
-        : logs(context, kStageLogs), surveys(std::max(context.parameters.groupScans, 0)) {}
+    State(RunTable& table, const ExtractionContext& runContext)
+        : run(table), context(runContext), surveys(precursorTICsReach(runContext.parameters)),
+          pipeline(runContext, stages()) {}
 
-    StagedLogs logs;
-    Frontiers at;
+    // A record's own peaks are read by its charge decision, then, while it
+    // may still be written, by the filters and the file; a survey scan's by
+    // the records around it.
+    std::vector<PipelineStage> stages() {
+        const ExtractorParameters& parameters = context.parameters;
+        using Context = const ExtractionContext&;
+        return {
+            {.name = "reading", .logs = rejectReasonsLog | runStatsLog},
+            {.name = "preprocessing",
+             .reads = {{reading}},
+             .run = [this](std::int32_t first, std::int32_t end,
+                           Context c) { preprocessMSscans(run, first, end, c); },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (run[i].msLevel == 1) surveys.add(i);
+                     }
+                 }},
+            {.name = "merging",
+             .reads = {{preprocessing, windowReach(parameters)}},
+             .logs = rejectReasonsLog,
+             .run = [this](std::int32_t first, std::int32_t end,
+                           Context c) { mergeNearbyMSMSspectra(run, first, end, c); }},
+            {.name = "charges",
+             .reads = {{merging}},
+             .logs = chargeCheckLog,
+             .run = [this](std::int32_t first, std::int32_t end,
+                                 Context c) { determinePrecursorCharges(run, first, end, c, &picks); },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (run[i].msLevel != 1 && (run[i].msLevel != 2 || run[i].rejected)) dropPeaks(run[i]);
+                     }
+                 }},
+            {.name = "surveyIsotopes",
+             .reads = {{charges}},
+             .logs = chargeCheckLog,
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     if (c.parameters.chargeFromSurveyIsotopes != 0) {
+                         chargePrecursorsFromSurveyIsotopes(run, first, end, c);
+                     }
+                 }},
+            {.name = "filtering",
+             .reads = {{surveyIsotopes}},
+             .logs = rejectReasonsLog,
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     filterMSMSspectra(run, first, end, c, &picks);
+                     picks.forgetBefore(end);
+                 },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (run[i].msLevel != 1 && !run[i].written()) dropPeaks(run[i]);
+                     }
+                 }},
+            {.name = "precursorTICs",
+             .reads = {{filtering}, {preprocessing, precursorTICsReach(parameters)}},
+             .run = [this](std::int32_t first, std::int32_t end,
+                           Context c) { calculatePrecursorTICs(run.records, first, end, c); },
+             .release =
+                 [this](std::int32_t, std::int32_t end) {
+                     surveys.releaseUnreachable(end, [&](std::int32_t k) { dropPeaks(run[k]); });
+                 }},
+            {.name = "files",
+             .reads = {{precursorTICs}},
+             .logs = specFeaturesLog,
+             .run =
+                 [this](std::int32_t first, std::int32_t end, Context c) {
+                     if (!writing) writing.emplace(velmoraPeakListOutput(context), c);
+                     processVelmoraLCMSMSrun(run, first, end, *writing);
+                 },
+             .release =
+                 [this](std::int32_t first, std::int32_t end) {
+                     for (std::int32_t i = first; i < end; ++i) {
+                         if (run[i].msLevel != 1) dropPeaks(run[i]);
+                     }
+                 }},
+        };
+    }
+
+    RunTable& run;
+    const ExtractionContext& context;
     SurveyScansInReach surveys;
-    std::int32_t surveysSeen = 0;  // records looked at for survey scans
     DoublyChargedPicks picks;
     std::optional<PeakListWriting> writing;
+    StagePipeline pipeline;  // last: its stages use the members above
 };
 
 RunStages::RunStages(RunTable& run, const ExtractionContext& context)
-    : run_(run), context_(context), state_(std::make_unique<State>(context)) {}
+    : run_(run), context_(context), state_(std::make_unique<State>(run, context)) {}
 
 RunStages::~RunStages() = default;
 
 void RunStages::advance(std::int32_t read, bool readingDone) {
-    State& s = *state_;
-    Frontiers& at = s.at;
-    const Frontiers before = at;
-    const std::int32_t count = run_.numScans();
-    const ExtractorParameters& parameters = context_.parameters;
-    if (readingDone) {
-        read = count;
-        s.logs.complete(reading);
-    }
-
-    preprocessMSscans(run_, at.preprocessed, read, s.logs.context(preprocessing));
-    at.preprocessed = read;
-    // A group's window and the survey scans its signal-to-noise spans lie
-    // within windowReach records beyond it.
-    const std::int32_t mergeTo = std::max(at.merged, frontierBehind(at.preprocessed, windowReach(parameters), count));
-    mergeNearbyMSMSspectra(run_, at.merged, mergeTo, s.logs.context(merging));
-    at.merged = mergeTo;
-    determinePrecursorCharges(run_, at.charged, at.merged, s.logs.context(charges), &s.picks);
-    at.charged = at.merged;
-    if (parameters.chargeFromSurveyIsotopes != 0) {
-        chargePrecursorsFromSurveyIsotopes(run_, at.surveyCharged, at.charged, s.logs.context(surveyIsotopes));
-    }
-    at.surveyCharged = at.charged;
-    filterMSMSspectra(run_, at.filtered, at.surveyCharged, s.logs.context(filtering), &s.picks);
-    at.filtered = at.surveyCharged;
-    s.picks.forgetBefore(at.filtered);
-    // The survey scans within groupScans of a record, on both sides.
-    const std::int32_t ticsReach = std::max(parameters.groupScans, 0);
-    const std::int32_t ticsTo =
-        std::max(at.precursorTICs, std::min(at.filtered, frontierBehind(at.preprocessed, ticsReach, count)));
-    calculatePrecursorTICs(run_.records, at.precursorTICs, ticsTo, s.logs.context(precursorTICs));
-    at.precursorTICs = ticsTo;
-    if (!s.writing) s.writing.emplace(velmoraPeakListOutput(context_), s.logs.context(files));
-    processVelmoraLCMSMSrun(run_, at.written, at.precursorTICs, *s.writing);
-    at.written = at.precursorTICs;
-
-    if (at.merged >= count) s.logs.complete(merging);
-    if (at.charged >= count) s.logs.complete(charges);
-    if (at.surveyCharged >= count) s.logs.complete(surveyIsotopes);
-    if (at.filtered >= count) s.logs.complete(filtering);
-    if (at.written >= count) s.logs.complete(files);
-    s.logs.pass();
-    releasePeaks(before);
-}
-
-// A record's own peaks are read by its charge decision, then, while it may
-// still be written, by the filters and the file; a survey scan's by the
-// records around it.
-void RunStages::releasePeaks(const Frontiers& before) {
-    State& s = *state_;
-    const Frontiers& at = s.at;
-    for (std::int32_t i = before.charged; i < at.charged; ++i) {
-        MSscan& scan = run_[i];
-        if (scan.msLevel != 1 && (scan.msLevel != 2 || scan.rejected)) dropPeaks(scan);
-    }
-    for (std::int32_t i = before.filtered; i < at.filtered; ++i) {
-        MSscan& scan = run_[i];
-        if (scan.msLevel != 1 && !scan.written()) dropPeaks(scan);
-    }
-    for (std::int32_t i = before.written; i < at.written; ++i) {
-        MSscan& scan = run_[i];
-        if (scan.msLevel != 1) dropPeaks(scan);
-    }
-    for (; s.surveysSeen < at.preprocessed; ++s.surveysSeen) {
-        if (run_[s.surveysSeen].msLevel == 1) s.surveys.add(s.surveysSeen);
-    }
-    s.surveys.releaseUnreachable(at.precursorTICs, [&](std::int32_t k) { dropPeaks(run_[k]); });
+    state_->pipeline.advance(read, readingDone, run_.numScans());
 }
 
 void RunStages::finish() {

@@ -29,9 +29,6 @@ public:
     void finish();
 
 private:
-    struct Frontiers;
-    void releasePeaks(const Frontiers& before);
-
     RunTable& run_;
     const ExtractionContext& context_;
     struct State;

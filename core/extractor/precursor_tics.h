@@ -3,6 +3,7 @@
 // intensity summed over the MS scans around it and, for isotope-coded
 // reagent mixtures, the intensities at its light and heavy partners (at the
 // pair's mass difference over the charge, 2 when undetermined).
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -10,8 +11,13 @@
 #include "core/extractor/extraction_context.h"
 #include "core/extractor/survey_scans.h"
 
-// Records [first, end): the survey scans within groupScans of them must be
-// final.
+// Records beyond one, and before it, whose survey scans it reads.
+inline std::int32_t precursorTICsReach(const ExtractorParameters& parameters) {
+    return std::max(parameters.groupScans, 0);
+}
+
+// Records [first, end): the survey scans within precursorTICsReach of them
+// must be final.
 template <class Record>
 void calculatePrecursorTICs(std::vector<Record>& records, std::int32_t first, std::int32_t end,
                             const ExtractionContext& context) {

@@ -5,9 +5,7 @@
 // its own, held in memory; a log receives a stage's rows once every earlier
 // stage that writes to it is complete, and the first incomplete one among
 // them writes through (whenever the rows are passed on).
-#include <algorithm>
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -24,10 +22,16 @@ enum StageLog : unsigned {
 
 class StagedLogs {
 public:
-    // `writes[s]`: the logs that stage s writes (StageLog bits), stages in
-    // their order. Declaring a log that a stage does not write holds back
-    // the later stages' rows of that log until the stage is complete.
-    StagedLogs(const ExtractionContext& run, const std::vector<unsigned>& writes);
+    // A stage's name and the logs it writes (StageLog bits).
+    struct Declared {
+        const char* stage;
+        unsigned writes;
+    };
+    // The stages in their order. Declaring a log that a stage does not write
+    // holds back the later stages' rows of that log until the stage is
+    // complete; writing one that it does not declare would let them pass
+    // before its own, so that ends the process (see pass()).
+    StagedLogs(const ExtractionContext& run, const std::vector<Declared>& stages);
     ~StagedLogs();
     StagedLogs(const StagedLogs&) = delete;
     StagedLogs& operator=(const StagedLogs&) = delete;
@@ -37,7 +41,10 @@ public:
     // Stage s has run over every record: its rows no longer hold back later stages'.
     void complete(std::size_t stage);
     // Hands the run's logs every row that stage order lets through. Rows
-    // not passed on when this object goes are dropped.
+    // not passed on when this object goes are dropped. A stage that has
+    // written to a log it did not declare is a fault of the program: the
+    // process ends through the fatal path, naming the stage and the log,
+    // before any of its rows reach a file.
     void pass();
 
 private:
@@ -45,10 +52,3 @@ private:
     std::vector<std::unique_ptr<Stage>> stages_;
     ExtractionLogs runLogs_;
 };
-
-// How far a stage may go that reads up to `reach` records beyond its own,
-// while the stage it reads from has run over the records before `ahead`:
-// all the way once that one has run over all `count`.
-inline std::int32_t frontierBehind(std::int32_t ahead, std::int32_t reach, std::int32_t count) {
-    return ahead >= count ? count : std::max(0, ahead - reach);
-}

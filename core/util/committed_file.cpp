@@ -9,6 +9,7 @@
 #include <set>
 #include <shared_mutex>
 
+#include "core/util/checked_file.h"
 #include "core/util/format_text.h"
 
 namespace {
@@ -133,18 +134,8 @@ std::optional<FileFailure> commitWholeFile(const std::string& path, std::string_
         return FileFailure{formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
     }
     std::optional<FileFailure> failure;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-        if (put > 0) {
-            done += static_cast<std::size_t>(put);
-        } else if (put < 0 && errno == EINTR) {
-            continue;
-        } else {
-            const int error = put < 0 ? errno : EIO;
-            failure = FileFailure{formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
-            break;
-        }
+    if (const int error = writeWhole(descriptor, bytes); error != 0) {
+        failure = FileFailure{formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
     }
     if (::close(descriptor) != 0 && !failure) {
         const int error = errno;

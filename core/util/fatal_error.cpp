@@ -6,16 +6,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 #include "core/util/committed_file.h"
+#include "core/util/failure_line.h"
 #include "core/util/format_text.h"
+#include "core/util/html_escape.h"
 #include "core/util/html_page.h"
 
 namespace {
 ErrorPrinter errorPrinter = printErrorBanner;
 std::atomic<bool> processExiting = false;
 std::atomic<bool> fatalErrorStarted = false;
+
+// Prints the failure with `print`, writes its line for the front ends, and
+// ends the process as every failure does.
+[[noreturn]] void endFailedProcess(const PageHtml& message, const std::function<void()>& print);
 
 // One fatal error ends the process: another thread that fails meanwhile (a
 // picking thread out of memory) waits here until the first has ended it.
@@ -62,6 +69,20 @@ void reportFatalError(const std::string& message) {
 
 void reportFatalError(const PageHtml& message) {
     const int lastError = errno;
+    endFailedProcess(message, [&] {
+        PageHtml finalText = message;
+        if (lastError != 0) finalText += PageHtml(formatText("\nSystem error message: %s.\n", std::strerror(lastError)));
+        errorPrinter(finalText);
+    });
+}
+
+void exitWithOwnErrorLine(const PageHtml& line) {
+    endFailedProcess(line, [&] { std::fwrite(line.html().data(), 1, line.html().size(), getHtmlStream()); });
+}
+
+namespace {
+
+[[noreturn]] void endFailedProcess(const PageHtml& message, const std::function<void()>& print) {
     fatalErrorLock().lock();  // never released: the process ends below
     fatalErrorStarted = true;
     // Work on the other thread is put down first. That thread may be failing
@@ -69,9 +90,8 @@ void reportFatalError(const PageHtml& message) {
     // ends after a second at most; or it is this thread, failing in its own
     // share of the work, which holds the lock already.
     [[maybe_unused]] const bool quiet = workBesideFatalErrors().try_lock_for(std::chrono::seconds(1));
-    PageHtml finalText = message;
-    if (lastError != 0) finalText += PageHtml(formatText("\nSystem error message: %s.\n", std::strerror(lastError)));
-    errorPrinter(finalText);
+    print();
+    writeFailureLine(1, textOfHtml(message.html()));
     removeUncommittedFiles();
     std::fflush(stdout);
     std::fflush(getHtmlStream());
@@ -79,3 +99,5 @@ void reportFatalError(const PageHtml& message) {
     processExiting = true;
     std::exit(1);
 }
+
+}  // namespace

@@ -15,8 +15,9 @@ void printErrorBanner(const PageHtml& message);
 void setErrorPrinter(ErrorPrinter printer);
 
 // Adds the run-time library's description of the last error number (when it
-// is not zero), hands the message to the error printer and exits with
-// status 1. A message of text only is escaped whole; one with the program's
+// is not zero), hands the message to the error printer, writes the failure
+// line of its first sentence on standard error (failure_line.h), removes
+// the temporaries of files not committed, and exits with status 1. A message of text only is escaped whole; one with the program's
 // own markup comes as PageHtml.
 // Once the process is on its way out (a fatal error was reported, or
 // markProcessExiting was called by an exit handler), a further fatal error
@@ -24,6 +25,10 @@ void setErrorPrinter(ErrorPrinter printer);
 // the exit handlers a second time.
 [[noreturn]] void reportFatalError(const std::string& message);
 [[noreturn]] void reportFatalError(const PageHtml& message);
+
+// The same end for a failure that prints its own line on the HTML stream
+// instead of the error page.
+[[noreturn]] void exitWithOwnErrorLine(const PageHtml& line);
 
 // Called by an exit handler that may still report a fatal error.
 void markProcessExiting();

@@ -5,3 +5,7 @@
 #include <string_view>
 
 std::string escapeHtml(std::string_view text);
+
+// The text of the program's own HTML: each tag a line break, and the
+// references escapeHtml makes back to their characters.
+std::string textOfHtml(std::string_view html);

@@ -6,16 +6,9 @@
 #include <optional>
 
 #include "core/util/format_text.h"
+#include "platform/analyst/instrument_family.h"
 
 namespace {
-
-enum class Family { qstar, qtrap, other };
-
-Family familyOf(std::int32_t modelCode) {
-    if (modelCode == qstarModelCode) return Family::qstar;
-    if (modelCode == qtrap4000ModelCode || modelCode == otherQtrapModelCode) return Family::qtrap;
-    return Family::other;
-}
 
 // Codes beyond 16 bits wrap as the object model's 16-bit result would.
 std::optional<std::int16_t> decimalCode(std::string_view text) {
@@ -31,10 +24,9 @@ std::optional<std::int16_t> decimalCode(std::string_view text) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
-std::int16_t codeOfLevel(std::int32_t msLevel, Family family) {
+std::int16_t codeOfLevel(std::int32_t msLevel, InstrumentFamily family) {
     if (msLevel >= 3) return 13;
-    if (msLevel == 2) return family == Family::qstar ? 9 : family == Family::qtrap ? 11 : 6;
-    return family == Family::qstar ? 8 : family == Family::qtrap ? 15 : 0;
+    return msLevel == 2 ? productScanTypeCode(family) : surveyScanTypeCode(family);
 }
 
 }  // namespace
@@ -59,7 +51,7 @@ std::int16_t scanTypeCode(const ExportSpectrum& spectrum, std::int32_t modelCode
         case ExportSpectrumType::sim: return 1;
         case ExportSpectrumType::other: break;
     }
-    return codeOfLevel(effectiveMsLevel(spectrum), familyOf(modelCode));
+    return codeOfLevel(effectiveMsLevel(spectrum), instrumentTypeFromModelCode(modelCode));
 }
 
 std::string scanDescription(const ExportSpectrum& spectrum) {

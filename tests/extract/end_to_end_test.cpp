@@ -94,14 +94,19 @@ TEST_F(Extract, EachProgramGivesWhatItGivesAWebServer) {
     }
 }
 
-// The program's error page arrives as its sentences, and its status is the tool's.
+// The program's error page arrives as its sentences, its status is the
+// tool's, and its failure line gives the tool's last word.
 TEST_F(Extract, AFailedRunEndsWithTheProgramsStatusAndItsSentence) {
     const ChildResult got = extract({tool.file("missing.d"), "--out", tool.file("out")});
     EXPECT_EQ(got.exitStatus, 1);
     EXPECT_NE(got.output.find("\nNo run export was found: the run folder " + tool.file("missing.d/") + " does not exist"),
               std::string::npos)
         << got.output;
-    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1)"), std::string::npos) << got.output;
+    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1: The Cysteine modification "
+                              "unheard-of does not occur in the parameter file msparams_quarrow/cysteines.tsv.)"),
+              std::string::npos)
+        << got.output;
+    EXPECT_EQ(got.output.find("quarrow-failure"), std::string::npos) << got.output;
 }
 
 TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {

@@ -45,25 +45,4 @@ TEST(PlainProgress, ALineComesWhenItEnds) {
     EXPECT_EQ(progress.finish(), "");
 }
 
-// The sentence a failed run's banner shows: the first error, in each of the
-// shapes the programs print one, never a code or a stage line.
-TEST(PlainProgress, FirstErrorSentence) {
-    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
-        {"Initialize extractor complete!\nError Message\nFile open (fopen) failure.\nFunction: x\n",
-         "File open (fopen) failure. Function: x"},
-        {"ERROR MESSAGE\n-------------\nNeither of the environment variables was defined.\n",
-         "Neither of the environment variables was defined."},
-        {"Error opening analysis file.\nMSAnalysis.Open() returned following HRESULT:\n-2147024894\nNo run export "
-         "was found.\nData read into memory.\n",
-         "No run export was found."},
-        {"Wiff file opened. Contains 2 samples\nERROR\nDescription:sample 2 is missing\nError Message:Unspecified\n",
-         "sample 2 is missing"},
-        {"ERROR\nDescription:\nError Message:Catastrophic failure\n", "Catastrophic failure"},
-        {"Number of spectra:9\nError: spectrum 4 is damaged\nError: later\n", "spectrum 4 is damaged"},
-        {"A non-COM exception has been thrown\n", "A non-COM exception has been thrown"},
-        {"Initialize extractor complete!\nRun statistics calculated and output.\n", std::nullopt},
-    };
-    for (const auto& [lines, sentence] : cases) EXPECT_EQ(firstErrorSentence(lines), sentence) << lines;
-}
-
 }  // namespace

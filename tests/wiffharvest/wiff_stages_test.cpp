@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/util/format_text.h"
+#include "platform/analyst/scan_values.h"
 #include "tests/support/query_context.h"
 #include "wiffharvest/filter_and_merge.h"
 #include "wiffharvest/isotope_spacing_charges.h"
@@ -80,7 +81,7 @@ TEST(SpectrumLabel, MarkersNumbersAndScanTypeNine) {
     }
 }
 
-TEST(ScanTypes, LevelsSurveyFlagsAndInstrumentFamilies) {
+TEST(ScanTypes, LevelsAndSurveyFlags) {
     const std::string expected = "1S 1 1 1 1S 1 1S 1S 2 2 2 2 2 99 99 99 3 0 0 0";
     std::string got;
     for (const std::int16_t code : {0, 1, 2, 3, 8, 12, 15, 16, 4, 6, 9, 11, 14, 5, 7, 10, 13, 17, -1, -32768}) {
@@ -88,11 +89,40 @@ TEST(ScanTypes, LevelsSurveyFlagsAndInstrumentFamilies) {
         got += formatText("%s%d%s", got.empty() ? "" : " ", c.msLevel, c.isSurveyScan ? "S" : "");
     }
     EXPECT_EQ(got, expected);
+}
+
+// One rule from model code to family serves the reader and the object
+// model's scan-type codes alike; each family's values follow from it.
+TEST(ScanTypes, InstrumentFamilyOfAModelCodeAndWhatItChanges) {
     using F = InstrumentFamily;
-    for (const auto& [model, family] :
-         std::vector<std::pair<int, F>>{{2000, F::qstar}, {1999, F::unknown}, {13, F::qtrap}, {14, F::qtrap}, {0, F::unknown}}) {
-        EXPECT_EQ(instrumentTypeFromModelCode(model), family) << model;
+    struct Case {
+        std::int32_t model;
+        F family;
+        std::int16_t surveyCode, productCode;
+        int mzDecimals;
+        const char* block;
+    };
+    const std::vector<Case> cases = {
+        {1999, F::unknown, 0, 6, 2, nullptr},  {2000, F::qstar, 8, 9, 4, "ESI-QSTAR"},
+        {2001, F::qstar, 8, 9, 4, "ESI-QSTAR"}, {12, F::unknown, 0, 6, 2, nullptr},
+        {13, F::qtrap, 15, 11, 2, "ESI-QTRAP"}, {14, F::qtrap, 15, 11, 2, "ESI-QTRAP"},
+        {15, F::unknown, 0, 6, 2, nullptr},    {-1, F::unknown, 0, 6, 2, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        EXPECT_EQ(instrumentTypeFromModelCode(c.model), c.family);
+        ExportSpectrum survey, product;
+        survey.msLevel = 1;
+        product.msLevel = 2;
+        EXPECT_EQ(scanTypeCode(survey, c.model), c.surveyCode);
+        EXPECT_EQ(scanTypeCode(product, c.model), c.productCode);
+        const SciexInstrument instrument{c.family, false};
+        EXPECT_EQ(instrument.mzDecimals(), c.mzDecimals);
+        EXPECT_EQ(instrument.centroids(), c.family == F::qstar);
+        EXPECT_EQ(instrument.chargesFromIsotopeSpacing(), c.family == F::qstar);
+        EXPECT_STREQ(instrument.instrumentBlock(), c.block);
     }
+    EXPECT_STREQ((SciexInstrument{F::qstar, true}.instrumentBlock()), "MALDI-QSTAR");
 }
 
 TEST(Names, RunAndSpectrumNamesWithTheSampleSuffix) {

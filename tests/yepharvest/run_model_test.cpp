@@ -1,7 +1,11 @@
 // The run table and the run name.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "core/util/committed_file.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 #include "yepharvest/ms_scan.h"
 #include "yepharvest/run_name.h"
 
@@ -22,15 +26,20 @@ TEST(RunTable, PreceedingMSscanCountsTheRecordItself) {
     }
 }
 
+// With its own line, but as every failure ends: a file not committed is
+// not left behind.
 TEST(RunTable, NoPreceedingMSscanEndsTheProcess) {
     const RunTable run = makeTable({2, 2, 1});
-    const ChildResult r = runInChild([&run] {
+    TempDir folder;
+    const ChildResult r = runInChild([&run, &folder] {
+        CommittedFile file(folder.file("r.mgf"), "test");
         std::printf("asking");
         findIndexOfPreceedingMSscan(run, 1);
         std::printf("returned");
     });
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.output, "asking\n<BR>Error: spectrumIndex < 0 in function: findIndexOfPreceedingMSscan");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "a temporary was left";
     EXPECT_FALSE(preceedingMSscan(run, 1).has_value());
     EXPECT_EQ(preceedingMSscan(run, 2), std::optional<std::int32_t>(2));
 }

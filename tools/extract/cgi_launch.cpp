@@ -1,15 +1,20 @@
 #include "tools/extract/cgi_launch.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
+
+#include "core/util/checked_file.h"
 
 namespace fs = std::filesystem;
 
@@ -73,6 +78,32 @@ std::vector<std::string> requestEnvironment(const std::string& queryString) {
     return variables;
 }
 
+// What the child wrote on standard error, from the start of `file`: its
+// failure line, the rest written on this process's standard error.
+std::optional<FailureLine> passStandardErrorOn(int file) {
+    std::string text;
+    char buffer[1 << 14];
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(file, buffer, sizeof buffer, at);
+        if (got > 0) {
+            text.append(buffer, static_cast<std::size_t>(got));
+            at += got;
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    const std::optional<FailureLine> failure = lastFailureLine(text);
+    std::string rest;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size() - 1) + 1;
+        const std::string_view line = std::string_view(text).substr(at, end - at);
+        if (!lastFailureLine(line)) rest += line;
+        at = end;
+    }
+    [[maybe_unused]] const int error = writeWhole(STDERR_FILENO, rest);
+    return failure;
+}
+
 }  // namespace
 
 LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, std::vector<std::string> environment,
@@ -87,15 +118,21 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
     char* const arguments[] = {path.data(), nullptr};
     const std::string notStarted = program + ": the program could not be started\n";
 
+    const int errors = ::memfd_create("standard error", MFD_CLOEXEC);
+    if (errors < 0) throw LaunchError(std::string("cannot keep standard error: ") + std::strerror(errno));
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw LaunchError(std::string("cannot make a pipe: ") + std::strerror(errno));
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        ::close(errors);
+        throw LaunchError(std::string("cannot make a pipe: ") + std::strerror(errno));
+    }
     const pid_t child = ::fork();
     if (child == 0) {
         struct sigaction standard {};
         standard.sa_handler = SIG_DFL;
         for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::sigaction(number, &standard, nullptr);
         const int input = ::open("/dev/null", O_RDONLY);
-        if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::chdir(workDir.c_str()) != 0) {
+        if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::dup2(errors, 2) < 0 ||
+            ::chdir(workDir.c_str()) != 0) {
             ::_exit(127);
         }
         ::execve(path.c_str(), arguments, variables.data());
@@ -105,6 +142,7 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
     ::close(pipeEnds[1]);
     if (child < 0) {
         ::close(pipeEnds[0]);
+        ::close(errors);
         throw LaunchError(std::string("cannot start a process: ") + std::strerror(errno));
     }
     if (running) running(child);
@@ -123,8 +161,15 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (running) running(0);
-    if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
-    return {WEXITSTATUS(status), 0};
+    LaunchOutcome outcome;
+    if (WIFSIGNALED(status)) {
+        outcome.signal = WTERMSIG(status);
+    } else {
+        outcome.exitStatus = WEXITSTATUS(status);
+    }
+    outcome.failure = passStandardErrorOn(errors);
+    ::close(errors);
+    return outcome;
 }
 
 LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {

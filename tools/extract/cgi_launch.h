@@ -6,10 +6,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/util/failure_line.h"
 
 struct CgiLaunch {
     std::string program;     // the binary
@@ -26,6 +29,8 @@ public:
 struct LaunchOutcome {
     int exitStatus = 0;  // when it exited
     int signal = 0;      // when a signal ended it
+    // The program's failure line, when it wrote one (failure_line.h).
+    std::optional<FailureLine> failure = std::nullopt;
 };
 
 // Runs the program to its end in a fresh working folder (removed
@@ -37,7 +42,9 @@ LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::st
 // program with no standard input, `workDir` as its working folder, exactly
 // `environment` (NAME=value texts) and the signals this process may have
 // changed at their defaults; its standard output handed to `output` as it
-// comes. `running(pid)` is told the child once it exists and `running(0)`
+// comes. What it writes on standard error is kept until it ends: its
+// failure line is taken out into the outcome, the rest written on this
+// process's standard error. `running(pid)` is told the child once it exists and `running(0)`
 // once it has ended. Throws LaunchError when no process can be started.
 LaunchOutcome runCgiChild(const std::string& program, const std::filesystem::path& workDir,
                           std::vector<std::string> environment, const std::function<void(std::string_view)>& output,

@@ -124,8 +124,9 @@ int main(int argc, char** argv) {
         return 128 + outcome.signal;
     }
     if (outcome.exitStatus != 0) {
-        std::fprintf(stderr, "quarrow-extract: %s failed (exit status %d); what it wrote is in %s\n",
-                     command.program.c_str(), outcome.exitStatus, command.outDir.c_str());
+        const std::string why = outcome.failure ? ": " + outcome.failure->sentence : "";
+        std::fprintf(stderr, "quarrow-extract: %s failed (exit status %d%s); what it wrote is in %s\n",
+                     command.program.c_str(), outcome.exitStatus, why.c_str(), command.outDir.c_str());
         return outcome.exitStatus;
     }
     write("Peak lists: " + command.outDir + "peaklists/\nLogs:       " + command.outDir + "logs/\n");

@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 #include <optional>
-#include <vector>
 
 #include "platform/openformat/xml_pull.h"
 
@@ -99,49 +98,4 @@ std::string PlainProgress::convert(bool atEnd) {
     }
     pending_.erase(0, at);
     return out;
-}
-
-std::optional<std::string> firstErrorSentence(std::string_view plainLines) {
-    std::vector<std::string_view> lines;
-    for (std::size_t at = 0; at < plainLines.size();) {
-        const std::size_t end = std::min(plainLines.find('\n', at), plainLines.size());
-        lines.push_back(plainLines.substr(at, end - at));
-        at = end + 1;
-    }
-    const auto joined = [&](std::size_t from) {
-        std::string text;
-        for (std::size_t i = from; i < lines.size(); ++i) text += (text.empty() ? "" : " ") + std::string(lines[i]);
-        return text;
-    };
-    const auto after = [](std::string_view line, std::string_view start) {
-        std::string_view rest = line.substr(start.size());
-        while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
-        return std::string(rest);
-    };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        std::string said;
-        if (line == "Error Message") {
-            said = joined(i + 1);  // the error page is the last the program prints
-        } else if (line == "ERROR MESSAGE" && i + 1 < lines.size() && lines[i + 1].starts_with("---")) {
-            said = joined(i + 2);
-        } else if (line == "Error opening analysis file.") {
-            // The code line, then the reason.
-            said = i + 3 < lines.size() && lines[i + 1].starts_with("MSAnalysis.Open()") ? std::string(lines[i + 3])
-                                                                                          : std::string(line);
-        } else if (line.starts_with("Description:")) {
-            said = after(line, "Description:");
-            if (said.empty() && i + 1 < lines.size() && lines[i + 1].starts_with("Error Message:")) {
-                said = after(lines[i + 1], "Error Message:");
-            }
-        } else if (line.starts_with("Error: ")) {
-            said = after(line, "Error: ");
-        } else if (line == "A non-COM exception has been thrown") {
-            said = line;
-        } else {
-            continue;
-        }
-        if (!said.empty()) return said;
-    }
-    return std::nullopt;
 }

@@ -4,7 +4,6 @@
 // same output reads as plain lines: tags dropped, "<BR>", line feeds and
 // block tags ending lines, character references decoded, the head's text
 // (the page title) left out, blank lines dropped.
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,9 +25,3 @@ private:
     std::string line_;
     bool inHead_ = false;
 };
-
-// The first error that the plain lines name, as one line for people: the
-// error page's text, the plain banner's, why a run could not be opened (not
-// the code before it), a .wiff error's description, an "Error:" line.
-// Nothing when they name none.
-std::optional<std::string> firstErrorSentence(std::string_view plainLines);

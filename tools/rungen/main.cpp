@@ -80,10 +80,10 @@ double fraction(std::string_view option, const char* text) {
     return value;
 }
 
-SciexFamily family(const char* text) {
+InstrumentFamily family(const char* text) {
     const std::string_view name = text;
-    if (name == "qstar") return SciexFamily::qstar;
-    if (name == "qtrap") return SciexFamily::qtrap;
+    if (name == "qstar") return InstrumentFamily::qstar;
+    if (name == "qtrap") return InstrumentFamily::qtrap;
     fail("--sciex takes qstar or qtrap, not \"" + std::string(name) + "\"");
 }
 

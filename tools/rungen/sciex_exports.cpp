@@ -55,7 +55,6 @@ std::size_t takenInCycle(std::uint64_t seed, std::int32_t cycle, std::size_t pla
 }
 
 std::vector<SciexScan> layOut(const RunPlan& plan, const RunSettings& run, const SciexSettings& sciex) {
-    const bool qstar = sciex.family == SciexFamily::qstar;
     // The enhanced-resolution scan is experiment 2 of every cycle, taken or not.
     const std::int32_t shift = sciex.enhancedResolution && !run.fragmentOnly ? 1 : 0;
     const std::vector<PlannedSpectrum>& spectra = plan.spectra();
@@ -68,12 +67,12 @@ std::vector<SciexScan> layOut(const RunPlan& plan, const RunSettings& run, const
         const std::size_t dependents = end - first - (survey ? 1 : 0);
         const std::size_t taken = takenInCycle(run.seed, cycle, dependents, sciex.shortCycleFraction);
         if (survey) {
-            scans.push_back({first, false, cycle, 1, static_cast<std::int16_t>(qstar ? 8 : 15), false, 0.0});
+            scans.push_back({first, false, cycle, 1, surveyScanTypeCode(sciex.family), false, 0.0});
             if (sciex.enhancedResolution && taken > 0) scans.push_back({first, true, cycle, 2, 12, false, 0.0});
         }
         for (std::size_t i = end - dependents; i < end - dependents + taken; ++i) {
             const Analyte& analyte = plan.analytes()[static_cast<std::size_t>(spectra[i].analyte)];
-            scans.push_back({i, false, cycle, spectra[i].experiment + shift, static_cast<std::int16_t>(qstar ? 9 : 11),
+            scans.push_back({i, false, cycle, spectra[i].experiment + shift, productScanTypeCode(sciex.family),
                              !chargeless(run.seed, i, sciex.chargelessFraction),
                              rollingCollisionEnergy(analyte.monoisotopicMz, analyte.charge)});
         }
@@ -205,7 +204,14 @@ void describeSample(msdata::MSData& data, const std::string& runId, const std::s
 
 }  // namespace
 
-std::string defaultModel(SciexFamily family) { return family == SciexFamily::qstar ? "QSTAR Elite" : "4000 QTRAP"; }
+std::string defaultModel(InstrumentFamily family) {
+    switch (family) {
+        case InstrumentFamily::qstar: return "QSTAR Elite";
+        case InstrumentFamily::qtrap: return "4000 QTRAP";
+        case InstrumentFamily::unknown: break;
+    }
+    return "API 4000";  // a model of neither family
+}
 
 std::vector<std::string> writeSciexExports(const RunSettings& run, const SciexSettings& sciex,
                                            const std::string& wiffPath, bool gzip, const std::string& truthPath) {

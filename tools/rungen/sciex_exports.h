@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/analyst/instrument_family.h"
 #include "tools/rungen/run_plan.h"
 
-enum class SciexFamily { qstar, qtrap };
 
 struct SciexSettings {
-    SciexFamily family = SciexFamily::qstar;
+    InstrumentFamily family = InstrumentFamily::qstar;
     std::string model;                 // instrument model name; "" for the family's usual one
     std::size_t samples = 1;
     double chargelessFraction = 0.0;   // share of MS/MS scans written without a precursor charge
@@ -26,7 +26,7 @@ struct SciexSettings {
 };
 
 // The family's usual instrument model: "QSTAR Elite" or "4000 QTRAP".
-std::string defaultModel(SciexFamily family);
+std::string defaultModel(InstrumentFamily family);
 
 // Writes the exports and one truth table of every spectrum of every sample
 // (`truthPath`); returns the export paths. Sample s is planned with seed

@@ -226,7 +226,7 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
     outcome.seconds = std::to_string(seconds());
     outcome.ended = endedText(ended);
     outcome.spectraWritten = spectraWritten(statistics);
-    outcome.error = failed ? firstErrorSentence(progress.plainText()).value_or("") : "";
+    outcome.error = failed ? ended.error : "";
     outcome.launcher.clear();
     std::vector<fs::path> files = changedFiles(request.resultsDir, peakListsBefore);
     if (request.logDir != request.resultsDir) {

@@ -89,6 +89,7 @@ ProgramOutcome runStreaming(const std::filesystem::path& program, const std::fil
         outcome.started = true;
         outcome.signal = ended.signal;
         if (ended.signal == 0) outcome.exitStatus = ended.exitStatus;
+        if (ended.failure) outcome.error = ended.failure->sentence;
     } catch (const LaunchError& error) {
         outcome.failure = error.what();
     }

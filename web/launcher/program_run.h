@@ -14,6 +14,7 @@ struct ProgramOutcome {
     int exitStatus = -1;  // -1 when it ended by a signal
     int signal = 0;
     std::string failure;  // why it could not be started
+    std::string error;    // the first sentence of its failure line, when it wrote one
 };
 
 // The program gets only QUERY_STRING and the other request variables, no
