@@ -87,7 +87,7 @@ demo() {
     build/tools/quarrow-extract "$work/sample7.d" --out "$work/sample7" || status=$?
     echo
     echo "quarrow-extract exit status: $status"
-    echo "Peak lists: $work/sample7/peaklists/ ($(ls "$work/sample7/peaklists" | wc -l) .pkl files)"
+    echo "Peak lists: $work/sample7/peaklists/ (sample7.mgf, $(grep -c '^BEGIN IONS' "$work/sample7/peaklists/sample7.mgf") spectra)"
     echo "Truth:      $work/sample7.truth.tsv (what the generator simulated)"
     echo
     echo "Run statistics:"
@@ -100,7 +100,7 @@ demo() {
     echo "Generating a two-sample QSTAR .wiff run: its exports $work/lysate3-Sample1.mzML and -Sample2.mzML"
     build/tools/quarrow-rungen --sciex qstar --samples 2 --profile --spectra 300 --seed 7 \
         --output "$work/lysate3.wiff" --truth "$work/lysate3.truth.tsv" >/dev/null
-    echo "Extracting it (wiffharvest, chosen by the .wiff ending), with MGF files beside the .pkl files:"
+    echo "Extracting it (wiffharvest, chosen by the .wiff ending), with .pkl files beside the MGF files:"
     echo
     echo "    build/tools/quarrow-extract $work/lysate3.wiff --peakListFormat both --out $work/lysate3"
     echo

@@ -81,6 +81,7 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
         EXPECT_EQ(fieldOf(page, "resultsXtractorDir"),
                   "<input id=\"resultsXtractorDir\" name=\"resultsXtractorDir\" type=\"text\" size=\"60\" value=\"\">");
         EXPECT_NE(page.find("<option value=\"pyridylethylation\" selected>"), std::string::npos);
+        EXPECT_NE(page.find("<option value=\"mgf\" selected>"), std::string::npos) << "search engines read MGF";
         EXPECT_NE(page.find("<option value=\"r.d/Analysis.yep\">"), std::string::npos);
         // The label for people, the key's name beside it, the help in the
         // command line's words.

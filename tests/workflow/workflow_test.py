@@ -184,7 +184,7 @@ class Workflow(unittest.TestCase):
                          "&maxCharge=5&groupScans=15&firstScan=1&lastScan=999999999&lowParent=500.0"
                          "&highParent=5000.0&parentTolerance=0.5&tolerance_units=%25&specFeaturesFilename=f.txt"
                          "&maxSequenceTagLength=0&minSignalNoiseRatio=5&peakLimitCount=25&cys=ICAT-mix"
-                         "&peakListFormat=pkl")
+                         "&peakListFormat=mgf")
         self.assertIn("&autoCharge=Find&", quarrow_runs.query_text({}, keys, "yepharvest", "/d/x.d/Analysis.yep",
                                                                     "/r/p/", "/r/l/"))
         with self.assertRaisesRegex(quarrow_runs.ConfigError, "unknown settings: autocharge"):
