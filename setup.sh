@@ -7,6 +7,10 @@
 #                     then each fuzz target for a minute
 #   ./setup.sh serve [PORT]   install what is missing, build, serve the form
 #                     pages and both programs on 127.0.0.1:PORT (default 8080)
+#   ./setup.sh bench  install what is missing (with the search engine and its
+#                     example runs), build, and count what Comet identifies
+#                     from our MGF against the runs' exports
+#                     (bench/identifications.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -43,6 +47,10 @@ build() {  # build <dir> [cmake options...]
 run_tests() {  # run_tests <dir>
     ctest --test-dir "$1" --output-on-failure -j "$jobs"
 }
+
+# The identification benchmark only (not a test): Debian's Comet search
+# engine, and OpenMS's example runs with their target-decoy database.
+bench_packages=(comet-ms openms-doc)
 
 # The libFuzzer targets need clang and its run-time libraries; only they and
 # the libraries they link are built, under ASan + UBSan.
@@ -87,7 +95,7 @@ demo() {
     build/tools/quarrow-extract "$work/sample7.d" --out "$work/sample7" || status=$?
     echo
     echo "quarrow-extract exit status: $status"
-    echo "Peak lists: $work/sample7/peaklists/ ($(ls "$work/sample7/peaklists" | wc -l) .pkl files)"
+    echo "Peak lists: $work/sample7/peaklists/ (sample7.mgf, $(grep -c '^BEGIN IONS' "$work/sample7/peaklists/sample7.mgf") spectra)"
     echo "Truth:      $work/sample7.truth.tsv (what the generator simulated)"
     echo
     echo "Run statistics:"
@@ -100,7 +108,7 @@ demo() {
     echo "Generating a two-sample QSTAR .wiff run: its exports $work/lysate3-Sample1.mzML and -Sample2.mzML"
     build/tools/quarrow-rungen --sciex qstar --samples 2 --profile --spectra 300 --seed 7 \
         --output "$work/lysate3.wiff" --truth "$work/lysate3.truth.tsv" >/dev/null
-    echo "Extracting it (wiffharvest, chosen by the .wiff ending), with MGF files beside the .pkl files:"
+    echo "Extracting it (wiffharvest, chosen by the .wiff ending), with .pkl files beside the MGF files:"
     echo
     echo "    build/tools/quarrow-extract $work/lysate3.wiff --peakListFormat both --out $work/lysate3"
     echo
@@ -149,6 +157,13 @@ serve() {  # serve [PORT]
 case "${1:-}" in
     demo) install_missing; demo ;;
     serve) web_packages; install_missing; serve "${2:-8080}" ;;
+    bench)
+        packages+=("${bench_packages[@]}" python3)
+        install_missing
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON >/dev/null
+        cmake --build build -j "$jobs" --target yepharvest quarrow-extract
+        bench/identifications.sh build
+        ;;
     test)
         web_packages browser
         packages+=("${fuzz_packages[@]}" "${slurm_packages[@]}")
@@ -165,5 +180,5 @@ case "${1:-}" in
         tests/sanitizer/thread_check.sh build-thread
         ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" fuzz
         ;;
-    *) echo "usage: $0 demo|test|serve [PORT]" >&2; exit 2 ;;
+    *) echo "usage: $0 demo|test|serve [PORT]|bench" >&2; exit 2 ;;
 esac

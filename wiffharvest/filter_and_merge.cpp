@@ -19,7 +19,7 @@ void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionConte
     candidate.mergedAway = true;
     group.lastScanNumber = candidate.scanNumber;
     if (group.charge == 0 && candidate.charge != 0) {
-        group.charge = candidate.charge;
+        group.setCharge(candidate.charge, candidate.chargeSource);
         group.collisionEnergy = candidate.collisionEnergy;
     }
     group.fragmentPeaks = instrument.centroids()

@@ -67,7 +67,7 @@ void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t first, std::
         const std::optional<std::int32_t> survey = preceedingMSscan(table.records, i);
         if (!survey) continue;
         const std::int32_t z = chargeFromSurveyIsotopes(scan, table.records[static_cast<std::size_t>(*survey)], context);
-        scan.charge = z;
+        scan.setCharge(z, ChargeSource::isotopeSpacing);
         if (z != 0) scan.chargePending = false;
     }
 }

@@ -55,7 +55,7 @@ void parseSpectrumLabel(std::string_view label, SciexMSscan& scan, bool isMALDI)
         }
     }
     scan.selectedParentMz = scan.parentMz = precursorMz(label);
-    scan.charge = charge;
+    scan.setCharge(charge, ChargeSource::instrument);
     scan.chargePending = charge == 0;
     scan.precursorIntensity = 100.0;
     scan.collisionEnergy = collisionEnergy;

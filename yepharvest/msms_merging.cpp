@@ -19,7 +19,7 @@ void mergeInto(MSscan& group, MSscan& candidate, std::int32_t candidateIndex, co
     group.numMergedScans += 1;
     group.lastScanNumber = candidate.scanNumber;
     group.lastMergedIndex = candidateIndex;
-    if (group.charge == 0 && candidate.charge != 0) group.charge = candidate.charge;
+    group.takeChargeOf(candidate);
     candidate.rejected = true;
     context.getRejectReasonsStream().print("\n%s.%04d\t%d\tparent: %.2f merged with scan %04d parent: %.2f",
                                            context.runName.c_str(), candidate.scanNumber, group.numMergedScans,

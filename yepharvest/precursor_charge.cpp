@@ -11,6 +11,7 @@
 #include "core/peaks/peak_picking.h"
 #include "core/util/printable_real.h"
 #include "core/util/two_cores.h"
+#include "yepharvest/survey_isotope_charges.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {
@@ -18,9 +19,17 @@ namespace {
 constexpr double protonMass = 1.007825035;       // H, as the evidence ladder has always used it
 constexpr double twoProtonMass = 2.01565007;     // H2
 
-void assignCharge(MSscan& scan, std::int32_t charge) {
-    scan.charge = charge;
+void assignCharge(MSscan& scan, std::int32_t charge, ChargeSource source) {
+    scan.setCharge(charge, source);
     scan.chargePending = false;
+}
+
+// A singly-charged call of the fragments is believed where the precursor's
+// resolved envelope in the survey scan says 1 as well; the reading is no
+// row of the log, which records the decisions alone.
+ChargeSource singlyChargedSource(const RunTable& run, std::int32_t index, const ExtractionContext& context) {
+    const std::optional<EnvelopeReading> reading = surveyEnvelope(run, index, context.parameters.maxCharge);
+    return reading && reading->charge == 1 ? ChargeSource::surveyIsotopes : ChargeSource::fragmentsAlone;
 }
 
 // The survey-scan part of the decision, for one record.
@@ -163,7 +172,7 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;
-        assignCharge(scan, 1);
+        assignCharge(scan, 1, scan.msLevel == 2 ? singlyChargedSource(run, index, context) : ChargeSource::fragmentsAlone);
         return;
     }
     // A record that no survey scan precedes (in a run without survey scans,
@@ -188,7 +197,7 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
     const std::int32_t zMS = surveyed && parameters.maxCharge > 1 ? evidence.seek(upperConfirmed) : 0;
     if (zMS >= 4) {
         evidence.log().print("\tassigned z = %d", zMS);
-        assignCharge(scan, zMS);
+        assignCharge(scan, zMS, ChargeSource::surveyScan);
         return;
     }
 
@@ -198,7 +207,7 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
     if (b2 < 3) {
         if (zMS >= 2) {
             evidence.log().print(";\tassigned z = %d", zMS);
-            assignCharge(scan, zMS);
+            assignCharge(scan, zMS, ChargeSource::surveyScan);
         }
         return;
     }
@@ -206,14 +215,14 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
     if (zMS == 3) {
         if (upperConfirmed) {
             pairNote(PairNote::assigned3);
-            assignCharge(scan, 3);
+            assignCharge(scan, 3, ChargeSource::surveyScan);
             return;
         }
         const double s4 = evidence.signalNoise(x4);
         if (evidence.found(s4) || b3 > 1) {
             evidence.log().print(", z = 4 (%.1f) S/N: %.1f", x4, s4);
             pairNote(PairNote::assigned3);
-            assignCharge(scan, 3);
+            assignCharge(scan, 3, ChargeSource::surveyScan);
         } else {
             pairNote(PairNote::conflictWithZ2);
         }
@@ -221,13 +230,16 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
     }
     const double s4 = evidence.signalNoise(x4);
     evidence.openLine().print("\tz = 4 (%.1f) S/N: %.1f", printableReal(x4), s4);
+    // Charge 3 rests on the survey scans where they show the precursor at
+    // charge 4; charge 2 where they showed it at charge 3.
+    const bool seenAtFour = evidence.found(s4);
     if (b3 >= 3) {
         pairNote(PairNote::assigned3);
-        assignCharge(scan, 3);
-    } else if (evidence.found(s4)) {
+        assignCharge(scan, 3, seenAtFour ? ChargeSource::surveyScan : ChargeSource::fragmentPairs);
+    } else if (seenAtFour) {
         if (b3 > 1 && x4 > 450.0) {
             pairNote(PairNote::assigned3);
-            assignCharge(scan, 3);
+            assignCharge(scan, 3, ChargeSource::surveyScan);
         } else {
             pairNote(PairNote::conflictWithZ4);
         }
@@ -235,7 +247,7 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
         pairNote(PairNote::conflict);
     } else {
         pairNote(PairNote::assigned2);
-        assignCharge(scan, 2);
+        assignCharge(scan, 2, zMS == 2 ? ChargeSource::surveyScan : ChargeSource::fragmentPairs);
     }
 }
 
@@ -265,7 +277,7 @@ void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t e
     const bool findMode = parameters.autoCharge.has_value() && mode == "Find";
     if (!defaultMode && !findMode) {
         if (parameters.lowCharge != parameters.highCharge) return;
-        for (std::int32_t i = first; i < end; ++i) assignCharge(run[i], parameters.lowCharge);
+        for (std::int32_t i = first; i < end; ++i) assignCharge(run[i], parameters.lowCharge, ChargeSource::fixed);
         return;
     }
     // Every record is visited, survey scans and rejected records included.

@@ -4,8 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "core/peaks/resolved_envelope.h"
-
 namespace {
 
 bool ascendingMz(const SpectrumPoints& peaks) {
@@ -21,6 +19,15 @@ bool openToSurveyIsotopes(const MSscan& scan) {
 
 }  // namespace
 
+std::optional<EnvelopeReading> surveyEnvelope(const RunTable& run, std::int32_t index, std::int32_t maxCharge) {
+    const std::optional<std::int32_t> survey = preceedingMSscan(run, index);
+    if (!survey) return std::nullopt;
+    const SpectrumPoints& peaks = run[*survey].peaks;
+    // A survey scan outside the scan range was never put in m/z order.
+    if (!ascendingMz(peaks)) return std::nullopt;
+    return chargeFromResolvedEnvelope(peaks, run[index].parentMz, kSurveyIsotopePpm, maxCharge);
+}
+
 void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::int32_t end,
                                         const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
@@ -31,18 +38,12 @@ void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::
     for (std::int32_t i = first; i < end; ++i) {
         MSscan& scan = run[i];
         if (!openToSurveyIsotopes(scan)) continue;
-        const std::optional<std::int32_t> survey = preceedingMSscan(run, i);
-        if (!survey) continue;
-        const SpectrumPoints& peaks = run[*survey].peaks;
-        // A survey scan outside the scan range was never put in m/z order.
-        if (!ascendingMz(peaks)) continue;
-        const std::optional<EnvelopeReading> reading =
-            chargeFromResolvedEnvelope(peaks, scan.parentMz, kSurveyIsotopePpm, parameters.maxCharge);
+        const std::optional<EnvelopeReading> reading = surveyEnvelope(run, i, parameters.maxCharge);
         if (!reading) continue;
         log.print("\n%s.%04d\tz= %d (%.1f) from survey isotopes: %d peaks %.4f apart, monoisotopic %.4f, was z = %d",
                   context.runName.c_str(), scan.scanNumber, reading->charge, scan.parentMz, reading->isotopePeaks,
                   kPeptideIsotopeSpacing / reading->charge, reading->monoisotopicMz, scan.charge);
-        scan.charge = reading->charge;
+        scan.setCharge(reading->charge, ChargeSource::surveyIsotopes);
         scan.chargePending = false;
     }
 }

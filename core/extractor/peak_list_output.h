@@ -1,7 +1,8 @@
 #pragma once
 // The last stage of both programs: one .pkl file per written spectrum (or
 // merged group), one MGF file per run or sample, and a spectrum-features row
-// for each, in record order. Making thousands of small files is most of the
+// for each, in record order. The .pkl header carries every decided charge;
+// an MGF block only an established one (charge_source.h). Making thousands of small files is most of the
 // stage, so both cores make them; the rows, the MGF blocks and a failure's
 // report come in record order, as one pass would leave them.
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/extractor/charge_source.h"
 #include "core/extractor/extraction_context.h"
 #include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
@@ -61,7 +63,9 @@ public:
                 if (!scan.written() || !files_.accept(std::move(outcome))) return;
                 const std::string name = fileName(scan);
                 if (mgf_) {
-                    mgf_->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, scan.charge,
+                    const std::int32_t charge = statedCharge(scan.charge, scan.chargeSource,
+                                                             context_.instrument.instrument_charges_certain);
+                    mgf_->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, charge,
                                scan.scanNumber, scan.lastScanNumber, retentionSeconds(scan), output_.mzDecimals},
                               peaksOf(scan));
                 }

@@ -142,8 +142,8 @@ std::vector<QueryKey> makeKeys() {
          "Read for older front ends (one file per line); no stage uses it.", kIgnored, both, nullptr, true},
         {"peakListFormat", &P::peakListFormat, KeyType::text, "pkl", std::nullopt, "Peak-list format",
          "pkl: one .pkl file per spectrum; mgf: one MGF file per run (per sample of a .wiff file) for today's "
-         "search engines; both.",
-         kData, both, nullptr, false, {{"pkl", ".pkl files"}, {"mgf", "one MGF file"}, {"both", "both"}}},
+         "search engines; both. The front ends default to mgf, which today's search engines read.",
+         kData, both, "mgf", false, {{"pkl", ".pkl files"}, {"mgf", "one MGF file"}, {"both", "both"}}},
     };
 }
 

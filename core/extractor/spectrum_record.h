@@ -4,6 +4,7 @@
 // scan number i + 1. Each program's record adds its own fields to these.
 #include <cstdint>
 
+#include "core/extractor/charge_source.h"
 #include "core/peaks/spec_features.h"
 #include "core/peaks/spectrum_points.h"
 
@@ -13,6 +14,7 @@ struct SpectrumRecord {
     std::int32_t msLevel = 0;         // 0 in a record that was never read
     std::int32_t charge = 0;          // 0 = not determined
     bool chargePending = false;       // no stage has decided the charge yet
+    ChargeSource chargeSource = ChargeSource::none;  // what `charge` rests on
     bool rejected = false;            // merged into another, out of range or refused by a filter
     // yepharvest: every scan's peaks; wiffharvest: a survey scan's, and a
     // written MS/MS spectrum's once filtered (until then it keeps full peak
@@ -26,5 +28,14 @@ struct SpectrumRecord {
 
     // A spectrum that becomes a peak list: an MS/MS spectrum with at least
     // two peaks that no stage has rejected.
+    void setCharge(std::int32_t z, ChargeSource source) {
+        charge = z;
+        chargeSource = z != 0 ? source : ChargeSource::none;
+    }
+    // A merged group without a charge of its own takes its member's.
+    void takeChargeOf(const SpectrumRecord& member) {
+        if (charge == 0 && member.charge != 0) setCharge(member.charge, member.chargeSource);
+    }
+
     bool written() const { return msLevel == 2 && numPeaks > 1 && !rejected; }
 };

@@ -26,6 +26,13 @@ std::optional<double> MSSpectrum::scanStartSeconds() const {
     return description_.scanStartSeconds;
 }
 
+std::optional<std::int32_t> MSSpectrum::precursorCharge() const {
+    if (description_.precursors.empty() || !description_.precursors.front().chargeState) return std::nullopt;
+    const std::optional<double> charge = numberInText(*description_.precursors.front().chargeState);
+    if (!charge || !(*charge >= 1.0 && *charge <= 9.0) || *charge != static_cast<std::int32_t>(*charge)) return std::nullopt;
+    return static_cast<std::int32_t>(*charge);
+}
+
 void MSSpectrum::getData(std::int32_t kind, std::vector<double>& mz, std::vector<double>& intensity,
                          std::int32_t& count) const {
     if (kind != 0) {

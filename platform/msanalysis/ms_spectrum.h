@@ -22,6 +22,9 @@ public:
     // Beyond the vendor's operations: the scan's start time in seconds, or
     // nothing when the export gives none (for peak-list formats that carry it).
     std::optional<double> scanStartSeconds() const;
+    // Beyond them too: the charge the instrument gave the first precursor,
+    // when the export carries a whole number from 1 to 9 for it.
+    std::optional<std::int32_t> precursorCharge() const;
 
 private:
     std::shared_ptr<const OpenFormatExport> run_;

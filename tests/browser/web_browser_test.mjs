@@ -104,9 +104,11 @@ try {
     assert.equal(await page.inputValue('#autoCharge'), 'Find');
     assert.equal(await page.inputValue('#lastScan'), '999999999');
     assert.equal(await page.inputValue('#cys'), 'pyridylethylation');
+    assert.equal(await page.inputValue('#peakListFormat'), 'mgf');
     assert.match(await page.locator('label[for=groupScans]').innerText(), /^Merging window \(scans\) groupScans$/);
     assert.equal(await page.locator('#peakLimitCount').isVisible(), false, 'Advanced is folded');
     await page.selectOption('#runPicker', 'sample7.d/Analysis.yep');
+    await page.selectOption('#peakListFormat', 'pkl');
     assert.equal(await page.inputValue('#xtractorDataFilename'), 'sample7.d/Analysis.yep');
     await shoot(page, 'form.png', true);
 
@@ -167,7 +169,7 @@ try {
     assert.ok(new Set(wiffCharges).size > 1, `every peak list has one charge: ${wiffCharges}`);
 
     // A link with only the run takes the whole run, and says what it filled in.
-    await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=long.d/Analysis.yep`);
+    await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=long.d/Analysis.yep&peakListFormat=pkl`);
     await page.locator('#results').waitFor();
     assert.match(await page.locator('.filled').innerText(), /autoCharge=Find, lastScan=999999999,/);
     const late = (await page.locator('ul.peaklists a').allTextContents()).filter((name) => /^long\.1\d{4}\./.test(name));

@@ -51,8 +51,8 @@ TEST_F(Extract, EachProgramGivesWhatItGivesAWebServer) {
     const std::vector<Case> cases = {
         {"sample7.d", "--folder --spectra 200 --seed 3", YEPHARVEST_PATH, "sample7.d/Analysis.yep",
          "autoCharge=Find&" + frontEnds, "groupScans=10&peakListFormat=both"},
-        {"lysate3.wiff", "--sciex qstar --samples 2 --spectra 150 --seed 7", WIFFHARVEST_PATH, "lysate3.wiff", frontEnds,
-         "maxCharge=3&cys=ICAT-mix"},
+        {"lysate3.wiff", "--sciex qstar --samples 2 --spectra 150 --seed 7", WIFFHARVEST_PATH, "lysate3.wiff",
+         frontEnds + "&peakListFormat=mgf", "maxCharge=3&cys=ICAT-mix"},
     };
     const auto listed = [](const std::string& query) { return std::regex_replace(query, std::regex("&"), ", "); };
     for (const Case& c : cases) {
@@ -78,7 +78,7 @@ TEST_F(Extract, EachProgramGivesWhatItGivesAWebServer) {
         for (const char* folder : {"peaklists", "logs"}) {
             const auto want = folderContents(direct.file(folder));
             const auto have = folderContents(tool.file(c.run + "-out/") + folder);
-            EXPECT_GT(want.size(), folder == std::string("logs") ? 3u : 20u) << c.run;
+            EXPECT_GT(want.size(), folder == std::string("logs") ? 3u : 1u) << c.run;
             EXPECT_TRUE(want == have) << c.run << ": " << folder << " differs";
         }
         EXPECT_EQ(browserLines(got.output),

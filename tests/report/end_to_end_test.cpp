@@ -69,6 +69,25 @@ std::vector<double> exportMinutes(const std::string& text) {
     return minutes;
 }
 
+// The instrument's charge of every spectrum of an export, in file order; 0
+// where it gives none.
+std::vector<int> exportCharges(const std::string& text) {
+    const std::regex opening(text.find("<mzXML") != std::string::npos ? "<scan " : "<spectrum ");
+    const std::regex charge(R"re(precursorCharge="(\d+)"|"charge state" value="(\d+)")re");
+    std::vector<std::size_t> starts;
+    for (std::sregex_iterator at(text.begin(), text.end(), opening), end; at != end; ++at) {
+        starts.push_back(static_cast<std::size_t>(at->position()));
+    }
+    starts.push_back(text.size());
+    std::vector<int> charges;
+    for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
+        const std::string spectrum = text.substr(starts[k], starts[k + 1] - starts[k]);
+        std::smatch m;
+        charges.push_back(std::regex_search(spectrum, m, charge) ? std::stoi(m[1].matched ? m[1].str() : m[2].str()) : 0);
+    }
+    return charges;
+}
+
 // Every spectrum's point on the precursor chart of a part: its name and the time or scan it is drawn at.
 std::map<std::string, std::string> drawnAt(const std::string& html, const std::string& ids) {
     std::map<std::string, std::string> points;
@@ -135,8 +154,9 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
     for (const auto& [folder, run, data] : std::vector<std::tuple<WorkFolder*, std::string, std::string>>{
              {dir_, "BSA_min_21", real}, {dir_, "BSA_min_2", dir_->file("BSA_min_2.d/Analysis.yep")}}) {
         const std::string page = folder->file(run + ".html");
+        const std::string chargeTable = folder->file(run + "-charges.tsv");
         const ChildResult result = report("--logs " + folder->file("logs/") + " --features features.txt --run " + run +
-                                          " --data " + data + " --output " + page);
+                                          " --data " + data + " --output " + page + " --charges " + chargeTable);
         ASSERT_EQ(result.exitStatus, 0) << result.output;
         const std::string html = readWholeFile(page);
         std::vector<std::string> charges;
@@ -167,6 +187,34 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
             EXPECT_EQ(at, formatText("%.3f min", minutes[scan - 1])) << name;
         }
         EXPECT_NE(html.find("Precursor m/z against retention time"), std::string::npos) << run;
+
+        // Written charges against the instrument's: the file names give the
+        // written charge and the first scan.
+        const std::vector<int> instrument =
+            exportCharges(readWholeFile(run == "BSA_min_21" ? real : dir_->file("BSA_min_2.d/Analysis.mzML")));
+        long written = 0, ones = 0, withInstrument = 0, charged = 0, agreeing = 0;
+        for (const std::string& row : splitText(folder->log("features.txt"))) {
+            if (!startsWith(row, run + ".")) continue;
+            const std::vector<std::string> parts = splitText(row.substr(0, row.find('\t')), '.');
+            const int charge = std::stoi(parts[parts.size() - 2]);
+            const int given = instrument.at(std::stoul(parts[1]) - 1);
+            ++written;
+            ones += charge == 1;
+            withInstrument += given != 0;
+            charged += given != 0 && charge != 0;
+            agreeing += given != 0 && charge == given;
+        }
+        EXPECT_GT(withInstrument, 0) << run;
+        EXPECT_EQ(readWholeFile(chargeTable), "sample\twritten\tsingly_charged\tinstrument_charged\tcharged\tagreeing\n1\t" +
+                                                  std::to_string(written) + "\t" + std::to_string(ones) + "\t" +
+                                                  std::to_string(withInstrument) + "\t" + std::to_string(charged) + "\t" +
+                                                  std::to_string(agreeing) + "\n");
+        EXPECT_NE(html.find("The export carries the instrument's charge for " + std::to_string(withInstrument) + " of the " +
+                            std::to_string(written) + " written spectra: " + std::to_string(charged) +
+                            " of them were written with a charge, and " + std::to_string(agreeing) + " of those agree"),
+                  std::string::npos)
+            << run;
+        EXPECT_EQ(html.find("id=\"singly-charged-warning\"") != std::string::npos, ones * 10 > written) << run;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <utility>
 
 #include "tests/support/temp_dir.h"
 #include "tools/report/report_page.h"
@@ -50,6 +51,26 @@ TEST(ReportPage, ExtremeValuesStillGiveAPage) {
     for (std::size_t at = page.find("<circle cx"); at != std::string::npos; at = page.find("<circle cx", at + 1)) ++points;
     EXPECT_EQ(points, 5u + 1u);  // the finite precursors, and the legend's one charge
     EXPECT_EQ(page.find("nan\""), std::string::npos);
+}
+
+// The 1+ warning stands above 10 % of the written spectra, not at it.
+TEST(ReportPage, WarnsWhenMoreThanATenthOfTheSpectraAreSinglyCharged) {
+    for (const auto& [singly, warned] : {std::pair{0, false}, std::pair{2, false}, std::pair{3, true}}) {
+        TempDir dir;
+        std::string features = "originalSpectrumFile\tscanNumber\tnumPeaks\tparent_m_over_z\tparent_charge";
+        for (int i = 0; i < 20; ++i) {
+            const std::string scan = std::to_string(1000 + i);
+            const std::string charge = i < singly ? "1" : i % 2 ? "2" : "0";
+            features += "\nr1." + scan + "." + scan + "." + charge + ".pkl\t" + scan + "\t9\t600\t" + charge;
+        }
+        writeWholeFile(dir.file("features.txt"), features);
+        const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
+        EXPECT_EQ(page.find("id=\"singly-charged-warning\">Warning: " + std::to_string(singly) + " of the 20 written") !=
+                      std::string::npos,
+                  warned)
+            << singly;
+        EXPECT_EQ(page.find("id=\"charge-agreement\""), std::string::npos) << "no export, no instrument charges";
+    }
 }
 
 TEST(ReportPage, HistogramsCountEveryValueOnce) {

@@ -83,6 +83,7 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
         EXPECT_EQ(page.find("name=\"resultsXtractorDir\""), std::string::npos);
         EXPECT_EQ(page.find("name=\"logFileDir\""), std::string::npos);
         EXPECT_NE(page.find("<option value=\"pyridylethylation\" selected>"), std::string::npos);
+        EXPECT_NE(page.find("<option value=\"mgf\" selected>"), std::string::npos) << "search engines read MGF";
         EXPECT_NE(page.find("<option value=\"r.d/Analysis.yep\">"), std::string::npos);
         // The label for people, the key's name beside it, the help in the
         // command line's words.

@@ -113,8 +113,9 @@ TEST_F(RequestCheck, FillsTheFrontEndsDefaultsAndTheRequestFolder) {
                   "parentTolerance=0.5\noutput_filename=\nspecFeaturesFilename=specFeatures.txt\n"
                   "maxSequenceTagLength=0\nfindMonoisotopicParent=0\nchargeFromSurveyIsotopes=0\n"
                   "minSignalNoiseRatio=5\npeakLimitCount=25\nxtractorMode=\ncys=pyridylethylation\n"
-                  "peakListFormat=pkl\nfragmentTolerance=0.3\nsubmit=Extract\n");
-    EXPECT_EQ(listed(request.filled), "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\n");
+                  "peakListFormat=mgf\nfragmentTolerance=0.3\nsubmit=Extract\n");
+    EXPECT_EQ(listed(request.filled),
+              "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\npeakListFormat=mgf\n");
     EXPECT_EQ(request.ignored, (std::vector<std::string>{"fragmentTolerance", "submit"}));
     EXPECT_EQ(request.requestFolder, rules.roots.results / "sample7-stamp");
     EXPECT_EQ(request.runName, "sample7");

@@ -2,7 +2,9 @@
 // truth is known: the page, every peak list, every log, and the failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <regex>
 
@@ -123,9 +125,28 @@ TEST(WiffharvestEndToEnd, QtrapRunWithoutSurveyScans) {
     files.erase("q.mgf");
     expectMgfMatchesPeakLists(mgf, files);
     std::filesystem::remove(run.file("peaklists/q.mgf"));
+    // instrument.txt does not call the QTRAP's charges certain: the MGF
+    // leaves the label's charges to the search engine.
+    EXPECT_GT(std::count_if(files.begin(), files.end(), [](const auto& f) { return !f.first.ends_with(".0.pkl"); }), 0);
+    EXPECT_EQ(mgf.find("CHARGE="), std::string::npos);
     expectPeakListsMatchFeatures(run, 2);
     // Without survey scans the precursor intensity stays the label's 100.
     for (const auto& [name, text] : run.peakLists()) EXPECT_EQ(splitText(text)[0].substr(splitText(text)[0].find('\t')), "\t100\t" + name.substr(name.size() - 5, 1)) << name;
+}
+
+// A QSTAR's charges, the label's (certain by instrument.txt) and those of
+// the isotope spacing, are every one stated in the MGF.
+TEST(WiffharvestEndToEnd, QstarChargesAreStatedInTheMgf) {
+    const SciexRun run("lysate3.wiff", "--sciex qstar --chargeless 0.5 --spectra 200 --seed 9");
+    ASSERT_EQ(run.run("&peakListFormat=both").exitStatus, 0);
+    std::map<std::string, std::string> files = run.peakLists();
+    const std::string mgf = files.at("lysate3.mgf");
+    files.erase("lysate3.mgf");
+    expectMgfMatchesPeakLists(mgf, files);
+    const auto charged = std::count_if(files.begin(), files.end(), [](const auto& f) { return !f.first.ends_with(".0.pkl"); });
+    EXPECT_GT(charged, 0);
+    const std::regex chargeLine("\nCHARGE=");
+    EXPECT_EQ(std::distance(std::sregex_iterator(mgf.begin(), mgf.end(), chargeLine), std::sregex_iterator()), charged);
 }
 
 // A MALDI run is known by its name. A missing or truncated export fails with

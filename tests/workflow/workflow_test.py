@@ -184,7 +184,7 @@ class Workflow(unittest.TestCase):
                          "&maxCharge=5&groupScans=15&firstScan=1&lastScan=999999999&lowParent=500.0"
                          "&highParent=5000.0&parentTolerance=0.5&tolerance_units=%25&specFeaturesFilename=f.txt"
                          "&maxSequenceTagLength=0&minSignalNoiseRatio=5&peakLimitCount=25&cys=ICAT-mix"
-                         "&peakListFormat=pkl")
+                         "&peakListFormat=mgf")
         self.assertIn("&autoCharge=Find&", quarrow_runs.query_text({}, keys, "yepharvest", "/d/x.d/Analysis.yep",
                                                                     "/r/p/", "/r/l/"))
         with self.assertRaisesRegex(quarrow_runs.ConfigError, "unknown settings: autocharge"):
@@ -253,6 +253,15 @@ class Workflow(unittest.TestCase):
             self.assertEqual(int(row[f"charge_{charge}"]), stats[f"numUniqueChargeSpectra {charge}"])
         self.assertEqual(int(row["charge_undetermined"]),
                          sum(value for key, value in stats.items() if key.startswith("numAmbiguousChargeSpectra")))
+        if row["program"] == "yepharvest":
+            # The generated ion-trap exports carry the generator's charges;
+            # the report reads none from a .wiff file's.
+            self.assertEqual(int(row["instrument_charged"]), stats["numOutputFiles"])
+            self.assertEqual(int(row["charges_written"]), sum(not name.endswith(".0.pkl") for name in pkl))
+            self.assertGreater(int(row["charges_agreeing"]), 0)
+            self.assertLessEqual(int(row["charges_agreeing"]), int(row["charges_written"]))
+        else:
+            self.assertEqual(row["instrument_charged"], "0")
 
     def test_reject_rows_of_samples_told_apart_only_when_they_add_up(self):
         merged = "parent: 500.00 merged with scan 0001.0002 parent: 500.00"
@@ -280,6 +289,29 @@ class Workflow(unittest.TestCase):
         for name in ("w1", "y1", "y2"):
             report = read(os.path.join(self.results, "runs", name, "report.html"))
             self.assertEqual(report.count("Precursor m/z against retention time"), 2 if name == "w1" else 1, name)
+
+    def test_overview_checks_the_charges(self):
+        import overview_page
+        outcome = {"run": "r", "program": "yepharvest", "status": "done", "error": "", "log": "", "report": ""}
+
+        def row(ones, **checks):
+            return dict({"run": "r", "sample": 1, "sample_name": "", "output_name": "r<1", "program": "yepharvest",
+                         "spectra_read": 20, "merged": 0, "written": 20, "rejected": 0, "peak_lists": 0,
+                         "mgf_spectra": 20, "charges": {1: ones, 2: 20 - ones}, "charge_undetermined": 0}, **checks)
+        # More than a tenth of the written spectra 1+ is warned of, a tenth is not.
+        for ones, warning in ((2, None), (3, "<li><b>r&lt;1</b>: 3 of 20 written spectra (15&nbsp;%) are 1+</li>")):
+            with self.subTest(ones=ones):
+                page = overview_page.page([row(ones)], [outcome])
+                self.assertEqual('id="singly-charged"' in page, warning is not None)
+                if warning:
+                    self.assertIn(warning, page)
+        checked = overview_page.page([row(0, instrument_charged=20, charges_written=18, charges_agreeing=9)], [outcome])
+        self.assertIn("<td>9 of 18 (50&nbsp;%)</td>", checked)
+        for unchecked in (row(0), row(0, instrument_charged=0, charges_written=0, charges_agreeing=0)):
+            self.assertIn("<td>&mdash;</td><td>", overview_page.page([unchecked], [outcome]))
+        # What the workflow's own runs say: y1 and y2 carry the instrument's charges.
+        page = read(os.path.join(self.results, "index.html"))
+        self.assertEqual(len(re.findall(r"<td>\d+ of \d+ \(\d+&nbsp;%\)</td>", page)), 2)
 
     def test_a_failing_run_leaves_the_results_of_the_others(self):
         self.assertNotEqual(self.failing.returncode, 0, self.failing.stdout)

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/extractor/charge_source.h"
+#include "core/peaks/resolved_envelope.h"
 #include "core/util/format_text.h"
 #include "core/util/printable_real.h"
 #include "tests/yepharvest/stage_fixture.h"
@@ -80,6 +82,7 @@ PeakList surveyScan(std::vector<std::pair<double, double>> peaks) {
 struct Decision {
     std::string charges;  // charge/chargePending/centroid of every record
     std::string log;      // parentChargeCheck.txt after its header
+    std::string stated;   // the charge an MGF states for every MS/MS record (0: none)
 };
 
 Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool mergeFirst = false) {
@@ -95,6 +98,7 @@ Decision decide(const std::string& query, const std::vector<ScanSpec>& run, bool
     for (const MSscan& r : s.run.records) {
         if (r.msLevel == 2) {
             decision.charges += formatText("%d/%d/%.3f ", r.charge, r.chargePending, printableReal(r.parentMzCentroid));
+            decision.stated += formatText("%d ", statedCharge(r.charge, r.chargeSource, 0));
         }
     }
     decision.log = s.logs.parentChargeCheck.text();
@@ -128,72 +132,74 @@ TEST(FindCharge, SurveyEvidenceAndPairCountsDecide) {
         double mz;
         int b2, b3, lone;
         std::string log, charges;
+        std::string stated;  // survey-scan evidence and the fixed charge only
     };
     const auto two = [](double partner) {
         return std::vector<std::pair<double, double>>{{600.0, 3000.0}, {600.5, 1000.0}, {1199.24, partner}};
     };
     const std::vector<std::pair<double, double>> three = {{550.0, 3000.0}, {824.5, 2100.0}};
     const std::vector<Case> cases = {
-        {"S/N exactly the minimum", findQuery, two(600.0), 600.3, 2, 0, 1, "", "0/1/600.125 "},
+        {"S/N exactly the minimum", findQuery, two(600.0), 600.3, 2, 0, 1, "", "0/1/600.125 ", "0 "},
         {"S/N just above", findQuery, two(610.0), 600.3, 2, 0, 1,
-         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2", "2/0/600.125 "},
+         "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 51.0;\tassigned z = 2", "2/0/600.125 ", "2 "},
         {"survey z = 2 with pairs", findQuery, two(2100.0), 600.3, 3, 0, 0,
          "\nr1.0002\tz= 2 (600.3) MS peak z = 1 (1199.2) S/N: 200.0\nr1.0002\tz = 4 (450.3) S/N: 0.0" +
              pairCounts("600.3", 3, 0) + "\tassigned z = 2",
-         "2/0/600.125 "},
-        {"fixed charge", "lowCharge=3&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "3/0/0.000 "},
-        {"no mode, a charge range", "lowCharge=2&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "0/1/0.000 "},
-        {"default mode", "autoCharge=Default&maxCharge=5", two(2100.0), 600.3, 3, 0, 0, "", "0/1/600.125 "},
+         "2/0/600.125 ", "2 "},
+        {"fixed charge", "lowCharge=3&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "3/0/0.000 ", "3 "},
+        {"no mode, a charge range", "lowCharge=2&highCharge=3", two(2100.0), 600.3, 3, 0, 0, "", "0/1/0.000 ", "0 "},
+        {"default mode", "autoCharge=Default&maxCharge=5", two(2100.0), 600.3, 3, 0, 0, "", "0/1/600.125 ", "0 "},
         {"no survey peak at the precursor", "autoCharge=Default&maxCharge=5", {{1199.24, 2100.0}}, 600.3, 3, 0, 0, "",
-         "0/1/nan "},
+         "0/1/nan ", "0 "},
         {"survey z = 3 alone", findQuery, three, 550.0, 2, 0, 1,
-         "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3", "3/0/550.000 "},
+         "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0;\tassigned z = 3", "3/0/550.000 ", "3 "},
         {"survey z = 3 against pairs", findQuery, three, 550.0, 3, 0, 0,
          "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0" + pairCounts("550.0", 3, 0) +
              "b/y pair, z2 in MS scan conflict z not assigned",
-         "0/1/550.000 "},
+         "0/1/550.000 ", "0 "},
         {"survey z = 3 confirmed", findQuery, three, 550.0, 3, 2, 0,
          "\nr1.0002\tz= 3 (550.0) MS peak z = 2 (824.5) S/N: 200.0, z = 4 (412.8) S/N: 0.0" +
              pairCounts("550.0", 3, 2) + "\tassigned z = 3",
-         "3/0/550.000 "},
+         "3/0/550.000 ", "3 "},
         {"z = 5 from two lighter partners", findQuery, {{650.0, 3000.0}, {812.25, 2100.0}, {1082.66, 2100.0}}, 650.0, 3, 0,
          0, "\nr1.0002\tz= 5 (650.0) MS peaks z = 4 (812.2) S/N: 200.0, z = 3 (1082.7) S/N: 200.0\tassigned z = 5",
-         "5/0/650.000 "},
+         "5/0/650.000 ", "5 "},
         {"z = 4 from a lighter and a heavier partner", findQuery, {{520.2, 2100.0}, {650.0, 3000.0}, {866.33, 2100.0}},
          650.0, 2, 0, 1,
          "\nr1.0002\tz= 4 (650.0) MS peaks z = 3 (866.3) S/N: 200.0, z = 5 (520.2) S/N: 200.0\tassigned z = 4",
-         "4/0/650.000 "},
+         "4/0/650.000 ", "4 "},
         {"z = 3 from two heavier partners", findQuery, {{390.4, 2100.0}, {487.75, 2100.0}, {650.0, 3000.0}}, 650.0, 3, 0,
          0,
          "\nr1.0002\tz= 3 (650.0) MS peaks z = 4 (487.8) S/N: 200.0,z = 5 (390.4) S/N: 200.0" +
              pairCounts("650.0", 3, 0) + "\tassigned z = 3",
-         "3/0/650.000 "},
+         "3/0/650.000 ", "3 "},
         // g = 4 looks no further than maxCharge: its z = 5 partner (520.2)
         // would need one at z = 6, (4·650 + H2)/6 = 433.6692, which is also
         // the z = 3 partner of g = 2, (2·650 + H)/3.
         {"no partner beyond maxCharge", findQuery, {{433.67, 2100.0}, {520.2, 2100.0}, {650.0, 3000.0}}, 650.0, 2, 0, 1,
-         "\nr1.0002\tz= 2 (650.0) MS peaks z = 3 (433.7) S/N: 200.0;\tassigned z = 2", "2/0/650.000 "},
+         "\nr1.0002\tz= 2 (650.0) MS peaks z = 3 (433.7) S/N: 200.0;\tassigned z = 2", "2/0/650.000 ", "2 "},
         {"centroid below 500", findQuery, {{480.0, 3000.0}, {719.5, 2100.0}, {958.99, 2100.0}}, 480.0, 2, 0, 1, "",
-         "0/1/480.000 "},
+         "0/1/480.000 ", "0 "},
         {"pairs alone give 2", findQuery, {{550.0, 3000.0}}, 550.0, 5, 0, 0,
-         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 5, 0) + "\tassigned z = 2", "2/0/550.000 "},
+         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 5, 0) + "\tassigned z = 2", "2/0/550.000 ", "0 "},
         {"one charge-3 pair", findQuery, {{550.0, 3000.0}}, 550.0, 3, 1, 0,
          "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 1) + "b/y pair conflict z not assigned",
-         "0/1/550.000 "},
+         "0/1/550.000 ", "0 "},
         {"three charge-3 pairs", findQuery, {{550.0, 3000.0}}, 550.0, 3, 3, 0,
-         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 3) + "\tassigned z = 3", "3/0/550.000 "},
+         "\nr1.0002\tz = 4 (412.8) S/N: 0.0" + pairCounts("550.0", 3, 3) + "\tassigned z = 3", "3/0/550.000 ", "0 "},
         {"z = 4 peak at or below 450", findQuery, {{412.75, 2100.0}, {550.0, 3000.0}}, 550.0, 3, 2, 0,
          "\nr1.0002\tz = 4 (412.8) S/N: 200.0" + pairCounts("550.0", 3, 2) +
              "b/y pair, z4 in MS scan conflict z not assigned",
-         "0/1/550.000 "},
+         "0/1/550.000 ", "0 "},
         {"z = 4 peak above 450", findQuery, {{487.75, 2100.0}, {650.0, 3000.0}}, 650.0, 3, 2, 0,
-         "\nr1.0002\tz = 4 (487.8) S/N: 200.0" + pairCounts("650.0", 3, 2) + "\tassigned z = 3", "3/0/650.000 "},
+         "\nr1.0002\tz = 4 (487.8) S/N: 200.0" + pairCounts("650.0", 3, 2) + "\tassigned z = 3", "3/0/650.000 ", "3 "},
     };
     for (const Case& c : cases) {
         const Decision d =
             decide(c.query, {{1, 0, surveyScan(c.survey)}, {2, c.mz, msmsSpectrum(c.mz, c.b2, c.b3, c.lone)}});
         EXPECT_EQ(d.log, c.log) << c.what;
         EXPECT_EQ(d.charges, c.charges) << c.what;
+        EXPECT_EQ(d.stated, c.stated) << c.what;
     }
 }
 
@@ -240,6 +246,16 @@ TEST(FindCharge, FragmentsBelowThePrecursorMeanChargeOneInEitherMode) {
         const Decision d = decide(query, {{1, 0, surveyScan({{550.3, 3000.0}, {824.5, 2100.0}})}, {2, 550.0, spectrum}});
         EXPECT_EQ(d.log, "") << query;
         EXPECT_EQ(d.charges, "1/0/550.000 ") << query;
+        EXPECT_EQ(d.stated, "0 ") << query << ": the fragments alone";
+        // The survey scan confirms it with a resolved singly-charged
+        // envelope around the precursor, heights as a peptide's.
+        std::vector<std::pair<double, double>> envelope;
+        for (int k = 0; k < 3; ++k) {
+            envelope.emplace_back(550.0 + k * kPeptideIsotopeSpacing, 30000.0 * peptideIsotopeHeight(549.0, k));
+        }
+        const Decision confirmed = decide(query, {{1, 0, surveyScan(envelope)}, {2, 550.0, spectrum}});
+        EXPECT_EQ(confirmed.log, "") << query;
+        EXPECT_EQ(confirmed.stated, "1 ") << query;
     }
 }
 

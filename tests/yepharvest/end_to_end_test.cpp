@@ -208,7 +208,7 @@ TEST(YepharvestEndToEnd, PeakListBytesComeFromTheExportAndTheMgfHoldsThem) {
         const double precursorMz =
             spectrum->precursors.at(0).selectedIons.at(0).cvParam(pwiz::cv::MS_selected_ion_m_z).valueAs<double>();
         const double seconds = spectrum->scanList.scans.at(0).cvParam(pwiz::cv::MS_scan_start_time).timeInSeconds();
-        return std::optional<MgfExpectation>(MgfExpectation{precursorMz, first, seconds});
+        return std::optional<MgfExpectation>(MgfExpectation{precursorMz, first, seconds, std::nullopt});
     });
     pwiz::msdata::MSDataFile data(mgfPath);
     const pwiz::msdata::SpectrumList& mgfSpectra = *data.run.spectrumListPtr;

@@ -5,8 +5,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/util/committed_file.h"
+#include "tools/report/charge_agreement.h"
 #include "tools/report/report_page.h"
 #include "tools/report/run_report.h"
 
@@ -23,6 +26,9 @@ constexpr const char* usage =
     "                    export, else against scan number (a .wiff run's peak-list\n"
     "                    names carry their times)\n"
     "  --output FILE     the HTML page to write\n"
+    "  --charges FILE    also write, as tab-separated counts per LC run, how many\n"
+    "                    written spectra are 1+ and how many written charges agree\n"
+    "                    with the instrument's, where the export carries them\n"
     "  --help            this text\n";
 
 int fail(const std::string& message) {
@@ -35,6 +41,7 @@ int fail(const std::string& message) {
 int main(int argc, char** argv) {
     ReportRequest request;
     std::string output;
+    std::string chargesOutput;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
@@ -46,6 +53,7 @@ int main(int argc, char** argv) {
                               : option == "--run"      ? &request.run
                               : option == "--data"     ? &request.dataFilename
                               : option == "--output"   ? &output
+                              : option == "--charges"  ? &chargesOutput
                                                        : nullptr;
         if (target == nullptr) return fail("unknown option " + std::string(option) + "\n" + usage);
         if (i + 1 >= argc) return fail("option " + std::string(option) + " needs a value");
@@ -73,6 +81,15 @@ int main(int argc, char** argv) {
     if (const std::optional<FileFailure> failure =
             commitWholeFile(output, renderReportPage(report), "Function: quarrow-report")) {
         return fail("cannot write " + output + ": " + std::strerror(failure->error));
+    }
+    if (!chargesOutput.empty()) {
+        std::vector<std::pair<int, ChargeAgreement>> samples;
+        if (report.samples.empty()) samples.emplace_back(1, chargeAgreement(report.wholeRun().spectra));
+        for (const RunPart& part : report.samples) samples.emplace_back(part.sample, chargeAgreement(part.spectra));
+        if (const std::optional<FileFailure> failure = commitWholeFile(
+                chargesOutput, chargeAgreementTable(samples), "Function: quarrow-report")) {
+            return fail("cannot write " + chargesOutput + ": " + std::strerror(failure->error));
+        }
     }
     for (const std::string& notice : report.notices) std::fprintf(stderr, "quarrow-report: note: %s\n", notice.c_str());
     return 0;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <map>
 
+#include "core/util/format_text.h"
+#include "tools/report/charge_agreement.h"
 #include "tools/report/html_text.h"
 #include "tools/report/svg_charts.h"
 
@@ -39,6 +41,7 @@ svg.chart .axis-label { font-size: 14px; fill: #4a5260; }
 svg.chart .bar-value { font-weight: bold; }
 svg.chart .chart-note, svg.chart .chart-empty { fill: #4a5260; }
 p.explain { color: #4a5260; font-size: 13px; margin: 2px 0 10px; }
+p.warning { background: #fdecea; border-left: 5px solid #c0392b; padding: 6px 12px; font-size: 13px; }
 )";
 
 const char* chargeColor(int charge) {
@@ -154,6 +157,28 @@ std::string stages(const RunPart& part, RunProgram program, const std::string& i
     return html + "</section>\n";
 }
 
+std::string percentText(long part, long whole) { return formatText("%.0f %%", 100.0 * part / whole); }
+
+// The written charges against the instrument's, and the share of 1+.
+std::string chargeChecks(const ChargeAgreement& a, const std::string& ids) {
+    std::string html;
+    if (a.withInstrumentCharge > 0) {
+        html += "<p class=\"explain\" id=\"" + ids + "charge-agreement\">The export carries the instrument's charge for " +
+                std::to_string(a.withInstrumentCharge) + " of the " + std::to_string(a.written) +
+                " written spectra: " + std::to_string(a.charged) + " of them were written with a charge, and " +
+                std::to_string(a.agreeing) + " of those agree with the instrument's" +
+                (a.charged > 0 ? " (" + percentText(a.agreeing, a.charged) + ")" : "") + ".</p>\n";
+    }
+    if (a.manySinglyCharged()) {
+        html += "<p class=\"warning\" id=\"" + ids + "singly-charged-warning\">Warning: " +
+                std::to_string(a.singlyCharged) + " of the " + std::to_string(a.written) + " written spectra (" +
+                percentText(a.singlyCharged, a.written) +
+                ") are 1+, more than 10 %. Tryptic peptides seldom are: these charges are probably wrong (the MGF "
+                "leaves a 1+ call of the fragments alone to the search engine).</p>\n";
+    }
+    return html;
+}
+
 std::string charges(const RunPart& part, const std::string& ids) {
     std::map<int, long> byCharge;
     for (const WrittenSpectrum& spectrum : part.spectra) ++byCharge[spectrum.charge];
@@ -164,6 +189,7 @@ std::string charges(const RunPart& part, const std::string& ids) {
     std::string html = "<section id=\"" + ids + "charges\">" + heading(ids, "Charge decisions");
     html += columnChart("Precursor charge of the written peak lists", chargeBars,
                         Axis{"precursor charge (undetermined: 2 or 3, searched as 2)"}, Axis{"peak lists (count)"});
+    html += chargeChecks(chargeAgreement(part.spectra), ids);
     if (!part.charges) {
         return html + "<p class=\"explain\">The rows of parentChargeCheck.txt could not be given to this sample (see "
                       "above).</p>\n</section>\n";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "tools/report/export_times.h"
+#include "tools/report/export_values.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ void noteFileState(RunReport& report, const LogFileSummary& file) {
 }
 
 // The precursors' times: a .wiff run's peak-list names carry them (all 0
-// when its exports had none); yepharvest's come from the run's export.
+// when its exports had none); yepharvest's come from the run's export,
+// with the instrument's charges where it carries them.
 void addTimes(RunReport& report) {
     std::vector<WrittenSpectrum>& spectra = report.features.spectra;
     if (report.program == RunProgram::wiffharvest) {
@@ -43,7 +44,7 @@ void addTimes(RunReport& report) {
         for (WrittenSpectrum& spectrum : spectra) spectrum.retentionMinutes = *spectrum.nameScanTime / 10.0;
         report.times = TimeSource::peakListNames;
     } else if (!report.request.dataFilename.empty() && !spectra.empty()) {
-        const std::optional<std::string> unread = readExportTimes(spectra, report.request.dataFilename);
+        const std::optional<std::string> unread = readExportValues(spectra, report.request.dataFilename);
         if (unread) {
             report.notices.push_back(*unread);
         } else {

@@ -29,6 +29,7 @@ struct WrittenSpectrum {
     std::optional<double> selectedParentMz;  // Th, as the run gave it
     std::optional<double> parentMz;          // Th
     int charge = 0;                  // 0: undetermined
+    std::optional<int> instrumentCharge;  // the export's, where it carries one
     std::optional<long> numPeaks;    // after peak picking
     std::optional<long> numOriginalPeaks;
     std::optional<double> parentSignalNoise;  // precursor in the survey scans

@@ -76,6 +76,7 @@ def gather(results, runs, features):
         rows += summary_table.sample_rows(run, program, texts[run][merge_logs.STATISTICS],
                                           merge_logs.rows_of(texts[run]["xtractorRejectReasons.txt"]),
                                           os.path.join(results, "runs", run, "peaklists"))
+        summary_table.add_charge_checks(rows, run, os.path.join(results, "runs", run, "charges.tsv"))
     failures = [o for o in outcomes if o["status"] != "done"]
     failures += [report_failure(results, o) for o in outcomes if o["status"] == "done" and not o["report"]]
     written = {os.path.join(results, "summary.tsv"): summary_table.table_text(rows),

@@ -2,9 +2,11 @@
 (inline style and SVG, no script, nothing fetched), like the run report.
 
 One table row per LC run (a .wiff file's samples each) with its counts,
-charge shares and links to the run's report, page and logs, one row per run
-that failed; then written spectra and the charge distribution of each LC run
-as charts. Every text from the runs reaches the page through `text` or `link`.
+charge shares, how many written charges agree with the instrument's (where
+the export carries them) and links to the run's report, page and logs, one
+row per run that failed; a warning for each LC run whose written spectra are
+more than 10 % 1+; then written spectra and the charge distribution of each
+LC run as charts. Every text from the runs reaches the page through `text` or `link`.
 """
 
 import urllib.parse
@@ -21,7 +23,8 @@ h1 { font-size: 26px; margin: 0 0 6px; }
 h2 { font-size: 19px; margin: 34px 0 10px; padding-bottom: 4px; border-bottom: 2px solid #e3e6ea; }
 p.meta { color: #4a5260; margin: 2px 0; font-size: 14px; }
 .failures { background: #fdecea; border-left: 5px solid #c0392b; padding: 8px 16px; margin-top: 18px; }
-.failures li { margin: 4px 0; }
+.failures li, .warnings li { margin: 4px 0; }
+.warnings { background: #fdf6e3; border-left: 5px solid #e69f00; padding: 8px 16px; margin-top: 18px; }
 table { border-collapse: collapse; margin: 10px 0; font-size: 13px; }
 th, td { border-bottom: 1px solid #e3e6ea; padding: 4px 8px; text-align: left; vertical-align: top; }
 td.number, th.number { text-align: right; font-variant-numeric: tabular-nums; }
@@ -56,6 +59,20 @@ def share_text(row):
     return ", ".join(f"{text(charge_label(c))} {100.0 * n / total:.0f}&nbsp;%" for c, n in charge_parts(row))
 
 
+def agreement_text(row):
+    """Written charges that agree with the instrument's, of those it gives."""
+    if not row.get("instrument_charged") or not row.get("charges_written"):
+        return "&mdash;"
+    agreeing, written = row["charges_agreeing"], row["charges_written"]
+    return f"{agreeing} of {written} ({100.0 * agreeing / written:.0f}&nbsp;%)"
+
+
+def singly_charged_share(row):
+    """The share of 1+ among the written spectra, when above 10 %."""
+    ones, written = row["charges"].get(1, 0), row["written"]
+    return ones / written if written and ones * 10 > written else None
+
+
 def number(value):
     return f'<td class="number">{"&mdash;" if value == "" else text(value)}</td>'
 
@@ -76,7 +93,7 @@ def table(rows, outcomes):
     head = ("<tr><th>run</th><th>program</th><th>status</th><th class=\"number\">spectra read</th>"
             "<th class=\"number\">merged</th><th class=\"number\">written</th><th class=\"number\">rejected</th>"
             "<th class=\"number\">peak lists</th><th class=\"number\">MGF spectra</th><th>charges</th>"
-            "<th>links</th></tr>\n")
+            "<th>charges agreeing with the instrument's</th><th>links</th></tr>\n")
     body = []
     for outcome in outcomes:
         own = [row for row in rows if row["run"] == outcome["run"]]
@@ -86,11 +103,12 @@ def table(rows, outcomes):
             body.append(f"<tr><td>{name}</td><td>{text(row['program'])}</td><td>done</td>"
                         + "".join(number(row[key]) for key in ("spectra_read", "merged", "written", "rejected",
                                                                "peak_lists", "mgf_spectra"))
-                        + f"<td>{share_text(row)}</td><td>{run_links(outcome)}</td></tr>\n")
+                        + f"<td>{share_text(row)}</td><td>{agreement_text(row)}</td>"
+                        + f"<td>{run_links(outcome)}</td></tr>\n")
         if not own:
             body.append(f"<tr class=\"failed\"><td>{text(outcome['run'])}</td><td>{text(outcome['program'])}</td>"
                         f"<td>{text(outcome['status'])}</td>"
-                        f"<td colspan=\"7\">{text(outcome['error'])}</td><td>{run_links(outcome)}</td></tr>\n")
+                        f"<td colspan=\"8\">{text(outcome['error'])}</td><td>{run_links(outcome)}</td></tr>\n")
     return "<table>\n" + head + "".join(body) + "</table>\n"
 
 
@@ -152,6 +170,14 @@ def page(rows, outcomes):
                         + (f" &middot; {link(o['log'], 'page')}" if o["log"] else "") + "</li>\n" for o in failed)
         parts.append(f"<div class=\"failures\"><h2>{len(failed)} of {len(outcomes)} runs failed</h2>\n"
                      f"<ul>\n{items}</ul></div>")
+    singly = [(row, singly_charged_share(row)) for row in rows if singly_charged_share(row) is not None]
+    if singly:
+        items = "".join(f"<li><b>{text(row['output_name'])}</b>: {row['charges'].get(1, 0)} of {row['written']} "
+                        f"written spectra ({100.0 * share:.0f}&nbsp;%) are 1+</li>\n" for row, share in singly)
+        parts.append("<div class=\"warnings\" id=\"singly-charged\"><h2>More than 10&nbsp;% of the written spectra "
+                     f"are 1+</h2>\n<ul>\n{items}</ul><p class=\"meta\">Tryptic peptides seldom are: these charges "
+                     "are probably wrong. The MGF files leave a 1+ call of the fragments alone to the search "
+                     "engine.</p></div>")
     if any(row["rejected"] == "" for row in rows):
         parts.append("<p class=\"meta\">&mdash; in <i>rejected</i>: the reject rows of a .wiff file's samples "
                      "could not be told apart (a scan range rejects survey scans too).</p>")

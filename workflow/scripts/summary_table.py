@@ -17,6 +17,11 @@ Columns:
   rejected_too-few-peaks, rejected_sequence-tag, rejected_other
   charge_1 ...       numUniqueChargeSpectra of each charge
   charge_undetermined  numAmbiguousChargeSpectra of all charges
+  instrument_charged, charges_written, charges_agreeing
+                     from the run report's charges.tsv: of the written
+                     spectra, those whose export carries the instrument's
+                     charge, those of them written with a charge, and those
+                     of them that agree with it (empty without the table)
 
 The reject rows of wiffharvest do not name the sample. Its samples are
 written one after the other, and each rejected spectrum of a sample leaves
@@ -131,16 +136,40 @@ def sample_rows(run, program, statistics, reject_rows, peaklists):
     return rows
 
 
+CHECK_COLUMNS = (("instrument_charged", "instrument_charged"), ("charges_written", "charged"),
+                 ("charges_agreeing", "agreeing"))
+
+
+def add_charge_checks(rows, run, path):
+    """The columns of the run's charges.tsv (written by quarrow-report
+    --charges, one row per sample) into its rows; empty where it is missing."""
+    by_sample = {}
+    if os.path.isfile(path):
+        with open(path) as stream:
+            lines = stream.read().rstrip("\n").split("\n")
+        columns = lines[0].split("\t")
+        for line in lines[1:]:
+            values = dict(zip(columns, line.split("\t")))
+            by_sample[int(values["sample"])] = values
+    for row in rows:
+        if row["run"] != run:
+            continue
+        own = by_sample.get(row["sample"], {})
+        for column, source in CHECK_COLUMNS:
+            row[column] = int(own[source]) if source in own else ""
+
+
 def charge_columns(rows):
     highest = max([0] + [charge for row in rows for charge in row["charges"]])
-    return [f"charge_{c}" for c in range(1, highest + 1)] + ["charge_undetermined"]
+    return [f"charge_{c}" for c in range(1, highest + 1)] + ["charge_undetermined"] + [c for c, _ in CHECK_COLUMNS]
 
 
 def table_text(rows):
     columns = list(FIRST_COLUMNS) + charge_columns(rows)
     lines = ["\t".join(columns)]
     for row in rows:
-        values = dict(row, **{f"charge_{c}": row["charges"].get(c, 0) for c in range(1, 10)})
+        values = dict({c: "" for c, _ in CHECK_COLUMNS}, **row, **{f"charge_{c}": row["charges"].get(c, 0)
+                                                                   for c in range(1, 10)})
         # A sample's name comes from its export and may hold anything.
         lines.append("\t".join(re.sub(r"[\t\n\r]", " ", str(values[column])) for column in columns))
     return "\n".join(lines) + "\n"

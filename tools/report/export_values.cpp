@@ -1,4 +1,4 @@
-#include "tools/report/export_times.h"
+#include "tools/report/export_values.h"
 
 #include <cmath>
 #include <exception>
@@ -13,12 +13,13 @@ std::string scanText(long scan) { return "scan " + std::to_string(scan); }
 
 }  // namespace
 
-std::optional<std::string> readExportTimes(std::vector<WrittenSpectrum>& spectra, const std::string& dataFilename) {
+std::optional<std::string> readExportValues(std::vector<WrittenSpectrum>& spectra, const std::string& dataFilename) {
     const std::string notRead = "The retention times of " + dataFilename + " were not read: ";
     const std::string runPath = hasExportEnding(dataFilename) ? dataFilename : gen_path_from_filename(dataFilename);
     MSAnalysis analysis;
     if (analysis.Open(runPath) < 0) return notRead + analysis.openFailureDescription();
-    std::vector<double> minutes;
+    std::vector<std::optional<double>> seconds;
+    std::vector<std::optional<int>> charges;
     try {
         const MSSpectrumCollection collection = analysis.getSpectra();
         const std::int32_t count = collection.getCount();
@@ -37,15 +38,18 @@ std::optional<std::string> readExportTimes(std::vector<WrittenSpectrum>& spectra
                 (spectrum.selectedParentMz && std::fabs(precursors.front() - *spectrum.selectedParentMz) > 0.0051)) {
                 return notRead + another + scanText(scan) + " of the export has another precursor).";
             }
-            const std::optional<double> seconds = found.scanStartSeconds();
-            if (!seconds) return notRead + "the export gives no start time for " + scanText(scan) + ".";
-            minutes.push_back(*seconds / 60.0);
+            seconds.push_back(found.scanStartSeconds());
+            charges.push_back(found.precursorCharge());
         }
     } catch (const ComError& error) {
         return notRead + error.description();
     } catch (const std::exception& error) {
         return notRead + error.what();
     }
-    for (std::size_t i = 0; i < spectra.size(); ++i) spectra[i].retentionMinutes = minutes[i];
+    for (std::size_t i = 0; i < spectra.size(); ++i) spectra[i].instrumentCharge = charges[i];
+    for (std::size_t i = 0; i < spectra.size(); ++i) {
+        if (!seconds[i]) return notRead + "the export gives no start time for " + scanText(*spectra[i].scanNumber) + ".";
+    }
+    for (std::size_t i = 0; i < spectra.size(); ++i) spectra[i].retentionMinutes = *seconds[i] / 60.0;
     return std::nullopt;
 }

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# What a search engine identifies from our peak lists, against the export
+# itself: Debian's Comet (comet-ms) searches, on the same run,
+#   - our MGF, written by quarrow-extract with the front ends' defaults;
+#   - every MS/MS spectrum of the export with the instrument's charges;
+#   - the same without charges (Comet then tries the likely charges itself);
+# in two precursor settings (unit resolution: 2.0 Da, no isotope error; high
+# resolution: 20 ppm, isotope errors 0/1), with ion-trap fragment bins
+# (1.0005, offset 0.4), carbamidomethylated cysteine and variable oxidised
+# methionine, against targets and reversed-sequence decoys. It counts the
+# confident PSMs (one per spectrum, its best hit over the charges tried) and
+# their distinct peptides at 1 % FDR, estimated from the decoy count.
+#
+#   bench/identifications.sh [build-folder] [RUN FASTA [DECOY-MARK] ...]
+#
+# Without runs: the real excerpt ../shared/data/real/BSA_min_21.mzXML with its
+# bsa.fasta, and the BSA1 example run of Debian's openms-doc with the
+# package's target-decoy FASTA (decoys marked "_rev"). A FASTA without a
+# DECOY-MARK holds targets only: the reversed sequences are added here.
+# Needs comet-ms (and openms-doc for BSA1): `./setup.sh bench` installs them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:-build}" && pwd)
+shift || true
+missing=()
+command -v comet-ms >/dev/null || missing+=(comet-ms)
+command -v python3 >/dev/null || missing+=(python3)
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "identifications.sh: missing ${missing[*]}: run ./setup.sh bench (or apt-get install ${missing[*]})" >&2
+    exit 2
+fi
+[ -x "$build/tools/quarrow-extract" ] || { echo "identifications.sh: build quarrow-extract and yepharvest first" >&2; exit 2; }
+if [ $# -eq 0 ]; then
+    real=../shared/data/real
+    openms=/usr/share/doc/openms/examples
+    set -- "$real/BSA_min_21.mzXML" "$real/bsa.fasta" ""
+    if [ -f "$openms/BSA/BSA1.mzML" ]; then
+        set -- "$@" "$openms/BSA/BSA1.mzML" \
+            "$openms/TOPPAS/data/BSA_Identification/18Protein_SoCe_Tr_detergents_trace_target_decoy.fasta" "_rev"
+    else
+        echo "identifications.sh: openms-doc is not installed: BSA1 left out (./setup.sh bench installs it)" >&2
+    fi
+fi
+work=$(mktemp -d /tmp/quarrow-identifications-XXXXXX)
+# QUARROW_KEEP=1 keeps the MGF files and Comet's results, and says where.
+if [ "${QUARROW_KEEP:-0}" = 1 ]; then echo "identifications.sh: keeping $work" >&2; else trap 'rm -rf "$work"' EXIT; fi
+comet-ms -p >/dev/null 2>&1 || true  # writes comet.params.new here
+mv comet.params.new "$work/template.params"
+
+# params <file> <database> <unit|high>
+params() {
+    local tolerance=2.0 units=0 isotopes=0
+    if [ "$3" = high ]; then tolerance=20.0 units=2 isotopes=1; fi
+    sed -E -e "s#^database_name = .*#database_name = $2#" \
+        -e "s/^decoy_search = .*/decoy_search = 0/" \
+        -e "s/^num_threads = .*/num_threads = 2/" \
+        -e "s/^peptide_mass_tolerance = .*/peptide_mass_tolerance = $tolerance/" \
+        -e "s/^peptide_mass_units = .*/peptide_mass_units = $units/" \
+        -e "s/^isotope_error = .*/isotope_error = $isotopes/" \
+        -e "s/^fragment_bin_tol = .*/fragment_bin_tol = 1.0005/" \
+        -e "s/^fragment_bin_offset = .*/fragment_bin_offset = 0.4/" \
+        -e "s/^theoretical_fragment_ions = .*/theoretical_fragment_ions = 1/" \
+        -e "s/^add_C_cysteine = .*/add_C_cysteine = 57.021464/" \
+        -e "s/^variable_mod01 = .*/variable_mod01 = 15.9949 M 0 3 -1 0 0 0.0/" \
+        -e "s/^output_txtfile = .*/output_txtfile = 1/" \
+        -e "s/^output_pepxmlfile = .*/output_pepxmlfile = 0/" \
+        -e "s/^num_output_lines = .*/num_output_lines = 1/" \
+        "$work/template.params" >"$1"
+}
+
+# "PSMs<TAB>peptides" at 1 % FDR from Comet's text output: each spectrum's
+# best hit (lowest e-value over its charges), ranked; the longest top list
+# whose decoys are at most 1 % of its targets counts.
+confident() {  # confident <comet.txt> <decoy mark>
+    awk -F'\t' -v mark="$2" '
+        $1 == "scan" { for (i = 1; i <= NF; i++) col[$i] = i; next }
+        !("e-value" in col) { next }
+        { s = $col["scan"]; e = $col["e-value"] + 0
+          if (!(s in best) || e < best[s]) { best[s] = e; pep[s] = $col["plain_peptide"]
+              n = split($col["protein"], p, ","); decoy[s] = 1
+              for (k = 1; k <= n; k++) if (index(p[k], mark) == 0) decoy[s] = 0 } }
+        END { for (s in best) printf "%.6g\t%d\t%s\n", best[s], decoy[s], pep[s] }' "$1" |
+        sort -g -k1,1 |
+        awk -F'\t' '{ t += !$2; d += $2; if (!$2) { seen[NR] = $3 }
+                      if (d <= 0.01 * t) { keep = NR; targets = t } }
+                    END { for (i = 1; i <= keep; i++) if (i in seen) peptides[seen[i]] = 1
+                          printf "%d\t%d\n", targets, length(peptides) }'
+}
+
+echo "| run | spectra searched: ours / export | setting | ours: PSMs | ours: peptides | export with charges: PSMs | peptides | export without charges: PSMs | peptides |"
+echo "|---|---|---|---|---|---|---|---|---|"
+while [ $# -ge 2 ]; do
+    run=$(realpath "$1") fasta=$(realpath "$2") mark=${3:-}
+    shift 2; [ $# -gt 0 ] && shift
+    name=$(basename "$run"); name=${name%%.*}
+    dir="$work/$name"; mkdir -p "$dir"
+    if [ -z "$mark" ]; then
+        mark=DECOY_
+        awk '/^>/ { if (seq != "") print head "\n" seq; head = $0; seq = ""; next } { seq = seq $0 }
+             END { print head "\n" seq }' "$fasta" >"$dir/targets.fasta"
+        awk '/^>/ { head = ">DECOY_" substr($0, 2); next }
+             { s = ""; for (i = length($0); i > 0; i--) s = s substr($0, i, 1); print head "\n" s }' \
+            "$dir/targets.fasta" >"$dir/decoys.fasta"
+        cat "$dir/targets.fasta" "$dir/decoys.fasta" >"$dir/db.fasta"
+    else
+        cp "$fasta" "$dir/db.fasta"
+    fi
+    "$build/tools/quarrow-extract" "$run" --out "$dir/ours" >"$dir/extract.txt" 2>&1 ||
+        { echo "identifications.sh: quarrow-extract failed on $run (see below)" >&2; tail -5 "$dir/extract.txt" >&2; exit 1; }
+    cp "$dir"/ours/peaklists/*.mgf "$dir/ours.mgf"
+    python3 bench/export_mgf.py "$run" "$dir/charged.mgf" --charges
+    python3 bench/export_mgf.py "$run" "$dir/chargeless.mgf"
+    spectra="$(grep -c '^BEGIN IONS' "$dir/ours.mgf") / $(grep -c '^BEGIN IONS' "$dir/charged.mgf")"
+    for setting in unit high; do
+        params "$dir/$setting.params" "$dir/db.fasta" "$setting"
+        row="| $name | $spectra | $setting"
+        for input in ours charged chargeless; do
+            (cd "$dir" && comet-ms -P"$setting.params" -N"$input-$setting" "$input.mgf" >/dev/null 2>&1) ||
+                { echo "identifications.sh: comet-ms failed on $input.mgf" >&2; exit 1; }
+            IFS=$'\t' read -r psms peptides < <(confident "$dir/$input-$setting.txt" "$mark")
+            row+=" | $psms | $peptides"
+        done
+        echo "$row |"
+    done
+done
