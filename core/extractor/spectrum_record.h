@@ -26,8 +26,6 @@ struct SpectrumRecord {
     double precursorIntensity = 0.0;
     SpecFeatures specFeatures;
 
-    // A spectrum that becomes a peak list: an MS/MS spectrum with at least
-    // two peaks that no stage has rejected.
     void setCharge(std::int32_t z, ChargeSource source) {
         charge = z;
         chargeSource = z != 0 ? source : ChargeSource::none;
@@ -37,5 +35,7 @@ struct SpectrumRecord {
         if (charge == 0 && member.charge != 0) setCharge(member.charge, member.chargeSource);
     }
 
+    // A spectrum that becomes a peak list: an MS/MS spectrum with at least
+    // two peaks that no stage has rejected.
     bool written() const { return msLevel == 2 && numPeaks > 1 && !rejected; }
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/util/checked_file.h"
 
@@ -36,14 +37,19 @@ std::string firstSentence(std::string_view text) {
     return sentence;
 }
 
-std::string failureLineText(int status, std::string_view text) {
-    return std::string(kTag) + std::to_string(status) + "\t" + firstSentence(text) + "\n";
+std::string failureLineText(int status, std::string_view text, int systemError) {
+    std::string sentence = firstSentence(text);
+    if (systemError != 0) {
+        if (sentence.ends_with('.')) sentence.pop_back();
+        sentence += (sentence.empty() ? "" : ": ") + std::string(std::strerror(systemError)) + ".";
+    }
+    return std::string(kTag) + std::to_string(status) + "\t" + sentence + "\n";
 }
 
-void writeFailureLine(int status, std::string_view text) {
+void writeFailureLine(int status, std::string_view text, int systemError) {
     const int saved = errno;
     // With nowhere to say it, the page and the status still do.
-    [[maybe_unused]] const int error = writeWhole(STDERR_FILENO, failureLineText(status, text));
+    [[maybe_unused]] const int error = writeWhole(STDERR_FILENO, failureLineText(status, text, systemError));
     errno = saved;
 }
 

@@ -20,11 +20,13 @@ struct FailureLine {
 // than blanks, up to and with the first full stop that a blank follows.
 std::string firstSentence(std::string_view text);
 
-// "quarrow-failure\t%d\t%s\n", with the first sentence of `text`.
-std::string failureLineText(int status, std::string_view text);
+// "quarrow-failure\t%d\t%s\n", with the first sentence of `text`; a
+// failure that the system reported (a full disk, a missing permission) keeps
+// its reason at the end of the sentence, which is what a user must fix.
+std::string failureLineText(int status, std::string_view text, int systemError = 0);
 
 // Writes the line to standard error in one write.
-void writeFailureLine(int status, std::string_view text);
+void writeFailureLine(int status, std::string_view text, int systemError = 0);
 
 // The last failure line in what a program wrote on standard error.
 std::optional<FailureLine> lastFailureLine(std::string_view standardError);

@@ -22,7 +22,7 @@ std::atomic<bool> fatalErrorStarted = false;
 
 // Prints the failure with `print`, writes its line for the front ends, and
 // ends the process as every failure does.
-[[noreturn]] void endFailedProcess(const PageHtml& message, const std::function<void()>& print);
+[[noreturn]] void endFailedProcess(const PageHtml& message, int systemError, const std::function<void()>& print);
 
 // One fatal error ends the process: another thread that fails meanwhile (a
 // picking thread out of memory) waits here until the first has ended it.
@@ -69,7 +69,7 @@ void reportFatalError(const std::string& message) {
 
 void reportFatalError(const PageHtml& message) {
     const int lastError = errno;
-    endFailedProcess(message, [&] {
+    endFailedProcess(message, lastError, [&] {
         PageHtml finalText = message;
         if (lastError != 0) finalText += PageHtml(formatText("\nSystem error message: %s.\n", std::strerror(lastError)));
         errorPrinter(finalText);
@@ -77,12 +77,12 @@ void reportFatalError(const PageHtml& message) {
 }
 
 void exitWithOwnErrorLine(const PageHtml& line) {
-    endFailedProcess(line, [&] { std::fwrite(line.html().data(), 1, line.html().size(), getHtmlStream()); });
+    endFailedProcess(line, 0, [&] { std::fwrite(line.html().data(), 1, line.html().size(), getHtmlStream()); });
 }
 
 namespace {
 
-[[noreturn]] void endFailedProcess(const PageHtml& message, const std::function<void()>& print) {
+[[noreturn]] void endFailedProcess(const PageHtml& message, int systemError, const std::function<void()>& print) {
     fatalErrorLock().lock();  // never released: the process ends below
     fatalErrorStarted = true;
     // Work on the other thread is put down first. That thread may be failing
@@ -91,7 +91,7 @@ namespace {
     // share of the work, which holds the lock already.
     [[maybe_unused]] const bool quiet = workBesideFatalErrors().try_lock_for(std::chrono::seconds(1));
     print();
-    writeFailureLine(1, textOfHtml(message.html()));
+    writeFailureLine(1, textOfHtml(message.html()), systemError);
     removeUncommittedFiles();
     std::fflush(stdout);
     std::fflush(getHtmlStream());

@@ -102,8 +102,8 @@ TEST_F(Extract, AFailedRunEndsWithTheProgramsStatusAndItsSentence) {
     EXPECT_NE(got.output.find("\nNo run export was found: the run folder " + tool.file("missing.d/") + " does not exist"),
               std::string::npos)
         << got.output;
-    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1: The Cysteine modification "
-                              "unheard-of does not occur in the parameter file msparams_quarrow/cysteines.tsv.)"),
+    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1: No run export was found: the run "
+                              "folder " + tool.file("missing.d/") + " does not exist"),
               std::string::npos)
         << got.output;
     EXPECT_EQ(got.output.find("quarrow-failure"), std::string::npos) << got.output;

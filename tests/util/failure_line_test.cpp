@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "core/util/failure_line.h"
 #include "core/util/fatal_error.h"
 #include "tests/support/child_process.h"
@@ -23,6 +25,10 @@ TEST(FailureLine, FirstSentenceOnOneLine) {
     };
     for (const auto& [text, sentence] : cases) EXPECT_EQ(firstSentence(text), sentence) << text;
     EXPECT_EQ(failureLineText(1, "\nBad value.\nFunction: x\n"), "quarrow-failure\t1\tBad value.\n");
+    // The system's reason is what a user must fix: it stays in the sentence.
+    EXPECT_EQ(failureLineText(1, "File write (fwrite) failure.\nFunction: f\n", ENOSPC),
+              "quarrow-failure\t1\tFile write (fwrite) failure: No space left on device.\n");
+    EXPECT_EQ(failureLineText(1, "", EFBIG), "quarrow-failure\t1\tFile too large.\n");
 }
 
 TEST(FailureLine, TheLastWellFormedLineIsRead) {
@@ -40,6 +46,7 @@ TEST(FailureLine, TheLastWellFormedLineIsRead) {
 TEST(FailureLine, TheFatalPathWritesItOnStandardError) {
     const ChildResult child = runInChild([] {
         ::dup2(STDOUT_FILENO, STDERR_FILENO);  // the child's output is what is captured
+        errno = 0;                             // no system error behind this one
         reportFatalError(PageHtml::markup("\n<BR>") + PageHtml("The value <3> is wrong. Really.\nFunction: f\n"));
     });
     EXPECT_EQ(child.exitStatus, 1);
