@@ -90,6 +90,9 @@ confident() {  # confident <comet.txt> <decoy mark>
 echo "| run | spectra searched: ours / export | setting | ours: PSMs | ours: peptides | export with charges: PSMs | peptides | export without charges: PSMs | peptides |"
 echo "|---|---|---|---|---|---|---|---|---|"
 while [ $# -ge 2 ]; do
+    for file in "$1" "$2"; do
+        [ -f "$file" ] || { echo "identifications.sh: $file is not there" >&2; exit 2; }
+    done
     run=$(realpath "$1") fasta=$(realpath "$2") mark=${3:-}
     shift 2; [ $# -gt 0 ] && shift
     name=$(basename "$run"); name=${name%%.*}

@@ -172,7 +172,8 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;
-        assignCharge(scan, 1, scan.msLevel == 2 ? singlyChargedSource(run, index, context) : ChargeSource::fragmentsAlone);
+        const bool fragmentScan = scan.msLevel == 2;
+        assignCharge(scan, 1, fragmentScan ? singlyChargedSource(run, index, context) : ChargeSource::fragmentsAlone);
         return;
     }
     // A record that no survey scan precedes (in a run without survey scans,

@@ -17,9 +17,8 @@ ChargeAgreement chargeAgreement(const std::vector<WrittenSpectrum>& spectra) {
 std::string chargeAgreementTable(const std::vector<std::pair<int, ChargeAgreement>>& samples) {
     std::string table = "sample\twritten\tsingly_charged\tinstrument_charged\tcharged\tagreeing\n";
     for (const auto& [sample, a] : samples) {
-        for (const long value : {static_cast<long>(sample), a.written, a.singlyCharged, a.withInstrumentCharge, a.charged}) {
-            table += std::to_string(value) + "\t";
-        }
+        const long counts[] = {sample, a.written, a.singlyCharged, a.withInstrumentCharge, a.charged};
+        for (const long value : counts) table += std::to_string(value) + "\t";
         table += std::to_string(a.agreeing) + "\n";
     }
     return table;
