@@ -367,33 +367,38 @@ std::string lcRun(const RunPart& part, const RunReport& report, const std::strin
     }
     const RunChromatogram& run = *part.chromatogram;
     const Axis minutes{"retention time (min)"};
+    // Counts run to many digits: the axes give them in thousands or millions.
+    double highest = 0.0;
+    for (const SurveyPoint& point : run.survey) highest = std::max(highest, point.totalIonCurrent);
+    const double unit = highest >= 1e7 ? 1e6 : highest >= 1e4 ? 1e3 : 1.0;
+    const Axis intensity{unit == 1e6 ? "intensity (million counts)" : unit == 1e3 ? "intensity (thousand counts)"
+                                                                                    : "intensity (counts)"};
     if (run.survey.empty()) {
         html += "<p class=\"explain\">The export holds no survey scans with a start time: no chromatogram.</p>\n";
     } else {
         Series tic{"total ion current", "#0072b2", {}};
         Series base{"base peak", "#d55e00", {}};
         for (const SurveyPoint& point : run.survey) {
-            tic.points.push_back({point.minutes, point.totalIonCurrent, ""});
-            base.points.push_back({point.minutes, point.basePeak, ""});
+            tic.points.push_back({point.minutes, point.totalIonCurrent / unit, ""});
+            base.points.push_back({point.minutes, point.basePeak / unit, ""});
         }
-        html += scatterChart("Survey scans: total ion current and base peak", {tic, base}, minutes,
-                             Axis{"intensity (counts)"}, Marks::lines);
+        html += scatterChart("Survey scans: total ion current and base peak", {tic, base}, minutes, intensity,
+                             Marks::lines);
     }
     Histogram perMinute;
     perMinute.counts = msmsPerMinute(run);
     for (std::size_t i = 0; i <= perMinute.counts.size(); ++i) perMinute.edges.push_back(static_cast<double>(i));
     perMinute.total = static_cast<long>(run.msms.size());
     html += histogramChart("MS/MS spectra per minute", perMinute, minutes, "#009e73");
-    Series intensities{"MS/MS precursors", "#cc79a7", {}};
+    Series intensities{"precursors", "#cc79a7", {}};
     for (const MsmsPoint& point : run.msms) {
         if (point.precursorIntensity <= 0.0) continue;
         intensities.points.push_back(
-            {point.minutes, point.precursorIntensity,
+            {point.minutes, point.precursorIntensity / unit,
              formatText("%.3f min, m/z %.2f: %.0f", point.minutes, point.precursorMz, point.precursorIntensity)});
     }
     if (!run.survey.empty()) {
-        html += scatterChart("Precursor intensity in the survey scan before", {intensities}, minutes,
-                             Axis{"intensity (counts)"});
+        html += scatterChart("Precursor intensity in the survey scan before", {intensities}, minutes, intensity);
     }
     html += "<p class=\"explain\" id=\"" + ids + "lc-run-counts\">" + std::to_string(run.survey.size()) +
             " survey scans, " + std::to_string(run.msms.size()) + " MS/MS spectra in the export";

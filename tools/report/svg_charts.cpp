@@ -281,7 +281,7 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
     const double xPad = (xHigh - xLow) * 0.01;
     const double yPad = (yHigh - yLow) * 0.02;
     const std::vector<double> xTicks = niceTicks(std::max(0.0, xLow - xPad), xHigh + xPad, 8);
-    const std::vector<double> yTicks = niceTicks(yLow - yPad, yHigh + yPad, 6);
+    const std::vector<double> yTicks = niceTicks(yLow >= 0.0 ? std::max(0.0, yLow - yPad) : yLow - yPad, yHigh + yPad, 6);
     std::string svg = open(title, top + plotHeight + 66);
     svg += valueGrid(yTicks, left, right, top, plotHeight, yAxis);
     const auto xOf = [&](double x) { return left + (x - xTicks.front()) / (xTicks.back() - xTicks.front()) * (right - left); };
