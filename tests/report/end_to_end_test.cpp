@@ -296,15 +296,22 @@ TEST_F(ReportEndToEnd, WithoutItsExportARunIsDrawnAgainstScanNumbers) {
 
 // yepharvest names its statistics block after the export's run id, which
 // OpenMS writes as "ru_0" for every run: the report finds the block by the
-// export it is given, and in logs merged from two such runs says that it
+// export it is given; in logs merged from two such runs, by the count of
+// the run's peak lists, and where even that is the same it says that it
 // cannot tell them apart instead of showing either.
 TEST(ReportOfAnExport, WhoseRunIdIsNotItsRunName) {
     const WorkFolder folder;
+    const WorkFolder other;
     folder.generate("--folder --output " + folder.file("ribo4.d") + " --run-id ru_0 --spectra 200 --seed 9");
+    other.generate("--folder --output " + other.file("ribo5.d") + " --run-id ru_0 --spectra 260 --seed 10");
     const std::string data = folder.file("ribo4.d/Analysis.yep");
     ASSERT_EQ(folder.extract(YEPHARVEST_PATH, data, "specFeaturesFilename=features.txt").exitStatus, 0);
+    ASSERT_EQ(other.extract(YEPHARVEST_PATH, other.file("ribo5.d/Analysis.yep"), "specFeaturesFilename=features.txt")
+                  .exitStatus,
+              0);
     const std::string stats = folder.log("runStats.txt");
     ASSERT_EQ(stats.rfind("FileName\tru_0\n", 0), 0u) << stats;
+    ASSERT_EQ(other.log("runStats.txt").rfind("FileName\tru_0\n", 0), 0u);
     const auto page = [&](const std::string& logs) {
         const std::string output = folder.file("ribo4.html");
         const ChildResult result = runProgram({REPORT_PATH, "", {}, "", {"--logs", logs, "--features", "features.txt",
@@ -320,10 +327,21 @@ TEST(ReportOfAnExport, WhoseRunIdIsNotItsRunName) {
     EXPECT_EQ(shown(html, "stats-written"), std::atol(stats.c_str() + outputFiles + 15)) << html.substr(0, 4000);
     EXPECT_NE(html.find("id=\"lc-run-counts\""), std::string::npos);
 
+    // The workflow's merged logs: the other run's block first.
     const std::string merged = folder.file("merged/");
     ASSERT_TRUE(std::filesystem::create_directory(merged));
+    writeWholeFile(merged + "runStats.txt", other.log("runStats.txt") + stats);
+    const std::string otherRows = other.log("features.txt");
+    writeWholeFile(merged + "features.txt", folder.log("features.txt") + otherRows.substr(otherRows.find('\n')));
+    for (const char* name : {"xtractorRejectReasons.txt", "parentChargeCheck.txt"}) {
+        writeWholeFile(merged + name, folder.log(name));
+    }
+    const std::string apart = page(merged);
+    EXPECT_EQ(apart.find("id=\"notices\""), std::string::npos) << apart.substr(0, 4000);
+    EXPECT_NE(apart.find("of the 2 such blocks the one that counts as many peak lists"), std::string::npos);
+    EXPECT_EQ(shown(apart, "stats-written"), shown(html, "stats-written"));
+
     writeWholeFile(merged + "runStats.txt", stats + stats);
-    writeWholeFile(merged + "features.txt", folder.log("features.txt"));
     const std::string twice = page(merged);
     EXPECT_NE(twice.find("runStats.txt holds 2 statistics blocks named ru_0"), std::string::npos);
     EXPECT_NE(twice.find("No statistics block was found for this run."), std::string::npos);

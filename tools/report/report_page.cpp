@@ -308,7 +308,12 @@ std::string statistics(const RunReport& report) {
             (report.stats.foundByExportId.empty()
                  ? std::string(".")
                  : ", named " + escapeHtml(report.stats.foundByExportId) +
-                       ": the run id of this run's export, whose sample name and date it carries.") +
+                       ": the run id of this run's export, whose sample name and date it carries" +
+                       (report.stats.toldApartByRows
+                            ? formatText("; of the %zu such blocks the one that counts as many peak lists as the "
+                                         "run's rows.",
+                                         report.stats.indistinct.size())
+                            : std::string("."))) +
             "</p>\n";
     // One column per sample: wiffharvest writes one block per sample.
     std::vector<std::string> counters;

@@ -194,6 +194,16 @@ RunReport buildRunReport(const ReportRequest& request) {
     }
 
     report.features = selectWrittenSpectra(features, request.run, report.program);
+    // Blocks alike in name, sample and date: the run's is the one whose count
+    // of peak lists is that of the run's rows, when only one is.
+    std::vector<StatsBlock> counted;
+    for (const StatsBlock& block : report.stats.indistinct) {
+        if (block.total("numOutputFiles") == static_cast<long>(report.features.spectra.size())) counted.push_back(block);
+    }
+    if (counted.size() == 1) {
+        report.stats.matching = counted;
+        report.stats.toldApartByRows = true;
+    }
     report.rejects = selectRejects(rejects, request.run, report.program);
     report.charges = selectChargeDecisions(charges, request.run, report.program);
 
@@ -221,11 +231,12 @@ RunReport buildRunReport(const ReportRequest& request) {
                                  "and the counted rows include every pass.");
     }
 
-    if (report.stats.indistinct > 1) {
-        report.notices.push_back("runStats.txt holds " + std::to_string(report.stats.indistinct) +
+    if (report.stats.indistinct.size() > 1 && !report.stats.toldApartByRows) {
+        report.notices.push_back("runStats.txt holds " + std::to_string(report.stats.indistinct.size()) +
                                  " statistics blocks named " + report.stats.foundByExportId +
-                                 ", with the sample name and date of this run's export: which one is this run's "
-                                 "cannot be told, so none is shown; the counts below come from the other logs.");
+                                 ", with the sample name and date of this run's export, and as many peak lists: "
+                                 "which one is this run's cannot be told, so none is shown; the counts below come "
+                                 "from the other logs.");
     } else if (stats.state == LogFileState::read && report.stats.matching.empty()) {
         std::string others;
         for (const std::string& other : report.stats.otherRuns) others += (others.empty() ? "" : ", ") + other;

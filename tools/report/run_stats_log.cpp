@@ -116,7 +116,11 @@ StatsSelection selectRunStats(const LogFile& file, std::string_view run, const E
             std::count_if(blocks.begin(), blocks.end(), [&](const StatsBlock& b) { return carries(b, *identity); }));
     }
     if (carrying > 0) selection.foundByExportId = identity->analysisName;
-    if (carrying > 1) selection.indistinct = carrying;
+    if (carrying > 1) {
+        for (const StatsBlock& block : blocks) {
+            if (carries(block, *identity)) selection.indistinct.push_back(block);
+        }
+    }
     const auto ofRun = [&](const StatsBlock& block) {
         return byName ? block.runName == run : carrying == 1 && carries(block, *identity);
     };

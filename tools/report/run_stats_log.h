@@ -40,9 +40,12 @@ struct StatsSelection {
     std::vector<int> unreadableLines;
     // The export's run id when blocks were found by it, not by the run name.
     std::string foundByExportId;
-    // Blocks that carry the export's identity but cannot be told apart (as in
-    // logs merged from several runs whose exports share one run id).
-    std::size_t indistinct = 0;
+    // Blocks that carry the export's identity but cannot be told apart by
+    // it (as in logs merged from several runs whose exports share one run
+    // id), in file order; their rows may tell them apart.
+    std::vector<StatsBlock> indistinct;
+    // The block was chosen from those by the rows of the run.
+    bool toldApartByRows = false;
 };
 
 // What yepharvest writes of its run's export at the head of its block:
@@ -56,6 +59,6 @@ struct ExportIdentity {
 
 // The blocks named after the run; when there are none and `identity` is
 // given, the one block that carries the export's identity. Several such
-// blocks are none of them: which one is the run's cannot be told.
+// blocks are none of them, but listed as indistinct.
 StatsSelection selectRunStats(const LogFile& file, std::string_view run,
                               const ExportIdentity* identity = nullptr);
