@@ -38,7 +38,7 @@ int runYepharvest() {
     }
     const int readFailed = reading.finish();
     std::printf("<BR>Data read into memory. \n");
-    stages.finish();
+    stages.finish(readFailed != 0);
 
     comUninitialize();
     // A run that could not be read is a failure for every caller that is not

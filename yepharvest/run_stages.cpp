@@ -129,7 +129,7 @@ void RunStages::advance(std::int32_t read, bool readingDone) {
     state_->pipeline.advance(read, readingDone, run_.numScans());
 }
 
-void RunStages::finish() {
+void RunStages::finish(bool readingFailed) {
     advance(run_.numScans(), true);
     State& s = *state_;
     const bool surveyScans = !run_.noMSscans;
@@ -141,7 +141,7 @@ void RunStages::finish() {
     }
     std::printf("<BR>Spectra filtered. \n");
     if (surveyScans) std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
-    s.writing->finish();
+    s.writing->finish(readingFailed);
     std::printf("<BR>Created spectral files.\n");
     writeRunStatistics(countRunStatistics(run_), context_.parameters.maxCharge, context_.getRunStatsStream());
     std::printf("<BR>Run statistics calculated and output. \n");

@@ -26,7 +26,8 @@ public:
     void advance(std::int32_t read, bool readingDone);
     // After the reading's last lines: the progress line of each stage, the
     // peak-list files' failure or MGF file, the statistics block.
-    void finish();
+    // `readingFailed`: the run's reading ended in an error.
+    void finish(bool readingFailed);
 
 private:
     RunTable& run_;

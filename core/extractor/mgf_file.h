@@ -42,7 +42,9 @@ public:
             writePeaks(peaks, file_.stream());
         }
         writeEnd();
+        ++blocks_;
     }
+    std::int64_t blocks() const { return blocks_; }
     // Closes the file and gives it its name; a failed creation, write or
     // close ends the process.
     void commit();
@@ -53,6 +55,7 @@ private:
     [[noreturn]] static void fail(const FileFailure& failure);
 
     CommittedFile file_;
+    std::int64_t blocks_ = 0;
 };
 
 // The peak-list formats asked for by the query key peakListFormat ("pkl",

@@ -74,11 +74,14 @@ public:
     }
 
     // After the last record: ends the process with the first failure, if
-    // there was one, and otherwise gives the MGF file its name.
-    void finish() {
+    // there was one, and otherwise gives the MGF file its name. A run whose
+    // reading failed before it gave a single block leaves no MGF file: an
+    // empty one under the run's name would pass for a run with nothing in it
+    // (its temporary goes with this object).
+    void finish(bool readingFailed = false) {
         if (mgf_ && !mgf_->created()) mgf_->commit();
         files_.reportFailure();
-        if (mgf_) mgf_->commit();
+        if (mgf_ && (!readingFailed || mgf_->blocks() > 0)) mgf_->commit();
     }
 
     const ExtractionContext& context() const { return context_; }

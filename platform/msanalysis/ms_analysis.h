@@ -28,6 +28,9 @@ public:
     // Beyond the vendor's operations: what the export holds that its reader
     // passed over, one line each (complete once every spectrum was read).
     std::vector<std::string> getWarnings() const;
+    // The opened export itself, for tools that look at the whole run; null
+    // before a successful Open().
+    const std::shared_ptr<const OpenFormatExport>& openedExport() const { return run_; }
 
 private:
     const OpenFormatExport& openRun() const;

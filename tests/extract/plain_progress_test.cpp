@@ -23,6 +23,15 @@ TEST(PlainProgress, LinesOfProgressAndErrorPages) {
          "Description:looked for x-<sample>.mzML & y.gz! '&bogus; a&b\nError Message:none\n"},
         {"m/z < 4 and <b>bold</b> &#233;<BR>", "m/z < 4 and bold \xC3\xA9\n"},
         {"no line end at all", "no line end at all\n"},
+        // A run that read nothing: the stages over nothing are not shown.
+        {"<BR>Initialize extractor complete! \n<BR>Error opening analysis file.\n<BR>No run export was found.\n"
+         "<BR>Data read into memory. \n<BR>Spectra filtered. \n<BR>Created spectral files.\n",
+         "Initialize extractor complete!\nError opening analysis file.\nNo run export was found.\n"},
+        // One that goes on with what it read before the error shows them.
+        {"Error: damaged\n<BR>The run goes on with the 5 of its 9 spectra read before this error.\n"
+         "<BR>Data read into memory. \n<BR>Created spectral files.\n",
+         "Error: damaged\nThe run goes on with the 5 of its 9 spectra read before this error.\n"
+         "Data read into memory.\nCreated spectral files.\n"},
     };
     for (const Case& c : cases) {
         PlainProgress whole;

@@ -5,7 +5,10 @@
 // here, independently of the tool's own parsing.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <regex>
 #include <tuple>
 
@@ -254,14 +257,23 @@ TEST_F(ReportEndToEnd, EachSampleOfAWiffFileHasItsSection) {
         expectCounts(html, ids, {s == 1 ? "lysate3" : "lysate3_2"}, "lysate3", features, "",
                      charges[static_cast<std::size_t>(s - 1)], statistics[static_cast<std::size_t>(s)], true);
         EXPECT_EQ(shown(html, ids + "rows-collected"), statistics[static_cast<std::size_t>(s)]["numMSMSscansCollected"]);
+        // Each time drawn is a start time of the sample's export, within the
+        // 0.1-minute step its name gives.
+        std::set<std::string> exportTimes;
+        for (const double minutes : exportMinutes(readWholeFile(wiff_->file(formatText("lysate3-Sample%d.mzML", s))))) {
+            exportTimes.insert(formatText("%.3f min", minutes));
+        }
         const std::map<std::string, std::string> drawn = drawnAt(html, ids);
         EXPECT_EQ(static_cast<long>(drawn.size()), shown(html, ids + "rows-written"));
         for (const auto& [name, at] : drawn) {
-            EXPECT_EQ(at, formatText("%.3f min", std::stol(name.substr(name.find('.') + 1)) / 10.0)) << name;
+            EXPECT_EQ(exportTimes.count(at), 1u) << name << " at " << at;
+            EXPECT_LE(std::fabs(std::stod(at) - std::stol(name.substr(name.find('.') + 1)) / 10.0), 0.1) << name;
         }
+        EXPECT_NE(html.find("<a href=\"#" + ids + "lc-run\">"), std::string::npos) << "contents";
+        EXPECT_NE(html.find("id=\"" + ids + "lc-run-counts\""), std::string::npos);
     }
     EXPECT_EQ(shown(html, "sample-1-rows-merged") + shown(html, "sample-2-rows-merged"), shown(html, "rows-merged"));
-    EXPECT_NE(html.find("in the 0.1 min steps of the peak-list names"), std::string::npos);
+    EXPECT_EQ(html.find("in the 0.1 min steps of the peak-list names"), std::string::npos);
     EXPECT_EQ(html.find("id=\"notices\""), std::string::npos);
 }
 
@@ -280,6 +292,59 @@ TEST_F(ReportEndToEnd, WithoutItsExportARunIsDrawnAgainstScanNumbers) {
         EXPECT_EQ(static_cast<long>(drawn.size()), shown(html, "rows-written"));
         for (const auto& [name, at] : drawn) EXPECT_EQ(at, "scan " + std::to_string(std::stol(name.substr(11)))) << name;
     }
+}
+
+// yepharvest names its statistics block after the export's run id, which
+// OpenMS writes as "ru_0" for every run: the report finds the block by the
+// export it is given; in logs merged from two such runs, by the count of
+// the run's peak lists, and where even that is the same it says that it
+// cannot tell them apart instead of showing either.
+TEST(ReportOfAnExport, WhoseRunIdIsNotItsRunName) {
+    const WorkFolder folder;
+    const WorkFolder other;
+    folder.generate("--folder --output " + folder.file("ribo4.d") + " --run-id ru_0 --spectra 200 --seed 9");
+    other.generate("--folder --output " + other.file("ribo5.d") + " --run-id ru_0 --spectra 260 --seed 10");
+    const std::string data = folder.file("ribo4.d/Analysis.yep");
+    ASSERT_EQ(folder.extract(YEPHARVEST_PATH, data, "specFeaturesFilename=features.txt").exitStatus, 0);
+    ASSERT_EQ(other.extract(YEPHARVEST_PATH, other.file("ribo5.d/Analysis.yep"), "specFeaturesFilename=features.txt")
+                  .exitStatus,
+              0);
+    const std::string stats = folder.log("runStats.txt");
+    ASSERT_EQ(stats.rfind("FileName\tru_0\n", 0), 0u) << stats;
+    ASSERT_EQ(other.log("runStats.txt").rfind("FileName\tru_0\n", 0), 0u);
+    const auto page = [&](const std::string& logs) {
+        const std::string output = folder.file("ribo4.html");
+        const ChildResult result = runProgram({REPORT_PATH, "", {}, "", {"--logs", logs, "--features", "features.txt",
+                                               "--run", "ribo4", "--data", data, "--output", output}});
+        EXPECT_EQ(result.exitStatus, 0) << result.output;
+        return readWholeFile(output);
+    };
+    const std::string html = page(folder.file("logs/"));
+    EXPECT_EQ(html.find("id=\"notices\""), std::string::npos) << html.substr(0, 4000);
+    EXPECT_NE(html.find("named ru_0: the run id of this run's export"), std::string::npos);
+    const std::size_t outputFiles = stats.find("numOutputFiles\t");
+    ASSERT_NE(outputFiles, std::string::npos);
+    EXPECT_EQ(shown(html, "stats-written"), std::atol(stats.c_str() + outputFiles + 15)) << html.substr(0, 4000);
+    EXPECT_NE(html.find("id=\"lc-run-counts\""), std::string::npos);
+
+    // The workflow's merged logs: the other run's block first.
+    const std::string merged = folder.file("merged/");
+    ASSERT_TRUE(std::filesystem::create_directory(merged));
+    writeWholeFile(merged + "runStats.txt", other.log("runStats.txt") + stats);
+    const std::string otherRows = other.log("features.txt");
+    writeWholeFile(merged + "features.txt", folder.log("features.txt") + otherRows.substr(otherRows.find('\n')));
+    for (const char* name : {"xtractorRejectReasons.txt", "parentChargeCheck.txt"}) {
+        writeWholeFile(merged + name, folder.log(name));
+    }
+    const std::string apart = page(merged);
+    EXPECT_EQ(apart.find("id=\"notices\""), std::string::npos) << apart.substr(0, 4000);
+    EXPECT_NE(apart.find("of the 2 such blocks the one that counts as many peak lists"), std::string::npos);
+    EXPECT_EQ(shown(apart, "stats-written"), shown(html, "stats-written"));
+
+    writeWholeFile(merged + "runStats.txt", stats + stats);
+    const std::string twice = page(merged);
+    EXPECT_NE(twice.find("runStats.txt holds 2 statistics blocks named ru_0"), std::string::npos);
+    EXPECT_NE(twice.find("No statistics block was found for this run."), std::string::npos);
 }
 
 TEST_F(ReportEndToEnd, BadRequestsFailWithAMessageAndNoPage) {

@@ -164,8 +164,12 @@ TEST(WiffharvestEndToEnd, MaldiRunByItsNameAndBadExports) {
         {"%3Cscript%3E.wiff", "&lt;script&gt;"},
     };
     for (const auto& [wiff, message] : cases) {
-        const ChildResult r = run.extract(WIFFHARVEST_PATH, run.file(wiff), "specFeaturesFilename=f.txt");
+        const ChildResult r =
+            run.extract(WIFFHARVEST_PATH, run.file(wiff), "specFeaturesFilename=f.txt&peakListFormat=both");
         EXPECT_EQ(r.exitStatus, 1) << wiff;
+        // A run that read nothing leaves nothing that looks like its result.
+        const std::string stem = wiff.substr(0, wiff.size() - 5);
+        EXPECT_EQ(run.peakLists().count(stem + ".mgf"), 0u) << wiff;
         EXPECT_EQ(r.output.rfind("ERROR\r\n\r\nDescription:", 0), 0u) << wiff << ": " << r.output;
         EXPECT_NE(r.output.find(message), std::string::npos) << wiff << ": " << r.output;
         EXPECT_EQ(r.output.find("<script>"), std::string::npos) << wiff;

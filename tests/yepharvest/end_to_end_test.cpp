@@ -309,7 +309,7 @@ TEST(YepharvestEndToEnd, MissingRunFailsAfterEveryStage) {
     const WorkFolder folder;
     const std::string body = "xtractorDataFilename=" + folder.file("absent.d/Analysis.yep") +
                              "&specFeaturesFilename=f.txt&logFileDir=" + folder.file("logs/") + "&resultsXtractorDir=" +
-                             folder.file("peaklists/") + "&xtractorMode=Peak-Picker&output_filename=page";
+                             folder.file("peaklists/") + "&xtractorMode=Peak-Picker&output_filename=page&peakListFormat=both";
     const ChildResult r =
         folder.start(YEPHARVEST_PATH, {{"QUERY_STRING", ""}, {"CONTENT_LENGTH", std::to_string(body.size())}}, body);
     EXPECT_EQ(r.exitStatus, 1);

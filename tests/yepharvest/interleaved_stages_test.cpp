@@ -90,7 +90,7 @@ Outcome interleaved(const std::string& runPath, const std::string& query, std::i
         stages.advance(reading.frontier(), reading.done());
     }
     reading.finish();
-    stages.finish();
+    stages.finish(false);
     return e.outcome();
 }
 

@@ -12,6 +12,8 @@ namespace {
 // A tag or a reference longer than this is no tag: its "<" or "&" is text.
 constexpr std::size_t longestMarkup = 512;
 
+bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 std::string lowered(std::string_view text) {
@@ -45,7 +47,14 @@ void PlainProgress::endLine(std::string& out) {
     while (first < line_.size() && isBlank(line_[first])) ++first;
     std::size_t last = line_.size();
     while (last > first && isBlank(line_[last - 1])) --last;
-    if (last > first) out.append(line_, first, last - first).push_back('\n');
+    const std::string_view line = std::string_view(line_).substr(first, last - first);
+    // A run that could not be read still walks its stages over nothing, so
+    // that its page looks as it always has; on a terminal the progress ends
+    // at the error instead, unless the run goes on with what was read.
+    if (startsWith(line, "Error")) afterError_ = true;
+    if (startsWith(line, "The run goes on with")) afterError_ = false;
+    if (afterError_ && startsWith(line, "Data read into memory")) endedAtError_ = true;
+    if (!line.empty() && !endedAtError_) out.append(line).push_back('\n');
     line_.clear();
 }
 

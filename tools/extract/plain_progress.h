@@ -3,7 +3,9 @@
 // "<BR>", a page head, and on a fatal error an error page. On a terminal the
 // same output reads as plain lines: tags dropped, "<BR>", line feeds and
 // block tags ending lines, character references decoded, the head's text
-// (the page title) left out, blank lines dropped.
+// (the page title) left out, blank lines dropped. After a reading error the
+// progress ends where the stages would begin, unless the run goes on with
+// the spectra read before it.
 #include <string>
 #include <string_view>
 
@@ -24,4 +26,6 @@ private:
     std::string pending_;  // bytes not converted yet
     std::string line_;
     bool inHead_ = false;
+    bool afterError_ = false;    // an error line was shown
+    bool endedAtError_ = false;  // the stages after it are not shown
 };

@@ -41,6 +41,9 @@ svg.chart .axis-label { font-size: 14px; fill: #4a5260; }
 svg.chart .bar-value { font-weight: bold; }
 svg.chart .chart-note, svg.chart .chart-empty { fill: #4a5260; }
 p.explain { color: #4a5260; font-size: 13px; margin: 2px 0 10px; }
+nav#contents { border: 1px solid #e3e6ea; border-radius: 6px; padding: 4px 16px; margin-top: 18px; font-size: 14px; }
+nav#contents h2 { border: none; margin: 8px 0 4px; font-size: 17px; }
+nav#contents li { margin: 3px 0; }
 p.warning { background: #fdecea; border-left: 5px solid #c0392b; padding: 6px 12px; font-size: 13px; }
 )";
 
@@ -301,7 +304,17 @@ std::string statistics(const RunReport& report) {
     const StatsBlock* block = report.statsBlock();
     std::string html = "<section id=\"statistics\"><h2>Statistics block of runStats.txt</h2>\n";
     if (!block) return html + "<p>No statistics block was found for this run.</p></section>\n";
-    html += "<p class=\"explain\">Starting at line " + std::to_string(block->firstLine) + ".</p>\n";
+    html += "<p class=\"explain\" id=\"statistics-found\">Starting at line " + std::to_string(block->firstLine) +
+            (report.stats.foundByExportId.empty()
+                 ? std::string(".")
+                 : ", named " + escapeHtml(report.stats.foundByExportId) +
+                       ": the run id of this run's export, whose sample name and date it carries" +
+                       (report.stats.toldApartByRows
+                            ? formatText("; of the %zu such blocks the one that counts as many peak lists as the "
+                                         "run's rows.",
+                                         report.stats.indistinct.size())
+                            : std::string("."))) +
+            "</p>\n";
     // One column per sample: wiffharvest writes one block per sample.
     std::vector<std::string> counters;
     for (const StatsSample& sample : block->samples) {
@@ -345,10 +358,84 @@ std::string filesRead(const RunReport& report) {
     return html + "</section>\n";
 }
 
+// The LC run as its export shows it, before anything the program did.
+std::string lcRun(const RunPart& part, const RunReport& report, const std::string& ids) {
+    std::string html = "<section id=\"" + ids + "lc-run\">" + heading(ids, "The LC run");
+    if (!part.chromatogram) {
+        const bool notGiven = report.program == RunProgram::yepharvest && report.request.dataFilename.empty();
+        return html + "<p class=\"explain\">" +
+               (notGiven ? "Given the run's data file (<code>quarrow-report --data</code>), the page draws its "
+                           "chromatogram from its export."
+                         : "No chromatogram is drawn: the run's export was not read, or its spectra are not "
+                           "those the logs name (see above).") +
+               "</p>\n</section>\n";
+    }
+    const RunChromatogram& run = *part.chromatogram;
+    const Axis minutes{"retention time (min)"};
+    // Counts run to many digits: the axes give them in thousands or millions.
+    double highest = 0.0;
+    for (const SurveyPoint& point : run.survey) highest = std::max(highest, point.totalIonCurrent);
+    const double unit = highest >= 1e7 ? 1e6 : highest >= 1e4 ? 1e3 : 1.0;
+    const Axis intensity{unit == 1e6 ? "intensity (million counts)" : unit == 1e3 ? "intensity (thousand counts)"
+                                                                                    : "intensity (counts)"};
+    if (run.survey.empty()) {
+        html += "<p class=\"explain\">The export holds no survey scans with a start time: no chromatogram.</p>\n";
+    } else {
+        Series tic{"total ion current", "#0072b2", {}};
+        Series base{"base peak", "#d55e00", {}};
+        for (const SurveyPoint& point : run.survey) {
+            tic.points.push_back({point.minutes, point.totalIonCurrent / unit, ""});
+            base.points.push_back({point.minutes, point.basePeak / unit, ""});
+        }
+        html += scatterChart("Survey scans: total ion current and base peak", {tic, base}, minutes, intensity,
+                             Marks::lines);
+    }
+    Histogram perMinute;
+    perMinute.counts = msmsPerMinute(run);
+    for (std::size_t i = 0; i <= perMinute.counts.size(); ++i) perMinute.edges.push_back(static_cast<double>(i));
+    perMinute.total = static_cast<long>(run.msms.size());
+    html += histogramChart("MS/MS spectra per minute", perMinute, minutes, "#009e73");
+    Series intensities{"precursors", "#cc79a7", {}};
+    for (const MsmsPoint& point : run.msms) {
+        if (point.precursorIntensity <= 0.0) continue;
+        intensities.points.push_back(
+            {point.minutes, point.precursorIntensity / unit,
+             formatText("%.3f min, m/z %.2f: %.0f", point.minutes, point.precursorMz, point.precursorIntensity)});
+    }
+    if (!run.survey.empty()) {
+        html += scatterChart("Precursor intensity in the survey scan before", {intensities}, minutes, intensity);
+    }
+    html += "<p class=\"explain\" id=\"" + ids + "lc-run-counts\">" + std::to_string(run.survey.size()) +
+            " survey scans, " + std::to_string(run.msms.size()) + " MS/MS spectra in the export";
+    if (!run.survey.empty()) {
+        html += formatText("; a precursor's intensity is the highest point within %.2f Th of its m/z in the last "
+                           "survey scan before it (",
+                           precursorWindowMz) +
+                std::to_string(run.msms.size() - intensities.points.size()) + " have none and are not drawn)";
+    }
+    if (run.untimed > 0) html += "; " + std::to_string(run.untimed) + " spectra without a start time are left out";
+    return html + ".</p>\n</section>\n";
+}
+
 // Everything the page shows of one LC run.
 std::string runSections(const RunPart& part, const RunReport& report, const std::string& ids) {
-    return keyFigures(part, ids) + stages(part, report.program, ids) + charges(part, ids) + precursors(part, report, ids) +
+    return lcRun(part, report, ids) + keyFigures(part, ids) + stages(part, report.program, ids) + charges(part, ids) + precursors(part, report, ids) +
            signalNoise(part, report.features.columns, ids) + peakCounts(part, ids);
+}
+
+// Several samples make a long page: where each one starts.
+std::string contents(const RunReport& report) {
+    std::string html = "<nav id=\"contents\"><h2>Contents</h2>\n<ol>\n";
+    for (const RunPart& sample : report.samples) {
+        const std::string id = "sample-" + std::to_string(sample.sample);
+        html += "<li><a href=\"#" + id + "\">Sample " + std::to_string(sample.sample) +
+                (sample.name.empty() ? "" : ": " + escapeHtml(sample.name)) + "</a> (" +
+                std::to_string(sample.spectra.size()) + " peak lists): <a href=\"#" + id +
+                "-lc-run\">LC run</a>, <a href=\"#" + id + "-stages\">stages</a>, <a href=\"#" + id +
+                "-charges\">charges</a>, <a href=\"#" + id + "-precursors\">precursors</a></li>\n";
+    }
+    return html + "<li><a href=\"#statistics\">Statistics block</a></li>\n<li><a href=\"#files\">Logs read</a></li>\n"
+                  "</ol>\n</nav>\n";
 }
 
 }  // namespace
@@ -364,6 +451,7 @@ std::string renderReportPage(const RunReport& report) {
         // A .wiff file's samples are LC runs of their own: the file's totals
         // first, then each sample on its own.
         const RunPart whole = report.wholeRun();
+        html += contents(report);
         html += keyFigures(whole, "") + stages(whole, report.program, "");
         for (const RunPart& sample : report.samples) {
             const std::string ids = "sample-" + std::to_string(sample.sample) + "-";

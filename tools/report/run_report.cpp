@@ -32,14 +32,34 @@ void noteFileState(RunReport& report, const LogFileSummary& file) {
     }
 }
 
-// The precursors' times: a .wiff run's peak-list names carry them (all 0
-// when its exports had none); yepharvest's come from the run's export,
-// with the instrument's charges where it carries them.
-void addTimes(RunReport& report) {
+// The data file the run was made from: as given, else (a .wiff file) the
+// one its statistics block names.
+std::string dataFileOf(const RunReport& report) {
+    if (!report.request.dataFilename.empty()) return report.request.dataFilename;
+    const StatsBlock* block = report.statsBlock();
+    return report.program == RunProgram::wiffharvest && block ? block->filePath : std::string();
+}
+
+// The precursors' times: a .wiff run's come from its exports, else from
+// its peak-list names (all 0 when its exports had none); yepharvest's come
+// from the run's export, with the instrument's charges where it carries them.
+void addTimes(RunReport& report, const RunExports& exports) {
     std::vector<WrittenSpectrum>& spectra = report.features.spectra;
     if (report.program == RunProgram::wiffharvest) {
         if (std::none_of(spectra.begin(), spectra.end(), [](const WrittenSpectrum& s) { return s.nameScanTime > 0; })) {
             return;
+        }
+        if (!exports.samples.empty()) {
+            try {
+                const std::optional<std::string> unmatched = readWiffExportTimes(spectra, exports);
+                if (!unmatched) {
+                    report.times = TimeSource::runExport;
+                    return;
+                }
+                report.notices.push_back(*unmatched);
+            } catch (const ExportReadError& error) {
+                report.notices.push_back(std::string("The times of the exports were not read: ") + error.what());
+            }
         }
         for (WrittenSpectrum& spectrum : spectra) spectrum.retentionMinutes = *spectrum.nameScanTime / 10.0;
         report.times = TimeSource::peakListNames;
@@ -101,6 +121,22 @@ void addSamples(RunReport& report, const LogFile& charges) {
     }
 }
 
+// Each LC run's chromatogram from its export: yepharvest's one, a .wiff
+// file's sample by sample; only from exports whose spectra the logs' rows
+// were found in (the times came from them), never from another run's.
+void addChromatograms(RunReport& report, const RunExports& exports) {
+    if (report.times != TimeSource::runExport) return;
+    for (RunPart& part : report.samples) {
+        const auto index = static_cast<std::size_t>(part.sample - 1);
+        if (part.sample < 1 || index >= exports.samples.size()) continue;
+        try {
+            part.chromatogram = readRunChromatogram(*exports.samples[index]);
+        } catch (const ExportReadError& error) {
+            report.notices.push_back(std::string("No chromatogram is drawn: ") + error.what());
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<long> RunPart::counter(std::string_view counterName) const {
@@ -143,6 +179,13 @@ RunReport buildRunReport(const ReportRequest& request) {
     // The statistics block tells which program wrote the run; without one,
     // the features header does.
     report.stats = selectRunStats(stats, request.run);
+    // An export's run id need not be the run name (OpenMS writes "ru_0"):
+    // yepharvest names its block after the former.
+    if (report.stats.matching.empty() && stats.state == LogFileState::read && !request.dataFilename.empty()) {
+        if (const std::optional<ExportIdentity> identity = readExportIdentity(request.dataFilename)) {
+            report.stats = selectRunStats(stats, request.run, &*identity);
+        }
+    }
     if (const StatsBlock* block = report.statsBlock()) {
         report.program = block->program;
     } else if (!features.lines.empty() &&
@@ -151,6 +194,16 @@ RunReport buildRunReport(const ReportRequest& request) {
     }
 
     report.features = selectWrittenSpectra(features, request.run, report.program);
+    // Blocks alike in name, sample and date: the run's is the one whose count
+    // of peak lists is that of the run's rows, when only one is.
+    std::vector<StatsBlock> counted;
+    for (const StatsBlock& block : report.stats.indistinct) {
+        if (block.total("numOutputFiles") == static_cast<long>(report.features.spectra.size())) counted.push_back(block);
+    }
+    if (counted.size() == 1) {
+        report.stats.matching = counted;
+        report.stats.toldApartByRows = true;
+    }
     report.rejects = selectRejects(rejects, request.run, report.program);
     report.charges = selectChargeDecisions(charges, request.run, report.program);
 
@@ -178,7 +231,13 @@ RunReport buildRunReport(const ReportRequest& request) {
                                  "and the counted rows include every pass.");
     }
 
-    if (stats.state == LogFileState::read && report.stats.matching.empty()) {
+    if (report.stats.indistinct.size() > 1 && !report.stats.toldApartByRows) {
+        report.notices.push_back("runStats.txt holds " + std::to_string(report.stats.indistinct.size()) +
+                                 " statistics blocks named " + report.stats.foundByExportId +
+                                 ", with the sample name and date of this run's export, and as many peak lists: "
+                                 "which one is this run's cannot be told, so none is shown; the counts below come "
+                                 "from the other logs.");
+    } else if (stats.state == LogFileState::read && report.stats.matching.empty()) {
         std::string others;
         for (const std::string& other : report.stats.otherRuns) others += (others.empty() ? "" : ", ") + other;
         report.notices.push_back("runStats.txt holds no statistics block for run " + request.run +
@@ -192,8 +251,14 @@ RunReport buildRunReport(const ReportRequest& request) {
         report.notices.push_back("The statistics block of run " + request.run +
                                  " has no counters: the run probably ended before its statistics were written.");
     }
-    addTimes(report);
+    const std::string dataFile = dataFileOf(report);
+    const RunExports exports = dataFile.empty() ? RunExports{} : openRunExports(report.program, dataFile);
+    if (!exports.failure.empty() && (report.program == RunProgram::wiffharvest || report.features.spectra.empty())) {
+        report.notices.push_back("The run's export was not read (no chromatogram is drawn): " + exports.failure);
+    }
+    addTimes(report, exports);
     addSamples(report, charges);
+    addChromatograms(report, exports);
     return report;
 }
 

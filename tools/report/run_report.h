@@ -10,6 +10,7 @@
 #include "tools/report/charge_log.h"
 #include "tools/report/log_lines.h"
 #include "tools/report/reject_log.h"
+#include "tools/report/run_chromatogram.h"
 #include "tools/report/run_names.h"
 #include "tools/report/run_stats_log.h"
 #include "tools/report/spectrum_features_log.h"
@@ -32,6 +33,8 @@ struct RunPart {
     std::optional<RejectSelection> rejects;
     std::optional<ChargeSelection> charges;
     std::vector<std::pair<std::string, long>> counters;  // of its statistics block; empty without one
+    // From its export, when it could be read.
+    std::optional<RunChromatogram> chromatogram;
 
     std::optional<long> counter(std::string_view counterName) const;
 };

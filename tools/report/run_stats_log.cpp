@@ -38,7 +38,24 @@ std::optional<long> StatsBlock::total(std::string_view counter) const {
     return sum;
 }
 
-StatsSelection selectRunStats(const LogFile& file, std::string_view run) {
+namespace {
+
+std::string_view identityValue(const StatsBlock& block, std::string_view key) {
+    for (const auto& [name, value] : block.identity) {
+        if (name == key) return value;
+    }
+    return {};
+}
+
+bool carries(const StatsBlock& block, const ExportIdentity& identity) {
+    return block.program == RunProgram::yepharvest && block.runName == identity.analysisName &&
+           identityValue(block, "SampleName") == identity.sampleName &&
+           identityValue(block, "AnalysisDateTime") == identity.analysisDateTime;
+}
+
+}  // namespace
+
+StatsSelection selectRunStats(const LogFile& file, std::string_view run, const ExportIdentity* identity) {
     std::vector<StatsBlock> blocks;
     std::vector<std::pair<std::size_t, int>> unreadable;  // block index, line
     int currentSample = 1;
@@ -92,8 +109,23 @@ StatsSelection selectRunStats(const LogFile& file, std::string_view run) {
     }
 
     StatsSelection selection;
+    const bool byName = std::any_of(blocks.begin(), blocks.end(), [&](const StatsBlock& b) { return b.runName == run; });
+    std::size_t carrying = 0;
+    if (!byName && identity != nullptr) {
+        carrying = static_cast<std::size_t>(
+            std::count_if(blocks.begin(), blocks.end(), [&](const StatsBlock& b) { return carries(b, *identity); }));
+    }
+    if (carrying > 0) selection.foundByExportId = identity->analysisName;
+    if (carrying > 1) {
+        for (const StatsBlock& block : blocks) {
+            if (carries(block, *identity)) selection.indistinct.push_back(block);
+        }
+    }
+    const auto ofRun = [&](const StatsBlock& block) {
+        return byName ? block.runName == run : carrying == 1 && carries(block, *identity);
+    };
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        if (blocks[i].runName == run) {
+        if (ofRun(blocks[i])) {
             for (const auto& [block, number] : unreadable) {
                 if (block == i) selection.unreadableLines.push_back(number);
             }

@@ -38,6 +38,27 @@ struct StatsSelection {
     std::vector<StatsBlock> matching;  // blocks of the run, in file order
     std::vector<std::string> otherRuns;
     std::vector<int> unreadableLines;
+    // The export's run id when blocks were found by it, not by the run name.
+    std::string foundByExportId;
+    // Blocks that carry the export's identity but cannot be told apart by
+    // it (as in logs merged from several runs whose exports share one run
+    // id), in file order; their rows may tell them apart.
+    std::vector<StatsBlock> indistinct;
+    // The block was chosen from those by the rows of the run.
+    bool toldApartByRows = false;
 };
 
-StatsSelection selectRunStats(const LogFile& file, std::string_view run);
+// What yepharvest writes of its run's export at the head of its block:
+// FileName is the export's run id, which need not be the run name (OpenMS
+// writes "ru_0" for every run).
+struct ExportIdentity {
+    std::string analysisName;
+    std::string sampleName;
+    std::string analysisDateTime;
+};
+
+// The blocks named after the run; when there are none and `identity` is
+// given, the one block that carries the export's identity. Several such
+// blocks are none of them, but listed as indistinct.
+StatsSelection selectRunStats(const LogFile& file, std::string_view run,
+                              const ExportIdentity* identity = nullptr);

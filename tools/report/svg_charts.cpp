@@ -257,7 +257,7 @@ std::string histogramChart(const std::string& title, const Histogram& histogram,
 }
 
 std::string scatterChart(const std::string& title, const std::vector<Series>& series, const Axis& xAxis,
-                         const Axis& yAxis) {
+                         const Axis& yAxis, Marks marks) {
     double xLow = std::numeric_limits<double>::max();
     double xHigh = std::numeric_limits<double>::lowest();
     double yLow = xLow;
@@ -281,7 +281,7 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
     const double xPad = (xHigh - xLow) * 0.01;
     const double yPad = (yHigh - yLow) * 0.02;
     const std::vector<double> xTicks = niceTicks(std::max(0.0, xLow - xPad), xHigh + xPad, 8);
-    const std::vector<double> yTicks = niceTicks(yLow - yPad, yHigh + yPad, 6);
+    const std::vector<double> yTicks = niceTicks(yLow >= 0.0 ? std::max(0.0, yLow - yPad) : yLow - yPad, yHigh + yPad, 6);
     std::string svg = open(title, top + plotHeight + 66);
     svg += valueGrid(yTicks, left, right, top, plotHeight, yAxis);
     const auto xOf = [&](double x) { return left + (x - xTicks.front()) / (xTicks.back() - xTicks.front()) * (right - left); };
@@ -297,12 +297,18 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
     double legendY = top + 10;
     for (const Series& s : series) {
         if (s.points.empty()) continue;
-        svg += "<g fill=\"" + escapeHtml(s.color) + "\" fill-opacity=\"0.75\">\n";
-        for (const Point& p : s.points) {
-            svg += "<circle cx=\"" + number(xOf(p.x)) + "\" cy=\"" + number(yOf(p.y)) + "\" r=\"3\"" +
-                   (p.tip.empty() ? "/>\n" : "><title>" + escapeHtml(p.tip) + "</title></circle>\n");
+        if (marks == Marks::lines) {
+            svg += "<polyline fill=\"none\" stroke-width=\"1.5\" stroke=\"" + escapeHtml(s.color) + "\" points=\"";
+            for (const Point& p : s.points) svg += number(xOf(p.x)) + "," + number(yOf(p.y)) + " ";
+            svg += "\"><title>" + escapeHtml(s.label) + "</title></polyline>\n";
+        } else {
+            svg += "<g fill=\"" + escapeHtml(s.color) + "\" fill-opacity=\"0.75\">\n";
+            for (const Point& p : s.points) {
+                svg += "<circle cx=\"" + number(xOf(p.x)) + "\" cy=\"" + number(yOf(p.y)) + "\" r=\"3\"" +
+                       (p.tip.empty() ? "/>\n" : "><title>" + escapeHtml(p.tip) + "</title></circle>\n");
+            }
+            svg += "</g>\n";
         }
-        svg += "</g>\n";
         svg += "<circle cx=\"" + number(right + 24) + "\" cy=\"" + number(legendY) + "\" r=\"5\" fill=\"" +
                escapeHtml(s.color) + "\"/>\n";
         svg += text(right + 36, legendY + 5, s.label + " (" + std::to_string(s.points.size()) + ")", "start");

@@ -48,8 +48,11 @@ struct Series {
     std::string color;
     std::vector<Point> points;
 };
+// Points, or each series as one line through its points in their order
+// (a chromatogram).
+enum class Marks { points, lines };
 std::string scatterChart(const std::string& title, const std::vector<Series>& series, const Axis& xAxis,
-                         const Axis& yAxis);
+                         const Axis& yAxis, Marks marks = Marks::points);
 
 // Round tick positions covering [low, high], about `target` of them.
 std::vector<double> niceTicks(double low, double high, int target);
