@@ -61,6 +61,6 @@ ExtractionContext initialiseExtractor(FeaturesRows rows) {
     // Registered after openedLogs was built, so it runs before its destructor.
     if (std::atexit(closeOpenedLogs) != 0) reportFatalError("Exit handler (atexit) failure.\nFunction: initialiseExtractor\n");
     context.logs = openedLogs->logs();
-    if (parameters.xtractorMode == "Peak-Picker") openResultsPage(parameters);
+    if (parameters.mode == XtractorMode::peakPicker) openResultsPage(parameters);
     return context;
 }

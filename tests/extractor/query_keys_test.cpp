@@ -34,6 +34,23 @@ TEST(QueryKeys, DefaultsPassTheirOwnRangesAndChoices) {
     }
 }
 
+// The front ends check, offer and set values by role: a role that disagrees
+// with the row's type, choices or folder would make them refuse good values.
+TEST(QueryKeys, RolesAgreeWithTheRows) {
+    int runData = 0;
+    for (const QueryKey& key : queryKeys()) {
+        const bool numeric = key.type == KeyType::integer || key.type == KeyType::real;
+        EXPECT_EQ(key.role == KeyRole::choice, !key.choices.empty()) << key.name;
+        EXPECT_EQ(key.role == KeyRole::folder, key.frontEndFolder != nullptr) << key.name;
+        EXPECT_TRUE(key.role == KeyRole::choice || (key.role == KeyRole::number) == numeric) << key.name;
+        EXPECT_FALSE(setPerRun(key) && key.unused) << key.name;
+        runData += key.role == KeyRole::runData ? 1 : 0;
+    }
+    EXPECT_EQ(runData, 1);
+    EXPECT_EQ(std::string(keyOfRole(KeyRole::runData).name), "xtractorDataFilename");
+    EXPECT_EQ(std::string(keyOfRole(KeyRole::logFileName).name), "specFeaturesFilename");
+}
+
 TEST(QueryKeys, ReadmeShowsTheTable) {
     std::ifstream file(QUARROW_SOURCE_DIR "/README.md");
     std::stringstream text;

@@ -39,7 +39,7 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
 }  // namespace
 
 const std::vector<std::string_view>& toolSetKeys() {
-    static const std::vector<std::string_view> keys = {"xtractorDataFilename", "resultsXtractorDir", "logFileDir"};
+    static const std::vector<std::string_view> keys = perRunKeys();
     return keys;
 }
 
@@ -133,9 +133,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         command.given.push_back({key->name, value});
     }
 
-    command.query = {{"xtractorDataFilename", command.dataFilename},
-                     {"resultsXtractorDir", command.outDir + "peaklists/"},
-                     {"logFileDir", command.outDir + "logs/"}};
+    command.query = perRunEntries(command.dataFilename, command.outDir);
     FrontEndQuery filled = withFrontEndDefaults(command.program, command.given, toolSetKeys());
     command.query.insert(command.query.end(), filled.entries.begin(), filled.entries.end());
     command.filled = std::move(filled.filled);

@@ -59,7 +59,7 @@ std::optional<std::string> keyProblem(const std::string& name, std::string_view 
 }
 
 bool namesAFile(const QueryKey& key) {
-    return key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename");
+    return key.role == KeyRole::fileName || key.role == KeyRole::logFileName;
 }
 
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
@@ -74,8 +74,8 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
     // The spectrum-features log lies beside the other logs, which front ends
     // serve and archive as text: a name such as feat.html would make a page
     // of rows taken from the run.
-    if (key.name == std::string_view("specFeaturesFilename") && !value.ends_with(".txt")) return "must end in .txt";
-    if (key.cysteineChoices && !cysteines.empty() &&
+    if (key.role == KeyRole::logFileName && !value.ends_with(".txt")) return "must end in .txt";
+    if (key.role == KeyRole::cysteine && !cysteines.empty() &&
         std::find(cysteines.begin(), cysteines.end(), value) == cysteines.end()) {
         return "not a cysteine modification of msparams_quarrow/cysteines.tsv";
     }
@@ -97,6 +97,23 @@ std::vector<std::string> cysteineNames(const std::string& cysteinesFile) {
         if (!name.empty()) names.push_back(name);
     }
     return names;
+}
+
+std::vector<std::string_view> perRunKeys() {
+    std::vector<std::string_view> names;
+    for (const QueryKey& key : queryKeys()) {
+        if (setPerRun(key)) names.push_back(key.name);
+    }
+    return names;
+}
+
+std::vector<QueryEntry> perRunEntries(const std::string& dataFile, const std::string& runFolder) {
+    std::vector<QueryEntry> entries;
+    for (const QueryKey& key : queryKeys()) {
+        if (key.role == KeyRole::runData) entries.push_back({key.name, dataFile});
+        if (key.role == KeyRole::folder) entries.push_back({key.name, runFolder + key.frontEndFolder + "/"});
+    }
+    return entries;
 }
 
 std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {
