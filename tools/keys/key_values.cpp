@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
+#include "core/util/parameter_files.h"
 #include "core/util/text_path.h"
 #include "tools/keys/key_listing.h"
 
@@ -83,19 +83,15 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
 }
 
 std::vector<std::string> cysteineNames(const std::string& cysteinesFile) {
+    // Read as the programs read it, with comments stripped, the column found
+    // by its header wherever it stands.
+    const std::optional<TsvTable> table = readTsvFile(cysteinesFile, 1);
+    if (!table) return {};
+    const auto column = std::find(table->headers.rbegin(), table->headers.rend(), "cysteineName");
+    if (column == table->headers.rend()) return {};
+    const auto index = static_cast<std::size_t>(table->headers.rend() - column - 1);
     std::vector<std::string> names;
-    std::ifstream stream(cysteinesFile);
-    bool header = true;
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const std::string name = line.substr(0, line.find('\t'));
-        if (header) {
-            header = false;  // cysteineName, AAsymbol
-            continue;
-        }
-        if (!name.empty()) names.push_back(name);
-    }
+    for (const std::vector<std::string>& row : table->rows) names.push_back(row[index]);
     return names;
 }
 
