@@ -31,12 +31,6 @@ bool isRealNumber(const std::string& value) {
     return end == value.c_str() + value.size() && std::isfinite(number);
 }
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
 }  // namespace
 
 std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix) {
@@ -46,7 +40,7 @@ std::optional<std::string> keyProblem(const std::string& name, std::string_view 
         // A name in the wrong letter case is the likeliest slip: the programs
         // would ignore it and take the default.
         for (const QueryKey& known : queryKeys()) {
-            if (lowered(known.name) == lowered(name)) {
+            if (equalsIgnoringCase(known.name, name)) {
                 return said + " is no key; did you mean " + std::string(prefix) + known.name +
                        "? (key names are case-sensitive)";
             }
