@@ -295,7 +295,3 @@ void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t e
             if (picks != nullptr && scan.msLevel == 2 && !scan.rejected) picks->keep(i, std::move(*picked));
         });
 }
-
-void determinePrecursorCharges(RunTable& run, const ExtractionContext& context) {
-    determinePrecursorCharges(run, 0, run.numScans(), context);
-}

@@ -46,7 +46,3 @@ void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::
         scan.chargePending = false;
     }
 }
-
-void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context) {
-    chargePrecursorsFromSurveyIsotopes(run, 0, run.numScans(), context);
-}
