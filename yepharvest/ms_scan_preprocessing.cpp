@@ -49,7 +49,3 @@ void preprocessMSscans(RunTable& run, std::int32_t first, std::int32_t end, cons
         }
     }
 }
-
-void preprocessMSscans(RunTable& run, const ExtractionContext& context) {
-    preprocessMSscans(run, 0, run.numScans(), context);
-}

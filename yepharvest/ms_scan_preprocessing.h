@@ -8,4 +8,3 @@
 // Records [first, end); their survey scans are prepared before their
 // precursors are moved, and a precursor's survey scan comes before it.
 void preprocessMSscans(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context);
-void preprocessMSscans(RunTable& run, const ExtractionContext& context);

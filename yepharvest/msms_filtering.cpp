@@ -20,7 +20,3 @@ void filterMSMSspectra(RunTable& run, std::int32_t first, std::int32_t end, cons
         },
         context);
 }
-
-void filterMSMSspectra(RunTable& run, const ExtractionContext& context) {
-    filterMSMSspectra(run, 0, run.numScans(), context);
-}

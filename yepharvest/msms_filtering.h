@@ -10,4 +10,3 @@
 // charge stays undetermined or 2 takes its pick from `picks`, when given.
 void filterMSMSspectra(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context,
                        DoublyChargedPicks* picks = nullptr);
-void filterMSMSspectra(RunTable& run, const ExtractionContext& context);

@@ -65,7 +65,3 @@ void mergeNearbyMSMSspectra(RunTable& run, std::int32_t first, std::int32_t end,
         });
     mergePeakLists(run, groups);
 }
-
-void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context) {
-    mergeNearbyMSMSspectra(run, 0, run.numScans(), context);
-}

@@ -7,4 +7,3 @@
 // Groups opened by records [first, end): their windows' records must have
 // been pre-processed (windowReach beyond `end`).
 void mergeNearbyMSMSspectra(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context);
-void mergeNearbyMSMSspectra(RunTable& run, const ExtractionContext& context);

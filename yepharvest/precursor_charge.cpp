@@ -273,10 +273,8 @@ void DoublyChargedPicks::forgetBefore(std::int32_t index) {
 void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context,
                                DoublyChargedPicks* picks) {
     const ExtractorParameters& parameters = context.parameters;
-    const std::string mode = parameters.autoCharge.value_or("");
-    const bool defaultMode = parameters.autoCharge.has_value() && mode == "Default";
-    const bool findMode = parameters.autoCharge.has_value() && mode == "Find";
-    if (!defaultMode && !findMode) {
+    const bool findMode = parameters.chargeMode == ChargeMode::find;
+    if (parameters.chargeMode == ChargeMode::fixed) {
         if (parameters.lowCharge != parameters.highCharge) return;
         for (std::int32_t i = first; i < end; ++i) assignCharge(run[i], parameters.lowCharge, ChargeSource::fixed);
         return;
@@ -297,8 +295,4 @@ void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t e
             const MSscan& scan = run[i];
             if (picks != nullptr && scan.msLevel == 2 && !scan.rejected) picks->keep(i, std::move(*picked));
         });
-}
-
-void determinePrecursorCharges(RunTable& run, const ExtractionContext& context) {
-    determinePrecursorCharges(run, 0, run.numScans(), context);
 }

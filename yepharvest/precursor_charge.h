@@ -34,4 +34,3 @@ private:
 // filtered go to `picks`, when given.
 void determinePrecursorCharges(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context,
                                DoublyChargedPicks* picks = nullptr);
-void determinePrecursorCharges(RunTable& run, const ExtractionContext& context);

@@ -39,9 +39,3 @@ void processVelmoraLCMSMSrun(const RunTable& run, std::int32_t first, std::int32
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, context.parameters.cys);
         });
 }
-
-void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context) {
-    PeakListWriting writing(velmoraPeakListOutput(context), context);
-    processVelmoraLCMSMSrun(run, 0, run.numScans(), writing);
-    writing.finish();
-}

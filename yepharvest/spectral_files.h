@@ -11,6 +11,3 @@
 // after the last.
 PeakListOutput velmoraPeakListOutput(const ExtractionContext& context);
 void processVelmoraLCMSMSrun(const RunTable& run, std::int32_t first, std::int32_t end, PeakListWriting& writing);
-
-// The whole run at once.
-void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext& context);

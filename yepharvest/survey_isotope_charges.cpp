@@ -31,9 +31,8 @@ std::optional<EnvelopeReading> surveyEnvelope(const RunTable& run, std::int32_t 
 void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::int32_t end,
                                         const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
-    const std::string mode = parameters.autoCharge.value_or("");
     // A fixed charge is the user's own decision.
-    if (mode != "Find" && mode != "Default") return;
+    if (parameters.chargeMode == ChargeMode::fixed) return;
     LogSink& log = context.getParentChargeCheckStream();
     for (std::int32_t i = first; i < end; ++i) {
         MSscan& scan = run[i];
@@ -46,8 +45,4 @@ void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::
         scan.setCharge(reading->charge, ChargeSource::surveyIsotopes);
         scan.chargePending = false;
     }
-}
-
-void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context) {
-    chargePrecursorsFromSurveyIsotopes(run, 0, run.numScans(), context);
 }

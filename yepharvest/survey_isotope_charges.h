@@ -23,4 +23,3 @@ std::optional<EnvelopeReading> surveyEnvelope(const RunTable& run, std::int32_t 
 // Records [first, end), once their charges are determined.
 void chargePrecursorsFromSurveyIsotopes(RunTable& run, std::int32_t first, std::int32_t end,
                                         const ExtractionContext& context);
-void chargePrecursorsFromSurveyIsotopes(RunTable& run, const ExtractionContext& context);

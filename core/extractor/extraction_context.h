@@ -5,6 +5,7 @@
 // the driver loads its instrument and names the run; every stage then takes
 // it read-only.
 #include <string>
+#include <vector>
 
 #include "core/chemistry/amino_acids.h"
 #include "core/extractor/extractor_parameters.h"
@@ -13,6 +14,8 @@
 #include "core/extractor/mgf_file.h"
 #include "core/peaks/peak_pick_params.h"
 
+enum class PeakListFormat;  // peak_list_output.h
+
 struct ExtractionContext {
     ExtractorParameters parameters;
     InstrumentSpecifics instrument = applyInstrumentDefaults();
@@ -20,7 +23,7 @@ struct ExtractionContext {
     ChemistryTables chemistry;  // with the query's cysteine modification
     ExtractionLogs logs;
     std::string runName;
-    PeakListFormats peakListFormats;  // from peakListFormat
+    std::vector<PeakListFormat> peakListFormats;  // from peakListFormat
 
     // Loads the instrument's block from instrument.txt (ends the process when
     // there is none) over the start-up's picking settings.

@@ -10,6 +10,13 @@
 
 #include "core/util/cgi_query.h"
 
+// How precursors get their charge, from autoCharge: "Find", "Default", and
+// anything else (or nothing) for the fixed charge lowCharge = highCharge.
+enum class ChargeMode { fixed, find, singlyCharged };
+// What a run writes besides its peak lists, from xtractorMode: "Q-Tof
+// Xtractor" the shorter features columns, "Peak-Picker" the results page.
+enum class XtractorMode { normal, qtof, peakPicker };
+
 struct ExtractorParameters {
     // Every field at the programs' default.
     ExtractorParameters();
@@ -55,6 +62,10 @@ struct ExtractorParameters {
     // yepharvest: precursors without a charge, or singly charged by their
     // fragments, take the charge of their resolved survey-scan envelope.
     std::int32_t chargeFromSurveyIsotopes = 0;
+
+    // autoCharge and xtractorMode read once; the stages compare these.
+    ChargeMode chargeMode = ChargeMode::fixed;
+    XtractorMode mode = XtractorMode::normal;
 };
 
 // The defaults with the entries applied in order; the last occurrence of a

@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <cerrno>
 #include <optional>
+#include <utility>
 
 #include "core/chemistry/amino_acids.h"
 #include "core/chemistry/elements.h"
 #include "core/extractor/output_files.h"
 #include "core/extractor/parameter_ranges.h"
+#include "core/extractor/peak_list_output.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
@@ -30,13 +32,13 @@ ExtractionContext prepareExtraction(const std::vector<QueryEntry>& entries, Extr
     ExtractionContext context;
     context.parameters = readExtractorParameters(entries);
     checkParameterRanges(entries, context.parameters);
-    const std::optional<PeakListFormats> formats = peakListFormats(context.parameters.peakListFormat);
+    std::optional<std::vector<PeakListFormat>> formats = peakListFormats(context.parameters.peakListFormat);
     if (!formats) {
         errno = 0;  // the message is about the value, not about a library call
-        reportFatalError(formatText("The value %s of the query key peakListFormat is not one of pkl, mgf and both.\n",
-                                    context.parameters.peakListFormat.c_str()));
+        reportFatalError(formatText("The value %s of the query key peakListFormat is not one of %s.\n",
+                                    context.parameters.peakListFormat.c_str(), peakListFormatNamesText().c_str()));
     }
-    context.peakListFormats = *formats;
+    context.peakListFormats = std::move(*formats);
     context.chemistry =
         initialise_amino_acid_weights("H", "O H", "H", context.parameters.cys, "C2 H3 N1 O1", formulaMonoisotopicMass);
 
@@ -61,6 +63,6 @@ ExtractionContext initialiseExtractor(FeaturesRows rows) {
     // Registered after openedLogs was built, so it runs before its destructor.
     if (std::atexit(closeOpenedLogs) != 0) reportFatalError("Exit handler (atexit) failure.\nFunction: initialiseExtractor\n");
     context.logs = openedLogs->logs();
-    if (parameters.xtractorMode == "Peak-Picker") openResultsPage(parameters);
+    if (parameters.mode == XtractorMode::peakPicker) openResultsPage(parameters);
     return context;
 }

@@ -35,10 +35,3 @@ void MgfFile::commit() {
     if (const std::optional<FileFailure>& failure = file_.openFailure()) fail(*failure);
     if (const std::optional<FileFailure> failure = file_.commit()) fail(*failure);
 }
-
-std::optional<PeakListFormats> peakListFormats(const std::string& value) {
-    if (equalsIgnoringCase(value, "pkl")) return PeakListFormats{true, false};
-    if (equalsIgnoringCase(value, "mgf")) return PeakListFormats{false, true};
-    if (equalsIgnoringCase(value, "both")) return PeakListFormats{true, true};
-    return std::nullopt;
-}

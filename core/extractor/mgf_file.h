@@ -57,12 +57,3 @@ private:
     CommittedFile file_;
     std::int64_t blocks_ = 0;
 };
-
-// The peak-list formats asked for by the query key peakListFormat ("pkl",
-// the default, "mgf" or "both"; letters in any case).
-struct PeakListFormats {
-    bool pkl = true;
-    bool mgf = false;
-};
-// Nothing for a value that is none of the three.
-std::optional<PeakListFormats> peakListFormats(const std::string& value);

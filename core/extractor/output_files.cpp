@@ -20,7 +20,7 @@ LogSink openLog(const std::string& path, const std::string& header) {
 }  // namespace
 
 std::string specFeaturesHeader(const ExtractorParameters& p, FeaturesRows rows) {
-    if (p.xtractorMode == "Q-Tof Xtractor") {
+    if (p.mode == XtractorMode::qtof) {
         return "originalSpectrumFile\tnumPeaks\tnumOriginalPeaks\tparent_m_over_z\tparent_M_plus_H\tparent_charge"
                "\tmaxIntensity\ttotalIntensity\tnoiseMean\tnoiseStandardDeviation\tMaxToTotalIntensityRatio"
                "\ttotalOriginalIntensity\tBYpairs\tmaxSequenceTagLength\tmaxSequenceTag";

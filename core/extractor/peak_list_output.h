@@ -5,6 +5,7 @@
 // an MGF block only an established one (charge_source.h). Making thousands of small files is most of the
 // stage, so both cores make them; the rows, the MGF blocks and a failure's
 // report come in record order, as one pass would leave them.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,22 @@
 #include "core/extractor/mgf_file.h"
 #include "core/extractor/peak_list_file.h"
 #include "core/util/two_cores.h"
+
+// The formats the stage writes, each with its writer in PeakListWriting.
+enum class PeakListFormat { pkl, mgf };
+
+// A value of peakListFormat and the formats it asks for.
+struct PeakListFormatName {
+    const char* name;
+    std::vector<PeakListFormat> formats;
+};
+// Each format by its own name, then "both", kept for the two of them.
+const std::vector<PeakListFormatName>& peakListFormatNames();
+// The formats of a value (letters in any case); nothing for a value that
+// names none.
+std::optional<std::vector<PeakListFormat>> peakListFormats(const std::string& value);
+// As the error names them: "pkl, mgf and both".
+std::string peakListFormatNamesText();
 
 // What differs between the programs' peak lists, besides their records.
 struct PeakListOutput {
@@ -34,7 +51,7 @@ class PeakListWriting {
 public:
     PeakListWriting(PeakListOutput output, const ExtractionContext& context)
         : output_(std::move(output)), context_(context) {
-        if (context.peakListFormats.mgf) mgf_.emplace(context.parameters.resultsXtractorDir + output_.mgfName);
+        if (wants(PeakListFormat::mgf)) mgf_.emplace(context.parameters.resultsXtractorDir + output_.mgfName);
     }
 
     // For each written record i of [first, end), after those before first:
@@ -47,7 +64,7 @@ public:
                PeaksOf peaksOf, RetentionSeconds retentionSeconds, WriteFeaturesRow writeFeaturesRow) {
         if (mgf_ && !mgf_->created()) return;
         const std::string& folder = context_.parameters.resultsXtractorDir;
-        const bool pkl = context_.peakListFormats.pkl;
+        const bool pkl = wants(PeakListFormat::pkl);
         const auto record = [&](std::int32_t i) -> const Record& { return records[static_cast<std::size_t>(i)]; };
         computeOnTwoCoresConsumeInOrder<PeakListOutcome>(
             first, end,
@@ -87,6 +104,11 @@ public:
     const ExtractionContext& context() const { return context_; }
 
 private:
+    bool wants(PeakListFormat format) const {
+        const std::vector<PeakListFormat>& formats = context_.peakListFormats;
+        return std::find(formats.begin(), formats.end(), format) != formats.end();
+    }
+
     PeakListOutput output_;
     const ExtractionContext& context_;
     std::optional<MgfFile> mgf_;

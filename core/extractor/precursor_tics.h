@@ -40,8 +40,3 @@ void calculatePrecursorTICs(std::vector<Record>& records, std::int32_t first, st
         scan.specFeatures.ICATheavyIntensity2 = intensityAt(scan.parentMz + 2.0 * difference / z);
     }
 }
-
-template <class Record>
-void calculatePrecursorTICs(std::vector<Record>& records, const ExtractionContext& context) {
-    calculatePrecursorTICs(records, 0, static_cast<std::int32_t>(records.size()), context);
-}

@@ -1,6 +1,7 @@
 #include "core/extractor/query_keys.h"
 
 #include <cstdio>
+#include <stdexcept>
 #include <type_traits>
 
 #include "core/util/number_text.h"
@@ -23,127 +24,154 @@ KeyRange within(double lowest, double highest) { return {lowest, highest, false}
 
 const std::vector<KeyChoice> kNoYes = {{"0", "No"}, {"1", "Yes"}};
 
-QueryKey advanced(QueryKey key) {
-    key.advanced = true;
-    return key;
+constexpr const char* kUnusedHelp = "Read for older front ends; no stage uses it.";
+
+// A key no stage reads: accepted for older front ends.
+QueryKey unusedKey(const char* name, KeyRole role, KeyField field, KeyType type, const char* programDefault,
+                   const char* label, const char* help = kUnusedHelp) {
+    return {.name = name, .role = role, .field = field, .type = type, .programDefault = programDefault,
+            .group = kIgnored, .label = label, .help = help, .unused = true};
 }
 
 // The order is that of the range check: the first key out of range is the
 // one the error page names.
 std::vector<QueryKey> makeKeys() {
+    using enum KeyRole;
     return {
-        advanced({"lowCharge", &P::lowCharge, KeyType::integer, "4", within(0, 9), "Lowest fixed charge",
-         "Without Find or Default: the charge every spectrum is written with when it equals highCharge (0: "
-         "undetermined).",
-         kCharge, yep}),
-        advanced({"highCharge", &P::highCharge, KeyType::integer, "4", within(0, 9), "Highest fixed charge",
-         "Without Find or Default: must equal lowCharge for a fixed charge; otherwise no spectrum gets one.", kCharge,
-         yep}),
-        {"autoCharge", &P::autoCharge, KeyType::text, nullptr, std::nullopt, "Charge determination",
-         "Find: fragments, survey scans and b/y pairs decide each precursor's charge. Default: only singly charged "
-         "spectra get a charge. Absent or anything else: the fixed charge lowCharge when it equals highCharge, else "
-         "none.",
-         kCharge, yep, "Find", false,
-         {{"Find", "Find each charge"}, {"Default", "Only singly charged"}, {"", "Fixed: lowCharge = highCharge"}}},
-        {"maxCharge", &P::maxCharge, KeyType::integer, "5", within(1, 9), "Highest charge",
-         "Highest charge considered, and the last charge counted in the run statistics.", kCharge, both},
-        advanced({"minMSsignalNoise", &P::minMSsignalNoise, KeyType::integer, "50", within(0, 1000000),
-         "Survey signal-to-noise for charge evidence",
-         "Signal-to-noise ratio a survey-scan peak needs to count as evidence of the precursor's charge.", kCharge,
-         yep}),
-        {"groupScans", &P::groupScans, KeyType::integer, "15", within(0, 10000), "Merging window (scans)",
-         "MS/MS spectra of one precursor less than this many scans apart are merged into one peak list.", kMerging,
-         both},
-        {"firstScan", &P::firstScan, KeyType::integer, "1", within(0, 2147483647), "First scan",
-         "First scan number taken.", kFilters, both},
-        {"lastScan", &P::lastScan, KeyType::integer, "9999", within(0, 2147483647), "Last scan",
-         "Last scan number taken. The front ends take the whole run; the programs' own 9999 drops every later scan "
-         "of today's runs.",
-         kFilters, both, "999999999"},
-        {"lowParent", &P::lowParent, KeyType::real, "500.0", within(0, 1e9), "Lowest precursor M+H (Da)",
-         "Spectra whose precursor M+H lies below this are rejected.", kFilters, both},
-        {"highParent", &P::highParent, KeyType::real, "5000.0", within(0, 1e9), "Highest precursor M+H (Da)",
-         "Spectra whose precursor M+H lies above this are rejected.", kFilters, both},
-        {"parentTolerance", &P::parentTolerance, KeyType::real, "0.5", KeyRange{0, 1000, true},
-         "Precursor tolerance (Th)",
-         "Precursor m/z tolerance of merging, charge determination, filters and precursor intensities.", kMerging,
-         both},
-        {"fragmentTolerance", &P::fragmentTolerance, KeyType::real, "0.7", std::nullopt, "Fragment tolerance",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"minMatchedPercent", &P::minMatchedPercent, KeyType::real, "47.0", std::nullopt, "Matched percent",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"parent_shift", &P::parent_shift, KeyType::real, "69.0", std::nullopt, "Parent shift",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"tolerance_units", &P::tolerance_units, KeyType::unitsCode, "Da", std::nullopt, "Tolerance units",
-         "Read for older front ends (Da, ppm, mmu or %); no stage uses it.", kIgnored, both, nullptr, true},
-        {"xtractorDataFilename", &P::xtractorDataFilename, KeyType::text, "", std::nullopt, "Run data file",
-         "yepharvest: a run folder's X.d/Analysis.yep (the folder holds Analysis.mzML or Analysis.mzXML, plain or "
-         ".gz) or an export file itself; wiffharvest: the .wiff file, whose exports <run>.mzML or "
-         "<run>-<sample>.mzML lie beside it.",
-         kData, both},
-        advanced({"output_filename", &P::output_filename, KeyType::text, "", std::nullopt, "Results page name",
-         "Mode Peak-Picker only: name of the results page in the peak-list folder (.htm is added).", kData, both}),
-        advanced({"specFeaturesFilename", &P::specFeaturesFilename, KeyType::text, "", std::nullopt,
-         "Spectrum-features file name", "File name of the spectrum-features log in the log folder.", kData, both,
-         "specFeatures.txt"}),
-        advanced({"resultsXtractorDir", &P::resultsXtractorDir, KeyType::text, "", std::nullopt, "Peak-list folder",
-         "Folder of the .pkl and MGF peak lists, ending in a separator: the file names are glued to it.", kData,
-         both}),
-        advanced({"logFileDir", &P::logFileDir, KeyType::text, "", std::nullopt, "Log folder",
-         "Folder of the four logs (spectrum features, reject reasons, charge check, run statistics), ending in a "
-         "separator; rows are appended.",
-         kData, both}),
-        {"noOutputSpectra", &P::noOutputSpectra, KeyType::integer, "0", std::nullopt, "Number of output spectra",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        advanced({"maxSequenceTagLength", &P::maxSequenceTagLength, KeyType::integer, "0", within(0, 1000),
-         "Sequence tag longer than",
-         "A spectrum is written only when its longest sequence tag is longer than this; 0 drops only spectra "
-         "without any tag.",
-         kFilters, both}),
-        advanced({"findMonoisotopicParent", &P::findMonoisotopicParent, KeyType::integer, "0", within(0, 1),
-         "Monoisotopic precursor", "1: move each precursor to its monoisotopic peak in the preceding survey scan.",
-         kCharge, yep, nullptr, false, kNoYes}),
-        {"findAverageParent", &P::findAverageParent, KeyType::integer, "0", std::nullopt, "Average precursor",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        advanced({"chargeFromSurveyIsotopes", &P::chargeFromSurveyIsotopes, KeyType::integer, "0", within(0, 1),
-         "Charge from survey isotopes",
-         "1, with Find or Default: spectra left without a charge, or called singly charged by their fragments, take "
-         "the charge their precursor's resolved isotope envelope shows in the preceding survey scan, when it is "
-         "unambiguous.",
-         kCharge, yep, nullptr, false, kNoYes}),
-        advanced({"minSignalNoiseRatio", &P::minSignalNoiseRatio, KeyType::integer, "5", within(0, 1000000),
-         "Fragment signal-to-noise",
-         "Signal-to-noise ratio a fragment peak needs to be kept (instrument.txt may set its own).", kPicking, both}),
-        advanced({"peakLimitCount", &P::peakLimitCount, KeyType::integer, "25", within(1, 1000000), "Peaks per window",
-         "Peaks kept per window in peak picking (instrument.txt may set its own).", kPicking, both}),
-        {"instrument_name", &P::instrument_name, KeyType::text, "", std::nullopt, "Instrument name",
-         "Read for older front ends; no stage uses it (the programs choose their instrument block themselves).",
-         kIgnored, both, nullptr, true},
-        advanced({"xtractorMode", &P::xtractorMode, KeyType::text, "", std::nullopt, "Mode",
-         "Normal extraction; Q-Tof Xtractor writes the shorter Q-Tof spectrum-features columns; Peak-Picker also "
-         "writes the program's page to output_filename.htm in the peak-list folder.",
-         kData, both, nullptr, false,
-         {{"", "Normal extraction"}, {"Q-Tof Xtractor", "Q-Tof Xtractor"}, {"Peak-Picker", "Peak-Picker"}}}),
-        {"cys", &P::cys, KeyType::text, "pyridylethylation", std::nullopt, "Cysteine modification",
-         "Cysteine modification of the sample, a name from msparams_quarrow/cysteines.tsv. A -mix reagent pair adds "
-         "the light and heavy intensity columns to the spectrum features.",
-         kCysteine, both, nullptr, false, {}, true},
-        {"libraryDir", &P::libraryDir, KeyType::text, "", std::nullopt, "Library folder",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"queryDir", &P::queryDir, KeyType::text, "", std::nullopt, "Query folder",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"parent_shift_type", &P::parent_shift_type, KeyType::text, "", std::nullopt, "Parent shift type",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"search_type", &P::search_type, KeyType::text, "", std::nullopt, "Search type",
-         "Read for older front ends; no stage uses it.", kIgnored, both, nullptr, true},
-        {"libraryFiles", &P::libraryFiles, KeyType::lines, "", std::nullopt, "Library files",
-         "Read for older front ends (one file per line); no stage uses it.", kIgnored, both, nullptr, true},
-        {"queryFiles", &P::queryFiles, KeyType::lines, "", std::nullopt, "Query files",
-         "Read for older front ends (one file per line); no stage uses it.", kIgnored, both, nullptr, true},
-        {"peakListFormat", &P::peakListFormat, KeyType::text, "pkl", std::nullopt, "Peak-list format",
-         "pkl: one .pkl file per spectrum; mgf: one MGF file per run (per sample of a .wiff file) for today's "
-         "search engines; both. The front ends default to mgf, which today's search engines read.",
-         kData, both, "mgf", false, {{"pkl", ".pkl files"}, {"mgf", "one MGF file"}, {"both", "both"}}},
+        {.name = "lowCharge", .role = number, .field = &P::lowCharge, .type = KeyType::integer,
+         .programDefault = "4", .range = within(0, 9), .programs = yep, .group = kCharge,
+         .label = "Lowest fixed charge",
+         .help = "Without Find or Default: the charge every spectrum is written with when it equals highCharge (0: "
+                 "undetermined).",
+         .advanced = true},
+        {.name = "highCharge", .role = number, .field = &P::highCharge, .type = KeyType::integer,
+         .programDefault = "4", .range = within(0, 9), .programs = yep, .group = kCharge,
+         .label = "Highest fixed charge",
+         .help = "Without Find or Default: must equal lowCharge for a fixed charge; otherwise no spectrum gets one.",
+         .advanced = true},
+        {.name = "autoCharge", .role = choice, .field = &P::autoCharge, .type = KeyType::text,
+         .choices = {{"Find", "Find each charge"}, {"Default", "Only singly charged"},
+                     {"", "Fixed: lowCharge = highCharge"}},
+         .frontEndDefault = "Find", .programs = yep, .group = kCharge, .label = "Charge determination",
+         .help = "Find: fragments, survey scans and b/y pairs decide each precursor's charge. Default: only singly "
+                 "charged spectra get a charge. Absent or anything else: the fixed charge lowCharge when it equals "
+                 "highCharge, else none."},
+        {.name = "maxCharge", .role = number, .field = &P::maxCharge, .type = KeyType::integer,
+         .programDefault = "5", .range = within(1, 9), .group = kCharge, .label = "Highest charge",
+         .help = "Highest charge considered, and the last charge counted in the run statistics."},
+        {.name = "minMSsignalNoise", .role = number, .field = &P::minMSsignalNoise, .type = KeyType::integer,
+         .programDefault = "50", .range = within(0, 1000000), .programs = yep, .group = kCharge,
+         .label = "Survey signal-to-noise for charge evidence",
+         .help = "Signal-to-noise ratio a survey-scan peak needs to count as evidence of the precursor's charge.",
+         .advanced = true},
+        {.name = "groupScans", .role = number, .field = &P::groupScans, .type = KeyType::integer,
+         .programDefault = "15", .range = within(0, 10000), .group = kMerging, .label = "Merging window (scans)",
+         .help = "MS/MS spectra of one precursor less than this many scans apart are merged into one peak list."},
+        {.name = "firstScan", .role = number, .field = &P::firstScan, .type = KeyType::integer,
+         .programDefault = "1", .range = within(0, 2147483647), .group = kFilters, .label = "First scan",
+         .help = "First scan number taken."},
+        {.name = "lastScan", .role = number, .field = &P::lastScan, .type = KeyType::integer,
+         .programDefault = "9999", .range = within(0, 2147483647), .frontEndDefault = "999999999",
+         .group = kFilters, .label = "Last scan",
+         .help = "Last scan number taken. The front ends take the whole run; the programs' own 9999 drops every "
+                 "later scan of today's runs."},
+        {.name = "lowParent", .role = number, .field = &P::lowParent, .type = KeyType::real,
+         .programDefault = "500.0", .range = within(0, 1e9), .group = kFilters, .label = "Lowest precursor M+H (Da)",
+         .help = "Spectra whose precursor M+H lies below this are rejected."},
+        {.name = "highParent", .role = number, .field = &P::highParent, .type = KeyType::real,
+         .programDefault = "5000.0", .range = within(0, 1e9), .group = kFilters,
+         .label = "Highest precursor M+H (Da)", .help = "Spectra whose precursor M+H lies above this are rejected."},
+        {.name = "parentTolerance", .role = number, .field = &P::parentTolerance, .type = KeyType::real,
+         .programDefault = "0.5", .range = KeyRange{0, 1000, true}, .group = kMerging,
+         .label = "Precursor tolerance (Th)",
+         .help = "Precursor m/z tolerance of merging, charge determination, filters and precursor intensities."},
+        unusedKey("fragmentTolerance", number, &P::fragmentTolerance, KeyType::real, "0.7", "Fragment tolerance"),
+        unusedKey("minMatchedPercent", number, &P::minMatchedPercent, KeyType::real, "47.0", "Matched percent"),
+        unusedKey("parent_shift", number, &P::parent_shift, KeyType::real, "69.0", "Parent shift"),
+        unusedKey("tolerance_units", text, &P::tolerance_units, KeyType::unitsCode, "Da", "Tolerance units",
+                  "Read for older front ends (Da, ppm, mmu or %); no stage uses it."),
+        {.name = "xtractorDataFilename", .role = runData, .field = &P::xtractorDataFilename, .type = KeyType::text,
+         .programDefault = "", .group = kData, .label = "Run data file",
+         .help = "yepharvest: a run folder's X.d/Analysis.yep (the folder holds Analysis.mzML or Analysis.mzXML, "
+                 "plain or .gz) or an export file itself; wiffharvest: the .wiff file, whose exports <run>.mzML or "
+                 "<run>-<sample>.mzML lie beside it.",
+         // The launcher checks every path against its roots, so its help says so.
+         .rootedHelp = {{yep, "The run's data file under the data root (a path without a leading / starts there): "
+                              "a run folder's X.d/Analysis.yep, the folder holding Analysis.mzML or Analysis.mzXML "
+                              "(plain or .gz), or an export file itself. Pick one of the runs found or type a path."},
+                        {KeyPrograms::wiffharvest,
+                         "The .wiff file under the data root (a path without a leading / starts there); its folder "
+                         "holds the exports <run>.mzML or <run>-<sample>.mzML. Pick one of the runs found or type a "
+                         "path."}}},
+        {.name = "output_filename", .role = fileName, .field = &P::output_filename, .type = KeyType::text,
+         .programDefault = "", .group = kData, .label = "Results page name",
+         .help = "Mode Peak-Picker only: name of the results page in the peak-list folder (.htm is added).",
+         .advanced = true},
+        {.name = "specFeaturesFilename", .role = logFileName, .field = &P::specFeaturesFilename,
+         .type = KeyType::text, .programDefault = "", .frontEndDefault = "specFeatures.txt", .group = kData,
+         .label = "Spectrum-features file name", .help = "File name of the spectrum-features log in the log folder.",
+         .advanced = true},
+        {.name = "resultsXtractorDir", .role = folder, .field = &P::resultsXtractorDir, .type = KeyType::text,
+         .programDefault = "", .frontEndFolder = "peaklists", .group = kData, .label = "Peak-list folder",
+         .help = "Folder of the .pkl and MGF peak lists, ending in a separator: the file names are glued to it.",
+         .advanced = true},
+        {.name = "logFileDir", .role = folder, .field = &P::logFileDir, .type = KeyType::text, .programDefault = "",
+         .frontEndFolder = "logs", .group = kData, .label = "Log folder",
+         .help = "Folder of the four logs (spectrum features, reject reasons, charge check, run statistics), ending "
+                 "in a separator; rows are appended.",
+         .advanced = true},
+        unusedKey("noOutputSpectra", number, &P::noOutputSpectra, KeyType::integer, "0", "Number of output spectra"),
+        {.name = "maxSequenceTagLength", .role = number, .field = &P::maxSequenceTagLength, .type = KeyType::integer,
+         .programDefault = "0", .range = within(0, 1000), .group = kFilters, .label = "Sequence tag longer than",
+         .help = "A spectrum is written only when its longest sequence tag is longer than this; 0 drops only "
+                 "spectra without any tag.",
+         .advanced = true},
+        {.name = "findMonoisotopicParent", .role = choice, .field = &P::findMonoisotopicParent,
+         .type = KeyType::integer, .programDefault = "0", .range = within(0, 1), .choices = kNoYes,
+         .programs = yep, .group = kCharge, .label = "Monoisotopic precursor",
+         .help = "1: move each precursor to its monoisotopic peak in the preceding survey scan.", .advanced = true},
+        unusedKey("findAverageParent", number, &P::findAverageParent, KeyType::integer, "0", "Average precursor"),
+        {.name = "chargeFromSurveyIsotopes", .role = choice, .field = &P::chargeFromSurveyIsotopes,
+         .type = KeyType::integer, .programDefault = "0", .range = within(0, 1), .choices = kNoYes,
+         .programs = yep, .group = kCharge, .label = "Charge from survey isotopes",
+         .help = "1, with Find or Default: spectra left without a charge, or called singly charged by their "
+                 "fragments, take the charge their precursor's resolved isotope envelope shows in the preceding "
+                 "survey scan, when it is unambiguous.",
+         .advanced = true},
+        {.name = "minSignalNoiseRatio", .role = number, .field = &P::minSignalNoiseRatio, .type = KeyType::integer,
+         .programDefault = "5", .range = within(0, 1000000), .group = kPicking, .label = "Fragment signal-to-noise",
+         .help = "Signal-to-noise ratio a fragment peak needs to be kept (instrument.txt may set its own).",
+         .advanced = true},
+        {.name = "peakLimitCount", .role = number, .field = &P::peakLimitCount, .type = KeyType::integer,
+         .programDefault = "25", .range = within(1, 1000000), .group = kPicking, .label = "Peaks per window",
+         .help = "Peaks kept per window in peak picking (instrument.txt may set its own).", .advanced = true},
+        unusedKey("instrument_name", text, &P::instrument_name, KeyType::text, "", "Instrument name",
+                  "Read for older front ends; no stage uses it (the programs choose their instrument block "
+                  "themselves)."),
+        {.name = "xtractorMode", .role = choice, .field = &P::xtractorMode, .type = KeyType::text,
+         .programDefault = "",
+         .choices = {{"", "Normal extraction"}, {"Q-Tof Xtractor", "Q-Tof Xtractor"}, {"Peak-Picker", "Peak-Picker"}},
+         .group = kData, .label = "Mode",
+         .help = "Normal extraction; Q-Tof Xtractor writes the shorter Q-Tof spectrum-features columns; Peak-Picker "
+                 "also writes the program's page to output_filename.htm in the peak-list folder.",
+         .advanced = true},
+        {.name = "cys", .role = cysteine, .field = &P::cys, .type = KeyType::text,
+         .programDefault = "pyridylethylation", .group = kCysteine, .label = "Cysteine modification",
+         .help = "Cysteine modification of the sample, a name from msparams_quarrow/cysteines.tsv. A -mix reagent "
+                 "pair adds the light and heavy intensity columns to the spectrum features."},
+        unusedKey("libraryDir", text, &P::libraryDir, KeyType::text, "", "Library folder"),
+        unusedKey("queryDir", text, &P::queryDir, KeyType::text, "", "Query folder"),
+        unusedKey("parent_shift_type", text, &P::parent_shift_type, KeyType::text, "", "Parent shift type"),
+        unusedKey("search_type", text, &P::search_type, KeyType::text, "", "Search type"),
+        unusedKey("libraryFiles", text, &P::libraryFiles, KeyType::lines, "", "Library files",
+                  "Read for older front ends (one file per line); no stage uses it."),
+        unusedKey("queryFiles", text, &P::queryFiles, KeyType::lines, "", "Query files",
+                  "Read for older front ends (one file per line); no stage uses it."),
+        {.name = "peakListFormat", .role = choice, .field = &P::peakListFormat, .type = KeyType::text,
+         .programDefault = "pkl", .choices = {{"pkl", ".pkl files"}, {"mgf", "one MGF file"}, {"both", "both"}},
+         .frontEndDefault = "mgf", .group = kData, .label = "Peak-list format",
+         .help = "pkl: one .pkl file per spectrum; mgf: one MGF file per run (per sample of a .wiff file) for "
+                 "today's search engines; both. The front ends default to mgf, which today's search engines read."},
     };
 }
 
@@ -191,6 +219,29 @@ const QueryKey* findQueryKey(std::string_view name) {
         if (name == key.name) return &key;
     }
     return nullptr;
+}
+
+const QueryKey& keyOfRole(KeyRole role) {
+    for (const QueryKey& key : queryKeys()) {
+        if (key.role == role) return key;
+    }
+    throw std::logic_error("no query key has the role " + std::string(roleName(role)));
+}
+
+bool setPerRun(const QueryKey& key) { return key.role == KeyRole::runData || key.role == KeyRole::folder; }
+
+const char* roleName(KeyRole role) {
+    switch (role) {
+        case KeyRole::number: return "number";
+        case KeyRole::choice: return "choice";
+        case KeyRole::cysteine: return "cysteine";
+        case KeyRole::runData: return "run data";
+        case KeyRole::folder: return "folder";
+        case KeyRole::fileName: return "file name";
+        case KeyRole::logFileName: return "log file name";
+        case KeyRole::text: return "text";
+    }
+    return "";
 }
 
 bool readBy(const QueryKey& key, std::string_view program) {

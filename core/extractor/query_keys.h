@@ -45,22 +45,44 @@ struct KeyChoice {
 
 enum class KeyPrograms { both, yepharvest, wiffharvest };
 
+// What a value is to the front ends, which check, offer and fill in values
+// by it rather than by the key's name.
+enum class KeyRole {
+    number,       // checked by its type and range
+    choice,       // one of the row's choices
+    cysteine,     // a name of msparams_quarrow/cysteines.tsv
+    runData,      // the run's data file: one path per run, set by the front end
+    folder,       // a folder the front end makes for each run (frontEndFolder)
+    fileName,     // a plain file name inside a folder
+    logFileName,  // a plain file name ending in .txt, beside the other logs
+    text,         // anything: read for older front ends only
+};
+
+// Help a front end that checks paths against its roots shows instead.
+struct ProgramHelp {
+    KeyPrograms programs;
+    const char* text;
+};
+
 struct QueryKey {
     const char* name;
+    KeyRole role;
     KeyField field;
     KeyType type;
-    const char* programDefault;  // as a query value; nullptr: absent
-    std::optional<KeyRange> range;
-    const char* label;  // for people
-    const char* help;   // one line
-    const char* group;
-    KeyPrograms programs;
+    const char* programDefault = nullptr;  // as a query value; nullptr: absent
+    std::optional<KeyRange> range = std::nullopt;
+    std::vector<KeyChoice> choices = {};
     // What the front ends (form, GET links, command line, workflow) fill in
     // when it differs from the programs' default; nullptr: the same.
     const char* frontEndDefault = nullptr;
+    // A folder key: the sub-folder of a request's or run's own folder.
+    const char* frontEndFolder = nullptr;
+    KeyPrograms programs = KeyPrograms::both;
+    const char* group = "";
+    const char* label = "";  // for people
+    const char* help = "";   // one line
+    std::vector<ProgramHelp> rootedHelp = {};
     bool unused = false;  // accepted and ignored: no stage reads it
-    std::vector<KeyChoice> choices = {};
-    bool cysteineChoices = false;  // the choices are the names of cysteines.tsv
     // Rarely changed: the form folds it away under "Advanced".
     bool advanced = false;
 };
@@ -71,6 +93,12 @@ const std::vector<QueryKey>& queryKeys();
 const std::vector<const char*>& queryKeyGroups();
 // Nothing for a name that is no key (names are case-sensitive).
 const QueryKey* findQueryKey(std::string_view name);
+// The one key of `role` (runData).
+const QueryKey& keyOfRole(KeyRole role);
+// Set by the front end for each run: the data file and the folders.
+bool setPerRun(const QueryKey& key);
+// The role's name as the key listings write it ("run data", "folder", ...).
+const char* roleName(KeyRole role);
 
 bool readBy(const QueryKey& key, std::string_view program);
 // The value the front ends fill in, "" for an absent default.

@@ -1,6 +1,8 @@
 #include "core/util/parameter_files.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include "core/util/checked_file.h"
 #include "core/util/checked_memory.h"
@@ -10,6 +12,16 @@
 
 namespace {
 
+// The files are read as text: a CR LF pair is one line feed.
+void foldLineEnds(std::string& text) {
+    std::size_t out = 0;
+    for (std::size_t in = 0; in < text.size(); ++in) {
+        if (text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n') continue;
+        text[out++] = text[in];
+    }
+    text.resize(out);
+}
+
 std::string readOpenFile(std::FILE* stream, std::int64_t size, const char* label) {
     std::string text;
     try {
@@ -18,14 +30,50 @@ std::string readOpenFile(std::FILE* stream, std::int64_t size, const char* label
         reportAllocationFailure(size + 1, label);
     }
     text.resize(readFileBytes(text.data(), 1, text.size(), stream));
-    // The files are read as text: a CR LF pair is one line feed.
-    std::size_t out = 0;
-    for (std::size_t in = 0; in < text.size(); ++in) {
-        if (text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n') continue;
-        text[out++] = text[in];
-    }
-    text.resize(out);
+    foldLineEnds(text);
     return text;
+}
+
+// The table and, when a row has fewer fields than the header, that row (the
+// table stops before it; "(null)" for a row past the text's last line).
+struct TsvParse {
+    TsvTable table;
+    std::optional<std::string> shortRow;
+};
+
+TsvParse parseTsvText(std::string text, int strip) {
+    if (strip != 0) stripComments(text, '#', '\n');
+    TsvParse parse;
+    TsvTable& table = parse.table;
+    const int lineFeeds = countCharacter(text, '\n');
+    Tokenizer lines(text, "\n");
+    std::string_view headerLine;
+    if (!lines.next(headerLine)) return parse;  // nothing but comments
+
+    table.headerCount = countCharacter(headerLine, '\t') + 1;
+    Tokenizer headerNames(headerLine, "\t");
+    for (std::string_view name; headerNames.next(name);) table.headers.emplace_back(name);
+
+    const int rowCount = lineFeeds - 1;
+    reserveChecked(table.rows, static_cast<std::size_t>(std::max(rowCount, 0)), "Function: parseTSVfile");
+    for (int r = 0; r < rowCount; ++r) {
+        std::string_view line;
+        const bool haveLine = lines.next(line);
+        std::vector<std::string> fields;
+        if (haveLine) {
+            Tokenizer splitter(line, "\t\n");
+            // Fields beyond the header's columns have no slot and are ignored.
+            for (std::string_view field; static_cast<int>(fields.size()) < table.headerCount && splitter.next(field);) {
+                fields.emplace_back(field);
+            }
+        }
+        if (static_cast<int>(fields.size()) < table.headerCount) {
+            parse.shortRow = haveLine ? std::string(line) : std::string("(null)");
+            return parse;
+        }
+        table.rows.push_back(std::move(fields));
+    }
+    return parse;
 }
 
 }  // namespace
@@ -90,42 +138,26 @@ TsvTable parseTSVfile(const std::string& path, int strip) {
     const char* label = "Function: parseTSVfile";
     const std::int64_t size = gen_file_size(path);
     std::FILE* stream = openTextFile(path, "r", label);
-    std::string text = readOpenFile(stream, size, label);
+    TsvParse parse = parseTsvText(readOpenFile(stream, size, label), strip);
     closeFile(stream, label);
-    if (strip != 0) stripComments(text, '#', '\n');
-
-    TsvTable table;
-    const int lineFeeds = countCharacter(text, '\n');
-    Tokenizer lines(text, "\n");
-    std::string_view headerLine;
-    if (!lines.next(headerLine)) return table;  // nothing but comments
-
-    table.headerCount = countCharacter(headerLine, '\t') + 1;
-    Tokenizer headerNames(headerLine, "\t");
-    for (std::string_view name; headerNames.next(name);) table.headers.emplace_back(name);
-
-    const int rowCount = lineFeeds - 1;
-    reserveChecked(table.rows, static_cast<std::size_t>(std::max(rowCount, 0)), label);
-    for (int r = 0; r < rowCount; ++r) {
-        std::string_view line;
-        const bool haveLine = lines.next(line);
-        std::vector<std::string> fields;
-        if (haveLine) {
-            Tokenizer splitter(line, "\t\n");
-            // Fields beyond the header's columns have no slot and are ignored.
-            for (std::string_view field; static_cast<int>(fields.size()) < table.headerCount && splitter.next(field);) {
-                fields.emplace_back(field);
-            }
-        }
-        if (static_cast<int>(fields.size()) < table.headerCount) {
-            const std::string shown = haveLine ? std::string(line) : std::string("(null)");
-            reportFatalError(PageHtml(formatText("\nIn the file %s there are not enough columns in line:\n", path.c_str())) +
-                             PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", shown.c_str())) +
-                             pleaseNotifyAdministrator());
-        }
-        table.rows.push_back(std::move(fields));
+    if (parse.shortRow) {
+        reportFatalError(PageHtml(formatText("\nIn the file %s there are not enough columns in line:\n", path.c_str())) +
+                         PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", parse.shortRow->c_str())) +
+                         pleaseNotifyAdministrator());
     }
-    return table;
+    return std::move(parse.table);
+}
+
+std::optional<TsvTable> readTsvFile(const std::string& path, int strip) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    if (!stream) return std::nullopt;
+    std::string read = text.str();
+    foldLineEnds(read);
+    TsvParse parse = parseTsvText(std::move(read), strip);
+    if (parse.shortRow) return std::nullopt;
+    return std::move(parse.table);
 }
 
 std::vector<int> checkParsedHeadersForExpectedHeaders(const std::string& path,

@@ -1,6 +1,7 @@
 #pragma once
 // Parameter files that an administrator maintains in msparams_quarrow/,
 // relative to the directory the web server starts the program in.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ struct TsvTable {
 };
 // A table with a header line; comments ("#" to the line feed) removed when `strip`.
 TsvTable parseTSVfile(const std::string& path, int strip);
+// The same table for a front end, which must not end: nothing when the file
+// cannot be read or a row has fewer fields than the header.
+std::optional<TsvTable> readTsvFile(const std::string& path, int strip);
 
 // For each expected name, the index of its column (the later one when a
 // name occurs twice); a missing column ends the process.

@@ -29,6 +29,12 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
     return text.size() >= ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
 
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
 int isWhitespaceOnly(std::string_view text) {
     for (const char c : text) {
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return 0;

@@ -10,6 +10,8 @@ std::string_view fileExtension(std::string_view path);
 // Comparisons of file names that Windows clients write in any letter case.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending);
+// The text with its ASCII capitals made small.
+std::string lowered(std::string_view text);
 // 1 for an empty text or one of blanks, tabs, carriage returns and line feeds only.
 int isWhitespaceOnly(std::string_view text);
 // A file name that opens a file in the folder it is glued to and nowhere

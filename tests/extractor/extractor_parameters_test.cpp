@@ -74,6 +74,27 @@ TEST(ExtractorParameters, EveryTextKeyKeepsTheValueAsGiven) {
     EXPECT_EQ(readQuery({}).cys, "pyridylethylation");
 }
 
+TEST(ExtractorParameters, ChargeModeAndXtractorModeAreReadOnceFromTheirExactTexts) {
+    const std::vector<std::pair<std::vector<QueryEntry>, ChargeMode>> charges = {
+        {{}, ChargeMode::fixed},
+        {{{"autoCharge", "Find"}}, ChargeMode::find},
+        {{{"autoCharge", "Default"}}, ChargeMode::singlyCharged},
+        {{{"autoCharge", "find"}}, ChargeMode::fixed},
+        {{{"autoCharge", ""}}, ChargeMode::fixed},
+        {{{"autoCharge", "Find"}, {"autoCharge", "Default "}}, ChargeMode::fixed},
+    };
+    for (const auto& [entries, mode] : charges) EXPECT_EQ(readQuery(entries).chargeMode, mode) << entries.size();
+    const std::vector<std::pair<std::string, XtractorMode>> modes = {
+        {"", XtractorMode::normal},
+        {"Q-Tof Xtractor", XtractorMode::qtof},
+        {"Peak-Picker", XtractorMode::peakPicker},
+        {"peak-picker", XtractorMode::normal},
+        {"Q-Tof", XtractorMode::normal},
+    };
+    for (const auto& [text, mode] : modes) EXPECT_EQ(readQuery({{"xtractorMode", text}}).mode, mode) << text;
+    EXPECT_EQ(readQuery({}).mode, XtractorMode::normal);
+}
+
 TEST(ExtractorParameters, LastOccurrenceOfAKeyWinsAndKeysAreCaseSensitive) {
     EXPECT_EQ(readQuery({{"firstScan", "5"}, {"firstScan", "9"}}).firstScan, 9);
     EXPECT_EQ(readQuery({{"cys", "ICAT-mix"}, {"cys", "acrylamide"}}).cys, "acrylamide");

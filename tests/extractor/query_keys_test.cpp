@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/extractor/parameter_ranges.h"
+#include "core/extractor/peak_list_output.h"
 #include "core/extractor/query_keys.h"
 #include "tools/keys/key_listing.h"
 
@@ -32,6 +33,43 @@ TEST(QueryKeys, DefaultsPassTheirOwnRangesAndChoices) {
             EXPECT_TRUE(key.type == KeyType::integer || key.type == KeyType::real) << key.name;
         }
     }
+}
+
+// The front ends check, offer and set values by role: a role that disagrees
+// with the row's type, choices or folder would make them refuse good values.
+TEST(QueryKeys, RolesAgreeWithTheRows) {
+    int runData = 0;
+    for (const QueryKey& key : queryKeys()) {
+        const bool numeric = key.type == KeyType::integer || key.type == KeyType::real;
+        EXPECT_EQ(key.role == KeyRole::choice, !key.choices.empty()) << key.name;
+        EXPECT_EQ(key.role == KeyRole::folder, key.frontEndFolder != nullptr) << key.name;
+        EXPECT_TRUE(key.role == KeyRole::choice || (key.role == KeyRole::number) == numeric) << key.name;
+        EXPECT_FALSE(setPerRun(key) && key.unused) << key.name;
+        runData += key.role == KeyRole::runData ? 1 : 0;
+    }
+    EXPECT_EQ(runData, 1);
+    EXPECT_EQ(std::string(keyOfRole(KeyRole::runData).name), "xtractorDataFilename");
+    EXPECT_EQ(std::string(keyOfRole(KeyRole::logFileName).name), "specFeaturesFilename");
+}
+
+// The output stage owns the formats; the form, the help and every front
+// end's check offer the table's choices, which must be the same names.
+TEST(QueryKeys, PeakListFormatChoicesAreTheOutputStagesFormats) {
+    const QueryKey* key = findQueryKey("peakListFormat");
+    ASSERT_NE(key, nullptr);
+    std::vector<std::string> choices;
+    for (const KeyChoice& choice : key->choices) choices.emplace_back(choice.value);
+    std::vector<std::string> names;
+    for (const PeakListFormatName& name : peakListFormatNames()) names.emplace_back(name.name);
+    EXPECT_EQ(choices, names);
+    EXPECT_EQ(peakListFormatNamesText(), "pkl, mgf and both");
+
+    using F = PeakListFormat;
+    const std::vector<std::pair<std::string, std::optional<std::vector<F>>>> values = {
+        {"pkl", std::vector{F::pkl}}, {"MGF", std::vector{F::mgf}}, {"Both", std::vector{F::pkl, F::mgf}},
+        {"", std::nullopt},           {"mgf ", std::nullopt},       {"xml", std::nullopt},
+    };
+    for (const auto& [value, formats] : values) EXPECT_EQ(peakListFormats(value), formats) << value;
 }
 
 TEST(QueryKeys, ReadmeShowsTheTable) {

@@ -55,6 +55,24 @@ TEST(RunCatalog, CysteineNamesInFileOrder) {
     EXPECT_EQ(names.back(), "cICAT-mix");
 }
 
+// The front ends offer the names the programs accept: the column found by
+// its header, comments and CR LF read as the programs read them.
+TEST(RunCatalog, CysteineNamesAreReadAsTheProgramsReadThem) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"AAsymbol\tcysteineName\nc\tcarbamidomethyl\n# retired\nd\tpropionamide\n",
+         {"carbamidomethyl", "propionamide"}},
+        {"cysteineName\tAAsymbol\r\nacrylamide\tc\r\n", {"acrylamide"}},
+        {"cysteineName\tAAsymbol\nacrylamide\n", {}},  // a short row: the programs refuse the file
+        {"name\tAAsymbol\nacrylamide\tc\n", {}},
+    };
+    TempDir dir;
+    for (const auto& [text, names] : cases) {
+        writeWholeFile(dir.file("cysteines.tsv"), text);
+        EXPECT_EQ(cysteineNames(dir.file("cysteines.tsv")), names) << text;
+    }
+    EXPECT_EQ(cysteineNames(dir.file("none.tsv")), std::vector<std::string>{});
+}
+
 std::string fieldOf(const std::string& page, const std::string& key) {
     const std::size_t at = page.find("id=\"" + key + "\" name=\"" + key + "\"");
     return at == std::string::npos ? "" : page.substr(page.rfind('<', at), page.find('>', at) - page.rfind('<', at) + 1);

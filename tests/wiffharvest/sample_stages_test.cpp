@@ -4,6 +4,7 @@
 // file and MGF block, and the counts the page prints.
 #include <gtest/gtest.h>
 
+#include "tests/support/whole_table_stages.h"
 #include "core/extractor/precursor_tics.h"
 #include "core/util/format_text.h"
 #include "tests/support/query_context.h"

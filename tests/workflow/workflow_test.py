@@ -197,7 +197,7 @@ class Workflow(unittest.TestCase):
             config = yaml.safe_load(stream)
         listed = {name: str(value) for name, value in config.items() if name not in quarrow_runs.WORKFLOW_SETTINGS}
         expected = {key.name: key.front_end_default for key in keys.values()
-                    if not key.unused and key.name not in quarrow_runs.PER_RUN_KEYS}
+                    if not key.unused and not key.per_run()}
         self.assertEqual(listed, expected)
 
     def test_two_cores_give_the_single_runs_merged(self):

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "tests/support/whole_table_stages.h"
 #include "core/extractor/charge_source.h"
 #include "core/peaks/resolved_envelope.h"
 #include "core/util/format_text.h"

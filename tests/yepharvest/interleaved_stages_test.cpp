@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "tests/support/whole_table_stages.h"
 #include "core/extractor/precursor_tics.h"
 #include "core/util/format_text.h"
 #include "tests/support/query_context.h"

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "tests/support/whole_table_stages.h"
 #include "core/extractor/precursor_tics.h"
 #include "core/util/format_text.h"
 #include "tests/support/temp_dir.h"

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "core/util/text_path.h"
 #include "platform/openformat/xml_pull.h"
 
 namespace {
@@ -15,12 +16,6 @@ constexpr std::size_t longestMarkup = 512;
 bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
 
 // The tags after which a browser starts a new line.
 bool breaksLine(std::string_view name) {

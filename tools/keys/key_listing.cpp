@@ -147,9 +147,11 @@ std::string keysHelp(std::string_view frontEnd, const std::vector<std::string_vi
 }
 
 std::string keysTsv() {
-    std::string text = "key\ttype\tprograms\tdefault\tfront_end_default\trange\tgroup\tunused\tadvanced\tlabel\thelp\n";
+    std::string text =
+        "key\ttype\trole\tfolder\tprograms\tdefault\tfront_end_default\trange\tgroup\tunused\tadvanced\tlabel\thelp\n";
     for (const QueryKey& key : queryKeys()) {
-        text += std::string(key.name) + "\t" + typeName(key.type) + "\t" + programsName(key.programs) + "\t" +
+        text += std::string(key.name) + "\t" + typeName(key.type) + "\t" + roleName(key.role) + "\t" +
+                (key.frontEndFolder != nullptr ? key.frontEndFolder : "") + "\t" + programsName(key.programs) + "\t" +
                 (key.programDefault != nullptr ? key.programDefault : "") + "\t" + frontEndValue(key) + "\t" +
                 rangeOrValuesText(key) + "\t" + key.group + "\t" + (key.unused ? "1" : "0") + "\t" + (key.advanced ? "1" : "0") + "\t" + key.label + "\t" +
                 key.help + "\n";

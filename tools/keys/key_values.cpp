@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
+#include "core/util/parameter_files.h"
 #include "core/util/text_path.h"
 #include "tools/keys/key_listing.h"
 
@@ -31,12 +31,6 @@ bool isRealNumber(const std::string& value) {
     return end == value.c_str() + value.size() && std::isfinite(number);
 }
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
 }  // namespace
 
 std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix) {
@@ -46,7 +40,7 @@ std::optional<std::string> keyProblem(const std::string& name, std::string_view 
         // A name in the wrong letter case is the likeliest slip: the programs
         // would ignore it and take the default.
         for (const QueryKey& known : queryKeys()) {
-            if (lowered(known.name) == lowered(name)) {
+            if (equalsIgnoringCase(known.name, name)) {
                 return said + " is no key; did you mean " + std::string(prefix) + known.name +
                        "? (key names are case-sensitive)";
             }
@@ -59,7 +53,7 @@ std::optional<std::string> keyProblem(const std::string& name, std::string_view 
 }
 
 bool namesAFile(const QueryKey& key) {
-    return key.name == std::string_view("specFeaturesFilename") || key.name == std::string_view("output_filename");
+    return key.role == KeyRole::fileName || key.role == KeyRole::logFileName;
 }
 
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
@@ -74,8 +68,8 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
     // The spectrum-features log lies beside the other logs, which front ends
     // serve and archive as text: a name such as feat.html would make a page
     // of rows taken from the run.
-    if (key.name == std::string_view("specFeaturesFilename") && !value.ends_with(".txt")) return "must end in .txt";
-    if (key.cysteineChoices && !cysteines.empty() &&
+    if (key.role == KeyRole::logFileName && !value.ends_with(".txt")) return "must end in .txt";
+    if (key.role == KeyRole::cysteine && !cysteines.empty() &&
         std::find(cysteines.begin(), cysteines.end(), value) == cysteines.end()) {
         return "not a cysteine modification of msparams_quarrow/cysteines.tsv";
     }
@@ -83,20 +77,33 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
 }
 
 std::vector<std::string> cysteineNames(const std::string& cysteinesFile) {
+    // Read as the programs read it, with comments stripped, the column found
+    // by its header wherever it stands.
+    const std::optional<TsvTable> table = readTsvFile(cysteinesFile, 1);
+    if (!table) return {};
+    const auto column = std::find(table->headers.rbegin(), table->headers.rend(), "cysteineName");
+    if (column == table->headers.rend()) return {};
+    const auto index = static_cast<std::size_t>(table->headers.rend() - column - 1);
     std::vector<std::string> names;
-    std::ifstream stream(cysteinesFile);
-    bool header = true;
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const std::string name = line.substr(0, line.find('\t'));
-        if (header) {
-            header = false;  // cysteineName, AAsymbol
-            continue;
-        }
-        if (!name.empty()) names.push_back(name);
+    for (const std::vector<std::string>& row : table->rows) names.push_back(row[index]);
+    return names;
+}
+
+std::vector<std::string_view> perRunKeys() {
+    std::vector<std::string_view> names;
+    for (const QueryKey& key : queryKeys()) {
+        if (setPerRun(key)) names.push_back(key.name);
     }
     return names;
+}
+
+std::vector<QueryEntry> perRunEntries(const std::string& dataFile, const std::string& runFolder) {
+    std::vector<QueryEntry> entries;
+    for (const QueryKey& key : queryKeys()) {
+        if (key.role == KeyRole::runData) entries.push_back({key.name, dataFile});
+        if (key.role == KeyRole::folder) entries.push_back({key.name, runFolder + key.frontEndFolder + "/"});
+    }
+    return entries;
 }
 
 std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {

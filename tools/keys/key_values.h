@@ -34,9 +34,15 @@ std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
 // words).
 std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix);
 
-// specFeaturesFilename and output_filename: a file inside the folder they
-// are glued to.
+// A key naming a file inside the folder it is glued to.
 bool namesAFile(const QueryKey& key);
+
+// The keys a front end sets for each run itself, in table order.
+std::vector<std::string_view> perRunKeys();
+// Their entries for one run: the data file, then each folder key's own
+// sub-folder of `runFolder` ("peaklists/", "logs/"), ending in the separator
+// the programs glue file names to. `runFolder` ends in a separator.
+std::vector<QueryEntry> perRunEntries(const std::string& dataFile, const std::string& runFolder);
 
 // The programs' own range check on the whole query, in the words of their
 // error page ("The value -3 of the query key groupScans is outside its range

@@ -40,10 +40,10 @@ PageHtml option(const std::string& value, const std::string& label, bool selecte
 PageHtml control(const FormField& field, const std::string& value, const FormPageInputs& inputs) {
     const QueryKey& key = *field.key;
     Attributes attributes = {{"id", key.name}, {"name", key.name}};
-    if (key.cysteineChoices || !key.choices.empty()) {
+    if (key.role == KeyRole::cysteine || !key.choices.empty()) {
         PageHtml options;
         std::vector<std::string> values = inputs.cysteines;
-        if (!key.cysteineChoices) {
+        if (key.role != KeyRole::cysteine) {
             values.clear();
             for (const KeyChoice& choice : key.choices) values.emplace_back(choice.value);
         }
@@ -68,7 +68,7 @@ PageHtml control(const FormField& field, const std::string& value, const FormPag
     } else {
         attributes.push_back({"type", "text"});
         attributes.push_back({"size", "60"});
-        if (key.name == std::string_view("xtractorDataFilename")) attributes.push_back({"required", std::nullopt});
+        if (key.role == KeyRole::runData) attributes.push_back({"required", std::nullopt});
     }
     attributes.push_back({"value", value});
     return emptyElement("input", attributes);
@@ -107,7 +107,7 @@ PageHtml fieldHtml(const FormField& field, const std::string& value, const FormP
                                     PageHtml(std::string(key.label) + " ") + element("code", PageHtml(key.name))) +
                                 control(field, value, inputs) + helpHtml(field)) +
                     PageHtml::markup("\n");
-    if (key.name == std::string_view("xtractorDataFilename")) html += runPicker(inputs);
+    if (key.role == KeyRole::runData) html += runPicker(inputs);
     return html;
 }
 

@@ -137,7 +137,7 @@ int showForm(const std::string& programName, const LaunchConfig& config, const s
         inputs.againOf = *again;
         for (QueryEntry entry : readQuery(*folder)) {
             const fs::path value = entry.value;
-            if (entry.name == "xtractorDataFilename" && isInside(value, config.roots.data)) {
+            if (entry.name == keyOfRole(KeyRole::runData).name && isInside(value, config.roots.data)) {
                 entry.value = value.lexically_relative(config.roots.data).generic_string();
             }
             inputs.settings.push_back(entry);

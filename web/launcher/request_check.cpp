@@ -1,7 +1,6 @@
 #include "web/launcher/request_check.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <string_view>
 
@@ -15,18 +14,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The keys the launcher sets itself from the checked paths.
-const std::vector<std::string_view> launcherKeys = {"xtractorDataFilename", "resultsXtractorDir", "logFileDir"};
-// Left empty on the form, they mean "the launcher's choice".
-constexpr std::array<std::string_view, 4> emptyMeansAbsent = {"resultsXtractorDir", "logFileDir",
-                                                              "specFeaturesFilename", "output_filename"};
+// Left empty on the form, a folder or file name means "the launcher's choice".
+bool emptyMeansAbsent(const QueryEntry& entry) {
+    const QueryKey* key = findQueryKey(entry.name);
+    return entry.value.empty() && key != nullptr &&
+           (key->role == KeyRole::folder || key->role == KeyRole::fileName || key->role == KeyRole::logFileName);
+}
 
 // Why the launcher does not take one entry; nothing when it passes it on.
 std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules& rules) {
     const QueryKey* key = findQueryKey(entry.name);
-    const bool launchers =
-        key != nullptr && std::find(launcherKeys.begin(), launcherKeys.end(), key->name) != launcherKeys.end();
-    if (key != nullptr && (key->unused || launchers)) return std::nullopt;
+    if (key != nullptr && (key->unused || setPerRun(*key))) return std::nullopt;
     if (std::optional<std::string> problem = keyProblem(entry.name, rules.program, "")) {
         return Refusal{400, *problem};
     }
@@ -42,9 +40,10 @@ std::optional<Refusal> entryProblem(const QueryEntry& entry, const RequestRules&
 // launcher makes: a folder named by the request could be another request's,
 // whose peak lists, records and report it would then change.
 std::optional<Refusal> folderProblem(const std::vector<QueryEntry>& entries) {
-    for (const std::string_view key : {"resultsXtractorDir", "logFileDir"}) {
-        if (const std::optional<std::string> asked = lastQueryValue(entries, key)) {
-            return Refusal{400, std::string(key) + " \"" + *asked +
+    for (const QueryKey& key : queryKeys()) {
+        if (key.role != KeyRole::folder) continue;
+        if (const std::optional<std::string> asked = lastQueryValue(entries, key.name)) {
+            return Refusal{400, std::string(key.name) + " \"" + *asked +
                                     "\": a request writes its peak lists and logs only into its own new folder "
                                     "(peaklists/ and logs/); leave it out."};
         }
@@ -78,14 +77,13 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
                                                    const RequestFolderMaker& makeRequestFolder) {
     std::vector<QueryEntry> entries;
     for (const QueryEntry& entry : given) {
-        const bool absent = entry.value.empty() && std::find(emptyMeansAbsent.begin(), emptyMeansAbsent.end(),
-                                                             entry.name) != emptyMeansAbsent.end();
-        if (!absent) entries.push_back(entry);
+        if (!emptyMeansAbsent(entry)) entries.push_back(entry);
     }
-    const std::optional<std::string> dataText = lastQueryValue(entries, "xtractorDataFilename");
-    if (!dataText || dataText->empty()) return Refusal{400, "No run was chosen: xtractorDataFilename is empty."};
+    const std::string dataKey = keyOfRole(KeyRole::runData).name;
+    const std::optional<std::string> dataText = lastQueryValue(entries, dataKey);
+    if (!dataText || dataText->empty()) return Refusal{400, "No run was chosen: " + dataKey + " is empty."};
     const std::optional<fs::path> dataFile = resolveInsideRoot(rules.roots.data, *dataText);
-    if (!dataFile) return Refusal{403, "xtractorDataFilename \"" + *dataText + "\" lies outside the data root."};
+    if (!dataFile) return Refusal{403, dataKey + " \"" + *dataText + "\" lies outside the data root."};
     if (std::optional<Refusal> refused = programProblem(rules.program, *dataText)) return *refused;
 
     CheckedRequest checked;
@@ -104,22 +102,21 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
         }
     }
 
-    const FrontEndQuery query = withFrontEndDefaults(rules.program, entries, launcherKeys);
-    checked.entries = {{"xtractorDataFilename", checked.dataFile.string()}};
-    checked.entries.insert(checked.entries.end(), query.entries.begin(), query.entries.end());
-    checked.entries.insert(checked.entries.end(), passedOn.begin(), passedOn.end());
+    const FrontEndQuery query = withFrontEndDefaults(rules.program, entries, perRunKeys());
+    std::vector<QueryEntry> settings = query.entries;
+    settings.insert(settings.end(), passedOn.begin(), passedOn.end());
     checked.filled = query.filled;
-    checked.specFeaturesFilename = lastQueryValue(checked.entries, "specFeaturesFilename").value_or("");
+    checked.specFeaturesFilename =
+        lastQueryValue(settings, keyOfRole(KeyRole::logFileName).name).value_or("");
     // The folders are not known yet; they do not take part in the range check.
-    if (const std::optional<std::string> violation = rangeProblem(checked.entries)) return Refusal{400, *violation};
+    if (const std::optional<std::string> violation = rangeProblem(settings)) return Refusal{400, *violation};
 
     const std::optional<fs::path> folder = makeRequestFolder(folderNameOf(checked.runName));
     if (!folder) return Refusal{500, "No folder for this request could be made under the results root."};
     checked.requestFolder = *folder;
     checked.resultsDir = *folder / "peaklists";
     checked.logDir = *folder / "logs";
-    // The programs glue a folder to file names without a separator.
-    checked.entries.insert(checked.entries.begin() + 1, {{"resultsXtractorDir", checked.resultsDir.string() + "/"},
-                                                         {"logFileDir", checked.logDir.string() + "/"}});
+    checked.entries = perRunEntries(checked.dataFile.string(), folder->string() + "/");
+    checked.entries.insert(checked.entries.end(), settings.begin(), settings.end());
     return checked;
 }

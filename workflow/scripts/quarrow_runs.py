@@ -19,8 +19,6 @@ SAMPLE_NAME = re.compile(rb'<sample\b[^>]*\bname="([^"]*)"')
 # query key of the programs.
 WORKFLOW_SETTINGS = ("runs", "results", "yepharvest", "wiffharvest", "report", "keys", "parameters", "mem_mb",
                      "runtime")
-# Query keys the workflow sets for each run itself.
-PER_RUN_KEYS = ("xtractorDataFilename", "resultsXtractorDir", "logFileDir")
 
 
 class QueryKey:
@@ -31,6 +29,12 @@ class QueryKey:
         self.programs = row["programs"]
         self.front_end_default = row["front_end_default"]
         self.unused = row["unused"] == "1"
+        self.role = row["role"]
+        self.folder = row["folder"]
+
+    def per_run(self):
+        """The workflow sets the run's data file and folders itself."""
+        return self.role in ("run data", "folder")
 
     def read_by(self, program):
         return self.programs in ("both", program)
@@ -59,7 +63,7 @@ def check_config(config, keys):
     if unknown:
         raise ConfigError("unknown settings: " + ", ".join(unknown) + "; neither a workflow setting nor a query key "
                           "(build/tools/quarrow-keys --tsv lists the keys)")
-    per_run = sorted(name for name in config if name in PER_RUN_KEYS)
+    per_run = sorted(name for name in config if name in keys and keys[name].per_run())
     if per_run:
         raise ConfigError("the workflow sets " + ", ".join(per_run) + " for each run itself")
 
@@ -203,9 +207,11 @@ def query_text(config, keys, program, data_file, peaklists, logs):
     program reads, at its configured value or the front ends' default, and
     a key no stage reads only when configured. An empty value is the same as
     an absent key."""
-    pairs = [("xtractorDataFilename", data_file), ("resultsXtractorDir", peaklists), ("logFileDir", logs)]
+    folders = {"peaklists": peaklists, "logs": logs}
+    pairs = [(key.name, data_file if key.role == "run data" else folders[key.folder])
+             for key in keys.values() if key.per_run()]
     for key in keys.values():
-        if key.name in PER_RUN_KEYS or not key.read_by(program) or (key.unused and key.name not in config):
+        if key.per_run() or not key.read_by(program) or (key.unused and key.name not in config):
             continue
         value = parameter(config, keys, key.name)
         if value is None or value == "":
