@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 # ProteoWizard's data library needs the Boost headers and zlib to build against;
 # the streaming reader inflates with libdeflate; snakemake runs the workflow
 # over many runs (workflow/) and its test.
-packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev snakemake)
+packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev libssl-dev snakemake)
 
 install_missing() {
     local missing=()
