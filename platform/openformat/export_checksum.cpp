@@ -1,5 +1,6 @@
 #include "platform/openformat/export_checksum.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <unistd.h>
 
@@ -52,7 +53,13 @@ private:
 
 }  // namespace
 
-ExportChecksum::ExportChecksum(int descriptor) : descriptor_(descriptor), worker_([this] { run(); }) {}
+// Without its clean-up at exit: the opened exports, and the threads that
+// hash them, may outlive it there.
+ExportChecksum::ExportChecksum(int descriptor) : descriptor_(descriptor) {
+    static const bool initialised = OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1;
+    (void)initialised;
+    worker_ = std::thread([this] { run(); });
+}
 
 ExportChecksum::~ExportChecksum() {
     finish(0);
