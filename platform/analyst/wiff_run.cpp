@@ -122,10 +122,9 @@ const WiffSample& WiffRun::sample(std::int32_t sample, const char* interfaceName
 }
 
 const WiffPeriod& WiffRun::period(std::int32_t sample, std::int32_t period, const char* interfaceName) const {
-    const std::vector<WiffPeriod>& periods = this->sample(sample, interfaceName).periods;
-    const auto count = static_cast<std::int32_t>(periods.size());
-    if (period < 0 || period >= count) outOfRange("Period", period, 0, count, interfaceName);
-    return periods[static_cast<std::size_t>(period)];
+    const WiffSample& found = this->sample(sample, interfaceName);
+    if (period < 0 || period >= found.periodCount) outOfRange("Period", period, 0, found.periodCount, interfaceName);
+    return found.period(period);
 }
 
 void WiffRun::checkExperiment(const WiffPeriod& period, std::int32_t experiment, const char* interfaceName) {
