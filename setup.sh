@@ -46,8 +46,8 @@ run_tests() {  # run_tests <dir>
 
 # The libFuzzer targets need clang and its run-time libraries; only they and
 # the libraries they link are built, under ASan + UBSan.
-fuzz_packages=(clang libclang-rt-14-dev)
-fuzz_targets=(query_parameters tsv_reader instrument_file formula open_format root_paths)
+fuzz_packages=(clang libclang-rt-14-dev libxml2-dev)
+fuzz_targets=(query_parameters tsv_reader instrument_file formula open_format root_paths xml_tokens)
 
 fuzz() {
     cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON \
