@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <tuple>
 #include <cstdint>
 #include <cstring>
 
@@ -53,6 +54,26 @@ void appendLines(std::string& out, std::string_view part) {
         out += '\n';
         if (i + 1 < part.size() && part[i + 1] == '\n') ++i;
     }
+}
+
+// A comment, CDATA section or processing instruction at `open`: which, and
+// one past its end (npos when the text ends first).
+struct Markup {
+    enum Kind { none, comment, cdata, instruction } kind = none;
+    std::size_t end = npos;
+};
+
+Markup markupAt(std::string_view text, std::size_t open) {
+    // Most '<' begin a tag: one look at the next character tells.
+    if (open + 1 >= text.size() || (text[open + 1] != '!' && text[open + 1] != '?')) return {};
+    static constexpr std::array<std::tuple<Markup::Kind, std::string_view, std::string_view>, 3> kinds = {
+        {{Markup::comment, "<!--", "-->"}, {Markup::cdata, "<![CDATA[", "]]>"}, {Markup::instruction, "<?", "?>"}}};
+    for (const auto& [kind, opener, closer] : kinds) {
+        if (!text.substr(open).starts_with(opener)) continue;
+        const std::size_t close = text.find(closer, open + opener.size());
+        return {kind, close == npos ? npos : close + closer.size()};
+    }
+    return {};
 }
 
 void appendCharacterData(std::string& out, std::string_view part) {
@@ -158,23 +179,16 @@ bool XmlPull::next(XmlTag& tag) {
             return false;
         }
         const std::string_view rest = text_.substr(open);
-        std::size_t end = npos;
+        const Markup passed = markupAt(text_, open);
+        std::size_t end = passed.end;
         bool markup = true;
-        if (rest.starts_with("<!--")) {
-            end = text_.find("-->", open + 4);
-            if (end != npos) end += 3;
-        } else if (rest.starts_with("<![CDATA[")) {
-            end = text_.find("]]>", open + 9);
-            if (end != npos) end += 3;
-        } else if (rest.starts_with("<?")) {
-            end = text_.find("?>", open + 2);
-            if (end != npos) end += 2;
-        } else if (rest.starts_with("<!DOCTYPE")) {
+        const bool declaration = rest.size() > 1 && rest[1] == '!';
+        if (passed.kind == Markup::none && declaration && rest.starts_with("<!DOCTYPE")) {
             end = doctypeEnd(open);
             if (end != npos) doctype_ = text_.substr(open, end - open);
-        } else {
+        } else if (passed.kind == Markup::none) {
             end = tagEnd(open);
-            markup = rest.starts_with("<!");
+            markup = declaration;
         }
         // "<!" cut off at the end of the text may begin any of them.
         const bool cutShort = rest.size() < 9 && (std::string_view("<![CDATA[").starts_with(rest) ||
@@ -218,23 +232,10 @@ std::string_view XmlPull::text(std::string& decoded) const {
         open = text_.find('<', i);
         appendCharacterData(decoded, text_.substr(i, (open == npos ? text_.size() : open) - i));
         if (open == npos) break;
-        const std::string_view rest = text_.substr(open);
-        std::size_t close = npos;
-        if (rest.starts_with("<!--")) {
-            close = text_.find("-->", open + 4);
-            if (close != npos) close += 3;
-        } else if (rest.starts_with("<?")) {
-            close = text_.find("?>", open + 2);
-            if (close != npos) close += 2;
-        } else if (rest.starts_with("<![CDATA[")) {
-            close = text_.find("]]>", open + 9);
-            if (close != npos) {
-                appendLines(decoded, text_.substr(open + 9, close - open - 9));
-                close += 3;
-            }
-        }
-        if (close == npos) break;
-        i = close;
+        const Markup passed = markupAt(text_, open);
+        if (passed.kind == Markup::none || passed.end == npos) break;
+        if (passed.kind == Markup::cdata) appendLines(decoded, text_.substr(open + 9, passed.end - 3 - open - 9));
+        i = passed.end;
     }
     return decoded;
 }
@@ -308,7 +309,12 @@ std::optional<std::string> unescapeXml(std::string_view text) {
 }
 
 std::optional<std::string> xmlAttributeValue(std::string_view raw) {
-    if (raw.find_first_of("&\t\n\r") == npos) return std::string(raw);
+    // Every parameter of every spectrum passes here: one cheap test a
+    // character ('&', tab, line feed and carriage return all lie below '\'').
+    const bool plain = std::none_of(raw.begin(), raw.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= '&' && (c == '&' || c == '\t' || c == '\n' || c == '\r');
+    });
+    if (plain) return std::string(raw);
     std::string spaced;
     appendLines(spaced, raw);
     for (char& c : spaced) {

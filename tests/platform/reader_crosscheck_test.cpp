@@ -192,4 +192,27 @@ TEST(LegalXml, EachConstructReadAsTheCleanExport) {
     }
 }
 
+// The checksum an indexed export states: a stale one warns, a correct one
+// and OpenMS's placeholder "0" do not.
+TEST(ExportChecksumWarning, StaleWarnsCorrectAndPlaceholderSilent) {
+    TempDir dir;
+    runGenerator("--spectra 20 --output " + dir.file("run.mzML"));
+    const std::string indexed = readWholeFile(dir.file("run.mzML"));
+    const std::string stale = replaced(indexed, "\n    <fileDescription>", "     <fileDescription>");
+    const std::size_t from = stale.find("<fileChecksum>") + 14;
+    const std::string placeholder = stale.substr(0, from) + "0" + stale.substr(stale.find("</fileChecksum>"));
+    const std::vector<std::tuple<const char*, std::string, std::size_t>> cases = {
+        {"correct", indexed, 0}, {"stale", stale, 1}, {"placeholder", placeholder, 0}};
+    for (const auto& [what, text, warnings] : cases) {
+        SCOPED_TRACE(what);
+        const std::string path = dir.file(std::string(what) + ".mzML");
+        writeWholeFile(path, text);
+        const std::vector<std::string> found = openWith("own", path)->warnings();
+        ASSERT_EQ(found.size(), warnings);
+        if (warnings != 0) {
+            EXPECT_NE(found[0].find("was changed after it was written"), std::string::npos) << found[0];
+        }
+    }
+}
+
 }  // namespace
