@@ -69,15 +69,13 @@ public:
                 checksum_ = std::make_unique<ExportChecksum>(text_.descriptor());
             }
             if (checksum_) checksum_->available(text_.size());
+            // What follows cannot make it readable: a damaged .gz of a few
+            // megabytes may inflate to any size.
+            if (soFar.located) refuse(*soFar.located);
         });
         layout_ = scanner.finish();
         if (checksum_) checksum_->finish(layout_.checksum ? layout_.checksumEnd : 0);
-        if (layout_.located) {
-            const XmlProblem& problem = *layout_.located;
-            throw ExportReadError(formatText(problem.unsupported ? "The export %s cannot be read on line %llu: it %s."
-                                                                 : "The export %s is damaged on line %llu: it %s.",
-                                             path.c_str(), lineAt(problem.offset), problem.what.c_str()));
-        }
+        if (layout_.located) refuse(*layout_.located);
         if (!layout_.isMzXML && layout_.mzmlVersion.starts_with("0.")) {
             throw ExportReadError(formatText("The export %s cannot be read: mzML %s is not supported; convert the run "
                                              "again with a current converter, which writes mzML 1.1.",
@@ -174,6 +172,12 @@ private:
 
     std::string spectrumName(std::size_t index) const {
         return formatText("spectrum %zu (\"%s\")", index + 1, layout_.ids[index].c_str());
+    }
+
+    [[noreturn]] void refuse(const XmlProblem& problem) const {
+        throw ExportReadError(formatText(problem.unsupported ? "The export %s cannot be read on line %llu: it %s."
+                                                             : "The export %s is damaged on line %llu: it %s.",
+                                         path_.c_str(), lineAt(problem.offset), problem.what.c_str()));
     }
 
     // The 1-based line of byte `offset`.

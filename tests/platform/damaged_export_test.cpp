@@ -197,3 +197,22 @@ TEST(StreamingReader, WrappedBase64ReadsLikeTheUnwrapped) {
 }
 
 }  // namespace
+
+// A retention time no run can have is refused by either reader, naming the
+// file and the spectrum, before it reaches a peak list's name or the MGF.
+TEST(DamagedExports, RetentionTimesNoRunHasRefusedByBothReaders) {
+    const std::string mzML = handWrittenMzML();
+    for (const char* value : {"1e308", "-2", "14401"}) {
+        for (const char* reader : {"own", "pwiz"}) {
+            TempDir dir;
+            const std::string path = dir.file(std::string(reader) + ".mzML");
+            writeWholeFile(path, replaced(mzML, "value=\"0.6\" unitCvRef", std::string("value=\"") + value + "\" unitCvRef"));
+            setenv("QUARROW_READER", reader, 1);
+            const std::string error = firstReadError(path);
+            unsetenv("QUARROW_READER");
+            EXPECT_NE(error.find("Spectrum 2"), std::string::npos) << reader << " " << value << ": " << error;
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+            EXPECT_NE(error.find(std::string("scan start time \"") + value + "\" is "), std::string::npos) << error;
+        }
+    }
+}
