@@ -17,7 +17,7 @@ cd "$(dirname "$0")"
 # ProteoWizard's data library needs the Boost headers and zlib to build against;
 # the streaming reader inflates with libdeflate; snakemake runs the workflow
 # over many runs (workflow/) and its test.
-packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev snakemake)
+packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev libssl-dev snakemake)
 
 install_missing() {
     local missing=()
@@ -54,8 +54,8 @@ bench_packages=(comet-ms openms-doc)
 
 # The libFuzzer targets need clang and its run-time libraries; only they and
 # the libraries they link are built, under ASan + UBSan.
-fuzz_packages=(clang libclang-rt-14-dev)
-fuzz_targets=(query_parameters tsv_reader instrument_file formula open_format root_paths)
+fuzz_packages=(clang libclang-rt-14-dev libxml2-dev)
+fuzz_targets=(query_parameters tsv_reader instrument_file formula open_format root_paths xml_tokens)
 
 fuzz() {
     cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON \

@@ -245,9 +245,17 @@ void SampleReading::readUpTo(std::int32_t end) {
 
 std::int32_t openWiffFile(const std::string& path, const ExtractionContext& context, SciexInstrument& instrument) {
     const WiffApplication application;
-    const WiffFileData file = application.openWiff(path, 1);
-    const std::int32_t samples = file.numberOfSamples();
     LogSink& runStats = context.getRunStatsStream();
+    const WiffFileData file = [&] {
+        try {
+            return application.openWiff(path, 1);
+        } catch (const ComError&) {
+            // An export passed over may be why a sample is missing.
+            reportExportWarnings(application.exportsNotRead(path), runStats);
+            throw;
+        }
+    }();
+    const std::int32_t samples = file.numberOfSamples();
     runStats.print("\nfilePath: %s\n\n", path.c_str());
     for (std::int32_t s = 1; s <= samples; ++s) {
         runStats.print("sampleName: %s\tsampleIndex: %d\n", file.sampleName(s).c_str(), s);

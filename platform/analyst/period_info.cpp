@@ -4,5 +4,5 @@
 
 ExperimentInfo PeriodInfo::experimentInfo(std::int32_t experiment) const {
     WiffRun::checkExperiment(*period_, experiment, "IPeriodInfo");
-    return ExperimentInfo(period_->scanTypes[static_cast<std::size_t>(experiment)]);
+    return ExperimentInfo(period_->scanType(experiment));
 }

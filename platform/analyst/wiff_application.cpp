@@ -11,3 +11,5 @@ WiffFileData WiffApplication::openWiff(const std::string& path, std::int32_t sam
     run->sample(sample, applicationInterface);
     return WiffFileData(std::move(run));
 }
+
+std::vector<std::string> WiffApplication::exportsNotRead(const std::string& path) const { return exportsNotTaken(path); }

@@ -7,7 +7,7 @@ constexpr const char* fileInterface = "IWiffFileData";
 }
 
 std::int32_t WiffFileData::numberOfPeriods(std::int32_t sample) const {
-    return static_cast<std::int32_t>(run_->sample(sample, fileInterface).periods.size());
+    return run_->sample(sample, fileInterface).periodCount;
 }
 
 std::int32_t WiffFileData::numberOfCycles(std::int32_t sample, std::int32_t period) const {

@@ -89,11 +89,11 @@ std::vector<std::string> chooseSamples(const std::vector<ExportFound>& found, co
     return chosen;
 }
 
-std::shared_ptr<const WiffRun> readWiffRun(const std::string& wiffPath, const char* interfaceName) {
+std::shared_ptr<const WiffRun> readWiffRun(const std::string& wiffPath, const char* interfaceName,
+                                           std::vector<std::string>& notTaken) {
     const WiffExportSearch search = findWiffExports(wiffPath);
     if (search.files.empty()) throw ComError(E_FILENOTFOUND, describeMissingExports(search), interfaceName);
     std::vector<WiffSample> samples;
-    std::vector<std::string> notTaken;
     try {
         std::vector<ExportFound> found;
         for (const std::string& file : search.files) found.push_back(examine(file, search));
@@ -103,7 +103,12 @@ std::shared_ptr<const WiffRun> readWiffRun(const std::string& wiffPath, const ch
     } catch (const ExportReadError& error) {
         throw ComError(E_FAIL, error.what(), interfaceName);
     }
-    return std::make_shared<const WiffRun>(std::move(samples), std::move(notTaken));
+    return std::make_shared<const WiffRun>(std::move(samples), notTaken);
+}
+
+std::map<std::string, std::vector<std::string>>& notTakenByPath() {
+    static std::map<std::string, std::vector<std::string>> notTaken;
+    return notTaken;
 }
 
 std::string registryKey(const std::string& wiffPath) {
@@ -122,10 +127,9 @@ const WiffSample& WiffRun::sample(std::int32_t sample, const char* interfaceName
 }
 
 const WiffPeriod& WiffRun::period(std::int32_t sample, std::int32_t period, const char* interfaceName) const {
-    const std::vector<WiffPeriod>& periods = this->sample(sample, interfaceName).periods;
-    const auto count = static_cast<std::int32_t>(periods.size());
-    if (period < 0 || period >= count) outOfRange("Period", period, 0, count, interfaceName);
-    return periods[static_cast<std::size_t>(period)];
+    const WiffSample& found = this->sample(sample, interfaceName);
+    if (period < 0 || period >= found.periodCount) outOfRange("Period", period, 0, found.periodCount, interfaceName);
+    return found.period(period);
 }
 
 void WiffRun::checkExperiment(const WiffPeriod& period, std::int32_t experiment, const char* interfaceName) {
@@ -142,7 +146,14 @@ std::shared_ptr<const WiffRun> openWiffRun(const std::string& wiffPath, const ch
     static std::map<std::string, std::shared_ptr<const WiffRun>> opened;
     const std::string key = registryKey(wiffPath);
     if (const auto found = opened.find(key); found != opened.end()) return found->second;
-    std::shared_ptr<const WiffRun> run = readWiffRun(wiffPath, interfaceName);
+    std::vector<std::string>& notTaken = notTakenByPath()[key];
+    notTaken.clear();
+    std::shared_ptr<const WiffRun> run = readWiffRun(wiffPath, interfaceName, notTaken);
     opened.emplace(key, run);
     return run;
+}
+
+std::vector<std::string> exportsNotTaken(const std::string& wiffPath) {
+    const auto found = notTakenByPath().find(registryKey(wiffPath));
+    return found != notTakenByPath().end() ? found->second : std::vector<std::string>();
 }

@@ -35,3 +35,7 @@ private:
 // missing, 0x80004005 when one is damaged or its ids disagree; both as
 // errors of `interfaceName`.
 std::shared_ptr<const WiffRun> openWiffRun(const std::string& wiffPath, const char* interfaceName);
+
+// The exports beside the file found not to be its samples, each with the
+// reason, as far as the last opening of `wiffPath` got: also when it failed.
+std::vector<std::string> exportsNotTaken(const std::string& wiffPath);

@@ -49,69 +49,55 @@ void layOutByMsLevel(std::vector<PlacedSpectrum>& placed, const std::vector<std:
     }
 }
 
-// The tables are as large as the numbers in the ids, so those are held to
-// what the export holds: a period number to its spectra, a cycle or an
-// experiment number to the spectra of its period. A number beyond that
-// cannot be a place in a real run (a damaged id, "cycle=1000000" among a
-// few hundred spectra) and would ask for tables of any size.
-void checkNumbersAgainstSpectra(const std::vector<PlacedSpectrum>& placed, const OpenFormatExport& source,
-                                const std::vector<std::string>& ids) {
-    const auto spectra = static_cast<std::int32_t>(placed.size());
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        if (placed[i].period > spectra) {
-            inconsistent(source, i, ids[i], formatText("names period %d, but the export holds %d spectra", placed[i].period, spectra));
-        }
-    }
-    std::vector<std::int32_t> perPeriod(placed.size() + 1, 0);
-    for (const PlacedSpectrum& spectrum : placed) ++perPeriod[static_cast<std::size_t>(spectrum.period)];
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        const std::int32_t held = perPeriod[static_cast<std::size_t>(placed[i].period)];
-        const WiffScan& scan = placed[i].scan;
-        if (scan.cycle >= held || scan.experiment >= held) {
-            const bool cycle = scan.cycle >= held;
-            inconsistent(source, i, ids[i],
-                         formatText("names %s %d, but its period holds %d spectra", cycle ? "cycle" : "experiment",
-                                    (cycle ? scan.cycle : scan.experiment) + 1, held));
-        }
-    }
-}
-
 std::vector<WiffPeriod> buildPeriods(std::vector<PlacedSpectrum> placed, const OpenFormatExport& source,
                                      const std::vector<std::string>& ids) {
-    checkNumbersAgainstSpectra(placed, source, ids);
-    std::int32_t periodCount = 0;
-    for (const PlacedSpectrum& spectrum : placed) periodCount = std::max(periodCount, spectrum.period);
-    std::vector<WiffPeriod> periods(static_cast<std::size_t>(periodCount));
     // File order decides which spectrum of an experiment gives its scan type.
-    for (const PlacedSpectrum& spectrum : placed) {
-        WiffPeriod& period = periods[static_cast<std::size_t>(spectrum.period - 1)];
-        period.experimentCount = std::max(period.experimentCount, spectrum.scan.experiment + 1);
-        period.cycleCount = std::max(period.cycleCount, spectrum.scan.cycle + 1);
-        if (period.scanTypes.size() < static_cast<std::size_t>(period.experimentCount)) {
-            period.scanTypes.resize(static_cast<std::size_t>(period.experimentCount), -1);
-        }
-        std::int16_t& type = period.scanTypes[static_cast<std::size_t>(spectrum.scan.experiment)];
-        if (type == -1) type = spectrum.scanType;
-    }
+    std::stable_sort(placed.begin(), placed.end(), [](const PlacedSpectrum& a, const PlacedSpectrum& b) {
+        return std::tie(a.period, a.scan.experiment, a.scan.cycle, a.scan.exportIndex) <
+               std::tie(b.period, b.scan.experiment, b.scan.cycle, b.scan.exportIndex);
+    });
+    std::vector<WiffPeriod> periods;
+    std::size_t typeFrom = 0;  // the export index of the spectrum that gave the experiment's scan type
     for (PlacedSpectrum& spectrum : placed) {
-        periods[static_cast<std::size_t>(spectrum.period - 1)].scans.push_back(std::move(spectrum.scan));
-    }
-    for (WiffPeriod& period : periods) {
-        std::sort(period.scans.begin(), period.scans.end(), [](const WiffScan& a, const WiffScan& b) {
-            return std::tie(a.experiment, a.cycle, a.exportIndex) < std::tie(b.experiment, b.cycle, b.exportIndex);
-        });
-        const auto twice = std::adjacent_find(period.scans.begin(), period.scans.end(), [](const WiffScan& a, const WiffScan& b) {
-            return a.experiment == b.experiment && a.cycle == b.cycle;
-        });
-        if (twice != period.scans.end()) {
-            const std::size_t index = std::next(twice)->exportIndex;
+        if (periods.empty() || periods.back().number != spectrum.period - 1) {
+            periods.emplace_back();
+            periods.back().number = spectrum.period - 1;
+        }
+        WiffPeriod& period = periods.back();
+        WiffScan& scan = spectrum.scan;
+        if (!period.scans.empty() && period.scans.back().experiment == scan.experiment &&
+            period.scans.back().cycle == scan.cycle) {
+            const std::size_t index = std::max(period.scans.back().exportIndex, scan.exportIndex);
             inconsistent(source, index, ids[index], "repeats the period, cycle and experiment of an earlier spectrum");
         }
+        period.experimentCount = std::max(period.experimentCount, scan.experiment + 1);
+        period.cycleCount = std::max(period.cycleCount, scan.cycle + 1);
+        if (period.scanTypes.empty() || period.scanTypes.back().first != scan.experiment) {
+            period.scanTypes.emplace_back(scan.experiment, spectrum.scanType);
+            typeFrom = scan.exportIndex;
+        } else if (scan.exportIndex < typeFrom) {
+            period.scanTypes.back().second = spectrum.scanType;
+            typeFrom = scan.exportIndex;
+        }
+        period.scans.push_back(std::move(scan));
     }
     return periods;
 }
 
 }  // namespace
+
+std::int16_t WiffPeriod::scanType(std::int32_t experiment) const {
+    const auto found = std::lower_bound(scanTypes.begin(), scanTypes.end(), experiment,
+                                        [](const auto& entry, std::int32_t wanted) { return entry.first < wanted; });
+    return found != scanTypes.end() && found->first == experiment ? found->second : std::int16_t{-1};
+}
+
+const WiffPeriod& WiffSample::period(std::int32_t number) const {
+    static const WiffPeriod none;
+    const auto found = std::lower_bound(periods.begin(), periods.end(), number,
+                                        [](const WiffPeriod& period, std::int32_t wanted) { return period.number < wanted; });
+    return found != periods.end() && found->number == number ? *found : none;
+}
 
 std::span<const WiffScan> WiffPeriod::experimentScans(std::int32_t experiment) const {
     const auto first = std::partition_point(scans.begin(), scans.end(),
@@ -209,5 +195,6 @@ WiffSample readWiffSample(const std::string& exportPath) {
     }
     if (keyed == 0) layOutByMsLevel(placed, levels);
     sample.periods = buildPeriods(std::move(placed), source, ids);
+    sample.periodCount = sample.periods.empty() ? 0 : sample.periods.back().number + 1;
     return sample;
 }

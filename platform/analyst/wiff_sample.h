@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/openformat/open_format_export.h"
@@ -20,12 +21,19 @@ struct WiffScan {
     std::string description;
 };
 
+// Period, cycle and experiment numbers are the instrument's labels: an
+// export of the MS/MS spectra only, or of a part of a run, names far higher
+// numbers than it holds spectra. So the tables hold what the export has,
+// found by number, and the counts are the highest numbers.
 struct WiffPeriod {
+    std::int32_t number = 0;           // 0-based
     std::int32_t experimentCount = 0;  // highest experiment number
     std::int32_t cycleCount = 0;       // highest cycle number
-    std::vector<std::int16_t> scanTypes;  // per experiment; -1 for one without spectra
-    std::vector<WiffScan> scans;          // ordered by experiment, then cycle
+    std::vector<std::pair<std::int32_t, std::int16_t>> scanTypes;  // by experiment, of those with spectra
+    std::vector<WiffScan> scans;  // ordered by experiment, then cycle
 
+    // -1 for an experiment without spectra.
+    std::int16_t scanType(std::int32_t experiment) const;
     std::span<const WiffScan> experimentScans(std::int32_t experiment) const;
     // Nothing when the export has no spectrum for that cycle and experiment.
     const WiffScan* find(std::int32_t experiment, std::int32_t cycle) const;
@@ -37,7 +45,11 @@ struct WiffSample {
     std::string name;                       // first sample name, else the run id
     std::int32_t modelCode = 0;
     std::string modelName;
-    std::vector<WiffPeriod> periods;
+    std::int32_t periodCount = 0;     // highest period number
+    std::vector<WiffPeriod> periods;  // those with spectra, by number
+
+    // An empty period for a number without spectra.
+    const WiffPeriod& period(std::int32_t number) const;
 };
 
 // Reads every spectrum of the export, its arrays included, and lays them

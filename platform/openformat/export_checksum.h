@@ -2,7 +2,6 @@
 // The SHA-1 that an indexed mzML (fileChecksum) or an mzXML (sha1) states of
 // its own text up to that element, computed on a thread of its own while
 // the export is scanned, so that checking it costs no wall time.
-#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -38,8 +37,3 @@ private:
     std::string hex_;
     std::thread worker_;
 };
-
-// One 64-byte block into the SHA-1 state, with the processor's SHA
-// instructions or without; the instructions are used where available.
-void sha1Compress(std::array<std::uint32_t, 5>& state, const unsigned char* block, bool useShaInstructions);
-bool sha1InstructionsAvailable();

@@ -8,10 +8,24 @@
 namespace {
 
 constexpr std::size_t kTailBytes = 4096;
+// No construct of a real export stays open this long, nor does any text
+// but a spectrum's arrays run this long: beyond it the text is damage.
+constexpr std::size_t kMostOpen = std::size_t{64} << 20;
 
 std::string attributeText(std::string_view attributes, std::string_view name) {
-    const auto value = xmlAttribute(attributes, name);
-    return value ? std::string(*value) : std::string();
+    const auto raw = xmlAttribute(attributes, name);
+    if (!raw) return {};
+    std::optional<std::string> value = xmlAttributeValue(*raw);
+    return value ? std::move(*value) : std::string(*raw);
+}
+
+const char* constructName(std::string_view text) {
+    if (text.starts_with("<!--")) return "a comment";
+    if (text.starts_with("<![CDATA[")) return "a CDATA section";
+    if (text.starts_with("<?")) return "a processing instruction";
+    if (text.starts_with("<!DOCTYPE")) return "a document type declaration";
+    if (text.starts_with("<")) return "a tag";
+    return "a text";
 }
 
 bool sameNumber(std::string_view text, std::uint64_t number) {
@@ -25,6 +39,7 @@ bool sameNumber(std::string_view text, std::uint64_t number) {
 }  // namespace
 
 void ExportLayoutScanner::feed(std::string_view block) {
+    if (layout_.located) return;
     if (firstBlock_) {
         firstBlock_ = false;
         std::string_view start = block;
@@ -41,19 +56,43 @@ void ExportLayoutScanner::feed(std::string_view block) {
         const std::size_t keepFrom = scan(block);
         pending_.assign(block.substr(keepFrom));
         pendingOffset_ += keepFrom;
+        rescanAt_ = 2 * pending_.size();
+        checkBounds();
         return;
     }
     pending_.append(block);
-    const std::size_t keepFrom = scan(pending_);
-    pendingOffset_ += keepFrom;
-    pending_.erase(0, keepFrom);
+    if (pending_.size() >= rescanAt_) {
+        const std::size_t keepFrom = scan(pending_);
+        pendingOffset_ += keepFrom;
+        pending_.erase(0, keepFrom);
+        rescanAt_ = 2 * pending_.size();
+    }
+    checkBounds();
+}
+
+void ExportLayoutScanner::checkBounds() {
+    if (pending_.size() <= kMostOpen || layout_.located) return;
+    layout_.located = XmlProblem{static_cast<std::size_t>(pendingOffset_),
+                                 formatText("holds %s that stays open for more than %zu MiB", constructName(pending_),
+                                            kMostOpen >> 20),
+                                 false};
+    pending_ = std::string();
 }
 
 std::size_t ExportLayoutScanner::scan(std::string_view text) {
-    XmlPull pull(text);
+    XmlPull pull(text, 0, doctype_);
     XmlTag tag;
     std::size_t keepFrom = text.size();
     while (pull.next(tag)) {
+        const std::uint64_t begin = pendingOffset_ + tag.begin;
+        if (!inBinary_ && begin - textFrom_ > kMostOpen && !layout_.located) {
+            layout_.located = XmlProblem{static_cast<std::size_t>(textFrom_),
+                                         formatText("holds a text of more than %zu MiB outside the peak arrays", kMostOpen >> 20),
+                                         false};
+            return text.size();
+        }
+        textFrom_ = pendingOffset_ + tag.end;
+        inBinary_ = !tag.closing && !tag.empty && (tag.name == "binary" || tag.name == "peaks");
         const bool valueElement = tag.name == "offset" || tag.name == "fileChecksum" || tag.name == "sha1";
         if (!tag.closing && !tag.empty && valueElement) {
             // Its text and end tag may lie in the next block.
@@ -72,6 +111,12 @@ std::size_t ExportLayoutScanner::scan(std::string_view text) {
             continue;
         }
         handleTag(tag.name, tag.attributes, tag.closing, tag.empty, pendingOffset_ + tag.begin, pendingOffset_ + tag.end);
+    }
+    if (pull.doctype().data() != doctype_.data()) doctype_ = std::string(pull.doctype());
+    if (pull.problem()) {
+        layout_.located = *pull.problem();
+        layout_.located->offset += static_cast<std::size_t>(pendingOffset_);
+        return text.size();
     }
     if (pull.stalled()) keepFrom = std::min(keepFrom, pull.position());
     return keepFrom;
@@ -110,6 +155,8 @@ void ExportLayoutScanner::handleTag(std::string_view name, std::string_view attr
         layout_.isMzXML = name == "mzXML";
         layout_.indexedMzML = name == "indexedmzML";
     }
+    if (!closing && name == "mzML" && !layout_.isMzXML) layout_.mzmlVersion = attributeText(attributes, "version");
+    if (!closing && name == "chromatogram") ++layout_.chromatograms;
     const bool mzXML = layout_.isMzXML;
     if (name == (mzXML ? "scan" : "spectrum")) {
         if (!layout_.headerEnd) layout_.headerEnd = begin;
@@ -138,6 +185,8 @@ void ExportLayoutScanner::handleTag(std::string_view name, std::string_view attr
 }
 
 ExportLayout ExportLayoutScanner::finish() {
+    // What was kept back waiting for more text.
+    if (!pending_.empty() && !layout_.located) scan(pending_);
     const std::size_t found = layout_.spectra.size();
     const char* what = layout_.isMzXML ? "scans" : "spectra";
     if (open_ && layout_.problem.empty()) layout_.problem = formatText("is damaged: spectrum %zu does not end.", found);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/openformat/xml_pull.h"
+
 struct SpectrumPlace {
     std::uint64_t offset = 0;  // of the element's '<'
     std::uint64_t length = 0;  // mzML: the whole element; mzXML: the scan up to its first nested scan
@@ -36,6 +38,11 @@ struct ExportLayout {
     std::optional<std::string> numberingDisagrees;
     // Damage: spectra that do not nest; "" when none. Worded likewise.
     std::string problem;
+    // Damage or what is not supported at a place in the text; worded to
+    // follow "it ".
+    std::optional<XmlProblem> located;
+    std::size_t chromatograms = 0;
+    std::string mzmlVersion;  // the version attribute of the mzML element
 };
 
 class ExportLayoutScanner {
@@ -53,6 +60,7 @@ private:
     // Scans `text`, which begins at pendingOffset_ in the export; returns
     // where the part to keep for the next block begins.
     std::size_t scan(std::string_view text);
+    void checkBounds();
     void handleTag(std::string_view name, std::string_view attributes, bool closing, bool empty,
                    std::uint64_t begin, std::uint64_t end);
     void spectrumTag(std::string_view attributes, bool closing, bool empty, std::uint64_t begin, std::uint64_t end);
@@ -60,6 +68,12 @@ private:
     ExportLayout layout_;
     std::string pending_;
     std::uint64_t pendingOffset_ = 0;
+    // A construct left open at the end of a block is scanned again only
+    // once the text kept has doubled, so that scanning stays linear.
+    std::size_t rescanAt_ = 0;
+    std::string doctype_;
+    std::uint64_t textFrom_ = 0;  // where the character data since the last tag begin
+    bool inBinary_ = false;       // within <binary> or <peaks>, whose text may be long
     bool firstBlock_ = true;
     bool open_ = false;  // a spectrum's place is not complete yet
     bool inSpectrumIndex_ = false;

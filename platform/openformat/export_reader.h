@@ -14,6 +14,7 @@ class ExportReader {
 public:
     virtual ~ExportReader() = default;
     virtual std::size_t spectrumCount() const = 0;
+    virtual std::size_t chromatogramCount() const = 0;
     virtual const ExportRunInfo& runInfo() const = 0;
     // Spectrum `index` (0-based, in range) without its arrays.
     virtual ExportSpectrum spectrum(std::size_t index) const = 0;

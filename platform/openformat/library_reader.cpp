@@ -23,7 +23,6 @@ public:
             readers.push_back(msdata::ReaderPtr(new msdata::Reader_mzML));
             readers.push_back(msdata::ReaderPtr(new msdata::Reader_mzXML));
             data_ = std::make_unique<msdata::MSDataFile>(path, &readers);
-            if (!data_->run.spectrumListPtr) throw ExportReadError("it holds no spectrum list");
             const bool mzXML = endsWithIgnoringCase(path, ".mzXML") || endsWithIgnoringCase(path, ".mzXML.gz");
             info_ = describeRun(*data_, path, mzXML);
         } catch (const std::exception& error) {
@@ -51,7 +50,12 @@ public:
         }
     }
 
-    std::size_t spectrumCount() const override { return data_->run.spectrumListPtr->size(); }
+    std::size_t spectrumCount() const override {
+        return data_->run.spectrumListPtr ? data_->run.spectrumListPtr->size() : 0;
+    }
+    std::size_t chromatogramCount() const override {
+        return data_->run.chromatogramListPtr ? data_->run.chromatogramListPtr->size() : 0;
+    }
     const ExportRunInfo& runInfo() const override { return info_; }
 
     ExportSpectrum spectrum(std::size_t index) const override {

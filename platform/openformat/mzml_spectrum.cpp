@@ -73,6 +73,7 @@ public:
                 open_.push_back(tag.name);
             }
         }
+        if (pull.problem()) throw SpectrumDamage(pull.problem()->what);
         if (!open_.empty()) throw SpectrumDamage("it ends before its elements do");
         if (msLevel_ && !msLevel_->empty()) s.msLevel = static_cast<std::int32_t>(number(*msLevel_, "ms level"));
         s.scanTypeCode = spectrumCode_ ? spectrumCode_ : scanCode_;
@@ -147,7 +148,7 @@ private:
             otherName_.clear();
             typed_ = false;
         } else if (name == "binary" && where == "binaryDataArray") {
-            array_.binary = tag.empty ? std::string_view() : pull.textUpToNextTag();
+            array_.binary = tag.empty ? std::string_view() : keptXmlText(pull, result_.decodedText);
         }
     }
 
@@ -182,6 +183,10 @@ private:
         } else if (where == "scan" && above == "scanList") {
             if (accession == "MS:1000016" && scans_ == 1 && s.scanStartSeconds < 0.0 && !term.value.empty()) {
                 s.scanStartSeconds = number(term.value, "scan start time") * secondsPer(term.unitAccession);
+                const std::string problem = retentionTimeProblem(s.scanStartSeconds);
+                if (!problem.empty()) {
+                    throw SpectrumDamage(formatText("its scan start time \"%s\" is %s", term.value.c_str(), problem.c_str()));
+                }
             }
         } else if (where == "selectedIon" && selectedIons_ == 1 && inPrecursor_) {
             if (accession == "MS:1000744" && !selectedMz_) selectedMz_ = term.value;

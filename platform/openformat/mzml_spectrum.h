@@ -1,6 +1,7 @@
 #pragma once
 // One mzML spectrum element read straight from its text: the description
 // the stand-ins serve, its parameters, and its m/z and intensity arrays.
+#include <list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +35,7 @@ struct MzmlSpectrumText {
     // first parameter group referenced but not defined ("" when none).
     std::string otherArray;
     std::string missingGroup;
+    std::list<std::string> decodedText;  // array text that had to be decoded; its strings stay in place
 };
 
 // Views into `element`, which must outlive the result. Fills `parameters`

@@ -75,11 +75,12 @@ public:
                 scanSeen = true;
                 scanTag(tag);
             } else if (tag.name == "precursorMz") {
-                precursor(tag, tag.empty ? std::string_view() : pull.textUpToNextTag());
+                precursor(tag, tag.empty ? std::string_view() : keptXmlText(pull, result_.decodedText));
             } else if (tag.name == "peaks" && !result_.hasPeaks) {
-                peaksTag(tag, tag.empty ? std::string_view() : pull.textUpToNextTag());
+                peaksTag(tag, tag.empty ? std::string_view() : keptXmlText(pull, result_.decodedText));
             }
         }
+        if (pull.problem()) throw SpectrumDamage(pull.problem()->what);
         if (!scanSeen) throw SpectrumDamage("its scan tag is missing");
         return std::move(result_);
     }
@@ -148,6 +149,10 @@ private:
         if (!time.empty()) {
             const std::optional<double> seconds = durationSeconds(time);
             if (!seconds) throw SpectrumDamage(formatText("its retentionTime \"%s\" is not a duration", time.c_str()));
+            const std::string problem = retentionTimeProblem(*seconds);
+            if (!problem.empty()) {
+                throw SpectrumDamage(formatText("its retentionTime \"%s\" is %s", time.c_str(), problem.c_str()));
+            }
             s.scanStartSeconds = *seconds;
             const bool plain = time.size() > 3 && time.ends_with('S') && time.find_first_of("HM") == std::string::npos;
             list("scan", "scan start time", plain ? time.substr(2, time.size() - 3) : numberText(*seconds));
@@ -165,9 +170,7 @@ private:
 
     void precursor(const XmlTag& tag, std::string_view text) {
         ExportPrecursor p;
-        std::optional<std::string> unescaped = unescapeXml(text);
-        if (!unescaped) throw SpectrumDamage("its precursorMz holds an unknown reference");
-        std::string mz = std::move(*unescaped);
+        std::string mz(text);
         while (!mz.empty() && isXmlSpace(mz.back())) mz.pop_back();
         mz.erase(0, std::min(mz.size(), mz.find_first_not_of(" \t\r\n")));
         const std::string wideness = attribute(tag, "windowWideness");
@@ -240,6 +243,8 @@ std::string decodeMzXMLPeaks(const MzXMLScanText& scan, ExportArrays& arrays) {
     arrays.mz.clear();
     arrays.intensity.clear();
     const std::size_t count = scan.peaksCount;
+    // Two values a peak: a count this large cannot be one.
+    if (count > (std::size_t{1} << 40)) return formatText("its peaksCount %zu is more than any spectrum holds", count);
     if (!scan.hasPeaks) {
         if (count != 0) return formatText("its peaksCount is %zu but it holds no peaks", count);
         return {};

@@ -2,6 +2,7 @@
 // One mzXML scan read straight from its text: the description the
 // stand-ins serve (in the terms an mzML export would use), its parameters,
 // and its peaks checked against its peaksCount.
+#include <list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,8 @@
 struct MzXMLScanText {
     ExportSpectrum description;
     std::size_t peaksCount = 0;
-    std::string_view peaks;  // the base64 text, a view into the scan
+    std::string_view peaks;  // the base64 text, a view into the scan or into decodedText
+    std::list<std::string> decodedText;  // text that had to be decoded; its strings stay in place
     BinaryLayout layout;
     bool hasPeaks = false;
 };

@@ -46,6 +46,15 @@ std::shared_ptr<const OpenFormatExport> OpenFormatExport::open(const std::string
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     impl->reader = libraryReaderForced() ? openLibraryReader(path) : openOwnReader(path);
+    // An SRM or MRM run: only chromatograms, nothing to make peak lists of.
+    if (impl->reader->spectrumCount() == 0) {
+        const std::size_t chromatograms = impl->reader->chromatogramCount();
+        throw ExportReadError(chromatograms == 0
+                                  ? formatText("The export %s holds no spectra and no chromatograms.", path.c_str())
+                                  : formatText("The export %s holds no spectra, only %zu chromatogram%s: there is nothing "
+                                               "to make peak lists of.",
+                                               path.c_str(), chromatograms, chromatograms == 1 ? "" : "s"));
+    }
     std::shared_ptr<const OpenFormatExport> result(new OpenFormatExport(std::move(impl)));
     opened.emplace(key, result);
     return result;

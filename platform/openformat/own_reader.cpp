@@ -25,7 +25,13 @@ namespace {
 // Only the closing root element tells a complete export: truncation between
 // two spectra leaves a file that still parses.
 void checkClosed(const std::string& path, std::string tail) {
-    while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back()))) tail.pop_back();
+    // Comments and processing instructions may follow the root element.
+    for (;;) {
+        while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back()))) tail.pop_back();
+        const std::size_t open = tail.ends_with("-->") ? tail.rfind("<!--") : tail.ends_with("?>") ? tail.rfind("<?") : std::string::npos;
+        if (open == std::string::npos) break;
+        tail.erase(open);
+    }
     for (const std::string_view closing : {"</mzML>", "</indexedmzML>", "</mzXML>"}) {
         if (tail.ends_with(closing)) return;
     }
@@ -63,9 +69,18 @@ public:
                 checksum_ = std::make_unique<ExportChecksum>(text_.descriptor());
             }
             if (checksum_) checksum_->available(text_.size());
+            // What follows cannot make it readable: a damaged .gz of a few
+            // megabytes may inflate to any size.
+            if (soFar.located) refuse(*soFar.located);
         });
         layout_ = scanner.finish();
         if (checksum_) checksum_->finish(layout_.checksum ? layout_.checksumEnd : 0);
+        if (layout_.located) refuse(*layout_.located);
+        if (!layout_.isMzXML && layout_.mzmlVersion.starts_with("0.")) {
+            throw ExportReadError(formatText("The export %s cannot be read: mzML %s is not supported; convert the run "
+                                             "again with a current converter, which writes mzML 1.1.",
+                                             path.c_str(), layout_.mzmlVersion.c_str()));
+        }
         if (!layout_.rootSeen) {
             throw ExportReadError(formatText("The export %s cannot be read as mzML or mzXML: it holds no XML element.", path.c_str()));
         }
@@ -83,6 +98,7 @@ public:
     }
 
     std::size_t spectrumCount() const override { return layout_.spectra.size(); }
+    std::size_t chromatogramCount() const override { return layout_.chromatograms; }
     const ExportRunInfo& runInfo() const override { return info_; }
 
     ExportSpectrum spectrum(std::size_t index) const override {
@@ -158,6 +174,25 @@ private:
         return formatText("spectrum %zu (\"%s\")", index + 1, layout_.ids[index].c_str());
     }
 
+    [[noreturn]] void refuse(const XmlProblem& problem) const {
+        throw ExportReadError(formatText(problem.unsupported ? "The export %s cannot be read on line %llu: it %s."
+                                                             : "The export %s is damaged on line %llu: it %s.",
+                                         path_.c_str(), lineAt(problem.offset), problem.what.c_str()));
+    }
+
+    // The 1-based line of byte `offset`.
+    unsigned long long lineAt(std::uint64_t offset) const {
+        unsigned long long line = 1;
+        std::string chunk;
+        for (std::uint64_t at = 0; at < offset;) {
+            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(offset - at, 1 << 20));
+            text_.read(at, length, chunk);
+            line += static_cast<unsigned long long>(std::count(chunk.begin(), chunk.end(), '\n'));
+            at += length;
+        }
+        return line;
+    }
+
     [[noreturn]] void damaged(std::size_t index, const std::string& why) const {
         throw ExportReadError(formatText("Spectrum %zu (\"%s\") of the export %s is damaged: %s.", index + 1,
                                          layout_.ids[index].c_str(), path_.c_str(), why.c_str()));
@@ -216,7 +251,9 @@ private:
         const std::lock_guard<std::mutex> guard(checksumLock_);
         if (!computed_) computed_ = checksum_->hex();
         const std::string stated = lowerTrimmed(*layout_.checksum);
-        if (computed_->empty() || stated == *computed_) return std::nullopt;
+        // Some writers state "0" where they computed none.
+        const bool placeholder = stated.find_first_not_of('0') == std::string::npos;
+        if (placeholder || computed_->empty() || stated == *computed_) return std::nullopt;
         return formatText("The export %s was changed after it was written: it states the SHA-1 checksum %s, its text "
                           "gives %s; it was read as it is.",
                           path_.c_str(), stated.c_str(), computed_->c_str());

@@ -7,7 +7,7 @@
 std::optional<std::string> attributeValue(std::string_view attributes, std::string_view name) {
     const std::optional<std::string_view> raw = xmlAttribute(attributes, name);
     if (!raw) return std::string();
-    return unescapeXml(*raw);
+    return xmlAttributeValue(*raw);
 }
 
 std::optional<ParamTerm> readTerm(const XmlTag& tag) {
@@ -31,7 +31,7 @@ std::optional<ParamTerm> readTerm(const XmlTag& tag) {
     // resolved makes the term unreadable.
     const auto resolved = [&](int which, std::string& into) {
         if (!raw[which]) return true;
-        std::optional<std::string> text = unescapeXml(*raw[which]);
+        std::optional<std::string> text = xmlAttributeValue(*raw[which]);
         if (!text) return false;
         into = std::move(*text);
         return true;
@@ -51,4 +51,12 @@ std::optional<double> numberValue(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+std::string retentionTimeProblem(double seconds) {
+    constexpr double kTenDays = 10 * 24 * 3600.0;
+    if (!std::isfinite(seconds)) return "not finite";
+    if (seconds < 0.0) return "negative";
+    if (seconds > kTenDays) return "beyond ten days, longer than any run";
+    return {};
 }

@@ -29,3 +29,8 @@ std::optional<std::string> attributeValue(std::string_view attributes, std::stri
 
 // The value of `tag` as a number, else nothing.
 std::optional<double> numberValue(std::string_view text);
+
+// What is wrong with a retention time of `seconds` as no run can have it
+// (not finite, negative, beyond ten days), worded to follow "it is"; ""
+// when nothing is.
+std::string retentionTimeProblem(double seconds);

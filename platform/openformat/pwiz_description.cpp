@@ -1,7 +1,10 @@
 #include "platform/openformat/pwiz_description.h"
 
+#include <stdexcept>
+
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
+#include "platform/openformat/param_terms.h"
 #include "platform/openformat/run_element_id.h"
 
 namespace cv = pwiz::cv;
@@ -145,7 +148,11 @@ ExportSpectrum describeSpectrum(const msdata::Spectrum& spectrum) {
     result.type = spectrumType(spectrum);
     if (!spectrum.scanList.scans.empty()) {
         const pwiz::data::CVParam start = spectrum.scanList.scans.front().cvParam(cv::MS_scan_start_time);
-        if (start.cvid != cv::CVID_Unknown && !start.value.empty()) result.scanStartSeconds = start.timeInSeconds();
+        if (start.cvid != cv::CVID_Unknown && !start.value.empty()) {
+            result.scanStartSeconds = start.timeInSeconds();
+            const std::string problem = retentionTimeProblem(result.scanStartSeconds);
+            if (!problem.empty()) throw std::runtime_error("its scan start time \"" + start.value + "\" is " + problem);
+        }
     }
     result.totalIonCurrent = termText(spectrum.cvParam(cv::MS_total_ion_current));
     result.scanTypeCode = scanTypeCode(spectrum);

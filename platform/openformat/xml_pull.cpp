@@ -1,38 +1,212 @@
 #include "platform/openformat/xml_pull.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <tuple>
+#include <cstdint>
 #include <cstring>
 
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+// The longest reference looked for: longer names are refused all the same.
+constexpr std::size_t kLongestReference = 256;
+
+bool isXmlCharacter(std::uint32_t code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+std::optional<std::uint32_t> characterReference(std::string_view name) {  // name: "#65" or "#x41"
+    const bool hex = name.size() > 1 && name[1] == 'x';
+    const std::string_view digits = name.substr(hex ? 2 : 1);
+    std::uint32_t code = 0;
+    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+    if (digits.empty() || error != std::errc() || stop != digits.data() + digits.size() || !isXmlCharacter(code)) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+bool predefinedEntity(std::string_view name) {
+    return name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+}
+
+bool declaresEntity(std::string_view doctype, std::string_view name) {
+    for (std::size_t at = doctype.find("<!ENTITY"); at != npos; at = doctype.find("<!ENTITY", at + 1)) {
+        std::size_t i = at + 8;
+        while (i < doctype.size() && isXmlSpace(doctype[i])) ++i;
+        if (doctype.substr(i).starts_with(name) && i + name.size() < doctype.size() && isXmlSpace(doctype[i + name.size()])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Line ends as XML reads them: CR LF and a lone CR become LF.
+void appendLines(std::string& out, std::string_view part) {
+    for (std::size_t i = 0; i < part.size(); ++i) {
+        if (part[i] != '\r') {
+            out += part[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < part.size() && part[i + 1] == '\n') ++i;
+    }
+}
+
+// A comment, CDATA section or processing instruction at `open`: which, and
+// one past its end (npos when the text ends first).
+struct Markup {
+    enum Kind { none, comment, cdata, instruction } kind = none;
+    std::size_t end = npos;
+};
+
+Markup markupAt(std::string_view text, std::size_t open) {
+    // Most '<' begin a tag: one look at the next character tells.
+    if (open + 1 >= text.size() || (text[open + 1] != '!' && text[open + 1] != '?')) return {};
+    static constexpr std::array<std::tuple<Markup::Kind, std::string_view, std::string_view>, 3> kinds = {
+        {{Markup::comment, "<!--", "-->"}, {Markup::cdata, "<![CDATA[", "]]>"}, {Markup::instruction, "<?", "?>"}}};
+    for (const auto& [kind, opener, closer] : kinds) {
+        if (!text.substr(open).starts_with(opener)) continue;
+        const std::size_t close = text.find(closer, open + opener.size());
+        return {kind, close == npos ? npos : close + closer.size()};
+    }
+    return {};
+}
+
+void appendCharacterData(std::string& out, std::string_view part) {
+    if (part.find_first_of("&\r") == npos) {
+        out.append(part);
+        return;
+    }
+    std::string lines;
+    appendLines(lines, part);
+    const std::optional<std::string> decoded = unescapeXml(lines);
+    out += decoded ? *decoded : lines;
+}
+
+}  // namespace
+
+bool XmlPull::checkReferences(std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to;) {
+        const void* hit = std::memchr(text_.data() + i, '&', to - i);
+        if (hit == nullptr) return true;
+        const std::size_t amp = static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data());
+        const std::size_t window = std::min(to, amp + kLongestReference);
+        const void* end = std::memchr(text_.data() + amp, ';', window - amp);
+        if (end == nullptr) {
+            if (to == text_.size() && window == to) {
+                // The reference may end in the text that follows.
+                at_ = amp;
+                stalled_ = true;
+                return false;
+            }
+            problem_ = XmlProblem{amp, "holds an \"&\" that begins no reference", false};
+            return false;
+        }
+        const std::size_t semicolon = static_cast<std::size_t>(static_cast<const char*>(end) - text_.data());
+        const std::string_view name = text_.substr(amp + 1, semicolon - amp - 1);
+        const std::string reference = "&" + std::string(name) + ";";
+        if (name.starts_with('#')) {
+            if (!characterReference(name)) {
+                problem_ = XmlProblem{amp, "holds the character reference \"" + reference + "\", which names no character", false};
+                return false;
+            }
+        } else if (!predefinedEntity(name)) {
+            if (declaresEntity(doctype_, name)) {
+                problem_ = XmlProblem{amp,
+                                      "refers to the entity \"" + reference +
+                                          "\" of its document type; entities other than XML's five predefined ones are "
+                                          "not supported",
+                                      true};
+            } else {
+                problem_ = XmlProblem{amp, "refers to the entity \"" + reference + "\", which it does not declare", false};
+            }
+            return false;
+        }
+        i = semicolon + 1;
+    }
+    return true;
+}
+
+std::size_t XmlPull::tagEnd(std::size_t open) const {
+    const std::size_t size = text_.size();
+    for (std::size_t i = open + 1; i < size; ++i) {
+        const char c = text_[i];
+        if (c == '>') return i + 1;
+        if (c == '"' || c == '\'') {
+            i = text_.find(c, i + 1);
+            if (i == npos) return npos;
+        }
+    }
+    return npos;
+}
+
+std::size_t XmlPull::doctypeEnd(std::size_t open) const {
+    const std::size_t size = text_.size();
+    bool inSubset = false;
+    for (std::size_t i = open + 9; i < size; ++i) {
+        const char c = text_[i];
+        if (c == '"' || c == '\'') {
+            i = text_.find(c, i + 1);
+        } else if (inSubset && c == '<' && text_.substr(i).starts_with("<!--")) {
+            i = text_.find("-->", i + 4);
+            if (i != npos) i += 2;
+        } else if (inSubset && c == '<' && text_.substr(i).starts_with("<?")) {
+            i = text_.find("?>", i + 2);
+            if (i != npos) i += 1;
+        } else if (c == '[' && !inSubset) {
+            inSubset = true;
+        } else if (c == ']' && inSubset) {
+            inSubset = false;
+        } else if (c == '>' && !inSubset) {
+            return i + 1;
+        }
+        if (i == npos) return npos;
+    }
+    return npos;
+}
+
 bool XmlPull::next(XmlTag& tag) {
+    if (problem_ || stalled_) return false;
     for (;;) {
         const std::size_t open = text_.find('<', at_);
-        if (open == std::string_view::npos) {
+        if (!checkReferences(at_, open == npos ? text_.size() : open)) return false;
+        if (open == npos) {
             at_ = text_.size();
             return false;
         }
         const std::string_view rest = text_.substr(open);
-        std::string_view closer = ">";
-        if (rest.starts_with("<!--")) {
-            closer = "-->";
-        } else if (rest.starts_with("<![CDATA[")) {
-            closer = "]]>";
-        } else if (rest.starts_with("<?")) {
-            closer = "?>";
+        const Markup passed = markupAt(text_, open);
+        std::size_t end = passed.end;
+        bool markup = true;
+        const bool declaration = rest.size() > 1 && rest[1] == '!';
+        if (passed.kind == Markup::none && declaration && rest.starts_with("<!DOCTYPE")) {
+            end = doctypeEnd(open);
+            if (end != npos) doctype_ = text_.substr(open, end - open);
+        } else if (passed.kind == Markup::none) {
+            end = tagEnd(open);
+            markup = declaration;
         }
-        const std::size_t close = text_.find(closer, open + 1);
-        if (close == std::string_view::npos) {
+        // "<!" cut off at the end of the text may begin any of them.
+        const bool cutShort = rest.size() < 9 && (std::string_view("<![CDATA[").starts_with(rest) ||
+                                                  std::string_view("<!DOCTYPE").starts_with(rest) ||
+                                                  std::string_view("<!--").starts_with(rest));
+        if (end == npos || cutShort) {
             at_ = open;
             stalled_ = true;
             return false;
         }
-        at_ = close + closer.size();
-        if (closer != ">" || rest.starts_with("<!")) continue;
+        at_ = end;
+        if (markup) continue;
+        if (!checkReferences(open, end)) return false;
 
-        std::string_view inside = text_.substr(open + 1, close - open - 1);
+        std::string_view inside = text_.substr(open + 1, end - open - 2);
         tag = XmlTag{};
         tag.begin = open;
-        tag.end = at_;
+        tag.end = end;
         if (inside.starts_with('/')) {
             tag.closing = true;
             inside.remove_prefix(1);
@@ -48,9 +222,22 @@ bool XmlPull::next(XmlTag& tag) {
     }
 }
 
-std::string_view XmlPull::textUpToNextTag() const {
-    const std::size_t open = text_.find('<', at_);
-    return text_.substr(at_, (open == std::string_view::npos ? text_.size() : open) - at_);
+std::string_view XmlPull::text(std::string& decoded) const {
+    std::size_t open = text_.find('<', at_);
+    const std::string_view raw = text_.substr(at_, (open == npos ? text_.size() : open) - at_);
+    const bool endsAtTag = open == npos || (open + 1 < text_.size() && text_[open + 1] != '!' && text_[open + 1] != '?');
+    if (endsAtTag && raw.find('&') == npos && raw.find('\r') == npos) return raw;
+    decoded.clear();
+    for (std::size_t i = at_;;) {
+        open = text_.find('<', i);
+        appendCharacterData(decoded, text_.substr(i, (open == npos ? text_.size() : open) - i));
+        if (open == npos) break;
+        const Markup passed = markupAt(text_, open);
+        if (passed.kind == Markup::none || passed.end == npos) break;
+        if (passed.kind == Markup::cdata) appendLines(decoded, text_.substr(open + 9, passed.end - 3 - open - 9));
+        i = passed.end;
+    }
+    return decoded;
 }
 
 std::optional<std::string_view> xmlAttribute(std::string_view attributes, std::string_view name) {
@@ -111,7 +298,7 @@ std::optional<std::string> unescapeXml(std::string_view text) {
             const std::string_view digits = reference.substr(hex ? 3 : 2, reference.size() - (hex ? 4 : 3));
             std::uint32_t code = 0;
             const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-            if (digits.empty() || error != std::errc() || stop != digits.data() + digits.size() || code > 0x10FFFF) {
+            if (digits.empty() || error != std::errc() || stop != digits.data() + digits.size() || !isXmlCharacter(code)) {
                 return std::nullopt;
             }
             appendUtf8(result, code);
@@ -119,4 +306,26 @@ std::optional<std::string> unescapeXml(std::string_view text) {
         i = semicolon + 1;
     }
     return result;
+}
+
+std::optional<std::string> xmlAttributeValue(std::string_view raw) {
+    // Every parameter of every spectrum passes here: one cheap test a
+    // character ('&', tab, line feed and carriage return all lie below '\'').
+    const bool plain = std::none_of(raw.begin(), raw.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= '&' && (c == '&' || c == '\t' || c == '\n' || c == '\r');
+    });
+    if (plain) return std::string(raw);
+    std::string spaced;
+    appendLines(spaced, raw);
+    for (char& c : spaced) {
+        if (c == '\t' || c == '\n') c = ' ';
+    }
+    return unescapeXml(spaced);
+}
+
+std::string_view keptXmlText(const XmlPull& pull, std::list<std::string>& kept) {
+    std::string decoded;
+    const std::string_view text = pull.text(decoded);
+    if (decoded.empty() || text.data() != decoded.data()) return text;
+    return kept.emplace_back(std::move(decoded));
 }

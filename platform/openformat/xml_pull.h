@@ -1,9 +1,16 @@
 #pragma once
 // A small pull parser over XML text already in memory: start and end tags
-// one after another, with their attributes. It knows just enough XML for
-// the run exports (comments, processing instructions and CDATA are
-// skipped whole; entity references are left to `unescapeXml`).
+// one after another, with their attributes. It reads every construct of
+// XML 1.0 a document may hold: quoted attribute values may hold '>';
+// comments, processing instructions and CDATA sections may stand anywhere
+// and are passed over in the tag stream; a document type declaration is
+// skipped whole, internal subset included, and nothing it declares is
+// used. References in text and attribute values are checked as the tags
+// pass: the five predefined entities and character references are read,
+// any other entity is refused (see `problem`). Nothing outside the text is
+// ever opened.
 #include <cstddef>
+#include <list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,26 +24,56 @@ struct XmlTag {
     std::size_t end = 0;          // one past '>'
 };
 
+// Why the text cannot be read, at which offset into it. `unsupported`: the
+// text is well formed but refers to an entity its document type declares.
+struct XmlProblem {
+    std::size_t offset = 0;
+    std::string what;  // worded to follow "it "
+    bool unsupported = false;
+};
+
 class XmlPull {
 public:
-    explicit XmlPull(std::string_view text, std::size_t from = 0) : text_(text), at_(from) {}
-    // The next start or end tag; false at the end of the text or when the
-    // last tag is not complete (then `stalled()` tells its offset).
+    // `doctype`: the document type declaration met in earlier text of the
+    // same document, if any; it tells a declared entity from an undeclared one.
+    explicit XmlPull(std::string_view text, std::size_t from = 0, std::string_view doctype = {})
+        : text_(text), at_(from), doctype_(doctype) {}
+    // The next start or end tag; false at the end of the text, when the
+    // last construct is not complete (then `stalled()` tells its offset) or
+    // when the text is not XML (then `problem()` says why).
     bool next(XmlTag& tag);
     bool stalled() const { return stalled_; }
     std::size_t position() const { return at_; }
-    // The character data from the current position up to the next '<'.
-    std::string_view textUpToNextTag() const;
+    const std::optional<XmlProblem>& problem() const { return problem_; }
+    // The last document type declaration passed (or the one given).
+    std::string_view doctype() const { return doctype_; }
+    // The character data from the current position up to the next start or
+    // end tag, as XML reads them: comments and processing instructions left
+    // out, CDATA sections' content as it stands, references decoded, line
+    // ends as line feeds. A view of the text itself when it needs none of
+    // that (the usual case), else of `decoded`.
+    std::string_view text(std::string& decoded) const;
 
 private:
+    bool checkReferences(std::size_t from, std::size_t to);
+    // One past the end of the construct opened at `open`, or npos when the
+    // text ends first.
+    std::size_t tagEnd(std::size_t open) const;
+    std::size_t doctypeEnd(std::size_t open) const;
+
     std::string_view text_;
     std::size_t at_;
+    std::string_view doctype_;
     bool stalled_ = false;
+    std::optional<XmlProblem> problem_;
 };
+
+// `pull.text`, kept in `kept` when it had to be decoded.
+std::string_view keptXmlText(const XmlPull& pull, std::list<std::string>& kept);
 
 inline bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The raw value of attribute `name`, entity references unresolved.
+// The raw value of attribute `name`, references unresolved.
 std::optional<std::string_view> xmlAttribute(std::string_view attributes, std::string_view name);
 
 // Calls `take(name, raw value)` for the attributes in turn, until `take`
@@ -67,3 +104,6 @@ void forEachXmlAttribute(std::string_view attributes, Take take) {
 // for any other reference.
 std::optional<std::string> unescapeXml(std::string_view text);
 
+// An attribute's raw value as XML reads it: references resolved, each
+// line end, tab or line feed a space. Nothing for an unknown reference.
+std::optional<std::string> xmlAttributeValue(std::string_view raw);

@@ -269,11 +269,33 @@ TEST(AnalystFiles, SamplesChosenByTheirIdsAndNames) {
     }
 }
 
-TEST(AnalystFiles, EmptyExportHasNoPeriods) {
-    const OpenedRun run(fixtureMzML({}, qtrap4000, "", "empty run"));
-    EXPECT_EQ(run.file.numberOfSamples(), 1);
-    EXPECT_EQ(run.file.numberOfPeriods(1), 0);
-    EXPECT_EQ(codeOf([&] { run.file.numberOfCycles(1, 0); }), E_INVALIDARG);
+// An export of the MS/MS spectra only, or of a part of a run, keeps the
+// instrument's numbers: far higher than the spectra it holds.
+TEST(AnalystLayout, IdNumbersAreLabels) {
+    const std::string tic = "total ion current";
+    const OpenedRun run(fixtureMzML({spectrum("period=3 cycle=1000000 experiment=2", msLevel(2) + msTerm("MS:1000285", tic, "5"), 7.5),
+                                     spectrum("period=3 cycle=1181 experiment=4", msLevel(2) + msTerm("MS:1000285", tic, "6")),
+                                     spectrum("cycle=2147483647 experiment=2147483647", msLevel(2))},
+                                    qstarElite));
+    ASSERT_EQ(run.file.numberOfPeriods(1), 3);
+    EXPECT_EQ(run.file.numberOfCycles(1, 0), 2147483647);
+    EXPECT_EQ(run.file.numberOfExperiments(1, 0), 2147483647);
+    EXPECT_EQ(run.file.numberOfCycles(1, 1), 0);  // no spectra in period 2
+    EXPECT_EQ(run.file.numberOfExperiments(1, 1), 0);
+    EXPECT_EQ(run.file.numberOfCycles(1, 2), 1000000);
+    EXPECT_EQ(run.file.numberOfExperiments(1, 2), 4);
+    const PeriodInfo period = run.file.periodInfo(1, 2);
+    EXPECT_EQ(period.experimentInfo(0).scanType(), -1);
+    EXPECT_EQ(period.experimentInfo(1).scanType(), 9);
+    EXPECT_EQ(period.experimentInfo(3).scanType(), 9);
+    ExperimentTrace trace;
+    trace.setWiffFileName(run.path);
+    trace.selectExperiment(1, 2, 1);
+    ASSERT_EQ(trace.numberOfDataPoints(), 1000000);
+    EXPECT_EQ(trace.yValue(1000000), 5.0);
+    EXPECT_EQ(trace.yValue(1181), 0.0);
+    EXPECT_FLOAT_EQ(run.file.cycleTime(1, 2, 1, 999999), 7.5f);
+    EXPECT_FLOAT_EQ(run.file.cycleTime(1, 2, 3, 1180), 1.0f);
 }
 
 TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
@@ -310,13 +332,8 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"zero", {{"lysate3.mzML", ids({"cycle=0 experiment=1"})}}, E_FAIL, "cycle=0"},
         {"sign", {{"lysate3.mzML", ids({"cycle=+1 experiment=1"})}}, E_FAIL, "cycle=+1"},
         {"beyond 32 bits", {{"lysate3.mzML", ids({"cycle=1 period=2147483648 experiment=1"})}}, E_FAIL, "period="},
-        // Numbers beyond what the export holds would size the tables.
-        {"period beyond the spectra", {{"lysate3.mzML", ids({"period=3 cycle=1 experiment=1", "cycle=1 experiment=2"})}},
-         E_FAIL, "spectrum 1 (\"period=3 cycle=1 experiment=1\") names period 3, but the export holds 2 spectra"},
-        {"cycle beyond its period", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "cycle=3 experiment=1"})}}, E_FAIL,
-         "names cycle 3, but its period holds 2 spectra"},
-        {"experiment beyond its period", {{"lysate3.mzML", ids({"cycle=2 experiment=1", "period=1 cycle=1 experiment=3"})}},
-         E_FAIL, "names experiment 3, but its period holds 2 spectra"},
+        {"no spectra", {{"lysate3.mzML", fixtureMzML({}, qtrap4000, "", "empty run")}}, E_FAIL,
+         "lysate3.mzML holds no spectra and no chromatograms."},
     };
     for (const Case& c : cases) {
         TempDir dir;

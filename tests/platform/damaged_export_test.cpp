@@ -2,6 +2,7 @@
 // is read as a shorter run or as other numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -28,8 +29,14 @@ struct Damage {
     const char* what;
     const char* fileName;
     std::function<std::string(const TempDir&)> text;
-    const char* mentions;  // besides the file name
+    std::string mentions;  // besides the file name
 };
+
+// "on line N: " of the first `needle` in `text`.
+std::string onLineOf(const std::string& text, const std::string& needle) {
+    const std::size_t at = text.find(needle);
+    return "on line " + std::to_string(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1) + ": ";
+}
 
 // The first intensity array of the hand-written export (three 64-bit values).
 std::string withIntensities(const std::string& mzML, const std::vector<double>& values) {
@@ -89,6 +96,52 @@ TEST(DamagedExports, RefusedNamingFileAndSpectrum) {
          [&](const TempDir&) { return replaced(mzXML, "peaksCount=\"1\"", "peaksCount=\"3\""); }, "Spectrum 2"},
         {"mzXML byte order", "q.mzXML", [&](const TempDir&) { return replaced(mzXML, "byteOrder=\"network\"", "byteOrder=\"little\""); },
          "byteOrder"},
+        {"mzXML peaksCount of 2^63", "r.mzXML",
+         [&](const TempDir&) { return replaced(mzXML, "peaksCount=\"1\"", "peaksCount=\"9223372036854775808\""); },
+         "Spectrum 2 (\"2\") of the export"},
+        {"mzXML retention time not a number", "s1.mzXML", [&](const TempDir&) { return replaced(mzXML, "PT11S", "PTNaNS"); },
+         "Spectrum 2 (\"2\") of the export"},
+        {"mzXML retention time infinite", "s2.mzXML", [&](const TempDir&) { return replaced(mzXML, "PT10S", "PTinfS"); },
+         "is damaged: its retentionTime \"PTinfS\" is not finite"},
+        {"mzML scan start time of 1e308 minutes", "s3.mzML",
+         [&](const TempDir&) { return replaced(mzML, "value=\"0.6\" unitCvRef", "value=\"1e308\" unitCvRef"); },
+         "Spectrum 2 (\"scan=2\") of the export"},
+        {"negative scan start time", "s4.mzML",
+         [&](const TempDir&) { return replaced(mzML, "value=\"0.5\" unitCvRef", "value=\"-0.5\" unitCvRef"); },
+         "its scan start time \"-0.5\" is negative"},
+        {"scan start time beyond ten days", "s5.mzML",
+         [&](const TempDir&) { return replaced(mzML, "value=\"0.5\" unitCvRef", "value=\"14401\" unitCvRef"); },
+         "its scan start time \"14401\" is beyond ten days"},
+        {"undeclared entity in an attribute", "t1.mzML",
+         [&](const TempDir&) { return replaced(mzML, "name=\"MSn spectrum\"", "name=\"MSn &spectrum;\""); },
+         "is damaged " + onLineOf(mzML, "name=\"MSn spectrum\"") + "it refers to the entity \"&spectrum;\", which it does not declare."},
+        {"undeclared entity in text", "t2.mzXML", [&](const TempDir&) { return replaced(mzXML, ">500.5</precursorMz>", ">500.5&x;</precursorMz>"); },
+         onLineOf(mzXML, "</precursorMz>") + "it refers to the entity \"&x;\""},
+        {"declared entity", "t3.mzML",
+         [&](const TempDir&) {
+             return replaced(replaced(mzML, "<mzML ", "<!DOCTYPE mzML [\n<!ENTITY ms \"MSn\">\n]>\n<mzML "), "name=\"MSn spectrum\"",
+                             "name=\"&ms; spectrum\"");
+         },
+         "cannot be read on line " + std::to_string(std::count(mzML.begin(), mzML.begin() + static_cast<std::ptrdiff_t>(mzML.find("name=\"MSn spectrum\"")), '\n') + 4) +
+             ": it refers to the entity \"&ms;\" of its document type; entities other than XML's five predefined ones are not supported."},
+        {"character reference to no character", "t4.mzML", [&](const TempDir&) { return replaced(mzML, "id=\"scan=1\"", "id=\"scan=&#0;\""); },
+         "names no character"},
+        {"a comment open beyond 64 MiB", "u.mzML.gz",
+         [&](const TempDir& dir) { return gzipped(dir, replaced(mzML, "<spectrumList", "<!--" + std::string(std::size_t{65} << 20, '-') + "<spectrumList")); },
+         "is damaged " + onLineOf(mzML, "<spectrumList") + "it holds a comment that stays open for more than 64 MiB."},
+        {"a tag open beyond 64 MiB", "u2.mzML",
+         [&](const TempDir&) { return replaced(mzML, "<spectrumList", "<x a=\"" + std::string(std::size_t{65} << 20, '>') + "<spectrumList"); },
+         "it holds a tag that stays open for more than 64 MiB."},
+        {"pre-1.0 mzML", "v.mzML", [&](const TempDir&) { return replaced(mzML, "version=\"1.1.0\"", "version=\"0.99.1\""); },
+         "mzML 0.99.1 is not supported"},
+        {"only chromatograms", "w.mzML",
+         [&](const TempDir&) {
+             const std::size_t from = mzML.find("<spectrumList"), to = mzML.find("</spectrumList>") + 15;
+             return mzML.substr(0, from) + "<chromatogramList count=\"2\"><chromatogram index=\"0\" id=\"TIC\" defaultArrayLength=\"0\">"
+                    "</chromatogram><chromatogram index=\"1\" id=\"SRM 1\" defaultArrayLength=\"0\"></chromatogram></chromatogramList>" +
+                    mzML.substr(to);
+         },
+         "holds no spectra, only 2 chromatograms"},
     };
     for (const Damage& damage : cases) {
         TempDir dir;
@@ -144,3 +197,22 @@ TEST(StreamingReader, WrappedBase64ReadsLikeTheUnwrapped) {
 }
 
 }  // namespace
+
+// A retention time no run can have is refused by either reader, naming the
+// file and the spectrum, before it reaches a peak list's name or the MGF.
+TEST(DamagedExports, RetentionTimesNoRunHasRefusedByBothReaders) {
+    const std::string mzML = handWrittenMzML();
+    for (const char* value : {"1e308", "-2", "14401"}) {
+        for (const char* reader : {"own", "pwiz"}) {
+            TempDir dir;
+            const std::string path = dir.file(std::string(reader) + ".mzML");
+            writeWholeFile(path, replaced(mzML, "value=\"0.6\" unitCvRef", std::string("value=\"") + value + "\" unitCvRef"));
+            setenv("QUARROW_READER", reader, 1);
+            const std::string error = firstReadError(path);
+            unsetenv("QUARROW_READER");
+            EXPECT_NE(error.find("Spectrum 2"), std::string::npos) << reader << " " << value << ": " << error;
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+            EXPECT_NE(error.find(std::string("scan start time \"") + value + "\" is "), std::string::npos) << error;
+        }
+    }
+}

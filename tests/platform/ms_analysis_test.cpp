@@ -118,8 +118,12 @@ TEST(MSAnalysisOpen, NothingFoundAndUnopenedAnalysis) {
 // the file is called, however long its header, compressed or not.
 TEST(MSAnalysisRunName, RunElementIdOrParentFileName) {
     TempDir dir;
-    const std::string noMzMLId = fixtureMzML({}, "", "", "lysate_run");
-    const std::string longHeader = fixtureMzML({}, "", std::string(70000, 'x'), "after a long header");
+    FixtureSpectrum survey;
+    survey.id = "scan=1";
+    survey.params = msLevel(1);
+    const std::vector<FixtureSpectrum> one = {survey};
+    const std::string noMzMLId = fixtureMzML(one, "", "", "lysate_run");
+    const std::string longHeader = fixtureMzML(one, "", std::string(70000, 'x'), "after a long header");
     std::string mzXML = handWrittenMzXML();
     const std::size_t parent = mzXML.find("<parentFile");
     std::string noParent = mzXML;

@@ -147,4 +147,72 @@ TEST(ReaderCrossCheck, HandWrittenAndRealExportsReadAlike) {
     }
 }
 
+// Every construct XML allows where the exports' own markup stands, each
+// read by this project's reader as the export without it, with no warning.
+TEST(LegalXml, EachConstructReadAsTheCleanExport) {
+    const std::string mzML = handWrittenMzML();
+    const std::string mzXML = handWrittenMzXML();
+    const std::string firstBinary = "<binary>AAAAAAAEeUAAAAAAANR7QAAAAAAA3HtA</binary>";
+    std::string crlf;
+    for (const char c : mzML) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
+        {"'>' in an attribute value", "a.mzML", replaced(mzML, "id=\"scan=1\"", "id=\"scan=1\" spotID=\"a -> b\" note='<x>'")},
+        {"comments", "b.mzML",
+         replaced(replaced(replaced(mzML, "<spectrum index=\"0\"", "<!-- <spectrum index=\"9\" id=\"no\"> -->\n<spectrum index=\"0\""),
+                           firstBinary, "<binary><!-- base64 follows -->AAAAAAAEeUAAAAAA<!---->ANR7QAAAAAAA3HtA</binary>"),
+                  "</mzML>", "</mzML>\n<!-- written by hand -->\n")},
+        {"CDATA and a processing instruction", "c.mzML",
+         replaced(replaced(mzML, firstBinary, "<binary><![CDATA[AAAAAAAEeUAAAAAAANR7QAAAAAAA3HtA]]></binary>"),
+                  "<spectrum index=\"0\"", "<?note a > b?><spectrum index=\"0\"")},
+        {"document type with an internal subset", "d.mzML",
+         replaced(mzML, "<mzML ", "<!DOCTYPE mzML [\n<!ENTITY fake \"<spectrum index='9' id='x'>\">\n<!-- ]> -->\n"
+                                  "<!ATTLIST spectrum note CDATA '>'>\n]>\n<mzML ")},
+        {"references", "e.mzML",
+         replaced(replaced(mzML, "id=\"scan=1\"", "id=\"scan&#61;&#x31;\""), "index=\"0\"", "index=\"&#48;\"")},
+        {"line ends CR LF", "f.mzML", crlf},
+        {"mzXML: comment in the precursor, CDATA peaks", "g.mzXML",
+         replaced(replaced(mzXML, ">500.5</precursorMz>", "><!-- m/z -->500&#46;5</precursorMz>"),
+                  ">QGXjztkWhytAqcgAAAAAAA==</peaks>", "><![CDATA[QGXjztkWhytAqcgAAAAAAA==]]></peaks>")},
+    };
+    TempDir dir;
+    writeWholeFile(dir.file("clean.mzML"), mzML);
+    writeWholeFile(dir.file("clean.mzXML"), mzXML);
+    for (const auto& [what, name, text] : cases) {
+        SCOPED_TRACE(what);
+        writeWholeFile(dir.file(name), text);
+        const auto clean = openWith("own", dir.file(name.ends_with("mzXML") ? "clean.mzXML" : "clean.mzML"));
+        const auto legal = openWith("own", dir.file(name));
+        EXPECT_EQ(reading(*legal), reading(*clean));
+        EXPECT_EQ(legal->warnings(), std::vector<std::string>());
+        for (std::size_t i = 0; i < clean->spectrumCount(); ++i) {
+            const ExportArrays x = legal->arrays(i);
+            const ExportArrays y = clean->arrays(i);
+            EXPECT_TRUE(x.mz == y.mz && x.intensity == y.intensity) << "arrays of spectrum " << i;
+        }
+    }
+}
+
+// The checksum an indexed export states: a stale one warns, a correct one
+// and OpenMS's placeholder "0" do not.
+TEST(ExportChecksumWarning, StaleWarnsCorrectAndPlaceholderSilent) {
+    TempDir dir;
+    runGenerator("--spectra 20 --output " + dir.file("run.mzML"));
+    const std::string indexed = readWholeFile(dir.file("run.mzML"));
+    const std::string stale = replaced(indexed, "\n    <fileDescription>", "     <fileDescription>");
+    const std::size_t from = stale.find("<fileChecksum>") + 14;
+    const std::string placeholder = stale.substr(0, from) + "0" + stale.substr(stale.find("</fileChecksum>"));
+    const std::vector<std::tuple<const char*, std::string, std::size_t>> cases = {
+        {"correct", indexed, 0}, {"stale", stale, 1}, {"placeholder", placeholder, 0}};
+    for (const auto& [what, text, warnings] : cases) {
+        SCOPED_TRACE(what);
+        const std::string path = dir.file(std::string(what) + ".mzML");
+        writeWholeFile(path, text);
+        const std::vector<std::string> found = openWith("own", path)->warnings();
+        ASSERT_EQ(found.size(), warnings);
+        if (warnings != 0) {
+            EXPECT_NE(found[0].find("was changed after it was written"), std::string::npos) << found[0];
+        }
+    }
+}
+
 }  // namespace

@@ -178,3 +178,19 @@ TEST(WiffharvestEndToEnd, MaldiRunByItsNameAndBadExports) {
 }
 
 }  // namespace
+
+// The export passed over as a second export of sample 1 is named also when
+// the run then fails for want of sample 2.
+TEST(WiffharvestEndToEnd, SkippedExportNamedWhenASampleIsMissing) {
+    const SciexRun run("lysate3.wiff", "--sciex qstar --samples 3 --spectra 60 --seed 5");
+    std::filesystem::rename(run.file("lysate3-Sample2.mzML"), run.file("lysate3-rerun.mzML"));
+    std::filesystem::copy_file(run.file("lysate3-Sample1.mzML"), run.file("lysate3-rerun.mzML"),
+                               std::filesystem::copy_options::overwrite_existing);
+    const ChildResult r = run.run();
+    EXPECT_EQ(r.exitStatus, 1) << r.output;
+    const std::string notRead = "lysate3-rerun.mzML is not read: its spectrum ids name sample 1, which lysate3-Sample1.mzML holds.";
+    const std::size_t warning = r.output.find("<BR>exportWarning: " + notRead + "\n");
+    ASSERT_NE(warning, std::string::npos) << r.output;
+    EXPECT_LT(warning, r.output.find("No export of sample 2 was found"));
+    EXPECT_NE(run.log("runStats.txt").find("exportWarning\t" + notRead + "\n"), std::string::npos);
+}

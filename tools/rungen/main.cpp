@@ -53,6 +53,10 @@ constexpr const char* usage =
     "  --scan-type-codes a \"scan type code\" userParam on every spectrum\n"
     "  --enhanced-resolution  an enhanced-resolution scan (code 12) as\n"
     "                    experiment 2, after each survey scan that chose\n"
+    "  --msms-only       leave the survey scans out of the exports, as a\n"
+    "                    converter's MS-level filter does (the ids keep their\n"
+    "                    cycle and experiment numbers)\n"
+    "  --first-cycle N   number the cycles from N (default 1), as in an excerpt\n"
     "  --help            this text\n";
 
 struct Options {
@@ -136,14 +140,23 @@ Options parseOptions(int argc, char** argv) {
         else if (option == "--short-cycles") options.sciexSettings.shortCycleFraction = fraction(option, value());
         else if (option == "--scan-type-codes") options.sciexSettings.scanTypeCodes = true;
         else if (option == "--enhanced-resolution") options.sciexSettings.enhancedResolution = true;
+        else if (option == "--msms-only") options.sciexSettings.msmsOnly = true;
+        else if (option == "--first-cycle") options.sciexSettings.firstCycle = number(option, value());
         else fail("unknown option " + std::string(option));
     }
     const SciexSettings plain;
     const bool sciexOnly = options.sciexSettings.model != plain.model || options.sciexSettings.samples != plain.samples ||
                            options.sciexSettings.chargelessFraction != plain.chargelessFraction ||
                            options.sciexSettings.shortCycleFraction != plain.shortCycleFraction ||
-                           options.sciexSettings.scanTypeCodes || options.sciexSettings.enhancedResolution;
-    if (sciexOnly && !options.sciex) fail("--model, --samples, --chargeless, --short-cycles, --scan-type-codes and --enhanced-resolution need --sciex");
+                           options.sciexSettings.scanTypeCodes || options.sciexSettings.enhancedResolution ||
+                           options.sciexSettings.msmsOnly || options.sciexSettings.firstCycle != plain.firstCycle;
+    if (sciexOnly && !options.sciex) {
+        fail("--model, --samples, --chargeless, --short-cycles, --scan-type-codes, --enhanced-resolution, --msms-only and "
+             "--first-cycle need --sciex");
+    }
+    if (options.sciexSettings.firstCycle < 1 || options.sciexSettings.firstCycle > 1000000000) {
+        fail("--first-cycle must lie between 1 and 1000000000");
+    }
     if (options.sciex && (options.folder || !options.runId.empty())) fail("--folder and --run-id do not go with --sciex");
     if (options.sciexSettings.samples < 1 || options.sciexSettings.samples > 20) fail("--samples must lie between 1 and 20");
     if (options.run.spectra < 10 || options.run.spectra > 50000) fail("--spectra must lie between 10 and 50000");

@@ -60,13 +60,14 @@ std::vector<SciexScan> layOut(const RunPlan& plan, const RunSettings& run, const
     const std::vector<PlannedSpectrum>& spectra = plan.spectra();
     std::vector<SciexScan> scans;
     for (std::size_t first = 0; first < spectra.size();) {
-        const std::int32_t cycle = spectra[first].cycle;
+        const std::int32_t planned = spectra[first].cycle;
         std::size_t end = first;
-        while (end < spectra.size() && spectra[end].cycle == cycle) ++end;
+        while (end < spectra.size() && spectra[end].cycle == planned) ++end;
+        const auto cycle = static_cast<std::int32_t>(planned + static_cast<std::int32_t>(sciex.firstCycle) - 1);
         const bool survey = spectra[first].msLevel == 1;
         const std::size_t dependents = end - first - (survey ? 1 : 0);
-        const std::size_t taken = takenInCycle(run.seed, cycle, dependents, sciex.shortCycleFraction);
-        if (survey) {
+        const std::size_t taken = takenInCycle(run.seed, planned, dependents, sciex.shortCycleFraction);
+        if (survey && !sciex.msmsOnly) {
             scans.push_back({first, false, cycle, 1, surveyScanTypeCode(sciex.family), false, 0.0});
             if (sciex.enhancedResolution && taken > 0) scans.push_back({first, true, cycle, 2, 12, false, 0.0});
         }

@@ -23,6 +23,8 @@ struct SciexSettings {
     double shortCycleFraction = 0.25;
     bool scanTypeCodes = false;        // a "scan type code" userParam on every spectrum
     bool enhancedResolution = false;   // an enhanced-resolution scan (code 12) after each survey scan that chose
+    bool msmsOnly = false;             // no survey (nor enhanced-resolution) scans in the exports
+    std::size_t firstCycle = 1;        // the number of the first cycle
 };
 
 // The family's usual instrument model: "QSTAR Elite" or "4000 QTRAP".
