@@ -1,6 +1,7 @@
 #include "wiffharvest/wiff_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <vector>
@@ -23,13 +24,17 @@ constexpr double kTakenSignal = 0.1;
 constexpr float kScanTimeScale = 0.16666667F;
 constexpr double kCentroidHeightPercent = 50.0;
 
-// The skipped-scan accounting of one period.
+// The skipped-scan accounting of one period. Cycle numbers are labels: an
+// excerpt or an MS/MS-only export may name cycle 1,000,000 among a few
+// hundred spectra. Only the cycles that hold spectra are walked; every other
+// cycle before the last has all its MS/MS scans skipped, and is counted so.
 struct PeriodSkips {
-    std::vector<std::int32_t> dropped;        // per cycle: had a survey scan and no MS/MS taken
+    std::vector<std::int32_t> cycles;  // the cycles read: those with spectra, the last cycle left out
+    std::vector<bool> dropped;         // per cycle read: had a survey scan and no MS/MS taken
     std::vector<std::int32_t> takenPerExperiment;
-    std::vector<std::int32_t> skippedHistogram;  // cycles by the number of MS/MS scans skipped in them
-    std::int32_t numSkippedMSMSscans = 0;
-    std::int32_t numMSscansWithAllMSMSscansSkippedInCycle = 0;
+    std::vector<std::int64_t> skippedHistogram;  // cycles by the number of MS/MS scans skipped in them
+    std::int64_t numSkippedMSMSscans = 0;
+    std::int64_t numMSscansWithAllMSMSscansSkippedInCycle = 0;
 };
 
 // Each pair goes to the browser first, then to runStats.txt.
@@ -38,21 +43,30 @@ void report(LogSink& runStats, const std::string& page, const std::string& stats
     runStats.write(stats);
 }
 
+// Counts as the statistics print them; a count beyond them is no count.
+int printed(std::int64_t count) { return static_cast<int>(std::min<std::int64_t>(count, INT32_MAX)); }
+
 PeriodSkips countSkippedScans(const PeriodInfo& period, const std::vector<ExperimentTrace>& traces,
-                              std::int32_t nExperiments, std::int32_t nCycles) {
+                              std::int32_t nExperiments, std::int32_t nCycles, std::vector<std::int32_t> withSpectra) {
     PeriodSkips skips;
     const std::size_t experiments = static_cast<std::size_t>(std::max(nExperiments, 0));
-    skips.dropped.assign(static_cast<std::size_t>(std::max(nCycles, 0)), 0);
     skips.takenPerExperiment.assign(experiments, 0);
     skips.skippedHistogram.assign(experiments + 1, 0);
-    for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
-        bool surveyed = false;
+    bool surveyed = false;
+    std::vector<std::int32_t> msms;
+    for (std::int32_t j = 0; j < nExperiments; ++j) {
+        const ScanClass scanClass = classifyScanType(period.experimentInfo(j).scanType());
+        if (scanClass.isSurveyScan) surveyed = true;
+        if (scanClass.msLevel == 2) msms.push_back(j);
+    }
+    std::erase_if(withSpectra, [&](std::int32_t c) { return c < 0 || c + 1 >= nCycles; });
+    skips.cycles = std::move(withSpectra);
+    skips.dropped.assign(skips.cycles.size(), false);
+    for (std::size_t k = 0; k < skips.cycles.size(); ++k) {
+        const std::int32_t c = skips.cycles[k];
         std::int32_t skipped = 0;
         std::int32_t taken = 0;
-        for (std::int32_t j = 0; j < nExperiments; ++j) {
-            const ScanClass scanClass = classifyScanType(period.experimentInfo(j).scanType());
-            if (scanClass.isSurveyScan) surveyed = true;
-            if (scanClass.msLevel != 2) continue;
+        for (const std::int32_t j : msms) {
             if (traces[static_cast<std::size_t>(j)].yValue(c + 1) < kTakenSignal) {
                 ++skipped;
             } else {
@@ -64,9 +78,13 @@ PeriodSkips countSkippedScans(const PeriodInfo& period, const std::vector<Experi
         skips.skippedHistogram[static_cast<std::size_t>(skipped)] += 1;
         if (surveyed && taken == 0) {
             skips.numMSscansWithAllMSMSscansSkippedInCycle += 1;
-            skips.dropped[static_cast<std::size_t>(c)] = 1;
+            skips.dropped[k] = true;
         }
     }
+    const std::int64_t empty = std::int64_t{std::max(nCycles - 1, 0)} - static_cast<std::int64_t>(skips.cycles.size());
+    skips.numSkippedMSMSscans += empty * static_cast<std::int64_t>(msms.size());
+    skips.skippedHistogram[msms.size()] += empty;
+    if (surveyed) skips.numMSscansWithAllMSMSscansSkippedInCycle += empty;
     return skips;
 }
 
@@ -74,9 +92,9 @@ void reportSkippedScans(const PeriodSkips& skips, std::int32_t nExperiments, Log
     char page[256];
     char stats[256];
     std::snprintf(page, sizeof page, "<BR>numSkippedMSMSscans: %d numMSscansWithAllMSMSscansSkippedInCycle: %d\n",
-                  skips.numSkippedMSMSscans, skips.numMSscansWithAllMSMSscansSkippedInCycle);
+                  printed(skips.numSkippedMSMSscans), printed(skips.numMSscansWithAllMSMSscansSkippedInCycle));
     std::snprintf(stats, sizeof stats, "numSkippedMSMSscans\t%d\nnumMSscansWithAllMSMSscansSkippedInCycle\t%d\n",
-                  skips.numSkippedMSMSscans, skips.numMSscansWithAllMSMSscansSkippedInCycle);
+                  printed(skips.numSkippedMSMSscans), printed(skips.numMSscansWithAllMSMSscansSkippedInCycle));
     report(runStats, page, stats);
     for (std::int32_t j = 0; j < nExperiments; ++j) {
         const std::int32_t taken = skips.takenPerExperiment[static_cast<std::size_t>(j)];
@@ -85,7 +103,7 @@ void reportSkippedScans(const PeriodSkips& skips, std::int32_t nExperiments, Log
         report(runStats, page, stats);
     }
     for (std::int32_t k = 0; k < nExperiments; ++k) {
-        const std::int32_t cycles = skips.skippedHistogram[static_cast<std::size_t>(k)];
+        const int cycles = printed(skips.skippedHistogram[static_cast<std::size_t>(k)]);
         std::snprintf(page, sizeof page, "<BR>experimentsSkippedPerCycle %d: %d\n", k, cycles);
         std::snprintf(stats, sizeof stats, "experimentsSkippedPerCycle %d\t%d\n", k, cycles);
         report(runStats, page, stats);
@@ -145,12 +163,13 @@ void SampleReading::layOutPeriod(const WiffFileData& file, std::int32_t p, std::
         trace.setWiffFileName(path_);
         trace.selectExperiment(s, p, j);
     }
-    const PeriodSkips skips = countSkippedScans(period, traces, nExperiments, nCycles);
+    const PeriodSkips skips = countSkippedScans(period, traces, nExperiments, nCycles, file.cyclesWithSpectra(s, p));
     reportSkippedScans(skips, nExperiments, context_.getRunStatsStream());
 
     std::vector<SciexMSscan>& records = table_.records;
-    for (std::int32_t c = 0; c + 1 < nCycles; ++c) {
-        if (skips.dropped[static_cast<std::size_t>(c)] != 0) continue;
+    for (std::size_t k = 0; k < skips.cycles.size(); ++k) {
+        if (skips.dropped[k]) continue;
+        const std::int32_t c = skips.cycles[k];
         for (std::int32_t j = 0; j < nExperiments; ++j) {
             // The table grows with the scans kept, which the spectra present
             // bound; cycles times experiments may be far more.

@@ -38,6 +38,10 @@ float WiffFileData::cycleTime(std::int32_t sample, std::int32_t period, std::int
     return scan != nullptr ? scan->cycleTime : 0.0f;
 }
 
+std::vector<std::int32_t> WiffFileData::cyclesWithSpectra(std::int32_t sample, std::int32_t period) const {
+    return run_->period(sample, period, fileInterface).cyclesWithSpectra();
+}
+
 std::string WiffFileData::sampleName(std::int32_t sample) const { return run_->sample(sample, fileInterface).name; }
 
 std::vector<std::string> WiffFileData::exportWarnings() const {

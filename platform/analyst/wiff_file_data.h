@@ -30,6 +30,11 @@ public:
     // read as its samples, and what the samples' exports hold that their
     // reader passed over; one sentence each.
     std::vector<std::string> exportWarnings() const;
+    // Beyond the object model: the cycles of a period that hold a spectrum,
+    // ascending. Cycle numbers are the instrument's labels, so a reader that
+    // walks every cycle up to numberOfCycles may walk millions that hold
+    // nothing; these are the ones that can.
+    std::vector<std::int32_t> cyclesWithSpectra(std::int32_t sample, std::int32_t period) const;
 
 private:
     std::shared_ptr<const WiffRun> run_;

@@ -37,6 +37,10 @@ WiffNativeId parseWiffNativeId(std::string_view id) {
             if (key != name) continue;
             if (slot->has_value()) throw BadNativeId(std::string(name) + " is given twice");
             *slot = positiveNumber(key, word.substr(equals + 1));
+            if ((name == "period" || name == "experiment") && **slot > kMostPeriodsOrExperiments) {
+                throw BadNativeId(std::string(word) + " lies beyond the " + std::to_string(kMostPeriodsOrExperiments) +
+                                  " " + std::string(name) + "s an acquisition method can hold");
+            }
         }
     }
     return keys;

@@ -114,6 +114,15 @@ const WiffScan* WiffPeriod::find(std::int32_t experiment, std::int32_t cycle) co
     return found != candidates.end() && found->cycle == cycle ? &*found : nullptr;
 }
 
+std::vector<std::int32_t> WiffPeriod::cyclesWithSpectra() const {
+    std::vector<std::int32_t> cycles;
+    cycles.reserve(scans.size());
+    for (const WiffScan& scan : scans) cycles.push_back(scan.cycle);
+    std::sort(cycles.begin(), cycles.end());
+    cycles.erase(std::unique(cycles.begin(), cycles.end()), cycles.end());
+    return cycles;
+}
+
 WiffSample readWiffSample(const std::string& exportPath) {
     WiffSample sample;
     sample.source = OpenFormatExport::open(exportPath);

@@ -37,6 +37,8 @@ struct WiffPeriod {
     std::span<const WiffScan> experimentScans(std::int32_t experiment) const;
     // Nothing when the export has no spectrum for that cycle and experiment.
     const WiffScan* find(std::int32_t experiment, std::int32_t cycle) const;
+    // The cycles that hold a spectrum of any experiment, ascending.
+    std::vector<std::int32_t> cyclesWithSpectra() const;
 };
 
 struct WiffSample {

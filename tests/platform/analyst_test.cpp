@@ -275,11 +275,13 @@ TEST(AnalystLayout, IdNumbersAreLabels) {
     const std::string tic = "total ion current";
     const OpenedRun run(fixtureMzML({spectrum("period=3 cycle=1000000 experiment=2", msLevel(2) + msTerm("MS:1000285", tic, "5"), 7.5),
                                      spectrum("period=3 cycle=1181 experiment=4", msLevel(2) + msTerm("MS:1000285", tic, "6")),
-                                     spectrum("cycle=2147483647 experiment=2147483647", msLevel(2))},
+                                     spectrum("cycle=2147483647 experiment=10000", msLevel(2))},
                                     qstarElite));
     ASSERT_EQ(run.file.numberOfPeriods(1), 3);
     EXPECT_EQ(run.file.numberOfCycles(1, 0), 2147483647);
-    EXPECT_EQ(run.file.numberOfExperiments(1, 0), 2147483647);
+    EXPECT_EQ(run.file.numberOfExperiments(1, 0), 10000);
+    EXPECT_EQ(run.file.cyclesWithSpectra(1, 0), std::vector<std::int32_t>{2147483646});
+    EXPECT_EQ(run.file.cyclesWithSpectra(1, 2), (std::vector<std::int32_t>{1180, 999999}));
     EXPECT_EQ(run.file.numberOfCycles(1, 1), 0);  // no spectra in period 2
     EXPECT_EQ(run.file.numberOfExperiments(1, 1), 0);
     EXPECT_EQ(run.file.numberOfCycles(1, 2), 1000000);
@@ -320,6 +322,10 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"keys on some spectra only", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "scan=2"})}}, E_FAIL,
          "1 of its 2 spectra carry cycle"},
         {"cycle without experiment", {{"lysate3.mzML", ids({"cycle=1"})}}, E_FAIL, "only one of"},
+        {"experiment beyond a method", {{"lysate3.mzML", ids({"cycle=1 experiment=10001"})}}, E_FAIL,
+         "experiment=10001 lies beyond the 10000 experiments an acquisition method can hold"},
+        {"period beyond a method", {{"lysate3.mzML", ids({"period=10001 cycle=1 experiment=1"})}}, E_FAIL,
+         "period=10001 lies beyond the 10000 periods"},
         {"sample 2 of 3 missing",
          {{"lysate3-a.mzML", ids({"sample=1 cycle=1 experiment=1"})}, {"lysate3-c.mzML", ids({"sample=3 cycle=1 experiment=1"})}},
          E_FILENOTFOUND, "No export of sample 2 was found in the folder "},

@@ -44,3 +44,31 @@ TEST(WiffGolden, MsmsOnlyExportOfCycles1181To1290) {
         EXPECT_TRUE(actual == expected) << "outputs differ from " GOLDEN_DIR "/msms_only_cycles_1181_1290.txt";
     }
 }
+
+// The same spectra a billion cycles later: read in the time and memory of
+// the spectra held, the same peak lists and rows, and the skipped scans of
+// the empty cycles counted up to the most the statistics can print.
+TEST(WiffGolden, CycleNumbersOfABillionCostNothing) {
+    const std::string expected = readWholeFile(GOLDEN_DIR "/msms_only_cycles_1181_1290.txt");
+    ASSERT_FALSE(expected.empty());
+    WorkFolder folder;
+    folder.generate("--sciex qstar --msms-only --first-cycle 1000000000 --spectra 630 --seed 11 --output " +
+                    folder.file("lys.wiff"));
+    const std::string query = "xtractorDataFilename=" + folder.file("lys.wiff") + "&logFileDir=" + folder.file("logs/") +
+                              "&resultsXtractorDir=" + folder.file("peaklists/") +
+                              "&specFeaturesFilename=features.txt&lastScan=100000";
+    const ChildResult result = folder.start(WIFFHARVEST_PATH, {{"QUERY_STRING", query}});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    const std::string actual = outputsOf(folder, result.output);
+    const auto section = [](const std::string& all, const std::string& from, const std::string& to) {
+        const std::size_t begin = all.find(from);
+        return begin == std::string::npos ? std::string() : all.substr(begin, all.find(to, begin) - begin);
+    };
+    for (const auto& [from, to] : {std::pair{"== peaklists/", "== logs/"}, {"== logs/features.txt", "== logs/xtr"},
+                                   {"== logs/xtr", "== logs/parent"}}) {
+        EXPECT_FALSE(section(expected, from, to).empty()) << from;
+        EXPECT_TRUE(section(actual, from, to) == section(expected, from, to)) << from << " differs";
+    }
+    EXPECT_NE(actual.find("\nnumSkippedMSMSscans\t2147483647\nnumMSscansWithAllMSMSscansSkippedInCycle\t0\n"),
+              std::string::npos);
+}
