@@ -108,7 +108,9 @@ while [ $# -ge 2 ]; do
     else
         cp "$fasta" "$dir/db.fasta"
     fi
-    "$build/tools/quarrow-extract" "$run" --out "$dir/ours" >"$dir/extract.txt" 2>&1 ||
+    # QUARROW_EXTRACT_ARGS: settings to try beside the front ends' defaults.
+    # shellcheck disable=SC2086
+    "$build/tools/quarrow-extract" "$run" ${QUARROW_EXTRACT_ARGS:-} --out "$dir/ours" >"$dir/extract.txt" 2>&1 ||
         { echo "identifications.sh: quarrow-extract failed on $run (see below)" >&2; tail -5 "$dir/extract.txt" >&2; exit 1; }
     cp "$dir"/ours/peaklists/*.mgf "$dir/ours.mgf"
     python3 bench/export_mgf.py "$run" "$dir/charged.mgf" --charges
