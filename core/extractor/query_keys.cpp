@@ -228,6 +228,13 @@ const QueryKey& keyOfRole(KeyRole role) {
     throw std::logic_error("no query key has the role " + std::string(roleName(role)));
 }
 
+const QueryKey& keyOfField(const KeyField& field) {
+    for (const QueryKey& key : queryKeys()) {
+        if (key.field == field) return key;
+    }
+    throw std::logic_error("no query key sets this field");
+}
+
 bool setPerRun(const QueryKey& key) { return key.role == KeyRole::runData || key.role == KeyRole::folder; }
 
 const char* roleName(KeyRole role) {

@@ -95,6 +95,8 @@ const std::vector<const char*>& queryKeyGroups();
 const QueryKey* findQueryKey(std::string_view name);
 // The one key of `role` (runData).
 const QueryKey& keyOfRole(KeyRole role);
+// The key that sets `field` (&ExtractorParameters::logFileDir, ...).
+const QueryKey& keyOfField(const KeyField& field);
 // Set by the front end for each run: the data file and the folders.
 bool setPerRun(const QueryKey& key);
 // The role's name as the key listings write it ("run data", "folder", ...).

@@ -45,6 +45,8 @@ TEST(QueryKeys, RolesAgreeWithTheRows) {
         EXPECT_EQ(key.role == KeyRole::folder, key.frontEndFolder != nullptr) << key.name;
         EXPECT_TRUE(key.role == KeyRole::choice || (key.role == KeyRole::number) == numeric) << key.name;
         EXPECT_FALSE(setPerRun(key) && key.unused) << key.name;
+        // The front ends find a key by the field it sets: no two keys may share one.
+        EXPECT_STREQ(keyOfField(key.field).name, key.name);
         runData += key.role == KeyRole::runData ? 1 : 0;
     }
     EXPECT_EQ(runData, 1);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/extractor/query_keys.h"
 #include "tools/extract/cgi_launch.h"
 #include "tools/extract/extract_command.h"
 #include "tools/extract/plain_progress.h"
@@ -102,9 +103,10 @@ int main(int argc, char** argv) {
         return refused("the parameter folder " + command.parameters +
                        " does not exist: name it with --parameters DIR or QUARROW_PARAMETERS");
     }
-    for (const char* folder : {"peaklists", "logs"}) {
-        fs::create_directories(fs::path(command.outDir) / folder, error);
-        if (error) return refused("cannot make " + command.outDir + folder + "/: " + error.message());
+    for (const QueryKey& key : queryKeys()) {
+        if (key.role != KeyRole::folder) continue;
+        fs::create_directories(fs::path(command.outDir) / key.frontEndFolder, error);
+        if (error) return refused("cannot make " + command.outDir + key.frontEndFolder + "/: " + error.message());
     }
 
     write(command.program + " " + command.dataFilename + "\n");

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <variant>
 
+#include "core/extractor/query_keys.h"
 #include "tools/extract/plain_progress.h"
 #include "tools/keys/key_values.h"
 #include "web/launcher/form_page.h"
@@ -184,7 +185,8 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
     outcome.run = request.dataFile.string();
     outcome.status = "running";
     outcome.started = localTime(std::chrono::system_clock::now());
-    outcome.peakListFormat = lastQueryValue(request.entries, "peakListFormat").value_or("pkl");
+    const QueryKey& formatKey = keyOfField(&ExtractorParameters::peakListFormat);
+    outcome.peakListFormat = lastQueryValue(request.entries, formatKey.name).value_or(formatKey.programDefault);
     outcome.filled = entriesText(request.filled);
     outcome.launcher = std::to_string(::getpid());
     std::optional<std::string> unwritten =

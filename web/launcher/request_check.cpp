@@ -114,8 +114,8 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     const std::optional<fs::path> folder = makeRequestFolder(folderNameOf(checked.runName));
     if (!folder) return Refusal{500, "No folder for this request could be made under the results root."};
     checked.requestFolder = *folder;
-    checked.resultsDir = *folder / "peaklists";
-    checked.logDir = *folder / "logs";
+    checked.resultsDir = *folder / keyOfField(&ExtractorParameters::resultsXtractorDir).frontEndFolder;
+    checked.logDir = *folder / keyOfField(&ExtractorParameters::logFileDir).frontEndFolder;
     checked.entries = perRunEntries(checked.dataFile.string(), folder->string() + "/");
     checked.entries.insert(checked.entries.end(), settings.begin(), settings.end());
     return checked;
