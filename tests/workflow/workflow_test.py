@@ -227,7 +227,8 @@ class Workflow(unittest.TestCase):
         settings = {row["setting"]: row["value"] for row in table(os.path.join(info, "settings.tsv"))}
         for name, value in (("runs", self.runs), ("results", self.results), ("peakListFormat", "both"),
                             ("autoCharge", "Find"), ("lastScan", "999999999"), ("output_filename", ""),
-                            ("mem_mb", "4000")):
+                            ("mem_mb", "4000"), ("wiffharvest", PROGRAMS["wiffharvest"]),
+                            ("parameters", os.path.join(os.path.realpath(SOURCE), "msparams_quarrow"))):
             self.assertEqual(settings[name], value, name)
         self.assertNotIn("xtractorDataFilename", settings)
         versions = {row["program"]: row for row in table(os.path.join(info, "versions.tsv"))}

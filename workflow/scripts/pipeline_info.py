@@ -37,8 +37,9 @@ def _table(columns, rows):
     return "".join("\t".join(_field(value) for value in row) + "\n" for row in [columns, *rows])
 
 
-def settings_text(config, keys):
-    rows = [(name, config.get(name, "")) for name in quarrow_runs.WORKFLOW_SETTINGS]
+def settings_text(config, keys, resolved):
+    """`resolved` {setting: value}: the paths as the workflow took them."""
+    rows = [(name, resolved.get(name, config.get(name, ""))) for name in quarrow_runs.WORKFLOW_SETTINGS]
     rows += [(name, quarrow_runs.parameter(config, keys, name))
              for name, key in keys.items() if not key.per_run() and (not key.unused or name in config)]
     return _table(("setting", "value"), [(name, "" if value is None else value) for name, value in rows])
