@@ -185,7 +185,9 @@ start() {  # start DIR PORT
     done
     [ "$state" = idle ] || failed "the node is not ready after 30 s (state '${state:-unknown}')"
     echo "One-node SLURM cluster ready in $dir (controller on 127.0.0.1:$port). Use it with:"
-    echo "  export SLURM_CONF=$dir/slurm.conf"
+    # Snakemake's SLURM executor asks for USER, which sudo, cron and
+    # containers may leave unset; the user's shell fills it in.
+    echo "  export SLURM_CONF=$dir/slurm.conf USER=\$(id -un)"
 }
 
 [ $# -ge 2 ] || usage

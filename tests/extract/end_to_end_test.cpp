@@ -147,4 +147,24 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
     }
 }
 
+// One line, the tool's name and the project's version, wherever the option
+// stands; with a run and no --out nothing is refused and nothing runs.
+TEST_F(Extract, EachToolPrintsItsVersion) {
+    const std::string out = tool.file("out");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{EXTRACT_PATH, "--version"}, "quarrow-extract"},
+        {{EXTRACT_PATH, tool.file("s.d"), "--groupScans", "5", "--version"}, "quarrow-extract"},
+        {{KEYS_PATH, "--version"}, "quarrow-keys"},
+        {{REPORT_PATH, "--version"}, "quarrow-report"},
+    };
+    for (const auto& [arguments, name] : cases) {
+        const ChildResult got = runProgram({arguments.front(), "", {}, "",
+                                            std::vector<std::string>(arguments.begin() + 1, arguments.end())});
+        EXPECT_EQ(got.exitStatus, 0) << name;
+        EXPECT_EQ(got.output, name + " " + QUARROW_VERSION + "\n");
+        EXPECT_TRUE(std::regex_match(got.output, std::regex(name + " [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << got.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 }  // namespace

@@ -11,6 +11,8 @@ SlurmCluster slurmctld, slurmd, slurm-client and munge, and root (or sudo
 without a password).
 """
 
+import datetime
+import hashlib
 import html
 import os
 import pwd
@@ -33,6 +35,8 @@ PROGRAMS = {"yepharvest": os.path.join(BUILD, "yepharvest", "yepharvest"),
 BAD = "bad<&"  # a run name that must be escaped wherever it is shown
 
 sys.path.insert(0, SCRIPTS)
+import gather_results  # noqa: E402
+import pipeline_info  # noqa: E402
 import program_output  # noqa: E402
 import quarrow_runs  # noqa: E402
 import summary_table  # noqa: E402
@@ -218,6 +222,49 @@ class Workflow(unittest.TestCase):
         self.assertEqual(merged["runStats.txt"], "".join(self.single[run]["logs"]["runStats.txt"] for run in order))
         self.assertEqual(read(os.path.join(self.results, "failed.tsv")), "run\tprogram\terror\tlog\n")
 
+    def test_pipeline_info_records_settings_versions_and_each_run(self):
+        info = os.path.join(self.results, "pipeline_info")
+        settings = {row["setting"]: row["value"] for row in table(os.path.join(info, "settings.tsv"))}
+        for name, value in (("runs", self.runs), ("results", self.results), ("peakListFormat", "both"),
+                            ("autoCharge", "Find"), ("lastScan", "999999999"), ("output_filename", ""),
+                            ("mem_mb", "4000"), ("wiffharvest", PROGRAMS["wiffharvest"]),
+                            ("parameters", os.path.join(os.path.realpath(SOURCE), "msparams_quarrow"))):
+            self.assertEqual(settings[name], value, name)
+        self.assertNotIn("xtractorDataFilename", settings)
+        versions = {row["program"]: row for row in table(os.path.join(info, "versions.tsv"))}
+        self.assertRegex(versions["quarrow-report"]["version"], r"^quarrow-report \d+\.\d+\.\d+$")
+        self.assertRegex(versions["quarrow-keys"]["version"], r"^quarrow-keys \d+\.\d+\.\d+$")
+        installed = subprocess.run(["snakemake", "--version"], capture_output=True, text=True).stdout.strip()
+        self.assertEqual(versions["snakemake"]["version"], installed)
+        with open(PROGRAMS["wiffharvest"], "rb") as stream:
+            self.assertEqual(versions["wiffharvest"]["version"], "sha256:" + hashlib.sha256(stream.read()).hexdigest())
+
+        def runs_of(results):
+            return {row["run"]: row for row in table(os.path.join(results, "pipeline_info", "runs.tsv"))}
+
+        for run, row in runs_of(self.results).items():
+            start, end = (datetime.datetime.fromisoformat(row[name]) for name in ("start", "end"))
+            self.assertLessEqual(start, end, run)
+            self.assertAlmostEqual(float(row["seconds"]), (end - start).total_seconds(), delta=1.0)
+            self.assertEqual((row["program"], row["outcome"], row["exit status"]),
+                             (EXPECTED_RUNS[run][0], "done", "0"))
+        self.assertEqual(sorted(runs_of(self.results)), sorted(EXPECTED_RUNS))
+
+    def test_a_step_the_workflow_stopped_before_is_not_run(self):
+        results = os.path.join(self.work, "stopped")
+        os.makedirs(os.path.join(results, "runs", "r1"))
+        self.assertEqual(gather_results.report_failure(results, {"run": "r1"})["error"],
+                         "not run: the workflow stopped before this run's report")
+        self.assertEqual(gather_results.run_outcome(results, "r2", "yepharvest")["error"],
+                         "not run: the workflow stopped before this run")
+        # A report that started and said nothing did fail.
+        with open(os.path.join(results, "runs", "r1", "report.log"), "w"):
+            pass
+        self.assertEqual(gather_results.report_failure(results, {"run": "r1"})["error"],
+                         "the report was not made (see Snakemake's log)")
+        self.assertEqual(pipeline_info.runs_text(results, [("r2", "wiffharvest")]),
+                         "run\tprogram\tstart\tend\tseconds\toutcome\texit status\nr2\twiffharvest\t\t\t\tnot run\t\n")
+
     def test_summary_has_a_row_per_lc_run(self):
         rows = table(os.path.join(self.results, "summary.tsv"))
         self.assertEqual([(row["run"], row["sample"], row["output_name"]) for row in rows],
@@ -332,6 +379,12 @@ class Workflow(unittest.TestCase):
         self.assertIn(html.escape(sentence), overview)
         self.assertIn("<b>bad&lt;&amp;</b> (yepharvest)", overview)
         self.assertNotIn(BAD, overview)
+        # The records are written too, with the failed run's own row.
+        records = table(os.path.join(self.results_failing, "pipeline_info", "runs.tsv"))
+        self.assertEqual([(r["run"], r["program"], r["outcome"], r["exit status"]) for r in records],
+                         [(BAD, "yepharvest", "failed", "1"), ("w1", "wiffharvest", "done", "0"),
+                          ("y1", "yepharvest", "done", "0"), ("y2", "yepharvest", "done", "0")])
+        self.assertTrue(os.path.isfile(os.path.join(self.results_failing, "pipeline_info", "settings.tsv")))
 
         # Without the failing run only the gathering is left to do.
         aside = os.path.join(self.work, "bad.d")
@@ -437,12 +490,13 @@ class SlurmCluster(unittest.TestCase):
         cls.addClassCleanup(cls.remove_work)
         cls.runs, cls.with_failure = make_runs(cls.work, 150)
         cls.addClassCleanup(cls.control, "stop")  # also after a start that failed half-way
-        cls.control("start", str(free_port()))
+        cls.started = cls.control("start", str(free_port()))
 
     @classmethod
     def control(cls, action, *more):
-        subprocess.run([*cls.root, os.path.join(SOURCE, "workflow", "one-node-slurm.sh"), action, cls.cluster, *more],
-                       check=True, stdout=subprocess.DEVNULL)
+        """What the script printed."""
+        return subprocess.run([*cls.root, os.path.join(SOURCE, "workflow", "one-node-slurm.sh"), action, cls.cluster,
+                               *more], check=True, stdout=subprocess.PIPE, text=True).stdout
 
     @classmethod
     def remove_work(cls):
@@ -455,8 +509,13 @@ class SlurmCluster(unittest.TestCase):
                           "--cores", "2")
         self.assertNotEqual(local.returncode, 0, local.stdout)
         slurm_results = os.path.join(self.work, "results-slurm")
-        environment = dict(os.environ, SLURM_CONF=os.path.join(self.cluster, "slurm.conf"),
-                           USER=pwd.getpwuid(os.getuid()).pw_name)
+        # The environment the printed hint makes, in a shell without USER.
+        hint = "\n".join(line.strip() for line in self.started.split("\n") if line.strip().startswith("export "))
+        shown = subprocess.run(["env", "-u", "USER", "sh", "-c", hint + "\nenv -0"], check=True,
+                               stdout=subprocess.PIPE, text=True).stdout
+        environment = dict(entry.split("=", 1) for entry in shown.split("\0") if "=" in entry)
+        self.assertEqual((environment["SLURM_CONF"], environment["USER"]),
+                         (os.path.join(self.cluster, "slurm.conf"), pwd.getpwuid(os.getuid()).pw_name))
         slurm = snakemake(self.work, slurm_results, self.with_failure, "--profile", os.path.join(PROFILES, "slurm"),
                           environment=environment, config=["mem_mb=500"])
         self.assertNotEqual(slurm.returncode, 0, slurm.stdout)
@@ -470,14 +529,20 @@ class SlurmCluster(unittest.TestCase):
 
         def normalised(results):
             # Pages name the results folder; wiffharvest prints its run time.
+            # The records hold times and the settings the cluster's memory.
             return {path: re.sub(r"Execution Time: [0-9.]+ secs", "", text.replace(results, "RESULTS"))
-                    for path, text in tree(results).items()}
+                    for path, text in tree(results).items()
+                    if not path.startswith("pipeline_info/") and not path.endswith("/" + pipeline_info.RECORD)}
+
+        def outcomes(results):
+            return [(row["run"], row["outcome"]) for row in table(os.path.join(results, "pipeline_info", "runs.tsv"))]
 
         expected = normalised(local_results)
         self.assertEqual(normalised(slurm_results), expected)
         for name in ("summary.tsv", "failed.tsv", "index.html", "logs/runStats.txt", f"runs/{BAD}/progress.html"):
             self.assertIn(name, expected)
         self.assertEqual([row["run"] for row in table(os.path.join(slurm_results, "failed.tsv"))], [BAD])
+        self.assertEqual(outcomes(slurm_results), outcomes(local_results))
 
 
 if __name__ == "__main__":

@@ -22,6 +22,7 @@ std::string unknownKey(const std::string& name) {
 // The words of a command line, before they are checked against each other.
 struct CommandWords {
     bool help = false;
+    bool version = false;
     std::vector<std::string> runs;
     std::string out;
     ToolPlaces places;
@@ -66,6 +67,10 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             words.help = true;
+            return words;
+        }
+        if (argument == "--version") {
+            words.version = true;
             return words;
         }
         if (argument.starts_with("--")) {
@@ -146,8 +151,9 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
                                    const std::function<std::optional<std::string>(const char*)>& environment) {
     ExtractCommand command;
     const CommandWords words = readWords(arguments);
-    if (words.help) {
-        command.help = true;
+    if (words.help || words.version) {
+        command.help = words.help;
+        command.version = words.version;
         return command;
     }
     chooseRun(words.runs.front(), words.out, command);

@@ -25,6 +25,7 @@ struct ToolPlaces {
 
 struct ExtractCommand {
     bool help = false;
+    bool version = false;
     std::string program;      // "yepharvest" or "wiffharvest"
     std::string programPath;  // the binary
     std::string parameters;

@@ -50,6 +50,7 @@ void printHelp() {
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
         "--help   this text.\n"
+        "--version   its version.\n"
         "\n"
         "Exit status: the program's (0 after a run, 1 after its error; 128 + N when\n"
         "signal N stopped it); 2 when the command line was refused and nothing ran.\n",
@@ -91,6 +92,10 @@ int main(int argc, char** argv) {
     }
     if (command.help) {
         printHelp();
+        return 0;
+    }
+    if (command.version) {
+        std::printf("quarrow-extract %s\n", QUARROW_VERSION);
         return 0;
     }
     if (::access(command.programPath.c_str(), X_OK) != 0) {

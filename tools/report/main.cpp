@@ -29,7 +29,8 @@ constexpr const char* usage =
     "  --charges FILE    also write, as tab-separated counts per LC run, how many\n"
     "                    written spectra are 1+ and how many written charges agree\n"
     "                    with the instrument's, where the export carries them\n"
-    "  --help            this text\n";
+    "  --help            this text\n"
+    "  --version         the version\n";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "quarrow-report: %s\n", message.c_str());
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
         const std::string_view option = argv[i];
         if (option == "--help") {
             std::fputs(usage, stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::printf("quarrow-report %s\n", QUARROW_VERSION);
             return 0;
         }
         std::string* target = option == "--logs"       ? &request.logDir

@@ -8,7 +8,8 @@ In FOLDER (results/runs/RUN/) it makes peaklists/ and logs/ afresh and a
 work/ folder holding the parameter folder, starts the program there with the
 query and writes its output to progress.html as it comes. When the program
 succeeds it writes the file `done`; when it fails, progress.html begins with
-a line saying so and why, and this script fails with it.
+a line saying so and why, and this script fails with it. Either way it
+writes the run's row of pipeline_info/runs.tsv to record.tsv.
 """
 
 import argparse
@@ -18,6 +19,8 @@ import signal
 import subprocess
 import sys
 
+import merge_logs
+import pipeline_info
 import program_output
 
 PAGE = "progress.html"
@@ -25,7 +28,7 @@ DONE = "done"
 
 
 def prepare(folder, parameters):
-    for name in ("peaklists", "logs", "work", DONE):
+    for name in ("peaklists", "logs", "work", DONE, pipeline_info.RECORD):
         path = os.path.join(folder, name)
         if os.path.isdir(path) and not os.path.islink(path):
             shutil.rmtree(path)
@@ -71,13 +74,20 @@ def main(argv):
     parser.add_argument("--query", required=True)
     arguments = parser.parse_args(argv)
     prepare(arguments.folder, arguments.parameters)
+    program_name = os.path.basename(arguments.program)
+    start = pipeline_info.now()
     status = run(arguments.program, arguments.query, arguments.folder)
+    end = pipeline_info.now()
     if status != 0:
-        mark_failed(arguments.folder, os.path.basename(arguments.program), status)
-        return 128 - status if status < 0 else status
-    with open(os.path.join(arguments.folder, DONE), "w") as stream:
-        stream.write("")
-    return 0
+        mark_failed(arguments.folder, program_name, status)
+        status = 128 - status if status < 0 else status
+    else:
+        with open(os.path.join(arguments.folder, DONE), "w") as stream:
+            stream.write("")
+    record = pipeline_info.run_record(os.path.basename(os.path.normpath(arguments.folder)), program_name, start, end,
+                                      status)
+    merge_logs.write_text(os.path.join(arguments.folder, pipeline_info.RECORD), record)
+    return status
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@ results/failed.tsv  one row per run that failed, was not run, or has no
                     report: run, program, error, log (the page or log that
                     tells more, relative to the results folder)
 results/index.html  the overview page (overview_page.py)
+results/pipeline_info/runs.tsv  each run's start, end and outcome (pipeline_info.py)
 
 A run succeeded when its job wrote runs/RUN/done; a failed run's
 runs/RUN/progress.html begins with the notice of program_output.py.
@@ -21,6 +22,7 @@ import sys
 
 import merge_logs
 import overview_page
+import pipeline_info
 import program_output
 import summary_table
 
@@ -47,10 +49,15 @@ def run_outcome(results, run, program):
 
 
 def report_failure(results, outcome):
-    """The failed.tsv row of a run that succeeded but has no report."""
+    """The failed.tsv row of a run that succeeded but has no report: the
+    report's own words; else, when it never started (the workflow stopped
+    first), that it was not run."""
     log = os.path.join("runs", outcome["run"], "report.log")
     path = os.path.join(results, log)
-    said = merge_logs.read_text(path).strip() if os.path.isfile(path) else ""
+    if not os.path.isfile(path):
+        return {"run": outcome["run"], "program": "quarrow-report", "log": "",
+                "error": "not run: the workflow stopped before this run's report"}
+    said = merge_logs.read_text(path).strip()
     return {"run": outcome["run"], "program": "quarrow-report", "log": log if said else "",
             "error": said.split("\n")[0] if said else "the report was not made (see Snakemake's log)"}
 
@@ -84,6 +91,7 @@ def gather(results, runs, features):
                os.path.join(results, "index.html"): overview_page.page(rows, outcomes)}
     for path, text in written.items():
         merge_logs.write_text(path, text)
+    written[pipeline_info.write(results, "runs.tsv", pipeline_info.runs_text(results, runs))] = ""
     return [os.path.join(logs, name) for name in merge_logs.merged_names(features, [p for _, p in runs])] + list(written)
 
 

@@ -1,0 +1,108 @@
+"""What the workflow ran with and how each run went, in results/pipeline_info/:
+
+settings.tsv  setting, value: every workflow setting, and every query key
+              at the value the programs are given (the configured one, else
+              the front ends' default; empty: left out of the queries)
+versions.tsv  program, version, path: the tools' own --version, Snakemake's
+              and Python's, and the programs' SHA-256 (they are started as a
+              web server starts them, which leaves no room for an option)
+runs.tsv      run, program, start, end, seconds, outcome, exit status: one
+              row per run; a run the workflow stopped before is "not run"
+
+Each run's job writes its row to runs/RUN/record.tsv (run_record); the rows
+are gathered with the other results, also when some runs failed.
+"""
+
+import datetime
+import hashlib
+import os
+import subprocess
+
+import merge_logs
+import quarrow_runs
+
+FOLDER = "pipeline_info"
+RECORD = "record.tsv"
+RUN_COLUMNS = ("run", "program", "start", "end", "seconds", "outcome", "exit status")
+
+
+def _field(value):
+    """One TSV field: a list or a value with tabs or line feeds stays one field."""
+    if isinstance(value, (list, tuple)):
+        value = ",".join(str(item) for item in value)
+    return str(value).replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
+
+
+def _table(columns, rows):
+    return "".join("\t".join(_field(value) for value in row) + "\n" for row in [columns, *rows])
+
+
+def settings_text(config, keys, resolved):
+    """`resolved` {setting: value}: the paths as the workflow took them."""
+    rows = [(name, resolved.get(name, config.get(name, ""))) for name in quarrow_runs.WORKFLOW_SETTINGS]
+    rows += [(name, quarrow_runs.parameter(config, keys, name))
+             for name, key in keys.items() if not key.per_run() and (not key.unused or name in config)]
+    return _table(("setting", "value"), [(name, "" if value is None else value) for name, value in rows])
+
+
+def tool_version(path):
+    """The first line the tool prints for --version; what went wrong, else."""
+    try:
+        done = subprocess.run([path, "--version"], capture_output=True, text=True, timeout=60)
+    except (OSError, subprocess.TimeoutExpired) as error:
+        return f"unknown ({error})"
+    lines = done.stdout.strip().split("\n")
+    return lines[0] if done.returncode == 0 and lines[0] else f"unknown (--version ended with status {done.returncode})"
+
+
+def sha256(path):
+    digest = hashlib.sha256()
+    try:
+        with open(path, "rb") as stream:
+            for block in iter(lambda: stream.read(1 << 20), b""):
+                digest.update(block)
+    except OSError as error:
+        return f"unknown ({error.strerror})"
+    return "sha256:" + digest.hexdigest()
+
+
+def versions_text(tools, programs, others):
+    """tools {name: path} answer --version; programs {name: path} are
+    fingerprinted; others [(name, version)] are taken as given."""
+    rows = [(name, tool_version(path), path) for name, path in tools.items()]
+    rows += [(name, sha256(path), path) for name, path in programs.items()]
+    rows += [(name, version, "") for name, version in others]
+    return _table(("program", "version", "path"), rows)
+
+
+def now():
+    return datetime.datetime.now().astimezone()
+
+
+def run_record(run, program, start, end, status):
+    """runs/RUN/record.tsv of a run that started; `status` as the job ends with it."""
+    seconds = f"{(end - start).total_seconds():.1f}"
+    outcome = "done" if status == 0 else "failed"
+    return _table(RUN_COLUMNS, [(run, program, start.isoformat(timespec="seconds"),
+                                 end.isoformat(timespec="seconds"), seconds, outcome, status)])
+
+
+def runs_text(results, runs):
+    """runs.tsv of `runs` [(run, program)]: each run's own record, else a
+    row saying that it was not run."""
+    rows = []
+    for run, program in runs:
+        path = os.path.join(results, "runs", run, RECORD)
+        if os.path.isfile(path):
+            rows.append(merge_logs.read_text(path).split("\n")[1].split("\t"))
+        else:
+            rows.append((run, program, "", "", "", "not run", ""))
+    return "".join("\t".join(row) + "\n" for row in [RUN_COLUMNS, *rows])
+
+
+def write(results, name, text):
+    folder = os.path.join(results, FOLDER)
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name)
+    merge_logs.write_text(path, text)
+    return path
