@@ -9,7 +9,6 @@
 namespace {
 
 using P = ExtractorParameters;
-constexpr KeyPrograms both = KeyPrograms::both;
 constexpr KeyPrograms yep = KeyPrograms::yepharvest;
 
 constexpr const char* kData = "Data and folders";
