@@ -1,10 +1,11 @@
-// quarrow-extract on generated runs of both programs gives the files and the
-// progress of the same program run directly as a web server would, with the
-// front ends' defaults spelled out here; command lines it cannot honour are
-// refused before anything runs.
+// quarrow-extract on generated runs of both programs gives, in each run's
+// folder, the files of the same program run directly as a web server would
+// (with the front ends' defaults spelled out here), its record and its
+// report; command lines it cannot honour are refused before anything runs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "tests/support/work_folder.h"
@@ -32,81 +33,206 @@ std::string browserLines(const std::string& html) {
     return lines;
 }
 
+struct RecordRow {
+    std::string value;
+    std::string source;
+};
+
+// run.tsv by field; its header must be the one documented.
+std::map<std::string, RecordRow> readRecord(const std::string& path) {
+    const std::vector<std::string> lines = splitText(readWholeFile(path));
+    EXPECT_FALSE(lines.empty()) << path;
+    if (lines.empty()) return {};
+    EXPECT_EQ(lines[0], "field\tvalue\tsource");
+    std::map<std::string, RecordRow> rows;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> cells = splitText(lines[i], '\t');
+        EXPECT_TRUE(cells.size() == 2 || cells.size() == 3) << lines[i];
+        if (cells.size() >= 2) rows[cells[0]] = {cells[1], cells.size() == 3 ? cells[2] : ""};
+    }
+    return rows;
+}
+
+bool isUtcTime(const std::string& text) {
+    return std::regex_match(text, std::regex("20[0-9]{2}-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-6][0-9]Z"));
+}
+
+int filesEndingIn(const std::string& folder, const std::string& ending) {
+    int count = 0;
+    for (const auto& [name, bytes] : folderContents(folder)) count += name.ends_with(ending) ? 1 : 0;
+    return count;
+}
+
 class Extract : public ::testing::Test {
 protected:
-    WorkFolder direct;
     TempDir tool;
 };
 
-TEST_F(Extract, EachProgramGivesWhatItGivesAWebServer) {
+// Both programs in one call: each run's folder holds what the program gives
+// a web server, the record says what ran and with what, and the progress
+// is the program's with the tool's lines around it.
+TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
     struct Case {
         std::string run;  // generated into the direct run's folder
         std::string generator;
         std::string program;
         std::string dataFilename;
+        std::string name;
         std::string filled;  // the front ends' defaults, as a query
-        std::string given;   // the options, as a query
     };
     const std::string frontEnds = "lastScan=999999999&specFeaturesFilename=specFeatures.txt";
     const std::vector<Case> cases = {
-        {"sample7.d", "--folder --spectra 200 --seed 3", YEPHARVEST_PATH, "sample7.d/Analysis.yep",
-         "autoCharge=Find&" + frontEnds, "groupScans=10&peakListFormat=both"},
-        {"lysate3.wiff", "--sciex qstar --samples 2 --spectra 150 --seed 7", WIFFHARVEST_PATH, "lysate3.wiff",
-         frontEnds + "&peakListFormat=mgf", "maxCharge=3&cys=ICAT-mix"},
+        {"sample7.d", "--folder --spectra 200 --seed 3", YEPHARVEST_PATH, "sample7.d/Analysis.yep", "sample7",
+         "autoCharge=Find&" + frontEnds},
+        {"lysate3.wiff", "--sciex qstar --samples 2 --spectra 150 --seed 7", WIFFHARVEST_PATH, "lysate3.wiff", "lysate3",
+         frontEnds},
     };
+    const std::string given = "groupScans=10&peakListFormat=both&maxCharge=3&cys=ICAT-mix";
     const auto listed = [](const std::string& query) { return std::regex_replace(query, std::regex("&"), ", "); };
+
+    WorkFolder data;  // the runs, and the direct runs' files
+    std::vector<std::string> arguments;
     for (const Case& c : cases) {
-        direct.generate(c.generator + " --output " + direct.file(c.run));
-        const ChildResult expected = direct.extract(c.program, direct.file(c.dataFilename), c.filled + "&" + c.given);
-        ASSERT_EQ(expected.exitStatus, 0) << expected.output;
-
-        // A relative run, from the folder that holds it; --KEY VALUE and --KEY=VALUE.
-        std::vector<std::string> arguments = {c.run, "--out", tool.file(c.run + "-out")};
-        bool glued = false;
-        for (const std::string& entry : splitText(c.given, '&')) {
-            const std::size_t equals = entry.find('=');
-            if (glued) {
-                arguments.push_back("--" + entry);
-            } else {
-                arguments.insert(arguments.end(), {"--" + entry.substr(0, equals), entry.substr(equals + 1)});
-            }
-            glued = !glued;
-        }
-        const ChildResult got = extract(arguments, direct.file(""));
-        ASSERT_EQ(got.exitStatus, 0) << got.output;
-
-        for (const char* folder : {"peaklists", "logs"}) {
-            const auto want = folderContents(direct.file(folder));
-            const auto have = folderContents(tool.file(c.run + "-out/") + folder);
-            EXPECT_GT(want.size(), folder == std::string("logs") ? 3u : 1u) << c.run;
-            EXPECT_TRUE(want == have) << c.run << ": " << folder << " differs";
-        }
-        EXPECT_EQ(browserLines(got.output),
-                  std::filesystem::path(c.program).filename().string() + " " + direct.file(c.dataFilename) +
-                      "\nGiven: " + listed(c.given) + "\nFront ends' defaults filled in: " + listed(c.filled) + "\n" +
-                      browserLines(expected.output) + "Peak lists: " + tool.file(c.run + "-out/peaklists/") +
-                      "\nLogs:       " + tool.file(c.run + "-out/logs/") + "\n");
-        EXPECT_EQ(got.output.find('<'), std::string::npos) << got.output;
-        std::filesystem::remove_all(direct.file("peaklists"));
-        std::filesystem::remove_all(direct.file("logs"));
-        std::filesystem::create_directory(direct.file("peaklists"));
-        std::filesystem::create_directory(direct.file("logs"));
+        data.generate(c.generator + " --output " + data.file(c.run));
+        arguments.push_back(c.run);  // relative, from the folder that holds them
     }
+    // --KEY VALUE and --KEY=VALUE; -o for --out.
+    bool glued = false;
+    for (const std::string& entry : splitText(given, '&')) {
+        const std::size_t equals = entry.find('=');
+        if (glued) {
+            arguments.push_back("--" + entry);
+        } else {
+            arguments.insert(arguments.end(), {"--" + entry.substr(0, equals), entry.substr(equals + 1)});
+        }
+        glued = !glued;
+    }
+    arguments.insert(arguments.end(), {"-o", tool.file("out")});
+    const ChildResult got = extract(arguments, data.file(""));
+    ASSERT_EQ(got.exitStatus, 0) << got.output;
+    EXPECT_EQ(got.output.find('<'), std::string::npos) << got.output;
+
+    std::string progress;
+    for (const Case& c : cases) {
+        const ChildResult expected = data.extract(c.program, data.file(c.dataFilename), c.filled + "&" + given);
+        ASSERT_EQ(expected.exitStatus, 0) << expected.output;
+        const std::string folder = tool.file("out/" + c.name + "/");
+        for (const char* sub : {"peaklists", "logs"}) {
+            const auto want = folderContents(data.file(sub));
+            EXPECT_GT(want.size(), sub == std::string("logs") ? 3u : 2u) << c.run;
+            EXPECT_TRUE(want == folderContents(folder + sub)) << c.run << ": " << sub << " differs";
+        }
+        const auto record = readRecord(folder + "run.tsv");
+        const std::string programName = std::filesystem::path(c.program).filename().string();
+        const std::map<std::string, std::string> fields = {
+            {"run", c.name}, {"input", c.run}, {"data file", data.file(c.dataFilename)}, {"program", programName},
+            {"program path", c.program}, {"version", QUARROW_VERSION}, {"outcome", "ok"}, {"exit status", "0"},
+            {"signal", ""}, {"error", ""}, {"report", "report.html"},
+            {"peak-list files", std::to_string(folderContents(data.file("peaklists")).size())},
+            {"spectra written", std::to_string(counters(data.log("runStats.txt"))["numOutputSpectra"])},
+            {"rejected", std::to_string(splitText(data.log("xtractorRejectReasons.txt")).size() - 1)}};
+        for (const auto& [field, value] : fields) EXPECT_EQ(record.at(field).value, value) << c.run << " " << field;
+        EXPECT_TRUE(isUtcTime(record.at("start").value) && isUtcTime(record.at("end").value)) << record.at("end").value;
+        EXPECT_LE(record.at("start").value, record.at("end").value);
+        // Every key the program got, and where its value came from.
+        for (const std::string& entry : splitText(given, '&')) {
+            const std::size_t equals = entry.find('=');
+            EXPECT_EQ(record.at(entry.substr(0, equals)).value, entry.substr(equals + 1));
+            EXPECT_EQ(record.at(entry.substr(0, equals)).source, "given");
+        }
+        EXPECT_EQ(record.at("lastScan").value, "999999999");
+        EXPECT_EQ(record.at("lastScan").source, "front ends' default");
+        EXPECT_EQ(record.at("lowParent").source, "program's default");
+        EXPECT_EQ(record.at("logFileDir").value, folder + "logs/");
+        EXPECT_EQ(record.at("logFileDir").source, "set for the run");
+        EXPECT_EQ(record.count("autoCharge"), programName == "yepharvest" ? 1u : 0u);
+        const std::string report = readWholeFile(folder + "report.html");
+        EXPECT_NE(report.find(c.name), std::string::npos) << c.run;
+
+        const std::map<std::string, int> statistics = counters(data.log("runStats.txt"));
+        progress += std::string(progress.empty() ? "" : "\n") + programName + " " + data.file(c.dataFilename) +
+                    "\nGiven: " + listed(given) + "\nFront ends' defaults filled in: " + listed(c.filled) + "\n" +
+                    browserLines(expected.output) + c.name + ": " + record.at("spectra written").value +
+                    " spectra written to " + (programName == "yepharvest" ? "1 MGF file and " : "2 MGF files and ") +
+                    std::to_string(filesEndingIn(data.file("peaklists"), ".pkl")) + " .pkl files, " +
+                    record.at("rejected").value + " rejected; record " + folder + "run.tsv\n";
+        for (const char* sub : {"peaklists", "logs"}) {
+            std::filesystem::remove_all(data.file(sub));
+            std::filesystem::create_directory(data.file(sub));
+        }
+    }
+    EXPECT_EQ(browserLines(got.output), browserLines(progress));
 }
 
-// The program's error page arrives as its sentences, its status is the
-// tool's, and its failure line gives the tool's last word.
-TEST_F(Extract, AFailedRunEndsWithTheProgramsStatusAndItsSentence) {
-    const ChildResult got = extract({tool.file("missing.d"), "--out", tool.file("out")});
-    EXPECT_EQ(got.exitStatus, 1);
-    EXPECT_NE(got.output.find("\nNo run export was found: the run folder " + tool.file("missing.d/") + " does not exist"),
+// A run extracted again into the same folder replaces its files there (its
+// log rows are not doubled) and says so; other runs and other files stay.
+TEST_F(Extract, ARunExtractedAgainReplacesItsResults) {
+    runGenerator("--folder --spectra 120 --seed 5 --output " + tool.file("BSA2.d"));
+    const std::vector<std::string> arguments = {tool.file("BSA2.d"), "--out", tool.file("out")};
+    const ChildResult first = extract(arguments);
+    ASSERT_EQ(first.exitStatus, 0) << first.output;
+    EXPECT_EQ(first.output.find("replaced"), std::string::npos) << first.output;
+    const auto logs = folderContents(tool.file("out/BSA2/logs"));
+    const auto peakLists = folderContents(tool.file("out/BSA2/peaklists"));
+    std::filesystem::create_directories(tool.file("out/other/logs"));
+    writeWholeFile(tool.file("out/other/logs/runStats.txt"), "kept");
+    writeWholeFile(tool.file("out/BSA2/notes.txt"), "mine");
+    writeWholeFile(tool.file("out/BSA2/peaklists/stale.pkl"), "from before");
+
+    const ChildResult again = extract(arguments);
+    ASSERT_EQ(again.exitStatus, 0) << again.output;
+    EXPECT_NE(again.output.find("\nBSA2: the results of its earlier extraction in " + tool.file("out/BSA2/") +
+                                " are replaced\n"),
               std::string::npos)
-        << got.output;
-    EXPECT_NE(got.output.find("quarrow-extract: yepharvest failed (exit status 1: No run export was found: the run "
-                              "folder " + tool.file("missing.d/") + " does not exist"),
-              std::string::npos)
+        << again.output;
+    EXPECT_TRUE(folderContents(tool.file("out/BSA2/logs")) == logs);
+    EXPECT_TRUE(folderContents(tool.file("out/BSA2/peaklists")) == peakLists);
+    EXPECT_EQ(readWholeFile(tool.file("out/other/logs/runStats.txt")), "kept");
+    EXPECT_EQ(readWholeFile(tool.file("out/BSA2/notes.txt")), "mine");
+}
+
+// A run that fails leaves its record saying why and no peak list; the next
+// run goes on, and the call's status is the failed run's.
+TEST_F(Extract, AFailedRunIsRecordedAndTheOthersGoOn) {
+    runGenerator("--spectra 100 --seed 2 --output " + tool.file("good.mzML"));
+    const ChildResult got = extract({tool.file("missing.d"), tool.file("good.mzML"), "--out", tool.file("out")});
+    EXPECT_EQ(got.exitStatus, 1) << got.output;
+    const std::string sentence = "No run export was found: the run folder " + tool.file("missing.d/") + " does not exist";
+    EXPECT_NE(got.output.find("\n" + sentence), std::string::npos) << got.output;
+    EXPECT_NE(got.output.find("quarrow-extract: missing: yepharvest failed (exit status 1: " + sentence), std::string::npos)
         << got.output;
     EXPECT_EQ(got.output.find("quarrow-failure"), std::string::npos) << got.output;
+    // Its progress ends at the error.
+    EXPECT_EQ(got.output.find("Created spectral files"), got.output.rfind("Created spectral files")) << got.output;
+
+    const auto failed = readRecord(tool.file("out/missing/run.tsv"));
+    EXPECT_EQ(failed.at("outcome").value, "failed");
+    EXPECT_EQ(failed.at("exit status").value, "1");
+    EXPECT_EQ(failed.at("error").value.substr(0, sentence.size()), sentence);
+    EXPECT_EQ(failed.at("spectra written").value, "0");
+    EXPECT_EQ(failed.at("report").value, "not made: the run did not succeed");
+    EXPECT_EQ(filesEndingIn(tool.file("out/missing/peaklists"), ".mgf"), 0);
+    EXPECT_FALSE(std::filesystem::exists(tool.file("out/missing/report.html")));
+
+    const auto good = readRecord(tool.file("out/good/run.tsv"));
+    EXPECT_EQ(good.at("outcome").value, "ok");
+    EXPECT_EQ(filesEndingIn(tool.file("out/good/peaklists"), ".mgf"), 1);
+    EXPECT_NE(got.output.find("\ngood: " + good.at("spectra written").value + " spectra written to 1 MGF file, "),
+              std::string::npos)
+        << got.output;
+}
+
+// A report that cannot be made is said and recorded; the run succeeded.
+TEST_F(Extract, AFailedReportLeavesTheRunGood) {
+    runGenerator("--spectra 100 --seed 4 --output " + tool.file("r.mzML"));
+    const ChildResult got = extract({tool.file("r.mzML"), "--out", tool.file("out"), "--report", "/bin/false"});
+    EXPECT_EQ(got.exitStatus, 0) << got.output;
+    EXPECT_NE(got.output.find("quarrow-extract: r: the report was not made: quarrow-report ended with status 1"),
+              std::string::npos)
+        << got.output;
+    const auto record = readRecord(tool.file("out/r/run.tsv"));
+    EXPECT_EQ(record.at("outcome").value, "ok");
+    EXPECT_EQ(record.at("report").value, "not made: quarrow-report ended with status 1");
 }
 
 TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
@@ -117,17 +243,21 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--groupscans", "5", "--out", out}, "--groupscans is no key; did you mean --groupScans?"},
         {{run, "--colour", "red", "--out", out}, "--colour is no key of yepharvest or wiffharvest"},
         {{wiff, "--autoCharge", "Find", "--out", out}, "--autoCharge is read by yepharvest only, not by wiffharvest."},
-        {{run, "--out", out, "--out", out}, "--out is given more than once"},
+        {{run, "--out", out, "-o", out}, "--out is given more than once"},
         {{run, "--fragmentTolerance", "0.5", "--out", out}, "no stage reads it"},
         {{run, "--out", out, "--logFileDir", "/tmp/"}, "--logFileDir is set by quarrow-extract"},
         {{run, "--out", out, "--groupScans"}, "--groupScans needs a value"},
         {{run, "--groupScans", "--out", out}, "--groupScans needs a value"},
         {{run, "--groupScans", "5"}, "--out DIR is missing"},
         {{"--out", out}, "no run given"},
-        {{run, wiff, "--out", out}, "one run at a time"},
-        {{run, "--groupScans", "5x", "--out", out}, "--groupScans 5x: not a whole number"},
-        {{run, "--lastScan", "99999999999", "--out", out}, "not a whole number"},
-        {{run, "--lowParent", "0x10", "--out", out}, "--lowParent 0x10: not a number"},
+        {{run, tool.file("x/s.mzML"), "-o", out},
+         "two runs named s: " + run + " and " + tool.file("x/s.mzML") + " (each run goes into"},
+        {{tool.file(".mzML"), "-o", out}, tool.file(".mzML") + ": no run name can be made of it"},
+        // Each key's own range, from the key table.
+        {{run, "--groupScans", "5x", "--out", out}, "--groupScans 5x: not a whole number (range 0 - 10000)"},
+        {{run, "--groupScans", "99999999999", "--out", out}, "--groupScans 99999999999: outside its range 0 - 10000"},
+        {{run, "--lastScan", "-99999999999", "--out", out}, "--lastScan -99999999999: outside its range 0 - 2147483647"},
+        {{run, "--lowParent", "0x10", "--out", out}, "--lowParent 0x10: not a number (range 0 - 1000000000)"},
         {{run, "--groupScans", "10001", "--out", out}, "The value 10001 of the query key groupScans is outside its range 0 - 10000."},
         {{run, "--autoCharge", "find", "--out", out}, "--autoCharge find: not one of Find, Default, (empty)"},
         {{run, "--maxCharge", "3", "--maxCharge=4", "--out", out}, "--maxCharge is given more than once"},
@@ -137,7 +267,7 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--cys", "unheard-of", "--out", out},
          "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv"},
         {{tool.file("W.WIFF"), "--out", out}, "in lower case, .wiff"},
-        {{run, "--out", out, "--yepharvest", tool.file("none")}, "yepharvest is not at " + tool.file("none")},
+        {{run, wiff, "--out", out, "--wiffharvest", tool.file("none")}, "wiffharvest is not at " + tool.file("none")},
     };
     for (const auto& [arguments, message] : cases) {
         const ChildResult got = extract(arguments);

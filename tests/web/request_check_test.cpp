@@ -67,7 +67,7 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         {{{"xtractorDataFilename", "lysate3.wiff"}}, 400, "wiffharvest reads it"},
         // The programs would read these as 0, 12 and no charge rule at all.
         {{run, {"groupScans", "abc"}}, 400, "groupScans \"abc\": not a whole number"},
-        {{run, {"lowParent", "12x"}}, 400, "lowParent \"12x\": not a number."},
+        {{run, {"lowParent", "12x"}}, 400, "lowParent \"12x\": not a number (range 0 - 1000000000)."},
         {{run, {"autoCharge", "find"}}, 400, "autoCharge \"find\": not one of Find, Default, (empty)."},
         {{run, {"autocharge", "Find"}}, 400, "autocharge is no key; did you mean autoCharge?"},
         {{run, {"cys", "nothing"}}, 400, "cys \"nothing\": not a cysteine modification"},

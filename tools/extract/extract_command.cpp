@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "core/extractor/query_keys.h"
-#include "core/util/text_path.h"
+#include "tools/extract/run_choice.h"
 #include "tools/keys/key_values.h"
 
 namespace fs = std::filesystem;
@@ -35,13 +36,14 @@ std::string* optionPlace(const std::string& name, CommandWords& words) {
     if (name == "yepharvest") return &words.places.yepharvest;
     if (name == "wiffharvest") return &words.places.wiffharvest;
     if (name == "parameters") return &words.places.parameters;
+    if (name == "report") return &words.places.report;
     return nullptr;
 }
 
 // --KEY VALUE or --KEY=VALUE; a value cannot start with "--" unless it is
 // glued on with "=". `i` moves past the value taken.
 void readOption(const std::vector<std::string>& arguments, std::size_t& i, CommandWords& words) {
-    std::string name = arguments[i].substr(2);
+    std::string name = arguments[i] == "-o" ? "out" : arguments[i].substr(2);
     std::optional<std::string> value;
     if (const std::size_t equals = name.find('='); equals != std::string::npos) {
         value = name.substr(equals + 1);
@@ -73,36 +75,15 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
             words.version = true;
             return words;
         }
-        if (argument.starts_with("--")) {
+        if (argument.starts_with("--") || argument == "-o") {
             readOption(arguments, i, words);
         } else {
             words.runs.push_back(argument);
         }
     }
-    if (words.runs.empty()) refuse("no run given: quarrow-extract RUN [--KEY VALUE]... --out DIR");
-    if (words.runs.size() > 1) refuse("one run at a time, not " + words.runs[0] + " and " + words.runs[1]);
-    if (words.out.empty()) refuse("--out DIR is missing: the folder for the peak lists and logs");
+    if (words.runs.empty()) refuse("no run given: quarrow-extract RUN... [--KEY VALUE]... --out DIR");
+    if (words.out.empty()) refuse("--out DIR is missing: the folder for the runs' peak lists, logs and records");
     return words;
-}
-
-// The program and its data file. wiffharvest tells its runs by the ".wiff"
-// ending of the path (the file itself need not exist; its exports beside it
-// must).
-void chooseRun(const std::string& run, const std::string& out, ExtractCommand& command) {
-    if (endsWithIgnoringCase(run, ".wiff") && !run.ends_with(".wiff")) {
-        refuse(run + ": name the .wiff file with its ending in lower case, .wiff (wiffharvest tells its runs by it)");
-    }
-    command.program = run.ends_with(".wiff") ? "wiffharvest" : "yepharvest";
-    // The program runs in a working folder of its own. A run folder stands
-    // for its data file, also when it is missing (the program then says so).
-    fs::path data = fs::absolute(run);
-    std::error_code error;
-    const fs::path name = data.has_filename() ? data.filename() : data.parent_path().filename();
-    if (command.program == "yepharvest" && (fs::is_directory(data, error) || endsWithIgnoringCase(name.string(), ".d"))) {
-        data /= "Analysis.yep";
-    }
-    command.dataFilename = data.string();
-    command.outDir = (fs::absolute(out) / "").string();
 }
 
 std::string placeOf(const char* variable, const std::string& given, const std::string& builtIn,
@@ -112,31 +93,41 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
     return builtIn;
 }
 
-void choosePlaces(const ToolPlaces& given, const ToolPlaces& builtIn,
-                  const std::function<std::optional<std::string>(const char*)>& environment, ExtractCommand& command) {
-    const bool wiff = command.program == "wiffharvest";
-    command.programPath = placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
-                                  wiff ? given.wiffharvest : given.yepharvest,
-                                  wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment);
-    command.parameters =
-        fs::absolute(placeOf("QUARROW_PARAMETERS", given.parameters, builtIn.parameters, environment)).string();
-}
-
-// Each key given, refused in the words every front end uses.
-void takeKeys(const std::vector<std::pair<const QueryKey*, std::string>>& keys, ExtractCommand& command) {
-    const std::vector<std::string> cysteines = cysteineNames(command.parameters + "/cysteines.tsv");
+// Each key given, refused in the words every front end uses. A key that
+// only some of the runs' programs read is given to those.
+std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, std::string>>& keys,
+                                 const std::set<std::string>& programs, const std::string& parameters) {
+    const std::vector<std::string> cysteines = cysteineNames(parameters + "/cysteines.tsv");
+    std::vector<QueryEntry> given;
     for (const auto& [key, value] : keys) {
         const std::string option = "--" + std::string(key->name);
         if (setPerRun(*key)) refuse(option + " is set by quarrow-extract: the run names the data file, --out the folders");
         if (key->unused) refuse(option + " is accepted by the programs but no stage reads it: it is not offered");
-        if (const std::optional<std::string> problem = keyProblem(key->name, command.program, "--")) refuse(*problem);
+        std::optional<std::string> problem;
+        for (const std::string& program : programs) {
+            problem = keyProblem(key->name, program, "--");
+            if (!problem) break;
+        }
+        if (problem) refuse(*problem);
         if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
             refuse(option + " is given more than once");
         }
-        if (const std::optional<std::string> problem = valueProblem(*key, value, cysteines)) {
-            refuse(option + " " + (value.empty() ? "''" : value) + ": " + *problem);
+        if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines)) {
+            refuse(option + " " + (value.empty() ? "''" : value) + ": " + *valueWrong);
         }
-        command.given.push_back({key->name, value});
+        given.push_back({key->name, value});
+    }
+    return given;
+}
+
+// Each run goes into a folder of its own, named after it.
+void checkNames(const std::vector<ChosenRun>& runs) {
+    for (auto run = runs.begin(); run != runs.end(); ++run) {
+        const auto same = std::find_if(runs.begin(), run, [&](const ChosenRun& other) { return other.name == run->name; });
+        if (same != run) {
+            refuse("two runs named " + run->name + ": " + same->given + " and " + run->given +
+                   " (each run goes into --out's folder of its name): extract them into different --out folders");
+        }
     }
 }
 
@@ -156,15 +147,34 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         command.version = words.version;
         return command;
     }
-    chooseRun(words.runs.front(), words.out, command);
-    choosePlaces(words.places, builtIn, environment, command);
-    takeKeys(words.keys, command);
+    std::vector<ChosenRun> chosen;
+    for (const std::string& path : words.runs) {
+        const std::vector<ChosenRun> runs = chooseRuns(path);
+        chosen.insert(chosen.end(), runs.begin(), runs.end());
+    }
+    checkNames(chosen);
+    command.outDir = (fs::absolute(words.out) / "").string();
+    command.parameters =
+        fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
+    command.report = placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment);
+    std::set<std::string> programs;
+    for (const ChosenRun& run : chosen) programs.insert(run.program);
+    command.given = takeKeys(words.keys, programs, command.parameters);
 
-    command.query = perRunEntries(command.dataFilename, command.outDir);
-    FrontEndQuery filled = withFrontEndDefaults(command.program, command.given, toolSetKeys());
-    command.query.insert(command.query.end(), filled.entries.begin(), filled.entries.end());
-    command.filled = std::move(filled.filled);
-    // The programs' own check, with the words of their error page.
-    if (const std::optional<std::string> violation = rangeProblem(command.query)) refuse(*violation);
+    for (const ChosenRun& run : chosen) {
+        const bool wiff = run.program == "wiffharvest";
+        ExtractRun extract{.given = run.given, .name = run.name, .program = run.program,
+                           .programPath = placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
+                                                  wiff ? words.places.wiffharvest : words.places.yepharvest,
+                                                  wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment),
+                           .dataFilename = run.dataFilename, .folder = command.outDir + run.name + "/", .note = run.note};
+        extract.query = perRunEntries(extract.dataFilename, extract.folder);
+        FrontEndQuery filled = withFrontEndDefaults(run.program, command.given, toolSetKeys());
+        extract.query.insert(extract.query.end(), filled.entries.begin(), filled.entries.end());
+        extract.filled = std::move(filled.filled);
+        // The programs' own check, with the words of their error page.
+        if (const std::optional<std::string> violation = rangeProblem(extract.query)) refuse(*violation);
+        command.runs.push_back(std::move(extract));
+    }
     return command;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// quarrow-extract's command line: RUN [--KEY VALUE]... --out DIR, read
+// quarrow-extract's command line: RUN... [--KEY VALUE]... -o|--out DIR, read
 // against the key table and refused, with a message for people, before
-// anything runs when it is not what the chosen program reads.
+// anything runs when it is not what the chosen programs read.
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -18,22 +18,33 @@ public:
 // Where the tool finds what it runs: an option, else an environment
 // variable, else the build tree it was built in.
 struct ToolPlaces {
-    std::string yepharvest;
-    std::string wiffharvest;
-    std::string parameters;  // the msparams_quarrow folder
+    std::string yepharvest = {};
+    std::string wiffharvest = {};
+    std::string parameters = {};  // the msparams_quarrow folder
+    std::string report = {};      // quarrow-report
+};
+
+// One run of a call, with everything its program gets.
+struct ExtractRun {
+    std::string given = {};         // the path as the command line names it
+    std::string name = {};          // the run name: its folder in --out, the prefix of its peak lists
+    std::string program = {};       // "yepharvest" or "wiffharvest"
+    std::string programPath = {};   // the binary
+    std::string dataFilename = {};  // absolute, as the program reads it
+    std::string folder = {};        // DIR/RUN/, absolute
+    std::string note = {};          // how the run was understood, when it is not plain
+    std::vector<QueryEntry> query = {};   // everything the program gets
+    std::vector<QueryEntry> filled = {};  // front ends' defaults that differ from the program's
 };
 
 struct ExtractCommand {
     bool help = false;
     bool version = false;
-    std::string program;      // "yepharvest" or "wiffharvest"
-    std::string programPath;  // the binary
-    std::string parameters;
-    std::string dataFilename;  // absolute, as the program reads it
-    std::string outDir;        // absolute, ending in "/"
-    std::vector<QueryEntry> given;   // the keys given, in command-line order
-    std::vector<QueryEntry> query;   // everything the program gets
-    std::vector<QueryEntry> filled;  // front ends' defaults that differ from the program's
+    std::string parameters = {};
+    std::string report = {};  // quarrow-report
+    std::string outDir = {};  // absolute, ending in "/"
+    std::vector<QueryEntry> given = {};  // the keys given, in command-line order
+    std::vector<ExtractRun> runs;   // in command-line order
 };
 
 // The keys this tool sets itself.

@@ -1,5 +1,5 @@
-// quarrow-extract: yepharvest or wiffharvest on one run from the command line,
-// run as a web server runs them, with the front ends' defaults.
+// quarrow-extract: yepharvest or wiffharvest on one or more runs from the
+// command line, run as a web server runs them, with the front ends' defaults.
 #include <unistd.h>
 
 #include <csignal>
@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/extractor/query_keys.h"
-#include "tools/extract/cgi_launch.h"
 #include "tools/extract/extract_command.h"
-#include "tools/extract/plain_progress.h"
+#include "tools/extract/extract_run.h"
 #include "tools/keys/key_listing.h"
 
 namespace fs = std::filesystem;
@@ -22,39 +20,58 @@ namespace {
 // Refused before anything ran.
 constexpr int refusedStatus = 2;
 
-const ToolPlaces builtIn = {QUARROW_YEPHARVEST_PATH, QUARROW_WIFFHARVEST_PATH, QUARROW_PARAMETERS_DIR};
+const ToolPlaces builtIn = {QUARROW_YEPHARVEST_PATH, QUARROW_WIFFHARVEST_PATH, QUARROW_PARAMETERS_DIR,
+                            QUARROW_REPORT_PATH};
 
 void printHelp() {
     std::printf(
-        "usage: quarrow-extract RUN [--KEY VALUE]... --out DIR\n"
+        "usage: quarrow-extract RUN... [--KEY VALUE]... -o|--out DIR\n"
         "\n"
-        "Extracts the peak lists of one run with yepharvest or, for a .wiff path,\n"
-        "wiffharvest, started as a web server starts them, and prints their progress.\n"
-        "Every key not given takes the front ends' default (below).\n"
+        "Extracts the peak lists of each run with yepharvest or, for a .wiff path,\n"
+        "wiffharvest, started as a web server starts them, one run after another, and\n"
+        "prints their progress. Every key not given takes the front ends' default\n"
+        "(below); the keys given apply to every run whose program reads them.\n"
         "\n"
         "RUN    a first-vendor run folder X.d (or its X.d/Analysis.yep), an mzML or\n"
         "       mzXML export (also .gz), or a .wiff path whose exports RUN.mzML or\n"
         "       RUN-<sample>.mzML lie beside it (the .wiff file itself need not).\n"
-        "--out DIR   made if missing; the peak lists (one MGF file per run or\n"
-        "       sample; .pkl files with peakListFormat pkl or both) go to\n"
-        "       DIR/peaklists/, the four logs (parentChargeCheck.txt,\n"
-        "       xtractorRejectReasons.txt, the spectrum features file and\n"
-        "       runStats.txt) to DIR/logs/. Several runs may share\n"
-        "       DIR: the logs gain each run's rows, as the programs append them.\n"
+        "       Its name: X for X.d, RUN for RUN.wiff, an export's file name without\n"
+        "       its ending. Two runs of one name are refused.\n"
+        "-o, --out DIR   made if missing; each run goes into DIR/RUN/:\n"
+        "       peaklists/  its peak lists (one MGF file per run or sample; .pkl\n"
+        "                   files with peakListFormat pkl or both)\n"
+        "       logs/       its four logs (parentChargeCheck.txt,\n"
+        "                   xtractorRejectReasons.txt, the spectrum features file\n"
+        "                   and runStats.txt)\n"
+        "       run.tsv     its record: field, value, source rows with the run, the\n"
+        "                   program, its path, the version, start and end (UTC),\n"
+        "                   outcome (ok, failed, stopped, not started), exit status,\n"
+        "                   signal, error, spectra written, peak-list files,\n"
+        "                   rejected, report, then every key with its value and\n"
+        "                   whether it was given or a default\n"
+        "       report.html its report (quarrow-report), for a run that succeeded\n"
+        "       A run extracted again into the same DIR replaces these four (and\n"
+        "       says so); other runs' folders are left as they are.\n"
         "--KEY=VALUE   the same as --KEY VALUE (for a value that begins with --).\n"
         "--yepharvest PATH, --wiffharvest PATH   the programs; else the variables\n"
         "       QUARROW_YEPHARVEST and QUARROW_WIFFHARVEST; else the build tree's\n"
         "         %s\n"
         "         %s\n"
+        "--report PATH   quarrow-report; else the variable QUARROW_REPORT; else\n"
+        "         %s\n"
+        "       A report that cannot be made is said; the run still succeeded.\n"
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
         "--help   this text.\n"
         "--version   its version.\n"
         "\n"
-        "Exit status: the program's (0 after a run, 1 after its error; 128 + N when\n"
-        "signal N stopped it); 2 when the command line was refused and nothing ran.\n",
-        builtIn.yepharvest.c_str(), builtIn.wiffharvest.c_str(), builtIn.parameters.c_str());
+        "Each run ends with a line of its counts and its record; a run that fails\n"
+        "does not stop the next ones, but an interrupt (SIGINT, SIGTERM) does.\n"
+        "Exit status: 0 when every run succeeded; else the first failed run's: 1\n"
+        "after its program's error (or when it could not be started), 128 + N when\n"
+        "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
+        builtIn.yepharvest.c_str(), builtIn.wiffharvest.c_str(), builtIn.report.c_str(), builtIn.parameters.c_str());
     std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys())).c_str(), stdout);
 }
 
@@ -63,17 +80,33 @@ int refused(const std::string& message) {
     return refusedStatus;
 }
 
-std::string entriesText(const std::vector<QueryEntry>& entries) {
-    std::string text;
-    for (const QueryEntry& entry : entries) text += (text.empty() ? "" : ", ") + entry.name + "=" + entry.value;
-    return text;
-}
-
 // A reader that went away (quarrow-extract ... | head) does not stop the run:
 // the program runs to its end and its files are complete.
-void write(const std::string& text) {
+void show(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
+}
+
+void warn(const std::string& line) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "quarrow-extract: %s\n", line.c_str());
+}
+
+// What must be there before any run starts.
+std::optional<std::string> missingTool(const ExtractCommand& command) {
+    for (const ExtractRun& run : command.runs) {
+        if (::access(run.programPath.c_str(), X_OK) != 0) {
+            const std::string upper = run.program == "yepharvest" ? "YEPHARVEST" : "WIFFHARVEST";
+            return run.program + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" +
+                   run.program + " PATH or QUARROW_" + upper;
+        }
+    }
+    std::error_code error;
+    if (!fs::is_directory(command.parameters, error)) {
+        return "the parameter folder " + command.parameters +
+               " does not exist: name it with --parameters DIR or QUARROW_PARAMETERS";
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -98,45 +131,34 @@ int main(int argc, char** argv) {
         std::printf("quarrow-extract %s\n", QUARROW_VERSION);
         return 0;
     }
-    if (::access(command.programPath.c_str(), X_OK) != 0) {
-        const std::string upper = command.program == "yepharvest" ? "YEPHARVEST" : "WIFFHARVEST";
-        return refused(command.program + " is not at " + command.programPath + ": build it (./setup.sh demo) or name it with --" +
-                       command.program + " PATH or QUARROW_" + upper);
-    }
+    if (const std::optional<std::string> missing = missingTool(command)) return refused(*missing);
     std::error_code error;
-    if (!fs::is_directory(command.parameters, error)) {
-        return refused("the parameter folder " + command.parameters +
-                       " does not exist: name it with --parameters DIR or QUARROW_PARAMETERS");
-    }
-    for (const QueryKey& key : queryKeys()) {
-        if (key.role != KeyRole::folder) continue;
-        fs::create_directories(fs::path(command.outDir) / key.frontEndFolder, error);
-        if (error) return refused("cannot make " + command.outDir + key.frontEndFolder + "/: " + error.message());
-    }
+    fs::create_directories(command.outDir, error);
+    if (error) return refused("cannot make " + command.outDir + ": " + error.message());
 
-    write(command.program + " " + command.dataFilename + "\n");
-    if (!command.given.empty()) write("Given: " + entriesText(command.given) + "\n");
-    if (!command.filled.empty()) write("Front ends' defaults filled in: " + entriesText(command.filled) + "\n");
-    PlainProgress progress;
-    LaunchOutcome outcome;
-    try {
-        outcome = runAsCgi({command.programPath, command.parameters, formatQueryString(command.query)},
-                           [&](std::string_view bytes) { write(progress.feed(bytes)); });
-    } catch (const LaunchError& failure) {
-        std::fprintf(stderr, "quarrow-extract: %s\n", failure.what());
-        return 1;
+    int status = 0;
+    for (std::size_t i = 0; i < command.runs.size(); ++i) {
+        const ExtractRun& run = command.runs[i];
+        if (i > 0) show("\n");
+        const RunRecord record = extractRun(run, command, show, warn);
+        const std::string word = outcomeWord(record);
+        if (word == "ok") {
+            show(closingLine(run, record) + "\n");
+            continue;
+        }
+        warn(closingLine(run, record));
+        const int runStatus = word == "stopped" ? 128 + record.outcome->signal
+                              : word == "failed" ? record.outcome->exitStatus
+                                                 : 1;
+        if (status == 0) status = runStatus;
+        // An interrupt passed on to the program stops the call, not only the run.
+        if (word == "stopped" && (record.outcome->signal == SIGINT || record.outcome->signal == SIGTERM) &&
+            i + 1 < command.runs.size()) {
+            std::string rest;
+            for (std::size_t j = i + 1; j < command.runs.size(); ++j) rest += (rest.empty() ? "" : ", ") + command.runs[j].name;
+            warn("stopped; not run: " + rest);
+            break;
+        }
     }
-    write(progress.finish());
-    if (outcome.signal != 0) {
-        std::fprintf(stderr, "quarrow-extract: %s was stopped by signal %d\n", command.program.c_str(), outcome.signal);
-        return 128 + outcome.signal;
-    }
-    if (outcome.exitStatus != 0) {
-        const std::string why = outcome.failure ? ": " + outcome.failure->sentence : "";
-        std::fprintf(stderr, "quarrow-extract: %s failed (exit status %d%s); what it wrote is in %s\n",
-                     command.program.c_str(), outcome.exitStatus, why.c_str(), command.outDir.c_str());
-        return outcome.exitStatus;
-    }
-    write("Peak lists: " + command.outDir + "peaklists/\nLogs:       " + command.outDir + "logs/\n");
-    return 0;
+    return status;
 }

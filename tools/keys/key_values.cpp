@@ -58,8 +58,18 @@ bool namesAFile(const QueryKey& key) {
 
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
                                         const std::vector<std::string>& cysteines) {
-    if (key.type == KeyType::integer && !isWholeNumber(value)) return "not a whole number (from -2147483648 to 2147483647)";
-    if (key.type == KeyType::real && !isRealNumber(value)) return "not a number";
+    if (key.type == KeyType::integer && !isWholeNumber(value)) {
+        // Digits too many for the programs' integers are a number outside
+        // the key's range; the range said is always the key's own.
+        const std::size_t digits = value.starts_with('-') || value.starts_with('+') ? 1 : 0;
+        const bool digitsOnly = value.size() > digits && value.find_first_not_of("0123456789", digits) == std::string::npos;
+        const std::string range = key.range ? key.range->text() : "";
+        if (digitsOnly && key.range) return "outside its range " + range;
+        return "not a whole number" + (key.range ? " (range " + range + ")" : std::string());
+    }
+    if (key.type == KeyType::real && !isRealNumber(value)) {
+        return "not a number" + (key.range ? " (range " + key.range->text() + ")" : std::string());
+    }
     if (!key.choices.empty() &&
         std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
         return "not one of " + rangeOrValuesText(key);

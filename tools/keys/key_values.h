@@ -11,13 +11,15 @@
 #include "core/extractor/query_keys.h"
 #include "core/util/cgi_query.h"
 
-// Why a front end does not take `value` for `key`: "not a whole number (from
-// -2147483648 to 2147483647)", "not a number", "not one of Find, Default,
-// (empty)", "must be a plain file name", "must end in .txt", "not a cysteine
-// modification of msparams_quarrow/cysteines.tsv"; nothing when it takes it.
-// `cysteines` are the names cys may take (none known: not checked). Every
-// front end asks this one question, so that all refuse the same values with
-// the same words. Ranges are left to rangeProblem.
+// Why a front end does not take `value` for `key`, its range always the
+// key's own: "not a whole number (range 0 - 10000)", "outside its range 0 -
+// 10000" (for digits beyond any whole number the programs read), "not a
+// number (range 0 - 1000000000)", "not one of Find, Default, (empty)", "must
+// be a plain file name", "must end in .txt", "not a cysteine modification of
+// msparams_quarrow/cysteines.tsv"; nothing when it takes it. `cysteines` are
+// the names cys may take (none known: not checked). Every front end asks
+// this one question, so that all refuse the same values with the same
+// words. Ranges of values that are numbers are left to rangeProblem.
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
                                         const std::vector<std::string>& cysteines);
 

@@ -1,0 +1,157 @@
+#include "tools/extract/extract_run.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "core/extractor/query_keys.h"
+#include "core/util/committed_file.h"
+#include "tools/extract/plain_progress.h"
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* reportName = "report.html";
+
+std::string entriesText(const std::vector<QueryEntry>& entries) {
+    std::string text;
+    for (const QueryEntry& entry : entries) text += (text.empty() ? "" : ", ") + entry.name + "=" + entry.value;
+    return text;
+}
+
+// Removes what an earlier extraction of the run left; true when there was
+// any (empty folders, as a workflow makes them before a job, are nothing).
+bool removeEarlierResults(const fs::path& folder) {
+    bool found = false;
+    for (const std::string& name : runFolderEntries()) {
+        const fs::path entry = folder / name;
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(entry, error);
+        if (!fs::exists(status)) continue;
+        found = found || !fs::is_directory(status) || !fs::is_empty(entry, error);
+        // A link goes, never what it points to.
+        fs::remove_all(entry, error);
+        if (error) throw LaunchError("cannot remove the earlier " + entry.string() + ": " + error.message());
+    }
+    return found;
+}
+
+void makeFolders(const ExtractRun& run) {
+    for (const QueryKey& key : queryKeys()) {
+        if (key.role != KeyRole::folder) continue;
+        std::error_code error;
+        fs::create_directories(fs::path(run.folder) / key.frontEndFolder, error);
+        if (error) throw LaunchError("cannot make " + run.folder + key.frontEndFolder + "/: " + error.message());
+    }
+}
+
+// A tool with these arguments, no standard input, its standard output and
+// error kept together: its exit status (-1: not started) and what it said.
+std::pair<int, std::string> runTool(const std::string& program, const std::vector<std::string>& arguments) {
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return {-1, std::string("cannot make a pipe: ") + std::strerror(errno)};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
+    std::vector<std::string> words = {program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int started = ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    std::string said;
+    if (started == 0) {
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+            if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+            else if (errno != EINTR) break;
+        }
+    }
+    ::close(pipeEnds[0]);
+    if (started != 0) return {-1, program + " could not be started: " + std::strerror(started)};
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) return {128 + WTERMSIG(status), said + "stopped by signal " + std::to_string(WTERMSIG(status))};
+    return {WEXITSTATUS(status), said};
+}
+
+// The run's report beside its record: "report.html", or why there is none.
+std::string makeReport(const ExtractRun& run, const ExtractCommand& command,
+                       const std::function<void(const std::string&)>& warn) {
+    const std::string features = lastQueryValue(run.query, keyOfRole(KeyRole::logFileName).name).value_or("");
+    const auto [status, said] = runTool(command.report, {"--logs", run.folder + "logs/", "--features", features, "--run",
+                                                         run.name, "--data", run.dataFilename, "--output",
+                                                         run.folder + reportName});
+    std::string first = said.substr(0, said.find('\n'));
+    if (first.starts_with("quarrow-report: ")) first.erase(0, 16);
+    if (status == 0) {
+        if (!said.empty()) warn(said.substr(0, said.find_last_not_of('\n') + 1));
+        return reportName;
+    }
+    const std::string why = "not made: " + (first.empty() ? "quarrow-report ended with status " + std::to_string(status) : first);
+    warn(run.name + ": the report was " + why);
+    return why;
+}
+
+}  // namespace
+
+const std::vector<std::string>& runFolderEntries() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> entries;
+        for (const QueryKey& key : queryKeys()) {
+            if (key.role == KeyRole::folder) entries.emplace_back(key.frontEndFolder);
+        }
+        entries.emplace_back(runRecordName);
+        entries.emplace_back(reportName);
+        return entries;
+    }();
+    return names;
+}
+
+RunRecord extractRun(const ExtractRun& run, const ExtractCommand& command,
+                     const std::function<void(const std::string&)>& write,
+                     const std::function<void(const std::string&)>& warn) {
+    RunRecord record{.version = QUARROW_VERSION, .start = std::chrono::system_clock::now()};
+    write(run.program + " " + run.dataFilename + "\n");
+    if (!run.note.empty()) write("Note: " + run.note + "\n");
+    if (!command.given.empty()) write("Given: " + entriesText(command.given) + "\n");
+    if (!run.filled.empty()) write("Front ends' defaults filled in: " + entriesText(run.filled) + "\n");
+    try {
+        if (removeEarlierResults(run.folder)) {
+            write(run.name + ": the results of its earlier extraction in " + run.folder + " are replaced\n");
+        }
+        makeFolders(run);
+        PlainProgress progress;
+        record.outcome = runAsCgi({run.programPath, command.parameters, formatQueryString(run.query)},
+                                  [&](std::string_view bytes) { write(progress.feed(bytes)); });
+        write(progress.finish());
+        if (record.outcome->failure) record.error = record.outcome->failure->sentence;
+    } catch (const LaunchError& failure) {
+        record.error = failure.what();
+    }
+    record.end = std::chrono::system_clock::now();
+    record.counts = countRun(run.folder);
+    record.report = outcomeWord(record) == "ok" ? makeReport(run, command, warn) : "not made: the run did not succeed";
+    std::error_code error;
+    if (fs::is_directory(run.folder, error)) {
+        if (const std::optional<FileFailure> failure =
+                commitWholeFile(run.folder + runRecordName, recordText(run, command.given, record), "Function: quarrow-extract")) {
+            warn(run.name + ": cannot write its record " + run.folder + runRecordName + ": " + std::strerror(failure->error));
+        }
+    }
+    return record;
+}

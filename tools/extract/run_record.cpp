@@ -1,0 +1,137 @@
+#include "tools/extract/run_record.h"
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/extractor/query_keys.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string fileText(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+std::string isoTime(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+std::string field(std::string_view value) {
+    std::string text;
+    for (const char c : value) {
+        if (c == '\\') text += "\\\\";
+        else if (c == '\t') text += "\\t";
+        else if (c == '\n') text += "\\n";
+        else if (c == '\r') text += "\\r";
+        else text += c;
+    }
+    return text;
+}
+
+std::string plural(long count, const std::string& one, const std::string& many) {
+    return groupedNumber(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string groupedNumber(long number) {
+    const std::string digits = std::to_string(number);
+    std::string text;
+    const std::size_t first = number < 0 ? 1 : 0;
+    for (std::size_t at = 0; at < digits.size(); ++at) {
+        if (at > first && (digits.size() - at) % 3 == 0) text.push_back(',');
+        text.push_back(digits[at]);
+    }
+    return text;
+}
+
+RunCounts countRun(const std::string& folder) {
+    RunCounts counts;
+    // yepharvest writes one block per run, wiffharvest one per sample.
+    std::istringstream statistics(fileText(fs::path(folder) / "logs" / "runStats.txt"));
+    for (std::string line; std::getline(statistics, line);) {
+        if (line.starts_with("numOutputSpectra\t")) counts.spectraWritten += std::atol(line.c_str() + 17);
+    }
+    // Every row begins with a line feed; the header has none.
+    const std::string rejects = fileText(fs::path(folder) / "logs" / "xtractorRejectReasons.txt");
+    counts.rejected = static_cast<long>(std::count(rejects.begin(), rejects.end(), '\n'));
+    std::error_code error;
+    for (fs::directory_iterator it(fs::path(folder) / "peaklists", error), end; !error && it != end; it.increment(error)) {
+        const std::string extension = it->path().extension().string();
+        if (extension == ".mgf") ++counts.mgfFiles;
+        if (extension == ".pkl") ++counts.pklFiles;
+    }
+    return counts;
+}
+
+std::string outcomeWord(const RunRecord& record) {
+    if (!record.outcome) return "not started";
+    if (record.outcome->signal != 0) return "stopped";
+    return record.outcome->exitStatus == 0 ? "ok" : "failed";
+}
+
+std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& given, const RunRecord& record) {
+    std::string text = "field\tvalue\tsource\n";
+    const auto row = [&](std::string_view name, std::string_view value, std::string_view source = "") {
+        text += field(name) + "\t" + field(value) + "\t" + field(source) + "\n";
+    };
+    row("run", run.name);
+    row("input", run.given);
+    row("data file", run.dataFilename);
+    row("program", run.program);
+    row("program path", run.programPath);
+    row("version", record.version);
+    row("start", isoTime(record.start));
+    row("end", isoTime(record.end));
+    row("outcome", outcomeWord(record));
+    const bool ended = record.outcome.has_value();
+    row("exit status", ended && record.outcome->signal == 0 ? std::to_string(record.outcome->exitStatus) : "");
+    row("signal", ended && record.outcome->signal != 0 ? std::to_string(record.outcome->signal) : "");
+    row("error", record.error);
+    row("spectra written", std::to_string(record.counts.spectraWritten));
+    row("peak-list files", std::to_string(record.counts.mgfFiles + record.counts.pklFiles));
+    row("rejected", std::to_string(record.counts.rejected));
+    row("report", record.report);
+    const std::vector<std::string_view>& own = toolSetKeys();
+    for (const QueryEntry& entry : run.query) {
+        const bool isGiven = lastQueryValue(given, entry.name).has_value();
+        const bool isFilled = lastQueryValue(run.filled, entry.name).has_value();
+        const bool isOwn = std::find(own.begin(), own.end(), entry.name) != own.end();
+        row(entry.name, entry.value,
+            isOwn ? "set for the run" : isGiven ? "given" : isFilled ? "front ends' default" : "program's default");
+    }
+    return text;
+}
+
+std::string closingLine(const ExtractRun& run, const RunRecord& record) {
+    const std::string recordPath = "record " + run.folder + runRecordName;
+    const std::string word = outcomeWord(record);
+    if (word == "not started") return run.name + ": " + run.program + " was not started: " + record.error + "; " + recordPath;
+    if (word == "stopped") {
+        return run.name + ": " + run.program + " was stopped by signal " + std::to_string(record.outcome->signal) + "; " +
+               recordPath;
+    }
+    if (word == "failed") {
+        return run.name + ": " + run.program + " failed (exit status " + std::to_string(record.outcome->exitStatus) +
+               (record.error.empty() ? "" : ": " + record.error) + "); " + recordPath;
+    }
+    const RunCounts& counts = record.counts;
+    std::string files;
+    if (counts.mgfFiles > 0) files = plural(counts.mgfFiles, "MGF file", "MGF files");
+    if (counts.pklFiles > 0) files += (files.empty() ? "" : " and ") + plural(counts.pklFiles, ".pkl file", ".pkl files");
+    if (files.empty()) files = "no peak-list file";
+    return run.name + ": " + plural(counts.spectraWritten, "spectrum", "spectra") + " written to " + files + ", " +
+           groupedNumber(counts.rejected) + " rejected; " + recordPath;
+}
