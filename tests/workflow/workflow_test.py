@@ -30,6 +30,7 @@ SNAKEFILE = os.path.join(SOURCE, "workflow", "Snakefile")
 PROFILES = os.path.join(SOURCE, "workflow", "profiles")
 SCRIPTS = os.path.join(SOURCE, "workflow", "scripts")
 RUNGEN = os.path.join(BUILD, "tools", "quarrow-rungen")
+EXTRACT = os.path.join(BUILD, "tools", "quarrow-extract")
 PROGRAMS = {"yepharvest": os.path.join(BUILD, "yepharvest", "yepharvest"),
             "wiffharvest": os.path.join(BUILD, "wiffharvest", "wiffharvest")}
 BAD = "bad<&"  # a run name that must be escaped wherever it is shown
@@ -37,7 +38,6 @@ BAD = "bad<&"  # a run name that must be escaped wherever it is shown
 sys.path.insert(0, SCRIPTS)
 import gather_results  # noqa: E402
 import pipeline_info  # noqa: E402
-import program_output  # noqa: E402
 import quarrow_runs  # noqa: E402
 import summary_table  # noqa: E402
 
@@ -75,7 +75,8 @@ def rows_after_header(text):
 def snakemake(work, results, runs, *arguments, environment=None, config=()):
     command = ["snakemake", "-s", SNAKEFILE, *arguments, "--config", f"runs={runs}", f"results={results}",
                f"yepharvest={PROGRAMS['yepharvest']}", f"wiffharvest={PROGRAMS['wiffharvest']}",
-               f"report={os.path.join(BUILD, 'tools', 'quarrow-report')}", "peakListFormat=both", *config]
+               f"report={os.path.join(BUILD, 'tools', 'quarrow-report')}", f"extract={EXTRACT}", "peakListFormat=both",
+               *config]
     return subprocess.run(command, cwd=work, env=environment, text=True, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT)
 
@@ -371,10 +372,10 @@ class Workflow(unittest.TestCase):
         sentence = (f"The export {export} is incomplete or damaged: it does not end with the closing </mzML>, "
                     "</indexedmzML> or </mzXML> tag.")
         self.assertEqual(read(os.path.join(self.results_failing, "failed.tsv")),
-                         f"run\tprogram\terror\tlog\n{BAD}\tyepharvest\t{sentence}\truns/{BAD}/progress.html\n")
-        page = read(os.path.join(self.results_failing, "runs", BAD, "progress.html"))
-        self.assertTrue(page.startswith(f'<P class="failed"><B>Run failed</B> (yepharvest, exit status 1): '
-                                        f"{html.escape(sentence)}</P>\n<BR>Initialize extractor complete!"), page)
+                         f"run\tprogram\terror\tlog\n{BAD}\tyepharvest\t{sentence}\truns/{BAD}/progress.txt\n")
+        progress = read(os.path.join(self.results_failing, "runs", BAD, "progress.txt"))
+        self.assertTrue(progress.startswith(f"yepharvest {export.replace('Analysis.mzML', 'Analysis.yep')}\n"), progress)
+        self.assertIn(f"\nquarrow-extract: {BAD}: yepharvest failed (exit status 1: {sentence}); record ", progress)
         overview = read(os.path.join(self.results_failing, "index.html"))
         self.assertIn(html.escape(sentence), overview)
         self.assertIn("<b>bad&lt;&amp;</b> (yepharvest)", overview)
@@ -426,44 +427,46 @@ class Workflow(unittest.TestCase):
         self.assertEqual(read(os.path.join(results, "failed.tsv")), "run\tprogram\terror\tlog\n")
 
     def test_failed_runs_say_why(self):
-        """The first line of a failed run's page, for each way a program fails."""
+        """What failed.tsv says of a failed run, for each way a program fails,
+        from quarrow-extract's record of it."""
         where = os.path.join(self.work, "failures")
         os.makedirs(where)
         crash = os.path.join(where, "crash")
         with open(crash, "w") as stream:
             stream.write("#!/bin/sh\necho '<BR>Data read into memory.'\nkill -SEGV $$\n")
         os.chmod(crash, 0o755)
-        y1 = os.path.join(self.runs, "y1.d", "Analysis.yep")
+        y1 = os.path.join(self.runs, "y1.d")
         cases = [
-            ("yepharvest", y1, "", None),
-            ("yepharvest", y1, "&groupScans=-3", "The value -3 of the query key groupScans is outside its range 0 - 10000."),
-            ("yepharvest", os.path.join(where, "none.d", "Analysis.yep"), "",
+            ("yepharvest", y1, [], None, 0),
+            ("yepharvest", y1, ["--groupScans=-3"],
+             "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
+            ("yepharvest", os.path.join(where, "none.d"), [],
              f"No run export was found: the run folder {where}/none.d/ does not exist (looked for Analysis.mzML, "
-             "Analysis.mzXML, Analysis.mzML.gz or Analysis.mzXML.gz in it)."),
-            ("wiffharvest", os.path.join(where, "none.wiff"), "",
+             "Analysis.mzXML, Analysis.mzML.gz or Analysis.mzXML.gz in it).", 1),
+            ("wiffharvest", os.path.join(where, "none.wiff"), [],
              f"No export of the .wiff file was found in the folder {where}/: looked for none.mzML, none.mzXML, "
              "none.mzML.gz and none.mzXML.gz, and for none-<sample>.mzML, none-<sample>.mzXML, "
-             "none-<sample>.mzML.gz and none-<sample>.mzXML.gz (endings in any letter case)."),
-            (crash, y1, "", "crashed before it printed an error"),
+             "none-<sample>.mzML.gz and none-<sample>.mzXML.gz (endings in any letter case).", 1),
+            (crash, y1, [], "crashed before it printed an error", 128 + 11),
         ]
-        for number, (program, data, more, sentence) in enumerate(cases):
-            with self.subTest(program=program, more=more, data=data):
-                run = os.path.join(where, str(number))
-                done = subprocess.run(
-                    [sys.executable, os.path.join(SCRIPTS, "extract_run.py"), "--program", PROGRAMS.get(program, program),
-                     "--parameters", os.path.join(SOURCE, "msparams_quarrow"), "--folder", run,
-                     "--query", f"xtractorDataFilename={data}&resultsXtractorDir={run}/peaklists/&logFileDir={run}/logs/"
-                                f"&specFeaturesFilename=f.txt&lastScan=999999999{more}"])
-                page = read(os.path.join(run, "progress.html"))
-                self.assertEqual(os.path.exists(os.path.join(run, "done")), sentence is None)
+        for number, (program, data, options, sentence, status) in enumerate(cases):
+            with self.subTest(program=program, options=options, data=data):
+                results = os.path.join(where, str(number))
+                run = os.path.splitext(os.path.basename(data))[0]
+                os.makedirs(os.path.join(results, "runs", run))
+                # As the workflow's job starts it.
+                with open(os.path.join(results, "runs", run, gather_results.PROGRESS), "w") as progress:
+                    done = subprocess.run([EXTRACT, data, *options, "--yepharvest", PROGRAMS.get(program, program),
+                                           "--out", os.path.join(results, "runs")], stdout=progress,
+                                          stderr=subprocess.STDOUT)
+                self.assertEqual(done.returncode, status)
                 if sentence is None:
-                    self.assertEqual(done.returncode, 0)
-                    self.assertIsNone(program_output.read_notice(page))
+                    record = pipeline_info.read_record(os.path.join(results, "runs", run, pipeline_info.RECORD))
+                    self.assertEqual((record["outcome"], record["error"]), ("ok", ""))
                     continue
-                ending = "signal 11" if program == crash else "exit status 1"
-                self.assertEqual(done.returncode, 128 + 11 if program == crash else 1)
-                self.assertEqual(program_output.read_notice(page), (os.path.basename(program), ending, sentence))
-                self.assertTrue(page.split("\n", 1)[1].strip())  # what the program printed follows
+                outcome = gather_results.run_outcome(results, run, os.path.basename(program))
+                self.assertEqual((outcome["status"], outcome["error"]), ("failed", sentence))
+                self.assertTrue(read(os.path.join(results, outcome["log"])).strip())
 
 
 def free_port():
@@ -539,7 +542,7 @@ class SlurmCluster(unittest.TestCase):
 
         expected = normalised(local_results)
         self.assertEqual(normalised(slurm_results), expected)
-        for name in ("summary.tsv", "failed.tsv", "index.html", "logs/runStats.txt", f"runs/{BAD}/progress.html"):
+        for name in ("summary.tsv", "failed.tsv", "index.html", "logs/runStats.txt", f"runs/{BAD}/progress.txt"):
             self.assertIn(name, expected)
         self.assertEqual([row["run"] for row in table(os.path.join(slurm_results, "failed.tsv"))], [BAD])
         self.assertEqual(outcomes(slurm_results), outcomes(local_results))

@@ -12,8 +12,9 @@ results/failed.tsv  one row per run that failed, was not run, or has no
 results/index.html  the overview page (overview_page.py)
 results/pipeline_info/runs.tsv  each run's start, end and outcome (pipeline_info.py)
 
-A run succeeded when its job wrote runs/RUN/done; a failed run's
-runs/RUN/progress.html begins with the notice of program_output.py.
+A run succeeded when its job wrote runs/RUN/done; how a failed run ended
+is in quarrow-extract's record of it, runs/RUN/run.tsv, and what it printed
+in runs/RUN/progress.txt.
 """
 
 import argparse
@@ -23,29 +24,44 @@ import sys
 import merge_logs
 import overview_page
 import pipeline_info
-import program_output
 import summary_table
 
 FAILED_COLUMNS = ("run", "program", "error", "log")
+
+
+PROGRESS = "progress.txt"
+
+
+def record_error(record):
+    """Why a run failed, from quarrow-extract's record of it (None: it left
+    none, having refused the run or been stopped before)."""
+    if record is None:
+        return "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)"
+    if record.get("error"):
+        return record["error"]
+    signal = record.get("signal", "")
+    if signal in ("9", "15"):
+        return "stopped before it printed an error (by a limit of the cluster, or cancelled)"
+    if signal:
+        return "crashed before it printed an error"
+    return "no error message: see its progress"
 
 
 def run_outcome(results, run, program):
     """{"status": "done" | "failed" | "not run", "error": text, "log": path
     relative to the results folder, "report": path or ""} of one run."""
     folder = os.path.join("runs", run)
-    outcome = {"run": run, "program": program, "status": "done", "error": "", "log": os.path.join(folder, "progress.html"),
+    outcome = {"run": run, "program": program, "status": "done", "error": "", "log": os.path.join(folder, PROGRESS),
                "report": os.path.join(folder, "report.html")}
     if not os.path.isfile(os.path.join(results, outcome["report"])):
         outcome["report"] = ""
     if os.path.isfile(os.path.join(results, folder, "done")):
         return outcome
     outcome["report"] = ""
-    page_path = os.path.join(results, outcome["log"])
-    if not os.path.isfile(page_path):
+    if not os.path.isfile(os.path.join(results, outcome["log"])):
         return dict(outcome, status="not run", log="", error="not run: the workflow stopped before this run")
-    notice = program_output.read_notice(merge_logs.read_text(page_path))
-    error = notice[2] if notice else "the job ended before the program did (stopped by the cluster?)"
-    return dict(outcome, status="failed", error=error)
+    record = pipeline_info.read_record(os.path.join(results, folder, pipeline_info.RECORD))
+    return dict(outcome, status="failed", error=record_error(record))
 
 
 def report_failure(results, outcome):

@@ -81,7 +81,7 @@ def run_links(outcome):
     folder = f"runs/{outcome['run']}/"
     links = [link(outcome["report"], "report")] if outcome["report"] else []
     if outcome["log"]:
-        links.append(link(outcome["log"], "page"))
+        links.append(link(outcome["log"], "progress"))
     if outcome["status"] == "done":
         links += [link(folder + "logs/" + name, label) for name, label in
                   (("runStats.txt", "statistics"), ("xtractorRejectReasons.txt", "rejects"),
@@ -167,7 +167,7 @@ def page(rows, outcomes):
              "<code>summary.tsv</code>, the runs that failed in <code>failed.tsv</code>.</p>"]
     if failed:
         items = "".join(f"<li><b>{text(o['run'])}</b> ({text(o['program'])}): {text(o['error'])}"
-                        + (f" &middot; {link(o['log'], 'page')}" if o["log"] else "") + "</li>\n" for o in failed)
+                        + (f" &middot; {link(o['log'], 'progress')}" if o["log"] else "") + "</li>\n" for o in failed)
         parts.append(f"<div class=\"failures\"><h2>{len(failed)} of {len(outcomes)} runs failed</h2>\n"
                      f"<ul>\n{items}</ul></div>")
     singly = [(row, singly_charged_share(row)) for row in rows if singly_charged_share(row) is not None]

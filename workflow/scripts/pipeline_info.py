@@ -9,20 +9,22 @@ versions.tsv  program, version, path: the tools' own --version, Snakemake's
 runs.tsv      run, program, start, end, seconds, outcome, exit status: one
               row per run; a run the workflow stopped before is "not run"
 
-Each run's job writes its row to runs/RUN/record.tsv (run_record); the rows
-are gathered with the other results, also when some runs failed.
+Each run's job leaves quarrow-extract's record of it, runs/RUN/run.tsv
+(read_record); the rows are gathered with the other results, also when
+some runs failed.
 """
 
 import datetime
 import hashlib
 import os
+import re
 import subprocess
 
 import merge_logs
 import quarrow_runs
 
 FOLDER = "pipeline_info"
-RECORD = "record.tsv"
+RECORD = "run.tsv"
 RUN_COLUMNS = ("run", "program", "start", "end", "seconds", "outcome", "exit status")
 
 
@@ -75,29 +77,42 @@ def versions_text(tools, programs, others):
     return _table(("program", "version", "path"), rows)
 
 
-def now():
-    return datetime.datetime.now().astimezone()
+def read_record(path):
+    """{field: value} of quarrow-extract's record of a run, or None when
+    there is none."""
+    if not os.path.isfile(path):
+        return None
+    lines = merge_logs.read_text(path).rstrip("\n").split("\n")
+    escapes = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
+
+    def value(text):
+        return re.sub(r"\\(.)", lambda match: escapes.get(match.group(1), match.group(0)), text)
+
+    cells = (line.split("\t") for line in lines[1:])
+    return {value(row[0]): value(row[1]) for row in cells if len(row) >= 2}
 
 
-def run_record(run, program, start, end, status):
-    """runs/RUN/record.tsv of a run that started; `status` as the job ends with it."""
-    seconds = f"{(end - start).total_seconds():.1f}"
-    outcome = "done" if status == 0 else "failed"
-    return _table(RUN_COLUMNS, [(run, program, start.isoformat(timespec="seconds"),
-                                 end.isoformat(timespec="seconds"), seconds, outcome, status)])
+def run_row(run, program, record):
+    """The runs.tsv row of a run from its record (None: not run). A signal
+    counts as exit status 128 + its number, as a shell says it."""
+    if record is None:
+        return (run, program, "", "", "", "not run", "")
+    start, end = record.get("start", ""), record.get("end", "")
+    try:
+        seconds = f"{(datetime.datetime.fromisoformat(end) - datetime.datetime.fromisoformat(start)).total_seconds():.1f}"
+    except ValueError:
+        seconds = ""
+    signal = record.get("signal", "")
+    status = str(128 + int(signal)) if signal else record.get("exit status", "")
+    outcome = "done" if record.get("outcome") == "ok" else "failed"
+    return (run, record.get("program", program), start, end, seconds, outcome, status)
 
 
 def runs_text(results, runs):
     """runs.tsv of `runs` [(run, program)]: each run's own record, else a
     row saying that it was not run."""
-    rows = []
-    for run, program in runs:
-        path = os.path.join(results, "runs", run, RECORD)
-        if os.path.isfile(path):
-            rows.append(merge_logs.read_text(path).split("\n")[1].split("\t"))
-        else:
-            rows.append((run, program, "", "", "", "not run", ""))
-    return "".join("\t".join(row) + "\n" for row in [RUN_COLUMNS, *rows])
+    rows = [run_row(run, program, read_record(os.path.join(results, "runs", run, RECORD))) for run, program in runs]
+    return _table(RUN_COLUMNS, rows)
 
 
 def write(results, name, text):

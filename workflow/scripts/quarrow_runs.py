@@ -18,7 +18,7 @@ SAMPLE_NAME = re.compile(rb'<sample\b[^>]*\bname="([^"]*)"')
 # The workflow's own settings in config.yaml; every other key there is a
 # query key of the programs.
 WORKFLOW_SETTINGS = ("runs", "results", "yepharvest", "wiffharvest", "report", "keys", "parameters", "mem_mb",
-                     "runtime")
+                     "runtime", "extract")
 
 
 class QueryKey:
