@@ -235,7 +235,46 @@ TEST_F(Extract, AFailedReportLeavesTheRunGood) {
     EXPECT_EQ(record.at("report").value, "not made: quarrow-report ended with status 1");
 }
 
+// A Sciex export named directly is its .wiff file's run, which wiffharvest
+// reads with every export of it, and the tool says so; a folder stands for
+// the runs in it.
+TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
+    WorkFolder direct;
+    std::filesystem::create_directory(direct.file("runs"));
+    direct.generate("--sciex qstar --samples 2 --spectra 120 --seed 9 --output " + direct.file("runs/lys.wiff"));
+    direct.generate("--spectra 100 --seed 6 --output " + direct.file("runs/plain.mzML"));
+    direct.generate("--folder --spectra 100 --seed 8 --output " + direct.file("runs/s7.d"));
+    const ChildResult expected = direct.extract(WIFFHARVEST_PATH, direct.file("runs/lys.wiff"),
+                                                "lastScan=999999999&specFeaturesFilename=specFeatures.txt&peakListFormat=mgf");
+    ASSERT_EQ(expected.exitStatus, 0) << expected.output;
+
+    const std::string sample2 = direct.file("runs/lys-Sample2.mzML");
+    const ChildResult got = extract({sample2, "-o", tool.file("one")});
+    ASSERT_EQ(got.exitStatus, 0) << got.output;
+    EXPECT_NE(got.output.find("wiffharvest " + direct.file("runs/lys.wiff") + "\nNote: " + sample2 +
+                              " is an export of a .wiff file: wiffharvest reads it as " + direct.file("runs/lys.wiff") +
+                              ", with every export of that file beside it\n"),
+              std::string::npos)
+        << got.output;
+    EXPECT_TRUE(folderContents(tool.file("one/lys/peaklists")) == direct.peakLists());
+    const auto record = readRecord(tool.file("one/lys/run.tsv"));
+    EXPECT_EQ(record.at("program").value, "wiffharvest");
+    EXPECT_EQ(record.at("input").value, sample2);
+    EXPECT_EQ(record.at("data file").value, direct.file("runs/lys.wiff"));
+
+    const ChildResult all = extract({direct.file("runs"), "-o", tool.file("all")});
+    ASSERT_EQ(all.exitStatus, 0) << all.output;
+    const std::map<std::string, std::string> programs = {
+        {"lys", "wiffharvest"}, {"plain", "yepharvest"}, {"s7", "yepharvest"}};
+    for (const auto& [name, program] : programs) {
+        EXPECT_EQ(readRecord(tool.file("all/" + name + "/run.tsv")).at("program").value, program) << name;
+        EXPECT_EQ(filesEndingIn(tool.file("all/" + name + "/peaklists"), ".mgf"), name == "lys" ? 2 : 1) << name;
+    }
+    EXPECT_EQ(folderContents(tool.file("all")).size(), programs.size());
+}
+
 TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
+    std::filesystem::create_directory(tool.file("empty"));
     const std::string run = tool.file("s.d");
     const std::string wiff = tool.file("w.wiff");
     const std::string out = tool.file("out");
@@ -252,7 +291,8 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{"--out", out}, "no run given"},
         {{run, tool.file("x/s.mzML"), "-o", out},
          "two runs named s: " + run + " and " + tool.file("x/s.mzML") + " (each run goes into"},
-        {{tool.file(".mzML"), "-o", out}, tool.file(".mzML") + ": no run name can be made of it"},
+        {{tool.file("two\nlines.mzML"), "-o", out}, tool.file("two\nlines.mzML") + ": its name holds a line break"},
+        {{tool.file("empty"), "-o", out}, tool.file("empty") + ": no runs in this folder"},
         // Each key's own range, from the key table.
         {{run, "--groupScans", "5x", "--out", out}, "--groupScans 5x: not a whole number (range 0 - 10000)"},
         {{run, "--groupScans", "99999999999", "--out", out}, "--groupScans 99999999999: outside its range 0 - 10000"},

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -99,7 +100,12 @@ std::string makeReport(const ExtractRun& run, const ExtractCommand& command,
     std::string first = said.substr(0, said.find('\n'));
     if (first.starts_with("quarrow-report: ")) first.erase(0, 16);
     if (status == 0) {
-        if (!said.empty()) warn(said.substr(0, said.find_last_not_of('\n') + 1));
+        // Its notes, each a line of its own.
+        for (std::size_t at = 0; at < said.size();) {
+            const std::size_t end = std::min(said.find('\n', at), said.size());
+            if (end > at) warn(said.substr(at, end - at));
+            at = end + 1;
+        }
         return reportName;
     }
     const std::string why = "not made: " + (first.empty() ? "quarrow-report ended with status " + std::to_string(status) : first);
