@@ -13,6 +13,7 @@
 #include "tools/extract/cgi_launch.h"
 #include "tools/extract/extract_command.h"
 #include "tools/extract/plain_progress.h"
+#include "tools/extract/tool_places.h"
 #include "tools/keys/key_listing.h"
 
 namespace fs = std::filesystem;
@@ -22,7 +23,7 @@ namespace {
 // Refused before anything ran.
 constexpr int refusedStatus = 2;
 
-const ToolPlaces builtIn = {QUARROW_YEPHARVEST_PATH, QUARROW_WIFFHARVEST_PATH, QUARROW_PARAMETERS_DIR};
+const ToolPlaces builtIn = toolPlaces();
 
 void printHelp() {
     std::printf(
@@ -43,7 +44,7 @@ void printHelp() {
         "       DIR: the logs gain each run's rows, as the programs append them.\n"
         "--KEY=VALUE   the same as --KEY VALUE (for a value that begins with --).\n"
         "--yepharvest PATH, --wiffharvest PATH   the programs; else the variables\n"
-        "       QUARROW_YEPHARVEST and QUARROW_WIFFHARVEST; else the build tree's\n"
+        "       QUARROW_YEPHARVEST and QUARROW_WIFFHARVEST; else those beside this tool\n"
         "         %s\n"
         "         %s\n"
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"

@@ -1,0 +1,45 @@
+#include "tools/extract/tool_places.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each layout relative to the folder of the tool's executable; the build
+// system fills them in from its install folders and its build tree.
+struct Layout {
+    const char* yepharvest;
+    const char* wiffharvest;
+    const char* parameters;
+};
+
+constexpr Layout installedLayout = {"yepharvest", "wiffharvest", QUARROW_INSTALLED_PARAMETERS};
+constexpr Layout buildTreeLayout = {QUARROW_BUILT_YEPHARVEST, QUARROW_BUILT_WIFFHARVEST, QUARROW_BUILT_PARAMETERS};
+
+ToolPlaces placesOf(const fs::path& folder, const Layout& layout) {
+    const auto place = [&](const char* relative) { return (folder / relative).lexically_normal().string(); };
+    return {place(layout.yepharvest), place(layout.wiffharvest), place(layout.parameters)};
+}
+
+}  // namespace
+
+ToolPlaces toolPlacesFrom(const std::string& toolFolder) {
+    std::error_code error;
+    for (const Layout* layout : {&installedLayout, &buildTreeLayout}) {
+        ToolPlaces places = placesOf(toolFolder, *layout);
+        if (fs::is_directory(places.parameters, error)) return places;
+    }
+    return placesOf(toolFolder, installedLayout);
+}
+
+ToolPlaces toolPlaces() {
+    std::error_code error;
+    // The kernel's own answer, every link resolved: a tool started through a
+    // link on PATH still finds what lies beside the real file.
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) self = QUARROW_INSTALLED_TOOL;
+    return toolPlacesFrom(self.parent_path().string());
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Where a tool finds the programs it runs and their parameter folder: beside
+// its own executable, so that the same binary works in the build tree it was
+// built in and once installed under any prefix, with no path of the build
+// machine in it.
+#include <string>
+
+#include "tools/extract/extract_command.h"
+
+// The installed layout (PREFIX/bin beside PREFIX/share/quarrow/msparams_quarrow)
+// when the parameter folder is there, else the build tree's when its folder is
+// there, else the installed layout's places, which the refusals then name.
+ToolPlaces toolPlaces();
+
+// toolPlaces() for a tool whose executable lies in `toolFolder`.
+ToolPlaces toolPlacesFrom(const std::string& toolFolder);
