@@ -28,9 +28,14 @@ ToolPlaces placesOf(const fs::path& folder, const Layout& layout) {
 
 ToolPlaces toolPlacesFrom(const std::string& toolFolder) {
     std::error_code error;
+    // A layout is there when its parameter folder and one of its programs
+    // are: a prefix laid inside a build tree leaves the tree's tools theirs.
     for (const Layout* layout : {&installedLayout, &buildTreeLayout}) {
         ToolPlaces places = placesOf(toolFolder, *layout);
-        if (fs::is_directory(places.parameters, error)) return places;
+        if (fs::is_directory(places.parameters, error) &&
+            (fs::exists(places.yepharvest, error) || fs::exists(places.wiffharvest, error))) {
+            return places;
+        }
     }
     return placesOf(toolFolder, installedLayout);
 }
@@ -39,7 +44,7 @@ ToolPlaces toolPlaces() {
     std::error_code error;
     // The kernel's own answer, every link resolved: a tool started through a
     // link on PATH still finds what lies beside the real file.
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) self = QUARROW_INSTALLED_TOOL;
-    return toolPlacesFrom(self.parent_path().string());
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    // Without /proc, the folder the install was meant for.
+    return toolPlacesFrom(error ? std::string(QUARROW_INSTALLED_BINDIR) : self.parent_path().string());
 }

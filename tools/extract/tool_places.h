@@ -8,8 +8,9 @@
 #include "tools/extract/extract_command.h"
 
 // The installed layout (PREFIX/bin beside PREFIX/share/quarrow/msparams_quarrow)
-// when the parameter folder is there, else the build tree's when its folder is
-// there, else the installed layout's places, which the refusals then name.
+// when its parameter folder and a program are there, else the build tree's
+// when they are there, else the installed layout's places, which the
+// refusals then name.
 ToolPlaces toolPlaces();
 
 // toolPlaces() for a tool whose executable lies in `toolFolder`.
