@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "tests/support/work_folder.h"
 
@@ -65,7 +66,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-report", "quarrow-keys"}) {
         EXPECT_NE(settings.find(": ../../bin/" + std::string(tool) + "\n"), std::string::npos) << tool << "\n" << settings;
     }
-    EXPECT_EQ(settings.find("build/"), std::string::npos) << settings;
+    EXPECT_FALSE(std::regex_search(settings, std::regex("\n[a-z]+: *build/"))) << settings;
 
     // The same run through the build tree's tool, for comparison.
     runGenerator("--folder --spectra 150 --seed 5 --output " + work.file("sample7.d"));
