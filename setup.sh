@@ -5,6 +5,9 @@
 #                     (once plainly, once under AddressSanitizer + UBSan),
 #                     the two-thread stages under ThreadSanitizer,
 #                     then each fuzz target for a minute
+#   ./setup.sh install PREFIX   install what is missing, build the programs and
+#                     tools (no tests) and install them under PREFIX
+#                     (cmake --install: PREFIX/bin and PREFIX/share/quarrow)
 #   ./setup.sh serve [PORT]   install what is missing, build, serve the form
 #                     pages and both programs on 127.0.0.1:PORT (default 8080)
 #   ./setup.sh bench  install what is missing (with the search engine and its
@@ -169,6 +172,13 @@ case "${1:-}" in
         cmake --build build -j "$jobs" --target yepharvest quarrow-extract
         bench/identifications.sh build
         ;;
+    install)
+        [ $# -eq 2 ] || { echo "usage: $0 install PREFIX" >&2; exit 2; }
+        install_missing
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARROW_WERROR=ON >/dev/null
+        cmake --build build -j "$jobs" --target quarrow_programs
+        cmake --install build --prefix "$2"
+        ;;
     test)
         web_packages browser
         packages+=("${fuzz_packages[@]}" "${slurm_packages[@]}")
@@ -185,5 +195,5 @@ case "${1:-}" in
         tests/sanitizer/thread_check.sh build-thread
         ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp" fuzz
         ;;
-    *) echo "usage: $0 demo|test|serve [PORT]|bench" >&2; exit 2 ;;
+    *) echo "usage: $0 demo|install PREFIX|test|serve [PORT]|bench" >&2; exit 2 ;;
 esac

@@ -6,20 +6,30 @@
 # Environment: QUARROW_DATA_ROOT (runs to read) and QUARROW_RESULTS_ROOT
 # (where the requests' peak lists and logs go), both required here;
 # QUARROW_BUILD_DIR (default build), QUARROW_SERVER_DIR (default
-# <build>/web-server).
+# <build>/web-server). Installed by cmake --install (PREFIX/share/quarrow/web/),
+# it serves the programs of PREFIX/bin instead, from a new temporary server
+# folder unless QUARROW_SERVER_DIR names one.
 set -euo pipefail
 checkout=$(cd "$(dirname "$0")/.." && pwd)
 port=${1:-8080}
-build=$(realpath "${QUARROW_BUILD_DIR:-$checkout/build}")
-server=${QUARROW_SERVER_DIR:-$build/web-server}
-
 fail() { echo "serve.sh: $*" >&2; exit 1; }
+if [ -f "$checkout/CMakeLists.txt" ]; then
+    build=$(realpath "${QUARROW_BUILD_DIR:-$checkout/build}")
+    server=${QUARROW_SERVER_DIR:-$build/web-server}
+    launcher=$build/web/launcher/quarrow-launch
+    yepharvest=$build/yepharvest/yepharvest wiffharvest=$build/wiffharvest/wiffharvest
+    report=$build/tools/quarrow-report
+else
+    bin=$(realpath "$checkout/../../bin") || fail "no folder of programs beside $checkout"
+    server=${QUARROW_SERVER_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/quarrow-web-server-XXXXXX")}
+    launcher=$bin/quarrow-launch yepharvest=$bin/yepharvest wiffharvest=$bin/wiffharvest report=$bin/quarrow-report
+fi
+
 [[ $port =~ ^[0-9]+$ ]] && [ "$port" -ge 1 ] && [ "$port" -le 65535 ] || fail "no port: $port"
 [ -n "${QUARROW_DATA_ROOT:-}" ] || fail "QUARROW_DATA_ROOT is not set"
 [ -n "${QUARROW_RESULTS_ROOT:-}" ] || fail "QUARROW_RESULTS_ROOT is not set"
 [ -d "$QUARROW_DATA_ROOT" ] || fail "QUARROW_DATA_ROOT is no folder: $QUARROW_DATA_ROOT"
 mkdir -p "$QUARROW_RESULTS_ROOT" "$server"
-launcher=$build/web/launcher/quarrow-launch
 [ -x "$launcher" ] || fail "no launcher at $launcher: build the target quarrow-launch"
 # Debian installs it in /usr/sbin, which a user's PATH may leave out.
 lighttpd=$(PATH=$PATH:/usr/sbin command -v lighttpd) || fail "lighttpd is not installed"
@@ -40,8 +50,9 @@ for name in yepharvest wiffharvest results; do cp "$launcher" "$server/cgi-bin/$
 # A program built later is served without a restart; one never built gets a
 # clear page from the launcher, and without the report tool the run pages
 # say that there is no report.
-for program in yepharvest wiffharvest; do ln -sfn "$build/$program/$program" "$server/programs/$program"; done
-ln -sfn "$build/tools/quarrow-report" "$server/programs/quarrow-report"
+ln -sfn "$yepharvest" "$server/programs/yepharvest"
+ln -sfn "$wiffharvest" "$server/programs/wiffharvest"
+ln -sfn "$report" "$server/programs/quarrow-report"
 
 cat > "$server/lighttpd.conf" <<CONF
 server.modules = ("mod_alias", "mod_rewrite", "mod_setenv", "mod_cgi")

@@ -16,7 +16,7 @@ public:
 };
 
 // Where the tool finds what it runs: an option, else an environment
-// variable, else the build tree it was built in.
+// variable, else the places found beside the tool (tool_places.h).
 struct ToolPlaces {
     std::string yepharvest = {};
     std::string wiffharvest = {};

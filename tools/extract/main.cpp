@@ -11,6 +11,7 @@
 
 #include "tools/extract/extract_command.h"
 #include "tools/extract/extract_run.h"
+#include "tools/extract/tool_places.h"
 #include "tools/keys/key_listing.h"
 
 namespace fs = std::filesystem;
@@ -20,8 +21,7 @@ namespace {
 // Refused before anything ran.
 constexpr int refusedStatus = 2;
 
-const ToolPlaces builtIn = {QUARROW_YEPHARVEST_PATH, QUARROW_WIFFHARVEST_PATH, QUARROW_PARAMETERS_DIR,
-                            QUARROW_REPORT_PATH};
+const ToolPlaces builtIn = toolPlaces();
 
 void printHelp() {
     std::printf(
@@ -57,7 +57,7 @@ void printHelp() {
         "       says so); other runs' folders are left as they are.\n"
         "--KEY=VALUE   the same as --KEY VALUE (for a value that begins with --).\n"
         "--yepharvest PATH, --wiffharvest PATH   the programs; else the variables\n"
-        "       QUARROW_YEPHARVEST and QUARROW_WIFFHARVEST; else the build tree's\n"
+        "       QUARROW_YEPHARVEST and QUARROW_WIFFHARVEST; else those beside this tool\n"
         "         %s\n"
         "         %s\n"
         "--report PATH   quarrow-report; else the variable QUARROW_REPORT; else\n"
