@@ -20,6 +20,7 @@ ChildResult runs(const std::vector<std::string>& arguments) {
 TEST(QuarrowRuns, ListsEveryRunOfAFolderWithItsProgramPathAndSource) {
     TempDir dir;
     const std::string folder = dir.file("runs");
+    fs::create_directories(folder + "/lab");
     runGenerator("--folder --spectra 30 --seed 1 --output " + folder + "/y1.d");
     runGenerator("--gzip --spectra 30 --seed 2 --output " + folder + "/lab/y2.mzML");
     runGenerator("--sciex qstar --samples 2 --spectra 30 --seed 3 --output " + folder + "/w1.wiff");
@@ -67,6 +68,17 @@ TEST(QuarrowRuns, RefusesWhatItCannotList) {
         const ChildResult done = runs(c.arguments);
         EXPECT_EQ(done.exitStatus, c.status) << c.arguments.front() << ": " << done.output;
         EXPECT_EQ(done.output.substr(0, c.output.size()), c.output) << c.arguments.front();
+    }
+}
+
+// The generator the end-to-end tests lean on ends with a message, instead of
+// spinning, when it cannot create its file (compressed or not).
+TEST(RunGenerator, AFileItCannotCreateEndsIt) {
+    TempDir dir;
+    for (const std::string gzip : {"--seed 1 ", "--gzip "}) {
+        const ChildResult done = runProgram({"/usr/bin/timeout", "", {}, "", splitText("60 " RUNGEN_PATH " " + gzip +
+            "--spectra 10 --output " + dir.file("none/x.mzML"), ' ')});
+        EXPECT_EQ(done.exitStatus, 1) << gzip;
     }
 }
 
