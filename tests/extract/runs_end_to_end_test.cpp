@@ -60,7 +60,6 @@ TEST(QuarrowRuns, RefusesWhatItCannotList) {
         {{"--tsv"}, 2, "usage: quarrow-runs --tsv FOLDER | --help | --version\n"},
         {{"--tsv", dir.path(), "more"}, 2, "usage: "},
         {{dir.path()}, 2, "usage: "},
-        {{"--version"}, 0, std::string("quarrow-runs ") + QUARROW_VERSION + "\n"},
         {{"--help"}, 0, "usage: quarrow-runs --tsv FOLDER | --help | --version\nquarrow-runs --tsv FOLDER lists"},
         {{"--tsv", dir.path()}, 0, "run\tprogram\tpath\tsource\tproblem\nfile\tyepharvest\tfile.mzML\tfile.mzML\t\n"},
     };
