@@ -97,20 +97,19 @@ demo() {
     echo "Extracting it with the command line (build/tools/quarrow-extract --help lists every key), which runs"
     echo "yepharvest as a web server would, with the front ends' defaults:"
     echo
-    echo "    build/tools/quarrow-extract $work/sample7.d --out $work/sample7"
+    echo "    build/tools/quarrow-extract $work/sample7.d --out $work/out"
     echo
     status=0
-    build/tools/quarrow-extract "$work/sample7.d" --out "$work/sample7" || status=$?
+    build/tools/quarrow-extract "$work/sample7.d" --out "$work/out" || status=$?
     echo
     echo "quarrow-extract exit status: $status"
-    echo "Peak lists: $work/sample7/peaklists/ (sample7.mgf, $(grep -c '^BEGIN IONS' "$work/sample7/peaklists/sample7.mgf") spectra)"
+    echo "Peak lists: $work/out/sample7/peaklists/ (sample7.mgf, $(grep -c '^BEGIN IONS' "$work/out/sample7/peaklists/sample7.mgf") spectra)"
+    echo "Record:     $work/out/sample7/run.tsv (settings, program, version, times, outcome, counts)"
+    echo "Run report: $work/out/sample7/report.html"
     echo "Truth:      $work/sample7.truth.tsv (what the generator simulated)"
     echo
     echo "Run statistics:"
-    cat "$work/sample7/logs/runStats.txt"
-    build/tools/quarrow-report --logs "$work/sample7/logs/" --features specFeatures.txt --run sample7 \
-        --data "$work/sample7.d/Analysis.yep" --output "$work/sample7/report.html"
-    echo "Run report: $work/sample7/report.html"
+    cat "$work/out/sample7/logs/runStats.txt"
     echo
 
     echo "Generating a two-sample QSTAR .wiff run: its exports $work/lysate3-Sample1.mzML and -Sample2.mzML"
@@ -118,16 +117,14 @@ demo() {
         --output "$work/lysate3.wiff" --truth "$work/lysate3.truth.tsv" >/dev/null
     echo "Extracting it (wiffharvest, chosen by the .wiff ending), with .pkl files beside the MGF files:"
     echo
-    echo "    build/tools/quarrow-extract $work/lysate3.wiff --peakListFormat both --out $work/lysate3"
+    echo "    build/tools/quarrow-extract $work/lysate3.wiff --peakListFormat both --out $work/out"
     echo
     status=0
-    build/tools/quarrow-extract "$work/lysate3.wiff" --peakListFormat both --out "$work/lysate3" || status=$?
+    build/tools/quarrow-extract "$work/lysate3.wiff" --peakListFormat both --out "$work/out" || status=$?
     echo
     echo "quarrow-extract exit status: $status"
-    echo "Peak lists: $work/lysate3/peaklists/ ($(ls "$work/lysate3/peaklists" | wc -l) files)"
-    build/tools/quarrow-report --logs "$work/lysate3/logs/" --features specFeatures.txt --run lysate3 \
-        --output "$work/lysate3/report.html"
-    echo "Run report: $work/lysate3/report.html (a section per sample)"
+    echo "Peak lists: $work/out/lysate3/peaklists/ ($(ls "$work/out/lysate3/peaklists" | wc -l) files)"
+    echo "Run report: $work/out/lysate3/report.html (a section per sample)"
 }
 
 # The web server needs lighttpd; the browser test also Chromium and Node.js

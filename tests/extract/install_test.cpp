@@ -48,7 +48,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     const std::string bin = prefix.file("bin/");
     const std::string data = prefix.file("share/quarrow/");
     for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-extract", "quarrow-report", "quarrow-keys",
-                             "quarrow-rungen", "quarrow-launch"}) {
+                             "quarrow-runs", "quarrow-rungen", "quarrow-launch"}) {
         EXPECT_TRUE(executable(bin + tool)) << tool;
     }
     for (const char* file : {"elements.txt", "aminoAcids.tsv", "cysteines.tsv", "instrument.txt"}) {
@@ -63,7 +63,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     // The installed workflow's settings name the installed programs, from the
     // folder above workflow/.
     const std::string settings = readWholeFile(data + "workflow/config.yaml");
-    for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-report", "quarrow-keys"}) {
+    for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-report", "quarrow-keys", "quarrow-runs", "quarrow-extract"}) {
         EXPECT_NE(settings.find(": ../../bin/" + std::string(tool) + "\n"), std::string::npos) << tool << "\n" << settings;
     }
     EXPECT_FALSE(std::regex_search(settings, std::regex("\n[a-z]+: *build/"))) << settings;
@@ -76,7 +76,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     const ChildResult hidden = withBuildTreeHidden(
         "set -e; \"$1/bin/quarrow-extract\" --help > help.txt; "
         "\"$1/bin/quarrow-extract\" \"$2/sample7.d\" --out \"$2/installed\"; "
-        "\"$1/bin/quarrow-report\" --logs \"$2/installed/logs/\" --features specFeatures.txt --run sample7 "
+        "\"$1/bin/quarrow-report\" --logs \"$2/installed/sample7/logs/\" --features specFeatures.txt --run sample7 "
         "--data \"$2/sample7.d/Analysis.yep\" --output \"$2/report.html\"; "
         "\"$1/bin/quarrow-keys\" --tsv > keys.tsv; "
         "\"$1/bin/quarrow-rungen\" --sciex qstar --spectra 150 --seed 2 --output \"$2/lysate3.wiff\" > /dev/null; "
@@ -88,7 +88,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     EXPECT_TRUE(hidden.output.ends_with("\nhidden\n")) << hidden.output;
 
     const std::string help = readWholeFile(work.file("help.txt"));
-    for (const std::string& place : {bin + "yepharvest\n", bin + "wiffharvest\n", data + "msparams_quarrow\n"}) {
+    for (const std::string& place : {bin + "yepharvest\n", bin + "wiffharvest\n", bin + "quarrow-report\n", data + "msparams_quarrow\n"}) {
         EXPECT_NE(help.find(" " + place), std::string::npos) << place << "\n" << help;
     }
     for (const std::string& text : {hidden.output, help, readWholeFile(work.file("report.html"))}) {
@@ -96,12 +96,12 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
         EXPECT_EQ(text.find(QUARROW_BINARY_DIR), std::string::npos) << text;
     }
     for (const char* folder : {"peaklists", "logs"}) {
-        const auto want = folderContents(work.file(std::string("built/") + folder));
+        const auto want = folderContents(work.file(std::string("built/sample7/") + folder));
         EXPECT_GT(want.size(), 0u) << folder;
-        EXPECT_TRUE(want == folderContents(work.file(std::string("installed/") + folder))) << folder << " differs";
+        EXPECT_TRUE(want == folderContents(work.file(std::string("installed/sample7/") + folder))) << folder << " differs";
     }
     EXPECT_NE(readWholeFile(work.file("keys.tsv")).find("\nxtractorDataFilename\t"), std::string::npos);
-    EXPECT_TRUE(fs::is_regular_file(work.file("wiff/peaklists/lysate3.mgf")));
+    EXPECT_TRUE(fs::is_regular_file(work.file("wiff/lysate3/peaklists/lysate3.mgf")));
 }
 
 }  // namespace

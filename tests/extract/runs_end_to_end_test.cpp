@@ -20,6 +20,7 @@ ChildResult runs(const std::vector<std::string>& arguments) {
 TEST(QuarrowRuns, ListsEveryRunOfAFolderWithItsProgramPathAndSource) {
     TempDir dir;
     const std::string folder = dir.file("runs");
+    fs::create_directories(folder + "/lab");
     runGenerator("--folder --spectra 30 --seed 1 --output " + folder + "/y1.d");
     runGenerator("--gzip --spectra 30 --seed 2 --output " + folder + "/lab/y2.mzML");
     runGenerator("--sciex qstar --samples 2 --spectra 30 --seed 3 --output " + folder + "/w1.wiff");
@@ -59,7 +60,6 @@ TEST(QuarrowRuns, RefusesWhatItCannotList) {
         {{"--tsv"}, 2, "usage: quarrow-runs --tsv FOLDER | --help | --version\n"},
         {{"--tsv", dir.path(), "more"}, 2, "usage: "},
         {{dir.path()}, 2, "usage: "},
-        {{"--version"}, 0, std::string("quarrow-runs ") + QUARROW_VERSION + "\n"},
         {{"--help"}, 0, "usage: quarrow-runs --tsv FOLDER | --help | --version\nquarrow-runs --tsv FOLDER lists"},
         {{"--tsv", dir.path()}, 0, "run\tprogram\tpath\tsource\tproblem\nfile\tyepharvest\tfile.mzML\tfile.mzML\t\n"},
     };
@@ -67,6 +67,17 @@ TEST(QuarrowRuns, RefusesWhatItCannotList) {
         const ChildResult done = runs(c.arguments);
         EXPECT_EQ(done.exitStatus, c.status) << c.arguments.front() << ": " << done.output;
         EXPECT_EQ(done.output.substr(0, c.output.size()), c.output) << c.arguments.front();
+    }
+}
+
+// The generator the end-to-end tests lean on ends with a message, instead of
+// spinning, when it cannot create its file (compressed or not).
+TEST(RunGenerator, AFileItCannotCreateEndsIt) {
+    TempDir dir;
+    for (const std::string gzip : {"--seed 1 ", "--gzip "}) {
+        const ChildResult done = runProgram({"/usr/bin/timeout", "", {}, "", splitText("60 " RUNGEN_PATH " " + gzip +
+            "--spectra 10 --output " + dir.file("none/x.mzML"), ' ')});
+        EXPECT_EQ(done.exitStatus, 1) << gzip;
     }
 }
 
