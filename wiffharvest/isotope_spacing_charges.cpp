@@ -71,7 +71,3 @@ void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t first, std::
         if (z != 0) scan.chargePending = false;
     }
 }
-
-void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
-    assignChargesFromIsotopeSpacing(table, 0, n, context);
-}

@@ -9,4 +9,3 @@
 // Records [first, end); each one's preceding survey scan must be read.
 void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t first, std::int32_t end,
                                      const ExtractionContext& context);
-void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const ExtractionContext& context);

@@ -156,6 +156,7 @@ TEST_F(Extract, EachToolPrintsItsVersion) {
         {{EXTRACT_PATH, tool.file("s.d"), "--groupScans", "5", "--version"}, "quarrow-extract"},
         {{KEYS_PATH, "--version"}, "quarrow-keys"},
         {{REPORT_PATH, "--version"}, "quarrow-report"},
+        {{RUNS_PATH, "--version"}, "quarrow-runs"},
     };
     for (const auto& [arguments, name] : cases) {
         const ChildResult got = runProgram({arguments.front(), "", {}, "",

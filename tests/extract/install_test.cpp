@@ -48,7 +48,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     const std::string bin = prefix.file("bin/");
     const std::string data = prefix.file("share/quarrow/");
     for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-extract", "quarrow-report", "quarrow-keys",
-                             "quarrow-rungen", "quarrow-launch"}) {
+                             "quarrow-runs", "quarrow-rungen", "quarrow-launch"}) {
         EXPECT_TRUE(executable(bin + tool)) << tool;
     }
     for (const char* file : {"elements.txt", "aminoAcids.tsv", "cysteines.tsv", "instrument.txt"}) {
@@ -63,7 +63,7 @@ TEST(Install, TheInstalledToolsRunWithoutTheBuildTree) {
     // The installed workflow's settings name the installed programs, from the
     // folder above workflow/.
     const std::string settings = readWholeFile(data + "workflow/config.yaml");
-    for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-report", "quarrow-keys"}) {
+    for (const char* tool : {"yepharvest", "wiffharvest", "quarrow-report", "quarrow-keys", "quarrow-runs"}) {
         EXPECT_NE(settings.find(": ../../bin/" + std::string(tool) + "\n"), std::string::npos) << tool << "\n" << settings;
     }
     EXPECT_FALSE(std::regex_search(settings, std::regex("\n[a-z]+: *build/"))) << settings;

@@ -6,6 +6,7 @@
 
 #include "core/extractor/extraction_context.h"
 #include "core/extractor/precursor_tics.h"
+#include "wiffharvest/isotope_spacing_charges.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
@@ -32,6 +33,9 @@ inline void processVelmoraLCMSMSrun(const RunTable& run, const ExtractionContext
     PeakListWriting writing(velmoraPeakListOutput(context), context);
     processVelmoraLCMSMSrun(run, 0, run.numScans(), writing);
     writing.finish();
+}
+inline void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t n, const ExtractionContext& context) {
+    assignChargesFromIsotopeSpacing(table, 0, n, context);
 }
 template <class Record>
 void calculatePrecursorTICs(std::vector<Record>& records, const ExtractionContext& context) {

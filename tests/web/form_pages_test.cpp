@@ -1,52 +1,12 @@
-// What the form pages offer: each program only its own runs under the data
-// root, and each program's keys with their labels, defaults and ranges.
+// What the form pages offer: each program's keys with their labels, defaults
+// and ranges.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include "tests/support/temp_dir.h"
 #include "web/launcher/form_page.h"
 #include "tools/keys/key_values.h"
-#include "web/launcher/run_catalog.h"
-
-namespace fs = std::filesystem;
 
 namespace {
-
-// An export holding a .wiff file's spectrum ids, as the converter writes it.
-std::string sciexExport(const std::string& sample) {
-    return "<mzML><run><sample id=\"s\" name=\"" + sample +
-           "\"/><spectrum id=\"sample=1 period=1 cycle=1 experiment=1\"/></run></mzML>";
-}
-
-TEST(RunCatalog, EachProgramOnlyItsOwnRuns) {
-    TempDir dir;
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"a.d/Analysis.mzML", ""},
-        {"lab/b.d/Analysis.mzXML.gz", ""},
-        {"lab/c.mzML", "<mzML><spectrum id=\"scan=1\"/></mzML>"},
-        {"empty.d/notes.txt", ""},
-        {"x.txt", ""},
-        // Beside mix.wiff its exports are its samples, whatever they hold.
-        {"wiff/mix.wiff", ""},
-        {"wiff/mix-Sample1.mzML", ""},
-        {"wiff/mix.mzML", ""},
-        // Without their .wiff file, exports with its ids stand for it.
-        {"wiff/q1-Lysate A.mzML", sciexExport("Lysate A")},
-        {"wiff/q1-Lysate B.mzML", sciexExport("Lysate B")},
-        {"wiff/q2.mzML", sciexExport("only")},
-        {"wiff/q3-rerun.mzML", sciexExport("first")},
-    };
-    for (const auto& [file, text] : files) {
-        fs::create_directories(fs::path(dir.file(file)).parent_path());
-        writeWholeFile(dir.file(file), text);
-    }
-    fs::create_directory_symlink("/tmp", dir.file("lab/outside"));
-    EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
-              (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML"}));
-    EXPECT_EQ(findRuns(dir.path(), "wiffharvest"),
-              (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff", "wiff/q2.wiff", "wiff/q3-rerun.wiff"}));
-}
 
 TEST(RunCatalog, CysteineNamesInFileOrder) {
     const std::vector<std::string> names = cysteineNames(QUARROW_PARAMS_DIR "/cysteines.tsv");

@@ -5,6 +5,7 @@
 #include "core/util/format_text.h"
 #include "platform/analyst/scan_values.h"
 #include "tests/support/query_context.h"
+#include "tests/support/whole_table_stages.h"
 #include "wiffharvest/filter_and_merge.h"
 #include "wiffharvest/isotope_spacing_charges.h"
 #include "wiffharvest/object_model_errors.h"

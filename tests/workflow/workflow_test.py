@@ -30,6 +30,7 @@ SNAKEFILE = os.path.join(SOURCE, "workflow", "Snakefile")
 PROFILES = os.path.join(SOURCE, "workflow", "profiles")
 SCRIPTS = os.path.join(SOURCE, "workflow", "scripts")
 RUNGEN = os.path.join(BUILD, "tools", "quarrow-rungen")
+CATALOG = os.path.join(BUILD, "tools", "quarrow-runs")
 PROGRAMS = {"yepharvest": os.path.join(BUILD, "yepharvest", "yepharvest"),
             "wiffharvest": os.path.join(BUILD, "wiffharvest", "wiffharvest")}
 BAD = "bad<&"  # a run name that must be escaped wherever it is shown
@@ -75,7 +76,8 @@ def rows_after_header(text):
 def snakemake(work, results, runs, *arguments, environment=None, config=()):
     command = ["snakemake", "-s", SNAKEFILE, *arguments, "--config", f"runs={runs}", f"results={results}",
                f"yepharvest={PROGRAMS['yepharvest']}", f"wiffharvest={PROGRAMS['wiffharvest']}",
-               f"report={os.path.join(BUILD, 'tools', 'quarrow-report')}", "peakListFormat=both", *config]
+               f"report={os.path.join(BUILD, 'tools', 'quarrow-report')}", f"catalog={CATALOG}", "peakListFormat=both",
+               *config]
     return subprocess.run(command, cwd=work, env=environment, text=True, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT)
 
@@ -93,16 +95,17 @@ def run_alone(program, data, where):
 
 
 def make_runs(work, spectra):
-    """runs/: y1.d (a run folder), y2.mzML.gz (a gzip export) and w1 (two
-    QSTAR samples of a .wiff file that is not there); runs-with-failure/:
-    the same and a copy of y1.d whose export is cut in half."""
+    """runs/: y1.d (a run folder), y2.mzML.gz (a gzip export), both with
+    OpenMS's run id ru_0, and w1 (two QSTAR samples of a .wiff file that is
+    not there); runs-with-failure/: the same and a copy of y1.d whose export
+    is cut in half."""
     runs = os.path.join(work, "runs")
     os.makedirs(runs)
     common = ["--spectra", str(spectra)]
     generate("--folder", "--output", os.path.join(runs, "y1.d"), "--seed", "1", "--truth", os.path.join(work, "y1"),
-             *common)
+             "--run-id", "ru_0", *common)
     generate("--gzip", "--output", os.path.join(runs, "y2.mzML"), "--seed", "2", "--truth", os.path.join(work, "y2"),
-             *common)
+             "--run-id", "ru_0", *common)
     generate("--sciex", "qstar", "--samples", "2", "--seed", "3", "--output", os.path.join(runs, "w1.wiff"),
              "--truth", os.path.join(work, "w1"), *common)
     with_failure = os.path.join(work, "runs-with-failure")
@@ -159,25 +162,28 @@ class Workflow(unittest.TestCase):
                 logs["runStats.txt"] = logs["runStats.txt"].replace(self.runs, runs_folder)
                 self.assertEqual(folder(os.path.join(results, "runs", run, "logs")), logs)
 
-    def test_finds_the_runs_of_the_folder(self):
-        self.assertEqual(quarrow_runs.find_runs(self.runs),
-                         {run: (program, os.path.join(self.runs, data)) for run, (program, data) in EXPECTED_RUNS.items()})
-        # A .wiff path that is there claims its exports by name.
+    def test_finds_the_runs_as_every_front_end_does(self):
+        """quarrow-runs finds the runs; the workflow leaves out those it cannot run."""
+        self.assertEqual(quarrow_runs.find_runs(CATALOG, self.runs),
+                         ({run: (program, os.path.join(self.runs, data)) for run, (program, data) in EXPECTED_RUNS.items()},
+                          []))
+        # A .wiff path that is there claims its exports by name; a run
+        # folder needs an export; runs in folders below are found too.
         other = os.path.join(self.work, "discovery")
-        os.makedirs(other)
-        for name in ("lysate-3.wiff", "lysate-3-A.mzML", "lysate-3-B.mzML.gz", "plain.mzXML", "plain2.mzML.gz"):
+        for name in ("lysate-3.wiff", "lysate-3-A.mzML", "lysate-3-B.mzML.gz", "plain.mzXML", "sub/plain2.mzML.gz",
+                     "s7.d/Analysis.mzML", "s8.d/Analysis.yep", "s7.mzML", "br{ace}.mzML"):
+            os.makedirs(os.path.dirname(os.path.join(other, name)), exist_ok=True)
             with open(os.path.join(other, name), "w") as stream:
                 stream.write("")
-        os.makedirs(os.path.join(other, "s7.d"))
-        self.assertEqual(quarrow_runs.find_runs(other), {
+        shared = f"another run of {other} is named s7 too, and the run name prefixes every peak list and log row"
+        self.assertEqual(quarrow_runs.find_runs(CATALOG, other), ({
             "lysate-3": ("wiffharvest", os.path.join(other, "lysate-3.wiff")),
             "plain": ("yepharvest", os.path.join(other, "plain.mzXML")),
-            "plain2": ("yepharvest", os.path.join(other, "plain2.mzML.gz")),
-            "s7": ("yepharvest", os.path.join(other, "s7.d", "Analysis.yep"))})
-        with open(os.path.join(other, "s7.mzML"), "w") as stream:
-            stream.write("")
-        with self.assertRaisesRegex(quarrow_runs.RunFolderError, "two runs named s7"):
-            quarrow_runs.find_runs(other)
+            "plain2": ("yepharvest", os.path.join(other, "sub", "plain2.mzML.gz"))}, [
+            (os.path.join(other, "br{ace}.mzML"), "its name holds { or }, which Snakemake reads as a wildcard"),
+            (os.path.join(other, "s7.d", "Analysis.yep"), shared), (os.path.join(other, "s7.mzML"), shared)]))
+        with self.assertRaisesRegex(quarrow_runs.RunFolderError, "^quarrow-runs: cannot read the folder .*none: "):
+            quarrow_runs.find_runs(CATALOG, os.path.join(other, "none"))
 
     def test_query_holds_the_keys_its_program_reads(self):
         keys = quarrow_runs.read_query_keys(os.path.join(BUILD, "tools", "quarrow-keys"))
@@ -219,7 +225,10 @@ class Workflow(unittest.TestCase):
                 header = texts[0].split("\n")[0]
                 self.assertEqual(merged[name], header + "".join(text[len(header):] for text in texts))
                 self.assertEqual(merged[name].count(header), 1)
-        self.assertEqual(merged["runStats.txt"], "".join(self.single[run]["logs"]["runStats.txt"] for run in order))
+        # Each run's statistics blocks under its own name: y1's and y2's both name the run id ru_0.
+        self.assertEqual(merged["runStats.txt"],
+                         "".join(f"run\t{run}\n" + self.single[run]["logs"]["runStats.txt"] for run in order))
+        self.assertEqual(re.findall(r"^FileName\t(.*)$", merged["runStats.txt"], re.MULTILINE), ["ru_0", "ru_0"])
         self.assertEqual(read(os.path.join(self.results, "failed.tsv")), "run\tprogram\terror\tlog\n")
 
     def test_pipeline_info_records_settings_versions_and_each_run(self):
@@ -227,13 +236,14 @@ class Workflow(unittest.TestCase):
         settings = {row["setting"]: row["value"] for row in table(os.path.join(info, "settings.tsv"))}
         for name, value in (("runs", self.runs), ("results", self.results), ("peakListFormat", "both"),
                             ("autoCharge", "Find"), ("lastScan", "999999999"), ("output_filename", ""),
-                            ("mem_mb", "4000"), ("wiffharvest", PROGRAMS["wiffharvest"]),
+                            ("mem_mb", "4000"), ("wiffharvest", PROGRAMS["wiffharvest"]), ("catalog", CATALOG),
                             ("parameters", os.path.join(os.path.realpath(SOURCE), "msparams_quarrow"))):
             self.assertEqual(settings[name], value, name)
         self.assertNotIn("xtractorDataFilename", settings)
         versions = {row["program"]: row for row in table(os.path.join(info, "versions.tsv"))}
         self.assertRegex(versions["quarrow-report"]["version"], r"^quarrow-report \d+\.\d+\.\d+$")
         self.assertRegex(versions["quarrow-keys"]["version"], r"^quarrow-keys \d+\.\d+\.\d+$")
+        self.assertRegex(versions["quarrow-runs"]["version"], r"^quarrow-runs \d+\.\d+\.\d+$")
         installed = subprocess.run(["snakemake", "--version"], capture_output=True, text=True).stdout.strip()
         self.assertEqual(versions["snakemake"]["version"], installed)
         with open(PROGRAMS["wiffharvest"], "rb") as stream:

@@ -1,5 +1,10 @@
 #include "tools/rungen/synthetic_mzml.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
 #include "pwiz/data/msdata/MSDataFile.hpp"
 
 namespace msdata = pwiz::msdata;
@@ -45,6 +50,9 @@ msdata::SpectrumPtr syntheticSpectrum(const RunPlan& plan, std::size_t index, co
 }
 
 void writeSyntheticMzML(const msdata::MSData& data, const std::string& path, bool gzip) {
+    // The library's compressing writer spins forever on a file it could not
+    // create, so it is created here first.
+    if (!std::ofstream(path)) throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
     msdata::MSDataFile::WriteConfig config(msdata::MSDataFile::Format_mzML, gzip);
     config.binaryDataEncoderConfig.compression = msdata::BinaryDataEncoder::Compression_Zlib;
     config.binaryDataEncoderConfig.precisionOverrides[cv::MS_intensity_array] = msdata::BinaryDataEncoder::Precision_32;

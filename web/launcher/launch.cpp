@@ -15,6 +15,7 @@
 #include "core/extractor/query_keys.h"
 #include "tools/extract/plain_progress.h"
 #include "tools/keys/key_values.h"
+#include "tools/runs/run_catalog.h"
 #include "web/launcher/form_page.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
@@ -26,7 +27,6 @@
 #include "web/launcher/request_record.h"
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
-#include "web/launcher/run_catalog.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,10 @@ The merged logs are what the runs would have left in one log folder had they
 run one after the other, in the order given: each file's header once, then
 every run's rows. A spectrum-features file holds one header, so when runs of
 both programs are merged (their features columns differ) each program gets
-its own file, yepharvest-NAME and wiffharvest-NAME.
+its own file, yepharvest-NAME and wiffharvest-NAME. The statistics blocks
+name what the program read (an export's run id, ru_0 for all of OpenMS's),
+so each run's blocks follow a line "run<TAB>RUN" with the workflow's name
+of the run.
 """
 
 import os
@@ -79,4 +82,10 @@ def merge(runs, texts, features, programs, output_logs):
         name = features if len(set(programs)) == 1 else f"{program}-{features}"
         chosen = [(run, texts[run][features]) for run, own in runs if own == program]
         write_text(os.path.join(output_logs, name), merge_tab_log(features, chosen))
-    write_text(os.path.join(output_logs, STATISTICS), "".join(texts[run][STATISTICS] for run, _ in runs))
+    write_text(os.path.join(output_logs, STATISTICS), "".join(statistics_of(run, texts[run][STATISTICS])
+                                                              for run, _ in runs))
+
+
+def statistics_of(run, text):
+    """One run's statistics blocks in the merged runStats.txt."""
+    return f"run\t{run}\n{text}"

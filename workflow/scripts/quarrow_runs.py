@@ -3,22 +3,15 @@
 Used by the Snakefile; kept apart so that the tests can call it directly.
 """
 
-import gzip
 import os
 import re
 import subprocess
 import urllib.parse
 
-# The endings of the open-format exports both programs read.
-EXPORT = re.compile(r"^(?P<base>.+)\.(?:mzml|mzxml)(?:\.gz)?$", re.IGNORECASE)
-# A WIFF native spectrum id, kept by the converter in the exports of a .wiff file.
-WIFF_NATIVE_ID = re.compile(rb"sample=\d+ period=\d+ cycle=\d+ experiment=\d+")
-SAMPLE_NAME = re.compile(rb'<sample\b[^>]*\bname="([^"]*)"')
-
 # The workflow's own settings in config.yaml; every other key there is a
 # query key of the programs.
-WORKFLOW_SETTINGS = ("runs", "results", "yepharvest", "wiffharvest", "report", "keys", "parameters", "mem_mb",
-                     "runtime")
+WORKFLOW_SETTINGS = ("runs", "results", "yepharvest", "wiffharvest", "report", "keys", "catalog", "parameters",
+                     "mem_mb", "runtime")
 
 
 class QueryKey:
@@ -78,123 +71,48 @@ class RunFolderError(Exception):
     pass
 
 
-def _head(path, size=262144):
-    opener = gzip.open if path.lower().endswith(".gz") else open
-    try:
-        with opener(path, "rb") as stream:
-            return stream.read(size)
-    except (OSError, EOFError):
-        return b""
+ESCAPED = re.compile(r"\\(?:x([0-9a-f]{2})|(.))")
+UNESCAPED = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
 
 
-def _sciex_run_of_export(path, base):
-    """The .wiff run an export belongs to, or None when it is no Sciex export.
-
-    A Sciex export keeps WIFF native ids; the converter names a single
-    sample's export RUN.mzML and the others RUN-<sample name>.mzML.
-    """
-    head = _head(path)
-    if not WIFF_NATIVE_ID.search(head):
-        return None
-    sample = SAMPLE_NAME.search(head)
-    if sample:
-        suffix = "-" + sample.group(1).decode("utf-8", "replace")
-        if base.endswith(suffix) and len(base) > len(suffix):
-            return base[: -len(suffix)]
-    return base
+def _field(text):
+    """A field of quarrow-runs --tsv as the file system names it."""
+    return ESCAPED.sub(lambda m: chr(int(m.group(1), 16)) if m.group(1) else UNESCAPED[m.group(2)], text)
 
 
-def find_runs(folder, refused=None):
-    """{run name: (program, data file)} for the runs in `folder`.
-
-    Two runs of one name are an error; given a list `refused`, both are
-    left out instead, each as (data file, why not) in it.
-
-    - `X.d` folders (holding Analysis.mzML or Analysis.mzXML, either maybe
-      gzip-compressed): yepharvest run X, data file X.d/Analysis.yep;
-    - `X.wiff` paths: wiffharvest run X. The .wiff file need not be there:
-      exports with WIFF native ids (X.mzML, or X-<sample>.mzML for several
-      samples) stand for it;
-    - any other export `X.mzML`, `X.mzXML` (or .gz): yepharvest run X, the
-      export itself as data file.
-    """
-    if not os.path.isdir(folder):
-        raise RunFolderError(f"the runs folder {folder} does not exist")
-    runs = {}
-    shared = {}  # name: the data files of the runs that share it
-
-    def add(name, program, data):
-        if name in runs and runs[name] != (program, data):
-            if refused is None:
-                raise RunFolderError(
-                    f"two runs named {name} in {folder}: {runs[name][1]} and {data}; "
-                    "the run name prefixes every peak list and log row, so it must be unique")
-            shared.setdefault(name, {runs[name][1]}).add(data)
-            return
-        runs[name] = (program, data)
-
-    entries = sorted(os.listdir(folder))
-    wiff_runs = []
-    for entry in entries:
-        path = os.path.join(folder, entry)
-        if entry.endswith(".d") and os.path.isdir(path):
-            add(entry[:-2], "yepharvest", os.path.join(path, "Analysis.yep"))
-        elif entry.lower().endswith(".wiff") and not os.path.isdir(path):
-            add(entry[:-5], "wiffharvest", path)
-            wiff_runs.append(entry[:-5])
-    for entry in entries:
-        path = os.path.join(folder, entry)
-        match = EXPORT.match(entry)
-        if not match or not os.path.isfile(path):
-            continue
-        base = match.group("base")
-        # wiffharvest reads every export named RUN or RUN-<sample> beside RUN.wiff.
-        if any(base == run or base.startswith(run + "-") for run in wiff_runs):
-            continue
-        sciex_run = _sciex_run_of_export(path, base)
-        if sciex_run is not None:
-            add(sciex_run, "wiffharvest", os.path.join(folder, sciex_run + ".wiff"))
-        else:
-            add(base, "yepharvest", path)
-    for name, files in sorted(shared.items()):
-        del runs[name]
-        refused.extend((data, f"another run of {folder} is named {name} too, and the run name prefixes every peak "
-                              "list and log row") for data in sorted(files))
-    return runs
-
-
-def name_problem(name):
-    """Why the workflow cannot run a run of this name, or None when it can.
-
-    The name is a folder under results/runs/, a Snakemake wildcard's value,
-    and the first field of rows in the logs and tables; quotes, blanks, a
-    leading "-" and any other letters are fine."""
-    if name in ("", ".", ".."):
-        return "its name cannot be a folder of its own under results/runs/"
-    if any(ord(c) < 32 or ord(c) == 127 for c in name):
-        return "its name holds a line break, a tab or another control character, which would split its rows"
+def wildcard_problem(name):
+    """Why Snakemake cannot take this run name as a wildcard's value, or None."""
     if "{" in name or "}" in name:
         return "its name holds { or }, which Snakemake reads as a wildcard"
-    try:
-        name.encode("utf-8")
-    except UnicodeEncodeError:
-        return "its name is not UTF-8 text"
     return None
 
 
-def usable_runs(runs):
-    """The runs of find_runs the workflow can run, and [(data file, why
-    not)] for the others, so that each is left out before any job starts
-    and the others go on."""
-    usable = {}
+def find_runs(tool, folder):
+    """({run name: (program, data file)}, [(data file, why not)]): the runs
+    that `tool` (quarrow-runs) finds in `folder`, and those the workflow
+    leaves out before any job starts so that the others go on: runs sharing
+    a name, names that cannot be a folder under results/runs/ or split rows,
+    and names Snakemake cannot take."""
+    try:
+        done = subprocess.run([tool, "--tsv", folder], capture_output=True, check=False)
+    except OSError as error:
+        raise RunFolderError(f"cannot list the runs with {tool}: {error.strerror}")
+    if done.returncode != 0:
+        said = done.stderr.decode("utf-8", "replace").strip()
+        raise RunFolderError(said or f"cannot list the runs with {tool}: it ended with status {done.returncode}")
+    lines = done.stdout.decode("utf-8", "surrogateescape").rstrip("\n").split("\n")
+    columns = lines[0].split("\t")
+    runs = {}
     refused = []
-    for name, (program, data) in runs.items():
-        problem = name_problem(name)
-        if problem is None:
-            usable[name] = (program, data)
-        else:
+    for line in lines[1:]:
+        row = {column: _field(value) for column, value in zip(columns, line.split("\t"))}
+        data = os.path.join(folder, row["path"])
+        problem = row["problem"] or wildcard_problem(row["run"])
+        if problem:
             refused.append((data, problem))
-    return usable, refused
+        else:
+            runs[row["run"]] = (row["program"], data)
+    return runs, refused
 
 
 def job_name(run):

@@ -1,0 +1,43 @@
+#pragma once
+// What a run is, for every front end: the runs under a folder with the
+// program that reads each and the path that program is given.
+#include <cstddef>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+struct CatalogRun {
+    std::string name;     // the run's name, as its outputs are named (X for X.d, RUN for RUN.wiff, an export's base name)
+    std::string program;  // "yepharvest" or "wiffharvest"
+    std::string path;     // relative to the folder, as the program is given it (X.d/Analysis.yep, sub/RUN.wiff, sub/x.mzML)
+    std::string source;   // relative to the folder: an existing file or folder the user recognises it by (X.d, the
+                          // .wiff file if it exists, else its first export; the export)
+    bool operator==(const CatalogRun&) const = default;
+};
+
+// How far a search goes. Deep trees and huge folders make a picker useless,
+// not more helpful; a batch of runs wants every run it can reach.
+struct CatalogScope {
+    int maxDepth = 5;  // folder levels searched, the folder itself the first
+    std::size_t maxRuns = std::numeric_limits<std::size_t>::max();  // the search stops once it has found this many
+};
+
+// The runs under `folder`, sorted by path:
+// - a folder X.d holding an Analysis export (Analysis.mzML, Analysis.mzXML,
+//   either maybe .gz): yepharvest reads X.d/Analysis.yep;
+// - a file RUN.wiff (any letter case): wiffharvest, which reads the exports
+//   beside it named RUN or RUN-<x>; those exports are no runs of their own;
+// - an export holding a .wiff file's spectrum ids ("sample=1 period=1
+//   cycle=96 experiment=2") stands for RUN.wiff beside it, whether or not
+//   that file is there: the converter names a single sample's export
+//   RUN.mzML and the others RUN-<sample name>.mzML;
+// - any other export X.mzML, X.mzXML (or .gz): yepharvest reads it itself.
+// Other X.d folders are passed over; other folders are searched. Links that
+// leave the folder are not followed, nor are folders that cannot be read.
+// Throws std::filesystem::filesystem_error when `folder` itself cannot be read.
+std::vector<CatalogRun> catalogRuns(const std::filesystem::path& folder, const CatalogScope& scope = {});
+
+// The web form's picker: the paths of `program`'s runs under the data root, at
+// most five levels deep and 2000 runs; none when the root cannot be read.
+std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, const std::string& program);
