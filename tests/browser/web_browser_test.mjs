@@ -122,7 +122,7 @@ try {
     assert.equal(await page.inputValue('#autoCharge'), 'Find');
     // The fixed charge only with the fixed charge rule.
     assert.equal(await page.locator('#lowCharge').isVisible(), false, 'fixed charge with Find');
-    await page.selectOption('#autoCharge', '');
+    await page.selectOption('#autoCharge', { label: 'Fixed: lowCharge = highCharge' });
     assert.equal(await page.locator('#highCharge').isVisible(), true, 'no fixed charge with Fixed');
     await page.fill('#lowCharge', '12');
     await page.selectOption('#autoCharge', 'Find');

@@ -75,6 +75,7 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         // A run that is not there is not started.
         {{{"xtractorDataFilename", "missing.d/Analysis.yep"}}, 404,
          "xtractorDataFilename \"missing.d/Analysis.yep\": there is no run folder missing.d under the data root."},
+        {{{"xtractorDataFilename", "missing.D"}}, 404, "there is no run folder missing.D under the data root."},
         {{{"xtractorDataFilename", "empty.d"}}, 404,
          "xtractorDataFilename \"empty.d\": the run folder empty.d holds no run export (Analysis.mzML,"},
         {{{"xtractorDataFilename", "sample7.d/x.mzXML.gz"}}, 404, "there is no such file under the data root."},

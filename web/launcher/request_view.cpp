@@ -98,6 +98,6 @@ std::string runAgainUrl(const std::string& program, const std::string& requestNa
 std::string filledFormUrl(const std::string& program, const std::vector<QueryEntry>& entries) {
     std::vector<QueryEntry> query = {{filledFormMarker, "1"}};
     std::copy_if(entries.begin(), entries.end(), std::back_inserter(query),
-                 [](const QueryEntry& entry) { return entry.name != filledFormMarker && entry.name != "again"; });
+                 [](const QueryEntry& entry) { return entry.name != filledFormMarker; });
     return "/cgi-bin/" + program + "?" + formatQueryString(query);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "core/util/text_path.h"
 #include "platform/analyst/wiff_exports.h"
 #include "platform/msanalysis/ms_analysis.h"
 #include "platform/openformat/export_names.h"
@@ -50,7 +51,13 @@ std::string shownRun(const fs::path& dataRoot, const std::string& dataFile) {
 }
 
 fs::path programDataFile(const std::string& program, const fs::path& named) {
-    if (program == "yepharvest") return isFolder(named) ? named / yepFileName : named;
+    if (program == "yepharvest") {
+        // A run folder that is not there is still named as one, so that
+        // its refusal names it.
+        std::error_code error;
+        const bool runFolderName = equalsIgnoringCase(named.extension().string(), ".d") && !fs::exists(named, error);
+        return isFolder(named) || runFolderName ? named / yepFileName : named;
+    }
     if (!hasExportEnding(named.filename().string()) || !isFile(named)) return named;
     // Which .wiff file an export stands for is the picker's own rule: the
     // catalogue of its folder, whose runs' exports are looked up.

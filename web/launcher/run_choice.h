@@ -17,8 +17,9 @@ std::vector<std::string> runsToPick(const std::filesystem::path& dataRoot, const
 std::string shownRun(const std::filesystem::path& dataRoot, const std::string& dataFile);
 
 // The data file the program is given for `named` (canonical): a folder's
-// Analysis.yep for yepharvest; for wiffharvest, the .wiff file an export
-// stands for. Anything else stays as named.
+// Analysis.yep for yepharvest, also for an X.d that is not there; for
+// wiffharvest, the .wiff file an export stands for. Anything else stays as
+// named.
 std::filesystem::path programDataFile(const std::string& program, const std::filesystem::path& named);
 
 // Why the program would find nothing to read at `dataFile` (canonical,
