@@ -243,6 +243,7 @@ try {
         assert.match(await page.locator('.refusal').innerText(), said);
     }
     assert.equal(requestCount(), before);
+    await shoot(page, 'refused.png');
     await Promise.all([page.waitForURL(/\/cgi-bin\/yepharvest\?edit=1&/), page.click('#back')]);
     assert.equal(await page.inputValue('#xtractorDataFilename'), 'sample8.d');
     assert.equal(await page.inputValue('#groupScans'), '7');
