@@ -25,8 +25,9 @@ bool isFile(const fs::path& path) {
     return fs::is_regular_file(path, error);
 }
 
-// Exact names first, then the same names in any letter case.
-std::optional<fs::path> findRunFile(const fs::path& folder) {
+}  // namespace
+
+std::optional<fs::path> findAnalysisExport(const fs::path& folder) {
     for (const std::string_view name : runFileNames) {
         if (isFile(folder / name)) return folder / name;
     }
@@ -43,8 +44,6 @@ std::optional<fs::path> findRunFile(const fs::path& folder) {
     }
     return std::nullopt;
 }
-
-}  // namespace
 
 HRESULT MSAnalysis::Open(const std::string& path) {
     run_.reset();
@@ -70,7 +69,7 @@ HRESULT MSAnalysis::Open(const std::string& path) {
                 local.c_str());
             return E_FILENOTFOUND;
         }
-        const std::optional<fs::path> found = findRunFile(folder);
+        const std::optional<fs::path> found = findAnalysisExport(folder);
         if (!found) {
             openFailure_ = formatText(
                 "No run export was found: looked for Analysis.mzML, Analysis.mzXML, Analysis.mzML.gz or "

@@ -1,13 +1,21 @@
 #pragma once
 // Stand-in for the first vendor's analysis component: one run, opened from
 // its open-format export, with its identity and its spectra.
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/ms_spectrum.h"
 #include "platform/openformat/open_format_export.h"
+
+// The export Open() reads from the run folder `folder`: the first of
+// Analysis.mzML, Analysis.mzXML, Analysis.mzML.gz and Analysis.mzXML.gz,
+// exact names first, then the same names in any letter case; nothing when
+// the folder holds none.
+std::optional<std::filesystem::path> findAnalysisExport(const std::filesystem::path& folder);
 
 class MSAnalysis {
 public:

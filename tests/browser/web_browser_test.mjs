@@ -1,12 +1,13 @@
-// Both programs from a browser, as a person uses them: the server is started
-// on a free port with generated runs, each form is submitted with its
-// defaults in headless Chromium, and what the pages offer afterwards is
-// followed: the report, the archive, the results list, a link with only the
-// run, a refused request and a failed run.
+// Both programs from a browser, as a person uses them in a 1,280 px window:
+// the server is started on a free port with generated runs, each form is
+// submitted with its defaults in headless Chromium, and what the pages offer
+// afterwards is followed: the report, the archive, a link with only the run,
+// the form without JavaScript, a refused request and its way back, a failed
+// run and the results list.
 // Usage: node web_browser_test.mjs <checkout> <build dir> [screenshot dir]
 import assert from 'node:assert/strict';
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, mkdirSync, readdirSync, readFileSync, statSync } from 'node:fs';
+import { mkdtempSync, rmSync, mkdirSync, readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
@@ -24,6 +25,8 @@ rungen('--folder', '--output', join(dataRoot, 'sample7.d'), '--spectra', '300', 
 // Past the programs' own last scan, 9999.
 rungen('--folder', '--output', join(dataRoot, 'long.d'), '--spectra', '10500', '--peptides', '400', '--seed', '5');
 rungen('--sciex', 'qstar', '--samples', '2', '--spectra', '200', '--seed', '7', '--output', join(dataRoot, 'lysate3.wiff'));
+// Named as instruments name their runs; its export ends in the middle.
+const brokenRun = 'BSA_digest_2026-12-07_column3_gradient90min_replicate03_broken.d';
 
 function freePort() {
     return new Promise((resolve, reject) => {
@@ -63,6 +66,19 @@ function filesUnder(folder) {
 
 const requestCount = () => readdirSync(resultsRoot).length;
 
+// What the program got, with the request's own folder left out.
+const queryOf = (request) => readFileSync(join(resultsRoot, request, 'query.txt'), 'utf8')
+    .replaceAll(join(resultsRoot, request), 'REQUEST');
+const newestRequest = () => readdirSync(resultsRoot)
+    .map((name) => [statSync(join(resultsRoot, name)).mtimeMs, name]).sort(([a], [b]) => b - a)[0][1];
+
+// Nothing sticks out of the window sideways.
+const fitsWidth = (page) => page.evaluate(() =>
+    document.documentElement.scrollWidth <= document.documentElement.clientWidth);
+
+const browserArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+                     '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
 // The charge of every peak list the page links: the last number of its name.
 async function linkedCharges(page) {
     const names = await page.locator('ul.peaklists a').allTextContents();
@@ -82,15 +98,15 @@ const server = spawn(join(checkout, 'web/serve.sh'), [String(port)], {
 });
 
 let context;
+let plainContext;
 try {
     await waitForServer(base, server);
     context = await chromium.launchPersistentContext(join(work, 'profile'), {
         executablePath: '/usr/bin/chromium',
         headless: true,
         acceptDownloads: true,
-        args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-        viewport: { width: 1100, height: 900 },
+        args: browserArgs,
+        viewport: { width: 1280, height: 900 },
     });
     const page = context.pages()[0] ?? await context.newPage();
     page.setDefaultTimeout(60000);
@@ -100,16 +116,33 @@ try {
     await page.click('#yepharvest');
     await page.waitForURL(`${base}/cgi-bin/yepharvest`);
     assert.deepEqual(await page.locator('#runPicker option').allInnerTexts(),
-        ['(pick a run)', 'long.d/Analysis.yep', 'sample7.d/Analysis.yep']);
+        ['(pick a run)', 'long.d', 'sample7.d']);
+    assert.match(await page.locator('dl.about').innerText(), /What it does\s+Turns one LC\/MS\/MS run/);
+    assert.ok((await page.locator('#submitTop').boundingBox()).y < 900, 'a submit button in the first screen');
     assert.equal(await page.inputValue('#autoCharge'), 'Find');
+    // The fixed charge only with the fixed charge rule.
+    assert.equal(await page.locator('#lowCharge').isVisible(), false, 'fixed charge with Find');
+    await page.selectOption('#autoCharge', { label: 'Fixed: lowCharge = highCharge' });
+    assert.equal(await page.locator('#highCharge').isVisible(), true, 'no fixed charge with Fixed');
+    await page.fill('#lowCharge', '12');
+    await page.selectOption('#autoCharge', 'Find');
+    assert.equal(await page.locator('#lowCharge').isVisible(), false);
+    assert.equal(await page.inputValue('#lowCharge'), '4', 'a hidden field keeps a value the form refuses');
+    // The whole run is a choice; the scan window shows when it is not.
+    assert.equal(await page.isChecked('#wholeRun'), true);
+    assert.equal(await page.locator('#lastScan').isVisible(), false, 'the scan window with the whole run');
+    await page.check('#scanWindowChoice');
     assert.equal(await page.inputValue('#lastScan'), '999999999');
+    await page.check('#wholeRun');
+    assert.equal(await page.locator('#firstScan').isVisible(), false);
     assert.equal(await page.inputValue('#cys'), 'pyridylethylation');
     assert.equal(await page.inputValue('#peakListFormat'), 'mgf');
     assert.match(await page.locator('label[for=groupScans]').innerText(), /^Merging window \(scans\) groupScans$/);
     assert.equal(await page.locator('#peakLimitCount').isVisible(), false, 'Advanced is folded');
-    await page.selectOption('#runPicker', 'sample7.d/Analysis.yep');
+    await page.selectOption('#runPicker', 'sample7.d');
     await page.selectOption('#peakListFormat', 'pkl');
-    assert.equal(await page.inputValue('#xtractorDataFilename'), 'sample7.d/Analysis.yep');
+    assert.equal(await page.inputValue('#xtractorDataFilename'), 'sample7.d');
+    assert.ok(await fitsWidth(page), 'the form is wider than the window');
     await shoot(page, 'form.png', true);
 
     // The table's ranges are checked before anything is sent.
@@ -122,7 +155,7 @@ try {
     }
     assert.equal(await valid(), true);
 
-    await Promise.all([page.waitForURL(`${base}/cgi-bin/yepharvest`), page.click('#submit')]);
+    await Promise.all([page.waitForURL(`${base}/cgi-bin/yepharvest`), page.click('#submitTop')]);
     const outcome = page.locator('#outcome');
     await page.locator('#results').waitFor();
     assert.match(await outcome.innerText(), /^FINISHED in \d+:\d\d: [1-9]\d* spectra written\.$/);
@@ -147,6 +180,7 @@ try {
     mkdirSync(unpacked);
     execFileSync('tar', ['-xzf', archive, '-C', unpacked]);
     const [request] = readdirSync(unpacked);
+    const firstQuery = queryOf(request);
     const kept = filesUnder(join(resultsRoot, request));
     const got = filesUnder(join(unpacked, request));
     assert.deepEqual([...got.keys()].sort(), [...kept.keys()].sort());
@@ -157,8 +191,9 @@ try {
     await page.click('nav >> text=wiffharvest');
     await page.waitForURL(`${base}/cgi-bin/wiffharvest`);
     assert.equal(await page.locator('#autoCharge').count(), 0);
-    assert.deepEqual(await page.locator('#runPicker option').allInnerTexts(), ['(pick a run)', 'lysate3.wiff']);
-    await page.selectOption('#runPicker', 'lysate3.wiff');
+    // The .wiff file is not there: its first export stands for it.
+    assert.deepEqual(await page.locator('#runPicker option').allInnerTexts(), ['(pick a run)', 'lysate3-Sample1.mzML']);
+    await page.selectOption('#runPicker', 'lysate3-Sample1.mzML');
     await page.selectOption('#peakListFormat', 'both');
     await Promise.all([page.waitForURL(`${base}/cgi-bin/wiffharvest`), page.click('#submit')]);
     await page.locator('#results').waitFor();
@@ -175,35 +210,70 @@ try {
     const late = (await page.locator('ul.peaklists a').allTextContents()).filter((name) => /^long\.1\d{4}\./.test(name));
     assert.ok(late.length > 0, 'no peak list after scan 9999');
 
-    // The results list: status, program, run, spectra, format; run again.
-    await page.goto(`${base}/cgi-bin/results`);
-    assert.equal(await page.locator('table.requests tr.finished').count(), 3);
-    const wiffRow = page.locator('table.requests tr', { hasText: 'wiffharvest' });
-    assert.match(await wiffRow.innerText(), /\tfinished\twiffharvest\tlysate3\.wiff\t[1-9]\d*\tboth\tlysate3-/);
-    await shoot(page, 'results.png');
-    await wiffRow.getByText('run again with these settings').click();
-    await page.waitForURL(/\/cgi-bin\/wiffharvest\?again=/);
-    assert.equal(await page.inputValue('#xtractorDataFilename'), 'lysate3.wiff');
-    assert.equal(await page.inputValue('#peakListFormat'), 'both');
+    // Without JavaScript every field shows; the same choices give the
+    // program the same query.
+    plainContext = await chromium.launchPersistentContext(join(work, 'plain-profile'), {
+        executablePath: '/usr/bin/chromium', headless: true, args: browserArgs, javaScriptEnabled: false,
+        viewport: { width: 1280, height: 900 },
+    });
+    const plain = plainContext.pages()[0] ?? await plainContext.newPage();
+    plain.setDefaultTimeout(60000);
+    await plain.goto(`${base}/cgi-bin/yepharvest`);
+    for (const field of ['#lowCharge', '#highCharge', '#firstScan', '#lastScan']) {
+        assert.equal(await plain.locator(field).isVisible(), true, `${field} without JavaScript`);
+    }
+    await plain.fill('#xtractorDataFilename', 'sample7.d');
+    await plain.selectOption('#peakListFormat', 'pkl');
+    await Promise.all([plain.waitForURL(`${base}/cgi-bin/yepharvest`), plain.click('#submit')]);
+    await plain.locator('#results').waitFor();
+    assert.equal(queryOf(newestRequest()), firstQuery);
+    await plainContext.close();
+    plainContext = undefined;
 
-    // A refused request gets its status and one clean page, and no folder.
+    // A refused request gets its status and one clean page, and no folder;
+    // its link leads back to the form with the values given.
     const before = requestCount();
     for (const [query, status, said] of [
         ['xtractorDataFilename=sample7.d/Analysis.yep&groupScans=abc', 400, /groupScans "abc": not a whole number/],
-        [`xtractorDataFilename=${encodeURIComponent('sample7.d/../../../etc/passwd')}`, 403, /outside the data root/]]) {
+        [`xtractorDataFilename=${encodeURIComponent('sample7.d/../../../etc/passwd')}`, 403, /outside the data root/],
+        ['xtractorDataFilename=sample8.d&groupScans=7', 404,
+         /^xtractorDataFilename "sample8\.d": there is no run folder sample8\.d under the data root\.$/]]) {
         const refused = await page.goto(`${base}/cgi-bin/yepharvest?${query}`);
         assert.equal(refused.status(), status);
         assert.match(await page.locator('.refusal').innerText(), said);
     }
     assert.equal(requestCount(), before);
+    await shoot(page, 'refused.png');
+    await Promise.all([page.waitForURL(/\/cgi-bin\/yepharvest\?edit=1&/), page.click('#back')]);
+    assert.equal(await page.inputValue('#xtractorDataFilename'), 'sample8.d');
+    assert.equal(await page.inputValue('#groupScans'), '7');
+    assert.equal(requestCount(), before);
 
     // A failed run says so first, with the program's own sentence.
-    await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=missing.d/Analysis.yep`);
+    mkdirSync(join(dataRoot, brokenRun));
+    writeFileSync(join(dataRoot, brokenRun, 'Analysis.mzML'), '<mzML>cut off');
+    await page.goto(`${base}/cgi-bin/yepharvest?xtractorDataFilename=${brokenRun}`);
     await page.locator('#results').waitFor();
-    assert.match(await outcome.innerText(), /^FAILED \(exit status 1, after \d+:\d\d\): No run export was found: /);
+    assert.match(await outcome.innerText(), /^FAILED \(exit status 1, after \d+:\d\d\): \S/);
     await shoot(page, 'failed.png');
-    console.log('browser test passed: both forms, report, archive, results, whole run, 400, 403, failed run');
+
+    // The results list, in the window: status, program, run, spectra,
+    // format; run again.
+    await page.goto(`${base}/cgi-bin/results`);
+    assert.equal(await page.locator('table.requests tr.finished').count(), 4);
+    assert.equal(await page.locator('table.requests tr.failed').count(), 1);
+    assert.ok(await fitsWidth(page), 'the results list is wider than the window');
+    const wiffRow = page.locator('table.requests tr', { hasText: 'wiffharvest' });
+    assert.match(await wiffRow.innerText(), /\tfinished\twiffharvest\tlysate3\.wiff\t[1-9]\d*\tboth\tlysate3-/);
+    await shoot(page, 'results.png');
+    await wiffRow.getByText('run again with these settings').click();
+    await page.waitForURL(/\/cgi-bin\/wiffharvest\?again=/);
+    assert.equal(await page.inputValue('#xtractorDataFilename'), 'lysate3-Sample1.mzML');
+    assert.equal(await page.inputValue('#peakListFormat'), 'both');
+    console.log('browser test passed: both forms, report, archive, whole run, no JavaScript, 400, 403, 404 and ' +
+                'back, failed run, results');
 } finally {
+    if (plainContext) await plainContext.close();
     if (context) await context.close();
     server.kill('SIGTERM');
     await new Promise((resolve) => (server.exitCode !== null ? resolve() : server.on('exit', resolve)));

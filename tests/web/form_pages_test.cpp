@@ -5,8 +5,72 @@
 #include "tests/support/temp_dir.h"
 #include "web/launcher/form_page.h"
 #include "tools/keys/key_values.h"
+#include "tools/runs/run_catalog.h"
+#include "web/launcher/run_choice.h"
+
+namespace fs = std::filesystem;
 
 namespace {
+
+// An export holding a .wiff file's spectrum ids, as the converter writes it.
+std::string sciexExport(const std::string& sample) {
+    return "<mzML><run><sample id=\"s\" name=\"" + sample +
+           "\"/><spectrum id=\"sample=1 period=1 cycle=1 experiment=1\"/></run></mzML>";
+}
+
+TEST(RunChoice, ThePickerShowsWhatExistsAndTheProgramGetsItsPath) {
+    TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"a.d/Analysis.mzML", ""},
+        {"lab/b.d/Analysis.mzXML.gz", ""},
+        {"lab/c.mzML", "<mzML><spectrum id=\"scan=1\"/></mzML>"},
+        {"empty.d/notes.txt", ""},
+        {"x.txt", ""},
+        // Beside mix.wiff its exports are its samples, whatever they hold.
+        {"wiff/mix.wiff", ""},
+        {"wiff/mix-Sample1.mzML", ""},
+        {"wiff/mix.mzML", ""},
+        // Without their .wiff file, exports with its ids stand for it.
+        {"wiff/q1-Lysate A.mzML", sciexExport("Lysate A")},
+        {"wiff/q1-Lysate B.mzML", sciexExport("Lysate B")},
+        {"wiff/q2.mzML", sciexExport("only")},
+        {"wiff/q3-rerun.mzML", sciexExport("first")},
+    };
+    for (const auto& [file, text] : files) {
+        fs::create_directories(fs::path(dir.file(file)).parent_path());
+        writeWholeFile(dir.file(file), text);
+    }
+    fs::create_directory_symlink("/tmp", dir.file("lab/outside"));
+    EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
+              (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML"}));
+    EXPECT_EQ(findRuns(dir.path(), "wiffharvest"),
+              (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff", "wiff/q2.wiff", "wiff/q3-rerun.wiff"}));
+
+    // The picker offers what exists; the launcher gives the program back the
+    // path the catalogue has, also for another export of the same .wiff file.
+    const fs::path root = fs::canonical(dir.path());
+    struct Case {
+        std::string program;
+        std::vector<std::string> shown;
+    };
+    for (const Case& c : {Case{"yepharvest", {"a.d", "lab/b.d", "lab/c.mzML"}},
+                          Case{"wiffharvest", {"wiff/mix.wiff", "wiff/q1-Lysate A.mzML", "wiff/q2.mzML",
+                                               "wiff/q3-rerun.mzML"}}}) {
+        const std::vector<std::string> shown = runsToPick(root, c.program);
+        const std::vector<std::string> given = findRuns(root, c.program);
+        EXPECT_EQ(shown, c.shown);
+        ASSERT_EQ(shown.size(), given.size());
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_TRUE(fs::exists(root / shown[i])) << shown[i];
+            EXPECT_EQ(programDataFile(c.program, root / shown[i]), root / given[i]) << shown[i];
+            EXPECT_EQ(shownRun(root, given[i]), shown[i]);
+        }
+    }
+    const std::vector<std::pair<std::string, std::string>> others = {
+        {"wiff/q1-Lysate B.mzML", "wiff/q1.wiff"}, {"wiff/mix-Sample1.mzML", "wiff/mix.wiff"},
+        {"lab/c.mzML", "lab/c.mzML"}, {"x.txt", "x.txt"}};
+    for (const auto& [named, given] : others) EXPECT_EQ(programDataFile("wiffharvest", root / named), root / given);
+}
 
 TEST(RunCatalog, CysteineNamesInFileOrder) {
     const std::vector<std::string> names = cysteineNames(QUARROW_PARAMS_DIR "/cysteines.tsv");
@@ -45,7 +109,7 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
     };
     for (const Case& c : {Case{"yepharvest", true}, Case{"wiffharvest", false}}) {
         const std::string page =
-            formPage({c.program, {"r.d/Analysis.yep"}, {"pyridylethylation", "ICAT-mix"}, "/d", "/r", "", {}}).html();
+            formPage({c.program, {"r.d"}, {"pyridylethylation", "ICAT-mix"}, "/d", "/r", "", {}}).html();
         EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + c.program + "\""), std::string::npos);
         for (const char* key : {"autoCharge", "minMSsignalNoise", "chargeFromSurveyIsotopes", "lowCharge"}) {
             EXPECT_EQ(page.find("name=\"" + std::string(key) + "\"") != std::string::npos, c.chargeKeys) << key;
@@ -62,7 +126,16 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
         EXPECT_EQ(page.find("name=\"logFileDir\""), std::string::npos);
         EXPECT_NE(page.find("<option value=\"pyridylethylation\" selected>"), std::string::npos);
         EXPECT_NE(page.find("<option value=\"mgf\" selected>"), std::string::npos) << "search engines read MGF";
-        EXPECT_NE(page.find("<option value=\"r.d/Analysis.yep\">"), std::string::npos);
+        EXPECT_NE(page.find("<option value=\"r.d\">"), std::string::npos);
+        // A button before the first field and after the last; what the
+        // program does, reads and writes before the form.
+        EXPECT_LT(page.find("id=\"submitTop\""), page.find("<fieldset>"));
+        EXPECT_GT(page.find("id=\"submit\""), page.find("name=\"peakLimitCount\""));
+        EXPECT_LT(page.find("<dt>What it writes</dt>"), page.find("<form"));
+        // The whole run is a choice, its scan window beside it.
+        EXPECT_NE(page.find("name=\"scanRange\" value=\"whole\" checked>"), std::string::npos);
+        EXPECT_LT(page.find("<div id=\"scanWindow\"><div class=\"field\"><label for=\"firstScan\">"),
+                  page.find("name=\"lastScan\""));
         // The label for people, the key's name beside it, the help in the
         // command line's words.
         EXPECT_NE(page.find(">Merging window (scans) <code>groupScans</code></label>"), std::string::npos);
@@ -75,6 +148,33 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
     }
     const std::string yep = formPage({"yepharvest", {}, {}, "/d", "/r", "", {}}).html();
     EXPECT_NE(yep.find("<option value=\"Find\" selected>Find each charge</option>"), std::string::npos);
+    // The fixed charge right after the charge rule that reads it, not folded away.
+    const std::size_t fixed = yep.find("<div id=\"fixedCharge\"><div class=\"field\"><label for=\"lowCharge\">");
+    EXPECT_LT(yep.find("name=\"autoCharge\""), fixed);
+    EXPECT_LT(fixed, yep.find("name=\"maxCharge\""));
+    EXPECT_LT(yep.find("name=\"highCharge\""), yep.find("name=\"maxCharge\""));
+}
+
+// Which scans: the whole run unless the settings name other scans, or the
+// request said which.
+TEST(FormPage, WholeRunOrScanWindow) {
+    struct Case {
+        std::vector<QueryEntry> settings;
+        bool whole;
+    };
+    const std::vector<Case> cases = {
+        {{}, true},
+        {{{"firstScan", "1"}, {"lastScan", "999999999"}}, true},
+        {{{"lastScan", "9999"}}, false},
+        {{{"firstScan", "2"}}, false},
+        {{{"firstScan", "2"}, {"scanRange", "whole"}}, true},
+        {{{"scanRange", "window"}}, false},
+    };
+    for (const Case& c : cases) {
+        const std::string page = formPage({"wiffharvest", {}, {}, "/d", "/r", "", c.settings}).html();
+        EXPECT_EQ(page.find("value=\"whole\" checked>") != std::string::npos, c.whole) << c.settings.size();
+        EXPECT_EQ(page.find("value=\"window\" checked>") != std::string::npos, !c.whole) << c.settings.size();
+    }
 }
 
 // "Run again": a request's settings, the folded part open when one of its

@@ -136,9 +136,17 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
         {"wiffharvest", "xtractorDataFilename=x.wiff", "Status: 503 Service Unavailable\n",
          "wiffharvest is not installed on this server"},
         {"other", "xtractorDataFilename=x", "Status: 404 Not Found\n", "No program is served under the name"},
-        {"yepharvest", "xtractorDataFilename=missing.d%2FAnalysis.yep", "Content-Type: text/html; charset=utf-8\n\n",
+        // The path as given, escaped, and a way back to the form with it.
+        {"yepharvest", "xtractorDataFilename=missing%3Cb%3E.d%2FAnalysis.yep&groupScans=7", "Status: 404 Not Found\n",
+         "xtractorDataFilename &quot;missing&lt;b&gt;.d/Analysis.yep&quot;: there is no run folder missing&lt;b&gt;.d "
+         "under the data root.</p>\n<p class=\"next\"><a href=\"/cgi-bin/yepharvest?edit=1&amp;"
+         "xtractorDataFilename=missing%3Cb%3E.d/Analysis.yep&amp;groupScans=7\" id=\"back\">"},
+        {"yepharvest", "xtractorDataFilename=broken.d", "Content-Type: text/html; charset=utf-8\n\n",
          "<strong>Failed</strong> (exit status 1, after "},
     };
+    fs::create_directory(dir.file("data/broken.d"));
+    writeWholeFile(dir.file("data/broken.d/Analysis.mzML"), "<mzML>cut off");
+    const std::string brokenSaid = "The export " + dir.file("data/broken.d/Analysis.mzML") + " is incomplete or damaged: ";
     for (const auto& [program, query, start, text] : cases) {
         const bool runs = start.starts_with("Content-Type");
         const ChildResult page = request(program, query);
@@ -147,14 +155,23 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
         EXPECT_EQ(page.output.rfind(start, 0), 0u) << page.output;
         EXPECT_NE(page.output.find(text), std::string::npos) << page.output;
         if (runs) {
-            EXPECT_NE(page.output.find("): No run export was found: the run folder "), std::string::npos);
+            EXPECT_NE(page.output.find("): " + brokenSaid), std::string::npos) << page.output;
         }
         EXPECT_EQ(page.output.find("Finished"), std::string::npos) << page.output;
         EXPECT_EQ(page.output.find("<html>", page.output.find("<html>") + 1), std::string::npos) << "two pages in one";
     }
     const std::string outcome = readWholeFile((requestFolder() / "outcome.txt").string());
     EXPECT_NE(outcome.find("status\tfailed\nstarted\t"), std::string::npos) << outcome;
-    EXPECT_NE(outcome.find("error\tNo run export was found: "), std::string::npos) << outcome;
+    EXPECT_NE(outcome.find("error\t" + brokenSaid), std::string::npos) << outcome;
+
+    // The refused request's link: its form, filled in with what was given.
+    const ChildResult back =
+        request("yepharvest", "edit=1&xtractorDataFilename=missing%3Cb%3E.d/Analysis.yep&groupScans=7");
+    EXPECT_EQ(back.output.rfind("Content-Type: text/html; charset=utf-8\n\n<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(back.output.find("size=\"60\" required value=\"missing&lt;b&gt;.d/Analysis.yep\">"), std::string::npos)
+        << back.output;
+    EXPECT_NE(back.output.find("name=\"groupScans\" type=\"number\""), std::string::npos);
+    EXPECT_NE(back.output.find("value=\"7\">"), std::string::npos);
 }
 
 // A .wiff file's samples under headings, its MGF files linked, and
@@ -184,11 +201,13 @@ TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
     const ChildResult list = request("results", "");
     EXPECT_NE(list.output.find("<tr class=\"finished\"><td>"), std::string::npos) << list.output;
     EXPECT_TRUE(std::regex_search(list.output, std::regex("<td class=\"status\">finished</td><td>wiffharvest</td>"
-                                                          "<td>lysate3.wiff</td><td class=\"number\">[1-9][0-9]*</td>"
-                                                          "<td>mgf</td><td><a href=\"/cgi-bin/results\\?request=" +
+                                                          "<td class=\"run\">lysate3.wiff</td><td class=\"number\">[1-9][0-9]*</td>"
+                                                          "<td>mgf</td><td class=\"request\"><a href=\"/cgi-bin/results\\?request=" +
                                                           name + "\">")));
     const ChildResult again = request("wiffharvest", "again=" + name);
-    EXPECT_NE(again.output.find("name=\"xtractorDataFilename\" type=\"text\" size=\"60\" required value=\"lysate3.wiff\">"),
+    // The .wiff file is not there: the form shows its first export.
+    EXPECT_NE(again.output.find("name=\"xtractorDataFilename\" type=\"text\" size=\"60\" required "
+                                "value=\"lysate3-Sample1.mzML\">"),
               std::string::npos);
     EXPECT_NE(again.output.find("<option value=\"mgf\" selected>"), std::string::npos);
     EXPECT_EQ(again.output.find("name=\"resultsXtractorDir\""), std::string::npos);
@@ -222,9 +241,9 @@ TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
 
 TEST_F(Launcher, AFormWithTheRunsThereAreNow) {
     const ChildResult before = request("yepharvest", "");
-    EXPECT_NE(before.output.find("<option value=\"sample7.d/Analysis.yep\">"), std::string::npos) << before.output;
+    EXPECT_NE(before.output.find("<option value=\"sample7.d\">"), std::string::npos) << before.output;
     runGenerator("--folder --output " + dir.file("data/later.d") + " --spectra 50 --seed 1");
-    EXPECT_NE(request("yepharvest", "").output.find("<option value=\"later.d/Analysis.yep\">"), std::string::npos);
+    EXPECT_NE(request("yepharvest", "").output.find("<option value=\"later.d\">"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(root));
 }
 

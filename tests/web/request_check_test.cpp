@@ -16,7 +16,14 @@ namespace {
 class RequestCheck : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The launcher checks only that the program finds something to read.
         fs::create_directories(dir.file("data/sample7.d"));
+        writeWholeFile(dir.file("data/sample7.d/Analysis.mzML"), "");
+        fs::create_directories(dir.file("data/empty.d"));
+        // Without its .wiff file, an export with a .wiff file's spectrum ids.
+        writeWholeFile(dir.file("data/lysate3-Sample1.mzML"),
+                       "<mzML><run><sample id=\"s\" name=\"Sample1\"/>"
+                       "<spectrum id=\"sample=1 period=1 cycle=1 experiment=1\"/></run></mzML>");
         fs::create_directories(dir.file("results/given"));
         rules = {"yepharvest", {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
                  {"pyridylethylation", "ICAT-mix"}};
@@ -65,6 +72,15 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         {{run, {"specFeaturesFilename", "feat.html"}}, 400, "specFeaturesFilename \"feat.html\": must end in .txt."},
         {{run, {"output_filename", "sub/page"}}, 403, "output_filename \"sub/page\": must be a plain file name."},
         {{{"xtractorDataFilename", "lysate3.wiff"}}, 400, "wiffharvest reads it"},
+        // A run that is not there is not started.
+        {{{"xtractorDataFilename", "missing.d/Analysis.yep"}}, 404,
+         "xtractorDataFilename \"missing.d/Analysis.yep\": there is no run folder missing.d under the data root."},
+        {{{"xtractorDataFilename", "missing.D"}}, 404, "there is no run folder missing.D under the data root."},
+        {{{"xtractorDataFilename", "empty.d"}}, 404,
+         "xtractorDataFilename \"empty.d\": the run folder empty.d holds no run export (Analysis.mzML,"},
+        {{{"xtractorDataFilename", "sample7.d/x.mzXML.gz"}}, 404, "there is no such file under the data root."},
+        {{{"xtractorDataFilename", "notes.txt"}}, 404, "the data root holds no run export"},
+        {{run, {"scanRange", "all"}}, 400, "scanRange \"all\": not one of whole, window."},
         // The programs would read these as 0, 12 and no charge rule at all.
         {{run, {"groupScans", "abc"}}, 400, "groupScans \"abc\": not a whole number"},
         {{run, {"lowParent", "12x"}}, 400, "lowParent \"12x\": not a number (range 0 - 1000000000)."},
@@ -84,12 +100,53 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
     EXPECT_TRUE(madeFor.empty()) << "a refused request made a folder";
 
     rules.program = "wiffharvest";
-    for (const std::vector<QueryEntry>& entries :
-         {std::vector<QueryEntry>{run}, {{"xtractorDataFilename", "lysate3.wiff"}, {"autoCharge", "Find"}}}) {
+    for (const auto& [entries, status] : std::vector<std::pair<std::vector<QueryEntry>, int>>{
+             {{run}, 400},
+             {{{"xtractorDataFilename", "lysate3.wiff"}, {"autoCharge", "Find"}}, 400},
+             {{{"xtractorDataFilename", "lysate4.wiff"}}, 404}}) {
         const auto result = check(entries);
         ASSERT_TRUE(std::holds_alternative<Refusal>(result)) << listed(entries);
-        EXPECT_EQ(std::get<Refusal>(result).status, 400);
+        EXPECT_EQ(std::get<Refusal>(result).status, status) << std::get<Refusal>(result).reason;
     }
+    EXPECT_TRUE(madeFor.empty()) << "a refused request made a folder";
+}
+
+// The run as the picker shows it and "whole run" give the program the same
+// query as the data file and the scan numbers themselves.
+TEST_F(RequestCheck, ThePickersRunAndTheWholeRunGiveTheSameQuery) {
+    const auto entriesOf = [&](const std::vector<QueryEntry>& entries) {
+        const auto result = check(entries);
+        return std::holds_alternative<CheckedRequest>(result) ? listed(std::get<CheckedRequest>(result).entries)
+                                                              : std::get<Refusal>(result).reason;
+    };
+    const std::string plain = entriesOf({{"xtractorDataFilename", "sample7.d/Analysis.yep"},
+                                         {"firstScan", "1"},
+                                         {"lastScan", "999999999"}});
+    EXPECT_NE(plain.find("\nfirstScan=1\nlastScan=999999999\n"), std::string::npos) << plain;
+    for (const std::vector<QueryEntry>& same : std::vector<std::vector<QueryEntry>>{
+             {{"xtractorDataFilename", "sample7.d"}, {"firstScan", "1"}, {"lastScan", "999999999"}},
+             {{"xtractorDataFilename", "sample7.d/"}, {"scanRange", "whole"}},
+             // Without the script the window's fields come too; the choice wins.
+             {{"firstScan", "20"}, {"xtractorDataFilename", "sample7.d"}, {"scanRange", "whole"}, {"lastScan", "40"}},
+             {{"xtractorDataFilename", "sample7.d"}, {"scanRange", "window"}, {"firstScan", "1"},
+              {"lastScan", "999999999"}}}) {
+        EXPECT_EQ(entriesOf(same), plain) << listed(same);
+    }
+    const auto whole = check({{"xtractorDataFilename", "sample7.d"}, {"scanRange", "whole"}});
+    ASSERT_TRUE(std::holds_alternative<CheckedRequest>(whole));
+    EXPECT_EQ(listed(std::get<CheckedRequest>(whole).filled), "autoCharge=Find\nspecFeaturesFilename=specFeatures.txt\n"
+                                                              "peakListFormat=mgf\n") << "the choice is no default";
+    EXPECT_TRUE(std::get<CheckedRequest>(whole).ignored.empty());
+    EXPECT_NE(entriesOf({{"xtractorDataFilename", "sample7.d"}, {"scanRange", "window"}, {"firstScan", "20"},
+                         {"lastScan", "40"}})
+                  .find("\nfirstScan=20\nlastScan=40\n"),
+              std::string::npos);
+
+    rules.program = "wiffharvest";
+    EXPECT_EQ(entriesOf({{"xtractorDataFilename", "lysate3-Sample1.mzML"}}),
+              entriesOf({{"xtractorDataFilename", "lysate3.wiff"}}));
+    EXPECT_EQ(std::get<CheckedRequest>(check({{"xtractorDataFilename", "lysate3-Sample1.mzML"}})).dataFile,
+              rules.roots.data / "lysate3.wiff");
 }
 
 // A link with only the run gets the front ends' defaults, said as filled in;

@@ -176,16 +176,19 @@ std::vector<CatalogRun> catalogRuns(const fs::path& folder, const CatalogScope& 
     return search.runs();
 }
 
-std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& program) {
+std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, const std::string& program) {
     std::vector<CatalogRun> runs;
     try {
         runs = catalogRuns(dataRoot, CatalogScope{.maxDepth = 5, .maxRuns = 2000});
     } catch (const fs::filesystem_error&) {
         return {};
     }
+    std::erase_if(runs, [&](const CatalogRun& run) { return run.program != program; });
+    return runs;
+}
+
+std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& program) {
     std::vector<std::string> paths;
-    for (const CatalogRun& run : runs) {
-        if (run.program == program) paths.push_back(run.path);
-    }
+    for (const CatalogRun& run : pickerRuns(dataRoot, program)) paths.push_back(run.path);
     return paths;
 }

@@ -38,6 +38,8 @@ struct CatalogScope {
 // Throws std::filesystem::filesystem_error when `folder` itself cannot be read.
 std::vector<CatalogRun> catalogRuns(const std::filesystem::path& folder, const CatalogScope& scope = {});
 
-// The web form's picker: the paths of `program`'s runs under the data root, at
-// most five levels deep and 2000 runs; none when the root cannot be read.
+// The web form's picker: `program`'s runs under the data root, at most five
+// levels deep and 2000 runs; none when the root cannot be read.
+std::vector<CatalogRun> pickerRuns(const std::filesystem::path& dataRoot, const std::string& program);
+// Their paths, as the programs are given them.
 std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, const std::string& program);

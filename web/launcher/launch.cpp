@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <system_error>
 #include <variant>
@@ -27,6 +29,7 @@
 #include "web/launcher/request_record.h"
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
+#include "web/launcher/run_choice.h"
 
 namespace fs = std::filesystem;
 
@@ -126,7 +129,7 @@ std::string endedText(const ProgramOutcome& ended) {
 }
 
 int showForm(const std::string& programName, const LaunchConfig& config, const std::vector<QueryEntry>& entries) {
-    FormPageInputs inputs{programName, findRuns(config.roots.data, programName),
+    FormPageInputs inputs{programName, runsToPick(config.roots.data, programName),
                           cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
                           config.roots.data.string(), config.roots.results.string(), "", {}};
     if (const std::optional<std::string> again = lastQueryValue(entries, "again")) {
@@ -139,10 +142,14 @@ int showForm(const std::string& programName, const LaunchConfig& config, const s
         for (QueryEntry entry : readQuery(*folder)) {
             const fs::path value = entry.value;
             if (entry.name == keyOfRole(KeyRole::runData).name && isInside(value, config.roots.data)) {
-                entry.value = value.lexically_relative(config.roots.data).generic_string();
+                entry.value = shownRun(config.roots.data, value.lexically_relative(config.roots.data).generic_string());
             }
             inputs.settings.push_back(entry);
         }
+    } else if (lastQueryValue(entries, filledFormMarker)) {
+        // A refused request's values, as the user gave them.
+        std::copy_if(entries.begin(), entries.end(), std::back_inserter(inputs.settings),
+                     [](const QueryEntry& entry) { return entry.name != filledFormMarker; });
     }
     emit(htmlHeader() + formPage(inputs).html());
     return 0;
@@ -278,7 +285,9 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
     const std::vector<QueryEntry> entries = parse_query_entry(*text);
     const char* method = std::getenv("REQUEST_METHOD");
     const bool posted = method != nullptr && std::string_view(method) == "POST";
-    if ((entries.empty() && !posted) || lastQueryValue(entries, "again")) return showForm(programName, config, entries);
+    if ((entries.empty() && !posted) || lastQueryValue(entries, "again") || lastQueryValue(entries, filledFormMarker)) {
+        return showForm(programName, config, entries);
+    }
 
     const RequestRules rules{programName, config.roots,
                              cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv")};
@@ -286,7 +295,10 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
         return makeRequestFolder(config.roots.results, runName);
     });
     if (const auto* refusal = std::get_if<Refusal>(&checked)) {
-        emit(errorResponse(refusal->status, "Request refused", refusal->reason));
+        emit(errorResponse(refusal->status, "Request refused", refusal->reason,
+                           link(filledFormUrl(programName, entries), PageHtml("Back to the form with these values"),
+                                {{"id", "back"}}) +
+                               PageHtml(": change what was refused and extract again.")));
         return 0;
     }
     const CheckedRequest& request = std::get<CheckedRequest>(checked);

@@ -43,9 +43,8 @@ PageHtml pageStart(std::string_view title) {
 
 PageHtml pageEnd() { return PageHtml::markup("</body>\n</html>\n"); }
 
-std::string errorResponse(int status, std::string_view title, std::string_view reason) {
-    return htmlHeader(status) +
-           (pageStart(title) + element("p", {{"class", "refusal"}}, PageHtml(reason)) + PageHtml::markup("\n") +
-            pageEnd())
-               .html();
+std::string errorResponse(int status, std::string_view title, std::string_view reason, const PageHtml& next) {
+    PageHtml html = pageStart(title) + element("p", {{"class", "refusal"}}, PageHtml(reason)) + PageHtml::markup("\n");
+    if (!next.html().empty()) html += element("p", {{"class", "next"}}, next) + PageHtml::markup("\n");
+    return htmlHeader(status) + (html + pageEnd()).html();
 }

@@ -12,5 +12,7 @@ std::string htmlHeader(int status = 200);
 PageHtml pageStart(std::string_view title);
 PageHtml pageEnd();
 
-// A complete response that only says why a request is not carried out.
-std::string errorResponse(int status, std::string_view title, std::string_view reason);
+// A complete response that only says why a request is not carried out, and
+// what the user may do next (`next`, a paragraph's content, when not empty).
+std::string errorResponse(int status, std::string_view title, std::string_view reason,
+                          const PageHtml& next = PageHtml());

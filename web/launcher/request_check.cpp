@@ -9,6 +9,8 @@
 #include "platform/openformat/export_names.h"
 #include "tools/keys/key_values.h"
 #include "web/launcher/root_paths.h"
+#include "web/launcher/run_choice.h"
+#include "web/launcher/scan_choice.h"
 
 namespace fs = std::filesystem;
 
@@ -51,11 +53,13 @@ std::optional<Refusal> folderProblem(const std::vector<QueryEntry>& entries) {
     return std::nullopt;
 }
 
-std::optional<Refusal> programProblem(const std::string& program, const std::string& dataText) {
-    const bool wiff = dataText.ends_with(".wiff");
+// `fileName` is the data file's as the program gets it, `dataText` the run as named.
+std::optional<Refusal> programProblem(const std::string& program, const std::string& fileName,
+                                      const std::string& dataText) {
+    const bool wiff = fileName.ends_with(".wiff");
     if (program == "wiffharvest" && !wiff) {
         return Refusal{400, "wiffharvest reads a .wiff file (its exports lie beside it): \"" + dataText +
-                                "\" does not end in .wiff. Runs of other instruments go to yepharvest."};
+                                "\" is neither a .wiff file nor an export of one. Runs of other instruments go to yepharvest."};
     }
     if (program == "yepharvest" && wiff) {
         return Refusal{400, "\"" + dataText + "\" is a .wiff file: wiffharvest reads it, not yepharvest."};
@@ -75,20 +79,28 @@ std::string folderNameOf(const std::string& runName) {
 
 std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>& given, const RequestRules& rules,
                                                    const RequestFolderMaker& makeRequestFolder) {
+    const auto chosen = withScanChoice(given);
+    if (const auto* problem = std::get_if<std::string>(&chosen)) return Refusal{400, *problem};
     std::vector<QueryEntry> entries;
-    for (const QueryEntry& entry : given) {
+    for (const QueryEntry& entry : std::get<std::vector<QueryEntry>>(chosen)) {
         if (!emptyMeansAbsent(entry)) entries.push_back(entry);
     }
     const std::string dataKey = keyOfRole(KeyRole::runData).name;
     const std::optional<std::string> dataText = lastQueryValue(entries, dataKey);
     if (!dataText || dataText->empty()) return Refusal{400, "No run was chosen: " + dataKey + " is empty."};
-    const std::optional<fs::path> dataFile = resolveInsideRoot(rules.roots.data, *dataText);
-    if (!dataFile) return Refusal{403, dataKey + " \"" + *dataText + "\" lies outside the data root."};
-    if (std::optional<Refusal> refused = programProblem(rules.program, *dataText)) return *refused;
+    const std::optional<fs::path> named = resolveInsideRoot(rules.roots.data, *dataText);
+    if (!named) return Refusal{403, dataKey + " \"" + *dataText + "\" lies outside the data root."};
+    const fs::path dataFile = programDataFile(rules.program, *named);
+    if (std::optional<Refusal> refused = programProblem(rules.program, dataFile.filename().string(), *dataText)) {
+        return *refused;
+    }
+    if (const std::optional<std::string> missing = missingRun(rules.program, rules.roots.data, dataFile)) {
+        return Refusal{404, dataKey + " \"" + *dataText + "\": " + *missing};
+    }
 
     CheckedRequest checked;
-    checked.dataFile = *dataFile;
-    checked.runName = runNameOfDataFile(dataFile->string());
+    checked.dataFile = dataFile;
+    checked.runName = runNameOfDataFile(dataFile.string());
     if (std::optional<Refusal> refused = folderProblem(entries)) return *refused;
     std::vector<QueryEntry> passedOn;
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {

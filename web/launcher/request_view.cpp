@@ -94,3 +94,10 @@ PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestNam
 std::string runAgainUrl(const std::string& program, const std::string& requestName) {
     return "/cgi-bin/" + program + "?" + formatQueryString({{"again", requestName}});
 }
+
+std::string filledFormUrl(const std::string& program, const std::vector<QueryEntry>& entries) {
+    std::vector<QueryEntry> query = {{filledFormMarker, "1"}};
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(query),
+                 [](const QueryEntry& entry) { return entry.name != filledFormMarker; });
+    return "/cgi-bin/" + program + "?" + formatQueryString(query);
+}

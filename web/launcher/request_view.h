@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/util/cgi_query.h"
 #include "core/util/html_page.h"
 #include "web/launcher/request_record.h"
 
@@ -19,3 +20,9 @@ PageHtml filesSection(const std::filesystem::path& resultsRoot, const std::strin
 
 // The program's form, filled in with a request's settings.
 std::string runAgainUrl(const std::string& program, const std::string& requestName);
+
+// The form's marker in a link that fills it in with the link's own query.
+inline constexpr const char* filledFormMarker = "edit";
+
+// The program's form, filled in with the values of a request it refused.
+std::string filledFormUrl(const std::string& program, const std::vector<QueryEntry>& entries);

@@ -66,10 +66,12 @@ PageHtml requestList(const LaunchConfig& config) {
                 element("tr", {{"class", status}},
                         cell(PageHtml(outcome.started)) + cell(PageHtml(took)) +
                             element("td", {{"class", "status"}}, PageHtml(status)) +
-                            cell(PageHtml(outcome.program)) + cell(PageHtml(runText(config, outcome.run))) +
+                            cell(PageHtml(outcome.program)) +
+                            element("td", {{"class", "run"}}, PageHtml(runText(config, outcome.run))) +
                             element("td", {{"class", "number"}}, PageHtml(outcome.spectraWritten)) +
                             cell(PageHtml(outcome.peakListFormat)) +
-                            cell(link(requestUrl(request.name), PageHtml(request.name))) + cell(again));
+                            element("td", {{"class", "request"}}, link(requestUrl(request.name), PageHtml(request.name))) +
+                            cell(again));
     }
     return element("table", {{"class", "requests"}}, rows + PageHtml::markup("\n")) + PageHtml::markup("\n");
 }
