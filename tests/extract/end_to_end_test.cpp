@@ -3,10 +3,13 @@
 // (with the front ends' defaults spelled out here), its record and its
 // report; command lines it cannot honour are refused before anything runs.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <thread>
 
 #include "tests/support/work_folder.h"
 
@@ -271,6 +274,26 @@ TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
         EXPECT_EQ(filesEndingIn(tool.file("all/" + name + "/peaklists"), ".mgf"), name == "lys" ? 2 : 1) << name;
     }
     EXPECT_EQ(folderContents(tool.file("all")).size(), programs.size());
+}
+
+// An interrupt is passed on to the running program and stops the call: that
+// run is recorded as stopped, the next is not started.
+TEST_F(Extract, AnInterruptStopsTheWholeCall) {
+    const std::string slow = tool.file("slow");
+    writeWholeFile(slow, "#!/bin/sh\n: > \"$MARK\"\nexec /bin/sleep 60\n");
+    std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
+    const std::string started = tool.file("started");
+    const int pid = startProgram({EXTRACT_PATH, "", {{"MARK", started}}, "",
+                                  {tool.file("a.mzML"), tool.file("b.mzML"), "--yepharvest", slow, "-o", tool.file("out")}},
+                                 tool.file("output.txt"));
+    for (int wait = 0; wait < 6000 && !fileExists(started); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(fileExists(started));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(waitForProgram(pid), 128 + SIGTERM);
+    const auto record = readRecord(tool.file("out/a/run.tsv"));
+    EXPECT_EQ(record.at("outcome").value, "stopped");
+    EXPECT_EQ(record.at("signal").value, std::to_string(SIGTERM));
+    EXPECT_FALSE(std::filesystem::exists(tool.file("out/b")));
 }
 
 TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
