@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "core/extractor/mgf_file.h"
+#include "core/extractor/peak_list_file.h"
 #include "core/peaks/centroiding.h"
 #include "core/peaks/da_binning.h"
 #include "core/peaks/parent_peak.h"
@@ -13,6 +15,7 @@
 #include "peak_test_support.h"
 #include "core/peaks/spectrum_points.h"
 #include "core/util/format_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -135,13 +138,9 @@ TEST_F(PeakListTest, BinningChainsNeighboursWithinTheTolerance) {
 
 // What a writer puts into a file, for either form of the list.
 template <class Peaks>
-std::string written(void (*writer)(const Peaks&, std::FILE*), const Peaks& list) {
-    std::FILE* file = std::tmpfile();
-    writer(list, file);
-    std::rewind(file);
+std::string pklLines(const Peaks& list, int mzDecimals) {
     std::string text;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
-    std::fclose(file);
+    appendPeakLines(list, mzDecimals, text);
     return text;
 }
 
@@ -176,13 +175,52 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
         std::snprintf(line, sizeof line, "\n%.4f\t%.0f", peak.mOverZ, peak.intensity);
         fourDecimals += line;
     }
-    EXPECT_EQ(written<PeakList>(writePeaks, list), twoDecimals);
-    EXPECT_EQ(written<PeakList>(writePeaksFourDecimals, list), fourDecimals);
-    EXPECT_EQ(written<PeakList>(writePeaks, PeakList{}), "");
+    EXPECT_EQ(pklLines(list, 2), twoDecimals);
+    EXPECT_EQ(pklLines(list, 4), fourDecimals);
+    EXPECT_EQ(pklLines(PeakList{}, 2), "");
     // The scan tables' points go through the same formatting.
     const SpectrumPoints points = toSpectrumPoints(list);
-    EXPECT_EQ(written<SpectrumPoints>(writePeaks, points), twoDecimals);
-    EXPECT_EQ(written<SpectrumPoints>(writePeaksFourDecimals, points), fourDecimals);
+    EXPECT_EQ(pklLines(points, 2), twoDecimals);
+    EXPECT_EQ(pklLines(points, 4), fourDecimals);
+}
+
+// The same peaks in a .pkl file and an MGF block: the .pkl keeps its
+// rounding, the MGF carries five decimals of m/z and six significant digits
+// of intensity, so that faint peaks (exports give many below 10) and
+// high-resolution fragments reach the search engine as they are.
+TEST_F(PeakListTest, MgfPeakLinesKeepWhatThePklRoundsAway) {
+    const struct {
+        double mz, intensity;
+        const char* pkl;  // "%.2f\t%.0f"
+        const char* mgf;
+    } cases[] = {
+        {147.1123449, 0.4567, "147.11\t0", "147.11234\t0.4567"},
+        {175.118951, 3.25, "175.12\t3", "175.11895\t3.25"},
+        {200.000004, 12.3456789, "200.00\t12", "200.00000\t12.3457"},
+        {300.5, 0.00000123456, "300.50\t0", "300.50000\t0.00000123456"},
+        {400.25, 999.9999999, "400.25\t1000", "400.25000\t1000"},
+        {500.125, 1234567.89, "500.12\t1234568", "500.12500\t1234568"},
+        {600.0, 0.0, "600.00\t0", "600.00000\t0"},
+    };
+    PeakList list;
+    std::string pkl = "445.12\t88210\t2";
+    std::string mgf = "BEGIN IONS\nTITLE=r.0001.0001.2\nPEPMASS=445.12347 88210\nCHARGE=2+\nSCANS=1-1";
+    for (const auto& c : cases) {
+        list.push_back(makeFragmentPeak(c.mz, c.intensity));
+        pkl += std::string("\n") + c.pkl;
+        mgf += std::string("\n") + c.mgf;
+    }
+    mgf += "\nEND IONS\n";
+    TempDir folder;
+    ASSERT_FALSE(writePeakListFile(folder.file("r.0001.0001.2.pkl"), {445.123465, 88210.0, 2, 2}, list, "test"));
+    EXPECT_EQ(readWholeFile(folder.file("r.0001.0001.2.pkl")), pkl);
+    {
+        MgfFile file(folder.file("r.mgf"));
+        file.add({"r.0001.0001.2", 445.123465, 88210.0, 2, 1, 1, std::nullopt}, list);
+        file.add({"r.0001.0001.2", 445.123465, 88210.0, 2, 1, 1, std::nullopt}, toSpectrumPoints(list));
+        file.commit();
+    }
+    EXPECT_EQ(readWholeFile(folder.file("r.mgf")), mgf + mgf);
 }
 
 }  // namespace
