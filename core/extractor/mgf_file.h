@@ -2,8 +2,8 @@
 // The peak lists of a run (or of one sample of a .wiff file) as one MGF file,
 // the generic text format today's search engines read: one block per
 // spectrum that would have been a .pkl file, in the same order, with the
-// same peaks, at the precision the data hold where the .pkl file rounds
-// them. The file is a CommittedFile: it takes its name
+// same peaks, their m/z with the decimals the .pkl file rounds away. The
+// file is a CommittedFile: it takes its name
 // only when complete, and a run that fails removes it.
 #include <cstdint>
 #include <cstdio>

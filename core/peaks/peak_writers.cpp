@@ -48,28 +48,10 @@ char* fixedDecimals(char* out, char* last, double value, int decimals) {
     return out + decimals;
 }
 
-// An intensity with six significant digits in plain decimal notation, the
-// zeros that end its fraction left out: exports give intensities below 1 as
-// readily as above 10^6, and a search engine weighs both. No exponent, which
-// not every MGF reader takes; below 10^-25 the digits run out.
-char* significantDigits(char* out, char* last, double value) {
-    int decimals = 0;
-    if (std::isfinite(value) && value != 0.0) {
-        decimals = std::clamp(5 - static_cast<int>(std::floor(std::log10(std::fabs(value)))), 0, 30);
-    }
-    char* end = std::to_chars(out, last, value, std::chars_format::fixed, decimals).ptr;
-    if (decimals == 0) return end;
-    while (end[-1] == '0') --end;
-    return end[-1] == '.' ? end - 1 : end;
-}
-
-// The .pkl's peak lines: m/z with `mzDecimals` decimals, whole intensities.
-char* pklIntensity(char* out, char* last, double value) { return fixedDecimals(out, last, value, 0); }
-
 // Every written spectrum goes through here: its lines are formatted in a
 // buffer and handed on in large pieces, `flush(data, size)`.
-template <class Peaks, class Flush, class Intensity = decltype(&pklIntensity)>
-void formatLines(const Peaks& list, int mzDecimals, Flush flush, Intensity intensity = &pklIntensity) {
+template <class Peaks, class Flush>
+void formatLines(const Peaks& list, int mzDecimals, Flush flush) {
     constexpr std::size_t widestLine = 2 + 2 * 330;  // "\n", "\t", two fixed-format doubles
     std::array<char, 1 << 15> buffer;
     char* end = buffer.data();
@@ -82,17 +64,18 @@ void formatLines(const Peaks& list, int mzDecimals, Flush flush, Intensity inten
         *end++ = '\n';
         end = fixedDecimals(end, last, peak.mOverZ, mzDecimals);
         *end++ = '\t';
-        end = intensity(end, last, peak.intensity);
+        end = fixedDecimals(end, last, peak.intensity, 0);
     }
     flush(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 }
 
 // MGF peak lines are read by search engines, which match fragments of
-// high-resolution MS/MS within a few ppm: five decimals of m/z.
+// high-resolution MS/MS within a few ppm: five decimals of m/z. Intensities
+// stay whole, as in the .pkl file: Comet, given their decimals, lost
+// confident identifications on an ion-trap run whose peaks are mostly below 10.
 template <class Peaks>
 void writeMgfLines(const Peaks& list, std::FILE* file) {
-    formatLines(
-        list, 5, [file](const char* data, std::size_t size) { std::fwrite(data, 1, size, file); }, &significantDigits);
+    formatLines(list, 5, [file](const char* data, std::size_t size) { std::fwrite(data, 1, size, file); });
 }
 
 template <class Peaks>

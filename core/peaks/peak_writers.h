@@ -5,11 +5,10 @@
 #include "core/peaks/kestrane_peak.h"
 #include "core/peaks/spectrum_points.h"
 
-// One "\n<m/z>\t<intensity>" line per peak. For an MGF file: m/z with five
-// decimals, the intensity with six significant digits in plain decimals.
+// One "\n<m/z>\t<intensity>" line per peak, the intensity without decimals.
+// For an MGF file: m/z with five decimals.
 void writeMgfPeakLines(const PeakList& list, std::FILE* file);
 void writeMgfPeakLines(const SpectrumPoints& list, std::FILE* file);
-// For a .pkl file, appended to `text`: m/z with 2 or 4 decimals, the
-// intensity without decimals ("%.2f\t%.0f").
+// For a .pkl file, appended to `text`: m/z with 2 or 4 decimals.
 void appendPeakLines(const PeakList& list, int mzDecimals, std::string& text);
 void appendPeakLines(const SpectrumPoints& list, int mzDecimals, std::string& text);

