@@ -2,7 +2,8 @@
 // The peak lists of a run (or of one sample of a .wiff file) as one MGF file,
 // the generic text format today's search engines read: one block per
 // spectrum that would have been a .pkl file, in the same order, with the
-// same values and peak lines. The file is a CommittedFile: it takes its name
+// same peaks, their m/z with the decimals the .pkl file rounds away. The
+// file is a CommittedFile: it takes its name
 // only when complete, and a run that fails removes it.
 #include <cstdint>
 #include <cstdio>
@@ -20,7 +21,6 @@ struct MgfSpectrum {
     std::int32_t firstScan = 0;
     std::int32_t lastScan = 0;
     std::optional<double> retentionSeconds;
-    int mzDecimals = 2;
 };
 
 class MgfFile {
@@ -36,11 +36,7 @@ public:
     void add(const MgfSpectrum& spectrum, const Peaks& peaks) {
         if (!created()) return;
         writeHeader(spectrum);
-        if (spectrum.mzDecimals == 4) {
-            writePeaksFourDecimals(peaks, file_.stream());
-        } else {
-            writePeaks(peaks, file_.stream());
-        }
+        writeMgfPeakLines(peaks, file_.stream());
         writeEnd();
         ++blocks_;
     }

@@ -83,7 +83,7 @@ public:
                     const std::int32_t charge = statedCharge(scan.charge, scan.chargeSource,
                                                              context_.instrument.instrument_charges_certain);
                     mgf_->add({name.substr(0, name.size() - 4), scan.parentMz, scan.precursorIntensity, charge,
-                               scan.scanNumber, scan.lastScanNumber, retentionSeconds(scan), output_.mzDecimals},
+                               scan.scanNumber, scan.lastScanNumber, retentionSeconds(scan)},
                               peaksOf(scan));
                 }
                 writeFeaturesRow(name, scan);

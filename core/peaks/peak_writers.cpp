@@ -9,17 +9,17 @@
 
 namespace {
 
-// "%.Nf" of `value` (N at most 4), rounded as printf rounds: from the exact
+// "%.Nf" of `value` (N at most 5), rounded as printf rounds: from the exact
 // binary value, ties to even. A value of a peak list (not negative, below
 // 10^11) is an integer mantissa times a power of two, so value x 10^N is
-// the mantissa times 10^N, an integer of at most 67 bits, shifted: its
+// the mantissa times 10^N, an integer of at most 70 bits, shifted: its
 // rounding is decided on the bits shifted out. Anything else goes through
 // std::to_chars, which rounds the same way at several times the cost.
-__extension__ using Wide = unsigned __int128;  // a mantissa times 10^4 needs 67 bits
+__extension__ using Wide = unsigned __int128;  // a mantissa times 10^5 needs 70 bits
 
 char* fixedDecimals(char* out, char* last, double value, int decimals) {
-    constexpr std::array<std::uint64_t, 5> powers = {1, 10, 100, 1000, 10000};
-    if (!(value >= 0.0 && value < 1e11) || std::signbit(value) || decimals < 0 || decimals > 4) {
+    constexpr std::array<std::uint64_t, 6> powers = {1, 10, 100, 1000, 10000, 100000};
+    if (!(value >= 0.0 && value < 1e11) || std::signbit(value) || decimals < 0 || decimals > 5) {
         return std::to_chars(out, last, value, std::chars_format::fixed, decimals).ptr;
     }
     const auto bits = std::bit_cast<std::uint64_t>(value);
@@ -69,9 +69,13 @@ void formatLines(const Peaks& list, int mzDecimals, Flush flush) {
     flush(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 }
 
+// MGF peak lines are read by search engines, which match fragments of
+// high-resolution MS/MS within a few ppm: five decimals of m/z. Intensities
+// stay whole, as in the .pkl file: Comet, given their decimals, lost
+// confident identifications on an ion-trap run whose peaks are mostly below 10.
 template <class Peaks>
-void writeLines(const Peaks& list, std::FILE* file, int mzDecimals) {
-    formatLines(list, mzDecimals, [file](const char* data, std::size_t size) { std::fwrite(data, 1, size, file); });
+void writeMgfLines(const Peaks& list, std::FILE* file) {
+    formatLines(list, 5, [file](const char* data, std::size_t size) { std::fwrite(data, 1, size, file); });
 }
 
 template <class Peaks>
@@ -81,10 +85,8 @@ void appendLines(const Peaks& list, int mzDecimals, std::string& text) {
 
 }  // namespace
 
-void writePeaks(const PeakList& list, std::FILE* file) { writeLines(list, file, 2); }
-void writePeaks(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 2); }
-void writePeaksFourDecimals(const PeakList& list, std::FILE* file) { writeLines(list, file, 4); }
-void writePeaksFourDecimals(const SpectrumPoints& list, std::FILE* file) { writeLines(list, file, 4); }
+void writeMgfPeakLines(const PeakList& list, std::FILE* file) { writeMgfLines(list, file); }
+void writeMgfPeakLines(const SpectrumPoints& list, std::FILE* file) { writeMgfLines(list, file); }
 void appendPeakLines(const PeakList& list, int mzDecimals, std::string& text) { appendLines(list, mzDecimals, text); }
 void appendPeakLines(const SpectrumPoints& list, int mzDecimals, std::string& text) {
     appendLines(list, mzDecimals, text);

@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "core/extractor/mgf_file.h"
+#include "core/extractor/peak_list_file.h"
 #include "core/peaks/centroiding.h"
 #include "core/peaks/da_binning.h"
 #include "core/peaks/parent_peak.h"
@@ -13,6 +15,7 @@
 #include "peak_test_support.h"
 #include "core/peaks/spectrum_points.h"
 #include "core/util/format_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -135,9 +138,16 @@ TEST_F(PeakListTest, BinningChainsNeighboursWithinTheTolerance) {
 
 // What a writer puts into a file, for either form of the list.
 template <class Peaks>
-std::string written(void (*writer)(const Peaks&, std::FILE*), const Peaks& list) {
+std::string pklLines(const Peaks& list, int mzDecimals) {
+    std::string text;
+    appendPeakLines(list, mzDecimals, text);
+    return text;
+}
+
+template <class Peaks>
+std::string mgfLines(const Peaks& list) {
     std::FILE* file = std::tmpfile();
-    writer(list, file);
+    writeMgfPeakLines(list, file);
     std::rewind(file);
     std::string text;
     for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
@@ -145,7 +155,8 @@ std::string written(void (*writer)(const Peaks&, std::FILE*), const Peaks& list)
     return text;
 }
 
-// The writers must give exactly the bytes of "\n%.2f\t%.0f" (and "%.4f"),
+// The writers must give exactly the bytes of "\n%.2f\t%.0f" (and "%.4f",
+// "%.5f" for MGF files),
 // whatever the value: halfway cases, huge and tiny values, negative zero,
 // not-a-number.
 TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
@@ -165,6 +176,7 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
     PeakList list;
     std::string twoDecimals;
     std::string fourDecimals;
+    std::string fiveDecimals;
     for (std::size_t i = 0; i < values.size(); ++i) {
         KestranePeak peak;
         peak.mOverZ = values[i];
@@ -175,14 +187,53 @@ TEST_F(PeakListTest, PeakLinesMatchPrintfForEveryKindOfValue) {
         twoDecimals += line;
         std::snprintf(line, sizeof line, "\n%.4f\t%.0f", peak.mOverZ, peak.intensity);
         fourDecimals += line;
+        std::snprintf(line, sizeof line, "\n%.5f\t%.0f", peak.mOverZ, peak.intensity);
+        fiveDecimals += line;
     }
-    EXPECT_EQ(written<PeakList>(writePeaks, list), twoDecimals);
-    EXPECT_EQ(written<PeakList>(writePeaksFourDecimals, list), fourDecimals);
-    EXPECT_EQ(written<PeakList>(writePeaks, PeakList{}), "");
+    EXPECT_EQ(pklLines(list, 2), twoDecimals);
+    EXPECT_EQ(pklLines(list, 4), fourDecimals);
+    EXPECT_EQ(pklLines(PeakList{}, 2), "");
     // The scan tables' points go through the same formatting.
     const SpectrumPoints points = toSpectrumPoints(list);
-    EXPECT_EQ(written<SpectrumPoints>(writePeaks, points), twoDecimals);
-    EXPECT_EQ(written<SpectrumPoints>(writePeaksFourDecimals, points), fourDecimals);
+    EXPECT_EQ(pklLines(points, 2), twoDecimals);
+    EXPECT_EQ(pklLines(points, 4), fourDecimals);
+    EXPECT_EQ(mgfLines(list), fiveDecimals);
+    EXPECT_EQ(mgfLines(points), fiveDecimals);
+}
+
+// The same peaks in a .pkl file and an MGF block: the .pkl keeps its
+// rounding, the MGF carries five decimals of m/z, so that high-resolution
+// fragments reach the search engine as they are, and the .pkl's intensities.
+TEST_F(PeakListTest, MgfPeakLinesKeepTheMzThePklRoundsAway) {
+    const struct {
+        double mz, intensity;
+        const char* pkl;  // "%.2f\t%.0f"
+        const char* mgf;
+    } cases[] = {
+        {147.1123449, 0.4567, "147.11\t0", "147.11234\t0"},
+        {175.118951, 3.5, "175.12\t4", "175.11895\t4"},
+        {200.000004, 12.3456789, "200.00\t12", "200.00000\t12"},
+        {500.125, 1234567.89, "500.12\t1234568", "500.12500\t1234568"},
+    };
+    PeakList list;
+    std::string pkl = "445.12\t88210\t2";
+    std::string mgf = "BEGIN IONS\nTITLE=r.0001.0001.2\nPEPMASS=445.12347 88210\nCHARGE=2+\nSCANS=1-1";
+    for (const auto& c : cases) {
+        list.push_back(makeFragmentPeak(c.mz, c.intensity));
+        pkl += std::string("\n") + c.pkl;
+        mgf += std::string("\n") + c.mgf;
+    }
+    mgf += "\nEND IONS\n";
+    TempDir folder;
+    ASSERT_FALSE(writePeakListFile(folder.file("r.0001.0001.2.pkl"), {445.123465, 88210.0, 2, 2}, list, "test"));
+    EXPECT_EQ(readWholeFile(folder.file("r.0001.0001.2.pkl")), pkl);
+    {
+        MgfFile file(folder.file("r.mgf"));
+        file.add({"r.0001.0001.2", 445.123465, 88210.0, 2, 1, 1, std::nullopt}, list);
+        file.add({"r.0001.0001.2", 445.123465, 88210.0, 2, 1, 1, std::nullopt}, toSpectrumPoints(list));
+        file.commit();
+    }
+    EXPECT_EQ(readWholeFile(folder.file("r.mgf")), mgf + mgf);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // An MGF file read back line by line against the .pkl files of the same run:
-// one block per peak list, each with the .pkl's values and exactly its peak
-// lines, and, where the test knows them, the values the program computed.
+// one block per peak list, each with the .pkl's values and its peaks (five
+// decimals of m/z that round to the .pkl's, the .pkl's intensities), and,
+// where the test knows them, the values the program computed.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -84,9 +85,19 @@ inline void expectMgfMatchesPeakLists(const std::string& mgf, const std::map<std
                 << title;
         }
         if (timed) ++line;
-        // Then exactly the .pkl's peak lines.
-        std::string peaks;
-        for (; line < block.size(); ++line) peaks += "\n" + block[line];
-        EXPECT_EQ(peaks, pkl.substr(pkl.find('\n'))) << title;
+        // Then the .pkl's peaks, one line each, at the MGF's precision.
+        const std::vector<std::string> pklLines = splitText(pkl.substr(pkl.find('\n') + 1));
+        ASSERT_EQ(block.size() - line, pkl.find('\n') == std::string::npos ? 0 : pklLines.size()) << title;
+        const std::regex peak(R"((\d+\.\d{5})\t(\d+))");
+        for (std::size_t p = 0; line < block.size(); ++line, ++p) {
+            ASSERT_TRUE(std::regex_match(block[line], m, peak)) << title << ": " << block[line];
+            const std::vector<std::string> rounded = splitText(pklLines[p], '\t');
+            ASSERT_EQ(rounded.size(), 2u) << title;
+            const std::size_t decimals = rounded[0].size() - rounded[0].find('.') - 1;
+            EXPECT_LE(std::fabs(std::atof(m[1].str().c_str()) - std::atof(rounded[0].c_str())),
+                      0.5 * std::pow(10.0, -static_cast<double>(decimals)) + 0.5e-5)
+                << title << ": " << block[line] << " / " << pklLines[p];
+            EXPECT_EQ(m[2].str(), rounded[1]) << title;
+        }
     }
 }

@@ -198,6 +198,20 @@ TEST(YepharvestEndToEnd, PeakListBytesComeFromTheExportAndTheMgfHoldsThem) {
     for (std::size_t k = 0; k < mz.size(); ++k) expected += formatText("\n%.2f\t%.0f", mz[k], intensity[k]);
     EXPECT_GT(surveyIntensity, 0.0);
     EXPECT_EQ(peakLists.at(lone), expected);
+    // The MGF block carries the export's m/z, not the .pkl's rounding.
+    const std::string mgfText = readWholeFile(mgfPath);
+    const std::size_t block = mgfText.find("TITLE=" + lone.substr(0, lone.size() - 4) + "\n");
+    ASSERT_NE(block, std::string::npos);
+    std::vector<std::string> blockLines =
+        splitText(mgfText.substr(block, mgfText.find("\nEND IONS", block) - block));
+    blockLines.erase(blockLines.begin(), blockLines.end() - static_cast<std::ptrdiff_t>(std::min(mz.size(), blockLines.size())));
+    ASSERT_EQ(blockLines.size(), mz.size());
+    for (std::size_t k = 0; k < mz.size(); ++k) {
+        const std::vector<std::string> values = splitText(blockLines[k], '\t');
+        ASSERT_EQ(values.size(), 2u) << blockLines[k];
+        EXPECT_LE(std::fabs(std::atof(values[0].c_str()) - mz[k]), 0.6e-5) << blockLines[k];
+        EXPECT_EQ(values[1], formatText("%.0f", intensity[k])) << blockLines[k];
+    }
 
     // The precursor and its time as the library reads them from the export.
     pwiz::msdata::MSDataFile exported(run.dataFolder() + "/Analysis.mzML");
