@@ -12,29 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The .wiff run the catalogue makes of an export, read in the folder that
-// holds it; nothing when the export is a run of its own.
-std::optional<CatalogRun> wiffRunOf(const fs::path& exportPath) {
-    std::vector<CatalogRun> runs;
-    try {
-        runs = catalogRuns(exportPath.parent_path(), CatalogScope{.maxDepth = 1});
-    } catch (const fs::filesystem_error&) {
-        return std::nullopt;  // the program says what is wrong with the folder
-    }
-    const std::string fileName = exportPath.filename().string();
-    const std::string base = exportBaseName(fileName);
-    std::optional<CatalogRun> claimed;
-    for (const CatalogRun& run : runs) {
-        if (run.path == fileName) return std::nullopt;
-        // wiffharvest reads every export named RUN or RUN-<x> beside RUN.wiff.
-        if (run.program == "wiffharvest" && (base == run.name || base.starts_with(run.name + "-")) &&
-            (!claimed || run.name.size() > claimed->name.size())) {
-            claimed = run;
-        }
-    }
-    return claimed;
-}
-
 std::vector<ChosenRun> folderRuns(const std::string& given, const fs::path& folder) {
     std::vector<CatalogRun> found;
     try {
@@ -74,7 +51,7 @@ std::vector<ChosenRun> chooseRuns(const std::string& path) {
         ChosenRun run{.given = path, .program = path.ends_with(".wiff") ? "wiffharvest" : "yepharvest"};
         if (run.program == "yepharvest" && runFolder) data /= "Analysis.yep";
         if (run.program == "yepharvest" && hasExportEnding(name.string())) {
-            if (const std::optional<CatalogRun> wiff = wiffRunOf(data)) {
+            if (const std::optional<CatalogRun> wiff = wiffRunOfExport(data)) {
                 run.program = "wiffharvest";
                 data = data.parent_path() / wiff->path;
                 run.note = path + " is an export of a .wiff file: wiffharvest reads it as " + data.string() +

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/analyst/wiff_exports.h"
 #include "platform/openformat/export_names.h"
 #include "web/launcher/root_paths.h"
 
@@ -174,6 +175,23 @@ std::vector<CatalogRun> catalogRuns(const fs::path& folder, const CatalogScope& 
     Search search(folder, scope);
     if (scope.maxDepth > 0) search.walk(folder, 0);
     return search.runs();
+}
+
+std::optional<CatalogRun> wiffRunOfExport(const fs::path& exportPath) {
+    std::vector<CatalogRun> runs;
+    try {
+        runs = catalogRuns(exportPath.parent_path(), CatalogScope{.maxDepth = 1});
+    } catch (const fs::filesystem_error&) {
+        return std::nullopt;  // the program says what is wrong with the folder
+    }
+    for (const CatalogRun& run : runs) {
+        if (run.program != "wiffharvest") continue;
+        const std::vector<std::string> exports = findWiffExports((exportPath.parent_path() / run.path).string()).files;
+        for (const std::string& file : exports) {
+            if (fs::path(file).filename() == exportPath.filename()) return run;
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, const std::string& program) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ struct CatalogScope {
 // leave the folder are not followed, nor are folders that cannot be read.
 // Throws std::filesystem::filesystem_error when `folder` itself cannot be read.
 std::vector<CatalogRun> catalogRuns(const std::filesystem::path& folder, const CatalogScope& scope = {});
+
+// The .wiff run an export stands for, as the catalogue of the folder that
+// holds it has it (wiffharvest then reads this export among that run's
+// exports); nothing when the export is a run of its own or is not there.
+std::optional<CatalogRun> wiffRunOfExport(const std::filesystem::path& exportPath);
 
 // The web form's picker: `program`'s runs under the data root, at most five
 // levels deep and 2000 runs; none when the root cannot be read.

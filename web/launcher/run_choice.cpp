@@ -1,6 +1,5 @@
 #include "web/launcher/run_choice.h"
 
-#include <algorithm>
 #include <system_error>
 
 #include "core/util/text_path.h"
@@ -59,18 +58,8 @@ fs::path programDataFile(const std::string& program, const fs::path& named) {
         return isFolder(named) || runFolderName ? named / yepFileName : named;
     }
     if (!hasExportEnding(named.filename().string()) || !isFile(named)) return named;
-    // Which .wiff file an export stands for is the picker's own rule: the
-    // catalogue of its folder, whose runs' exports are looked up.
-    const fs::path folder = named.parent_path();
-    for (const std::string& run : findRuns(folder, program)) {
-        if (fs::path(run).has_parent_path()) continue;
-        const std::vector<std::string> exports = exportsOf(folder / run);
-        if (std::any_of(exports.begin(), exports.end(),
-                        [&](const std::string& file) { return fs::path(file).filename() == named.filename(); })) {
-            return folder / run;
-        }
-    }
-    return named;
+    const std::optional<CatalogRun> run = wiffRunOfExport(named);
+    return run ? named.parent_path() / run->path : named;
 }
 
 std::optional<std::string> missingRun(const std::string& program, const fs::path& dataRoot, const fs::path& dataFile) {
