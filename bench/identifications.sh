@@ -19,6 +19,10 @@
 # DECOY-MARK holds targets only: the reversed sequences are added here.
 # Needs comet-ms (and openms-doc for BSA1): `./setup.sh bench` installs them.
 set -euo pipefail
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+    sed -n '2,/^$/{/^#/s/^# \{0,1\}//p}' "$0"
+    exit 0
+fi
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" && pwd)
 shift || true
