@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/extractor/query_keys.h"
+#include "tools/runs/run_listing.h"
 
 namespace fs = std::filesystem;
 
@@ -25,18 +26,6 @@ std::string isoTime(std::chrono::system_clock::time_point when) {
     gmtime_r(&seconds, &utc);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
-std::string field(std::string_view value) {
-    std::string text;
-    for (const char c : value) {
-        if (c == '\\') text += "\\\\";
-        else if (c == '\t') text += "\\t";
-        else if (c == '\n') text += "\\n";
-        else if (c == '\r') text += "\\r";
-        else text += c;
-    }
     return text;
 }
 
@@ -85,7 +74,7 @@ std::string outcomeWord(const RunRecord& record) {
 std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& given, const RunRecord& record) {
     std::string text = "field\tvalue\tsource\n";
     const auto row = [&](std::string_view name, std::string_view value, std::string_view source = "") {
-        text += field(name) + "\t" + field(value) + "\t" + field(source) + "\n";
+        text += tsvField(name) + "\t" + tsvField(value) + "\t" + tsvField(source) + "\n";
     };
     row("run", run.name);
     row("input", run.given);
