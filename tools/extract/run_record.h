@@ -1,7 +1,7 @@
 #pragma once
 // What quarrow-extract keeps of each run in its folder, run.tsv: a table of
-// three columns, "field", "value" and "source", one row per field, values
-// with their backslashes, tabs and line feeds written as \\, \t and \n:
+// three columns, "field", "value" and "source", one row per field, each
+// field kept on one line as tsvField writes it (\\, \t, \n, \r, \xHH):
 //
 //   run, input, data file, program, program path, version  what ran
 //   start, end           ISO 8601 UTC, to the second
