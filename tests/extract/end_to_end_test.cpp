@@ -66,6 +66,11 @@ int filesEndingIn(const std::string& folder, const std::string& ending) {
     return count;
 }
 
+// What the tool says before it replaces a run's earlier results.
+std::string replacedNote(const std::string& run, const std::string& folder) {
+    return "\n" + run + ": the results of its earlier extraction in " + folder + " are replaced\n";
+}
+
 class Extract : public ::testing::Test {
 protected:
     TempDir tool;
@@ -184,10 +189,7 @@ TEST_F(Extract, ARunExtractedAgainReplacesItsResults) {
 
     const ChildResult again = extract(arguments);
     ASSERT_EQ(again.exitStatus, 0) << again.output;
-    EXPECT_NE(again.output.find("\nBSA2: the results of its earlier extraction in " + tool.file("out/BSA2/") +
-                                " are replaced\n"),
-              std::string::npos)
-        << again.output;
+    EXPECT_NE(again.output.find(replacedNote("BSA2", tool.file("out/BSA2/"))), std::string::npos) << again.output;
     EXPECT_TRUE(folderContents(tool.file("out/BSA2/logs")) == logs);
     EXPECT_TRUE(folderContents(tool.file("out/BSA2/peaklists")) == peakLists);
     EXPECT_EQ(readWholeFile(tool.file("out/other/logs/runStats.txt")), "kept");
@@ -220,10 +222,7 @@ TEST_F(Extract, ARunExtractedAgainThatFailsLeavesNoneOfTheEarlierResults) {
 
     const ChildResult again = extract(arguments);
     EXPECT_EQ(again.exitStatus, 1) << again.output;
-    EXPECT_NE(again.output.find("\nBSA3: the results of its earlier extraction in " + tool.file("out/BSA3/") +
-                                " are replaced\n"),
-              std::string::npos)
-        << again.output;
+    EXPECT_NE(again.output.find(replacedNote("BSA3", tool.file("out/BSA3/"))), std::string::npos) << again.output;
     for (const std::string& name : earlier) {
         const std::string path = tool.file("out/BSA3/" + name);
         EXPECT_FALSE(std::filesystem::exists(path) && readWholeFile(path).find(mark) != std::string::npos)
