@@ -93,13 +93,13 @@ int refused(const std::string& message) {
 }
 
 // Paths and the programs' words reach a terminal with their control
-// characters escaped, line by line.
+// characters escaped, but for the line feeds and tabs of their lines.
 std::string safeLines(std::string_view text) {
     std::string safe;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::size_t end = std::min(text.find_first_of("\n\t", at), text.size());
         safe += terminalSafe(text.substr(at, end - at));
-        if (end < text.size()) safe += '\n';
+        if (end < text.size()) safe += text[end];
         at = end + 1;
     }
     return safe;

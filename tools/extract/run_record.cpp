@@ -93,9 +93,10 @@ bool statisticsOfNothing(std::string_view text) {
     return true;
 }
 
-// The statistics log has no header.
+// The statistics log has no header; a peak list is complete or gone.
 bool holdsNothing(const fs::path& file) {
     const std::string text = fileText(file);
+    if (file.extension() == ".mgf" || file.extension() == ".pkl") return text.empty();
     if (file.filename() == "runStats.txt") return statisticsOfNothing(text);
     const std::size_t firstEnd = text.find('\n');
     return firstEnd == std::string::npos || text.find_first_not_of("\r\n", firstEnd) == std::string::npos;

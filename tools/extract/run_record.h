@@ -59,8 +59,9 @@ std::string endedWithoutSayingWhy(const std::string& program, const LaunchOutcom
 // runStats.txt's text with no count above 0 (every value of its "name<TAB>
 // value" lines a 0); a warning or a name is something.
 bool statisticsOfNothing(std::string_view text);
-// A log file of a run that holds nothing: no row after its header (or no
-// header either), or, for runStats.txt, no count above 0.
+// A file of a run that holds nothing: a log with no row after its header
+// (or no header either), runStats.txt with no count above 0, an empty peak
+// list.
 bool holdsNothing(const std::filesystem::path& file);
 // What a run that did not succeed leaves in its folder besides its record:
 // only the files that hold something. A log without a row (its header, or
