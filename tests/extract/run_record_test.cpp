@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "frontend/run_record.h"
 #include "tests/support/temp_dir.h"
-#include "tools/extract/run_record.h"
 
 namespace {
 

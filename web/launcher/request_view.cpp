@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "core/util/cgi_query.h"
-#include "tools/extract/run_record.h"
+#include "frontend/run_record.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/progress_page.h"
 #include "web/launcher/result_files.h"

@@ -24,8 +24,8 @@
 #include <string>
 #include <string_view>
 
-#include "tools/extract/cgi_launch.h"
-#include "tools/extract/extract_command.h"
+#include "frontend/cgi_launch.h"
+#include "frontend/extract_command.h"
 
 inline constexpr const char* runRecordName = "run.tsv";
 

@@ -1,4 +1,4 @@
-#include "tools/extract/run_record.h"
+#include "frontend/run_record.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,7 @@
 
 #include "core/extractor/query_keys.h"
 #include "core/util/failure_line.h"
-#include "tools/runs/run_listing.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 
