@@ -204,19 +204,20 @@ TEST_F(Extract, ARunExtractedAgainReplacesItsResults) {
 TEST_F(Extract, FailedRunsAreRecordedAndTheOthersGoOnToATally) {
     runGenerator("--spectra 100 --seed 2 --output " + tool.file("good.mzML"));
     for (const char* copy : {"quiet.mzML", "killed.mzML"}) std::filesystem::copy(tool.file("good.mzML"), tool.file(copy));
-    std::filesystem::create_directory(tool.file("broken.d"));
-    writeWholeFile(tool.file("broken.d/Analysis.mzML"), "<mzML>cut off");
+    // A full stop and a blank in its path do not end its error's sentence.
+    std::filesystem::create_directory(tool.file("bro. ken.d"));
+    writeWholeFile(tool.file("bro. ken.d/Analysis.mzML"), "<mzML>cut off");
     // yepharvest, but for two runs that end without a word.
     const std::string program = tool.file("program");
     writeWholeFile(program, std::string("#!/bin/sh\ncase \"$QUERY_STRING\" in\n*quiet*) echo '<BR>Data read into memory.'; exit 3 ;;\n"
                             "*killed*) kill -KILL $$ ;;\nesac\nexec ") + YEPHARVEST_PATH + "\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-    const std::vector<std::string> runs = {"broken", "good", "quiet", "killed"};
-    const std::vector<std::string> arguments = {tool.file("broken.d"), tool.file("good.mzML"), tool.file("quiet.mzML"),
+    const std::vector<std::string> runs = {"bro. ken", "good", "quiet", "killed"};
+    const std::vector<std::string> arguments = {tool.file("bro. ken.d"), tool.file("good.mzML"), tool.file("quiet.mzML"),
                                                 tool.file("killed.mzML"), "--yepharvest", program, "--out", tool.file("out")};
     const ChildResult got = extract(arguments);
     EXPECT_EQ(got.exitStatus, 1) << got.output;
-    const std::string brokenSaid = "The export " + tool.file("broken.d/Analysis.mzML") + " is incomplete or damaged: ";
+    const std::string brokenSaid = "The export " + tool.file("bro. ken.d/Analysis.mzML") + " is incomplete or damaged: ";
     struct Case {
         std::string run;
         std::string outcome;
@@ -227,7 +228,7 @@ TEST_F(Extract, FailedRunsAreRecordedAndTheOthersGoOnToATally) {
         std::string tally;
     };
     const std::vector<Case> cases = {
-        {"broken", "failed", "1", "", brokenSaid, {"run.tsv"}, "failed  "},
+        {"bro. ken", "failed", "1", "", brokenSaid, {"run.tsv"}, "failed  "},
         {"good", "ok", "0", "", "", {"logs", "peaklists", "report.html", "run.tsv"}, "finished"},
         {"quiet", "failed", "3", "", "yepharvest ended with exit status 3 without saying why.", {"run.tsv"}, "failed  "},
         {"killed", "stopped", "", "9", "yepharvest was ended by signal 9 (Killed) before it said why.", {"run.tsv"},
@@ -252,7 +253,7 @@ TEST_F(Extract, FailedRunsAreRecordedAndTheOthersGoOnToATally) {
     EXPECT_TRUE(got.output.ends_with("\n" + tally)) << got.output;
     EXPECT_EQ(got.output.find("Data read into memory"), std::string::npos) << got.output;
     EXPECT_EQ(got.output.find("quarrow-failure"), std::string::npos) << got.output;
-    EXPECT_NE(got.output.find("quarrow-extract: broken: yepharvest failed (exit status 1: " + brokenSaid), std::string::npos)
+    EXPECT_NE(got.output.find("quarrow-extract: bro. ken: yepharvest failed (exit status 1: " + brokenSaid), std::string::npos)
         << got.output;
     EXPECT_NE(got.output.find("\ngood: "), std::string::npos) << got.output;
     EXPECT_LE(splitText(got.output).size(), 2 * runs.size() + 1 + runs.size()) << got.output;

@@ -87,10 +87,6 @@ void printHelp() {
     std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys())).c_str(), stdout);
 }
 
-int refused(const std::string& message) {
-    std::fprintf(stderr, "quarrow-extract: %s\n", message.c_str());
-    return refusedStatus;
-}
 
 // Paths and the programs' words reach a terminal with their control
 // characters escaped, but for the line feeds and tabs of their lines.
@@ -116,6 +112,11 @@ void show(const std::string& text) {
 void warn(const std::string& line) {
     std::fflush(stdout);
     std::fprintf(stderr, "quarrow-extract: %s\n", safeLines(line).c_str());
+}
+
+int refused(const std::string& message) {
+    std::fprintf(stderr, "quarrow-extract: %s\n", safeLines(message).c_str());
+    return refusedStatus;
 }
 
 // What must be there before any run starts.
