@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/extract/extract_command.h"
+#include "frontend/extract_command.h"
 #include "tools/extract/extract_run.h"
-#include "tools/extract/tool_places.h"
-#include "tools/keys/key_listing.h"
+#include "frontend/tool_places.h"
+#include "frontend/key_listing.h"
 
 namespace fs = std::filesystem;
 
