@@ -232,7 +232,9 @@ TEST_F(Extract, ARunExtractedAgainThatFailsLeavesNoneOfTheEarlierResults) {
             << name << " of the earlier extraction is left";
     }
     EXPECT_FALSE(std::filesystem::exists(tool.file("out/BSA3/report.html")));
-    EXPECT_EQ(filesEndingIn(tool.file("out/BSA3/peaklists"), ".mgf"), 0);
+    // A failed run keeps only folders that hold something.
+    EXPECT_TRUE(!std::filesystem::exists(tool.file("out/BSA3/peaklists")) ||
+                filesEndingIn(tool.file("out/BSA3/peaklists"), ".mgf") == 0);
     const auto record = readRecord(tool.file("out/BSA3/run.tsv"));
     EXPECT_EQ(record.at("outcome").value, "failed");
     EXPECT_EQ(record.at("report").value, "not made: the run did not succeed");
