@@ -65,42 +65,11 @@ PeakList peaksAt(std::initializer_list<double> mzs) {
 }
 PeakList taggedPeaks() { return peaksAt({250.0, 371.93, 442.97, 500.0}); }
 
-TEST(SpectrumFilters, SequenceStopsAtTheFirstRefusal) {
-    struct Case {
-        const char* what;
-        const char* query;
-        double parentMz;
-        std::int32_t charge;
-        PeakList peaks;
-        const char* rows;
-        int tagLength;  // of the features of a spectrum that passes; -1 for none
-    };
-    const std::vector<Case> cases = {
-        // Undetermined charge is filtered as 2, with the proton counted as
-        // exactly 1 Da: 2 * 250.5 - 1 = 500.0, on the inclusive bound.
-        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, peaksAt({300.0, 400.0, 450.0}),
-         "\ns\t0\t< 4 peaks after picking", -1},
-        {"just below the range", "", 250.49, 0, {}, "\ns\t0\t499.98 outside range 500.0 - 5000.0", -1},
-        {"passes", "", 1000.0, 1, taggedPeaks(), "", 2},
-        {"tag too short", "maxSequenceTagLength=2", 1000.0, 1, taggedPeaks(),
-         "\ns\t0\tmaxSequenceTagLength: 2 <= 2 specified", -1},
-    };
-    for (const Case& c : cases) {
-        const QueryContext run(c.query);
-        const std::string name = "s";
-        const std::int32_t first = filterCharges(c.charge, false, 0).front();
-        const std::optional<SpecFeatures> features =
-            judgePickedSpectrum({name, c.parentMz, c.charge, false, false},
-                                pickForFilters(c.parentMz, first, c.peaks, run.context), nullptr, run.context);
-        EXPECT_EQ(run.logs.rejectReasons.text(), c.rows) << c.what;
-        EXPECT_EQ(features.has_value() ? features->maxSequenceTagLength : -1, c.tagLength) << c.what;
-    }
-}
-
-// Which charges the filters judge: a charge the MGF states, or any charge
-// while filterOpenCharges is 0, alone; an open one (a 1+ of the fragments,
-// b/y pairs alone, none) first as decided, then at 1 to 3 up to maxCharge.
-TEST(SpectrumFilters, OpenChargesAreJudgedAtEveryChargeTried) {
+// The three tests in order, stopping at the first refusal, at the charges
+// judged: a charge the MGF states, or any charge while filterOpenCharges is
+// 0, alone; an open one (a 1+ of the fragments, b/y pairs alone, none) first
+// as decided, then at 1 to 3 up to maxCharge.
+TEST(SpectrumFilters, SequenceAtEachChargeJudged) {
     struct Case {
         const char* what;
         const char* query;
@@ -114,6 +83,15 @@ TEST(SpectrumFilters, OpenChargesAreJudgedAtEveryChargeTried) {
     };
     const char* open = "filterOpenCharges=1";
     const std::vector<Case> cases = {
+        // Undetermined charge is filtered as 2, with the proton counted as
+        // exactly 1 Da: 2 * 250.5 - 1 = 500.0, on the inclusive bound.
+        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, ChargeSource::none,
+         peaksAt({300.0, 400.0, 450.0}), "2", "\ns\t0\t< 4 peaks after picking", -1},
+        {"just below the range", "", 250.49, 0, ChargeSource::none, {}, "2",
+         "\ns\t0\t499.98 outside range 500.0 - 5000.0", -1},
+        {"passes", "", 1000.0, 1, ChargeSource::fragmentsAlone, taggedPeaks(), "1", "", 2},
+        {"tag too short", "maxSequenceTagLength=2", 1000.0, 1, ChargeSource::fragmentsAlone, taggedPeaks(), "1",
+         "\ns\t0\tmaxSequenceTagLength: 2 <= 2 specified", -1},
         {"a 1+ guess below the range, inside it at 2+, the designed filters", "", 450.0, 1,
          ChargeSource::fragmentsAlone, taggedPeaks(), "1", "\ns\t0\t450.00 outside range 500.0 - 5000.0", -1},
         {"the same kept at 2+", open, 450.0, 1, ChargeSource::fragmentsAlone, taggedPeaks(), "1 2 3", "", 2},
