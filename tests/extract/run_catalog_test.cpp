@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "tests/support/temp_dir.h"
-#include "tools/runs/run_batch.h"
-#include "tools/runs/run_catalog.h"
-#include "tools/runs/run_listing.h"
+#include "frontend/run_batch.h"
+#include "frontend/run_catalog.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 

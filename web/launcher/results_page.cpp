@@ -17,7 +17,7 @@
 #include "web/launcher/request_record.h"
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -130,7 +130,8 @@ std::string requestPage(const LaunchConfig& config, const std::string& name) {
     }
     const std::vector<QueryEntry> settings = readQuery(*folder);
     if (!settings.empty()) html += element("h2", PageHtml("Settings")) + settingsTable(settings);
-    html += filesSection(config.roots.results, folder->filename().string(), writtenFiles(config, *folder));
+    html += filesSection(config.roots.results, folder->filename().string(), writtenFiles(config, *folder),
+                         outcome && statusOf(*outcome) == "failed");
     return htmlHeader() + (html + pageEnd()).html();
 }
 

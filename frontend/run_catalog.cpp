@@ -1,4 +1,4 @@
-#include "tools/runs/run_catalog.h"
+#include "frontend/run_catalog.h"
 
 #include <zlib.h>
 
@@ -12,7 +12,7 @@
 
 #include "platform/analyst/wiff_exports.h"
 #include "platform/openformat/export_names.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

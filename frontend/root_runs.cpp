@@ -1,4 +1,4 @@
-#include "web/launcher/run_choice.h"
+#include "frontend/root_runs.h"
 
 #include <system_error>
 
@@ -6,7 +6,7 @@
 #include "platform/analyst/wiff_exports.h"
 #include "platform/msanalysis/ms_analysis.h"
 #include "platform/openformat/export_names.h"
-#include "tools/runs/run_catalog.h"
+#include "frontend/run_catalog.h"
 
 namespace fs = std::filesystem;
 
