@@ -89,7 +89,7 @@ TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
         std::string name;
         std::string filled;  // the front ends' defaults, as a query
     };
-    const std::string frontEnds = "lastScan=999999999&specFeaturesFilename=specFeatures.txt";
+    const std::string frontEnds = "lastScan=999999999&specFeaturesFilename=specFeatures.txt&filterOpenCharges=1";
     const std::vector<Case> cases = {
         {"sample7.d", "--folder --spectra 200 --seed 3", YEPHARVEST_PATH, "sample7.d/Analysis.yep", "sample7",
          "autoCharge=Find&" + frontEnds},
@@ -334,7 +334,8 @@ TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
     direct.generate("--spectra 100 --seed 6 --output " + direct.file("runs/plain.mzML"));
     direct.generate("--folder --spectra 100 --seed 8 --output " + direct.file("runs/s7.d"));
     const ChildResult expected = direct.extract(WIFFHARVEST_PATH, direct.file("runs/lys.wiff"),
-                                                "lastScan=999999999&specFeaturesFilename=specFeatures.txt&peakListFormat=mgf");
+                                                "lastScan=999999999&specFeaturesFilename=specFeatures.txt&filterOpenCharges=1"
+                                                "&peakListFormat=mgf");
     ASSERT_EQ(expected.exitStatus, 0) << expected.output;
 
     const std::string sample2 = direct.file("runs/lys-Sample2.mzML");

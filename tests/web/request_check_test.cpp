@@ -135,7 +135,7 @@ TEST_F(RequestCheck, ThePickersRunAndTheWholeRunGiveTheSameQuery) {
     const auto whole = check({{"xtractorDataFilename", "sample7.d"}, {"scanRange", "whole"}});
     ASSERT_TRUE(std::holds_alternative<CheckedRequest>(whole));
     EXPECT_EQ(listed(std::get<CheckedRequest>(whole).filled), "autoCharge=Find\nspecFeaturesFilename=specFeatures.txt\n"
-                                                              "peakListFormat=mgf\n") << "the choice is no default";
+                                                              "filterOpenCharges=1\npeakListFormat=mgf\n") << "the choice is no default";
     EXPECT_TRUE(std::get<CheckedRequest>(whole).ignored.empty());
     EXPECT_NE(entriesOf({{"xtractorDataFilename", "sample7.d"}, {"scanRange", "window"}, {"firstScan", "20"},
                          {"lastScan", "40"}})
@@ -167,12 +167,13 @@ TEST_F(RequestCheck, FillsTheFrontEndsDefaultsAndTheRequestFolder) {
                   "\nresultsXtractorDir=" + folder + "/peaklists/\nlogFileDir=" + folder +
                   "/logs/\nlowCharge=4\nhighCharge=4\nautoCharge=Find\nmaxCharge=5\nminMSsignalNoise=50\n"
                   "groupScans=10\nfirstScan=1\nlastScan=999999999\nlowParent=500.0\nhighParent=5000.0\n"
-                  "parentTolerance=0.5\noutput_filename=\nspecFeaturesFilename=specFeatures.txt\n"
+                  "parentTolerance=0.5\noutput_filename=\nspecFeaturesFilename=specFeatures.txt\nfilterOpenCharges=1\n"
                   "maxSequenceTagLength=0\nfindMonoisotopicParent=0\nchargeFromSurveyIsotopes=0\n"
                   "minSignalNoiseRatio=5\npeakLimitCount=25\nxtractorMode=\ncys=pyridylethylation\n"
                   "peakListFormat=mgf\nfragmentTolerance=0.3\nsubmit=Extract\n");
     EXPECT_EQ(listed(request.filled),
-              "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\npeakListFormat=mgf\n");
+              "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\nfilterOpenCharges=1\n"
+              "peakListFormat=mgf\n");
     EXPECT_EQ(request.ignored, (std::vector<std::string>{"fragmentTolerance", "submit"}));
     EXPECT_EQ(request.requestFolder, rules.roots.results / "sample7-stamp");
     EXPECT_EQ(request.runName, "sample7");
