@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct CatalogRun {
@@ -43,6 +44,33 @@ std::vector<CatalogRun> catalogRuns(const std::filesystem::path& folder, const C
 // holds it has it (wiffharvest then reads this export among that run's
 // exports); nothing when the export is a run of its own or is not there.
 std::optional<CatalogRun> wiffRunOfExport(const std::filesystem::path& exportPath);
+
+// A run folder's name: X.d, the ending in any letter case.
+bool isRunFolderName(std::string_view name);
+
+// The run a path named by itself stands for (on the command line, in the
+// form or a GET link), by the rules the catalogue finds runs by; `path` is
+// then the data file its program is given (absolute when `named` is),
+// `source` the path as named:
+// - a path ending in .wiff is wiffharvest's run RUN;
+// - a run folder X.d, or an export Analysis.* or Analysis.yep inside one,
+//   is yepharvest's run X, given X.d/Analysis.yep (which need not exist: the
+//   check that follows names what is missing);
+// - an export the catalogue of its folder gives to a .wiff file is that
+//   file's run;
+// - any other path is yepharvest's, given as it is;
+// nothing for any other folder, which stands for the runs found in it.
+std::optional<CatalogRun> runOfNamedPath(const std::filesystem::path& named);
+
+// Why `program` would find nothing to read at `dataFile` (as runOfNamedPath
+// gives it), in words that follow the run's name; nothing when it would. The
+// run, its export or its folder must be there, and the file read a regular
+// file that can be read: a FIFO or a device is refused, never opened. Paths
+// are shown relative to `shownFrom` (as they are when it is empty), and
+// `where` ends the sentences that say something is not there (" under the
+// data root").
+std::optional<std::string> missingRun(const std::string& program, const std::filesystem::path& dataFile,
+                                      const std::filesystem::path& shownFrom, const std::string& where);
 
 // The web form's picker: `program`'s runs under the data root, at most five
 // levels deep and 2000 runs; none when the root cannot be read.

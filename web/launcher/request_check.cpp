@@ -8,6 +8,7 @@
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
 #include "tools/keys/key_values.h"
+#include "tools/runs/run_batch.h"
 #include "web/launcher/root_paths.h"
 #include "web/launcher/run_choice.h"
 #include "web/launcher/scan_choice.h"
@@ -101,6 +102,9 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     CheckedRequest checked;
     checked.dataFile = dataFile;
     checked.runName = runNameOfDataFile(dataFile.string());
+    if (const std::string problem = runProblem(checked.runName, dataFile.string()); !problem.empty()) {
+        return Refusal{400, dataKey + " \"" + *dataText + "\": " + problem + "."};
+    }
     if (std::optional<Refusal> refused = folderProblem(entries)) return *refused;
     std::vector<QueryEntry> passedOn;
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
