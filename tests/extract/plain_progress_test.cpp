@@ -2,7 +2,7 @@
 // pipe's chunks, markup never shown, the error page's sentences kept.
 #include <gtest/gtest.h>
 
-#include "tools/extract/plain_progress.h"
+#include "frontend/plain_progress.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
-#include "tools/runs/run_batch.h"
-#include "tools/runs/run_catalog.h"
-#include "tools/runs/run_listing.h"
+#include "frontend/run_batch.h"
+#include "frontend/run_catalog.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tools/extract/run_record.h"
+#include "frontend/run_record.h"
 
 namespace {
 

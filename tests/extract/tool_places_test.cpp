@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "tests/support/temp_dir.h"
-#include "tools/extract/tool_places.h"
+#include "frontend/tool_places.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include "core/extractor/parameter_ranges.h"
 #include "core/extractor/peak_list_output.h"
 #include "core/extractor/query_keys.h"
-#include "tools/keys/key_listing.h"
+#include "frontend/key_listing.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/fuzz/fuzz_support.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

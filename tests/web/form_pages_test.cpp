@@ -4,9 +4,9 @@
 
 #include "tests/support/temp_dir.h"
 #include "web/launcher/form_page.h"
-#include "tools/keys/key_values.h"
-#include "tools/runs/run_catalog.h"
-#include "web/launcher/run_choice.h"
+#include "frontend/key_values.h"
+#include "frontend/run_catalog.h"
+#include "frontend/root_runs.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "tests/support/temp_dir.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 
 #include "core/extractor/query_keys.h"
 #include "core/util/committed_file.h"
-#include "tools/extract/plain_progress.h"
+#include "frontend/plain_progress.h"
 
 namespace fs = std::filesystem;
 

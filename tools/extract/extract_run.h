@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "tools/extract/extract_command.h"
-#include "tools/extract/run_record.h"
+#include "frontend/extract_command.h"
+#include "frontend/run_record.h"
 
 // The entries of a run's folder that an extraction makes, and that a new
 // extraction of the run removes first: nothing else in the folder is touched.

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/extract/cgi_launch.h"
-#include "tools/extract/extract_command.h"
+#include "frontend/cgi_launch.h"
+#include "frontend/extract_command.h"
 #include "tools/extract/extract_run.h"
 #include "tools/extract/run_folder_claim.h"
-#include "tools/extract/tool_places.h"
-#include "tools/keys/key_listing.h"
+#include "frontend/tool_places.h"
+#include "frontend/key_listing.h"
 
 namespace fs = std::filesystem;
 

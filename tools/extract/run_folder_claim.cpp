@@ -14,8 +14,8 @@
 #include "core/extractor/query_keys.h"
 #include "platform/analyst/wiff_exports.h"
 #include "tools/extract/extract_run.h"
-#include "tools/extract/run_record.h"
-#include "tools/runs/run_listing.h"
+#include "frontend/run_record.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/extract/extract_command.h"
+#include "frontend/extract_command.h"
 
 // The lock file each run's folder holds while a call extracts into it; it
 // stays (removing it would let two calls lock two different files).

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/keys/key_listing.h"
+#include "frontend/key_listing.h"
 
 int main(int argc, char** argv) {
     const std::string option = argc == 2 ? argv[1] : "";

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/runs/run_batch.h"
-#include "tools/runs/run_catalog.h"
-#include "tools/runs/run_listing.h"
+#include "frontend/run_batch.h"
+#include "frontend/run_catalog.h"
+#include "frontend/run_listing.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/keys/key_listing.h"
+#include "frontend/key_listing.h"
 #include "web/launcher/form_fields.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"

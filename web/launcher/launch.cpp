@@ -15,13 +15,13 @@
 #include <variant>
 
 #include "core/extractor/query_keys.h"
-#include "tools/extract/plain_progress.h"
-#include "tools/keys/key_values.h"
-#include "tools/runs/run_catalog.h"
+#include "frontend/plain_progress.h"
+#include "frontend/key_values.h"
+#include "frontend/run_catalog.h"
 #include "web/launcher/form_page.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
-#include "web/launcher/program_run.h"
+#include "frontend/program_run.h"
 #include "web/launcher/progress_page.h"
 #include "web/launcher/report_maker.h"
 #include "web/launcher/request_folder.h"
@@ -29,7 +29,7 @@
 #include "web/launcher/request_record.h"
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
-#include "web/launcher/run_choice.h"
+#include "frontend/root_runs.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/util/html_page.h"
-#include "tools/extract/plain_progress.h"
+#include "frontend/plain_progress.h"
 
 class ProgressPage {
 public:

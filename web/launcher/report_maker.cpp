@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "web/launcher/program_run.h"
+#include "frontend/program_run.h"
 #include "web/launcher/request_record.h"
 
 namespace fs = std::filesystem;

@@ -8,10 +8,10 @@
 #include <system_error>
 
 #include "web/launcher/page_frame.h"
-#include "web/launcher/program_run.h"
+#include "frontend/program_run.h"
 #include "web/launcher/request_folder.h"
 #include "web/launcher/request_record.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

@@ -7,10 +7,10 @@
 #include "core/extractor/query_keys.h"
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
-#include "tools/keys/key_values.h"
-#include "tools/runs/run_batch.h"
-#include "web/launcher/root_paths.h"
-#include "web/launcher/run_choice.h"
+#include "frontend/key_values.h"
+#include "frontend/run_batch.h"
+#include "frontend/root_paths.h"
+#include "frontend/root_runs.h"
 #include "web/launcher/scan_choice.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "core/util/text_path.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

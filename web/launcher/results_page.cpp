@@ -17,7 +17,7 @@
 #include "web/launcher/request_record.h"
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

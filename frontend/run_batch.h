@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/runs/run_catalog.h"
+#include "frontend/run_catalog.h"
 
 // Why a run of this name cannot have a folder and rows of its own; "" when
 // it can. Quotes, blanks, a leading "-" and any other letters are fine.

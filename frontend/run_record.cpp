@@ -1,4 +1,4 @@
-#include "tools/extract/run_record.h"
+#include "frontend/run_record.h"
 
 #include <algorithm>
 #include <ctime>
@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "core/extractor/query_keys.h"
-#include "tools/runs/run_listing.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 

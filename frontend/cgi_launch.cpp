@@ -1,4 +1,4 @@
-#include "tools/extract/cgi_launch.h"
+#include "frontend/cgi_launch.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 #include <sys/stat.h>
 

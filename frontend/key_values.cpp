@@ -1,4 +1,4 @@
-#include "tools/keys/key_values.h"
+#include "frontend/key_values.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +11,7 @@
 #include "core/extractor/parameter_ranges.h"
 #include "core/util/parameter_files.h"
 #include "core/util/text_path.h"
-#include "tools/keys/key_listing.h"
+#include "frontend/key_listing.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/runs/run_catalog.h"
+#include "frontend/run_catalog.h"
 
 // A field that stays one field on one line: a backslash, tab, line feed and
 // carriage return are written \\, \t, \n and \r, any other control

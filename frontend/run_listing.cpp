@@ -1,4 +1,4 @@
-#include "tools/runs/run_listing.h"
+#include "frontend/run_listing.h"
 
 std::string tsvField(std::string_view text) {
     static constexpr char hex[] = "0123456789abcdef";

@@ -1,11 +1,11 @@
-#include "web/launcher/run_choice.h"
+#include "frontend/root_runs.h"
 
 #include <system_error>
 
 #include "core/util/text_path.h"
 #include "platform/analyst/wiff_exports.h"
 #include "platform/openformat/export_names.h"
-#include "tools/runs/run_catalog.h"
+#include "frontend/run_catalog.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "tools/extract/plain_progress.h"
+#include "frontend/plain_progress.h"
 
 #include <algorithm>
 #include <array>

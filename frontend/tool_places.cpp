@@ -1,4 +1,4 @@
-#include "tools/extract/tool_places.h"
+#include "frontend/tool_places.h"
 
 #include <unistd.h>
 

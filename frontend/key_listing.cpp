@@ -1,4 +1,4 @@
-#include "tools/keys/key_listing.h"
+#include "frontend/key_listing.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tools/runs/run_catalog.h"
+#include "frontend/run_catalog.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +20,7 @@
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
 #include "platform/openformat/xml_pull.h"
-#include "web/launcher/root_paths.h"
+#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

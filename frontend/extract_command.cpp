@@ -1,12 +1,12 @@
-#include "tools/extract/extract_command.h"
+#include "frontend/extract_command.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
 
 #include "core/extractor/query_keys.h"
-#include "tools/extract/run_choice.h"
-#include "tools/keys/key_values.h"
+#include "frontend/run_choice.h"
+#include "frontend/key_values.h"
 
 namespace fs = std::filesystem;
 

@@ -22,8 +22,8 @@
 #include <optional>
 #include <string>
 
-#include "tools/extract/cgi_launch.h"
-#include "tools/extract/extract_command.h"
+#include "frontend/cgi_launch.h"
+#include "frontend/extract_command.h"
 
 inline constexpr const char* runRecordName = "run.tsv";
 

@@ -1,4 +1,4 @@
-#include "tools/runs/run_batch.h"
+#include "frontend/run_batch.h"
 
 #include <algorithm>
 #include <filesystem>

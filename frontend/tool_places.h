@@ -5,7 +5,7 @@
 // no path of the build machine in it.
 #include <string>
 
-#include "tools/extract/extract_command.h"
+#include "frontend/extract_command.h"
 
 // The installed layout (PREFIX/bin beside PREFIX/share/quarrow/msparams_quarrow)
 // when its parameter folder and a program are there, else the build tree's

@@ -1,12 +1,12 @@
-#include "tools/extract/run_choice.h"
+#include "frontend/run_choice.h"
 
 #include <filesystem>
 
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
-#include "tools/extract/extract_command.h"
-#include "tools/runs/run_batch.h"
-#include "tools/runs/run_catalog.h"
+#include "frontend/extract_command.h"
+#include "frontend/run_batch.h"
+#include "frontend/run_catalog.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "web/launcher/program_run.h"
+#include "frontend/program_run.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/extract/cgi_launch.h"
+#include "frontend/cgi_launch.h"
 
 namespace {
 
