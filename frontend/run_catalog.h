@@ -35,8 +35,14 @@ struct CatalogScope {
 //   that file is there: the converter names a single sample's export
 //   RUN.mzML and the others RUN-<sample name>.mzML;
 // - any other export X.mzML, X.mzXML (or .gz): yepharvest reads it itself.
-// Other X.d folders are passed over; other folders are searched. Links that
-// leave the folder are not followed, nor are folders that cannot be read.
+// X.d in any letter case of ".d". Other X.d folders are passed over; other
+// folders are searched. Links that leave the folder are not followed, nor
+// are folders that cannot be read, nor links to folders inside it (a link
+// named X.d is that run): those are searched where they lie, so that each
+// run is listed once and a loop of links ends. What is no regular file or
+// folder (a FIFO, a device, a link that leads nowhere) is passed over and
+// never opened. An export's head is read as XML: its first sample's name
+// with references decoded, and a .wiff file's ids only in spectrum ids.
 // Throws std::filesystem::filesystem_error when `folder` itself cannot be read.
 std::vector<CatalogRun> catalogRuns(const std::filesystem::path& folder, const CatalogScope& scope = {});
 
