@@ -2,9 +2,7 @@
 
 #include <system_error>
 
-#include "core/util/text_path.h"
 #include "platform/analyst/wiff_exports.h"
-#include "platform/openformat/export_names.h"
 #include "frontend/run_catalog.h"
 
 namespace fs = std::filesystem;

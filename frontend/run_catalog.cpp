@@ -6,21 +6,21 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <cctype>
 #include <map>
 #include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
 
+#include "core/util/text_path.h"
+#include "frontend/root_paths.h"
 #include "platform/analyst/wiff_exports.h"
 #include "platform/msanalysis/ms_analysis.h"
-#include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
 #include "platform/openformat/xml_pull.h"
-#include "frontend/root_paths.h"
 
 namespace fs = std::filesystem;
 

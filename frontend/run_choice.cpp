@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "core/util/text_path.h"
-#include "platform/openformat/export_names.h"
 #include "frontend/extract_command.h"
 #include "frontend/run_batch.h"
 #include "frontend/run_catalog.h"
