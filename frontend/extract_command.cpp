@@ -24,6 +24,7 @@ std::string unknownKey(const std::string& name) {
 struct CommandWords {
     bool help = false;
     bool version = false;
+    bool verbose = false;
     std::vector<std::string> runs;
     std::string out;
     ToolPlaces places;
@@ -75,7 +76,9 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
             words.version = true;
             return words;
         }
-        if (argument.starts_with("--") || argument == "-o") {
+        if (argument == "--verbose" || argument == "-v") {
+            words.verbose = true;
+        } else if (argument.starts_with("--") || argument == "-o") {
             readOption(arguments, i, words);
         } else {
             words.runs.push_back(argument);
@@ -153,6 +156,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         chosen.insert(chosen.end(), runs.begin(), runs.end());
     }
     checkNames(chosen);
+    command.verbose = words.verbose;
     command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();

@@ -40,6 +40,7 @@ struct ExtractRun {
 struct ExtractCommand {
     bool help = false;
     bool version = false;
+    bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"

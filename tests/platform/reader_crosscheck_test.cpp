@@ -156,7 +156,7 @@ TEST(LegalXml, EachConstructReadAsTheCleanExport) {
     std::string crlf;
     for (const char c : mzML) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
-        {"'>' in an attribute value", "a.mzML", replaced(mzML, "id=\"scan=1\"", "id=\"scan=1\" spotID=\"a -> b\" note='<x>'")},
+        {"'>' in an attribute value", "a.mzML", replaced(mzML, "id=\"scan=1\"", "id=\"scan=1\" spotID=\"a -> b\" note='&lt;x>'")},
         {"comments", "b.mzML",
          replaced(replaced(replaced(mzML, "<spectrum index=\"0\"", "<!-- <spectrum index=\"9\" id=\"no\"> -->\n<spectrum index=\"0\""),
                            firstBinary, "<binary><!-- base64 follows -->AAAAAAAEeUAAAAAA<!---->ANR7QAAAAAAA3HtA</binary>"),

@@ -2,13 +2,16 @@
 // command line, run as a web server runs them, with the front ends' defaults.
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/util/failure_line.h"
 #include "frontend/cgi_launch.h"
 #include "frontend/extract_command.h"
 #include "tools/extract/extract_run.h"
@@ -68,12 +71,18 @@ void printHelp() {
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
+        "-v, --verbose   the keys and the programs' progress too (their stage lines\n"
+        "       and parameter blocks); without it each run shows its program and\n"
+        "       data file, then its outcome.\n"
         "--help   this text.\n"
         "--version   its version.\n"
         "\n"
         "Each run ends with a line of its counts and its record; a run that fails\n"
         "does not stop the next ones, but an interrupt (SIGINT, SIGTERM, SIGHUP) does,\n"
-        "after the running program, which is recorded as stopped.\n"
+        "after the running program, which is recorded as stopped. A call of several\n"
+        "runs ends with their tally: how many finished, failed and were stopped,\n"
+        "and each run's outcome with its folder. A run that did not succeed keeps\n"
+        "its record and the logs that hold rows; no empty log or folder.\n"
         "Exit status: 0 when every run succeeded; else the first failed run's: 1\n"
         "after its program's error (or when it could not be started), 128 + N when\n"
         "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
@@ -81,21 +90,36 @@ void printHelp() {
     std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys())).c_str(), stdout);
 }
 
-int refused(const std::string& message) {
-    std::fprintf(stderr, "quarrow-extract: %s\n", message.c_str());
-    return refusedStatus;
+
+// Paths and the programs' words reach a terminal with their control
+// characters escaped, but for the line feeds and tabs of their lines.
+std::string safeLines(std::string_view text) {
+    std::string safe;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\n\t", at), text.size());
+        safe += terminalSafe(text.substr(at, end - at));
+        if (end < text.size()) safe += text[end];
+        at = end + 1;
+    }
+    return safe;
 }
 
 // A reader that went away (quarrow-extract ... | head) does not stop the run:
 // the program runs to its end and its files are complete.
 void show(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    const std::string safe = safeLines(text);
+    std::fwrite(safe.data(), 1, safe.size(), stdout);
     std::fflush(stdout);
 }
 
 void warn(const std::string& line) {
     std::fflush(stdout);
-    std::fprintf(stderr, "quarrow-extract: %s\n", line.c_str());
+    std::fprintf(stderr, "quarrow-extract: %s\n", safeLines(line).c_str());
+}
+
+int refused(const std::string& message) {
+    std::fprintf(stderr, "quarrow-extract: %s\n", safeLines(message).c_str());
+    return refusedStatus;
 }
 
 // What must be there before any run starts.
@@ -152,11 +176,14 @@ int main(int argc, char** argv) {
 
     passStopSignalsOn();
     int status = 0;
+    std::vector<TalliedRun> tally;
+    for (const ExtractRun& run : command.runs) tally.push_back({run.folder, "not run"});
     for (std::size_t i = 0; i < command.runs.size(); ++i) {
         const ExtractRun& run = command.runs[i];
-        if (i > 0) show("\n");
+        if (i > 0 && command.verbose) show("\n");
         const RunRecord record = extractRun(run, command, show, warn);
         const std::string word = outcomeWord(record);
+        tally[i].outcome = word;
         if (word == "ok") {
             show(closingLine(run, record) + "\n");
         } else {
@@ -175,5 +202,6 @@ int main(int argc, char** argv) {
             break;
         }
     }
+    if (tally.size() > 1) show((command.verbose ? "\n" : "") + tallyText(tally));
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,7 +108,7 @@ RunFolderLocks::~RunFolderLocks() {
     for (const Held& held : held_) {
         std::error_code error;
         const bool unused = held.made && !fs::exists(held.folder + runRecordName, error);
-        if (unused) fs::remove(held.folder + runLockName, error);
+        fs::remove(held.folder + runLockName, error);
         ::close(held.file);
         if (unused) fs::remove(held.folder, error);  // only when empty
     }
@@ -125,13 +126,22 @@ RunFolderLocks lockRunFolders(const ExtractCommand& command) {
         const int file = ::open(lockPath.c_str(), O_RDWR | O_CREAT, 0644);  // NOLINT(android-cloexec-open)
         if (file < 0) refuse("cannot open the lock " + lockPath + ": " + std::strerror(errno));
         locks.add(file, run.folder, made);
+        const auto busy = [&] {
+            refuse(run.name + ": another call is extracting into " + run.folder + " now (it holds " + lockPath +
+                   "): try again when it has ended");
+        };
         while (::flock(file, LOCK_EX | LOCK_NB) != 0) {
             if (errno == EINTR) continue;
-            if (errno == EWOULDBLOCK) {
-                refuse(run.name + ": another call is extracting into " + run.folder +
-                       " now (it holds " + lockPath + "): try again when it has ended");
-            }
+            if (errno == EWOULDBLOCK) busy();
             refuse("cannot lock " + lockPath + ": " + std::strerror(errno));
+        }
+        // Locked after the call that held it had removed it: the name is
+        // another file now, or none, and that call may have had a successor.
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(file, &locked) != 0 || ::stat(lockPath.c_str(), &named) != 0 || locked.st_ino != named.st_ino ||
+            locked.st_dev != named.st_dev) {
+            busy();
         }
         checkSource(run);
     }

@@ -8,8 +8,9 @@
 
 #include "frontend/extract_command.h"
 
-// The lock file each run's folder holds while a call extracts into it; it
-// stays (removing it would let two calls lock two different files).
+// The lock file each run's folder holds while a call extracts into it. The
+// call removes it, still locked, as it ends; a call that locked a file
+// removed meanwhile finds the name no longer its file and is refused.
 inline constexpr const char* runLockName = ".quarrow-extract.lock";
 
 // Throws CommandLineError, before anything is made, when a folder one of
@@ -21,7 +22,7 @@ void checkRunFolders(const ExtractCommand& command);
 // under their locks; released when this goes (or the process ends), and
 // kept while a program started with the locks inherited still runs. A
 // folder this call made for a run that never started (no record in it) goes
-// again with its lock file.
+// again.
 class RunFolderLocks {
 public:
     RunFolderLocks() = default;
