@@ -316,3 +316,13 @@ std::optional<std::string> missingRun(const std::string& program, const fs::path
     if (::access(file.c_str(), R_OK) != 0) return shown(file) + " cannot be read: " + std::strerror(errno) + ".";
     return std::nullopt;
 }
+
+std::vector<fs::path> runInputs(const std::string& program, const fs::path& dataFile) {
+    std::vector<fs::path> inputs = {dataFile};
+    if (program == "wiffharvest") {
+        for (const std::string& file : findWiffExports(dataFile.string()).files) inputs.emplace_back(file);
+    } else if (dataFile.filename() == "Analysis.yep") {
+        inputs.push_back(dataFile.parent_path());
+    }
+    return inputs;
+}

@@ -78,6 +78,10 @@ std::optional<CatalogRun> runOfNamedPath(const std::filesystem::path& named);
 std::optional<std::string> missingRun(const std::string& program, const std::filesystem::path& dataFile,
                                       const std::filesystem::path& shownFrom, const std::string& where);
 
+// What `program` reads of the run it is given as `dataFile`: that path,
+// and the run folder of X.d/Analysis.yep or the exports beside a .wiff path.
+std::vector<std::filesystem::path> runInputs(const std::string& program, const std::filesystem::path& dataFile);
+
 // The web form's picker: `program`'s runs under the data root, at most five
 // levels deep and 2000 runs; none when the root cannot be read.
 std::vector<CatalogRun> pickerRuns(const std::filesystem::path& dataRoot, const std::string& program);

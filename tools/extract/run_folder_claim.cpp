@@ -12,11 +12,10 @@
 #include <optional>
 #include <string>
 
-#include "core/extractor/query_keys.h"
-#include "platform/analyst/wiff_exports.h"
-#include "tools/extract/extract_run.h"
-#include "frontend/run_record.h"
+#include "frontend/run_catalog.h"
 #include "frontend/run_listing.h"
+#include "frontend/run_record.h"
+#include "tools/extract/extract_run.h"
 
 namespace fs = std::filesystem;
 
@@ -34,19 +33,6 @@ fs::path real(const fs::path& path) {
 bool liesIn(const fs::path& path, const fs::path& folder) {
     const fs::path relative = path.lexically_relative(folder);
     return !relative.empty() && *relative.begin() != "..";
-}
-
-// What the program of a run reads: its data file, and the run folder or
-// the exports beside a .wiff path it stands for.
-std::vector<fs::path> inputsOf(const ExtractRun& run) {
-    const fs::path data = run.dataFilename;
-    std::vector<fs::path> inputs = {data};
-    if (run.program == "wiffharvest") {
-        for (const std::string& file : findWiffExports(run.dataFilename).files) inputs.emplace_back(file);
-    } else if (data.filename() == "Analysis.yep") {
-        inputs.push_back(data.parent_path());
-    }
-    return inputs;
 }
 
 // The value of one field of a run record; nothing when the record or the
@@ -83,7 +69,7 @@ void checkRunFolders(const ExtractCommand& command) {
         for (const std::string& entry : runFolderEntries()) {
             const fs::path place = real(fs::path(replaced.folder) / entry);
             for (const ExtractRun& run : command.runs) {
-                for (const fs::path& input : inputsOf(run)) {
+                for (const fs::path& input : runInputs(run.program, run.dataFilename)) {
                     if (!liesIn(real(input), place)) continue;
                     refuse(run.given + ": " + input.string() + " lies in " + (fs::path(replaced.folder) / entry).string() +
                            ", which extracting " + replaced.name + " into " + command.outDir +
