@@ -60,8 +60,9 @@ std::string reading(const OpenFormatExport& file) {
     const auto real = [](std::optional<double> v) { return v ? formatText("%a ", *v) : std::string("- "); };
     const auto text = [](const std::optional<std::string>& v) { return v ? "'" + *v + "' " : std::string("- "); };
     const ExportRunInfo& info = file.runInfo();
-    std::string out = info.runId + "|" + info.contactName + "|" + info.startTimeStamp + "|" + info.sampleName + "|" +
-                      info.methodName;
+    std::string out = info.runId + "|" + info.contactName + "|" + info.startTimeStamp + "|";
+    for (const std::string& sample : info.sampleNames) out += sample + ",";
+    out += "|" + info.methodName;
     for (const std::string& model : info.instrumentModels) out += "|" + model;
     for (std::size_t i = 0; i < file.spectrumCount(); ++i) {
         const ExportSpectrum s = file.spectrum(i);
