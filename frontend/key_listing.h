@@ -1,6 +1,6 @@
 #pragma once
 // The key table as people and scripts read it: a tab-separated listing for
-// the workflow, the README's tables, and the front ends' help.
+// the workflow, the key reference's tables, and the front ends' help.
 #include <string>
 #include <string_view>
 #include <vector>

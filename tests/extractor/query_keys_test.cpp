@@ -1,5 +1,5 @@
-// The key table is what every front end and the README say of the keys: its
-// defaults must pass its own ranges and choices, and the README must show it.
+// The key table is what every front end and the key reference say of the keys:
+// its defaults must pass its own ranges and choices, and the reference must show it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,18 +74,18 @@ TEST(QueryKeys, PeakListFormatChoicesAreTheOutputStagesFormats) {
     for (const auto& [value, formats] : values) EXPECT_EQ(peakListFormats(value), formats) << value;
 }
 
-TEST(QueryKeys, ReadmeShowsTheTable) {
-    std::ifstream file(QUARROW_SOURCE_DIR "/README.md");
+TEST(QueryKeys, ReferenceShowsTheTable) {
+    std::ifstream file(QUARROW_SOURCE_DIR "/docs/query-keys.md");
     std::stringstream text;
     text << file.rdbuf();
-    const std::string readme = text.str();
+    const std::string reference = text.str();
     const std::string begin = "<!-- query keys: made by quarrow-keys --markdown -->\n";
-    const std::size_t from = readme.find(begin);
-    const std::size_t to = readme.find("<!-- end of query keys -->");
+    const std::size_t from = reference.find(begin);
+    const std::size_t to = reference.find("<!-- end of query keys -->");
     ASSERT_NE(from, std::string::npos);
     ASSERT_NE(to, std::string::npos);
-    EXPECT_EQ(readme.substr(from + begin.size(), to - from - begin.size()), keysMarkdown())
-        << "README.md: replace the tables between the markers with the output of build/tools/quarrow-keys --markdown";
+    EXPECT_EQ(reference.substr(from + begin.size(), to - from - begin.size()), keysMarkdown())
+        << "docs/query-keys.md: replace the tables between the markers with the output of build/tools/quarrow-keys --markdown";
 }
 
 // The help a front end prints offers every key a stage reads, names the ones

@@ -1,6 +1,6 @@
 // quarrow-keys: the query keys of both programs, from the key table.
 //   quarrow-keys --tsv        one tab-separated line per key (the workflow reads it)
-//   quarrow-keys --markdown   the README's tables
+//   quarrow-keys --markdown   the key reference's tables (docs/query-keys.md)
 //   quarrow-keys --version    its version
 #include <cstdio>
 #include <string>
