@@ -16,7 +16,7 @@ namespace {
 
 std::string unknownKey(const std::string& name) {
     // A name in the wrong letter case is named as the web names it.
-    return keyProblem(name, "yepharvest", "--")
+    return keyProblem(name, Program::yepharvest, "--")
         .value_or("--" + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)");
 }
 
@@ -96,7 +96,7 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
 // Each key given, refused in the words every front end uses. A key that
 // only some of the runs' programs read is given to those.
 std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, std::string>>& keys,
-                                 const std::set<std::string>& programs, const std::string& parameters) {
+                                 const std::set<Program>& programs, const std::string& parameters) {
     const std::vector<std::string> cysteines = cysteineNames(parameters + "/cysteines.tsv");
     std::vector<QueryEntry> given;
     for (const auto& [key, value] : keys) {
@@ -104,7 +104,7 @@ std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, st
         if (setPerRun(*key)) refuse(option + " is set by quarrow-extract: the run names the data file, --out the folders");
         if (key->unused) refuse(option + " is accepted by the programs but no stage reads it: it is not offered");
         std::optional<std::string> problem;
-        for (const std::string& program : programs) {
+        for (const Program program : programs) {
             problem = keyProblem(key->name, program, "--");
             if (!problem) break;
         }
@@ -157,14 +157,14 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
     command.report = placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment);
-    std::set<std::string> programs;
+    std::set<Program> programs;
     for (const ChosenRun& run : chosen) programs.insert(run.program);
     command.given = takeKeys(words.keys, programs, command.parameters);
 
     for (const ChosenRun& run : chosen) {
-        const bool wiff = run.program == "wiffharvest";
+        const bool wiff = run.program == Program::wiffharvest;
         ExtractRun extract{.given = run.given, .name = run.name, .program = run.program,
-                           .programPath = placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
+                           .programPath = placeOf(programVariable(run.program).c_str(),
                                                   wiff ? words.places.wiffharvest : words.places.yepharvest,
                                                   wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment),
                            .dataFilename = run.dataFilename, .folder = command.outDir + run.name + "/", .note = run.note};

@@ -33,7 +33,7 @@ bool isRealNumber(const std::string& value) {
 
 }  // namespace
 
-std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix) {
+std::optional<std::string> keyProblem(const std::string& name, Program program, std::string_view prefix) {
     const std::string said = std::string(prefix) + name;
     const QueryKey* key = findQueryKey(name);
     if (key == nullptr) {
@@ -49,7 +49,7 @@ std::optional<std::string> keyProblem(const std::string& name, std::string_view 
     }
     if (readBy(*key, program)) return std::nullopt;
     const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
-    return said + " is read by " + reader + " only, not by " + std::string(program) + ".";
+    return said + " is read by " + reader + " only, not by " + programName(program) + ".";
 }
 
 bool namesAFile(const QueryKey& key) {
@@ -122,7 +122,7 @@ std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {
     return violation;
 }
 
-FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<QueryEntry>& given,
+FrontEndQuery withFrontEndDefaults(Program program, const std::vector<QueryEntry>& given,
                                    const std::vector<std::string_view>& ownKeys) {
     FrontEndQuery query;
     for (const QueryKey& key : queryKeys()) {

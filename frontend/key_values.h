@@ -10,6 +10,7 @@
 
 #include "core/extractor/query_keys.h"
 #include "core/util/cgi_query.h"
+#include "frontend/program.h"
 
 // Why a front end does not take `value` for `key`, its range always the
 // key's own: "not a whole number (range 0 - 10000)", "outside its range 0 -
@@ -34,7 +35,7 @@ std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
 // `program` reads, and for a name that is no key at all (the web passes it
 // on, as the programs ignore it; the command line refuses it in its own
 // words).
-std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix);
+std::optional<std::string> keyProblem(const std::string& name, Program program, std::string_view prefix);
 
 // A key naming a file inside the folder it is glued to.
 bool namesAFile(const QueryKey& key);
@@ -61,5 +62,5 @@ struct FrontEndQuery {
 
 // A key given more than once counts with its last value, as the programs
 // read it; entries that are no key of `program` are left out.
-FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<QueryEntry>& given,
+FrontEndQuery withFrontEndDefaults(Program program, const std::vector<QueryEntry>& given,
                                    const std::vector<std::string_view>& ownKeys);

@@ -33,7 +33,7 @@ std::string relativeText(const fs::path& path, const fs::path& root) {
 
 }  // namespace
 
-std::vector<std::string> runsToPick(const fs::path& dataRoot, const std::string& program) {
+std::vector<std::string> runsToPick(const fs::path& dataRoot, Program program) {
     std::vector<std::string> shown;
     for (const CatalogRun& run : pickerRuns(dataRoot, program)) shown.push_back(run.source);
     return shown;
@@ -49,8 +49,8 @@ std::string shownRun(const fs::path& dataRoot, const std::string& dataFile) {
     return dataFile;
 }
 
-fs::path programDataFile(const std::string& program, const fs::path& named) {
-    if (program == "yepharvest") {
+fs::path programDataFile(Program program, const fs::path& named) {
+    if (program == Program::yepharvest) {
         // A run folder that is not there is still named as one, so that
         // its refusal names it.
         std::error_code error;
@@ -62,8 +62,8 @@ fs::path programDataFile(const std::string& program, const fs::path& named) {
     return run ? named.parent_path() / run->path : named;
 }
 
-std::optional<std::string> missingRun(const std::string& program, const fs::path& dataRoot, const fs::path& dataFile) {
-    if (program == "wiffharvest") {
+std::optional<std::string> missingRun(Program program, const fs::path& dataRoot, const fs::path& dataFile) {
+    if (program == Program::wiffharvest) {
         if (!exportsOf(dataFile).empty()) return std::nullopt;
         const std::string run = dataFile.stem().string();
         return "no export of it lies beside it under the data root (" + run + ".mzML, " + run + ".mzXML, " + run +

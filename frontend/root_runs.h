@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "frontend/program.h"
+
 // The runs a form offers, relative to the data root, as they are now.
-std::vector<std::string> runsToPick(const std::filesystem::path& dataRoot, const std::string& program);
+std::vector<std::string> runsToPick(const std::filesystem::path& dataRoot, Program program);
 
 // What the form shows for a run the program is given as `dataFile`,
 // relative to the data root.
@@ -20,10 +22,10 @@ std::string shownRun(const std::filesystem::path& dataRoot, const std::string& d
 // Analysis.yep for yepharvest, also for an X.d that is not there; for
 // wiffharvest, the .wiff file an export stands for. Anything else stays as
 // named.
-std::filesystem::path programDataFile(const std::string& program, const std::filesystem::path& named);
+std::filesystem::path programDataFile(Program program, const std::filesystem::path& named);
 
 // Why the program would find nothing to read at `dataFile` (canonical,
 // inside the data root), in words that follow the run's name; nothing when
 // there is something to read.
-std::optional<std::string> missingRun(const std::string& program, const std::filesystem::path& dataRoot,
+std::optional<std::string> missingRun(Program program, const std::filesystem::path& dataRoot,
                                       const std::filesystem::path& dataFile);

@@ -118,13 +118,13 @@ public:
             if (entry.is_symlink(kindError) && !resolveInsideRoot(root_, relative.string())) continue;
             if (entry.is_directory(kindError)) {
                 if (path.extension() == ".d") {
-                    if (holdsAnalysisExport(path)) add("yepharvest", relative / "Analysis.yep", relative);
+                    if (holdsAnalysisExport(path)) add(Program::yepharvest, relative / "Analysis.yep", relative);
                 } else if (depth + 1 < scope_.maxDepth) {
                     walk(path, depth + 1);
                 }
             } else if (isWiffFile(path)) {
                 wiffRuns.insert(path.stem().string());
-                add("wiffharvest", relative, relative);
+                add(Program::wiffharvest, relative, relative);
             } else if (hasExportEnding(path.filename().string())) {
                 exports.push_back(path);
             }
@@ -139,9 +139,9 @@ public:
             if (besideWiff) continue;
             const fs::path relative = path.lexically_relative(root_);
             if (const std::optional<std::string> sciexRun = sciexRunOf(path, base)) {
-                add("wiffharvest", relative.parent_path() / (*sciexRun + ".wiff"), relative);
+                add(Program::wiffharvest, relative.parent_path() / (*sciexRun + ".wiff"), relative);
             } else {
-                add("yepharvest", relative, relative);
+                add(Program::yepharvest, relative, relative);
             }
         }
     }
@@ -158,7 +158,7 @@ private:
 
     // The exports of one .wiff file all stand for it: the first (in name
     // order) is the one the user recognises it by.
-    void add(const std::string& program, const fs::path& path, const fs::path& source) {
+    void add(Program program, const fs::path& path, const fs::path& source) {
         const std::string key = path.generic_string();
         if (runs_.contains(key)) return;
         runs_.emplace(key, CatalogRun{runNameOfDataFile(key), program, key, source.generic_string()});
@@ -185,7 +185,7 @@ std::optional<CatalogRun> wiffRunOfExport(const fs::path& exportPath) {
         return std::nullopt;  // the program says what is wrong with the folder
     }
     for (const CatalogRun& run : runs) {
-        if (run.program != "wiffharvest") continue;
+        if (run.program != Program::wiffharvest) continue;
         const std::vector<std::string> exports = findWiffExports((exportPath.parent_path() / run.path).string()).files;
         for (const std::string& file : exports) {
             if (fs::path(file).filename() == exportPath.filename()) return run;
@@ -194,7 +194,7 @@ std::optional<CatalogRun> wiffRunOfExport(const fs::path& exportPath) {
     return std::nullopt;
 }
 
-std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, const std::string& program) {
+std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, Program program) {
     std::vector<CatalogRun> runs;
     try {
         runs = catalogRuns(dataRoot, CatalogScope{.maxDepth = 5, .maxRuns = 2000});
@@ -205,7 +205,7 @@ std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, const std::string& 
     return runs;
 }
 
-std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& program) {
+std::vector<std::string> findRuns(const fs::path& dataRoot, Program program) {
     std::vector<std::string> paths;
     for (const CatalogRun& run : pickerRuns(dataRoot, program)) paths.push_back(run.path);
     return paths;

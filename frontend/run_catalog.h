@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "frontend/program.h"
+
 struct CatalogRun {
     std::string name;     // the run's name, as its outputs are named (X for X.d, RUN for RUN.wiff, an export's base name)
-    std::string program;  // "yepharvest" or "wiffharvest"
+    Program program;
     std::string path;     // relative to the folder, as the program is given it (X.d/Analysis.yep, sub/RUN.wiff, sub/x.mzML)
     std::string source;   // relative to the folder: an existing file or folder the user recognises it by (X.d, the
                           // .wiff file if it exists, else its first export; the export)
@@ -46,6 +48,6 @@ std::optional<CatalogRun> wiffRunOfExport(const std::filesystem::path& exportPat
 
 // The web form's picker: `program`'s runs under the data root, at most five
 // levels deep and 2000 runs; none when the root cannot be read.
-std::vector<CatalogRun> pickerRuns(const std::filesystem::path& dataRoot, const std::string& program);
+std::vector<CatalogRun> pickerRuns(const std::filesystem::path& dataRoot, Program program);
 // Their paths, as the programs are given them.
-std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, const std::string& program);
+std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, Program program);

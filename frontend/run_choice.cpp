@@ -4,7 +4,7 @@
 
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
-#include "frontend/extract_command.h"
+#include "frontend/command_line_error.h"
 #include "frontend/run_batch.h"
 #include "frontend/run_catalog.h"
 
@@ -48,11 +48,11 @@ std::vector<ChosenRun> chooseRuns(const std::string& path) {
     if (!path.ends_with(".wiff") && !runFolder && fs::is_directory(data, error)) {
         runs = folderRuns(path, data.lexically_normal());
     } else {
-        ChosenRun run{.given = path, .program = path.ends_with(".wiff") ? "wiffharvest" : "yepharvest"};
-        if (run.program == "yepharvest" && runFolder) data /= "Analysis.yep";
-        if (run.program == "yepharvest" && hasExportEnding(name.string())) {
+        ChosenRun run{.given = path, .program = path.ends_with(".wiff") ? Program::wiffharvest : Program::yepharvest};
+        if (run.program == Program::yepharvest && runFolder) data /= "Analysis.yep";
+        if (run.program == Program::yepharvest && hasExportEnding(name.string())) {
             if (const std::optional<CatalogRun> wiff = wiffRunOfExport(data)) {
-                run.program = "wiffharvest";
+                run.program = Program::wiffharvest;
                 data = data.parent_path() / wiff->path;
                 run.note = path + " is an export of a .wiff file: wiffharvest reads it as " + data.string() +
                            ", with every export of that file beside it";

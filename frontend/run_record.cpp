@@ -79,7 +79,7 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
     row("run", run.name);
     row("input", run.given);
     row("data file", run.dataFilename);
-    row("program", run.program);
+    row("program", programName(run.program));
     row("program path", run.programPath);
     row("version", record.version);
     row("start", isoTime(record.start));
@@ -107,13 +107,13 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
 std::string closingLine(const ExtractRun& run, const RunRecord& record) {
     const std::string recordPath = "record " + run.folder + runRecordName;
     const std::string word = outcomeWord(record);
-    if (word == "not started") return run.name + ": " + run.program + " was not started: " + record.error + "; " + recordPath;
+    if (word == "not started") return run.name + ": " + programName(run.program) + " was not started: " + record.error + "; " + recordPath;
     if (word == "stopped") {
-        return run.name + ": " + run.program + " was stopped by signal " + std::to_string(record.outcome->signal) + "; " +
+        return run.name + ": " + programName(run.program) + " was stopped by signal " + std::to_string(record.outcome->signal) + "; " +
                recordPath;
     }
     if (word == "failed") {
-        return run.name + ": " + run.program + " failed (exit status " + std::to_string(record.outcome->exitStatus) +
+        return run.name + ": " + programName(run.program) + " failed (exit status " + std::to_string(record.outcome->exitStatus) +
                (record.error.empty() ? "" : ": " + record.error) + "); " + recordPath;
     }
     const RunCounts& counts = record.counts;

@@ -49,21 +49,21 @@ TEST(RunCatalog, EachKindOfRunWithItsProgramPathAndSource) {
         {"wiff/mixture.mzML", ""},                     // mix's name is no prefix of it
     });
     const std::vector<CatalogRun> expected = {
-        {"a", "yepharvest", "a.d/Analysis.yep", "a.d"},
-        {"b", "yepharvest", "lab/b.d/Analysis.yep", "lab/b.d"},
-        {"c", "yepharvest", "lab/c.mzML", "lab/c.mzML"},
-        {"mix", "wiffharvest", "wiff/mix.wiff", "wiff/mix.wiff"},
-        {"mixture", "yepharvest", "wiff/mixture.mzML", "wiff/mixture.mzML"},
-        {"q1", "wiffharvest", "wiff/q1.wiff", "wiff/q1-Lysate A.mzML"},
-        {"q2", "wiffharvest", "wiff/q2.wiff", "wiff/q2.mzML"},
-        {"q3-rerun", "wiffharvest", "wiff/q3-rerun.wiff", "wiff/q3-rerun.mzML"},
-        {"upper", "wiffharvest", "wiff/upper.WIFF", "wiff/upper.WIFF"},
+        {"a", Program::yepharvest, "a.d/Analysis.yep", "a.d"},
+        {"b", Program::yepharvest, "lab/b.d/Analysis.yep", "lab/b.d"},
+        {"c", Program::yepharvest, "lab/c.mzML", "lab/c.mzML"},
+        {"mix", Program::wiffharvest, "wiff/mix.wiff", "wiff/mix.wiff"},
+        {"mixture", Program::yepharvest, "wiff/mixture.mzML", "wiff/mixture.mzML"},
+        {"q1", Program::wiffharvest, "wiff/q1.wiff", "wiff/q1-Lysate A.mzML"},
+        {"q2", Program::wiffharvest, "wiff/q2.wiff", "wiff/q2.mzML"},
+        {"q3-rerun", Program::wiffharvest, "wiff/q3-rerun.wiff", "wiff/q3-rerun.mzML"},
+        {"upper", Program::wiffharvest, "wiff/upper.WIFF", "wiff/upper.WIFF"},
     };
     EXPECT_EQ(catalogRuns(dir.path()), expected);
     // The picker: each program only its own paths, in the same order.
-    EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
+    EXPECT_EQ(findRuns(dir.path(), Program::yepharvest),
               (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML", "wiff/mixture.mzML"}));
-    EXPECT_EQ(findRuns(dir.path(), "wiffharvest"), (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff",
+    EXPECT_EQ(findRuns(dir.path(), Program::wiffharvest), (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff",
                                                                              "wiff/q2.wiff", "wiff/q3-rerun.wiff",
                                                                              "wiff/upper.WIFF"}));
 }
@@ -77,8 +77,8 @@ TEST(RunCatalog, LinksAreFollowedOnlyInsideTheFolder) {
     fs::create_symlink(outside.file("far.mzML"), dir.file("far.mzML"));
     fs::create_directory_symlink("in", dir.file("again"));
     EXPECT_EQ(catalogRuns(dir.path()), (std::vector<CatalogRun>{
-                                           {"near", "yepharvest", "again/near.d/Analysis.yep", "again/near.d"},
-                                           {"near", "yepharvest", "in/near.d/Analysis.yep", "in/near.d"},
+                                           {"near", Program::yepharvest, "again/near.d/Analysis.yep", "again/near.d"},
+                                           {"near", Program::yepharvest, "in/near.d/Analysis.yep", "in/near.d"},
                                        }));
 }
 
@@ -109,7 +109,7 @@ TEST(RunCatalog, AFolderThatCannotBeReadIsAnErrorForTheCatalogueAndEmptyForThePi
     writeFiles(dir, {{"file.mzML", ""}});
     for (const std::string& folder : {dir.file("none"), dir.file("file.mzML")}) {
         EXPECT_THROW(catalogRuns(folder), fs::filesystem_error) << folder;
-        EXPECT_EQ(findRuns(folder, "yepharvest"), std::vector<std::string>{}) << folder;
+        EXPECT_EQ(findRuns(folder, Program::yepharvest), std::vector<std::string>{}) << folder;
     }
 }
 
@@ -126,10 +126,10 @@ TEST(RunBatch, NamesThatCannotShareOneResultsFolder) {
         EXPECT_EQ(said.empty(), problem.empty()) << name << ": " << said;
         EXPECT_NE(said.find(problem), std::string::npos) << name << ": " << said;
     }
-    const std::vector<CatalogRun> runs = {{"s7", "yepharvest", "s7.d/Analysis.yep", "s7.d"},
-                                          {"s7", "yepharvest", "s7.mzML", "s7.mzML"},
-                                          {"s8", "yepharvest", "s8.mzML", "s8.mzML"},
-                                          {"..", "yepharvest", "...d/Analysis.yep", "...d"}};
+    const std::vector<CatalogRun> runs = {{"s7", Program::yepharvest, "s7.d/Analysis.yep", "s7.d"},
+                                          {"s7", Program::yepharvest, "s7.mzML", "s7.mzML"},
+                                          {"s8", Program::yepharvest, "s8.mzML", "s8.mzML"},
+                                          {"..", Program::yepharvest, "...d/Analysis.yep", "...d"}};
     const std::string shared = "another run of /runs is named s7 too, and the run name prefixes every peak list and log row";
     EXPECT_EQ(batchProblems(runs, "/runs"),
               (std::vector<std::string>{shared, shared, "", "its name cannot be a folder of its own"}));
@@ -141,7 +141,7 @@ TEST(RunListing, EveryFieldStaysOneFieldOnOneLine) {
         {std::string("nul\0bell\x07" "del\x7f", 13), "nul\\x00bell\\x07del\\x7f"}, {"\xc3\xbc", "\xc3\xbc"},
     };
     for (const auto& [text, field] : cases) EXPECT_EQ(tsvField(text), field) << text;
-    EXPECT_EQ(runsTsv({{"a\tb", "yepharvest", "a\tb.d/Analysis.yep", "a\tb.d"}, {"w", "wiffharvest", "w.wiff", "w.mzML"}},
+    EXPECT_EQ(runsTsv({{"a\tb", Program::yepharvest, "a\tb.d/Analysis.yep", "a\tb.d"}, {"w", Program::wiffharvest, "w.wiff", "w.mzML"}},
                       {"holds a tab", ""}),
               "run\tprogram\tpath\tsource\tproblem\n"
               "a\\tb\tyepharvest\ta\\tb.d/Analysis.yep\ta\\tb.d\tholds a tab\n"

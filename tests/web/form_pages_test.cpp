@@ -41,20 +41,20 @@ TEST(RunChoice, ThePickerShowsWhatExistsAndTheProgramGetsItsPath) {
         writeWholeFile(dir.file(file), text);
     }
     fs::create_directory_symlink("/tmp", dir.file("lab/outside"));
-    EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
+    EXPECT_EQ(findRuns(dir.path(), Program::yepharvest),
               (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML"}));
-    EXPECT_EQ(findRuns(dir.path(), "wiffharvest"),
+    EXPECT_EQ(findRuns(dir.path(), Program::wiffharvest),
               (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff", "wiff/q2.wiff", "wiff/q3-rerun.wiff"}));
 
     // The picker offers what exists; the launcher gives the program back the
     // path the catalogue has, also for another export of the same .wiff file.
     const fs::path root = fs::canonical(dir.path());
     struct Case {
-        std::string program;
+        Program program;
         std::vector<std::string> shown;
     };
-    for (const Case& c : {Case{"yepharvest", {"a.d", "lab/b.d", "lab/c.mzML"}},
-                          Case{"wiffharvest", {"wiff/mix.wiff", "wiff/q1-Lysate A.mzML", "wiff/q2.mzML",
+    for (const Case& c : {Case{Program::yepharvest, {"a.d", "lab/b.d", "lab/c.mzML"}},
+                          Case{Program::wiffharvest, {"wiff/mix.wiff", "wiff/q1-Lysate A.mzML", "wiff/q2.mzML",
                                                "wiff/q3-rerun.mzML"}}}) {
         const std::vector<std::string> shown = runsToPick(root, c.program);
         const std::vector<std::string> given = findRuns(root, c.program);
@@ -69,7 +69,7 @@ TEST(RunChoice, ThePickerShowsWhatExistsAndTheProgramGetsItsPath) {
     const std::vector<std::pair<std::string, std::string>> others = {
         {"wiff/q1-Lysate B.mzML", "wiff/q1.wiff"}, {"wiff/mix-Sample1.mzML", "wiff/mix.wiff"},
         {"lab/c.mzML", "lab/c.mzML"}, {"x.txt", "x.txt"}};
-    for (const auto& [named, given] : others) EXPECT_EQ(programDataFile("wiffharvest", root / named), root / given);
+    for (const auto& [named, given] : others) EXPECT_EQ(programDataFile(Program::wiffharvest, root / named), root / given);
 }
 
 TEST(RunCatalog, CysteineNamesInFileOrder) {
@@ -104,13 +104,13 @@ std::string fieldOf(const std::string& page, const std::string& key) {
 
 TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
     struct Case {
-        std::string program;
+        Program program;
         bool chargeKeys;  // autoCharge and the other yepharvest-only keys
     };
-    for (const Case& c : {Case{"yepharvest", true}, Case{"wiffharvest", false}}) {
+    for (const Case& c : {Case{Program::yepharvest, true}, Case{Program::wiffharvest, false}}) {
         const std::string page =
             formPage({c.program, {"r.d"}, {"pyridylethylation", "ICAT-mix"}, "/d", "/r", "", {}}).html();
-        EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + c.program + "\""), std::string::npos);
+        EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + programName(c.program) + "\""), std::string::npos);
         for (const char* key : {"autoCharge", "minMSsignalNoise", "chargeFromSurveyIsotopes", "lowCharge"}) {
             EXPECT_EQ(page.find("name=\"" + std::string(key) + "\"") != std::string::npos, c.chargeKeys) << key;
         }
@@ -146,7 +146,7 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
         EXPECT_GT(page.find("name=\"peakLimitCount\""), fold);
         EXPECT_LT(page.find("name=\"groupScans\""), fold);
     }
-    const std::string yep = formPage({"yepharvest", {}, {}, "/d", "/r", "", {}}).html();
+    const std::string yep = formPage({Program::yepharvest, {}, {}, "/d", "/r", "", {}}).html();
     EXPECT_NE(yep.find("<option value=\"Find\" selected>Find each charge</option>"), std::string::npos);
     // The fixed charge right after the charge rule that reads it, not folded away.
     const std::size_t fixed = yep.find("<div id=\"fixedCharge\"><div class=\"field\"><label for=\"lowCharge\">");
@@ -171,7 +171,7 @@ TEST(FormPage, WholeRunOrScanWindow) {
         {{{"scanRange", "window"}}, false},
     };
     for (const Case& c : cases) {
-        const std::string page = formPage({"wiffharvest", {}, {}, "/d", "/r", "", c.settings}).html();
+        const std::string page = formPage({Program::wiffharvest, {}, {}, "/d", "/r", "", c.settings}).html();
         EXPECT_EQ(page.find("value=\"whole\" checked>") != std::string::npos, c.whole) << c.settings.size();
         EXPECT_EQ(page.find("value=\"window\" checked>") != std::string::npos, !c.whole) << c.settings.size();
     }
@@ -181,7 +181,7 @@ TEST(FormPage, WholeRunOrScanWindow) {
 // keys was changed, and every text escaped.
 TEST(FormPage, StartsFromARequestsSettings) {
     const std::string page =
-        formPage({"yepharvest", {}, {"pyridylethylation"}, "/d", "/r", "run<1>",
+        formPage({Program::yepharvest, {}, {"pyridylethylation"}, "/d", "/r", "run<1>",
                   {{"xtractorDataFilename", "a\"b.d/Analysis.yep"}, {"peakLimitCount", "40"}, {"cys", "ICAT-mix"}}})
             .html();
     EXPECT_NE(page.find("The settings of request run&lt;1&gt;"), std::string::npos);

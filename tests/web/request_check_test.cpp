@@ -25,7 +25,7 @@ protected:
                        "<mzML><run><sample id=\"s\" name=\"Sample1\"/>"
                        "<spectrum id=\"sample=1 period=1 cycle=1 experiment=1\"/></run></mzML>");
         fs::create_directories(dir.file("results/given"));
-        rules = {"yepharvest", {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
+        rules = {Program::yepharvest, {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
                  {"pyridylethylation", "ICAT-mix"}};
     }
 
@@ -99,7 +99,7 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
     }
     EXPECT_TRUE(madeFor.empty()) << "a refused request made a folder";
 
-    rules.program = "wiffharvest";
+    rules.program = Program::wiffharvest;
     for (const auto& [entries, status] : std::vector<std::pair<std::vector<QueryEntry>, int>>{
              {{run}, 400},
              {{{"xtractorDataFilename", "lysate3.wiff"}, {"autoCharge", "Find"}}, 400},
@@ -142,7 +142,7 @@ TEST_F(RequestCheck, ThePickersRunAndTheWholeRunGiveTheSameQuery) {
                   .find("\nfirstScan=20\nlastScan=40\n"),
               std::string::npos);
 
-    rules.program = "wiffharvest";
+    rules.program = Program::wiffharvest;
     EXPECT_EQ(entriesOf({{"xtractorDataFilename", "lysate3-Sample1.mzML"}}),
               entriesOf({{"xtractorDataFilename", "lysate3.wiff"}}));
     EXPECT_EQ(std::get<CheckedRequest>(check({{"xtractorDataFilename", "lysate3-Sample1.mzML"}})).dataFile,

@@ -99,9 +99,9 @@ void warn(const std::string& line) {
 std::optional<std::string> missingTool(const ExtractCommand& command) {
     for (const ExtractRun& run : command.runs) {
         if (::access(run.programPath.c_str(), X_OK) != 0) {
-            const std::string upper = run.program == "yepharvest" ? "YEPHARVEST" : "WIFFHARVEST";
-            return run.program + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" +
-                   run.program + " PATH or QUARROW_" + upper;
+            const std::string name = programName(run.program);
+            return name + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" + name +
+                   " PATH or " + programVariable(run.program);
         }
     }
     std::error_code error;

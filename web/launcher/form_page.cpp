@@ -118,14 +118,14 @@ PageHtml helpHtml(const FormField& field) {
 PageHtml runPicker(const FormPageInputs& inputs) {
     PageHtml options = option("", inputs.runs.empty() ? "(no runs under the data root)" : "(pick a run)", true);
     for (const std::string& run : inputs.runs) options += option(run, run, false);
-    const std::string kinds = inputs.program == "wiffharvest"
+    const std::string kinds = inputs.program == Program::wiffharvest
                                   ? "each .wiff file, or the first export of one whose .wiff file is not there"
                                   : "each run folder X.d holding an export, and each export file of its own";
     return element("div", {{"class", "field"}},
                    element("label", {{"for", "runPicker"}}, PageHtml("Runs found")) +
                        element("select", {{"id", "runPicker"}}, options) +
                        element("div", {{"class", "help"}},
-                               PageHtml("The runs of " + inputs.program + " under the data root " + inputs.dataRoot +
+                               PageHtml("The runs of " + programName(inputs.program) + " under the data root " + inputs.dataRoot +
                                         ", as they are now: " + kinds + "."))) +
            PageHtml::markup("\n");
 }
@@ -161,7 +161,7 @@ PageHtml fieldHtml(const FormField& field, const std::string& value, const FormP
 
 // What the program does, reads and writes, in a few plain sentences.
 PageHtml about(const FormPageInputs& inputs) {
-    const bool wiff = inputs.program == "wiffharvest";
+    const bool wiff = inputs.program == Program::wiffharvest;
     const std::string does =
         wiff ? "Turns every sample of one Sciex .wiff run (QSTAR, MALDI QSTAR, QTRAP) into peak lists for a search "
                "engine such as Comet or Mascot. MS/MS spectra of one precursor taken close together are merged into "
@@ -259,7 +259,7 @@ PageHtml formPage(const FormPageInputs& inputs) {
     Attributes foldAttributes = {{"id", "advanced"}};
     if (changedAdvanced) foldAttributes.push_back({"open", std::nullopt});
 
-    PageHtml page = pageStart(inputs.program) + about(inputs);
+    PageHtml page = pageStart(programName(inputs.program)) + about(inputs);
     if (!inputs.againOf.empty()) {
         page += element("p", {{"class", "again"}},
                         PageHtml("The settings of request " + inputs.againOf +
@@ -276,7 +276,7 @@ PageHtml formPage(const FormPageInputs& inputs) {
         PageHtml::markup("\n") +
         element("p", element("button", {{"type", "submit"}, {"id", "submit"}}, PageHtml("Extract peak lists")));
     page += PageHtml::markup("\n") +
-            element("form", {{"method", "post"}, {"action", "/cgi-bin/" + inputs.program}, {"id", "extraction"}}, form) +
+            element("form", {{"method", "post"}, {"action", "/cgi-bin/" + programName(inputs.program)}, {"id", "extraction"}}, form) +
             PageHtml::markup("\n") + PageHtml::markup(formScript);
     return page + pageEnd();
 }

@@ -8,9 +8,10 @@
 
 #include "core/util/cgi_query.h"
 #include "core/util/html_page.h"
+#include "frontend/program.h"
 
 struct FormPageInputs {
-    std::string program;                  // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     std::vector<std::string> runs;        // relative to the data root
     std::vector<std::string> cysteines;   // names from cysteines.tsv
     std::string dataRoot;                 // shown to the user

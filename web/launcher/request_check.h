@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/util/cgi_query.h"
+#include "frontend/program.h"
 
 struct LaunchRoots {
     std::filesystem::path data;     // runs to read
@@ -40,7 +41,7 @@ struct CheckedRequest {
 using RequestFolderMaker = std::function<std::optional<std::filesystem::path>(const std::string& runName)>;
 
 struct RequestRules {
-    std::string program;                 // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     LaunchRoots roots;
     std::vector<std::string> cysteines;  // the names cys may take
 };
