@@ -24,6 +24,7 @@ std::string unknownKey(const std::string& name) {
 struct CommandWords {
     bool help = false;
     bool version = false;
+    bool check = false;
     std::vector<std::string> runs;
     std::string out;
     ToolPlaces places;
@@ -75,7 +76,9 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
             words.version = true;
             return words;
         }
-        if (argument.starts_with("--") || argument == "-o") {
+        if (argument == "--check") {
+            words.check = true;
+        } else if (argument.starts_with("--") || argument == "-o") {
             readOption(arguments, i, words);
         } else {
             words.runs.push_back(argument);
@@ -97,7 +100,7 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
 // only some of the runs' programs read is given to those.
 std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, std::string>>& keys,
                                  const std::set<Program>& programs, const std::string& parameters) {
-    const std::vector<std::string> cysteines = cysteineNames(parameters + "/cysteines.tsv");
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(parameters + "/cysteines.tsv");
     std::vector<QueryEntry> given;
     for (const auto& [key, value] : keys) {
         const std::string option = "--" + std::string(key->name);
@@ -153,6 +156,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         chosen.insert(chosen.end(), runs.begin(), runs.end());
     }
     checkNames(chosen);
+    command.check = words.check;
     command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();

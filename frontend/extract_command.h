@@ -36,6 +36,7 @@ struct ExtractRun {
 struct ExtractCommand {
     bool help = false;
     bool version = false;
+    bool check = false;  // everything checked, nothing run
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"

@@ -208,6 +208,14 @@ const std::vector<QueryKey>& queryKeys() {
     return keys;
 }
 
+const std::vector<KeyOrder>& keyOrders() {
+    static const std::vector<KeyOrder> orders = {
+        {"firstScan", "lastScan", "no scan lies between them"},
+        {"lowParent", "highParent", "no precursor M+H lies between them"},
+    };
+    return orders;
+}
+
 const std::vector<const char*>& queryKeyGroups() {
     static const std::vector<const char*> groups = {kData, kMerging, kCharge, kFilters, kPicking, kCysteine, kIgnored};
     return groups;

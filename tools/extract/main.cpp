@@ -66,6 +66,9 @@ void printHelp() {
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
+        "--check   checks the command line, its runs and the programs as a call\n"
+        "       would, then ends without running or writing anything: status 0,\n"
+        "       or 2 with the refusal.\n"
         "--help   this text.\n"
         "--version   its version.\n"
         "\n"
@@ -75,7 +78,8 @@ void printHelp() {
         "after its program's error (or when it could not be started), 128 + N when\n"
         "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
         builtIn.yepharvest.c_str(), builtIn.wiffharvest.c_str(), builtIn.report.c_str(), builtIn.parameters.c_str());
-    std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys())).c_str(), stdout);
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(builtIn.parameters + "/cysteines.tsv");
+    std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys(), cysteines)).c_str(), stdout);
 }
 
 int refused(const std::string& message) {
@@ -135,6 +139,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const std::optional<std::string> missing = missingTool(command)) return refused(*missing);
+    if (command.check) return 0;
     std::error_code error;
     fs::create_directories(command.outDir, error);
     if (error) return refused("cannot make " + command.outDir + ": " + error.message());

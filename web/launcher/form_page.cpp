@@ -69,17 +69,13 @@ PageHtml control(const FormField& field, const std::string& value, const FormPag
     Attributes attributes = {{"id", key.name}, {"name", key.name}};
     if (key.role == KeyRole::cysteine || !key.choices.empty()) {
         PageHtml options;
-        std::vector<std::string> values = inputs.cysteines;
-        if (key.role != KeyRole::cysteine) {
-            values.clear();
-            for (const KeyChoice& choice : key.choices) values.emplace_back(choice.value);
-        }
+        std::vector<OfferedChoice> choices = offeredChoices(key, inputs.cysteines);
         // A request's value that is no longer offered stays visible.
-        if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
-        for (const std::string& offered : values) {
-            const auto choice = std::find_if(key.choices.begin(), key.choices.end(),
-                                             [&](const KeyChoice& c) { return offered == c.value; });
-            options += option(offered, choice != key.choices.end() ? choice->label : offered, offered == value);
+        if (std::none_of(choices.begin(), choices.end(), [&](const OfferedChoice& c) { return c.value == value; })) {
+            choices.push_back({.value = value});
+        }
+        for (const OfferedChoice& choice : choices) {
+            options += option(choice.value, choiceLabel(choice), choice.value == value);
         }
         return element("select", attributes, options);
     }

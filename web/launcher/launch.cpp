@@ -130,7 +130,7 @@ std::string endedText(const ProgramOutcome& ended) {
 
 int showForm(Program program, const LaunchConfig& config, const std::vector<QueryEntry>& entries) {
     FormPageInputs inputs{program, runsToPick(config.roots.data, program),
-                          cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
+                          cysteineChoices(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
                           config.roots.data.string(), config.roots.results.string(), "", {}};
     if (const std::optional<std::string> again = lastQueryValue(entries, "again")) {
         const std::optional<fs::path> folder = requestFolder(config.roots.results, *again);
@@ -291,7 +291,7 @@ int launchProgram(Program program, const LaunchConfig& config) {
     }
 
     const RequestRules rules{program, config.roots,
-                             cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv")};
+                             cysteineChoices(config.workDir / "msparams_quarrow" / "cysteines.tsv")};
     const auto checked = checkRequest(entries, rules, [&](const std::string& runName) {
         return makeRequestFolder(config.roots.results, runName);
     });

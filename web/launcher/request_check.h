@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/util/cgi_query.h"
+#include "frontend/key_choices.h"
 #include "frontend/program.h"
 
 struct LaunchRoots {
@@ -43,7 +44,7 @@ using RequestFolderMaker = std::function<std::optional<std::filesystem::path>(co
 struct RequestRules {
     Program program = Program::yepharvest;
     LaunchRoots roots;
-    std::vector<std::string> cysteines;  // the names cys may take
+    std::vector<OfferedChoice> cysteines;  // what cys may take
 };
 
 // The last occurrence of a key is the one the programs apply, so that is the
