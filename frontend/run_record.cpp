@@ -8,6 +8,7 @@
 
 #include "core/extractor/query_keys.h"
 #include "frontend/run_listing.h"
+#include "frontend/time_text.h"
 
 namespace fs = std::filesystem;
 
@@ -21,12 +22,7 @@ std::string fileText(const fs::path& path) {
 }
 
 std::string isoTime(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return timeText(when, TimeStyle::isoUtc);
 }
 
 std::string plural(long count, const std::string& one, const std::string& many) {

@@ -30,6 +30,7 @@
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
 #include "frontend/root_runs.h"
+#include "frontend/time_text.h"
 
 namespace fs = std::filesystem;
 
@@ -73,12 +74,7 @@ bool isExecutableFile(const fs::path& program) {
 }
 
 std::string localTime(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return timeText(when, TimeStyle::local);
 }
 
 // Lexically: both come from the launcher's own records.
