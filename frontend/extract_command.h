@@ -37,6 +37,7 @@ struct ExtractCommand {
     bool help = false;
     bool version = false;
     bool check = false;  // everything checked, nothing run
+    bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"

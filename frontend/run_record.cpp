@@ -1,12 +1,15 @@
 #include "frontend/run_record.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "core/extractor/query_keys.h"
+#include "core/util/failure_line.h"
 #include "frontend/run_listing.h"
 #include "frontend/time_text.h"
 
@@ -65,6 +68,71 @@ std::string outcomeWord(const RunRecord& record) {
     if (!record.outcome) return "not started";
     if (record.outcome->signal != 0) return "stopped";
     return record.outcome->exitStatus == 0 ? "ok" : "failed";
+}
+
+std::string endedWithoutSayingWhy(const std::string& program, const LaunchOutcome& outcome) {
+    if (outcome.signal != 0) {
+        return program + " was ended by signal " + std::to_string(outcome.signal) + " (" + ::strsignal(outcome.signal) +
+               ") before it said why.";
+    }
+    return program + " ended with exit status " + std::to_string(outcome.exitStatus) + " without saying why.";
+}
+
+bool statisticsOfNothing(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t tab = line.find('\t');
+        if (tab != std::string_view::npos && line.find_first_not_of("0.\r", tab + 1) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
+// The statistics log has no header; a peak list is complete or gone.
+bool holdsNothing(const fs::path& file) {
+    const std::string text = fileText(file);
+    if (file.extension() == ".mgf" || file.extension() == ".pkl") return text.empty();
+    if (file.filename() == "runStats.txt") return statisticsOfNothing(text);
+    const std::size_t firstEnd = text.find('\n');
+    return firstEnd == std::string::npos || text.find_first_not_of("\r\n", firstEnd) == std::string::npos;
+}
+
+void clearEmptyResults(const std::string& folder) {
+    std::error_code error;
+    for (const char* sub : {"logs", "peaklists"}) {
+        const fs::path place = fs::path(folder) / sub;
+        std::vector<fs::path> empty;
+        for (fs::directory_iterator it(place, error), end; !error && it != end; it.increment(error)) {
+            std::error_code kindError;
+            if (it->is_regular_file(kindError) && holdsNothing(it->path())) empty.push_back(it->path());
+        }
+        for (const fs::path& file : empty) fs::remove(file, error);
+        if (fs::is_empty(place, error)) fs::remove(place, error);
+    }
+}
+
+std::string tallyText(const std::vector<TalliedRun>& runs) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kinds = {{
+        {"ok", "finished"}, {"failed", "failed"}, {"not started", "failed"}, {"stopped", "stopped"}, {"not run", "not run"}}};
+    const auto kindOf = [](const std::string& outcome) {
+        for (const auto& [word, kind] : kinds) {
+            if (word == outcome) return kind;
+        }
+        return std::string_view("failed");
+    };
+    std::string counts;
+    for (const std::string_view kind : {"finished", "failed", "stopped", "not run"}) {
+        const auto count = std::count_if(runs.begin(), runs.end(), [&](const TalliedRun& run) { return kindOf(run.outcome) == kind; });
+        if (count > 0 || kind != "not run") counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + std::string(kind);
+    }
+    std::string text = std::to_string(runs.size()) + (runs.size() == 1 ? " run: " : " runs: ") + counts + "\n";
+    for (const TalliedRun& run : runs) {
+        std::string kind(kindOf(run.outcome));
+        kind.resize(std::max<std::size_t>(kind.size(), 8), ' ');
+        text += "  " + kind + "  " + terminalSafe(run.folder) + "\n";
+    }
+    return text;
 }
 
 std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& given, const RunRecord& record) {

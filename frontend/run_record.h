@@ -19,8 +19,10 @@
 //   or "program's default"; the keys quarrow-extract sets for the run say
 //   "set for the run".
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "frontend/cgi_launch.h"
 #include "frontend/extract_command.h"
@@ -50,6 +52,37 @@ struct RunRecord {
 
 // "ok", "failed", "stopped" or "not started".
 std::string outcomeWord(const RunRecord& record);
+// The error of a run whose program ended badly without its failure line:
+// how it ended, "yepharvest was ended by signal 9 (Killed) before it said
+// why." or "yepharvest ended with exit status 3 without saying why."
+std::string endedWithoutSayingWhy(const std::string& program, const LaunchOutcome& outcome);
+// runStats.txt's text with no count above 0 (every value of its "name<TAB>
+// value" lines a 0); a warning or a name is something.
+bool statisticsOfNothing(std::string_view text);
+// A file of a run that holds nothing: a log with no row after its header
+// (or no header either), runStats.txt with no count above 0, an empty peak
+// list.
+bool holdsNothing(const std::filesystem::path& file);
+// What a run that did not succeed leaves in its folder besides its record:
+// only the files that hold something. A log without a row (its header, or
+// nothing), a statistics log whose every count is 0 and an empty folder
+// look like results of nothing, and are removed.
+void clearEmptyResults(const std::string& folder);
+
+// One run of a call in its tally: its folder and outcomeWord, or "not run"
+// for a run an interrupt kept from starting.
+struct TalliedRun {
+    std::string folder;
+    std::string outcome;
+};
+// The end of a several-run call: a line of counts, then each run's outcome
+// and folder, a line each:
+//   3 runs: 1 finished, 1 failed, 1 stopped
+//     finished  DIR/a/
+//     failed    DIR/b/
+//     stopped   DIR/c/
+// ("not run" counted too when a run was not started.)
+std::string tallyText(const std::vector<TalliedRun>& runs);
 std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& given, const RunRecord& record);
 // The line that closes a run's progress: "BSA2: 843 spectra written to 1
 // MGF file, 1,204 rejected; record DIR/BSA2/run.tsv", or what failed.

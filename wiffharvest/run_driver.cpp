@@ -6,6 +6,7 @@
 #include "core/extractor/extractor_startup.h"
 #include "core/util/failure_line.h"
 #include "core/util/run_timer.h"
+#include "core/util/text_path.h"
 #include "platform/com/com_runtime.h"
 #include "wiffharvest/object_model_errors.h"
 #include "wiffharvest/run_name.h"
@@ -59,7 +60,9 @@ int runWiffharvest() {
         printProgress(objectModelErrorText(error));
         // Files already written stay; the status tells a script or a workflow
         // engine that the run did not complete, the failure line why.
-        writeFailureLine(1, error.description().empty() ? error.errorMessage() : error.description());
+        // Its sentence names the .wiff path or an export in its folder.
+        writeFailureLine(1, error.description().empty() ? error.errorMessage() : error.description(), 0,
+                         {path, gen_path_from_filename(path)});
         return 1;
     }
     timer.stopRunTimer();

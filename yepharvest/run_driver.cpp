@@ -45,6 +45,6 @@ int runYepharvest() {
     // a person reading the page: the stages above still ran over the empty
     // table, so the page and the logs look as they always have, but the status says so.
     if (readFailed == 0) return 0;
-    writeFailureLine(1, reading.failure());
+    writeFailureLine(1, reading.failure(), 0, {runPath});
     return 1;
 }

@@ -47,7 +47,8 @@ char residueSymbolField(const std::string& field, const std::string& path) {
     if (code == 0 || code >= 128) {
         reportFatalError(PageHtml(formatText("\nThe amino acid symbol %s in the file %s is not a single 7-bit character.\n",
                                              field.c_str(), path.c_str())) +
-                         pleaseNotifyAdministrator());
+                             pleaseNotifyAdministrator(),
+                         {path});
     }
     return static_cast<char>(code);
 }

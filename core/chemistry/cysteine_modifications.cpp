@@ -40,7 +40,8 @@ void initialiseCysteineModification() {
         if (aminoAcidEntry(symbol).symbol == 0) {
             reportFatalError(formatText("The Cysteine modification %s declared in the parameter file %s does not "
                                         "contain a corresponding entry in the amino acid definition file.\n",
-                                        std::string(1, symbol).c_str(), path.c_str()));
+                                        std::string(1, symbol).c_str(), path.c_str()),
+                             {path});
         }
     }
     table.loaded = true;
@@ -56,5 +57,6 @@ char cysteineModificationSymbol(const std::string& name) {
         if (modification == name) return symbol;
     }
     reportFatalError(formatText("The Cysteine modification %s does not occur in the parameter file %s.\n",
-                                name.c_str(), cysteineFilePath().c_str()));
+                                name.c_str(), cysteineFilePath().c_str()),
+                     {cysteineFilePath()});
 }

@@ -60,14 +60,16 @@ bool readWholeInteger(const std::string& token, long& value) {
     if (line.find_first_not_of(' ') == std::string_view::npos) {
         reportFatalError(PageHtml(formatText("\nLine %d of the file %s is empty: every line must define one element.\n",
                                              lineNumber, path.c_str())) +
-                         pleaseNotifyAdministrator());
+                             pleaseNotifyAdministrator(),
+                         {path});
     }
     const std::string shown(line);
     reportFatalError(PageHtml(formatText("\nLine %d of the file %s is not a valid element definition (symbol, number, "
                                          "isotope count, then a mass and an abundance for each isotope):\n",
                                          lineNumber, path.c_str())) +
-                     PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", shown.c_str())) +
-                     pleaseNotifyAdministrator());
+                         PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", shown.c_str())) +
+                         pleaseNotifyAdministrator(),
+                     {path});
 }
 
 // One line: symbol, number, isotope count k, then k (mass, abundance) pairs.
@@ -192,7 +194,8 @@ std::vector<int> formula_to_multiplier_list(const std::string& formula) {
             reportFatalError(PageHtml(formatText("\nThe element: %s is not defined in the file %s. The element was present "
                                                  "in the formula: %s. \n",
                                                  token.symbol.c_str(), elementFilePath().c_str(), formula.c_str())) +
-                             pleaseNotifyAdministrator());
+                                 pleaseNotifyAdministrator(),
+                             {elementFilePath()});
         }
         multipliers[index] = token.count;
     }

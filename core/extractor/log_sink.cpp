@@ -162,7 +162,7 @@ void LogSink::failWrite(int failure, const char* label) {
     text_.clear();
     std::fclose(std::exchange(file_, nullptr));
     errno = failure;
-    reportFatalError(message);
+    reportFatalError(message, {path_});
 }
 
 void LogSink::close() {
@@ -172,5 +172,5 @@ void LogSink::close() {
         text_.clear();
     }
     std::FILE* file = std::exchange(file_, nullptr);
-    closeFile(file, formatText("Function: closeLogFile\nFilename = %s.", path_.c_str()).c_str());
+    closeFile(file, formatText("Function: closeLogFile\nFilename = %s.", path_.c_str()).c_str(), path_);
 }

@@ -15,7 +15,7 @@ MgfFile::MgfFile(const std::string& path) : file_(path, kLabel) {}
 
 void MgfFile::fail(const FileFailure& failure) {
     errno = failure.error;
-    reportFatalError(failure.message);
+    reportFatalError(failure.message, {failure.file});
 }
 
 void MgfFile::writeHeader(const MgfSpectrum& s) {

@@ -42,7 +42,7 @@ bool OrderedPeakListFiles::accept(PeakListOutcome outcome) {
 void OrderedPeakListFiles::reportFailure() const {
     if (!failure_) return;
     errno = failure_->error;
-    reportFatalError(failure_->message);
+    reportFatalError(failure_->message, {failure_->file});
 }
 
 std::optional<PeakListFailure> writePeakListFile(const std::string& path, const PeakListFile& header,

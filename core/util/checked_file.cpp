@@ -11,7 +11,7 @@
 std::FILE* openFile(const std::string& path, const char* mode, const char* label) {
     std::FILE* stream = std::fopen(path.c_str(), mode);
     if (stream == nullptr) {
-        reportFatalError(formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()));
+        reportFatalError(formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()), {path});
     }
     return stream;
 }
@@ -22,9 +22,9 @@ std::FILE* openTextFile(const std::string& path, const char* mode, const char* l
     return openFile(path, textModeOf(mode).c_str(), label);
 }
 
-int closeFile(std::FILE* stream, const char* label) {
+int closeFile(std::FILE* stream, const char* label, const std::string& path) {
     const int status = std::fclose(stream);
-    if (status != 0) reportFatalError(formatText("File close (fclose) failure.\n%s\n", label));
+    if (status != 0) reportFatalError(formatText("File close (fclose) failure.\n%s\n", label), {path});
     return status;
 }
 
@@ -35,7 +35,7 @@ std::size_t readFileBytes(void* buffer, std::size_t itemSize, std::size_t count,
 int fileStatus(const std::string& path, struct stat* status, const char* label) {
     const int result = ::stat(path.c_str(), status);
     if (result != 0) {
-        reportFatalError(formatText("File status (stat) failure.\n%s\nFilename: %s.\n", label, path.c_str()));
+        reportFatalError(formatText("File status (stat) failure.\n%s\nFilename: %s.\n", label, path.c_str()), {path});
     }
     return result;
 }

@@ -98,7 +98,7 @@ CommittedFile::CommittedFile(std::string path, const char* label) : path_(std::m
     const int error = errno;
     if (descriptor >= 0) ::close(descriptor);
     discardTemporary();
-    openFailure_ = FileFailure{formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label_, path_.c_str()), error};
+    openFailure_ = FileFailure{formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label_, path_.c_str()), error, path_};
 }
 
 CommittedFile::~CommittedFile() {
@@ -115,12 +115,12 @@ std::optional<FileFailure> CommittedFile::commit() {
     if (std::ferror(stream) != 0 || std::fflush(stream) != 0) {
         const int error = errno;
         std::fclose(stream);
-        failure = FileFailure{formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label_, path_.c_str()), error};
+        failure = FileFailure{formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label_, path_.c_str()), error, path_};
     } else if (std::fclose(stream) != 0) {
         const int error = errno;
-        failure = FileFailure{formatText("File close (fclose) failure.\n%s\n", label_), error};
+        failure = FileFailure{formatText("File close (fclose) failure.\n%s\n", label_), error, path_};
     } else if (const int error = renameTemporary(temporary_, path_); error != 0) {
-        failure = FileFailure{formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label_, path_.c_str()), error};
+        failure = FileFailure{formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label_, path_.c_str()), error, path_};
     }
     discardTemporary();
     return failure;
@@ -131,19 +131,19 @@ std::optional<FileFailure> commitWholeFile(const std::string& path, std::string_
     const int descriptor = createTemporary(path, temporary);
     if (descriptor < 0) {
         const int error = errno;
-        return FileFailure{formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
+        return FileFailure{formatText("File open (fopen) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error, path};
     }
     std::optional<FileFailure> failure;
     if (const int error = writeWhole(descriptor, bytes); error != 0) {
-        failure = FileFailure{formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
+        failure = FileFailure{formatText("File write (fwrite) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error, path};
     }
     if (::close(descriptor) != 0 && !failure) {
         const int error = errno;
-        failure = FileFailure{formatText("File close (fclose) failure.\n%s\n", label), error};
+        failure = FileFailure{formatText("File close (fclose) failure.\n%s\n", label), error, path};
     }
     if (!failure) {
         if (const int error = renameTemporary(temporary, path); error != 0) {
-            failure = FileFailure{formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error};
+            failure = FileFailure{formatText("File rename (rename) failure.\n%s\nFilename = %s.\n", label, path.c_str()), error, path};
         }
     }
     removeTemporary(temporary);

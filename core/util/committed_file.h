@@ -11,10 +11,12 @@
 #include <string_view>
 
 // Why a file could not be made: the message names the operation, the
-// caller's label and the file; `error` is the system's error number.
+// caller's label and (but for a close) the file; `error` is the system's
+// error number; `file` the path, which the failure line names.
 struct FileFailure {
     std::string message;
     int error = 0;
+    std::string file = {};
 };
 
 class CommittedFile {

@@ -22,7 +22,8 @@ std::atomic<bool> fatalErrorStarted = false;
 
 // Prints the failure with `print`, writes its line for the front ends, and
 // ends the process as every failure does.
-[[noreturn]] void endFailedProcess(const PageHtml& message, int systemError, const std::function<void()>& print);
+[[noreturn]] void endFailedProcess(const PageHtml& message, int systemError, const FailurePaths& paths,
+                                   const std::function<void()>& print);
 
 // One fatal error ends the process: another thread that fails meanwhile (a
 // picking thread out of memory) waits here until the first has ended it.
@@ -60,16 +61,16 @@ void setErrorPrinter(ErrorPrinter printer) {
     if (printer != nullptr) errorPrinter = printer;
 }
 
-void reportFatalError(const std::string& message) {
+void reportFatalError(const std::string& message, const FailurePaths& paths) {
     const int lastError = errno;
     const PageHtml text(message);
     errno = lastError;
-    reportFatalError(text);
+    reportFatalError(text, paths);
 }
 
-void reportFatalError(const PageHtml& message) {
+void reportFatalError(const PageHtml& message, const FailurePaths& paths) {
     const int lastError = errno;
-    endFailedProcess(message, lastError, [&] {
+    endFailedProcess(message, lastError, paths, [&] {
         PageHtml finalText = message;
         if (lastError != 0) finalText += PageHtml(formatText("\nSystem error message: %s.\n", std::strerror(lastError)));
         errorPrinter(finalText);
@@ -77,12 +78,13 @@ void reportFatalError(const PageHtml& message) {
 }
 
 void exitWithOwnErrorLine(const PageHtml& line) {
-    endFailedProcess(line, 0, [&] { std::fwrite(line.html().data(), 1, line.html().size(), getHtmlStream()); });
+    endFailedProcess(line, 0, {}, [&] { std::fwrite(line.html().data(), 1, line.html().size(), getHtmlStream()); });
 }
 
 namespace {
 
-[[noreturn]] void endFailedProcess(const PageHtml& message, int systemError, const std::function<void()>& print) {
+[[noreturn]] void endFailedProcess(const PageHtml& message, int systemError, const FailurePaths& paths,
+                                   const std::function<void()>& print) {
     fatalErrorLock().lock();  // never released: the process ends below
     fatalErrorStarted = true;
     // Work on the other thread is put down first. That thread may be failing
@@ -91,7 +93,7 @@ namespace {
     // share of the work, which holds the lock already.
     [[maybe_unused]] const bool quiet = workBesideFatalErrors().try_lock_for(std::chrono::seconds(1));
     print();
-    writeFailureLine(1, textOfHtml(message.html()), systemError);
+    writeFailureLine(1, textOfHtml(message.html()), systemError, paths);
     removeUncommittedFiles();
     std::fflush(stdout);
     std::fflush(getHtmlStream());

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/util/failure_line.h"
 #include "core/util/html_page.h"
 
 // Takes the final message as page HTML: what it says is escaped, whichever
@@ -16,15 +17,17 @@ void setErrorPrinter(ErrorPrinter printer);
 
 // Adds the run-time library's description of the last error number (when it
 // is not zero), hands the message to the error printer, writes the failure
-// line of its first sentence on standard error (failure_line.h), removes
-// the temporaries of files not committed, and exits with status 1. A message of text only is escaped whole; one with the program's
-// own markup comes as PageHtml.
+// line of its first sentence on standard error (failure_line.h; `paths`
+// are the files the failure is about, which the line names whole), removes
+// the temporaries of files not committed, and exits with status 1. A
+// message of text only is escaped whole; one with the program's own markup
+// comes as PageHtml.
 // Once the process is on its way out (a fatal error was reported, or
 // markProcessExiting was called by an exit handler), a further fatal error
 // prints its text the same way and ends the process at once, without running
 // the exit handlers a second time.
-[[noreturn]] void reportFatalError(const std::string& message);
-[[noreturn]] void reportFatalError(const PageHtml& message);
+[[noreturn]] void reportFatalError(const std::string& message, const FailurePaths& paths = {});
+[[noreturn]] void reportFatalError(const PageHtml& message, const FailurePaths& paths = {});
 
 // The same end for a failure that prints its own line on the HTML stream
 // instead of the error page.

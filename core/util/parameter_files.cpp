@@ -128,7 +128,7 @@ std::string get_file_info(const std::string& path, char character, int divisor, 
     std::FILE* stream = openTextFile(path, "r", label);
     const std::int64_t size = gen_file_size(path);
     std::string text = readOpenFile(stream, size, label);
-    closeFile(stream, label);
+    closeFile(stream, label, path);
     if (strip != 0) stripCommentLines(text);
     recordCount = divisor != 0 ? countCharacter(text, character) / divisor : 0;
     return text;
@@ -139,11 +139,11 @@ TsvTable parseTSVfile(const std::string& path, int strip) {
     const std::int64_t size = gen_file_size(path);
     std::FILE* stream = openTextFile(path, "r", label);
     TsvParse parse = parseTsvText(readOpenFile(stream, size, label), strip);
-    closeFile(stream, label);
+    closeFile(stream, label, path);
     if (parse.shortRow) {
         reportFatalError(PageHtml(formatText("\nIn the file %s there are not enough columns in line:\n", path.c_str())) +
                          PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", parse.shortRow->c_str())) +
-                         pleaseNotifyAdministrator());
+                         pleaseNotifyAdministrator(), {path});
     }
     return std::move(parse.table);
 }
@@ -173,7 +173,8 @@ std::vector<int> checkParsedHeadersForExpectedHeaders(const std::string& path,
         if (positions[j] == -1) {
             reportFatalError(
                 PageHtml(formatText("\nIn the file %s there is a column missing containing information on:\n", path.c_str())) +
-                PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", expected[j].c_str())) + pleaseNotifyAdministrator());
+                PageHtml::markup("<BR>") + PageHtml(formatText(" %s.\n", expected[j].c_str())) + pleaseNotifyAdministrator(),
+                {path});
         }
     }
     return positions;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 #include <thread>
 
 #include "tests/support/work_folder.h"
@@ -110,7 +111,7 @@ TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
         }
         glued = !glued;
     }
-    arguments.insert(arguments.end(), {"-o", tool.file("out")});
+    arguments.insert(arguments.end(), {"-o", tool.file("out"), "--verbose"});
     const ChildResult got = extract(arguments, data.file(""));
     ASSERT_EQ(got.exitStatus, 0) << got.output;
     EXPECT_EQ(got.output.find('<'), std::string::npos) << got.output;
@@ -164,6 +165,8 @@ TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
             std::filesystem::create_directory(data.file(sub));
         }
     }
+    progress += "\n2 runs: 2 finished, 0 failed, 0 stopped\n";
+    for (const Case& c : cases) progress += "  finished  " + tool.file("out/" + c.name + "/") + "\n";
     EXPECT_EQ(browserLines(got.output), browserLines(progress));
 }
 
@@ -194,35 +197,75 @@ TEST_F(Extract, ARunExtractedAgainReplacesItsResults) {
     EXPECT_EQ(readWholeFile(tool.file("out/BSA2/notes.txt")), "mine");
 }
 
-// A run that fails leaves its record saying why and no peak list; the next
-// run goes on, and the call's status is the failed run's.
-TEST_F(Extract, AFailedRunIsRecordedAndTheOthersGoOn) {
+// Runs that fail in each way leave their record saying why (in the
+// program's words, else how it ended), and only files that hold something;
+// the next runs go on, each shown as its program and outcome, and the call
+// ends with their tally. Its status is the first failed run's.
+TEST_F(Extract, FailedRunsAreRecordedAndTheOthersGoOnToATally) {
     runGenerator("--spectra 100 --seed 2 --output " + tool.file("good.mzML"));
-    const ChildResult got = extract({tool.file("missing.d"), tool.file("good.mzML"), "--out", tool.file("out")});
+    for (const char* copy : {"quiet.mzML", "killed.mzML"}) std::filesystem::copy(tool.file("good.mzML"), tool.file(copy));
+    // A full stop and a blank in its path do not end its error's sentence.
+    std::filesystem::create_directory(tool.file("bro. ken.d"));
+    writeWholeFile(tool.file("bro. ken.d/Analysis.mzML"), "<mzML>cut off");
+    // yepharvest, but for two runs that end without a word.
+    const std::string program = tool.file("program");
+    writeWholeFile(program, std::string("#!/bin/sh\ncase \"$QUERY_STRING\" in\n*quiet*) echo '<BR>Data read into memory.'; exit 3 ;;\n"
+                            "*killed*) kill -KILL $$ ;;\nesac\nexec ") + YEPHARVEST_PATH + "\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::vector<std::string> runs = {"bro. ken", "good", "quiet", "killed"};
+    const std::vector<std::string> arguments = {tool.file("bro. ken.d"), tool.file("good.mzML"), tool.file("quiet.mzML"),
+                                                tool.file("killed.mzML"), "--yepharvest", program, "--out", tool.file("out")};
+    const ChildResult got = extract(arguments);
     EXPECT_EQ(got.exitStatus, 1) << got.output;
-    const std::string sentence = "No run export was found: the run folder " + tool.file("missing.d/") + " does not exist";
-    EXPECT_NE(got.output.find("\n" + sentence), std::string::npos) << got.output;
-    EXPECT_NE(got.output.find("quarrow-extract: missing: yepharvest failed (exit status 1: " + sentence), std::string::npos)
-        << got.output;
+    const std::string brokenSaid = "The export " + tool.file("bro. ken.d/Analysis.mzML") + " is incomplete or damaged: ";
+    struct Case {
+        std::string run;
+        std::string outcome;
+        std::string exitStatus;
+        std::string signal;
+        std::string error;  // its start
+        std::set<std::string> entries;  // what its folder holds
+        std::string tally;
+    };
+    const std::vector<Case> cases = {
+        {"bro. ken", "failed", "1", "", brokenSaid, {"run.tsv"}, "failed  "},
+        {"good", "ok", "0", "", "", {"logs", "peaklists", "report.html", "run.tsv"}, "finished"},
+        {"quiet", "failed", "3", "", "yepharvest ended with exit status 3 without saying why.", {"run.tsv"}, "failed  "},
+        {"killed", "stopped", "", "9", "yepharvest was ended by signal 9 (Killed) before it said why.", {"run.tsv"},
+         "stopped "},
+    };
+    std::string tally = "4 runs: 1 finished, 2 failed, 1 stopped\n";
+    for (const Case& c : cases) {
+        const std::string folder = tool.file("out/" + c.run + "/");
+        const auto record = readRecord(folder + "run.tsv");
+        EXPECT_EQ(record.at("outcome").value, c.outcome) << c.run;
+        EXPECT_EQ(record.at("exit status").value, c.exitStatus) << c.run;
+        EXPECT_EQ(record.at("signal").value, c.signal) << c.run;
+        EXPECT_EQ(record.at("error").value.substr(0, std::max<std::size_t>(c.error.size(), 1)), c.error.empty() ? "" : c.error)
+            << c.run;
+        EXPECT_EQ(record.at("error").value.empty(), c.outcome == "ok") << c.run;
+        std::set<std::string> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) entries.insert(entry.path().filename().string());
+        EXPECT_EQ(entries, c.entries) << c.run;
+        tally += "  " + c.tally + "  " + folder + "\n";
+    }
+    // Per run its program and its outcome, no stage line; then the tally.
+    EXPECT_TRUE(got.output.ends_with("\n" + tally)) << got.output;
+    EXPECT_EQ(got.output.find("Data read into memory"), std::string::npos) << got.output;
     EXPECT_EQ(got.output.find("quarrow-failure"), std::string::npos) << got.output;
-    // Its progress ends at the error.
-    EXPECT_EQ(got.output.find("Created spectral files"), got.output.rfind("Created spectral files")) << got.output;
-
-    const auto failed = readRecord(tool.file("out/missing/run.tsv"));
-    EXPECT_EQ(failed.at("outcome").value, "failed");
-    EXPECT_EQ(failed.at("exit status").value, "1");
-    EXPECT_EQ(failed.at("error").value.substr(0, sentence.size()), sentence);
-    EXPECT_EQ(failed.at("spectra written").value, "0");
-    EXPECT_EQ(failed.at("report").value, "not made: the run did not succeed");
-    EXPECT_EQ(filesEndingIn(tool.file("out/missing/peaklists"), ".mgf"), 0);
-    EXPECT_FALSE(std::filesystem::exists(tool.file("out/missing/report.html")));
-
-    const auto good = readRecord(tool.file("out/good/run.tsv"));
-    EXPECT_EQ(good.at("outcome").value, "ok");
-    EXPECT_EQ(filesEndingIn(tool.file("out/good/peaklists"), ".mgf"), 1);
-    EXPECT_NE(got.output.find("\ngood: " + good.at("spectra written").value + " spectra written to 1 MGF file, "),
-              std::string::npos)
+    EXPECT_NE(got.output.find("quarrow-extract: bro. ken: yepharvest failed (exit status 1: " + brokenSaid), std::string::npos)
         << got.output;
+    EXPECT_NE(got.output.find("\ngood: "), std::string::npos) << got.output;
+    EXPECT_LE(splitText(got.output).size(), 2 * runs.size() + 1 + runs.size()) << got.output;
+
+    // --verbose shows the programs' progress as well.
+    std::vector<std::string> verbose = arguments;
+    verbose.push_back("--verbose");
+    const ChildResult told = extract(verbose);
+    EXPECT_EQ(told.exitStatus, 1) << told.output;
+    EXPECT_NE(told.output.find("\nData read into memory.\n"), std::string::npos) << told.output;
+    EXPECT_NE(told.output.find("\nFront ends' defaults filled in: "), std::string::npos) << told.output;
+    EXPECT_TRUE(told.output.ends_with("\n\n" + tally)) << told.output;
 }
 
 // A report that cannot be made is said and recorded; the run succeeded.

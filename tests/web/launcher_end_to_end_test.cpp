@@ -151,6 +151,7 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
     fs::create_directory(dir.file("data/broken.d"));
     writeWholeFile(dir.file("data/broken.d/Analysis.mzML"), "<mzML>cut off");
     const std::string brokenSaid = "The export " + dir.file("data/broken.d/Analysis.mzML") + " is incomplete or damaged: ";
+    std::vector<std::string> failedPages;
     for (const auto& [program, query, start, text] : cases) {
         const bool runs = start.starts_with("Content-Type");
         const ChildResult page = request(program, query);
@@ -160,12 +161,26 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
         EXPECT_NE(page.output.find(text), std::string::npos) << page.output;
         if (runs) {
             EXPECT_NE(page.output.find("): " + brokenSaid), std::string::npos) << page.output;
+            failedPages.push_back(page.output);
         }
         EXPECT_EQ(page.output.find("Finished"), std::string::npos) << page.output;
         EXPECT_EQ(page.output.find("<html>", page.output.find("<html>") + 1), std::string::npos) << "two pages in one";
     }
     const std::string outcome = readWholeFile((requestFolder() / "outcome.txt").string());
     EXPECT_NE(outcome.find("status\tfailed\nstarted\t"), std::string::npos) << outcome;
+    // The failed run's page, and its request's page afterwards: failed
+    // first, then no statistics, report, archive or list of nothing.
+    failedPages.push_back(request("results", "request=" + requestFolder().filename().string()).output);
+    for (const std::string& page : failedPages) {
+        const std::size_t banner = page.find("<strong>Failed</strong>");
+        EXPECT_LT(banner, page.find("<section id=\"results\">")) << page;
+        EXPECT_NE(page.find("<p class=\"nothing\">The run wrote no peak list and no log row.</p>"), std::string::npos)
+            << page;
+        for (const char* nothing : {"<h2>Run statistics</h2>", "making-report", "id=\"report\"", "id=\"archive\"",
+                                    "class=\"peaklists\"", "<h3>Logs</h3>"}) {
+            EXPECT_EQ(page.find(nothing), std::string::npos) << nothing << "\n" << page;
+        }
+    }
     EXPECT_NE(outcome.find("error\t" + brokenSaid), std::string::npos) << outcome;
 
     // The refused request's link: its form, filled in with what was given.
@@ -200,7 +215,8 @@ TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
     for (const char* mgf : {"lysate3.mgf", "lysate3_2.mgf"}) {
         EXPECT_NE(page.output.find("<a href=\"/results/" + name + "/peaklists/" + mgf + "\">"), std::string::npos);
     }
-    EXPECT_NE(page.output.find("Peak lists (0 .pkl files)"), std::string::npos);
+    // No fold of no .pkl file.
+    EXPECT_EQ(page.output.find("Peak lists ("), std::string::npos);
 
     const ChildResult list = request("results", "");
     EXPECT_NE(list.output.find("<tr class=\"finished\"><td>"), std::string::npos) << list.output;

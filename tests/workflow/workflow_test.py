@@ -4,6 +4,8 @@
     workflow_test.py Workflow      on two cores, against the programs run one at a time
     workflow_test.py SlurmCluster  through a one-node SLURM cluster (workflow/one-node-slurm.sh),
                                    against the same on two cores
+    workflow_test.py DemoTargets   README's workflow command as printed, in a checkout whose
+                                   build folder holds only what ./setup.sh demo builds
 
 Run by CTest in the plain build; QUARROW_SOURCE_DIR and QUARROW_BUILD_DIR
 name the repository and the build folder. Needs Debian's snakemake, and for
@@ -181,8 +183,10 @@ class Workflow(unittest.TestCase):
             "lysate-3": ("wiffharvest", os.path.join(other, "lysate-3.wiff")),
             "plain": ("yepharvest", os.path.join(other, "plain.mzXML")),
             "plain2": ("yepharvest", os.path.join(other, "sub", "plain2.mzML.gz"))}, [
-            (os.path.join(other, "br{ace}.mzML"), "its name holds { or }, which Snakemake reads as a wildcard"),
-            (os.path.join(other, "s7.d", "Analysis.yep"), shared), (os.path.join(other, "s7.mzML"), shared)]))
+            (os.path.join(other, "br{ace}.mzML"), "its name holds { or }, which Snakemake reads as a wildcard", "br{ace}",
+             "yepharvest"),
+            (os.path.join(other, "s7.d", "Analysis.yep"), shared, "s7", "yepharvest"),
+            (os.path.join(other, "s7.mzML"), shared, "s7", "yepharvest")]))
         with self.assertRaisesRegex(quarrow_runs.RunFolderError, "^quarrow-runs: cannot read the folder .*none: "):
             quarrow_runs.find_runs(CATALOG, os.path.join(other, "none"))
 
@@ -407,8 +411,10 @@ class Workflow(unittest.TestCase):
 
     def test_any_name_runs_or_is_left_out_before_any_job(self):
         """Run names a file system allows: each runs, or is left out with a
-        message naming its file while the others go on; every row of the
-        tables stays one line."""
+        message naming its file while the others go on; the runs left out
+        are named with their reason in failed.tsv, pipeline_info/ and the
+        overview, and the workflow fails; every row of the tables stays one
+        line."""
         runs = os.path.join(self.work, "runs-named")
         os.makedirs(runs)
         generate("--folder", "--output", os.path.join(runs, "-lead.d"), "--seed", "4", "--spectra", "40")
@@ -421,17 +427,36 @@ class Workflow(unittest.TestCase):
         refused.update({"twice.d/Analysis.yep": "is named twice too", "twice.mzML": "is named twice too"})
         results = os.path.join(self.work, "results-named")
         done = snakemake(self.work, results, runs, "--cores", "2")
-        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertNotEqual(done.returncode, 0, done.stdout)
+        self.assertIn(f"{len(refused)} of {len(refused) + len(runnable)} runs were left out", done.stdout)
+        failed = table(os.path.join(results, "failed.tsv"))
+        self.assertEqual(len(failed), len(refused), failed)
+        records = table(os.path.join(results, "pipeline_info", "runs.tsv"))
+        overview = read(os.path.join(results, "index.html"))
+        self.assertIn(f"<h2>{len(refused)} of {len(refused) + len(runnable)} runs failed or were left out</h2>", overview)
         for name, reason in refused.items():
-            data = os.path.join(runs, name if name.startswith("twice") else name + ".d/Analysis.yep")
-            line = next((line for line in done.stdout.split("\n") if line.startswith(f"Left out the run {data!r}")), "")
-            self.assertIn(reason, line, name)
+            with self.subTest(name=name):
+                data = os.path.join(runs, name if name.startswith("twice") else name + ".d/Analysis.yep")
+                line = next((line for line in done.stdout.split("\n") if line.startswith(f"Left out the run {data!r}")),
+                            "")
+                self.assertIn(reason, line, name)
+                run = name.split(".")[0] if name.startswith("twice") else name
+                row = next(row for row in failed if " ".join(data.split()) in row["error"])
+                self.assertEqual((row["run"], row["program"], row["log"]), (" ".join(run.split()), "yepharvest", ""))
+                self.assertTrue(row["error"].startswith("left out before any job: ") and reason in row["error"], row)
+                self.assertIn(["left out", "yepharvest"], [[r["outcome"], r["program"]] for r in records
+                                                            if r["run"] == pipeline_info._field(run)])
+                self.assertIn(f"<b>{html.escape(run)}</b> (yepharvest): left out before any job: ", overview)
         self.assertEqual(sorted(os.listdir(os.path.join(results, "runs"))), sorted(runnable))
+        self.assertEqual(sorted(r["run"] for r in records if r["outcome"] == "done"),
+                         sorted(pipeline_info._field(run) for run in runnable))
         summary = read(os.path.join(results, "summary.tsv")).rstrip("\n").split("\n")
         columns = summary[0].count("\t")
         self.assertEqual(sorted(line.split("\t")[0] for line in summary[1:]), sorted(runnable))
         self.assertTrue(all(line.count("\t") == columns for line in summary), summary)
-        self.assertEqual(read(os.path.join(results, "failed.tsv")), "run\tprogram\terror\tlog\n")
+        for path in ("failed.tsv", "pipeline_info/runs.tsv"):
+            lines = read(os.path.join(results, path)).rstrip("\n").split("\n")
+            self.assertTrue(all(line.count("\t") == lines[0].count("\t") for line in lines), lines)
 
     def test_settings_every_front_end_refuses_start_no_job(self):
         """A window that takes nothing and a value no front end takes are
@@ -478,7 +503,7 @@ class Workflow(unittest.TestCase):
              f"No export of the .wiff file was found in the folder {where}/: looked for none.mzML, none.mzXML, "
              "none.mzML.gz and none.mzXML.gz, and for none-<sample>.mzML, none-<sample>.mzXML, "
              "none-<sample>.mzML.gz and none-<sample>.mzXML.gz (endings in any letter case).", 1),
-            (crash, y1, [], "crashed before it printed an error", 128 + 11),
+            (crash, y1, [], "yepharvest was ended by signal 11 (Segmentation fault) before it said why.", 128 + 11),
         ]
         for number, (program, data, options, sentence, status) in enumerate(cases):
             with self.subTest(program=program, options=options, data=data):
@@ -498,6 +523,41 @@ class Workflow(unittest.TestCase):
                 outcome = gather_results.run_outcome(results, run, os.path.basename(program))
                 self.assertEqual((outcome["status"], outcome["error"]), ("failed", sentence))
                 self.assertTrue(read(os.path.join(results, outcome["log"])).strip())
+
+
+class DemoTargets(unittest.TestCase):
+    """README's workflow command works as printed after ./setup.sh demo,
+    which builds its demo_targets and nothing else."""
+
+    def test_readme_workflow_command_after_the_demo(self):
+        targets = re.search(r"^demo_targets=\(([^)]*)\)", read(os.path.join(SOURCE, "setup.sh")), re.MULTILINE)
+        self.assertIsNotNone(targets)
+        command = next((line.strip() for line in read(os.path.join(SOURCE, "README.md")).split("\n")
+                        if line.strip().startswith("snakemake -s workflow/Snakefile --cores")), None)
+        self.assertIsNotNone(command, "README shows no workflow command")
+        work = tempfile.mkdtemp(prefix="quarrow-demo-workflow-")
+        try:
+            # A checkout whose build folder holds the demo's programs, each where the build puts it.
+            checkout = os.path.join(work, "checkout")
+            for part in ("workflow", "msparams_quarrow"):
+                shutil.copytree(os.path.join(SOURCE, part), os.path.join(checkout, part))
+            for target in targets.group(1).split():
+                built = [os.path.join(base, target) for base, _, names in os.walk(BUILD)
+                         if target in names and "CMakeFiles" not in base and os.access(os.path.join(base, target), os.X_OK)]
+                self.assertEqual(len(built), 1, f"{target}: {built}")
+                place = os.path.join(checkout, "build", os.path.relpath(built[0], BUILD))
+                os.makedirs(os.path.dirname(place), exist_ok=True)
+                os.symlink(built[0], place)
+            runs, results = os.path.join(work, "runs"), os.path.join(work, "results")
+            os.makedirs(runs)
+            generate("--folder", "--output", os.path.join(runs, "sample7.d"), "--spectra", "60", "--seed", "7")
+            words = [word.replace("/data/runs", runs).replace("/data/results", results) for word in command.split()]
+            done = subprocess.run(words, cwd=checkout, text=True, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            self.assertEqual(done.returncode, 0, done.stdout)
+            self.assertEqual(table(os.path.join(results, "pipeline_info", "runs.tsv"))[0]["outcome"], "done")
+            self.assertTrue(os.path.isfile(os.path.join(results, "runs", "sample7", "peaklists", "sample7.mgf")))
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
 
 
 def free_port():

@@ -100,10 +100,15 @@ RunRecord extractRun(const ExtractRun& run, const ExtractCommand& command,
                      const std::function<void(const std::string&)>& write,
                      const std::function<void(const std::string&)>& warn) {
     RunRecord record{.version = QUARROW_VERSION, .start = std::chrono::system_clock::now()};
+    // The keys and the program's progress only when asked for: a run's
+    // outcome must not drown among a hundred stage lines.
+    const auto detail = [&](const std::string& text) {
+        if (command.verbose) write(text);
+    };
     write(programName(run.program) + " " + run.dataFilename + "\n");
     if (!run.note.empty()) write("Note: " + run.note + "\n");
-    if (!command.given.empty()) write("Given: " + entriesText(command.given) + "\n");
-    if (!run.filled.empty()) write("Front ends' defaults filled in: " + entriesText(run.filled) + "\n");
+    if (!command.given.empty()) detail("Given: " + entriesText(command.given) + "\n");
+    if (!run.filled.empty()) detail("Front ends' defaults filled in: " + entriesText(run.filled) + "\n");
     try {
         if (removeEarlierResults(run.folder)) {
             write(run.name + ": the results of its earlier extraction in " + run.folder + " are replaced\n");
@@ -111,13 +116,18 @@ RunRecord extractRun(const ExtractRun& run, const ExtractCommand& command,
         makeFolders(run);
         PlainProgress progress;
         record.outcome = runAsCgi({run.programPath, command.parameters, formatQueryString(run.query)},
-                                  [&](std::string_view bytes) { write(progress.feed(bytes)); });
-        write(progress.finish());
-        if (record.outcome->failure) record.error = record.outcome->failure->sentence;
+                                  [&](std::string_view bytes) { detail(progress.feed(bytes)); });
+        detail(progress.finish());
+        if (record.outcome->failure) {
+            record.error = record.outcome->failure->sentence;
+        } else if (outcomeWord(record) != "ok") {
+            record.error = endedWithoutSayingWhy(programName(run.program), *record.outcome);
+        }
     } catch (const LaunchError& failure) {
         record.error = failure.what();
     }
     record.end = std::chrono::system_clock::now();
+    if (outcomeWord(record) != "ok") clearEmptyResults(run.folder);
     record.counts = countRun(run.folder);
     record.report = outcomeWord(record) == "ok" ? makeReport(run, command, warn) : "not made: the run did not succeed";
     std::error_code error;

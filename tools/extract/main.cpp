@@ -2,13 +2,16 @@
 // command line, run as a web server runs them, with the front ends' defaults.
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/util/failure_line.h"
 #include "frontend/extract_command.h"
 #include "tools/extract/extract_run.h"
 #include "frontend/tool_places.h"
@@ -69,11 +72,17 @@ void printHelp() {
         "--check   checks the command line, its runs and the programs as a call\n"
         "       would, then ends without running or writing anything: status 0,\n"
         "       or 2 with the refusal.\n"
+        "-v, --verbose   the keys and the programs' progress too (their stage lines\n"
+        "       and parameter blocks); without it each run shows its program and\n"
+        "       data file, then its outcome.\n"
         "--help   this text.\n"
         "--version   its version.\n"
         "\n"
         "Each run ends with a line of its counts and its record; a run that fails\n"
-        "does not stop the next ones, but an interrupt (SIGINT, SIGTERM) does.\n"
+        "does not stop the next ones, but an interrupt (SIGINT, SIGTERM) does. A call\n"
+        "of several runs ends with their tally: how many finished, failed and were\n"
+        "stopped, and each run's outcome with its folder. A run that did not succeed\n"
+        "keeps its record and the logs that hold rows; no empty log or folder.\n"
         "Exit status: 0 when every run succeeded; else the first failed run's: 1\n"
         "after its program's error (or when it could not be started), 128 + N when\n"
         "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
@@ -82,21 +91,36 @@ void printHelp() {
     std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys(), cysteines)).c_str(), stdout);
 }
 
-int refused(const std::string& message) {
-    std::fprintf(stderr, "quarrow-extract: %s\n", message.c_str());
-    return refusedStatus;
+
+// Paths and the programs' words reach a terminal with their control
+// characters escaped, but for the line feeds and tabs of their lines.
+std::string safeLines(std::string_view text) {
+    std::string safe;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\n\t", at), text.size());
+        safe += terminalSafe(text.substr(at, end - at));
+        if (end < text.size()) safe += text[end];
+        at = end + 1;
+    }
+    return safe;
 }
 
 // A reader that went away (quarrow-extract ... | head) does not stop the run:
 // the program runs to its end and its files are complete.
 void show(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    const std::string safe = safeLines(text);
+    std::fwrite(safe.data(), 1, safe.size(), stdout);
     std::fflush(stdout);
 }
 
 void warn(const std::string& line) {
     std::fflush(stdout);
-    std::fprintf(stderr, "quarrow-extract: %s\n", line.c_str());
+    std::fprintf(stderr, "quarrow-extract: %s\n", safeLines(line).c_str());
+}
+
+int refused(const std::string& message) {
+    std::fprintf(stderr, "quarrow-extract: %s\n", safeLines(message).c_str());
+    return refusedStatus;
 }
 
 // What must be there before any run starts.
@@ -145,11 +169,14 @@ int main(int argc, char** argv) {
     if (error) return refused("cannot make " + command.outDir + ": " + error.message());
 
     int status = 0;
+    std::vector<TalliedRun> tally;
+    for (const ExtractRun& run : command.runs) tally.push_back({run.folder, "not run"});
     for (std::size_t i = 0; i < command.runs.size(); ++i) {
         const ExtractRun& run = command.runs[i];
-        if (i > 0) show("\n");
+        if (i > 0 && command.verbose) show("\n");
         const RunRecord record = extractRun(run, command, show, warn);
         const std::string word = outcomeWord(record);
+        tally[i].outcome = word;
         if (word == "ok") {
             show(closingLine(run, record) + "\n");
             continue;
@@ -168,5 +195,6 @@ int main(int argc, char** argv) {
             break;
         }
     }
+    if (tally.size() > 1) show((command.verbose ? "\n" : "") + tallyText(tally));
     return status;
 }

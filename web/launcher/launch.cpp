@@ -15,9 +15,10 @@
 #include <variant>
 
 #include "core/extractor/query_keys.h"
-#include "frontend/plain_progress.h"
 #include "frontend/key_values.h"
+#include "frontend/plain_progress.h"
 #include "frontend/run_catalog.h"
+#include "frontend/run_record.h"
 #include "web/launcher/form_page.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/page_frame.h"
@@ -245,16 +246,20 @@ int runRequest(Program program, const LaunchConfig& config, const CheckedRequest
     }
     recordOutcome(request.requestFolder, outcome, unwritten);
 
+    // A failed run says so first, and shows no statistics or report of nothing.
     PageHtml results = outcomeBanner(outcome);
-    if (!statistics.empty()) {
+    if (!statistics.empty() && !(failed && statisticsOfNothing(statistics))) {
         results += element("h2", PageHtml("Run statistics")) +
                    element("pre", {{"class", "runstats"}}, PageHtml(statistics)) + PageHtml::markup("\n");
     }
-    emit(results + element("p", {{"id", "making-report"}}, PageHtml("Making the run report ...")) +
-         PageHtml::markup("\n"));
-    const std::optional<std::string> reportProblem =
-        makeRunReport(config.programDir / "quarrow-report", program, request);
-    PageHtml end = filesSection(config.roots.results, request.requestFolder.filename().string(), files);
+    std::optional<std::string> reportProblem;
+    if (!failed) {
+        emit(results + element("p", {{"id", "making-report"}}, PageHtml("Making the run report ...")) +
+             PageHtml::markup("\n"));
+        results = PageHtml();
+        reportProblem = makeRunReport(config.programDir / "quarrow-report", program, request);
+    }
+    PageHtml end = results + filesSection(config.roots.results, request.requestFolder.filename().string(), files, failed);
     if (reportProblem) end += element("p", {{"class", "notice"}}, PageHtml(*reportProblem + ".")) + PageHtml::markup("\n");
     end += element("p", link(runAgainUrl(programName(program), request.requestFolder.filename().string()),
                              PageHtml("Run again with these settings"), {{"id", "again"}}));

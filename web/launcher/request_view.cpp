@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/util/cgi_query.h"
+#include "frontend/run_record.h"
 #include "web/launcher/html_text.h"
 #include "web/launcher/progress_page.h"
 #include "web/launcher/result_files.h"
@@ -56,7 +57,11 @@ PageHtml outcomeBanner(const RequestOutcome& outcome) {
            PageHtml::markup("\n");
 }
 
-PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestName, const std::vector<fs::path>& files) {
+PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestName,
+                      const std::vector<fs::path>& allFiles, bool failed) {
+    std::vector<fs::path> files;
+    std::copy_if(allFiles.begin(), allFiles.end(), std::back_inserter(files),
+                 [&](const fs::path& f) { return !failed || !holdsNothing(f); });
     const auto ofKind = [&](auto keep) {
         std::vector<fs::path> kind;
         std::copy_if(files.begin(), files.end(), std::back_inserter(kind), keep);
@@ -70,24 +75,32 @@ PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestNam
     const fs::path folder = resultsRoot / requestName;
     PageHtml downloads;
     std::error_code error;
-    if (fs::is_regular_file(folder / reportFileName, error)) {
+    if (!failed && fs::is_regular_file(folder / reportFileName, error)) {
         downloads += element("li", link(resultUrl(resultsRoot, folder / reportFileName), PageHtml("Run report"),
                                         {{"id", "report"}}) +
                                        PageHtml(": the run's spectra, charges and rejects in charts and tables"));
     }
-    downloads += element("li", link(archiveUrl(requestName), PageHtml(requestName + ".tar.gz"), {{"id", "archive"}}) +
-                                   PageHtml(": every peak list and log of this request in one archive"));
-    PageHtml html = element("h2", PageHtml("Results")) + PageHtml::markup("\n") +
-                    element("ul", {{"class", "downloads"}}, downloads) + PageHtml::markup("\n");
+    if (!files.empty()) {
+        downloads += element("li", link(archiveUrl(requestName), PageHtml(requestName + ".tar.gz"), {{"id", "archive"}}) +
+                                       PageHtml(": every peak list and log of this request in one archive"));
+    }
+    PageHtml html = element("h2", PageHtml("Results")) + PageHtml::markup("\n");
+    if (files.empty()) {
+        html += element("p", {{"class", "nothing"}}, PageHtml("The run wrote no peak list and no log row."));
+        return element("section", {{"id", "results"}}, html) + PageHtml::markup("\n");
+    }
+    html += element("ul", {{"class", "downloads"}}, downloads) + PageHtml::markup("\n");
     if (!mgf.empty()) {
         html += element("h3", PageHtml("MGF files (" + std::to_string(mgf.size()) + ")")) + fileList("mgf", resultsRoot, mgf);
     }
-    html += element("h3", PageHtml("Logs")) + fileList("logs", resultsRoot, logs);
-    Attributes fold = {{"class", "peaklists"}};
-    if (pkl.size() <= 20) fold.push_back({"open", std::nullopt});
-    html += element("details", fold,
-                    element("summary", PageHtml("Peak lists (" + std::to_string(pkl.size()) + " .pkl files)")) +
-                        fileList("peaklists", resultsRoot, pkl));
+    if (!logs.empty()) html += element("h3", PageHtml("Logs")) + fileList("logs", resultsRoot, logs);
+    if (!pkl.empty()) {
+        Attributes fold = {{"class", "peaklists"}};
+        if (pkl.size() <= 20) fold.push_back({"open", std::nullopt});
+        html += element("details", fold,
+                        element("summary", PageHtml("Peak lists (" + std::to_string(pkl.size()) + " .pkl files)")) +
+                            fileList("peaklists", resultsRoot, pkl));
+    }
     return element("section", {{"id", "results"}}, html) + PageHtml::markup("\n");
 }
 

@@ -14,9 +14,11 @@
 PageHtml outcomeBanner(const RequestOutcome& outcome);
 
 // The run report, one archive of everything, the MGF files, the logs, and
-// the .pkl files folded away (a run writes hundreds).
+// the .pkl files folded away (a run writes hundreds). A failed run offers
+// no report, and only the files that hold something: no archive, list or
+// fold of nothing.
 PageHtml filesSection(const std::filesystem::path& resultsRoot, const std::string& requestName,
-                      const std::vector<std::filesystem::path>& files);
+                      const std::vector<std::filesystem::path>& files, bool failed);
 
 // The program's form, filled in with a request's settings.
 std::string runAgainUrl(const std::string& program, const std::string& requestName);

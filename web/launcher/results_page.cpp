@@ -130,7 +130,8 @@ std::string requestPage(const LaunchConfig& config, const std::string& name) {
     }
     const std::vector<QueryEntry> settings = readQuery(*folder);
     if (!settings.empty()) html += element("h2", PageHtml("Settings")) + settingsTable(settings);
-    html += filesSection(config.roots.results, folder->filename().string(), writtenFiles(config, *folder));
+    html += filesSection(config.roots.results, folder->filename().string(), writtenFiles(config, *folder),
+                         outcome && statusOf(*outcome) == "failed");
     return htmlHeader() + (html + pageEnd()).html();
 }
 

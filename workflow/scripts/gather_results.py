@@ -2,15 +2,19 @@
 """What spans the runs of the workflow, written when all runs succeeded and
 again, for the runs that did, when some failed:
 
-    gather_results.py --results DIR --features NAME RUN:PROGRAM [RUN:PROGRAM ...]
+    gather_results.py --results DIR --features NAME [--left-out JSON] RUN:PROGRAM [RUN:PROGRAM ...]
 
 results/logs/       the merged logs of the runs that succeeded (merge_logs.py)
 results/summary.tsv one row per LC run that succeeded (summary_table.py)
-results/failed.tsv  one row per run that failed, was not run, or has no
-                    report: run, program, error, log (the page or log that
-                    tells more, relative to the results folder)
+results/failed.tsv  one row per run that failed, was not run, was left out
+                    before any job, or has no report: run, program, error,
+                    log (the page or log that tells more, relative to the
+                    results folder)
 results/index.html  the overview page (overview_page.py)
 results/pipeline_info/runs.tsv  each run's start, end and outcome (pipeline_info.py)
+
+--left-out holds the runs the workflow left out, a JSON list of [data file,
+reason, run, program]: they have no job, and are named in all but the logs.
 
 A run succeeded when its job wrote runs/RUN/done; how a failed run ended
 is in quarrow-extract's record of it, runs/RUN/run.tsv, and what it printed
@@ -18,6 +22,7 @@ in runs/RUN/progress.txt.
 """
 
 import argparse
+import json
 import os
 import sys
 
@@ -64,6 +69,13 @@ def run_outcome(results, run, program):
     return dict(outcome, status="failed", error=record_error(record))
 
 
+def left_out_outcome(left_out):
+    """The outcome of a run left out before any job (quarrow_runs.LeftOut)."""
+    data, reason, run, program = left_out
+    return {"run": run, "program": program, "status": "left out", "report": "", "log": "",
+            "error": f"left out before any job: {reason} ({data})"}
+
+
 def report_failure(results, outcome):
     """The failed.tsv row of a run that succeeded but has no report: the
     report's own words; else, when it never started (the workflow stopped
@@ -85,10 +97,11 @@ def failed_text(rows):
     return "\n".join(lines) + "\n"
 
 
-def gather(results, runs, features):
-    """Writes the four results above for `runs` [(run, program)]; returns
-    the paths written."""
+def gather(results, runs, features, left_out=()):
+    """Writes the four results above for `runs` [(run, program)] and the
+    runs `left_out` [quarrow_runs.LeftOut]; returns the paths written."""
     outcomes = [run_outcome(results, run, program) for run, program in runs]
+    outcomes += [left_out_outcome(entry) for entry in left_out]
     done = [(o["run"], o["program"]) for o in outcomes if o["status"] == "done"]
     texts = {run: merge_logs.read_run_logs(os.path.join(results, "runs", run, "logs"), features) for run, _ in done}
     logs = os.path.join(results, "logs")
@@ -107,7 +120,7 @@ def gather(results, runs, features):
                os.path.join(results, "index.html"): overview_page.page(rows, outcomes)}
     for path, text in written.items():
         merge_logs.write_text(path, text)
-    written[pipeline_info.write(results, "runs.tsv", pipeline_info.runs_text(results, runs))] = ""
+    written[pipeline_info.write(results, "runs.tsv", pipeline_info.runs_text(results, runs, left_out))] = ""
     return [os.path.join(logs, name) for name in merge_logs.merged_names(features, [p for _, p in runs])] + list(written)
 
 
@@ -115,10 +128,12 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--results", required=True)
     parser.add_argument("--features", required=True)
+    parser.add_argument("--left-out", default="[]")
     parser.add_argument("runs", nargs="+", metavar="RUN:PROGRAM")
     arguments = parser.parse_args(argv)
     try:
-        gather(arguments.results, [tuple(item.rsplit(":", 1)) for item in arguments.runs], arguments.features)
+        gather(arguments.results, [tuple(item.rsplit(":", 1)) for item in arguments.runs], arguments.features,
+               [tuple(entry) for entry in json.loads(arguments.left_out)])
     except merge_logs.MergeError as error:
         print(f"gather_results.py: {error}", file=sys.stderr)
         return 1

@@ -168,7 +168,8 @@ def page(rows, outcomes):
     if failed:
         items = "".join(f"<li><b>{text(o['run'])}</b> ({text(o['program'])}): {text(o['error'])}"
                         + (f" &middot; {link(o['log'], 'progress')}" if o["log"] else "") + "</li>\n" for o in failed)
-        parts.append(f"<div class=\"failures\"><h2>{len(failed)} of {len(outcomes)} runs failed</h2>\n"
+        left_out = " or were left out" if any(o["status"] == "left out" for o in failed) else ""
+        parts.append(f"<div class=\"failures\"><h2>{len(failed)} of {len(outcomes)} runs failed{left_out}</h2>\n"
                      f"<ul>\n{items}</ul></div>")
     singly = [(row, singly_charged_share(row)) for row in rows if singly_charged_share(row) is not None]
     if singly:

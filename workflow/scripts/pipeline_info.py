@@ -7,7 +7,8 @@ versions.tsv  program, version, path: the tools' own --version, Snakemake's
               and Python's, and the programs' SHA-256 (they are started as a
               web server starts them, which leaves no room for an option)
 runs.tsv      run, program, start, end, seconds, outcome, exit status: one
-              row per run; a run the workflow stopped before is "not run"
+              row per run; a run the workflow stopped before is "not run",
+              one it left out before any job (failed.tsv says why) "left out"
 
 Each run's job leaves quarrow-extract's record of it, runs/RUN/run.tsv
 (read_record); the rows are gathered with the other results, also when
@@ -108,10 +109,12 @@ def run_row(run, program, record):
     return (run, record.get("program", program), start, end, seconds, outcome, status)
 
 
-def runs_text(results, runs):
+def runs_text(results, runs, left_out=()):
     """runs.tsv of `runs` [(run, program)]: each run's own record, else a
-    row saying that it was not run."""
+    row saying that it was not run; then a row for each run `left_out`
+    [(data, reason, run, program)]."""
     rows = [run_row(run, program, read_record(os.path.join(results, "runs", run, RECORD))) for run, program in runs]
+    rows += [(run, program, "", "", "", "left out", "") for _, _, run, program in left_out]
     return _table(RUN_COLUMNS, rows)
 
 

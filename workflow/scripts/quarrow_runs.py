@@ -3,6 +3,7 @@
 Used by the Snakefile; kept apart so that the tests can call it directly.
 """
 
+import collections
 import os
 import re
 import subprocess
@@ -70,6 +71,11 @@ class RunFolderError(Exception):
     pass
 
 
+# A run the workflow leaves out before any job: its data file, why, and its
+# name and program as the catalogue gives them.
+LeftOut = collections.namedtuple("LeftOut", "data reason run program")
+
+
 ESCAPED = re.compile(r"\\(?:x([0-9a-f]{2})|(.))")
 UNESCAPED = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
 
@@ -87,7 +93,7 @@ def wildcard_problem(name):
 
 
 def find_runs(tool, folder):
-    """({run name: (program, data file)}, [(data file, why not)]): the runs
+    """({run name: (program, data file)}, [LeftOut]): the runs
     that `tool` (quarrow-runs) finds in `folder`, and those the workflow
     leaves out before any job starts so that the others go on: runs sharing
     a name, names that cannot be a folder under results/runs/ or split rows,
@@ -108,7 +114,7 @@ def find_runs(tool, folder):
         data = os.path.join(folder, row["path"])
         problem = row["problem"] or wildcard_problem(row["run"])
         if problem:
-            refused.append((data, problem))
+            refused.append(LeftOut(data, problem, row["run"], row["program"]))
         else:
             runs[row["run"]] = (row["program"], data)
     return runs, refused
