@@ -35,8 +35,9 @@ struct CommandWords {
 // The tool's own options; nothing for a query key or an unknown name.
 std::string* optionPlace(const std::string& name, CommandWords& words) {
     if (name == "out") return &words.out;
-    if (name == "yepharvest") return &words.places.yepharvest;
-    if (name == "wiffharvest") return &words.places.wiffharvest;
+    if (const std::optional<Program> program = programNamed(name)) {
+        return *program == Program::wiffharvest ? &words.places.wiffharvest : &words.places.yepharvest;
+    }
     if (name == "parameters") return &words.places.parameters;
     if (name == "report") return &words.places.report;
     return nullptr;

@@ -258,15 +258,6 @@ const char* roleName(KeyRole role) {
     return "";
 }
 
-bool readBy(const QueryKey& key, std::string_view program) {
-    switch (key.programs) {
-        case KeyPrograms::both: return true;
-        case KeyPrograms::yepharvest: return program == "yepharvest";
-        case KeyPrograms::wiffharvest: return program == "wiffharvest";
-    }
-    return false;
-}
-
 std::string frontEndValue(const QueryKey& key) {
     const char* value = key.frontEndDefault != nullptr ? key.frontEndDefault : key.programDefault;
     return value != nullptr ? value : "";

@@ -115,7 +115,6 @@ bool setPerRun(const QueryKey& key);
 // The role's name as the key listings write it ("run data", "folder", ...).
 const char* roleName(KeyRole role);
 
-bool readBy(const QueryKey& key, std::string_view program);
 // The value the front ends fill in, "" for an absent default.
 std::string frontEndValue(const QueryKey& key);
 // The key's field of `parameters` as a number (keys of numeric type only).
