@@ -116,7 +116,8 @@ std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, st
             if (!problem) break;
         }
         if (problem) refuse(*problem);
-        if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
+        const QueryKey* const named = key;  // a lambda takes no structured binding before clang 16
+        if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == named; }) > 1) {
             refuse(option + " is given more than once");
         }
         if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines)) {
