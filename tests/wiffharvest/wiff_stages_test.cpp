@@ -217,6 +217,19 @@ TEST(FilterAndMerge, ScanRangeRejectsSurveyScansToo) {
               "\nr1.0002.0002.0.pkl\t0\t479.00 outside range 500.0 - 5000.0");
 }
 
+// Started directly, a program takes a window that holds no scan as any
+// other (the front ends refuse it): every scan is rejected, each with a row
+// naming the window, so the logs say why nothing was written.
+TEST(FilterAndMerge, AnInvertedScanWindowRejectsEveryScanAndSaysSo) {
+    SampleRun run("firstScan=3&lastScan=2", {{1, 0.0, {{500.0, 10.0}}}, {2, 240.0, fragments()}, {2, 250.0, fragments()}});
+    testing::internal::CaptureStdout();
+    filterAndMergeMSMSspectra(run.table, run.n(), run.context, {InstrumentFamily::qstar, false});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "<BR>Merging done: \n<BR>numNonRejectedMSMSspectra: 0");
+    EXPECT_EQ(run.logs.rejectReasons.text(),
+              "\nr1.0001\t0\tscan #: 1 outside range 3 - 2\nr1.0002\t0\tscan #: 2 outside range 3 - 2"
+              "\nr1.0003\t0\tscan #: 3 outside range 3 - 2");
+}
+
 TEST(RunCounts, MergedSpectraAndSinglePointScans) {
     SampleRun run("", {{2, 500, fragments(), 2}, {2, 500, fragments()}, {2, 500, fragments()},
                        {2, 600, {{100.0, 1.0}}}, {2, 700, fragments()}});
