@@ -19,8 +19,9 @@ cd "$(dirname "$0")"
 
 # ProteoWizard's data library needs the Boost headers and zlib to build against;
 # the streaming reader inflates with libdeflate; snakemake runs the workflow
-# over many runs (workflow/) and its test.
-packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev libssl-dev snakemake)
+# over many runs (workflow/) and its test; the tests hold the reader's XML
+# tokenizer to libxml2.
+packages=(cmake make g++ googletest libgtest-dev libpwiz-dev libboost-dev zlib1g-dev libdeflate-dev libssl-dev snakemake libxml2-dev)
 
 install_missing() {
     local missing=()
@@ -57,7 +58,7 @@ bench_packages=(comet-ms openms-doc)
 
 # The libFuzzer targets need clang and its run-time libraries; only they and
 # the libraries they link are built, under ASan + UBSan.
-fuzz_packages=(clang libclang-rt-14-dev libxml2-dev)
+fuzz_packages=(clang libclang-rt-14-dev)
 fuzz_targets=(query_parameters tsv_reader instrument_file formula open_format root_paths xml_tokens)
 
 fuzz() {

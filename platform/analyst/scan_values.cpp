@@ -1,6 +1,5 @@
 #include "platform/analyst/scan_values.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -10,18 +9,31 @@
 
 namespace {
 
-// Codes beyond 16 bits wrap as the object model's 16-bit result would.
+// A code beyond the 16 bits the object model reports is not one it could
+// have reported: wrapping it would re-type the experiment without a word.
 std::optional<std::int16_t> decimalCode(std::string_view text) {
+    const std::string_view written = text;
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
-    std::uint32_t value = 0;
-    for (const char digit : text) value = (value * 10 + static_cast<std::uint32_t>(digit - '0')) & 0xFFFFu;
-    if (negative) value = (0x10000u - value) & 0xFFFFu;
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+    constexpr std::int64_t lowest = std::numeric_limits<std::int16_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int16_t>::max();
+    std::int64_t value = 0;
+    for (const char digit : text) {
+        value = value * 10 + (digit - '0');
+        if (value > highest + 1) break;
+    }
+    if (negative) value = -value;
+    if (value < lowest || value > highest) {
+        throw ValueOutOfRange(formatText("its scan type code %.*s lies beyond the %lld to %lld of the object model's "
+                                         "16-bit codes",
+                                         static_cast<int>(written.size()), written.data(), static_cast<long long>(lowest),
+                                         static_cast<long long>(highest)));
+    }
+    return static_cast<std::int16_t>(value);
 }
 
 std::int16_t codeOfLevel(std::int32_t msLevel, InstrumentFamily family) {
@@ -63,9 +75,16 @@ std::string scanDescription(const ExportSpectrum& spectrum) {
                        formatText("%g", precursor.collisionEnergy) + ")";
     if (precursor.chargeState) {
         if (const std::optional<double> charge = numberInText(*precursor.chargeState)) {
+            // Held as the object model's 32-bit charge; beyond it no charge
+            // is meant, and a clamped one would be read as a real one.
             constexpr double lowest = std::numeric_limits<std::int32_t>::min();
             constexpr double highest = std::numeric_limits<std::int32_t>::max();
-            text += formatText(": Charge (+%d)", static_cast<std::int32_t>(std::lround(std::clamp(*charge, lowest, highest))));
+            const double rounded = std::round(*charge);
+            if (!(rounded >= lowest && rounded <= highest)) {
+                throw ValueOutOfRange(formatText("its charge state %s lies beyond the 32-bit charges of the object model",
+                                                 precursor.chargeState->c_str()));
+            }
+            text += formatText(": Charge (+%d)", static_cast<std::int32_t>(rounded));
         }
     }
     return text;

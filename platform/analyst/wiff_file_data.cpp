@@ -1,5 +1,7 @@
 #include "platform/analyst/wiff_file_data.h"
 
+#include <set>
+
 #include "platform/analyst/wiff_run.h"
 
 namespace {
@@ -46,8 +48,11 @@ std::string WiffFileData::sampleName(std::int32_t sample) const { return run_->s
 
 std::vector<std::string> WiffFileData::exportWarnings() const {
     std::vector<std::string> warnings = run_->notTaken();
+    std::set<const OpenFormatExport*> said;  // an export may hold several samples
     for (std::int32_t s = 1; s <= run_->sampleCount(); ++s) {
-        const std::vector<std::string> found = run_->sample(s, fileInterface).source->warnings();
+        const OpenFormatExport* source = run_->sample(s, fileInterface).source.get();
+        if (!said.insert(source).second) continue;
+        const std::vector<std::string> found = source->warnings();
         warnings.insert(warnings.end(), found.begin(), found.end());
     }
     return warnings;

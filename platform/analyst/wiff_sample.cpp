@@ -123,22 +123,18 @@ std::vector<std::int32_t> WiffPeriod::cyclesWithSpectra() const {
     return cycles;
 }
 
-WiffSample readWiffSample(const std::string& exportPath) {
-    WiffSample sample;
-    sample.source = OpenFormatExport::open(exportPath);
-    const OpenFormatExport& source = *sample.source;
+std::vector<WiffSample> readWiffSamples(const std::string& exportPath) {
+    const std::shared_ptr<const OpenFormatExport> opened = OpenFormatExport::open(exportPath);
+    const OpenFormatExport& source = *opened;
     const ExportRunInfo& info = source.runInfo();
-    sample.name = info.sampleName.empty() ? info.runId : info.sampleName;
     const InstrumentModel model = instrumentModel(info.instrumentModels);
-    sample.modelCode = model.code;
-    sample.modelName = model.name;
 
     const std::size_t count = source.spectrumCount();
     std::vector<PlacedSpectrum> placed(count);
     std::vector<std::string> ids(count);
     std::vector<std::int32_t> levels(count);
+    std::vector<std::int32_t> sampleKeys;  // one per spectrum that carries one, in file order
     std::size_t keyed = 0;
-    std::size_t withSample = 0;
     // Every spectrum is decoded here, so that a damaged one fails the opening
     // instead of a sample half-way through. Decoding is most of the time of
     // opening, so both cores decode; what one throws is thrown again in
@@ -171,11 +167,12 @@ WiffSample readWiffSample(const std::string& exportPath) {
             inconsistent(source, i, spectrum.id, error.what());
         }
         if (keys.sample) {
-            if (sample.sampleKey && *sample.sampleKey != *keys.sample) {
-                inconsistent(source, i, spectrum.id, formatText("names sample %d after sample %d", *keys.sample, *sample.sampleKey));
+            // A converter writes a file's samples one after another; ids that
+            // go back to an earlier sample are not an export of its samples.
+            if (!sampleKeys.empty() && *keys.sample < sampleKeys.back()) {
+                inconsistent(source, i, spectrum.id, formatText("names sample %d after sample %d", *keys.sample, sampleKeys.back()));
             }
-            sample.sampleKey = keys.sample;
-            ++withSample;
+            sampleKeys.push_back(*keys.sample);
         }
         if (keys.cycle.has_value() != keys.experiment.has_value()) {
             inconsistent(source, i, spectrum.id, "has only one of the cycle and experiment keys");
@@ -190,20 +187,52 @@ WiffSample readWiffSample(const std::string& exportPath) {
         entry.scan.exportIndex = i;
         entry.scan.cycleTime = spectrum.scanStartSeconds < 0.0 ? 0.0f : static_cast<float>(spectrum.scanStartSeconds);
         entry.scan.totalIonCurrent = decoded.totalIonCurrent;
-        entry.scan.description = scanDescription(spectrum);
-        entry.scanType = scanTypeCode(spectrum, sample.modelCode);
+        try {
+            entry.scan.description = scanDescription(spectrum);
+            entry.scanType = scanTypeCode(spectrum, model.code);
+        } catch (const ValueOutOfRange& error) {
+            throw ExportReadError(formatText("Spectrum %zu (\"%s\") of the export %s is damaged: %s.", i + 1,
+                                             spectrum.id.c_str(), source.path().c_str(), error.what()));
+        }
     });
-    if (withSample != 0 && withSample != count) {
+    if (!sampleKeys.empty() && sampleKeys.size() != count) {
         throw ExportReadError(formatText("The export %s has inconsistent spectrum ids: %zu of its %zu spectra carry a sample key.",
-                                         source.path().c_str(), withSample, count));
+                                         source.path().c_str(), sampleKeys.size(), count));
     }
     if (keyed != 0 && keyed != count) {
         throw ExportReadError(formatText(
             "The export %s has inconsistent spectrum ids: %zu of its %zu spectra carry cycle and experiment keys.",
             source.path().c_str(), keyed, count));
     }
-    if (keyed == 0) layOutByMsLevel(placed, levels);
-    sample.periods = buildPeriods(std::move(placed), source, ids);
-    sample.periodCount = sample.periods.empty() ? 0 : sample.periods.back().number + 1;
-    return sample;
+
+    // Each sample is laid out from its own spectra, as if exported apart.
+    std::vector<std::size_t> firstOfSample = {0};
+    for (std::size_t i = 1; i < sampleKeys.size(); ++i) {
+        if (sampleKeys[i] != sampleKeys[i - 1]) firstOfSample.push_back(i);
+    }
+    firstOfSample.push_back(count);
+    const std::size_t sampleCount = firstOfSample.size() - 1;
+    std::vector<WiffSample> samples;
+    for (std::size_t k = 0; k < sampleCount; ++k) {
+        const auto first = static_cast<std::ptrdiff_t>(firstOfSample[k]);
+        const auto end = static_cast<std::ptrdiff_t>(firstOfSample[k + 1]);
+        WiffSample sample;
+        sample.source = opened;
+        if (!sampleKeys.empty()) sample.sampleKey = sampleKeys[firstOfSample[k]];
+        // The sample list names each sample only when it lists them all.
+        const std::vector<std::string>& names = info.sampleNames;
+        sample.name = sampleCount > 1 && names.size() == sampleCount ? names[k]
+                      : names.empty() || names.front().empty() ? info.runId
+                                                               : names.front();
+        sample.modelCode = model.code;
+        sample.modelName = model.name;
+        std::vector<PlacedSpectrum> own(placed.begin() + first, placed.begin() + end);
+        if (keyed == 0) {
+            layOutByMsLevel(own, std::vector<std::int32_t>(levels.begin() + first, levels.begin() + end));
+        }
+        sample.periods = buildPeriods(std::move(own), source, ids);
+        sample.periodCount = sample.periods.empty() ? 0 : sample.periods.back().number + 1;
+        samples.push_back(std::move(sample));
+    }
+    return samples;
 }

@@ -44,7 +44,7 @@ struct WiffPeriod {
 struct WiffSample {
     std::shared_ptr<const OpenFormatExport> source;
     std::optional<std::int32_t> sampleKey;  // the ids' sample number, when they carry one
-    std::string name;                       // first sample name, else the run id
+    std::string name;                       // its name in the sample list, else the run id
     std::int32_t modelCode = 0;
     std::string modelName;
     std::int32_t periodCount = 0;     // highest period number
@@ -54,8 +54,9 @@ struct WiffSample {
     const WiffPeriod& period(std::int32_t number) const;
 };
 
-// Reads every spectrum of the export, its arrays included, and lays them
-// out by their native ids, or by ms level when the ids carry no cycle and
-// experiment keys. Throws ExportReadError for a damaged export or for ids
-// that disagree.
-WiffSample readWiffSample(const std::string& exportPath);
+// Reads every spectrum of the export, its arrays included, and lays each
+// sample it holds out by its native ids, or by ms level when the ids carry
+// no cycle and experiment keys: one sample, or one per sample key in the
+// order of the keys (an export of several samples of a .wiff file). Throws
+// ExportReadError for a damaged export or for ids that disagree.
+std::vector<WiffSample> readWiffSamples(const std::string& exportPath);

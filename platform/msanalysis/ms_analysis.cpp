@@ -101,6 +101,9 @@ MSSpectrumCollection MSAnalysis::getSpectra() const {
 std::string MSAnalysis::getOperatorName() const { return openRun().runInfo().contactName; }
 std::string MSAnalysis::getAnalysisName() const { return openRun().runInfo().runId; }
 double MSAnalysis::getAcquisitionDate() const { return timeStampToDays(openRun().runInfo().startTimeStamp); }
-std::string MSAnalysis::getSampleName() const { return openRun().runInfo().sampleName; }
+std::string MSAnalysis::getSampleName() const {
+    const std::vector<std::string>& names = openRun().runInfo().sampleNames;
+    return names.empty() ? std::string() : names.front();
+}
 std::string MSAnalysis::getMethodName() const { return openRun().runInfo().methodName; }
 std::vector<std::string> MSAnalysis::getWarnings() const { return openRun().warnings(); }

@@ -19,13 +19,14 @@ std::string attributeText(std::string_view attributes, std::string_view name) {
     return value ? std::move(*value) : std::string(*raw);
 }
 
-const char* constructName(std::string_view text) {
-    if (text.starts_with("<!--")) return "a comment";
-    if (text.starts_with("<![CDATA[")) return "a CDATA section";
-    if (text.starts_with("<?")) return "a processing instruction";
-    if (text.starts_with("<!DOCTYPE")) return "a document type declaration";
-    if (text.starts_with("<")) return "a tag";
-    return "a text";
+// The encoding a byte order mark or the first characters show, when it is
+// not UTF-8 (or ASCII, which UTF-8 reads alike).
+const char* foreignEncoding(std::string_view start) {
+    if (start.starts_with(std::string_view("\xFF\xFE\0\0", 4))) return "UTF-32 (little-endian)";
+    if (start.starts_with(std::string_view("\0\0\xFE\xFF", 4))) return "UTF-32 (big-endian)";
+    if (start.starts_with("\xFF\xFE") || start.starts_with(std::string_view("<\0", 2))) return "UTF-16 (little-endian)";
+    if (start.starts_with("\xFE\xFF") || start.starts_with(std::string_view("\0<", 2))) return "UTF-16 (big-endian)";
+    return nullptr;
 }
 
 bool sameNumber(std::string_view text, std::uint64_t number) {
@@ -39,9 +40,13 @@ bool sameNumber(std::string_view text, std::uint64_t number) {
 }  // namespace
 
 void ExportLayoutScanner::feed(std::string_view block) {
-    if (layout_.located) return;
+    if (layout_.located || layout_.foreignEncoding) return;
     if (firstBlock_) {
         firstBlock_ = false;
+        if (const char* encoding = foreignEncoding(block)) {
+            layout_.foreignEncoding = encoding;
+            return;
+        }
         std::string_view start = block;
         if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
         while (!start.empty() && isXmlSpace(start.front())) start.remove_prefix(1);
@@ -73,7 +78,7 @@ void ExportLayoutScanner::feed(std::string_view block) {
 void ExportLayoutScanner::checkBounds() {
     if (pending_.size() <= kMostOpen || layout_.located) return;
     layout_.located = XmlProblem{static_cast<std::size_t>(pendingOffset_),
-                                 formatText("holds %s that stays open for more than %zu MiB", constructName(pending_),
+                                 formatText("holds %s that stays open for more than %zu MiB", xmlConstructName(pending_),
                                             kMostOpen >> 20),
                                  false};
     pending_ = std::string();
@@ -84,6 +89,19 @@ std::size_t ExportLayoutScanner::scan(std::string_view text) {
     XmlTag tag;
     std::size_t keepFrom = text.size();
     while (pull.next(tag)) {
+        const bool valueElement = tag.name == "offset" || tag.name == "fileChecksum" || tag.name == "sha1";
+        std::string_view value;
+        if (!tag.closing && !tag.empty && valueElement) {
+            // Its text and end tag may lie in the next block: then it is
+            // scanned again from its start tag, with nothing of it counted yet.
+            const std::size_t close = text.find('<', tag.end);
+            if (close == std::string_view::npos) {
+                keepFrom = tag.begin;
+                break;
+            }
+            value = text.substr(tag.end, close - tag.end);
+        }
+        // Only the character data since the last tag counts against the bound.
         const std::uint64_t begin = pendingOffset_ + tag.begin;
         if (!inBinary_ && begin - textFrom_ > kMostOpen && !layout_.located) {
             layout_.located = XmlProblem{static_cast<std::size_t>(textFrom_),
@@ -93,20 +111,12 @@ std::size_t ExportLayoutScanner::scan(std::string_view text) {
         }
         textFrom_ = pendingOffset_ + tag.end;
         inBinary_ = !tag.closing && !tag.empty && (tag.name == "binary" || tag.name == "peaks");
-        const bool valueElement = tag.name == "offset" || tag.name == "fileChecksum" || tag.name == "sha1";
         if (!tag.closing && !tag.empty && valueElement) {
-            // Its text and end tag may lie in the next block.
-            const std::size_t close = text.find('<', tag.end);
-            if (close == std::string_view::npos) {
-                keepFrom = tag.begin;
-                break;
-            }
-            const std::string value(text.substr(tag.end, close - tag.end));
             if (tag.name != "offset") {
-                layout_.checksum = value;
+                layout_.checksum = std::string(value);
                 layout_.checksumEnd = pendingOffset_ + tag.end;
             } else if (inSpectrumIndex_) {
-                offsets_.push_back({attributeText(tag.attributes, layout_.isMzXML ? "id" : "idRef"), value});
+                offsets_.push_back({attributeText(tag.attributes, layout_.isMzXML ? "id" : "idRef"), std::string(value)});
             }
             continue;
         }
@@ -185,8 +195,15 @@ void ExportLayoutScanner::handleTag(std::string_view name, std::string_view attr
 }
 
 ExportLayout ExportLayoutScanner::finish() {
-    // What was kept back waiting for more text.
-    if (!pending_.empty() && !layout_.located) scan(pending_);
+    // What was kept back waiting for more text: a construct still open at
+    // the end is damage, however the text after it ends.
+    if (!pending_.empty() && !layout_.located && !layout_.foreignEncoding) {
+        const std::size_t keepFrom = scan(pending_);
+        if (keepFrom < pending_.size() && !layout_.located) {
+            layout_.unfinished = unfinishedXml(std::string_view(pending_).substr(keepFrom));
+            layout_.unfinished->offset += static_cast<std::size_t>(pendingOffset_ + keepFrom);
+        }
+    }
     const std::size_t found = layout_.spectra.size();
     const char* what = layout_.isMzXML ? "scans" : "spectra";
     if (open_ && layout_.problem.empty()) layout_.problem = formatText("is damaged: spectrum %zu does not end.", found);

@@ -41,6 +41,10 @@ struct ExportLayout {
     // Damage or what is not supported at a place in the text; worded to
     // follow "it ".
     std::optional<XmlProblem> located;
+    // A construct the text ends within (the document's end is no end of it).
+    std::optional<XmlProblem> unfinished;
+    // The text is not UTF-8: which encoding it is in.
+    const char* foreignEncoding = nullptr;
     std::size_t chromatograms = 0;
     std::string mzmlVersion;  // the version attribute of the mzML element
 };

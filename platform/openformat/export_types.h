@@ -65,7 +65,7 @@ struct ExportRunInfo {
     std::string runId;
     std::string contactName;     // first contact name of the file description
     std::string startTimeStamp;  // as written, "" when absent
-    std::string sampleName;      // first sample's name
+    std::vector<std::string> sampleNames;  // of the sample list, in document order
     std::string methodName;      // method file name, "" when none
     // The instrument model of each instrument configuration that names one
     // (mzXML: msModel), in document order.

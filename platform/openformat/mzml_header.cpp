@@ -93,9 +93,8 @@ private:
             group_ = &result_.groups[attribute(tag, "id")];
         } else if (name == "sourceFile") {
             sources_.push_back({attribute(tag, "name"), {}});
-        } else if (name == "sample" && parent() == "sampleList" && !sampleSeen_) {
-            sampleSeen_ = true;
-            result_.info.sampleName = attribute(tag, "name");
+        } else if (name == "sample" && parent() == "sampleList") {
+            result_.info.sampleNames.push_back(attribute(tag, "name"));
         } else if (name == "instrumentConfiguration") {
             configuration_ = Configuration{};
         } else if (name == "run") {
@@ -166,7 +165,6 @@ private:
     std::vector<Source> sources_;
     std::string runMethod_;
     std::string contentMethod_;
-    bool sampleSeen_ = false;
     bool contact_ = false;
     bool contactFound_ = false;
 };

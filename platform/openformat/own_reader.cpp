@@ -72,9 +72,11 @@ public:
             // What follows cannot make it readable: a damaged .gz of a few
             // megabytes may inflate to any size.
             if (soFar.located) refuse(*soFar.located);
+            if (soFar.foreignEncoding) refuseEncoding(soFar.foreignEncoding);
         });
         layout_ = scanner.finish();
         if (checksum_) checksum_->finish(layout_.checksum ? layout_.checksumEnd : 0);
+        if (layout_.foreignEncoding) refuseEncoding(layout_.foreignEncoding);
         if (layout_.located) refuse(*layout_.located);
         if (!layout_.isMzXML && layout_.mzmlVersion.starts_with("0.")) {
             throw ExportReadError(formatText("The export %s cannot be read: mzML %s is not supported; convert the run "
@@ -86,6 +88,8 @@ public:
         }
         checkClosed(path, layout_.tail);
         layout_.tail = {};
+        // A file that ends as it should, within a comment or tag that did not.
+        if (layout_.unfinished) refuse(*layout_.unfinished);
         if (!layout_.problem.empty()) throw ExportReadError(formatText("The export %s %s", path.c_str(), layout_.problem.c_str()));
         flags_ = std::make_unique<std::atomic<std::uint8_t>[]>(layout_.spectra.size());
         readHeader();
@@ -178,6 +182,12 @@ private:
         throw ExportReadError(formatText(problem.unsupported ? "The export %s cannot be read on line %llu: it %s."
                                                              : "The export %s is damaged on line %llu: it %s.",
                                          path_.c_str(), lineAt(problem.offset), problem.what.c_str()));
+    }
+
+    [[noreturn]] void refuseEncoding(const char* encoding) const {
+        throw ExportReadError(formatText("The export %s cannot be read: it is encoded in %s; only UTF-8 exports are read "
+                                         "(the converters' default): convert the run again to UTF-8.",
+                                         path_.c_str(), encoding));
     }
 
     // The 1-based line of byte `offset`.

@@ -131,7 +131,9 @@ ExportRunInfo describeRun(const msdata::MSData& data, const std::string& path, b
         }
     }
     info.startTimeStamp = data.run.startTimeStamp;
-    if (!data.samplePtrs.empty() && data.samplePtrs.front()) info.sampleName = data.samplePtrs.front()->name;
+    for (const auto& sample : data.samplePtrs) {
+        if (sample) info.sampleNames.push_back(sample->name);
+    }
     info.methodName = findMethodName(data);
     for (const auto& configuration : data.instrumentConfigurationPtrs) {
         if (!configuration) continue;

@@ -56,22 +56,50 @@ void appendLines(std::string& out, std::string_view part) {
     }
 }
 
+enum : unsigned char { kNameStart = 1, kNameChar = 2 };
+// XML's name characters; every byte of a multi-byte UTF-8 character counts.
+constexpr std::array<unsigned char, 256> kNameChars = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool start = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+        const bool rest = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>((start ? kNameStart : 0) | (rest ? kNameChar : 0));
+    }
+    return table;
+}();
+bool nameStart(char c) { return (kNameChars[static_cast<unsigned char>(c)] & kNameStart) != 0; }
+bool nameChar(char c) { return (kNameChars[static_cast<unsigned char>(c)] & kNameChar) != 0; }
+
+constexpr const char* kNoConstruct = "holds a \"<\" that begins no tag, comment, CDATA section or processing instruction";
+
 // A comment, CDATA section or processing instruction at `open`: which, and
-// one past its end (npos when the text ends first).
+// one past its end (npos when the text ends first, or when it is not well
+// formed: a comment holding "--", an instruction without a target).
 struct Markup {
     enum Kind { none, comment, cdata, instruction } kind = none;
     std::size_t end = npos;
+    bool wellFormed = true;
 };
 
 Markup markupAt(std::string_view text, std::size_t open) {
     // Most '<' begin a tag: one look at the next character tells.
     if (open + 1 >= text.size() || (text[open + 1] != '!' && text[open + 1] != '?')) return {};
-    static constexpr std::array<std::tuple<Markup::Kind, std::string_view, std::string_view>, 3> kinds = {
-        {{Markup::comment, "<!--", "-->"}, {Markup::cdata, "<![CDATA[", "]]>"}, {Markup::instruction, "<?", "?>"}}};
-    for (const auto& [kind, opener, closer] : kinds) {
-        if (!text.substr(open).starts_with(opener)) continue;
-        const std::size_t close = text.find(closer, open + opener.size());
-        return {kind, close == npos ? npos : close + closer.size()};
+    if (text[open + 1] == '?') {
+        if (open + 2 < text.size() && !nameStart(text[open + 2])) return {Markup::instruction, npos, false};
+        const std::size_t close = text.find("?>", open + 2);
+        return {Markup::instruction, close == npos ? npos : close + 2};
+    }
+    if (text.substr(open).starts_with("<!--")) {
+        // "--" may stand only in the closing "-->": a comment whose end lost
+        // its '>' would otherwise pass over everything up to the next one.
+        const std::size_t dashes = text.find("--", open + 4);
+        if (dashes == npos || dashes + 2 >= text.size()) return {Markup::comment};
+        if (text[dashes + 2] != '>') return {Markup::comment, npos, false};
+        return {Markup::comment, dashes + 3};
+    }
+    if (text.substr(open).starts_with("<![CDATA[")) {
+        const std::size_t close = text.find("]]>", open + 9);
+        return {Markup::cdata, close == npos ? npos : close + 3};
     }
     return {};
 }
@@ -131,17 +159,53 @@ bool XmlPull::checkReferences(std::size_t from, std::size_t to) {
     return true;
 }
 
-std::size_t XmlPull::tagEnd(std::size_t open) const {
+std::size_t XmlPull::tagEnd(std::size_t open) {
     const std::size_t size = text_.size();
-    for (std::size_t i = open + 1; i < size; ++i) {
-        const char c = text_[i];
-        if (c == '>') return i + 1;
-        if (c == '"' || c == '\'') {
-            i = text_.find(c, i + 1);
-            if (i == npos) return npos;
-        }
+    const char* data = text_.data();
+    std::size_t i = open + 1;
+    const bool closing = i < size && data[i] == '/';
+    if (closing) ++i;
+    if (i >= size) return npos;
+    if (!nameStart(data[i])) {
+        problem_ = XmlProblem{open, kNoConstruct, false};
+        return npos;
     }
-    return npos;
+    while (++i < size && nameChar(data[i])) {
+    }
+    const auto malformed = [&] {
+        problem_ = XmlProblem{open, "holds a tag that is not well formed", false};
+        return npos;
+    };
+    for (;;) {
+        const std::size_t spaceFrom = i;
+        while (i < size && isXmlSpace(data[i])) ++i;
+        if (i >= size) return npos;
+        if (data[i] == '>') return i + 1;
+        if (data[i] == '/' && !closing) {
+            if (i + 1 >= size) return npos;
+            if (data[i + 1] == '>') return i + 2;
+        }
+        // An attribute: after a space, a name, '=' and a quoted value.
+        if (closing || i == spaceFrom || !nameStart(data[i])) return malformed();
+        while (++i < size && nameChar(data[i])) {
+        }
+        while (i < size && isXmlSpace(data[i])) ++i;
+        if (i >= size) return npos;
+        if (data[i] != '=') return malformed();
+        ++i;
+        while (i < size && isXmlSpace(data[i])) ++i;
+        if (i >= size) return npos;
+        if (data[i] != '"' && data[i] != '\'') return malformed();
+        const void* close = std::memchr(data + i + 1, data[i], size - i - 1);
+        const std::size_t valueEnd = close == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(close) - data);
+        // No value holds a '<': a quote lost or added runs into the next tag.
+        if (std::memchr(data + i + 1, '<', valueEnd - i - 1) != nullptr) {
+            problem_ = XmlProblem{i, "holds a quoted attribute value that does not end before the next \"<\"", false};
+            return npos;
+        }
+        if (close == nullptr) return npos;
+        i = valueEnd + 1;
+    }
 }
 
 std::size_t XmlPull::doctypeEnd(std::size_t open) const {
@@ -179,28 +243,35 @@ bool XmlPull::next(XmlTag& tag) {
             return false;
         }
         const std::string_view rest = text_.substr(open);
-        const Markup passed = markupAt(text_, open);
-        std::size_t end = passed.end;
-        bool markup = true;
-        const bool declaration = rest.size() > 1 && rest[1] == '!';
-        if (passed.kind == Markup::none && declaration && rest.starts_with("<!DOCTYPE")) {
-            end = doctypeEnd(open);
-            if (end != npos) doctype_ = text_.substr(open, end - open);
-        } else if (passed.kind == Markup::none) {
-            end = tagEnd(open);
-            markup = declaration;
-        }
         // "<!" cut off at the end of the text may begin any of them.
         const bool cutShort = rest.size() < 9 && (std::string_view("<![CDATA[").starts_with(rest) ||
                                                   std::string_view("<!DOCTYPE").starts_with(rest) ||
                                                   std::string_view("<!--").starts_with(rest));
-        if (end == npos || cutShort) {
+        const Markup passed = cutShort ? Markup{} : markupAt(text_, open);
+        std::size_t end = passed.end;
+        if (!passed.wellFormed) {
+            problem_ = XmlProblem{open, passed.kind == Markup::comment ? "holds a comment with \"--\" inside it" : kNoConstruct, false};
+            return false;
+        }
+        const bool declaration = passed.kind == Markup::none && rest.size() > 1 && rest[1] == '!';
+        if (declaration && !cutShort && !rest.starts_with("<!DOCTYPE")) {
+            problem_ = XmlProblem{open, kNoConstruct, false};
+            return false;
+        }
+        if (declaration && !cutShort) {
+            end = doctypeEnd(open);
+            if (end != npos) doctype_ = text_.substr(open, end - open);
+        } else if (passed.kind == Markup::none && !cutShort) {
+            end = tagEnd(open);
+            if (problem_) return false;
+        }
+        if (end == npos) {
             at_ = open;
             stalled_ = true;
             return false;
         }
         at_ = end;
-        if (markup) continue;
+        if (passed.kind != Markup::none || declaration) continue;
         if (!checkReferences(open, end)) return false;
 
         std::string_view inside = text_.substr(open + 1, end - open - 2);
@@ -233,7 +304,7 @@ std::string_view XmlPull::text(std::string& decoded) const {
         appendCharacterData(decoded, text_.substr(i, (open == npos ? text_.size() : open) - i));
         if (open == npos) break;
         const Markup passed = markupAt(text_, open);
-        if (passed.kind == Markup::none || passed.end == npos) break;
+        if (passed.kind == Markup::none || passed.end == npos || !passed.wellFormed) break;
         if (passed.kind == Markup::cdata) appendLines(decoded, text_.substr(open + 9, passed.end - 3 - open - 9));
         i = passed.end;
     }
@@ -328,4 +399,30 @@ std::string_view keptXmlText(const XmlPull& pull, std::list<std::string>& kept) 
     const std::string_view text = pull.text(decoded);
     if (decoded.empty() || text.data() != decoded.data()) return text;
     return kept.emplace_back(std::move(decoded));
+}
+
+const char* xmlConstructName(std::string_view text) {
+    if (text.starts_with("<!--")) return "a comment";
+    if (text.starts_with("<![CDATA[")) return "a CDATA section";
+    if (text.starts_with("<?")) return "a processing instruction";
+    if (text.starts_with("<!DOCTYPE")) return "a document type declaration";
+    if (text.starts_with("<")) return "a tag";
+    if (text.starts_with("&")) return "a reference";
+    return "a text";
+}
+
+XmlProblem unfinishedXml(std::string_view rest) {
+    if (rest.starts_with("<") && !rest.starts_with("<!") && !rest.starts_with("<?")) {
+        // Within a tag: is it a quoted value that is open?
+        std::size_t quote = npos;
+        for (std::size_t i = 1; i < rest.size(); ++i) {
+            if (quote != npos && rest[i] == rest[quote]) {
+                quote = npos;
+            } else if (quote == npos && (rest[i] == '"' || rest[i] == '\'')) {
+                quote = i;
+            }
+        }
+        if (quote != npos) return {quote, "holds a quoted attribute value that does not end", false};
+    }
+    return {0, std::string("holds ") + xmlConstructName(rest) + " that does not end", false};
 }

@@ -39,8 +39,11 @@ public:
     explicit XmlPull(std::string_view text, std::size_t from = 0, std::string_view doctype = {})
         : text_(text), at_(from), doctype_(doctype) {}
     // The next start or end tag; false at the end of the text, when the
-    // last construct is not complete (then `stalled()` tells its offset) or
-    // when the text is not XML (then `problem()` says why).
+    // last construct is not complete (then `stalled()` tells its offset: the
+    // text that follows may complete it) or when the text is not XML (then
+    // `problem()` says why: a '<' that begins no construct, a tag that is not
+    // well formed or whose quoted value runs into a '<', a comment holding
+    // "--", a reference to an unknown entity).
     bool next(XmlTag& tag);
     bool stalled() const { return stalled_; }
     std::size_t position() const { return at_; }
@@ -56,9 +59,11 @@ public:
 
 private:
     bool checkReferences(std::size_t from, std::size_t to);
-    // One past the end of the construct opened at `open`, or npos when the
-    // text ends first.
-    std::size_t tagEnd(std::size_t open) const;
+    // One past the end of the tag opened at `open`; npos when the text ends
+    // first, or (with `problem_` set) when it is not a well-formed tag.
+    std::size_t tagEnd(std::size_t open);
+    // One past the end of the document type declaration at `open`, or npos
+    // when the text ends first.
     std::size_t doctypeEnd(std::size_t open) const;
 
     std::string_view text_;
@@ -67,6 +72,12 @@ private:
     bool stalled_ = false;
     std::optional<XmlProblem> problem_;
 };
+
+// What the construct at the start of `text` is: "a comment", "a tag", ...
+const char* xmlConstructName(std::string_view text);
+// The construct open at the start of `rest`, a document's last text, which
+// ends before it does: where (an offset into `rest`) and what.
+XmlProblem unfinishedXml(std::string_view rest);
 
 // `pull.text`, kept in `kept` when it had to be decoded.
 std::string_view keptXmlText(const XmlPull& pull, std::list<std::string>& kept);

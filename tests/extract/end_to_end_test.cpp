@@ -67,6 +67,11 @@ int filesEndingIn(const std::string& folder, const std::string& ending) {
     return count;
 }
 
+// What the tool says before it replaces a run's earlier results.
+std::string replacedNote(const std::string& run, const std::string& folder) {
+    return "\n" + run + ": the results of its earlier extraction in " + folder + " are replaced\n";
+}
+
 class Extract : public ::testing::Test {
 protected:
     TempDir tool;
@@ -187,14 +192,52 @@ TEST_F(Extract, ARunExtractedAgainReplacesItsResults) {
 
     const ChildResult again = extract(arguments);
     ASSERT_EQ(again.exitStatus, 0) << again.output;
-    EXPECT_NE(again.output.find("\nBSA2: the results of its earlier extraction in " + tool.file("out/BSA2/") +
-                                " are replaced\n"),
-              std::string::npos)
-        << again.output;
+    EXPECT_NE(again.output.find(replacedNote("BSA2", tool.file("out/BSA2/"))), std::string::npos) << again.output;
     EXPECT_TRUE(folderContents(tool.file("out/BSA2/logs")) == logs);
     EXPECT_TRUE(folderContents(tool.file("out/BSA2/peaklists")) == peakLists);
     EXPECT_EQ(readWholeFile(tool.file("out/other/logs/runStats.txt")), "kept");
     EXPECT_EQ(readWholeFile(tool.file("out/BSA2/notes.txt")), "mine");
+}
+
+// A run extracted again that then fails leaves nothing of the earlier
+// extraction it said it replaced: no peak list, no log, no report of the
+// run that succeeded may stand beside the record of the one that failed.
+TEST_F(Extract, ARunExtractedAgainThatFailsLeavesNoneOfTheEarlierResults) {
+    runGenerator("--folder --spectra 120 --seed 6 --output " + tool.file("BSA3.d"));
+    const std::vector<std::string> arguments = {tool.file("BSA3.d"), "--out", tool.file("out")};
+    const ChildResult first = extract(arguments);
+    ASSERT_EQ(first.exitStatus, 0) << first.output;
+    ASSERT_TRUE(std::filesystem::exists(tool.file("out/BSA3/report.html")));
+    ASSERT_EQ(filesEndingIn(tool.file("out/BSA3/peaklists"), ".mgf"), 1);
+    // Every file of the earlier extraction carries a mark that the new run
+    // cannot write.
+    const std::string mark = "\nearlier extraction\n";
+    std::vector<std::string> earlier;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(tool.file("out/BSA3"))) {
+        if (!entry.is_regular_file()) continue;
+        writeWholeFile(entry.path().string(), readWholeFile(entry.path().string()) + mark);
+        earlier.push_back(entry.path().lexically_relative(tool.file("out/BSA3")).string());
+    }
+    ASSERT_GE(earlier.size(), 4u);
+    const std::string exportPath = tool.file("BSA3.d/Analysis.mzML");
+    const std::string whole = readWholeFile(exportPath);
+    writeWholeFile(exportPath, whole.substr(0, whole.size() / 2));
+
+    const ChildResult again = extract(arguments);
+    EXPECT_EQ(again.exitStatus, 1) << again.output;
+    EXPECT_NE(again.output.find(replacedNote("BSA3", tool.file("out/BSA3/"))), std::string::npos) << again.output;
+    for (const std::string& name : earlier) {
+        const std::string path = tool.file("out/BSA3/" + name);
+        EXPECT_FALSE(std::filesystem::exists(path) && readWholeFile(path).find(mark) != std::string::npos)
+            << name << " of the earlier extraction is left";
+    }
+    EXPECT_FALSE(std::filesystem::exists(tool.file("out/BSA3/report.html")));
+    // A failed run keeps only folders that hold something.
+    EXPECT_TRUE(!std::filesystem::exists(tool.file("out/BSA3/peaklists")) ||
+                filesEndingIn(tool.file("out/BSA3/peaklists"), ".mgf") == 0);
+    const auto record = readRecord(tool.file("out/BSA3/run.tsv"));
+    EXPECT_EQ(record.at("outcome").value, "failed");
+    EXPECT_EQ(record.at("report").value, "not made: the run did not succeed");
 }
 
 // Runs that fail in each way leave their record saying why (in the

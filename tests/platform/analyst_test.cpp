@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 
+#include "core/util/format_text.h"
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
 #include "platform/analyst/wiff_application.h"
@@ -74,7 +75,8 @@ TEST(AnalystScanType, CodeTermOrLevelByInstrumentFamily) {
         {"code before term", qtrap4000, msLevel(2) + msTerm("MS:1000326", "constant neutral loss spectrum") +
                                             userParam(scanTypeCode, "4"), 4},
         {"negative code", qstarElite, msLevel(1) + userParam(scanTypeCode, "-3"), -3},
-        {"code past 16 bits", qstarElite, msLevel(1) + userParam(scanTypeCode, "70000"), 4464},
+        {"highest 16-bit code", qstarElite, msLevel(1) + userParam(scanTypeCode, "+32767"), 32767},
+        {"lowest 16-bit code", qstarElite, msLevel(1) + userParam(scanTypeCode, "-32768"), -32768},
         {"code not an integer", qstarElite, msLevel(1) + userParam(scanTypeCode, "12a"), 8},
     };
     for (const Case& c : cases) {
@@ -269,6 +271,70 @@ TEST(AnalystFiles, SamplesChosenByTheirIdsAndNames) {
     }
 }
 
+// An export that holds several samples of the file is each of them, laid
+// out from its own spectra; of a sample that two exports hold the first in
+// name order is read, also when that one holds other samples too.
+TEST(AnalystFiles, AnExportOfSeveralSamplesIsEachOfThem) {
+    const auto twoSamples = [](const std::string& sampleList) {
+        std::vector<FixtureSpectrum> spectra;
+        for (const int sample : {1, 2}) {
+            for (const int cycle : {1, 2, 3}) {
+                const std::string id = formatText("sample=%d period=1 cycle=%d experiment=1", sample, cycle);
+                spectra.push_back(spectrum(id, msLevel(1) + msTerm("MS:1000285", "total ion current",
+                                                                       std::to_string(10 * sample + cycle)),
+                                           100.0 * sample + cycle));
+            }
+        }
+        return replaced(fixtureMzML(spectra, qstarElite, "S1"), "<sampleList count=\"1\"><sample id=\"S1\" name=\"S1\"/>",
+                        sampleList);
+    };
+    const std::string listingBoth = "<sampleList count=\"2\"><sample id=\"S1\" name=\"Liver\"/><sample id=\"S2\" name=\"Lung\"/>";
+    const std::string listingOne = "<sampleList count=\"1\"><sample id=\"S1\" name=\"Both\"/>";
+    const std::string second = fixtureMzML({spectrum("sample=2 cycle=1 experiment=1", msLevel(1))}, qstarElite, "Apart");
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> exports;
+        std::vector<std::string> samples;
+        std::vector<std::string> notRead;
+    };
+    const std::vector<Case> cases = {
+        {{{"run.mzML", twoSamples(listingBoth)}}, {"Liver", "Lung"}, {}},
+        {{{"run-a.mzML", twoSamples(listingOne)}, {"run-b.mzML", second}},
+         {"Both", "Both"},
+         {"run-b.mzML is not read: its spectrum ids name sample 2, which run-a.mzML holds."}},
+        {{{"run-z.mzML", twoSamples(listingOne)}, {"run-b.mzML", second}},
+         {"Both", "Apart"},
+         {"Sample 2 of run-z.mzML is not read: run-b.mzML holds that sample."}},
+        {{{"run.mzML", twoSamples(listingBoth)}, {"run-b.mzML", second}},
+         {"Liver", "Lung"},
+         {"run-b.mzML is not read: run.mzML, named after the .wiff file alone, holds its samples."}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const auto& [file, text] : c.exports) writeWholeFile(dir.file(file), text);
+        const WiffFileData data = WiffApplication().openWiff(dir.path() + "/run.wiff", 1);
+        std::vector<std::string> samples;
+        for (std::int32_t s = 1; s <= data.numberOfSamples(); ++s) samples.push_back(data.sampleName(s));
+        EXPECT_EQ(samples, c.samples);
+        EXPECT_EQ(data.exportWarnings(), c.notRead);
+    }
+    // Each sample has the cycles, times and traces of its own spectra only.
+    TempDir dir;
+    writeWholeFile(dir.file("run.mzML"), twoSamples(listingBoth));
+    const WiffFileData data = WiffApplication().openWiff(dir.file("run.wiff"), 1);
+    for (const std::int32_t s : {1, 2}) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(data.numberOfPeriods(s), 1);
+        EXPECT_EQ(data.numberOfCycles(s, 0), 3);
+        EXPECT_EQ(data.numberOfExperiments(s, 0), 1);
+        EXPECT_FLOAT_EQ(data.cycleTime(s, 0, 0, 1), static_cast<float>(100 * s + 2));
+        ExperimentTrace trace;
+        trace.setWiffFileName(dir.file("run.wiff"));
+        trace.selectExperiment(s, 0, 0);
+        ASSERT_EQ(trace.numberOfDataPoints(), 3);
+        EXPECT_EQ(trace.yValue(3), 10.0 * s + 3);
+    }
+}
+
 // An export of the MS/MS spectra only, or of a part of a run, keeps the
 // instrument's numbers: far higher than the spectra it holds.
 TEST(AnalystLayout, IdNumbersAreLabels) {
@@ -329,8 +395,34 @@ TEST(AnalystErrors, OpeningFailsBeforeAnySampleIsRead) {
         {"sample 2 of 3 missing",
          {{"lysate3-a.mzML", ids({"sample=1 cycle=1 experiment=1"})}, {"lysate3-c.mzML", ids({"sample=3 cycle=1 experiment=1"})}},
          E_FILENOTFOUND, "No export of sample 2 was found in the folder "},
-        {"two samples", {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "sample=2 cycle=1 experiment=2"})}},
-         E_FAIL, "names sample 2"},
+        {"ids back to an earlier sample",
+         {{"lysate3.mzML", ids({"sample=2 cycle=1 experiment=1", "sample=1 cycle=1 experiment=2"})}}, E_FAIL,
+         "spectrum 2 (\"sample=1 cycle=1 experiment=2\") names sample 1 after sample 2"},
+        {"sample 2 of 3 missing in one export",
+         {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "sample=3 cycle=1 experiment=1"})}}, E_FILENOTFOUND,
+         "No export of sample 2 was found in the folder "},
+        // The object model's codes are 16 bits: a code beyond them wrapped
+        // would re-type the whole experiment.
+        {"code past 16 bits",
+         {{"lysate3.mzML", fixtureMzML({spectrum(at(1, 1), msLevel(1)), spectrum(at(1, 2), msLevel(2) + userParam(scanTypeCode, "70000"))},
+                                       qstarElite)}},
+         E_FAIL, "Spectrum 2 (\"sample=1 period=1 cycle=1 experiment=2\") of the export "},
+        {"code past 16 bits, named",
+         {{"lysate3.mzML", fixtureMzML({spectrum(at(1, 1), msLevel(1) + userParam(scanTypeCode, "32768"))}, qstarElite)}},
+         E_FAIL, "lysate3.mzML is damaged: its scan type code 32768 lies beyond the -32768 to 32767"},
+        {"code below 16 bits",
+         {{"lysate3.mzML", fixtureMzML({spectrum(at(1, 1), msLevel(1) + userParam(scanTypeCode, "-32769"))}, qstarElite)}},
+         E_FAIL, "scan type code -32769 lies beyond"},
+        {"code of twenty digits",
+         {{"lysate3.mzML", fixtureMzML({spectrum(at(1, 1), msLevel(1) + userParam(scanTypeCode, "18446744073709551617"))},
+                                       qstarElite)}},
+         E_FAIL, "scan type code 18446744073709551617 lies beyond"},
+        {"charge past 32 bits", {{"lysate3.mzML", [] {
+             FixtureSpectrum product = spectrum(at(1, 2), msLevel(2));
+             product.precursor = precursorElement(500.0, "4294967298", std::nullopt, 30.0);
+             return fixtureMzML({spectrum(at(1, 1), msLevel(1)), product}, qstarElite);
+         }()}},
+         E_FAIL, "is damaged: its charge state 4294967298 lies beyond the 32-bit charges"},
         {"sample key on some only", {{"lysate3.mzML", ids({"sample=1 cycle=1 experiment=1", "cycle=1 experiment=2"})}},
          E_FAIL, "carry a sample key"},
         {"same place twice", {{"lysate3.mzML", ids({"cycle=1 experiment=1", "period=1 cycle=1 experiment=1"})}}, E_FAIL,

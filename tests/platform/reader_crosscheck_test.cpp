@@ -60,8 +60,9 @@ std::string reading(const OpenFormatExport& file) {
     const auto real = [](std::optional<double> v) { return v ? formatText("%a ", *v) : std::string("- "); };
     const auto text = [](const std::optional<std::string>& v) { return v ? "'" + *v + "' " : std::string("- "); };
     const ExportRunInfo& info = file.runInfo();
-    std::string out = info.runId + "|" + info.contactName + "|" + info.startTimeStamp + "|" + info.sampleName + "|" +
-                      info.methodName;
+    std::string out = info.runId + "|" + info.contactName + "|" + info.startTimeStamp + "|";
+    for (const std::string& sample : info.sampleNames) out += sample + ",";
+    out += "|" + info.methodName;
     for (const std::string& model : info.instrumentModels) out += "|" + model;
     for (std::size_t i = 0; i < file.spectrumCount(); ++i) {
         const ExportSpectrum s = file.spectrum(i);
@@ -156,7 +157,7 @@ TEST(LegalXml, EachConstructReadAsTheCleanExport) {
     std::string crlf;
     for (const char c : mzML) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
-        {"'>' in an attribute value", "a.mzML", replaced(mzML, "id=\"scan=1\"", "id=\"scan=1\" spotID=\"a -> b\" note='<x>'")},
+        {"'>' in an attribute value", "a.mzML", replaced(mzML, "id=\"scan=1\"", "id=\"scan=1\" spotID=\"a -> b\" note='&lt;x>'")},
         {"comments", "b.mzML",
          replaced(replaced(replaced(mzML, "<spectrum index=\"0\"", "<!-- <spectrum index=\"9\" id=\"no\"> -->\n<spectrum index=\"0\""),
                            firstBinary, "<binary><!-- base64 follows -->AAAAAAAEeUAAAAAA<!---->ANR7QAAAAAAA3HtA</binary>"),

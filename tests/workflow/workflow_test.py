@@ -34,8 +34,13 @@ SCRIPTS = os.path.join(SOURCE, "workflow", "scripts")
 RUNGEN = os.path.join(BUILD, "tools", "quarrow-rungen")
 EXTRACT = os.path.join(BUILD, "tools", "quarrow-extract")
 CATALOG = os.path.join(BUILD, "tools", "quarrow-runs")
+KEYS = os.path.join(BUILD, "tools", "quarrow-keys")
 PROGRAMS = {"yepharvest": os.path.join(BUILD, "yepharvest", "yepharvest"),
             "wiffharvest": os.path.join(BUILD, "wiffharvest", "wiffharvest")}
+# Every tool the workflow runs, by its setting: the configuration's defaults
+# name the checkout's build/, which this build need not be.
+TOOLS = {**PROGRAMS, "report": os.path.join(BUILD, "tools", "quarrow-report"), "keys": KEYS, "catalog": CATALOG,
+         "extract": EXTRACT}
 BAD = "bad<&"  # a run name that must be escaped wherever it is shown
 
 sys.path.insert(0, SCRIPTS)
@@ -77,10 +82,7 @@ def rows_after_header(text):
 
 def snakemake(work, results, runs, *arguments, environment=None, config=()):
     command = ["snakemake", "-s", SNAKEFILE, *arguments, "--config", f"runs={runs}", f"results={results}",
-               f"yepharvest={PROGRAMS['yepharvest']}", f"wiffharvest={PROGRAMS['wiffharvest']}",
-               f"report={os.path.join(BUILD, 'tools', 'quarrow-report')}", f"catalog={CATALOG}", f"extract={EXTRACT}",
-               "peakListFormat=both",
-               *config]
+               *(f"{setting}={path}" for setting, path in TOOLS.items()), "peakListFormat=both", *config]
     return subprocess.run(command, cwd=work, env=environment, text=True, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT)
 
@@ -190,8 +192,16 @@ class Workflow(unittest.TestCase):
         with self.assertRaisesRegex(quarrow_runs.RunFolderError, "^quarrow-runs: cannot read the folder .*none: "):
             quarrow_runs.find_runs(CATALOG, os.path.join(other, "none"))
 
+    def test_every_tool_of_the_build_is_given(self):
+        """Run from any build folder, the workflow is told where each tool is."""
+        import yaml
+        with open(os.path.join(SOURCE, "workflow", "config.yaml")) as stream:
+            config = yaml.safe_load(stream)
+        self.assertEqual(sorted(name for name, value in config.items() if str(value).startswith("build/")),
+                         sorted(TOOLS))
+
     def test_options_hold_the_keys_its_program_reads_off_their_defaults(self):
-        keys = quarrow_runs.read_query_keys(os.path.join(BUILD, "tools", "quarrow-keys"))
+        keys = quarrow_runs.read_query_keys(KEYS)
         config = {"specFeaturesFilename": "f.txt", "autoCharge": "", "lowParent": 500.0, "cys": "ICAT-mix",
                   "tolerance_units": "%", "minMSsignalNoise": 40, "lastScan": 999999999}
         self.assertEqual(quarrow_runs.extract_options(config, keys, "wiffharvest"),
@@ -204,7 +214,7 @@ class Workflow(unittest.TestCase):
 
     def test_config_lists_every_key_a_stage_reads_at_the_front_ends_default(self):
         import yaml
-        keys = quarrow_runs.read_query_keys(os.path.join(BUILD, "tools", "quarrow-keys"))
+        keys = quarrow_runs.read_query_keys(KEYS)
         with open(os.path.join(SOURCE, "workflow", "config.yaml")) as stream:
             config = yaml.safe_load(stream)
         listed = {name: str(value) for name, value in config.items() if name not in quarrow_runs.WORKFLOW_SETTINGS}
@@ -238,7 +248,7 @@ class Workflow(unittest.TestCase):
         settings = {row["setting"]: row["value"] for row in table(os.path.join(info, "settings.tsv"))}
         for name, value in (("runs", self.runs), ("results", self.results), ("peakListFormat", "both"),
                             ("autoCharge", "Find"), ("lastScan", "999999999"), ("output_filename", ""),
-                            ("mem_mb", "4000"), ("wiffharvest", PROGRAMS["wiffharvest"]), ("catalog", CATALOG),
+                            ("mem_mb", "4000"), ("wiffharvest", PROGRAMS["wiffharvest"]), ("catalog", CATALOG), ("keys", KEYS),
                             ("parameters", os.path.join(os.path.realpath(SOURCE), "msparams_quarrow"))):
             self.assertEqual(settings[name], value, name)
         self.assertNotIn("xtractorDataFilename", settings)

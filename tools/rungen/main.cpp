@@ -57,6 +57,7 @@ constexpr const char* usage =
     "                    converter's MS-level filter does (the ids keep their\n"
     "                    cycle and experiment numbers)\n"
     "  --first-cycle N   number the cycles from N (default 1), as in an excerpt\n"
+    "  --one-export      every sample in one export, RUN.mzML, one after another\n"
     "  --help            this text\n";
 
 struct Options {
@@ -142,6 +143,7 @@ Options parseOptions(int argc, char** argv) {
         else if (option == "--enhanced-resolution") options.sciexSettings.enhancedResolution = true;
         else if (option == "--msms-only") options.sciexSettings.msmsOnly = true;
         else if (option == "--first-cycle") options.sciexSettings.firstCycle = number(option, value());
+        else if (option == "--one-export") options.sciexSettings.oneExport = true;
         else fail("unknown option " + std::string(option));
     }
     const SciexSettings plain;
@@ -149,10 +151,11 @@ Options parseOptions(int argc, char** argv) {
                            options.sciexSettings.chargelessFraction != plain.chargelessFraction ||
                            options.sciexSettings.shortCycleFraction != plain.shortCycleFraction ||
                            options.sciexSettings.scanTypeCodes || options.sciexSettings.enhancedResolution ||
-                           options.sciexSettings.msmsOnly || options.sciexSettings.firstCycle != plain.firstCycle;
+                           options.sciexSettings.msmsOnly || options.sciexSettings.firstCycle != plain.firstCycle ||
+                           options.sciexSettings.oneExport;
     if (sciexOnly && !options.sciex) {
-        fail("--model, --samples, --chargeless, --short-cycles, --scan-type-codes, --enhanced-resolution, --msms-only and "
-             "--first-cycle need --sciex");
+        fail("--model, --samples, --chargeless, --short-cycles, --scan-type-codes, --enhanced-resolution, --msms-only, "
+             "--first-cycle and --one-export need --sciex");
     }
     if (options.sciexSettings.firstCycle < 1 || options.sciexSettings.firstCycle > 1000000000) {
         fail("--first-cycle must lie between 1 and 1000000000");

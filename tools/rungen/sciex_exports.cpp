@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
@@ -162,19 +163,50 @@ private:
     std::vector<msdata::SpectrumIdentity> identities_;
 };
 
-void writeTruthRows(std::ofstream& truth, const RunPlan& plan, const SciexSpectrumList& list, std::size_t sample) {
+// The spectra of several samples one after another: one export of them all.
+class SamplesSpectrumList : public msdata::SpectrumListBase {
+public:
+    explicit SamplesSpectrumList(std::vector<msdata::SpectrumListPtr> samples) : samples_(std::move(samples)) {
+        for (std::size_t s = 0; s < samples_.size(); ++s) {
+            for (std::size_t i = 0; i < samples_[s]->size(); ++i) {
+                msdata::SpectrumIdentity identity = samples_[s]->spectrumIdentity(i);
+                identity.index = identities_.size();
+                identities_.push_back(identity);
+                places_.emplace_back(s, i);
+            }
+        }
+    }
+    std::size_t size() const override { return identities_.size(); }
+    const msdata::SpectrumIdentity& spectrumIdentity(std::size_t index) const override { return identities_.at(index); }
+    msdata::SpectrumPtr spectrum(std::size_t index, bool getBinaryData) const override {
+        const auto [sample, within] = places_.at(index);
+        msdata::SpectrumPtr spectrum = samples_[sample]->spectrum(within, getBinaryData);
+        spectrum->index = index;
+        return spectrum;
+    }
+
+private:
+    std::vector<msdata::SpectrumListPtr> samples_;
+    std::vector<msdata::SpectrumIdentity> identities_;
+    std::vector<std::pair<std::size_t, std::size_t>> places_;  // sample, index within it
+};
+
+// `first` is the index of the sample's first spectrum in its export.
+void writeTruthRows(std::ofstream& truth, const RunPlan& plan, const SciexSpectrumList& list, std::size_t sample,
+                    std::size_t first) {
     char line[640];
     for (std::size_t i = 0; i < list.scans().size(); ++i) {
         const SciexScan& scan = list.scans()[i];
         const PlannedSpectrum& planned = plan.spectra()[scan.planIndex];
         const double seconds = scan.enhancedResolution ? planned.seconds + 0.125 : planned.seconds;
         const std::string id = list.spectrumIdentity(i).id;
+        const std::size_t index = first + i;
         if (planned.msLevel == 1) {
-            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%d\t%d\t1\t%d\t%.3f\t\t0\t0\t0\t0\n", sample, i, id.c_str(),
+            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%d\t%d\t1\t%d\t%.3f\t\t0\t0\t0\t0\n", sample, index, id.c_str(),
                           scan.cycle, scan.experiment, scan.scanTypeCode, seconds);
         } else {
             const Analyte& analyte = plan.analytes()[static_cast<std::size_t>(planned.analyte)];
-            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%d\t%d\t2\t%d\t%.3f\t%s\t%d\t%d\t%g\t%.10f\n", sample, i,
+            std::snprintf(line, sizeof line, "%zu\t%zu\t%s\t%d\t%d\t2\t%d\t%.3f\t%s\t%d\t%d\t%g\t%.10f\n", sample, index,
                           id.c_str(), scan.cycle, scan.experiment, scan.scanTypeCode, seconds, analyte.sequence.c_str(),
                           analyte.charge, scan.withCharge ? 1 : 0, scan.collisionEnergy, analyte.monoisotopicMz);
         }
@@ -182,8 +214,8 @@ void writeTruthRows(std::ofstream& truth, const RunPlan& plan, const SciexSpectr
     }
 }
 
-void describeSample(msdata::MSData& data, const std::string& runId, const std::string& sampleName,
-                    const std::string& model) {
+void describeSamples(msdata::MSData& data, const std::string& runId, const std::vector<std::string>& sampleNames,
+                     const std::string& model) {
     data.id = runId;
     data.run.id = runId;
     data.run.startTimeStamp = "2024-03-05T09:41:00Z";
@@ -192,7 +224,7 @@ void describeSample(msdata::MSData& data, const std::string& runId, const std::s
     msdata::Contact contact;
     contact.set(cv::MS_contact_name, "quarrow-rungen");
     data.fileDescription.contacts.push_back(contact);
-    data.samplePtrs.push_back(msdata::SamplePtr(new msdata::Sample(sampleName, sampleName)));
+    for (const std::string& name : sampleNames) data.samplePtrs.push_back(msdata::SamplePtr(new msdata::Sample(name, name)));
     data.run.samplePtr = data.samplePtrs.front();
     msdata::InstrumentConfigurationPtr instrument(new msdata::InstrumentConfiguration("IC1"));
     // The vocabulary's own term where it has one, else the generic term with the name.
@@ -226,22 +258,39 @@ std::vector<std::string> writeSciexExports(const RunSettings& run, const SciexSe
              "charge_written\tcollision_energy\tmonoisotopic_mz\n";
 
     std::vector<std::string> written;
+    const auto exportPath = [&](const std::string& exportName) {
+        const std::string path = (wiff.parent_path() / (exportName + ".mzML")).string();
+        return gzip ? path + ".gz" : path;
+    };
+    std::vector<std::unique_ptr<RunPlan>> plans;  // the spectrum lists make their spectra from them
+    std::vector<msdata::SpectrumListPtr> lists;
+    std::vector<std::string> sampleNames;
+    std::size_t spectraBefore = 0;  // in the one export, of the samples before
     for (std::size_t s = 1; s <= sciex.samples; ++s) {
         RunSettings settings = run;
         settings.seed = run.seed + s - 1;
-        const RunPlan plan(settings);
+        const RunPlan& plan = *plans.emplace_back(std::make_unique<RunPlan>(settings));
         const std::string sampleName = "Sample" + std::to_string(s);
+        const boost::shared_ptr<SciexSpectrumList> list(
+            new SciexSpectrumList(plan, layOut(plan, settings, sciex), s, sciex.scanTypeCodes));
+        writeTruthRows(truth, plan, *list, s, sciex.oneExport ? spectraBefore : 0);
+        spectraBefore += list->size();
+        lists.push_back(list);
+        sampleNames.push_back(sampleName);
+        if (sciex.oneExport) continue;
         const std::string exportName = sciex.samples == 1 ? runName : runName + "-" + sampleName;
-        std::string path = (wiff.parent_path() / (exportName + ".mzML")).string();
-        if (gzip) path += ".gz";
-
         msdata::MSData data;
-        describeSample(data, exportName, sampleName, model);
-        auto* list = new SciexSpectrumList(plan, layOut(plan, settings, sciex), s, sciex.scanTypeCodes);
-        data.run.spectrumListPtr = msdata::SpectrumListPtr(list);
-        writeSyntheticMzML(data, path, gzip);
-        writeTruthRows(truth, plan, *list, s);
-        written.push_back(path);
+        describeSamples(data, exportName, {sampleName}, model);
+        data.run.spectrumListPtr = list;
+        writeSyntheticMzML(data, exportPath(exportName), gzip);
+        written.push_back(exportPath(exportName));
+    }
+    if (sciex.oneExport) {
+        msdata::MSData data;
+        describeSamples(data, runName, sampleNames, model);
+        data.run.spectrumListPtr = msdata::SpectrumListPtr(new SamplesSpectrumList(std::move(lists)));
+        writeSyntheticMzML(data, exportPath(runName), gzip);
+        written.push_back(exportPath(runName));
     }
     return written;
 }

@@ -4,7 +4,8 @@
 // and `<run>-<sample>.mzML` for several, with WIFF native ids
 // ("sample=1 period=1 cycle=96 experiment=2"). Experiment 1 is the survey
 // scan, the dependent MS/MS scans follow; a dependent scan that a cycle did
-// not take has no spectrum in the export.
+// not take has no spectrum in the export. All samples may also go into
+// one export, `<run>.mzML`, the samples one after another.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct SciexSettings {
     bool enhancedResolution = false;   // an enhanced-resolution scan (code 12) after each survey scan that chose
     bool msmsOnly = false;             // no survey (nor enhanced-resolution) scans in the exports
     std::size_t firstCycle = 1;        // the number of the first cycle
+    bool oneExport = false;            // every sample in RUN.mzML, one after another
 };
 
 // The family's usual instrument model: "QSTAR Elite" or "4000 QTRAP".
