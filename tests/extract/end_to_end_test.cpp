@@ -635,6 +635,9 @@ TEST_F(Extract, TheHelpListsEveryChoice) {
 // --check says nothing, runs nothing and makes nothing of a call it would
 // take, a window of one scan or precursor mass included.
 TEST_F(Extract, CheckTakesACallWithoutRunningIt) {
+    std::filesystem::create_directory(tool.file("s.d"));
+    writeWholeFile(tool.file("s.d/Analysis.mzML"), "");
+    writeWholeFile(tool.file("w.mzML"), "");
     const std::string out = tool.file("out");
     const std::vector<std::vector<std::string>> cases = {
         {tool.file("s.d"), "--check", "--out", out},

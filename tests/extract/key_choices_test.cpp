@@ -38,7 +38,7 @@ TEST(KeyChoices, EveryChoiceKeyListsItsChoicesInTheHelpAndItsRefusal) {
             EXPECT_NE(text.find(choice.value.empty() ? "empty" : choice.value), std::string::npos) << choice.value;
         }
     }
-    EXPECT_EQ(choiceKeys, 6);
+    EXPECT_GE(choiceKeys, 6);
 }
 
 TEST(KeyChoices, TheTextSaysLabelsAndWhichNameAnotherStandsFor) {

@@ -215,7 +215,7 @@ TEST(FormPage, EveryChoiceKeyOffersItsChoices) {
             }
             EXPECT_EQ(select.substr(select.find('>') + 1), expected) << key.name;
         }
-        EXPECT_EQ(selects, program == Program::yepharvest ? 6 : 3) << programName(program);
+        EXPECT_GE(selects, program == Program::yepharvest ? 6 : 3) << programName(program);
     }
     const std::string page = formPage({Program::wiffharvest, {}, cysteines, "/d", "/r", "", {}}).html();
     EXPECT_NE(page.find("<option value=\"carbamidomethyl\">carbamidomethyl (another name for iodoacetamide)</option>"),
