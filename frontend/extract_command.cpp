@@ -25,6 +25,7 @@ struct CommandWords {
     bool help = false;
     bool version = false;
     bool verbose = false;
+    bool check = false;
     std::vector<std::string> runs;
     std::string out;
     ToolPlaces places;
@@ -78,6 +79,8 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
         }
         if (argument == "--verbose" || argument == "-v") {
             words.verbose = true;
+        } else if (argument == "--check") {
+            words.check = true;
         } else if (argument.starts_with("--") || argument == "-o") {
             readOption(arguments, i, words);
         } else {
@@ -157,6 +160,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     }
     checkNames(chosen);
     command.verbose = words.verbose;
+    command.check = words.check;
     command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();

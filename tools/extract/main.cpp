@@ -16,6 +16,7 @@
 #include "tools/extract/extract_run.h"
 #include "frontend/tool_places.h"
 #include "frontend/key_listing.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +70,11 @@ void printHelp() {
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
+        "--check   checks everything above as a run would, then, instead of running,\n"
+        "       prints one line per run after a header line: run, program, path (the\n"
+        "       data file the program would read), escaped as quarrow-runs --tsv\n"
+        "       escapes them; nothing is made. The workflow checks each row of its\n"
+        "       samplesheet so.\n"
         "-v, --verbose   the keys and the programs' progress too (their stage lines\n"
         "       and parameter blocks); without it each run shows its program and\n"
         "       data file, then its outcome.\n"
@@ -159,6 +165,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const std::optional<std::string> missing = missingTool(command)) return refused(*missing);
+    if (command.check) {
+        std::string table = "run\tprogram\tpath\n";
+        for (const ExtractRun& run : command.runs) {
+            table += tsvField(run.name) + '\t' + run.program + '\t' + tsvField(run.dataFilename) + '\n';
+        }
+        std::fwrite(table.data(), 1, table.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     std::error_code error;
     fs::create_directories(command.outDir, error);
     if (error) return refused("cannot make " + command.outDir + ": " + error.message());
