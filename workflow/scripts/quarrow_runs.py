@@ -198,7 +198,7 @@ def sheet_runs(path, keys, extract, check_options):
         where = f"the samplesheet {path}, line {number}"
         if not row["path"]:
             raise SamplesheetError(f"{where}: no path")
-        data = os.path.join(base, row["path"])
+        data = os.path.normpath(os.path.join(base, row["path"]))
         # Every column but the first two, also an empty one, when it is no
         # query key: the command line refuses it by name.
         cells = {column: value for column, value in row.items() if column not in ("sample", "path")}
