@@ -554,17 +554,21 @@ class Workflow(unittest.TestCase):
             stream.write("#!/bin/sh\necho '<BR>Data read into memory.'\nkill -SEGV $$\n")
         os.chmod(crash, 0o755)
         y1 = os.path.join(self.runs, "y1.d")
+        damaged = os.path.join(where, "damaged.mzML")
+        with open(damaged, "w") as stream:
+            stream.write("<mzML><run>")
         cases = [
             ("yepharvest", y1, [], None, 0),
             ("yepharvest", y1, ["--groupScans=-3"],
              "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
+            # A run that is not there is refused before anything runs.
             ("yepharvest", os.path.join(where, "none.d"), [],
-             f"No run export was found: the run folder {where}/none.d/ does not exist (looked for Analysis.mzML, "
-             "Analysis.mzXML, Analysis.mzML.gz or Analysis.mzXML.gz in it).", 1),
+             "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
             ("wiffharvest", os.path.join(where, "none.wiff"), [],
-             f"No export of the .wiff file was found in the folder {where}/: looked for none.mzML, none.mzXML, "
-             "none.mzML.gz and none.mzXML.gz, and for none-<sample>.mzML, none-<sample>.mzXML, "
-             "none-<sample>.mzML.gz and none-<sample>.mzXML.gz (endings in any letter case).", 1),
+             "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
+            ("yepharvest", damaged, [],
+             f"The export {damaged} is incomplete or damaged: it does not end with the closing </mzML>, "
+             "</indexedmzML> or </mzXML> tag.", 1),
             (crash, y1, [], "yepharvest was ended by signal 11 (Segmentation fault) before it said why.", 128 + 11),
         ]
         for number, (program, data, options, sentence, status) in enumerate(cases):
