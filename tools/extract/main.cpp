@@ -18,6 +18,7 @@
 #include "tools/extract/run_folder_claim.h"
 #include "frontend/tool_places.h"
 #include "frontend/key_listing.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 
@@ -71,9 +72,11 @@ void printHelp() {
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
-        "--check   checks the command line, its runs and the programs as a call\n"
-        "       would, then ends without running or writing anything: status 0,\n"
-        "       or 2 with the refusal.\n"
+        "--check   checks everything above as a run would, then, instead of running,\n"
+        "       prints one line per run after a header line: run, program, path (the\n"
+        "       data file the program would read), escaped as quarrow-runs --tsv\n"
+        "       escapes them; nothing is made. The workflow checks each row of its\n"
+        "       samplesheet so.\n"
         "-v, --verbose   the keys and the programs' progress too (their stage lines\n"
         "       and parameter blocks); without it each run shows its program and\n"
         "       data file, then its outcome.\n"
@@ -170,7 +173,14 @@ int main(int argc, char** argv) {
     RunFolderLocks locks;
     try {
         checkRunFolders(command);
-        if (command.check) return 0;
+        if (command.check) {
+            std::string table = "run\tprogram\tpath\n";
+            for (const ExtractRun& run : command.runs) {
+                table += tsvField(run.name) + '\t' + programName(run.program) + '\t' + tsvField(run.dataFilename) + '\n';
+            }
+            std::fwrite(table.data(), 1, table.size(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
         std::error_code error;
         fs::create_directories(command.outDir, error);
         if (error) return refused("cannot make " + command.outDir + ": " + error.message());
