@@ -41,6 +41,7 @@ struct ExtractCommand {
     bool help = false;
     bool version = false;
     bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
+    std::size_t jobs = 1;  // runs extracted at once
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"
