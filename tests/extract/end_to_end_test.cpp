@@ -420,18 +420,15 @@ TEST_F(Extract, RunsSideBySideAreShownAndTalliedInTheOrderGiven) {
     std::filesystem::create_directory(tool.file("broken.d"));
     writeWholeFile(tool.file("broken.d/Analysis.mzML"), "<mzML>cut off");
     const std::string waiting = tool.file("waiting");
-    writeWholeFile(waiting, "#!/bin/sh\ncase \"$QUERY_STRING\" in\n*first*)\n  i=0\n  while [ ! -e '" +
+    writeWholeFile(waiting, "#!/bin/sh\ncase \"$QUERY_STRING\" in\n*first.mzML*)\n  i=0\n  while [ ! -e '" +
                                 tool.file("two/last/run.tsv") + "' ] && [ $i -lt 6000 ]; do /bin/sleep 0.05; i=$((i+1)); done ;;\n"
                                 "esac\nexec " + YEPHARVEST_PATH + "\n");
     std::filesystem::permissions(waiting, std::filesystem::perms::owner_all);
     const std::vector<std::string> runs = {tool.file("first.mzML"), tool.file("broken.d"), tool.file("last.mzML")};
     std::vector<std::string> oneByOne = runs;
-    for (const char* word : {"--yepharvest", YEPHARVEST_PATH, "--out", tool.file("one").c_str()}) oneByOne.push_back(word);
+    oneByOne.insert(oneByOne.end(), {"--yepharvest", YEPHARVEST_PATH, "--out", tool.file("one")});
     std::vector<std::string> sideBySide = runs;
-    for (const std::string& word : {std::string("--jobs"), std::string("2"), std::string("--yepharvest"), waiting,
-                                    std::string("--out"), tool.file("two")}) {
-        sideBySide.push_back(word);
-    }
+    sideBySide.insert(sideBySide.end(), {"--jobs", "2", "--yepharvest", waiting, "--out", tool.file("two")});
     const ChildResult one = extract(oneByOne);
     const ChildResult two = extract(sideBySide);
     EXPECT_EQ(one.exitStatus, 1) << one.output;
