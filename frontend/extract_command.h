@@ -38,6 +38,7 @@ struct ExtractCommand {
     bool version = false;
     bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
     bool check = false;    // everything checked and each run named, nothing run
+    std::size_t jobs = 1;  // runs extracted at once
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"
