@@ -4,16 +4,11 @@
 // anything runs when it is not what the chosen programs read.
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/util/cgi_query.h"
-
-class CommandLineError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+#include "frontend/command_line_error.h"
 
 // Where the tool finds what it runs: an option, else an environment
 // variable, else the places found beside the tool (tool_places.h).

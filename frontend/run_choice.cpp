@@ -4,7 +4,7 @@
 
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
-#include "frontend/extract_command.h"
+#include "frontend/command_line_error.h"
 #include "frontend/run_batch.h"
 #include "frontend/run_catalog.h"
 

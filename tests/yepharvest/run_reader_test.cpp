@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tests/platform/export_fixtures.h"
+#include "tests/support/whole_table_stages.h"
 #include "tests/support/work_folder.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/run_reader.h"
@@ -39,7 +40,7 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
 
     const Reader::Read read = reader.read(dir.path());
     ASSERT_EQ(read.result, 0) << read.output;
-    ASSERT_EQ(reader.run.numScans(), 4);
+    ASSERT_EQ(reader.run.size(), 4);
     EXPECT_EQ(reader.record(1).selectedParentMz, 445.25);  // the first of its two precursors
     EXPECT_EQ(reader.record(1).parentMz, 445.25);
     EXPECT_EQ(reader.record(1).rejected, 0);
@@ -99,7 +100,7 @@ TEST(RunReaderFailures, RunsThatCannotBeOpened) {
         EXPECT_NE(read.output.find(c.named), std::string::npos) << c.path << "\n" << read.output;
         EXPECT_EQ(std::count(read.output.begin(), read.output.end(), '\n'), 3) << c.path;
         EXPECT_EQ(read.output.back(), '\n') << c.path;
-        EXPECT_EQ(reader.run.numScans(), 0) << c.path;
+        EXPECT_EQ(reader.run.size(), 0) << c.path;
     }
 }
 
@@ -111,7 +112,7 @@ TEST(RunReaderFailures, UndecodableSpectrumAfterTheCountWasKnown) {
     EXPECT_EQ(read.result, 1);
     EXPECT_EQ(read.output.substr(0, 48), "<BR>-----------------\n<BR>Number of spectra:3\nEr");
     EXPECT_NE(read.output.find("\nError: Spectrum 1 (&quot;scan=1&quot;) of the export "), std::string::npos) << read.output;
-    EXPECT_EQ(damaged.run.numScans(), 3);  // the count was known
+    EXPECT_EQ(damaged.run.size(), 3);  // the count was known
     EXPECT_EQ(damaged.record(0).msLevel, 1);
     EXPECT_EQ(damaged.record(1).msLevel, 0);  // never read
     EXPECT_FALSE(damaged.run.noMSscans);
