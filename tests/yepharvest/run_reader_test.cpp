@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "tests/platform/export_fixtures.h"
 #include "tests/support/whole_table_stages.h"
@@ -68,6 +69,33 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
               "<BR>scanWindow\t\tscan window lower limit\t300\n"
               "<BR>scanWindow\t\tscan window upper limit\t2000\n"
               "<BR>-----------------\n");
+}
+
+// The stages over survey scans skip a run without any; the reader knows it
+// once the last spectrum is read, before the stages' last stretch runs, and
+// not a spectrum earlier.
+TEST(RunReader, ARunWithoutSurveyScansIsKnownOnceItsLastSpectrumIsRead) {
+    TempDir dir;
+    runGenerator("--spectra 30 --output " + dir.file("with.mzML"));
+    runGenerator("--spectra 30 --fragment-only --output " + dir.file("without.mzML"));
+    for (const auto& [file, noMSscans] : {std::pair{"with.mzML", false}, std::pair{"without.mzML", true}}) {
+        SCOPED_TRACE(file);
+        Reader reader(dir.file(file));
+        testing::internal::CaptureStdout();
+        RunReading reading(dir.file(file), reader.run, reader.context);
+        const std::int32_t count = reader.run.size();
+        reading.readUpTo(count - 1);
+        const bool beforeTheLast = reader.run.noMSscans;
+        reading.readUpTo(count);
+        const bool afterTheLast = reader.run.noMSscans;
+        const int finished = reading.finish();
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(count, 30);
+        EXPECT_EQ(finished, 0);
+        EXPECT_FALSE(beforeTheLast);
+        EXPECT_EQ(afterTheLast, noMSscans);
+        EXPECT_EQ(reader.run.noMSscans, noMSscans);
+    }
 }
 
 // A run that cannot be opened gives the reader's error lines, status 1 and
