@@ -1,6 +1,5 @@
 #pragma once
-// What the command line's reading throws for an argument that no run can
-// take: its message is for people, and the tool prints it with its usage.
+// A command line refused before anything runs, with a message for people.
 #include <stdexcept>
 
 class CommandLineError : public std::runtime_error {

@@ -43,7 +43,7 @@ std::vector<ChosenRun> chooseRuns(const std::string& path) {
     std::vector<ChosenRun> runs;
     if (const std::optional<CatalogRun> named = runOfNamedPath(data)) {
         ChosenRun run{.given = path, .name = named->name, .program = named->program, .dataFilename = named->path};
-        if (run.program == "wiffharvest" && !path.ends_with(".wiff")) {
+        if (run.program == Program::wiffharvest && !path.ends_with(".wiff")) {
             run.note = path + " is an export of a .wiff file: wiffharvest reads it as " + run.dataFilename +
                        ", with every export of that file beside it";
         }
