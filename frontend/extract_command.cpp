@@ -1,10 +1,12 @@
 #include "frontend/extract_command.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <set>
 
 #include "core/extractor/query_keys.h"
+#include "frontend/cgi_launch.h"
 #include "frontend/run_choice.h"
 #include "frontend/key_values.h"
 
@@ -28,6 +30,7 @@ struct CommandWords {
     bool verbose = false;
     std::vector<std::string> runs;
     std::string out;
+    std::string jobs;
     ToolPlaces places;
     std::vector<std::pair<const QueryKey*, std::string>> keys;
 };
@@ -40,6 +43,7 @@ std::string* optionPlace(const std::string& name, CommandWords& words) {
     }
     if (name == "parameters") return &words.places.parameters;
     if (name == "report") return &words.places.report;
+    if (name == "jobs") return &words.jobs;
     return nullptr;
 }
 
@@ -128,6 +132,18 @@ std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, st
     return given;
 }
 
+// Runs at once: 1 when not given.
+std::size_t jobsOf(const std::string& given) {
+    if (given.empty()) return 1;
+    std::size_t jobs = 0;
+    const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), jobs);
+    if (error != std::errc() || end != given.data() + given.size() || jobs < 1 || jobs > maxProgramsAtOnce) {
+        refuse("--jobs " + given + ": not a whole number from 1 to " + std::to_string(maxProgramsAtOnce) +
+               " (the runs extracted at once)");
+    }
+    return jobs;
+}
+
 // Each run goes into a folder of its own, named after it.
 void checkNames(const std::vector<ChosenRun>& runs) {
     for (auto run = runs.begin(); run != runs.end(); ++run) {
@@ -155,6 +171,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         command.version = words.version;
         return command;
     }
+    command.jobs = jobsOf(words.jobs);
     std::vector<ChosenRun> chosen;
     for (const std::string& path : words.runs) {
         const std::vector<ChosenRun> runs = chooseRuns(path);

@@ -36,8 +36,9 @@ struct ExtractRun {
 struct ExtractCommand {
     bool help = false;
     bool version = false;
-    bool check = false;  // everything checked, nothing run
     bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
+    bool check = false;    // everything checked and each run named, nothing run
+    std::size_t jobs = 1;  // runs extracted at once
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"

@@ -9,6 +9,7 @@
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/text_path.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/extractor/extractor_parameters.h"
+#include "core/util/cgi_query.h"
 
 // How a value text becomes the field's value.
 enum class KeyType {
@@ -121,3 +122,8 @@ std::string frontEndValue(const QueryKey& key);
 double numericValue(const QueryKey& key, const ExtractorParameters& parameters);
 // Stores `value`, read as the key's type, in the key's field.
 void applyQueryValue(const QueryKey& key, ExtractorParameters& parameters, const std::string& value);
+
+// The programs' defaults with the entries applied in order; the last
+// occurrence of a key wins, unknown keys are ignored, nothing is ever
+// rejected. No entries: every field at the programs' default.
+ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries);

@@ -366,9 +366,9 @@ TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
     EXPECT_EQ(folderContents(tool.file("all")).size(), programs.size());
 }
 
-// A program that stands for a slow run: it says it has started, then waits
-// until a signal ends it, and ends as the programs do on one, with status 1
-// (the fatal path).
+// A program that stands for a slow run: it says it has started (a line in
+// $MARK), then waits until a signal ends it, and ends as the programs do on
+// one, with status 1 (the fatal path).
 std::string slowProgram(const TempDir& dir) {
     const std::string slow = dir.file("slow");
     writeWholeFile(slow,
@@ -376,7 +376,7 @@ std::string slowProgram(const TempDir& dir) {
                    "trap 'kill $waiting; exit 1' TERM INT HUP\n"
                    "/bin/sleep 600 >/dev/null 2>&1 &\n"
                    "waiting=$!\n"
-                   ": > \"$MARK\"\n"
+                   "echo started >> \"$MARK\"\n"
                    "wait $waiting\n");
     std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
     return slow;
@@ -408,6 +408,81 @@ TEST_F(Extract, AStopSignalEndsTheCallAfterTheRunningProgram) {
         EXPECT_EQ(record.at("signal").value, std::to_string(number)) << number;
         EXPECT_FALSE(std::filesystem::exists(call.file("out/b"))) << number;
         EXPECT_FALSE(std::filesystem::exists(call.file("out/c"))) << number;
+    }
+}
+
+// Runs side by side say what they say in the order given, whichever ends
+// first: the first run here waits until the last has its record, the
+// second is broken. The call's lines, status, records and peak lists are
+// those of one run after another.
+TEST_F(Extract, RunsSideBySideAreShownAndTalliedInTheOrderGiven) {
+    for (const char* run : {"first", "last"}) runGenerator("--spectra 120 --seed 5 --output " + tool.file(run) + ".mzML");
+    std::filesystem::create_directory(tool.file("broken.d"));
+    writeWholeFile(tool.file("broken.d/Analysis.mzML"), "<mzML>cut off");
+    const std::string waiting = tool.file("waiting");
+    writeWholeFile(waiting, "#!/bin/sh\ncase \"$QUERY_STRING\" in\n*first.mzML*)\n  i=0\n  while [ ! -e '" +
+                                tool.file("two/last/run.tsv") + "' ] && [ $i -lt 6000 ]; do /bin/sleep 0.05; i=$((i+1)); done ;;\n"
+                                "esac\nexec " + YEPHARVEST_PATH + "\n");
+    std::filesystem::permissions(waiting, std::filesystem::perms::owner_all);
+    const std::vector<std::string> runs = {tool.file("first.mzML"), tool.file("broken.d"), tool.file("last.mzML")};
+    std::vector<std::string> oneByOne = runs;
+    oneByOne.insert(oneByOne.end(), {"--yepharvest", YEPHARVEST_PATH, "--out", tool.file("one")});
+    std::vector<std::string> sideBySide = runs;
+    sideBySide.insert(sideBySide.end(), {"--jobs", "2", "--yepharvest", waiting, "--out", tool.file("two")});
+    const ChildResult one = extract(oneByOne);
+    const ChildResult two = extract(sideBySide);
+    EXPECT_EQ(one.exitStatus, 1) << one.output;
+    EXPECT_EQ(two.exitStatus, 1) << two.output;
+    std::string asOne = two.output;
+    for (std::size_t at = 0; (at = asOne.find(tool.file("two/"), at)) != std::string::npos;) {
+        asOne.replace(at, tool.file("two/").size(), tool.file("one/"));
+    }
+    EXPECT_EQ(asOne, one.output);
+    EXPECT_TRUE(one.output.ends_with("3 runs: 2 finished, 1 failed, 0 stopped\n"
+                                     "  finished  " + tool.file("one/first/") + "\n"
+                                     "  failed    " + tool.file("one/broken/") + "\n"
+                                     "  finished  " + tool.file("one/last/") + "\n"))
+        << one.output;
+    const std::vector<std::pair<std::string, std::string>> outcomes = {{"first", "ok"}, {"broken", "failed"}, {"last", "ok"}};
+    for (const auto& [run, outcome] : outcomes) {
+        EXPECT_EQ(readRecord(tool.file("two/" + run + "/run.tsv")).at("outcome").value, outcome) << run;
+        if (outcome != "ok") continue;
+        const auto lists = folderContents(tool.file("two/" + run + "/peaklists"));
+        EXPECT_EQ(lists.size(), 1U) << run;
+        EXPECT_EQ(lists, folderContents(tool.file("one/" + run + "/peaklists"))) << run;
+    }
+}
+
+// An interrupt reaches every running program of a call of runs side by
+// side: each is recorded as stopped by it, no run starts after it, and the
+// call's status is 128 + the signal.
+TEST_F(Extract, AStopSignalStopsEveryRunningProgramAndStartsNoMore) {
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        TempDir call;
+        for (const char* run : {"a", "b", "c"}) runGenerator("--spectra 40 --seed 2 --output " + call.file(run) + ".mzML");
+        const std::string started = call.file("started");
+        const int pid = startProgram({EXTRACT_PATH, "", {{"MARK", started}}, "",
+                                      {call.file("a.mzML"), call.file("b.mzML"), call.file("c.mzML"), "--jobs", "2",
+                                       "--yepharvest", slowProgram(call), "-o", call.file("out")}},
+                                     call.file("output.txt"));
+        bool bothStarted = false;
+        for (int wait = 0; wait < 12000 && !bothStarted; ++wait) {
+            bothStarted = fileExists(started) && splitText(readWholeFile(started)).size() == 2;
+            if (!bothStarted) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(bothStarted) << number;
+        ::kill(pid, number);
+        EXPECT_EQ(waitForProgram(pid), 128 + number) << number;
+        for (const char* run : {"a", "b"}) {
+            const auto record = readRecord(call.file("out/") + run + "/run.tsv");
+            EXPECT_EQ(record.at("outcome").value, "stopped") << number << run;
+            EXPECT_EQ(record.at("signal").value, std::to_string(number)) << number << run;
+        }
+        EXPECT_FALSE(std::filesystem::exists(call.file("out/c"))) << number;
+        EXPECT_EQ(splitText(readWholeFile(started)).size(), 2U) << number;
+        const std::string output = readWholeFile(call.file("output.txt"));
+        EXPECT_TRUE(output.ends_with("  stopped   " + call.file("out/b/") + "\n  not run   " + call.file("out/c/") + "\n"))
+            << output;
     }
 }
 
@@ -555,6 +630,11 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--out", out, "--groupScans"}, "--groupScans needs a value"},
         {{run, "--groupScans", "--out", out}, "--groupScans needs a value"},
         {{run, "--groupScans", "5"}, "--out DIR is missing"},
+        {{run, "--jobs", "0", "-o", out}, "--jobs 0: not a whole number from 1 to 256 (the runs extracted at once)"},
+        {{run, "--jobs", "abc", "-o", out}, "--jobs abc: not a whole number from 1 to 256"},
+        {{run, "--jobs", "257", "-o", out}, "--jobs 257: not a whole number from 1 to 256"},
+        {{run, "--jobs=2x", "-o", out}, "--jobs 2x: not a whole number from 1 to 256"},
+        {{run, "-o", out, "--jobs"}, "--jobs needs a value"},
         {{"--out", out}, "no run given"},
         {{run, tool.file("x/s.mzML"), "-o", out},
          "two runs named s: " + run + " and " + tool.file("x/s.mzML") + " (each run goes into"},
@@ -627,13 +707,13 @@ TEST_F(Extract, TheHelpListsEveryChoice) {
                       "leuCAT-mix, cICAT-mix."),
           std::string("values: Find (Find each charge), Default (Only singly charged), empty (Fixed: lowCharge = "
                       "highCharge)."),
-          std::string("--check checks the command line")}) {
+          std::string("--check checks everything above as a run would")}) {
         EXPECT_NE(help.find(said), std::string::npos) << said << "\n" << got.output;
     }
 }
 
-// --check says nothing, runs nothing and makes nothing of a call it would
-// take, a window of one scan or precursor mass included.
+// --check names the runs of a call it would take, runs nothing and makes
+// nothing, a window of one scan or precursor mass included.
 TEST_F(Extract, CheckTakesACallWithoutRunningIt) {
     std::filesystem::create_directory(tool.file("s.d"));
     writeWholeFile(tool.file("s.d/Analysis.mzML"), "");
@@ -647,7 +727,7 @@ TEST_F(Extract, CheckTakesACallWithoutRunningIt) {
     for (const std::vector<std::string>& arguments : cases) {
         const ChildResult got = extract(arguments);
         EXPECT_EQ(got.exitStatus, 0) << got.output;
-        EXPECT_EQ(got.output, "");
+        EXPECT_TRUE(got.output.starts_with("run\tprogram\tpath\n")) << got.output;
         EXPECT_FALSE(std::filesystem::exists(out));
     }
 }
