@@ -70,9 +70,8 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
     if (key.type == KeyType::real && !isRealNumber(value)) {
         return "not a number" + (key.range ? " (range " + key.range->text() + ")" : std::string());
     }
-    if (!key.choices.empty() &&
-        std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
-        return "not one of " + rangeOrValuesText(key);
+    if (!key.choices.empty() && !isChoiceValue(key, value)) {
+        return "not one of " + rangeOrValuesText(key) + (key.choiceList ? ", nor a comma list of them" : "");
     }
     if (namesAFile(key) && !isPlainFileName(value)) return "must be a plain file name";
     // The spectrum-features log lies beside the other logs, which front ends
