@@ -4,12 +4,18 @@
 #   - our MGF, written by quarrow-extract with the front ends' defaults;
 #   - every MS/MS spectrum of the export with the instrument's charges;
 #   - the same without charges (Comet then tries the likely charges itself);
+#   - ProteoWizard's msconvert (Debian's libpwiz-tools), a user's first
+#     alternative: `msconvert --mgf --filter "msLevel 2"`, plain and with
+#     `--filter chargeStatePredictor`;
 # in two precursor settings (unit resolution: 2.0 Da, no isotope error; high
 # resolution: 20 ppm, isotope errors 0/1), with ion-trap fragment bins
 # (1.0005, offset 0.4), carbamidomethylated cysteine and variable oxidised
 # methionine, against targets and reversed-sequence decoys. It counts the
-# confident PSMs (one per spectrum, its best hit over the charges tried) and
-# their distinct peptides at 1 % FDR, estimated from the decoy count.
+# distinct peptides and the confident PSMs (one per spectrum, its best hit
+# over the charges tried) at 1 % FDR, estimated from the decoy count; each
+# cell is "peptides / PSMs". Peptides come first: merging folds repeated
+# spectra of one precursor into one peak list, so our PSMs count fewer
+# spectra by design.
 #
 #   bench/identifications.sh [build-folder] [RUN FASTA [DECOY-MARK] ...]
 #
@@ -17,7 +23,8 @@
 # bsa.fasta, and the BSA1 example run of Debian's openms-doc with the
 # package's target-decoy FASTA (decoys marked "_rev"). A FASTA without a
 # DECOY-MARK holds targets only: the reversed sequences are added here.
-# Needs comet-ms (and openms-doc for BSA1): `./setup.sh bench` installs them.
+# Needs comet-ms and msconvert (and openms-doc for BSA1): `./setup.sh bench`
+# installs them.
 set -euo pipefail
 if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
     sed -n '2,/^$/{/^#/s/^# \{0,1\}//p}' "$0"
@@ -29,6 +36,7 @@ shift || true
 missing=()
 command -v comet-ms >/dev/null || missing+=(comet-ms)
 command -v python3 >/dev/null || missing+=(python3)
+command -v msconvert >/dev/null || missing+=(libpwiz-tools)
 if [ ${#missing[@]} -gt 0 ]; then
     echo "identifications.sh: missing ${missing[*]}: run ./setup.sh bench (or apt-get install ${missing[*]})" >&2
     exit 2
@@ -91,8 +99,9 @@ confident() {  # confident <comet.txt> <decoy mark>
                           printf "%d\t%d\n", targets, length(peptides) }'
 }
 
-echo "| run | spectra searched: ours / export | setting | ours: PSMs | ours: peptides | export with charges: PSMs | peptides | export without charges: PSMs | peptides |"
-echo "|---|---|---|---|---|---|---|---|---|"
+inputs=(ours charged chargeless msconvert predicted)
+echo "| run | setting | spectra searched: ours / export / msconvert | ours | export with charges | export without charges | msconvert | msconvert, chargeStatePredictor |"
+echo "|---|---|---|---|---|---|---|---|"
 while [ $# -ge 2 ]; do
     for file in "$1" "$2"; do
         [ -f "$file" ] || { echo "identifications.sh: $file is not there" >&2; exit 2; }
@@ -116,18 +125,22 @@ while [ $# -ge 2 ]; do
     # shellcheck disable=SC2086
     "$build/tools/quarrow-extract" "$run" ${QUARROW_EXTRACT_ARGS:-} --out "$dir/ours" >"$dir/extract.txt" 2>&1 ||
         { echo "identifications.sh: quarrow-extract failed on $run (see below)" >&2; tail -5 "$dir/extract.txt" >&2; exit 1; }
-    cp "$dir"/ours/peaklists/*.mgf "$dir/ours.mgf"
+    cp "$dir"/ours/*/peaklists/*.mgf "$dir/ours.mgf"
     python3 bench/export_mgf.py "$run" "$dir/charged.mgf" --charges
     python3 bench/export_mgf.py "$run" "$dir/chargeless.mgf"
-    spectra="$(grep -c '^BEGIN IONS' "$dir/ours.mgf") / $(grep -c '^BEGIN IONS' "$dir/charged.mgf")"
+    msconvert --mgf --filter "msLevel 2" -o "$dir" --outfile msconvert.mgf "$run" >"$dir/msconvert.txt" 2>&1
+    msconvert --mgf --filter "msLevel 2" --filter chargeStatePredictor -o "$dir" --outfile predicted.mgf "$run" \
+        >>"$dir/msconvert.txt" 2>&1
+    spectra=""
+    for input in ours charged msconvert; do spectra+="${spectra:+ / }$(grep -c '^BEGIN IONS' "$dir/$input.mgf")"; done
     for setting in unit high; do
         params "$dir/$setting.params" "$dir/db.fasta" "$setting"
-        row="| $name | $spectra | $setting"
-        for input in ours charged chargeless; do
+        row="| $name | $setting | $spectra"
+        for input in "${inputs[@]}"; do
             (cd "$dir" && comet-ms -P"$setting.params" -N"$input-$setting" "$input.mgf" >/dev/null 2>&1) ||
                 { echo "identifications.sh: comet-ms failed on $input.mgf" >&2; exit 1; }
             IFS=$'\t' read -r psms peptides < <(confident "$dir/$input-$setting.txt" "$mark")
-            row+=" | $psms | $peptides"
+            row+=" | $peptides / $psms"
         done
         echo "$row |"
     done

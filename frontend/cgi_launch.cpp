@@ -23,9 +23,20 @@ extern char** environ;
 namespace {
 
 volatile std::sig_atomic_t runningChild = 0;
+volatile std::sig_atomic_t stopSignal = 0;
+
+constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void passSignalOn(int number) {
+    if (stopSignal == 0) stopSignal = number;
     if (runningChild > 0) ::kill(static_cast<pid_t>(runningChild), number);
+}
+
+sigset_t stopSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int number : stopSignals) sigaddset(&set, number);
+    return set;
 }
 
 // A temporary folder holding a link to the parameter folder, removed with
@@ -129,7 +140,13 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
     if (child == 0) {
         struct sigaction standard {};
         standard.sa_handler = SIG_DFL;
-        for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::sigaction(number, &standard, nullptr);
+        sigset_t unblocked;
+        sigemptyset(&unblocked);
+        for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+            ::sigaction(number, &standard, nullptr);
+            sigaddset(&unblocked, number);
+        }
+        ::sigprocmask(SIG_UNBLOCK, &unblocked, nullptr);
         const int input = ::open("/dev/null", O_RDONLY);
         if (input < 0 || ::dup2(input, 0) < 0 || ::dup2(pipeEnds[1], 1) < 0 || ::dup2(errors, 2) < 0 ||
             ::chdir(workDir.c_str()) != 0) {
@@ -172,24 +189,38 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
     return outcome;
 }
 
-LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {
-    WorkingFolder folder(launch.parameters);
+void passStopSignalsOn() {
     struct sigaction forward {};
     forward.sa_handler = passSignalOn;
     sigemptyset(&forward.sa_mask);
-    struct sigaction oldInterrupt {};
-    struct sigaction oldTerminate {};
-    ::sigaction(SIGINT, &forward, &oldInterrupt);
-    ::sigaction(SIGTERM, &forward, &oldTerminate);
-    // The handlers go back whether the program ran or could not be started.
-    struct Restore {
-        const struct sigaction& interrupt;
-        const struct sigaction& terminate;
-        ~Restore() {
-            ::sigaction(SIGINT, &interrupt, nullptr);
-            ::sigaction(SIGTERM, &terminate, nullptr);
-        }
-    } restore{oldInterrupt, oldTerminate};
-    return runCgiChild(launch.program, folder.path(), requestEnvironment(launch.queryString), output,
-                       [](pid_t child) { runningChild = child; });
+    for (const int number : stopSignals) {
+        struct sigaction current {};
+        // One the starter chose to ignore (nohup) stays ignored.
+        if (::sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+        ::sigaction(number, &forward, nullptr);
+    }
+}
+
+int stopSignalReceived() { return stopSignal; }
+
+LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {
+    WorkingFolder folder(launch.parameters);
+    // Held back from the moment of the last look until the child is known,
+    // so that a signal is either seen here or passed on to it.
+    const sigset_t stops = stopSignalSet();
+    ::sigprocmask(SIG_BLOCK, &stops, nullptr);
+    struct Unblock {
+        const sigset_t& set;
+        ~Unblock() { ::sigprocmask(SIG_UNBLOCK, &set, nullptr); }
+    } unblock{stops};
+    if (stopSignal != 0) return LaunchOutcome{.exitStatus = 0, .signal = stopSignal};
+    LaunchOutcome outcome = runCgiChild(launch.program, folder.path(), requestEnvironment(launch.queryString), output,
+                                        [&](pid_t child) {
+                                            runningChild = child;
+                                            if (child != 0) ::sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+                                        });
+    // The program takes its fatal path on a stop signal; the run was still
+    // stopped by it, unless it had finished.
+    if (stopSignal != 0 && outcome.signal == 0 && outcome.exitStatus != 0) outcome.signal = stopSignal;
+    return outcome;
 }

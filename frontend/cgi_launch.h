@@ -33,8 +33,18 @@ struct LaunchOutcome {
     std::optional<FailureLine> failure = std::nullopt;
 };
 
+// From now on SIGINT, SIGTERM and SIGHUP do not end this process: they are
+// passed on to the program runAsCgi runs, and the first is remembered
+// (stopSignalReceived), for the caller to stop once that program has ended.
+// One the starter ignores stays ignored.
+void passStopSignalsOn();
+// The first stop signal received since passStopSignalsOn, or 0.
+int stopSignalReceived();
+
 // Runs the program to its end in a fresh working folder (removed
-// afterwards). SIGINT and SIGTERM sent to this process are passed on to it.
+// afterwards); none when a stop signal was received already, and the
+// outcome then says that signal. A program that ends with an error after a
+// stop signal reached it was stopped by that signal, as the outcome says.
 // The environment is this process's, with the request's variables set.
 LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output);
 

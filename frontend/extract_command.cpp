@@ -160,7 +160,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
-    command.report = placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment);
+    command.report = fs::absolute(placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment)).string();
     std::set<std::string> programs;
     for (const ChosenRun& run : chosen) programs.insert(run.program);
     command.given = takeKeys(words.keys, programs, command.parameters);
@@ -168,9 +168,11 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     for (const ChosenRun& run : chosen) {
         const bool wiff = run.program == "wiffharvest";
         ExtractRun extract{.given = run.given, .name = run.name, .program = run.program,
-                           .programPath = placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
-                                                  wiff ? words.places.wiffharvest : words.places.yepharvest,
-                                                  wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment),
+                           // Absolute: the program starts in a working folder of its own.
+                           .programPath = fs::absolute(placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
+                                                               wiff ? words.places.wiffharvest : words.places.yepharvest,
+                                                               wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment))
+                                              .string(),
                            .dataFilename = run.dataFilename, .folder = command.outDir + run.name + "/", .note = run.note};
         extract.query = perRunEntries(extract.dataFilename, extract.folder);
         FrontEndQuery filled = withFrontEndDefaults(run.program, command.given, toolSetKeys());

@@ -16,14 +16,15 @@ std::vector<std::string> runsToPick(const std::filesystem::path& dataRoot, const
 // relative to the data root.
 std::string shownRun(const std::filesystem::path& dataRoot, const std::string& dataFile);
 
-// The data file the program is given for `named` (canonical): a folder's
-// Analysis.yep for yepharvest, also for an X.d that is not there; for
-// wiffharvest, the .wiff file an export stands for. Anything else stays as
-// named.
+// The data file the program is given for `named` (canonical): the run
+// runOfNamedPath makes of it when that is the program's (X.d/Analysis.yep
+// for a run folder or its export, also for an X.d that is not there; the
+// .wiff file an export stands for), a folder's Analysis.yep for yepharvest.
+// Anything else stays as named, for the refusal to name.
 std::filesystem::path programDataFile(const std::string& program, const std::filesystem::path& named);
 
 // Why the program would find nothing to read at `dataFile` (canonical,
-// inside the data root), in words that follow the run's name; nothing when
-// there is something to read.
+// inside the data root): the catalogue's missingRun, its paths shown
+// relative to the data root; nothing when there is something to read.
 std::optional<std::string> missingRun(const std::string& program, const std::filesystem::path& dataRoot,
                                       const std::filesystem::path& dataFile);

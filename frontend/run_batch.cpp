@@ -1,7 +1,10 @@
 #include "frontend/run_batch.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+
+#include "platform/openformat/export_names.h"
 
 namespace {
 
@@ -35,13 +38,26 @@ std::string runNameProblem(std::string_view name) {
     return {};
 }
 
+std::string runProblem(std::string_view name, std::string_view dataPath) {
+    if (std::string problem = runNameProblem(name); !problem.empty()) return problem;
+    if (dataPath.find('\\') != std::string_view::npos) {
+        return "its path holds a backslash, which the programs take for a folder separator (as Windows paths have it)";
+    }
+    // ".mzML" alone is no export of a run: the programs take it for a run folder.
+    const std::string fileName = std::filesystem::path(dataPath).filename().string();
+    if (!hasExportEnding(fileName) && hasExportEnding("x" + fileName)) {
+        return "its file name is an export's ending alone, with no run name before it";
+    }
+    return {};
+}
+
 std::vector<std::string> batchProblems(const std::vector<CatalogRun>& runs, const std::string& folder) {
     std::map<std::string, int> named;
     for (const CatalogRun& run : runs) ++named[run.name];
     std::vector<std::string> problems;
     problems.reserve(runs.size());
     for (const CatalogRun& run : runs) {
-        std::string problem = runNameProblem(run.name);
+        std::string problem = runProblem(run.name, run.path);
         if (problem.empty() && named[run.name] > 1) {
             problem = "another run of " + folder + " is named " + run.name +
                       " too, and the run name prefixes every peak list and log row";

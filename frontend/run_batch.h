@@ -12,7 +12,13 @@
 // it can. Quotes, blanks, a leading "-" and any other letters are fine.
 std::string runNameProblem(std::string_view name);
 
-// For each of `runs`, why it cannot be run beside the others: its name's
-// problem, or another of them with the same name ("" when it can). `folder`
+// Why a run of this name whose program is given `dataPath` cannot be run:
+// its name's problem, a backslash in its path, which the programs read as
+// a folder separator, or a file name that is an export's ending alone
+// (".mzML"); "" when it can.
+std::string runProblem(std::string_view name, std::string_view dataPath);
+
+// For each of `runs`, why it cannot be run beside the others: its
+// runProblem, or another of them with the same name ("" when it can). `folder`
 // names where they were found, for the message.
 std::vector<std::string> batchProblems(const std::vector<CatalogRun>& runs, const std::string& folder);

@@ -1,18 +1,26 @@
 #include "frontend/run_catalog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
 
-#include "platform/analyst/wiff_exports.h"
-#include "platform/openformat/export_names.h"
+#include "core/util/text_path.h"
 #include "frontend/root_paths.h"
+#include "platform/analyst/wiff_exports.h"
+#include "platform/msanalysis/ms_analysis.h"
+#include "platform/openformat/export_names.h"
+#include "platform/openformat/xml_pull.h"
 
 namespace fs = std::filesystem;
 
@@ -21,14 +29,6 @@ namespace {
 // The converter writes the sample and the first spectrum ids well within this.
 constexpr std::size_t headBytes = 256 * 1024;
 
-bool holdsAnalysisExport(const fs::path& folder) {
-    std::error_code error;
-    for (const char* name : {"Analysis.mzML", "Analysis.mzXML", "Analysis.mzML.gz", "Analysis.mzXML.gz"}) {
-        if (fs::is_regular_file(folder / name, error)) return true;
-    }
-    return false;
-}
-
 bool isWiffFile(const fs::path& path) {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -36,11 +36,23 @@ bool isWiffFile(const fs::path& path) {
     return extension == ".wiff";
 }
 
-// The first bytes of an export, inflated when it is gzip-compressed.
+// The first bytes of an export, inflated when it is gzip-compressed; none
+// for anything but a regular file, which is never opened: a FIFO would
+// block the search until something wrote to it.
 std::string headOf(const fs::path& file) {
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return {};
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return {};
+    }
+    gzFile stream = gzdopen(descriptor, "rb");
+    if (stream == nullptr) {
+        ::close(descriptor);
+        return {};
+    }
     std::string head(headBytes, '\0');
-    gzFile stream = gzopen(file.c_str(), "rb");
-    if (stream == nullptr) return {};
     const int got = gzread(stream, head.data(), static_cast<unsigned>(head.size()));
     gzclose(stream);
     head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
@@ -55,44 +67,64 @@ std::size_t afterNumber(std::string_view text, std::size_t at, std::string_view 
     return end > at + word.size() ? end : std::string_view::npos;
 }
 
-bool holdsWiffNativeId(std::string_view head) {
-    for (std::size_t at = head.find("sample="); at != std::string_view::npos; at = head.find("sample=", at + 1)) {
-        std::size_t end = afterNumber(head, at, "sample=");
-        for (const std::string_view next : {" period=", " cycle=", " experiment="}) {
-            if (end != std::string_view::npos) end = afterNumber(head, end, next);
-        }
-        if (end != std::string_view::npos) return true;
+// "sample=1 period=1 cycle=96 experiment=2", as the converter writes a
+// .wiff file's spectrum ids.
+bool isWiffNativeId(std::string_view id) {
+    std::size_t end = afterNumber(id, 0, "sample=");
+    for (const std::string_view next : {" period=", " cycle=", " experiment="}) {
+        if (end != std::string_view::npos) end = afterNumber(id, end, next);
     }
-    return false;
+    return end != std::string_view::npos;
 }
 
-// The name attribute of the first <sample> element.
-std::optional<std::string> sampleName(std::string_view head) {
-    for (std::size_t at = head.find("<sample"); at != std::string_view::npos; at = head.find("<sample", at + 1)) {
-        const std::size_t after = at + 7;
-        if (after >= head.size() || (head[after] != ' ' && head[after] != '\t' && head[after] != '\n')) continue;
-        const std::string_view tag = head.substr(at, head.find('>', at) - at);
-        for (std::size_t name = tag.find("name=\""); name != std::string_view::npos; name = tag.find("name=\"", name + 1)) {
-            if (!std::isspace(static_cast<unsigned char>(tag[name - 1]))) continue;
-            const std::size_t start = name + 6;
-            const std::size_t end = tag.find('"', start);
-            if (end != std::string_view::npos) return std::string(tag.substr(start, end - start));
+// What the head of an export says of the run it came from, read as XML:
+// the name of its first sample and whether its first spectrum's id is a
+// .wiff file's.
+struct ExportHead {
+    std::optional<std::string> sampleName;
+    bool wiffIds = false;
+};
+
+ExportHead readHead(std::string_view head) {
+    ExportHead found;
+    XmlPull pull(head);
+    for (XmlTag tag; pull.next(tag);) {
+        if (tag.closing) continue;
+        if (tag.name == "sample" && !found.sampleName) {
+            if (const std::optional<std::string_view> raw = xmlAttribute(tag.attributes, "name")) {
+                found.sampleName = xmlAttributeValue(*raw);
+            }
+        } else if (tag.name == "spectrum") {
+            const std::optional<std::string_view> raw = xmlAttribute(tag.attributes, "id");
+            const std::optional<std::string> id = raw ? xmlAttributeValue(*raw) : std::nullopt;
+            found.wiffIds = id && isWiffNativeId(*id);
+            break;
         }
-        return std::nullopt;
     }
-    return std::nullopt;
+    return found;
 }
 
 // The .wiff run an export stands for by its spectrum ids: the converter
 // names a single sample's export RUN.mzML and the others RUN-<sample name>.mzML.
 std::optional<std::string> sciexRunOf(const fs::path& file, const std::string& base) {
-    const std::string head = headOf(file);
-    if (!holdsWiffNativeId(head)) return std::nullopt;
-    if (const std::optional<std::string> sample = sampleName(head)) {
-        const std::string suffix = "-" + *sample;
+    const ExportHead head = readHead(headOf(file));
+    if (!head.wiffIds) return std::nullopt;
+    if (head.sampleName) {
+        const std::string suffix = "-" + *head.sampleName;
         if (base.size() > suffix.size() && base.ends_with(suffix)) return base.substr(0, base.size() - suffix.size());
     }
     return base;
+}
+
+// What an entry of a searched folder is, links followed; an entry that
+// cannot be reached (a dangling link, a loop of links) is nothing.
+enum class EntryKind { nothing, folder, file, other };
+
+EntryKind kindOf(const fs::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return EntryKind::nothing;
+    if (S_ISDIR(status.st_mode)) return EntryKind::folder;
+    return S_ISREG(status.st_mode) ? EntryKind::file : EntryKind::other;
 }
 
 class Search {
@@ -114,14 +146,24 @@ public:
             if (full()) return;
             const fs::path& path = entry.path();
             const fs::path relative = path.lexically_relative(root_);
-            std::error_code kindError;
-            if (entry.is_symlink(kindError) && !resolveInsideRoot(root_, relative.string())) continue;
-            if (entry.is_directory(kindError)) {
-                if (path.extension() == ".d") {
-                    if (holdsAnalysisExport(path)) add("yepharvest", relative / "Analysis.yep", relative);
+            const EntryKind kind = kindOf(path);
+            std::error_code linkError;
+            if (entry.is_symlink(linkError)) {
+                const std::optional<fs::path> target = resolveInsideRoot(root_, relative.string());
+                if (!target) continue;
+                // A folder inside is searched where it lies, once: a link to
+                // it (or to a folder above it, a loop) would list its runs
+                // again. A link named as a run folder is that run.
+                if (kind == EntryKind::folder && !isRunFolderName(path.filename().string())) continue;
+            }
+            if (kind == EntryKind::folder) {
+                if (isRunFolderName(path.filename().string())) {
+                    if (findAnalysisExport(path)) add("yepharvest", relative / "Analysis.yep", relative);
                 } else if (depth + 1 < scope_.maxDepth) {
                     walk(path, depth + 1);
                 }
+            } else if (kind != EntryKind::file) {
+                continue;  // a FIFO, a device or a socket holds no run, and is never opened
             } else if (isWiffFile(path)) {
                 wiffRuns.insert(path.stem().string());
                 add("wiffharvest", relative, relative);
@@ -209,4 +251,78 @@ std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& p
     std::vector<std::string> paths;
     for (const CatalogRun& run : pickerRuns(dataRoot, program)) paths.push_back(run.path);
     return paths;
+}
+
+bool isRunFolderName(std::string_view name) { return name.size() > 2 && endsWithIgnoringCase(name, ".d"); }
+
+std::optional<CatalogRun> runOfNamedPath(const fs::path& named) {
+    const fs::path path = named.has_filename() ? named : named.parent_path();
+    const std::string fileName = path.filename().string();
+    CatalogRun run{.name = "", .program = "yepharvest", .path = path.string(), .source = named.string()};
+    if (fileName.ends_with(".wiff")) {
+        run.program = "wiffharvest";
+    } else if (isRunFolderName(fileName)) {
+        run.path = (path / "Analysis.yep").string();
+    } else if (isRunFolderName(path.parent_path().filename().string()) &&
+               (equalsIgnoringCase(fileName, "Analysis.yep") ||
+                (hasExportEnding(fileName) && equalsIgnoringCase(exportBaseName(fileName), "Analysis")))) {
+        // The run folder's own export is the run folder's run.
+        run.path = (path.parent_path() / "Analysis.yep").string();
+    } else if (hasExportEnding(fileName)) {
+        if (const std::optional<CatalogRun> wiff = wiffRunOfExport(path)) {
+            run.program = "wiffharvest";
+            run.path = (path.parent_path() / wiff->path).string();
+        }
+    } else if (kindOf(path) == EntryKind::folder) {
+        return std::nullopt;
+    }
+    run.name = runNameOfDataFile(run.path);
+    return run;
+}
+
+std::optional<std::string> missingRun(const std::string& program, const fs::path& dataFile, const fs::path& shownFrom,
+                                      const std::string& where) {
+    const auto shown = [&](const fs::path& path) {
+        return shownFrom.empty() ? path.string() : path.lexically_relative(shownFrom).generic_string();
+    };
+    if (program == "wiffharvest") {
+        if (!findWiffExports(dataFile.string()).files.empty()) return std::nullopt;
+        const std::string run = dataFile.stem().string();
+        return "no export of it lies beside it" + where + " (" + run + ".mzML, " + run + ".mzXML, " + run +
+               "-<sample>.mzML or " + run + "-<sample>.mzXML, each also with .gz).";
+    }
+    fs::path file = dataFile;
+    if (!hasExportEnding(dataFile.filename().string()) && dataFile.filename() == "Analysis.yep") {
+        const fs::path folder = dataFile.parent_path();
+        const std::string folderText = shown(folder);
+        if (kindOf(folder) != EntryKind::folder) return "there is no run folder " + folderText + where + ".";
+        const std::optional<fs::path> found = findAnalysisExport(folder);
+        if (!found) {
+            return (folderText == "." ? std::string("the data root") : "the run folder " + folderText) +
+                   " holds no run export (Analysis.mzML, Analysis.mzXML, or either with .gz).";
+        }
+        file = *found;
+    }
+    // Never opened to find out: a FIFO would hold the call until something wrote to it.
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return "there is no such file" + where + ".";
+        return shown(file) + " cannot be reached: " + std::strerror(errno) + ".";
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return shown(file) + " is not a regular file (" + (S_ISDIR(status.st_mode) ? "a folder" : "a FIFO, a device or a socket") +
+               "), which no program reads.";
+    }
+    if (::access(file.c_str(), R_OK) != 0) return shown(file) + " cannot be read: " + std::strerror(errno) + ".";
+    return std::nullopt;
+}
+
+std::vector<fs::path> runInputs(const std::string& program, const fs::path& dataFile) {
+    std::vector<fs::path> inputs = {dataFile};
+    if (program == "wiffharvest") {
+        for (const std::string& file : findWiffExports(dataFile.string()).files) inputs.emplace_back(file);
+    } else if (dataFile.filename() == "Analysis.yep") {
+        inputs.push_back(dataFile.parent_path());
+    }
+    return inputs;
 }

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "core/util/text_path.h"
-#include "platform/openformat/export_names.h"
 #include "frontend/extract_command.h"
 #include "frontend/run_batch.h"
 #include "frontend/run_catalog.h"
@@ -40,31 +39,25 @@ std::vector<ChosenRun> chooseRuns(const std::string& path) {
                                ": name the .wiff file with its ending in lower case, .wiff (wiffharvest tells its runs by it)");
     }
     // The program runs in a working folder of its own.
-    fs::path data = fs::absolute(path);
-    std::error_code error;
-    const fs::path name = data.has_filename() ? data.filename() : data.parent_path().filename();
-    const bool runFolder = endsWithIgnoringCase(name.string(), ".d");
+    const fs::path data = fs::absolute(path);
     std::vector<ChosenRun> runs;
-    if (!path.ends_with(".wiff") && !runFolder && fs::is_directory(data, error)) {
-        runs = folderRuns(path, data.lexically_normal());
-    } else {
-        ChosenRun run{.given = path, .program = path.ends_with(".wiff") ? "wiffharvest" : "yepharvest"};
-        if (run.program == "yepharvest" && runFolder) data /= "Analysis.yep";
-        if (run.program == "yepharvest" && hasExportEnding(name.string())) {
-            if (const std::optional<CatalogRun> wiff = wiffRunOfExport(data)) {
-                run.program = "wiffharvest";
-                data = data.parent_path() / wiff->path;
-                run.note = path + " is an export of a .wiff file: wiffharvest reads it as " + data.string() +
-                           ", with every export of that file beside it";
-            }
+    if (const std::optional<CatalogRun> named = runOfNamedPath(data)) {
+        ChosenRun run{.given = path, .name = named->name, .program = named->program, .dataFilename = named->path};
+        if (run.program == "wiffharvest" && !path.ends_with(".wiff")) {
+            run.note = path + " is an export of a .wiff file: wiffharvest reads it as " + run.dataFilename +
+                       ", with every export of that file beside it";
         }
-        run.dataFilename = data.string();
-        run.name = runNameOfDataFile(run.dataFilename);
+        // Refused here as the web refuses it, before anything is made.
+        if (const std::optional<std::string> missing = missingRun(run.program, run.dataFilename, {}, "")) {
+            throw CommandLineError(path + ": " + *missing);
+        }
         runs.push_back(run);
+    } else {
+        runs = folderRuns(path, data.lexically_normal());
     }
     // Each run's name is a folder of --out and prefixes its rows.
     for (const ChosenRun& run : runs) {
-        if (const std::string problem = runNameProblem(run.name); !problem.empty()) {
+        if (const std::string problem = runProblem(run.name, run.dataFilename); !problem.empty()) {
             throw CommandLineError(run.given + ": " + problem);
         }
     }

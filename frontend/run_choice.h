@@ -12,16 +12,10 @@ struct ChosenRun {
     std::string note = {};          // how the path was understood, when it is not plain
 };
 
-// The runs a path names:
-// - a path ending in ".wiff" is wiffharvest's (the file itself need not
-//   exist; its exports beside it must);
-// - an export that the run catalogue gives to a .wiff file (by its
-//   spectrum ids, or by its name beside that file) is that file's run, with
-//   a note saying so;
-// - a folder that is not a run folder X.d holds the runs the catalogue
-//   finds in it;
-// - anything else is yepharvest's, a run folder X.d standing for its
-//   X.d/Analysis.yep also when that is missing (the program then says so).
-// Throws CommandLineError for a path no program can take, a folder without
-// runs, and a run whose name cannot be a folder of its own.
+// The runs a path names: the run runOfNamedPath (run_catalog.h) makes of it,
+// with a note when an export stands for its .wiff file; a folder that is no
+// run folder holds the runs the catalogue finds in it. Throws
+// CommandLineError for a path no program can take, a run that is not there
+// or cannot be read (missingRun), a folder without runs, and a run whose
+// name or path cannot be run (runProblem).
 std::vector<ChosenRun> chooseRuns(const std::string& path);

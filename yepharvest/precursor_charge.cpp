@@ -11,7 +11,6 @@
 #include "core/peaks/peak_picking.h"
 #include "core/util/printable_real.h"
 #include "core/util/two_cores.h"
-#include "yepharvest/survey_isotope_charges.h"
 #include "yepharvest/survey_scan_queries.h"
 
 namespace {
@@ -22,14 +21,6 @@ constexpr double twoProtonMass = 2.01565007;     // H2
 void assignCharge(MSscan& scan, std::int32_t charge, ChargeSource source) {
     scan.setCharge(charge, source);
     scan.chargePending = false;
-}
-
-// A singly-charged call of the fragments is believed where the precursor's
-// resolved envelope in the survey scan says 1 as well; the reading is no
-// row of the log, which records the decisions alone.
-ChargeSource singlyChargedSource(const RunTable& run, std::int32_t index, const ExtractionContext& context) {
-    const std::optional<EnvelopeReading> reading = surveyEnvelope(run, index, context.parameters.maxCharge);
-    return reading && reading->charge == 1 ? ChargeSource::surveyIsotopes : ChargeSource::fragmentsAlone;
 }
 
 // The survey-scan part of the decision, for one record.
@@ -172,8 +163,10 @@ void decideCharge(RunTable& run, std::int32_t index, PeakList& picked, const Ext
 
     if (chargeFromFragmentsAbovePrecursor(picked, parent2) == 1) {
         scan.parentMzCentroid = scan.parentMz;
-        const bool fragmentScan = scan.msLevel == 2;
-        assignCharge(scan, 1, fragmentScan ? singlyChargedSource(run, index, context) : ChargeSource::fragmentsAlone);
+        // Never stated, not even where the survey scan's resolved envelope
+        // reads 1 too: on real ion-trap runs such pairs disagreed with the
+        // instrument more often than not.
+        assignCharge(scan, 1, ChargeSource::fragmentsAlone);
         return;
     }
     // A record that no survey scan precedes (in a run without survey scans,

@@ -62,6 +62,9 @@ struct ExtractorParameters {
     // yepharvest: precursors without a charge, or singly charged by their
     // fragments, take the charge of their resolved survey-scan envelope.
     std::int32_t chargeFromSurveyIsotopes = 0;
+    // 1: a spectrum whose MGF block states no charge is judged by the
+    // filters at every charge a search engine will try for it.
+    std::int32_t filterOpenCharges = 0;
 
     // autoCharge and xtractorMode read once; the stages compare these.
     ChargeMode chargeMode = ChargeMode::fixed;

@@ -131,6 +131,14 @@ std::vector<QueryKey> makeKeys() {
                  "in a separator; rows are appended.",
          .advanced = true},
         unusedKey("noOutputSpectra", number, &P::noOutputSpectra, KeyType::integer, "0", "Number of output spectra"),
+        {.name = "filterOpenCharges", .role = choice, .field = &P::filterOpenCharges, .type = KeyType::integer,
+         .programDefault = "0", .range = within(0, 1), .choices = kNoYes, .frontEndDefault = "1", .group = kFilters,
+         .label = "Filters at every open charge",
+         .help = "1: a spectrum whose MGF block states no charge (the search engine tries the charges itself) is "
+                 "judged by the precursor range, the peak count and the sequence tag at each charge from 1 to 3 (up "
+                 "to maxCharge) and kept when it passes at one; its reject row names the charges tried. 0: at its "
+                 "decided charge alone (undetermined: 2). The front ends default to 1.",
+         .advanced = true},
         {.name = "maxSequenceTagLength", .role = number, .field = &P::maxSequenceTagLength, .type = KeyType::integer,
          .programDefault = "0", .range = within(0, 1000), .group = kFilters, .label = "Sequence tag longer than",
          .help = "A spectrum is written only when its longest sequence tag is longer than this; 0 drops only "

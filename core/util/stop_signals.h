@@ -9,6 +9,9 @@
 // the stages go on beside that thread until the process ends, and the logs
 // must not be written from under them.
 //
+// A SIGPIPE (what read the progress has gone: a launcher killed) takes the
+// same way out, the message naming it, where SIGTERM is watched.
+//
 // Called first in main, before any other thread exists (a thread inherits the
 // mask of the one that makes it). A signal the starter chose to ignore
 // (nohup, a launcher that must outlive its browser) stays ignored.

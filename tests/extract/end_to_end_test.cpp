@@ -4,6 +4,8 @@
 // report; command lines it cannot honour are refused before anything runs.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -18,7 +20,8 @@ namespace {
 
 // The tool with these arguments, standard error after standard output.
 ChildResult extract(const std::vector<std::string>& arguments, const std::string& folder = "") {
-    std::vector<std::string> shell = {"-c", "exec \"$0\" \"$@\" 2>&1", EXTRACT_PATH};
+    // Bounded: a call that waits on a FIFO must fail the test, not hold it.
+    std::vector<std::string> shell = {"-c", "exec timeout -s KILL 600 \"$0\" \"$@\" 2>&1", EXTRACT_PATH};
     shell.insert(shell.end(), arguments.begin(), arguments.end());
     return runProgram({"/bin/sh", folder, {}, "", shell});
 }
@@ -89,7 +92,7 @@ TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
         std::string name;
         std::string filled;  // the front ends' defaults, as a query
     };
-    const std::string frontEnds = "lastScan=999999999&specFeaturesFilename=specFeatures.txt";
+    const std::string frontEnds = "lastScan=999999999&specFeaturesFilename=specFeatures.txt&filterOpenCharges=1";
     const std::vector<Case> cases = {
         {"sample7.d", "--folder --spectra 200 --seed 3", YEPHARVEST_PATH, "sample7.d/Analysis.yep", "sample7",
          "autoCharge=Find&" + frontEnds},
@@ -334,7 +337,8 @@ TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
     direct.generate("--spectra 100 --seed 6 --output " + direct.file("runs/plain.mzML"));
     direct.generate("--folder --spectra 100 --seed 8 --output " + direct.file("runs/s7.d"));
     const ChildResult expected = direct.extract(WIFFHARVEST_PATH, direct.file("runs/lys.wiff"),
-                                                "lastScan=999999999&specFeaturesFilename=specFeatures.txt&peakListFormat=mgf");
+                                                "lastScan=999999999&specFeaturesFilename=specFeatures.txt&filterOpenCharges=1"
+                                                "&peakListFormat=mgf");
     ASSERT_EQ(expected.exitStatus, 0) << expected.output;
 
     const std::string sample2 = direct.file("runs/lys-Sample2.mzML");
@@ -362,28 +366,182 @@ TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
     EXPECT_EQ(folderContents(tool.file("all")).size(), programs.size());
 }
 
-// An interrupt is passed on to the running program and stops the call: that
-// run is recorded as stopped, the next is not started.
-TEST_F(Extract, AnInterruptStopsTheWholeCall) {
-    const std::string slow = tool.file("slow");
-    writeWholeFile(slow, "#!/bin/sh\n: > \"$MARK\"\nexec /bin/sleep 60\n");
+// A program that stands for a slow run: it says it has started, then waits
+// until a signal ends it, and ends as the programs do on one, with status 1
+// (the fatal path).
+std::string slowProgram(const TempDir& dir) {
+    const std::string slow = dir.file("slow");
+    writeWholeFile(slow,
+                   "#!/bin/sh\n"
+                   "trap 'kill $waiting; exit 1' TERM INT HUP\n"
+                   "/bin/sleep 600 >/dev/null 2>&1 &\n"
+                   "waiting=$!\n"
+                   ": > \"$MARK\"\n"
+                   "wait $waiting\n");
     std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
+    return slow;
+}
+
+bool waitForFile(const std::string& path) {
+    for (int wait = 0; wait < 12000 && !fileExists(path); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fileExists(path);
+}
+
+// A stop signal is passed on to the running program and stops the call
+// after it: that run is recorded as stopped by it (though the program ended
+// with status 1, on its fatal path), the later runs are not started and
+// leave no folder, and the status is 128 + the signal.
+TEST_F(Extract, AStopSignalEndsTheCallAfterTheRunningProgram) {
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        TempDir call;
+        for (const char* run : {"a", "b", "c"}) runGenerator("--spectra 40 --seed 2 --output " + call.file(run) + ".mzML");
+        const std::string started = call.file("started");
+        const int pid = startProgram({EXTRACT_PATH, "", {{"MARK", started}}, "",
+                                      {call.file("a.mzML"), call.file("b.mzML"), call.file("c.mzML"), "--yepharvest",
+                                       slowProgram(call), "-o", call.file("out")}},
+                                     call.file("output.txt"));
+        ASSERT_TRUE(waitForFile(started)) << number;
+        ::kill(pid, number);
+        EXPECT_EQ(waitForProgram(pid), 128 + number) << number;
+        const auto record = readRecord(call.file("out/a/run.tsv"));
+        EXPECT_EQ(record.at("outcome").value, "stopped") << number;
+        EXPECT_EQ(record.at("signal").value, std::to_string(number)) << number;
+        EXPECT_FALSE(std::filesystem::exists(call.file("out/b"))) << number;
+        EXPECT_FALSE(std::filesystem::exists(call.file("out/c"))) << number;
+    }
+}
+
+// A program whose reader goes away (its launcher killed) ends on its fatal
+// path, which says so and removes its temporaries, not by SIGPIPE at once.
+TEST_F(Extract, AProgramWhoseReaderIsGoneEndsOnItsFatalPath) {
+    WorkFolder direct;
+    direct.generate("--spectra 200 --seed 4 --output " + direct.file("r.mzML"));
+    const std::string query = "xtractorDataFilename=" + direct.file("r.mzML") + "&resultsXtractorDir=" +
+                              direct.file("peaklists/") + "&logFileDir=" + direct.file("logs/") + "&peakListFormat=both";
+    const ChildResult got = runInChild([&] {
+        int ends[2];
+        if (::pipe(ends) != 0) std::_Exit(90);
+        ::close(ends[0]);
+        ::dup2(ends[1], STDOUT_FILENO);
+        ::dup2(STDOUT_FILENO, STDERR_FILENO);
+        if (::chdir(direct.file("").c_str()) != 0) std::_Exit(91);
+        const std::string variable = "QUERY_STRING=" + query;
+        char* const environment[] = {const_cast<char*>(variable.c_str()), const_cast<char*>("REQUEST_METHOD=GET"), nullptr};
+        char* const arguments[] = {const_cast<char*>(YEPHARVEST_PATH), nullptr};
+        ::signal(SIGPIPE, SIG_DFL);
+        ::execve(YEPHARVEST_PATH, arguments, environment);
+        std::_Exit(92);
+    });
+    EXPECT_EQ(got.exitStatus, 1);
+    for (const char* folder : {"peaklists", "logs"}) {
+        for (const auto& [name, bytes] : folderContents(direct.file(folder))) {
+            EXPECT_FALSE(name.ends_with(".tmp")) << name;
+        }
+    }
+}
+
+// Each run's folder is its source's: two runs whose exports are both
+// Analysis.mzML are their run folders' runs; a source of the same name
+// from elsewhere is refused before anything runs, naming both, and the
+// earlier results stay as they were; a re-run of the same source replaces
+// them.
+TEST_F(Extract, EachRunFolderHoldsTheResultsOfOneSource) {
+    for (const char* run : {"a.d", "b.D", "x/s.d", "y/s.d"}) runGenerator("--folder --spectra 60 --seed 5 --output " + tool.file(run));
+    for (const char* run : {"p/run.mzML", "q/run.mzML"}) {
+        std::filesystem::create_directories(std::filesystem::path(tool.file(run)).parent_path());
+        runGenerator("--spectra 60 --seed 6 --output " + tool.file(run));
+    }
+    const std::string out = tool.file("out");
+    const ChildResult both = extract({tool.file("a.d/Analysis.mzML"), tool.file("b.D/Analysis.mzML"), "-o", out});
+    ASSERT_EQ(both.exitStatus, 0) << both.output;
+    for (const char* run : {"a", "b"}) {
+        EXPECT_EQ(readRecord(tool.file("out/") + run + "/run.tsv").at("data file").value,
+                  tool.file(run == std::string("a") ? "a.d/Analysis.yep" : "b.D/Analysis.yep"));
+        EXPECT_EQ(filesEndingIn(tool.file("out/") + run + "/peaklists", ".mgf"), 1) << run;
+    }
+    const std::vector<std::pair<std::string, std::string>> sources = {{"x/s.d/Analysis.mzML", "y/s.d/Analysis.mzML"},
+                                                                      {"p/run.mzML", "q/run.mzML"}};
+    for (const auto& [first, second] : sources) {
+        ASSERT_EQ(extract({tool.file(first), "-o", out}).exitStatus, 0) << first;
+        const std::string name = first.starts_with("x") ? "s" : "run";
+        const auto kept = folderContents(tool.file("out/" + name + "/peaklists"));
+        const std::string record = readWholeFile(tool.file("out/" + name + "/run.tsv"));
+        const ChildResult other = extract({tool.file(second), "-o", out});
+        EXPECT_EQ(other.exitStatus, 2) << other.output;
+        EXPECT_NE(other.output.find(name + ": " + tool.file("out/" + name + "/") + " holds the results of " +
+                                    tool.file(first)),
+                  std::string::npos)
+            << other.output;
+        EXPECT_NE(other.output.find("not of " + tool.file(second)), std::string::npos) << other.output;
+        EXPECT_TRUE(folderContents(tool.file("out/" + name + "/peaklists")) == kept) << second;
+        EXPECT_EQ(readWholeFile(tool.file("out/" + name + "/run.tsv")), record) << second;
+        // The same source, named another way, is the same run.
+        const std::string again = first.starts_with("x") ? "x/s.d" : "p/run.mzML";
+        const ChildResult rerun = extract({tool.file(again), "-o", out});
+        EXPECT_EQ(rerun.exitStatus, 0) << rerun.output;
+        EXPECT_NE(rerun.output.find("are replaced"), std::string::npos) << rerun.output;
+    }
+}
+
+// A re-run never removes its own input: an export inside the folders it
+// would replace is refused before anything is touched.
+TEST_F(Extract, ARunWhoseInputLiesInWhatItReplacesIsRefused) {
+    runGenerator("--spectra 60 --seed 7 --output " + tool.file("a.mzML"));
+    ASSERT_EQ(extract({tool.file("a.mzML"), "-o", tool.file("o")}).exitStatus, 0);
+    const std::vector<std::string> inside = {"o/a/peaklists/a.mzML", "o/a/logs/sub/a.mzML"};
+    for (const std::string& path : inside) {
+        std::filesystem::create_directories(std::filesystem::path(tool.file(path)).parent_path());
+        std::filesystem::copy_file(tool.file("a.mzML"), tool.file(path));
+        const auto before = folderContents(tool.file("o/a/peaklists"));
+        const ChildResult got = extract({tool.file(path), "-o", tool.file("o")});
+        EXPECT_EQ(got.exitStatus, 2) << got.output;
+        EXPECT_NE(got.output.find(tool.file(path) + " lies in " + tool.file("o/a/")), std::string::npos) << got.output;
+        EXPECT_TRUE(fileExists(tool.file(path))) << path;
+        EXPECT_TRUE(folderContents(tool.file("o/a/peaklists")) == before) << path;
+    }
+}
+
+// Two calls on one run folder at once: the second is refused while the
+// first holds it; once the first has ended, however, the folder is free.
+TEST_F(Extract, TwoCallsOnOneRunFolderAreNeverMixed) {
+    runGenerator("--spectra 60 --seed 8 --output " + tool.file("s.mzML"));
     const std::string started = tool.file("started");
     const int pid = startProgram({EXTRACT_PATH, "", {{"MARK", started}}, "",
-                                  {tool.file("a.mzML"), tool.file("b.mzML"), "--yepharvest", slow, "-o", tool.file("out")}},
-                                 tool.file("output.txt"));
-    for (int wait = 0; wait < 6000 && !fileExists(started); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(fileExists(started));
+                                  {tool.file("s.mzML"), "--yepharvest", slowProgram(tool), "-o", tool.file("out")}},
+                                 tool.file("first.txt"));
+    ASSERT_TRUE(waitForFile(started));
+    const ChildResult second = extract({tool.file("s.mzML"), "-o", tool.file("out")});
+    EXPECT_EQ(second.exitStatus, 2) << second.output;
+    EXPECT_NE(second.output.find("s: another call is extracting into " + tool.file("out/s/") + " now"), std::string::npos)
+        << second.output;
+    EXPECT_FALSE(fileExists(tool.file("out/s/run.tsv")));
     ::kill(pid, SIGTERM);
     EXPECT_EQ(waitForProgram(pid), 128 + SIGTERM);
-    const auto record = readRecord(tool.file("out/a/run.tsv"));
-    EXPECT_EQ(record.at("outcome").value, "stopped");
-    EXPECT_EQ(record.at("signal").value, std::to_string(SIGTERM));
-    EXPECT_FALSE(std::filesystem::exists(tool.file("out/b")));
+    EXPECT_EQ(readRecord(tool.file("out/s/run.tsv")).at("outcome").value, "stopped");
+    const ChildResult third = extract({tool.file("s.mzML"), "-o", tool.file("out")});
+    EXPECT_EQ(third.exitStatus, 0) << third.output;
+    EXPECT_EQ(readRecord(tool.file("out/s/run.tsv")).at("outcome").value, "ok");
+    // The lock goes with the call that held it.
+    EXPECT_FALSE(fileExists(tool.file("out/s/.quarrow-extract.lock")));
+}
+
+// A program named by a relative path is found where it was named, not in
+// the working folder the program starts in.
+TEST_F(Extract, AProgramNamedByARelativePathStarts) {
+    runGenerator("--spectra 60 --seed 9 --output " + tool.file("r.mzML"));
+    std::filesystem::create_symlink(YEPHARVEST_PATH, tool.file("yep"));
+    const ChildResult got = extract({"r.mzML", "--yepharvest", "yep", "-o", "out"}, tool.file(""));
+    EXPECT_EQ(got.exitStatus, 0) << got.output;
+    EXPECT_EQ(readRecord(tool.file("out/r/run.tsv")).at("program path").value, tool.file("yep"));
 }
 
 TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
     std::filesystem::create_directory(tool.file("empty"));
+    // Runs that are there: nothing runs, so they need hold nothing.
+    for (const char* file : {"s.d/Analysis.mzML", "w.mzML", "x/s.mzML", "two\nlines.mzML"}) {
+        std::filesystem::create_directories(std::filesystem::path(tool.file(file)).parent_path());
+        writeWholeFile(tool.file(file), "");
+    }
     const std::string run = tool.file("s.d");
     const std::string wiff = tool.file("w.wiff");
     const std::string out = tool.file("out");
@@ -417,7 +575,25 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
          "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv"},
         {{tool.file("W.WIFF"), "--out", out}, "in lower case, .wiff"},
         {{run, wiff, "--out", out, "--wiffharvest", tool.file("none")}, "wiffharvest is not at " + tool.file("none")},
+        // What is not there, or no program can read or take.
+        {{tool.file("none.mzML"), "-o", out}, tool.file("none.mzML") + ": there is no such file."},
+        {{tool.file("fifo.mzML"), "-o", out}, "fifo.mzML is not a regular file (a FIFO, a device or a socket)"},
+        {{tool.file("dangling.mzML"), "-o", out}, tool.file("dangling.mzML") + ": there is no such file."},
+        {{tool.file("loop.mzML"), "-o", out}, "loop.mzML cannot be reached: Too many levels of symbolic links."},
+        {{tool.file("back\\slash.mzML"), "-o", out}, "its path holds a backslash"},
+        {{tool.file(".mzML"), "-o", out}, "its file name is an export's ending alone"},
+        {{tool.file("empty.d"), "-o", out}, "the run folder " + tool.file("empty.d") + " holds no run export"},
+        {{tool.file("v.wiff"), "-o", out}, "no export of it lies beside it"},
+        {{tool.file("beside.mzML"), "--yepharvest", "not-here", "-o", out}, "yepharvest is not at " + std::filesystem::current_path().string() + "/not-here"},
     };
+    // An export beside a FIFO is still read (the FIFO never opened).
+    ASSERT_EQ(::mkfifo(tool.file("fifo.mzML").c_str(), 0644), 0);
+    std::filesystem::create_symlink("nowhere.mzML", tool.file("dangling.mzML"));
+    std::filesystem::create_symlink("loop.mzML", tool.file("loop.mzML"));
+    writeWholeFile(tool.file("back\\slash.mzML"), "");
+    writeWholeFile(tool.file(".mzML"), "");
+    writeWholeFile(tool.file("beside.mzML"), "");
+    std::filesystem::create_directory(tool.file("empty.d"));
     for (const auto& [arguments, message] : cases) {
         const ChildResult got = extract(arguments);
         EXPECT_EQ(got.exitStatus, 2) << message;

@@ -3,8 +3,14 @@
 // the search, and the names that cannot share one results folder.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <tuple>
+
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 #include "frontend/run_batch.h"
 #include "frontend/run_catalog.h"
@@ -68,18 +74,134 @@ TEST(RunCatalog, EachKindOfRunWithItsProgramPathAndSource) {
                                                                              "wiff/upper.WIFF"}));
 }
 
-TEST(RunCatalog, LinksAreFollowedOnlyInsideTheFolder) {
+TEST(RunCatalog, LinksAreFollowedOnlyInsideTheFolderAndEachRunIsListedOnce) {
     TempDir outside;
     writeFiles(outside, {{"far.d/Analysis.mzML", ""}, {"far.mzML", ""}});
     TempDir dir;
-    writeFiles(dir, {{"in/near.d/Analysis.mzML", ""}});
+    writeFiles(dir, {{"in/near.d/Analysis.mzML", ""}, {"in/deep/x.mzML", ""}});
     fs::create_directory_symlink(outside.path(), dir.file("out"));
     fs::create_symlink(outside.file("far.mzML"), dir.file("far.mzML"));
+    // A folder inside is searched where it lies: not again through a link,
+    // nor round and round through a loop.
     fs::create_directory_symlink("in", dir.file("again"));
+    fs::create_directory_symlink("..", dir.file("in/deep/up"));
+    fs::create_directory_symlink(".", dir.file("in/here"));
+    // A link named as a run folder is that run.
+    fs::create_directory_symlink("in/near.d", dir.file("alias.d"));
     EXPECT_EQ(catalogRuns(dir.path()), (std::vector<CatalogRun>{
-                                           {"near", "yepharvest", "again/near.d/Analysis.yep", "again/near.d"},
+                                           {"alias", "yepharvest", "alias.d/Analysis.yep", "alias.d"},
+                                           {"x", "yepharvest", "in/deep/x.mzML", "in/deep/x.mzML"},
                                            {"near", "yepharvest", "in/near.d/Analysis.yep", "in/near.d"},
                                        }));
+}
+
+// What no program can read or take is never opened (a FIFO would hold the
+// search for good, so the search runs in a child that an alarm ends) and
+// never listed, or is listed with why it cannot run; names and ids in the
+// exports are read as XML.
+TEST(RunCatalog, WhatCannotBeReadIsPassedOverAndExportsAreReadAsXml) {
+    TempDir dir;
+    writeFiles(dir, {
+        {"ok.mzML", ""},
+        {"Upper.D/analysis.mzML", ""},      // a run folder in any letter case, its export too
+        {"lower.d/ANALYSIS.MZXML.GZ", ""},
+        {"back\\slash.mzML", ""},           // the programs would split it
+        {".mzML", ""},                       // an ending alone: no run
+        // The sample's name is decoded: the export beside is its .wiff file's.
+        {"q-a&b.mzML", sciexExport("a&amp;b")},
+        {"r-x>y.mzML", sciexExport("x>y")},
+        // Sciex ids in a sample's name make no Sciex export.
+        {"plain.mzML", "<mzML><run><sample id=\"s\" name=\"sample=1 period=1 cycle=1 experiment=1\"/>"
+                       "<spectrum id=\"scan=1\"/></run></mzML>"},
+        {"cdata.mzML", "<mzML><!-- sample=1 period=1 cycle=1 experiment=1 --><run><spectrum id=\"index=1\"/></run></mzML>"},
+    });
+    ASSERT_EQ(::mkfifo(dir.file("fifo.mzML").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(dir.file("pipe.wiff").c_str(), 0644), 0);
+    fs::create_symlink("nowhere.mzML", dir.file("dangling.mzML"));
+    fs::create_symlink("loop2.mzML", dir.file("loop1.mzML"));
+    fs::create_symlink("loop1.mzML", dir.file("loop2.mzML"));
+    fs::create_directory_symlink(".", dir.file("self"));
+    const ChildResult listed = runInChild([&] {
+        ::alarm(60);
+        const std::vector<CatalogRun> runs = catalogRuns(dir.path());
+        const std::string text = runsTsv(runs, batchProblems(runs, "F"));
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    });
+    ASSERT_EQ(listed.exitStatus, 0) << "the search did not end: " << listed.output;
+    EXPECT_EQ(listed.output,
+              "run\tprogram\tpath\tsource\tproblem\n"
+              "Upper\tyepharvest\tUpper.D/Analysis.yep\tUpper.D\t\n"
+              "slash\tyepharvest\tback\\\\slash.mzML\tback\\\\slash.mzML\tits path holds a backslash, which the programs "
+              "take for a folder separator (as Windows paths have it)\n"
+              "cdata\tyepharvest\tcdata.mzML\tcdata.mzML\t\n"
+              "lower\tyepharvest\tlower.d/Analysis.yep\tlower.d\t\n"
+              "ok\tyepharvest\tok.mzML\tok.mzML\t\n"
+              "plain\tyepharvest\tplain.mzML\tplain.mzML\t\n"
+              "q\twiffharvest\tq.wiff\tq-a&b.mzML\t\n"
+              "r\twiffharvest\tr.wiff\tr-x>y.mzML\t\n");
+}
+
+// A path named by itself is read by the rules the catalogue finds runs by.
+TEST(RunCatalog, APathNamedByItselfIsTheRunTheCatalogueWouldFind) {
+    TempDir dir;
+    writeFiles(dir, {{"a.d/Analysis.mzML", ""}, {"B.D/analysis.mzxml.gz", ""}, {"c.mzML", ""},
+                     {"w-S1.mzML", sciexExport("S1")}, {"runs/x.mzML", ""}});
+    const auto named = [&](const std::string& path) { return runOfNamedPath(dir.file(path)); };
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> cases = {
+        // named, run, program, data file
+        {"a.d", "a", "yepharvest", "a.d/Analysis.yep"},
+        {"a.d/", "a", "yepharvest", "a.d/Analysis.yep"},
+        {"a.d/Analysis.mzML", "a", "yepharvest", "a.d/Analysis.yep"},
+        {"a.d/Analysis.yep", "a", "yepharvest", "a.d/Analysis.yep"},
+        {"B.D/analysis.mzxml.gz", "B", "yepharvest", "B.D/Analysis.yep"},
+        {"missing.d", "missing", "yepharvest", "missing.d/Analysis.yep"},
+        {"c.mzML", "c", "yepharvest", "c.mzML"},
+        {"w-S1.mzML", "w", "wiffharvest", "w.wiff"},
+        {"v.wiff", "v", "wiffharvest", "v.wiff"},
+        {"other.raw", "other", "yepharvest", "other.raw"},
+    };
+    for (const auto& [path, name, program, data] : cases) {
+        const std::optional<CatalogRun> run = named(path);
+        ASSERT_TRUE(run.has_value()) << path;
+        EXPECT_EQ(run->name, name) << path;
+        EXPECT_EQ(run->program, program) << path;
+        EXPECT_EQ(run->path, dir.file(data)) << path;
+        EXPECT_EQ(run->source, dir.file(path)) << path;
+    }
+    EXPECT_FALSE(named("runs").has_value());
+}
+
+// What must be there before a program starts, never opened to find out.
+TEST(RunCatalog, ARunThatIsNotThereOrNoRegularFileIsMissing) {
+    TempDir dir;
+    writeFiles(dir, {{"ok.mzML", ""}, {"s.d/Analysis.mzML", ""}, {"empty.d/x.txt", ""}, {"w-1.mzML", ""},
+                     {"folder.mzML/x", ""}});
+    ASSERT_EQ(::mkfifo(dir.file("fifo.mzML").c_str(), 0644), 0);
+    fs::create_symlink("nowhere.mzML", dir.file("dangling.mzML"));
+    fs::create_symlink("loop.mzML", dir.file("loop.mzML"));
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"yepharvest", "ok.mzML", ""},
+        {"yepharvest", "s.d/Analysis.yep", ""},
+        {"wiffharvest", "w.wiff", ""},
+        {"yepharvest", "none.mzML", "there is no such file here."},
+        {"yepharvest", "dangling.mzML", "there is no such file here."},
+        {"yepharvest", "loop.mzML", "loop.mzML cannot be reached: Too many levels of symbolic links."},
+        {"yepharvest", "fifo.mzML", "fifo.mzML is not a regular file (a FIFO, a device or a socket), which no program reads."},
+        {"yepharvest", "folder.mzML", "folder.mzML is not a regular file (a folder), which no program reads."},
+        {"yepharvest", "none.d/Analysis.yep", "there is no run folder none.d here."},
+        {"yepharvest", "empty.d/Analysis.yep", "the run folder empty.d holds no run export"},
+        {"wiffharvest", "v.wiff", "no export of it lies beside it here (v.mzML, "},
+    };
+    for (const auto& [program, data, problem] : cases) {
+        const ChildResult got = runInChild([&] {
+            ::alarm(60);
+            const std::optional<std::string> missing = missingRun(program, dir.file(data), dir.path(), " here");
+            std::fputs(missing.value_or("").c_str(), stdout);
+        });
+        ASSERT_EQ(got.exitStatus, 0) << data;
+        EXPECT_EQ(got.output.substr(0, problem.size()), problem) << data << ": " << got.output;
+        EXPECT_EQ(got.output.empty(), problem.empty()) << data << ": " << got.output;
+    }
 }
 
 TEST(RunCatalog, DepthAndCountBoundTheSearch) {

@@ -65,31 +65,77 @@ PeakList peaksAt(std::initializer_list<double> mzs) {
 }
 PeakList taggedPeaks() { return peaksAt({250.0, 371.93, 442.97, 500.0}); }
 
-TEST(SpectrumFilters, SequenceStopsAtTheFirstRefusal) {
+// The three tests in order, stopping at the first refusal, at the charges
+// judged: a charge the MGF states, or any charge while filterOpenCharges is
+// 0, alone; an open one (a 1+ of the fragments, b/y pairs alone, none) first
+// as decided, then at 1 to 3 up to maxCharge.
+TEST(SpectrumFilters, SequenceAtEachChargeJudged) {
     struct Case {
         const char* what;
         const char* query;
         double parentMz;
         std::int32_t charge;
+        ChargeSource source;
         PeakList peaks;
+        const char* charges;  // judged, in order
         const char* rows;
-        int tagLength;  // of the features of a spectrum that passes; -1 for none
+        int tagLength;  // -1: refused
     };
+    const char* open = "filterOpenCharges=1";
     const std::vector<Case> cases = {
         // Undetermined charge is filtered as 2, with the proton counted as
         // exactly 1 Da: 2 * 250.5 - 1 = 500.0, on the inclusive bound.
-        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, peaksAt({300.0, 400.0, 450.0}),
-         "\ns\t0\t< 4 peaks after picking", -1},
-        {"just below the range", "", 250.49, 0, {}, "\ns\t0\t499.98 outside range 500.0 - 5000.0", -1},
-        {"passes", "", 1000.0, 1, taggedPeaks(), "", 2},
-        {"tag too short", "maxSequenceTagLength=2", 1000.0, 1, taggedPeaks(),
+        {"charge 0 as 2, passes the range, too few peaks", "", 250.5, 0, ChargeSource::none,
+         peaksAt({300.0, 400.0, 450.0}), "2", "\ns\t0\t< 4 peaks after picking", -1},
+        {"just below the range", "", 250.49, 0, ChargeSource::none, {}, "2",
+         "\ns\t0\t499.98 outside range 500.0 - 5000.0", -1},
+        {"passes", "", 1000.0, 1, ChargeSource::fragmentsAlone, taggedPeaks(), "1", "", 2},
+        {"tag too short", "maxSequenceTagLength=2", 1000.0, 1, ChargeSource::fragmentsAlone, taggedPeaks(), "1",
          "\ns\t0\tmaxSequenceTagLength: 2 <= 2 specified", -1},
+        {"a 1+ guess below the range, inside it at 2+, the designed filters", "", 450.0, 1,
+         ChargeSource::fragmentsAlone, taggedPeaks(), "1", "\ns\t0\t450.00 outside range 500.0 - 5000.0", -1},
+        {"the same kept at 2+", open, 450.0, 1, ChargeSource::fragmentsAlone, taggedPeaks(), "1 2 3", "", 2},
+        {"a 1+ guess outside the range at 1+, 2+ and 3+", open, 150.0, 1, ChargeSource::fragmentsAlone,
+         taggedPeaks(), "1 2 3",
+         "\ns\t0\t1+: 150.00 outside range 500.0 - 5000.0; 2+: 299.00 outside range 500.0 - 5000.0; "
+         "3+: 448.00 outside range 500.0 - 5000.0",
+         -1},
+        {"above the range at every charge", "filterOpenCharges=1&highParent=1000&maxCharge=3", 1500.0, 1,
+         ChargeSource::fragmentsAlone, taggedPeaks(), "1 2 3",
+         "\ns\t0\t1+: 1500.00 outside range 500.0 - 1000.0; 2+: 2999.00 outside range 500.0 - 1000.0; "
+         "3+: 4498.00 outside range 500.0 - 1000.0",
+         -1},
+        {"no charge: 2 first; maxCharge 2 stops at 2", "filterOpenCharges=1&maxCharge=2", 150.0, 0,
+         ChargeSource::none, taggedPeaks(), "2 1",
+         "\ns\t0\t2+: 299.00 outside range 500.0 - 5000.0; 1+: 150.00 outside range 500.0 - 5000.0", -1},
+        {"b/y pairs alone are open too: too few peaks at every charge", open, 450.0, 3, ChargeSource::fragmentPairs,
+         peaksAt({300.0, 400.0, 420.0}), "3 1 2",
+         "\ns\t0\t3+: < 4 peaks after picking; 1+: 450.00 outside range 500.0 - 5000.0; 2+: < 4 peaks after picking",
+         -1},
+        // The pick at 2+ (near the precursor at 450) leaves three peaks; at 3+ it keeps all four.
+        {"each charge refused by its own test", "filterOpenCharges=1&maxSequenceTagLength=2", 450.0, 0,
+         ChargeSource::none, taggedPeaks(), "2 1 3",
+         "\ns\t0\t2+: < 4 peaks after picking; 1+: 450.00 outside range 500.0 - 5000.0; "
+         "3+: maxSequenceTagLength: 2 <= 2 specified",
+         -1},
+        {"a stated 1+ (survey envelope) is judged at 1+ alone", open, 450.0, 1, ChargeSource::surveyIsotopes,
+         taggedPeaks(), "1", "\ns\t0\t450.00 outside range 500.0 - 5000.0", -1},
+        {"a stated 2+ (survey scans) likewise", open, 150.0, 2, ChargeSource::surveyScan, taggedPeaks(), "2",
+         "\ns\t0\t299.00 outside range 500.0 - 5000.0", -1},
     };
     for (const Case& c : cases) {
         const QueryContext run(c.query);
+        const bool openCharge = judgedAtOpenCharges(c.charge, c.source, run.context);
+        std::string judged;
+        for (const std::int32_t z : filterCharges(c.charge, openCharge, run.context.parameters.maxCharge)) {
+            judged += (judged.empty() ? "" : " ") + std::to_string(z);
+        }
+        EXPECT_EQ(judged, c.charges) << c.what;
         const std::string name = "s";
+        const std::int32_t first = filterCharges(c.charge, openCharge, 0).front();
         const std::optional<SpecFeatures> features = judgePickedSpectrum(
-            {name, c.parentMz, c.charge, 0}, pickForFilters(c.parentMz, c.charge, c.peaks, run.context), run.context);
+            {name, c.parentMz, c.charge, false, openCharge}, pickForFilters(c.parentMz, first, c.peaks, run.context),
+            [&](std::int32_t z) { return pickForFilters(c.parentMz, z, c.peaks, run.context); }, run.context);
         EXPECT_EQ(run.logs.rejectReasons.text(), c.rows) << c.what;
         EXPECT_EQ(features.has_value() ? features->maxSequenceTagLength : -1, c.tagLength) << c.what;
     }

@@ -191,30 +191,38 @@ TEST_F(ReportEndToEnd, ThePageCountsWhatTheLogsHoldForEachRun) {
         }
         EXPECT_NE(html.find("Precursor m/z against retention time"), std::string::npos) << run;
 
-        // Written charges against the instrument's: the file names give the
-        // written charge and the first scan.
+        // Written charges against the instrument's: without an MGF file the
+        // .pkl names give the charge a search engine is given, and the first scan.
         const std::vector<int> instrument =
             exportCharges(readWholeFile(run == "BSA_min_21" ? real : dir_->file("BSA_min_2.d/Analysis.mzML")));
         long written = 0, ones = 0, withInstrument = 0, charged = 0, agreeing = 0;
+        std::map<int, long> byCharge = {{0, 0}, {1, 0}, {2, 0}, {3, 0}};
         for (const std::string& row : splitText(folder->log("features.txt"))) {
             if (!startsWith(row, run + ".")) continue;
             const std::vector<std::string> parts = splitText(row.substr(0, row.find('\t')), '.');
             const int charge = std::stoi(parts[parts.size() - 2]);
             const int given = instrument.at(std::stoul(parts[1]) - 1);
             ++written;
+            ++byCharge[charge];
             ones += charge == 1;
             withInstrument += given != 0;
             charged += given != 0 && charge != 0;
             agreeing += given != 0 && charge == given;
         }
         EXPECT_GT(withInstrument, 0) << run;
-        EXPECT_EQ(readWholeFile(chargeTable), "sample\twritten\tsingly_charged\tinstrument_charged\tcharged\tagreeing\n1\t" +
-                                                  std::to_string(written) + "\t" + std::to_string(ones) + "\t" +
-                                                  std::to_string(withInstrument) + "\t" + std::to_string(charged) + "\t" +
-                                                  std::to_string(agreeing) + "\n");
+        std::string header = "sample\twritten\tsingly_charged\tinstrument_charged\tcharged\tagreeing\topen";
+        std::string counts = "1\t" + std::to_string(written) + "\t" + std::to_string(ones) + "\t" +
+                             std::to_string(withInstrument) + "\t" + std::to_string(charged) + "\t" +
+                             std::to_string(agreeing) + "\t" + std::to_string(byCharge[0]);
+        for (const auto& [charge, number] : byCharge) {
+            if (charge == 0) continue;
+            header += "\tstated_" + std::to_string(charge);
+            counts += "\t" + std::to_string(number);
+        }
+        EXPECT_EQ(readWholeFile(chargeTable), header + "\n" + counts + "\n");
         EXPECT_NE(html.find("The export carries the instrument's charge for " + std::to_string(withInstrument) + " of the " +
                             std::to_string(written) + " written spectra: " + std::to_string(charged) +
-                            " of them were written with a charge, and " + std::to_string(agreeing) + " of those agree"),
+                            " of them are given a charge, and " + std::to_string(agreeing) + " of those agree"),
                   std::string::npos)
             << run;
         EXPECT_EQ(html.find("id=\"singly-charged-warning\"") != std::string::npos, ones * 10 > written) << run;

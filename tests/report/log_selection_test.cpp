@@ -27,7 +27,7 @@ std::string yepRow(const std::string& run, int scan, int last, int charge, doubl
     return row;
 }
 
-ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run, ""}; }
+ReportRequest requestFor(const TempDir& dir, const std::string& run) { return {dir.path() + "/", "features.txt", run, "", ""}; }
 
 // What a name gives: "sample first last charge", or "-" when it is no peak list of the run.
 TEST(RunNames, PeakListNamesBelongToTheirRunOnly) {
@@ -108,6 +108,22 @@ TEST(ChargeLog, TheLastDecisionLoggedForASpectrumCounts) {
         {"\tz= 2 (883.3) MS peaks z = 3 (589.2) S/N: 112.5", "no decision logged"},
     };
     for (const auto& [text, decision] : cases) EXPECT_EQ(chargeDecision(text), decision) << text;
+}
+
+// A spectrum judged at several charges counts under the test it came
+// furthest in; a part that is no test's reason makes the row another reason.
+TEST(RejectLog, RowsOfSeveralChargesCountUnderTheFurthestTest) {
+    const std::vector<std::pair<std::string, RejectKind>> cases = {
+        {"1+: 450.00 outside range 500.0 - 5000.0; 2+: 899.00 outside range 500.0 - 5000.0", RejectKind::parentRange},
+        {"2+: < 4 peaks after picking; 1+: 450.00 outside range 500.0 - 5000.0; 3+: < 4 peaks after picking",
+         RejectKind::tooFewPeaks},
+        {"2+: maxSequenceTagLength: 0 <= 0 specified; 1+: 450.00 outside range 500.0 - 5000.0; 3+: < 4 peaks after "
+         "picking",
+         RejectKind::sequenceTag},
+        {"1+: 450.00 outside range 500.0 - 5000.0; 2+: something else", RejectKind::other},
+        {"450.00 outside range 500.0 - 5000.0", RejectKind::parentRange},
+    };
+    for (const auto& [reason, kind] : cases) EXPECT_EQ(classifyRejectReason(reason), kind) << reason;
 }
 
 // A sample's reject rows are the next (collected - written) rows, and only

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "tests/support/temp_dir.h"
+#include "tools/report/charge_agreement.h"
 #include "tools/report/report_page.h"
 #include "tools/report/svg_charts.h"
 
@@ -22,12 +23,12 @@ TEST(ReportPage, TextsFromTheLogsAreEscaped) {
                        ".0013.0013.2.pkl\t0\t" + hostile);
     writeWholeFile(dir.file("runStats.txt"), "FileName\tr1\nSampleName\t<img src=x onerror=1>\nnumMSMSscansCollected\t1\n"
                                              "<b>bold</b>\t4\n");
-    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", "", ""}));
     EXPECT_NE(page.find("&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;"), std::string::npos);
     EXPECT_NE(page.find("&lt;img src=x onerror=1&gt;"), std::string::npos);
     EXPECT_NE(page.find("&lt;b&gt;bold&lt;/b&gt;"), std::string::npos);
     EXPECT_EQ(page.find("<script"), std::string::npos);
-    const std::string named = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", run, ""}));
+    const std::string named = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", run, "", ""}));
     EXPECT_NE(named.find("Run report: <code>&lt;img src=y onerror=alert(1)&gt;</code>"), std::string::npos);
     EXPECT_EQ(named.find("<img"), std::string::npos);
     EXPECT_EQ(page.find("<img"), std::string::npos);
@@ -45,7 +46,7 @@ TEST(ReportPage, ExtremeValuesStillGiveAPage) {
         features += "\nr1." + scan + "." + scan + ".2.pkl\t" + scan + "\t4\t" + values[i] + "\t2\t" + values[i];
     }
     writeWholeFile(dir.file("features.txt"), features);
-    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
+    const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", "", ""}));
     EXPECT_NE(page.find("</html>"), std::string::npos);
     std::size_t points = 0;
     for (std::size_t at = page.find("<circle cx"); at != std::string::npos; at = page.find("<circle cx", at + 1)) ++points;
@@ -64,12 +65,50 @@ TEST(ReportPage, WarnsWhenMoreThanATenthOfTheSpectraAreSinglyCharged) {
             features += "\nr1." + scan + "." + scan + "." + charge + ".pkl\t" + scan + "\t9\t600\t" + charge;
         }
         writeWholeFile(dir.file("features.txt"), features);
-        const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", ""}));
+        const std::string page = renderReportPage(buildRunReport({dir.path() + "/", "features.txt", "r1", "", ""}));
         EXPECT_EQ(page.find("id=\"singly-charged-warning\">Warning: " + std::to_string(singly) + " of the 20 written") !=
                       std::string::npos,
                   warned)
             << singly;
         EXPECT_EQ(page.find("id=\"charge-agreement\""), std::string::npos) << "no export, no instrument charges";
+    }
+}
+
+// The charges shown are those the MGF file states, where it is read: 20
+// spectra all decided 1+ (the .pkl headers), of which the MGF states 1+ for
+// `stated` and 2+ for one, and leaves the others to the search engine.
+TEST(ReportPage, ChargesAreCountedAsTheMgfStatesThem) {
+    struct Case {
+        int stated;  // -1: no MGF file
+        bool warned;
+        const char* table;  // the charges.tsv row
+    };
+    const std::vector<Case> cases = {
+        {-1, true, "1\t20\t20\t0\t0\t0\t0\t20\t0\t0"},
+        {2, false, "1\t20\t2\t0\t0\t0\t17\t2\t1\t0"},
+        {3, true, "1\t20\t3\t0\t0\t0\t16\t3\t1\t0"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::string features = "originalSpectrumFile\tscanNumber\tnumPeaks\tparent_m_over_z\tparent_charge";
+        std::string mgf;
+        for (int i = 0; i < 20; ++i) {
+            const std::string scan = std::to_string(1000 + i);
+            features += "\nr1." + scan + "." + scan + ".1.pkl\t" + scan + "\t9\t600\t1";
+            const char* charge = i < c.stated ? "CHARGE=1+\n" : i == c.stated ? "CHARGE=2+\n" : "";
+            mgf += "BEGIN IONS\nTITLE=r1." + scan + "." + scan + ".1\nPEPMASS=600.00000 0\n" + charge + "SCANS=" + scan +
+                   "-" + scan + "\n100.00000 5\nEND IONS\n\n";
+        }
+        writeWholeFile(dir.file("features.txt"), features);
+        if (c.stated >= 0) writeWholeFile(dir.file("r1.mgf"), mgf);
+        const RunReport report = buildRunReport({dir.path() + "/", "features.txt", "r1", "", dir.path() + "/"});
+        const std::string page = renderReportPage(report);
+        EXPECT_EQ(page.find("singly-charged-warning") != std::string::npos, c.warned) << c.stated;
+        EXPECT_EQ(page.find("Charges the MGF file states") != std::string::npos, c.stated >= 0) << c.stated;
+        const std::string table = chargeAgreementTable({{1, chargeAgreement(report.samples.at(0).spectra)}});
+        EXPECT_EQ(table, "sample\twritten\tsingly_charged\tinstrument_charged\tcharged\tagreeing\topen\tstated_1\t"
+                         "stated_2\tstated_3\n" + std::string(c.table) + "\n")
+            << c.stated;
     }
 }
 

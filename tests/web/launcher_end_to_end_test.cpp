@@ -74,7 +74,7 @@ TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
     ASSERT_EQ(page.output.rfind("Content-Type: text/html; charset=utf-8\n\n", 0), 0u) << page.output.substr(0, 200);
     const std::vector<std::string> inOrder = {
         "The front ends&#39; defaults filled in for keys the request left out: autoCharge=Find, lastScan=999999999, "
-        "specFeaturesFilename=specFeatures.txt, peakListFormat=mgf.",
+        "specFeaturesFilename=specFeatures.txt, filterOpenCharges=1, peakListFormat=mgf.",
         "<span class=\"text\">Initialize extractor complete!</span>",
         "<span class=\"text\">Run statistics calculated and output.</span>",
         "<div id=\"outcome\" class=\"outcome finished\"><strong>Finished</strong> in ",
@@ -89,7 +89,7 @@ TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
     WorkFolder direct;
     const ChildResult expected = direct.extract(YEPHARVEST_PATH, dir.file("data/sample7.d/Analysis.yep"),
                                                 "autoCharge=Find&lastScan=999999999&specFeaturesFilename=specFeatures.txt"
-                                                "&peakListFormat=mgf");
+                                                "&filterOpenCharges=1&peakListFormat=mgf");
     ASSERT_EQ(expected.exitStatus, 0);
     const fs::path folder = requestFolder();
     const auto peakLists = folderContents(direct.file("peaklists"));

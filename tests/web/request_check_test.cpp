@@ -2,6 +2,7 @@
 // values the key table takes, the front ends' defaults for what a request
 // left out; and what it refuses, with which status, before any folder is made.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <variant>
@@ -25,6 +26,10 @@ protected:
                        "<mzML><run><sample id=\"s\" name=\"Sample1\"/>"
                        "<spectrum id=\"sample=1 period=1 cycle=1 experiment=1\"/></run></mzML>");
         fs::create_directories(dir.file("results/given"));
+        ::mkfifo(dir.file("data/fifo.mzML").c_str(), 0644);
+        fs::create_symlink("nowhere.mzML", dir.file("data/gone.mzML"));
+        writeWholeFile(dir.file("data/back\\slash.mzML"), "");
+        writeWholeFile(dir.file("data/.mzML"), "");
         rules = {"yepharvest", {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
                  {"pyridylethylation", "ICAT-mix"}};
     }
@@ -79,7 +84,12 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         {{{"xtractorDataFilename", "empty.d"}}, 404,
          "xtractorDataFilename \"empty.d\": the run folder empty.d holds no run export (Analysis.mzML,"},
         {{{"xtractorDataFilename", "sample7.d/x.mzXML.gz"}}, 404, "there is no such file under the data root."},
-        {{{"xtractorDataFilename", "notes.txt"}}, 404, "the data root holds no run export"},
+        {{{"xtractorDataFilename", "notes.txt"}}, 404, "there is no such file under the data root."},
+        // What no program can read or take, as the command line refuses it.
+        {{{"xtractorDataFilename", "fifo.mzML"}}, 404, "fifo.mzML is not a regular file (a FIFO, a device or a socket)"},
+        {{{"xtractorDataFilename", "gone.mzML"}}, 404, "there is no such file under the data root."},
+        {{{"xtractorDataFilename", "back\\slash.mzML"}}, 400, "its path holds a backslash"},
+        {{{"xtractorDataFilename", ".mzML"}}, 400, "an export's ending alone"},
         {{run, {"scanRange", "all"}}, 400, "scanRange \"all\": not one of whole, window."},
         // The programs would read these as 0, 12 and no charge rule at all.
         {{run, {"groupScans", "abc"}}, 400, "groupScans \"abc\": not a whole number"},
@@ -135,12 +145,21 @@ TEST_F(RequestCheck, ThePickersRunAndTheWholeRunGiveTheSameQuery) {
     const auto whole = check({{"xtractorDataFilename", "sample7.d"}, {"scanRange", "whole"}});
     ASSERT_TRUE(std::holds_alternative<CheckedRequest>(whole));
     EXPECT_EQ(listed(std::get<CheckedRequest>(whole).filled), "autoCharge=Find\nspecFeaturesFilename=specFeatures.txt\n"
-                                                              "peakListFormat=mgf\n") << "the choice is no default";
+                                                              "filterOpenCharges=1\npeakListFormat=mgf\n") << "the choice is no default";
     EXPECT_TRUE(std::get<CheckedRequest>(whole).ignored.empty());
     EXPECT_NE(entriesOf({{"xtractorDataFilename", "sample7.d"}, {"scanRange", "window"}, {"firstScan", "20"},
                          {"lastScan", "40"}})
                   .find("\nfirstScan=20\nlastScan=40\n"),
               std::string::npos);
+
+    // A run folder's export named by itself is the run folder's run, as the
+    // command line and the catalogue have it.
+    for (const char* named : {"sample7.d/Analysis.mzML", "sample7.d/", "sample7.d/Analysis.yep"}) {
+        const auto result = check({{"xtractorDataFilename", named}});
+        ASSERT_TRUE(std::holds_alternative<CheckedRequest>(result)) << named;
+        EXPECT_EQ(std::get<CheckedRequest>(result).dataFile, rules.roots.data / "sample7.d/Analysis.yep") << named;
+        EXPECT_EQ(std::get<CheckedRequest>(result).runName, "sample7") << named;
+    }
 
     rules.program = "wiffharvest";
     EXPECT_EQ(entriesOf({{"xtractorDataFilename", "lysate3-Sample1.mzML"}}),
@@ -167,12 +186,13 @@ TEST_F(RequestCheck, FillsTheFrontEndsDefaultsAndTheRequestFolder) {
                   "\nresultsXtractorDir=" + folder + "/peaklists/\nlogFileDir=" + folder +
                   "/logs/\nlowCharge=4\nhighCharge=4\nautoCharge=Find\nmaxCharge=5\nminMSsignalNoise=50\n"
                   "groupScans=10\nfirstScan=1\nlastScan=999999999\nlowParent=500.0\nhighParent=5000.0\n"
-                  "parentTolerance=0.5\noutput_filename=\nspecFeaturesFilename=specFeatures.txt\n"
+                  "parentTolerance=0.5\noutput_filename=\nspecFeaturesFilename=specFeatures.txt\nfilterOpenCharges=1\n"
                   "maxSequenceTagLength=0\nfindMonoisotopicParent=0\nchargeFromSurveyIsotopes=0\n"
                   "minSignalNoiseRatio=5\npeakLimitCount=25\nxtractorMode=\ncys=pyridylethylation\n"
                   "peakListFormat=mgf\nfragmentTolerance=0.3\nsubmit=Extract\n");
     EXPECT_EQ(listed(request.filled),
-              "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\npeakListFormat=mgf\n");
+              "autoCharge=Find\nlastScan=999999999\nspecFeaturesFilename=specFeatures.txt\nfilterOpenCharges=1\n"
+              "peakListFormat=mgf\n");
     EXPECT_EQ(request.ignored, (std::vector<std::string>{"fragmentTolerance", "submit"}));
     EXPECT_EQ(request.requestFolder, rules.roots.results / "sample7-stamp");
     EXPECT_EQ(request.runName, "sample7");

@@ -326,8 +326,10 @@ class Workflow(unittest.TestCase):
             # The generated ion-trap exports carry the generator's charges;
             # the report reads none from a .wiff file's.
             self.assertEqual(int(row["instrument_charged"]), stats["numOutputFiles"])
-            self.assertEqual(int(row["charges_written"]), sum(not name.endswith(".0.pkl") for name in pkl))
-            self.assertGreater(int(row["charges_agreeing"]), 0)
+            # The charges counted are those the MGF states.
+            self.assertEqual(int(row["charges_written"]), mgf[0].count("\nCHARGE="))
+            self.assertEqual(int(row["stated_open"]) + sum(int(row[f"stated_{z}"]) for z in range(1, 4)),
+                             stats["numOutputFiles"])
             self.assertLessEqual(int(row["charges_agreeing"]), int(row["charges_written"]))
         else:
             self.assertEqual(row["instrument_charged"], "0")
@@ -344,6 +346,14 @@ class Workflow(unittest.TestCase):
                                    ([dict(one, numMSMSmergedParentScans=2), two], None)):
             with self.subTest(counters=counters):
                 self.assertEqual(summary_table.split_rejects(reasons, counters), expected)
+        # A spectrum judged at several charges counts under the test it came furthest in.
+        for reason, kind in (("1+: 450.00 outside range 500.0 - 5000.0; 2+: < 4 peaks after picking", "too-few-peaks"),
+                             ("1+: 450.00 outside range 500.0 - 5000.0; 2+: 899.00 outside range 500.0 - 5000.0",
+                              "parent-range"),
+                             ("2+: maxSequenceTagLength: 0 <= 0 specified; 1+: 450.00 outside range 500.0 - 5000.0",
+                              "sequence-tag"),
+                             ("1+: 450.00 outside range 500.0 - 5000.0; 2+: else", "other")):
+            self.assertEqual(summary_table.reject_kind(reason), kind, reason)
 
     def test_overview_page_links_every_run(self):
         page = read(os.path.join(self.results, "index.html"))
@@ -368,19 +378,28 @@ class Workflow(unittest.TestCase):
                          "spectra_read": 20, "merged": 0, "written": 20, "rejected": 0, "peak_lists": 0,
                          "mgf_spectra": 20, "charges": {1: ones, 2: 20 - ones}, "charge_undetermined": 0}, **checks)
         # More than a tenth of the written spectra 1+ is warned of, a tenth is not.
-        for ones, warning in ((2, None), (3, "<li><b>r&lt;1</b>: 3 of 20 written spectra (15&nbsp;%) are 1+</li>")):
-            with self.subTest(ones=ones):
-                page = overview_page.page([row(ones)], [outcome])
-                self.assertEqual('id="singly-charged"' in page, warning is not None)
-                if warning:
+        # The MGF's stated charges count where the report gave them: all 20
+        # decided 1+, of which the MGF states 1+ for 2 or 3.
+        warning = "<li><b>r&lt;1</b>: 3 of 20 written spectra (15&nbsp;%) are given 1+</li>"
+        for rows, warned in (([row(2)], False), ([row(3)], True), ([row(20, stated={0: 18, 1: 2})], False),
+                             ([row(20, stated={0: 17, 1: 3})], True)):
+            with self.subTest(rows=rows):
+                page = overview_page.page(rows, [outcome])
+                self.assertEqual('id="singly-charged"' in page, warned)
+                if warned:
                     self.assertIn(warning, page)
+        self.assertIn("<td>1+ 15&nbsp;%, no charge 85&nbsp;%</td>",
+                      overview_page.page([row(20, stated={0: 17, 1: 3})], [outcome]))
         checked = overview_page.page([row(0, instrument_charged=20, charges_written=18, charges_agreeing=9)], [outcome])
         self.assertIn("<td>9 of 18 (50&nbsp;%)</td>", checked)
         for unchecked in (row(0), row(0, instrument_charged=0, charges_written=0, charges_agreeing=0)):
             self.assertIn("<td>&mdash;</td><td>", overview_page.page([unchecked], [outcome]))
-        # What the workflow's own runs say: y1 and y2 carry the instrument's charges.
+        # What the workflow's own runs say: y1 and y2 carry the instrument's
+        # charges, shown where their MGF files state any.
         page = read(os.path.join(self.results, "index.html"))
-        self.assertEqual(len(re.findall(r"<td>\d+ of \d+ \(\d+&nbsp;%\)</td>", page)), 2)
+        stating = [row for row in table(os.path.join(self.results, "summary.tsv"))
+                   if row["instrument_charged"] not in ("", "0") and row["charges_written"] not in ("", "0")]
+        self.assertEqual(len(re.findall(r"<td>\d+ of \d+ \(\d+&nbsp;%\)</td>", page)), len(stating))
 
     def test_a_failing_run_leaves_the_results_of_the_others(self):
         self.assertNotEqual(self.failing.returncode, 0, self.failing.stdout)
@@ -478,17 +497,21 @@ class Workflow(unittest.TestCase):
             stream.write("#!/bin/sh\necho '<BR>Data read into memory.'\nkill -SEGV $$\n")
         os.chmod(crash, 0o755)
         y1 = os.path.join(self.runs, "y1.d")
+        damaged = os.path.join(where, "damaged.mzML")
+        with open(damaged, "w") as stream:
+            stream.write("<mzML><run>")
         cases = [
             ("yepharvest", y1, [], None, 0),
             ("yepharvest", y1, ["--groupScans=-3"],
              "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
+            # A run that is not there is refused before anything runs.
             ("yepharvest", os.path.join(where, "none.d"), [],
-             f"No run export was found: the run folder {where}/none.d/ does not exist (looked for Analysis.mzML, "
-             "Analysis.mzXML, Analysis.mzML.gz or Analysis.mzXML.gz in it).", 1),
+             "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
             ("wiffharvest", os.path.join(where, "none.wiff"), [],
-             f"No export of the .wiff file was found in the folder {where}/: looked for none.mzML, none.mzXML, "
-             "none.mzML.gz and none.mzXML.gz, and for none-<sample>.mzML, none-<sample>.mzXML, "
-             "none-<sample>.mzML.gz and none-<sample>.mzXML.gz (endings in any letter case).", 1),
+             "quarrow-extract left no record of the run: it refused it or was stopped first (see its progress)", 2),
+            ("yepharvest", damaged, [],
+             f"The export {damaged} is incomplete or damaged: it does not end with the closing </mzML>, "
+             "</indexedmzML> or </mzXML> tag.", 1),
             (crash, y1, [], "yepharvest was ended by signal 11 (Segmentation fault) before it said why.", 128 + 11),
         ]
         for number, (program, data, options, sentence, status) in enumerate(cases):

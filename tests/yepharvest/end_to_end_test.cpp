@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 
 #include "core/util/format_text.h"
@@ -293,6 +294,56 @@ TEST(YepharvestEndToEnd, ScanAndParentRangesRejectWhereTheRunSaysSo) {
         }
     }
     EXPECT_GT(refused, 0);
+}
+
+// filterOpenCharges: absent or 0 leaves every output as it was; at 1 every
+// .pkl file of the designed run stays byte for byte, and the spectra it adds
+// are those whose MGF block states no charge, whose decided charge the
+// range refused (lowParent 1200 refuses the precursors called 1+). Each
+// open spectrum it still refuses has one row naming the charges tried.
+TEST(YepharvestEndToEnd, OpenChargesPassTheFiltersOnlyWhenAsked) {
+    const std::string generator = "--spectra 300 --top 4 --seed 8";
+    const std::string query = "autoCharge=Find&lowParent=1200&peakListFormat=both";
+    Extraction absent(generator), off(generator), on(generator);
+    ASSERT_EQ(absent.run(query).exitStatus, 0);
+    ASSERT_EQ(off.run(query + "&filterOpenCharges=0").exitStatus, 0);
+    EXPECT_EQ(folderContents(off.file("logs")), folderContents(absent.file("logs")));
+    ASSERT_EQ(off.peakLists(), absent.peakLists());
+
+    ASSERT_EQ(on.run(query + "&filterOpenCharges=1").exitStatus, 0);
+    const std::map<std::string, std::string> before = off.peakLists();
+    std::map<std::string, std::string> after = on.peakLists();
+    const std::string mgf = after.at("run.mgf");
+    after.erase("run.mgf");
+    int added = 0;
+    for (const auto& [name, text] : after) {
+        const auto old = before.find(name);
+        if (old != before.end()) {
+            EXPECT_EQ(text, old->second) << name;
+            continue;
+        }
+        ++added;
+        const std::string title = "TITLE=" + name.substr(0, name.size() - 4) + "\n";
+        const std::size_t block = mgf.find(title);
+        ASSERT_NE(block, std::string::npos) << name;
+        EXPECT_EQ(mgf.substr(block + title.size(), mgf.find("END IONS", block) - block - title.size()).find("CHARGE="),
+                  std::string::npos)
+            << name << ": an added spectrum has no stated charge";
+        const std::string designed = off.log("xtractorRejectReasons.txt");
+        const std::size_t refused = designed.find("\n" + name + "\t0\t");
+        ASSERT_NE(refused, std::string::npos) << name;
+        const std::string row = designed.substr(refused + 1, designed.find('\n', refused + 1) - refused - 1);
+        EXPECT_TRUE(row.ends_with(" outside range 1200.0 - 5000.0")) << row << ": refused by the range as decided";
+    }
+    EXPECT_GT(added, 0);
+    for (const auto& [name, text] : before) EXPECT_TRUE(name == "run.mgf" || after.contains(name)) << name;
+    // Every other row is the designed run's, or names the charges tried.
+    const std::regex tried(R"(^[^\t]+\t0\t[1-3]\+: .*)");
+    for (const std::string& row : splitText(on.log("xtractorRejectReasons.txt"))) {
+        if (off.log("xtractorRejectReasons.txt").find(row) != std::string::npos) continue;
+        EXPECT_TRUE(std::regex_match(row, tried)) << row;
+    }
+    expectMgfMatchesPeakLists(mgf, after);
 }
 
 // Without survey scans the survey stages are skipped and every precursor

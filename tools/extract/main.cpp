@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "core/util/failure_line.h"
+#include "frontend/cgi_launch.h"
 #include "frontend/extract_command.h"
 #include "tools/extract/extract_run.h"
+#include "tools/extract/run_folder_claim.h"
 #include "frontend/tool_places.h"
 #include "frontend/key_listing.h"
 
@@ -76,10 +78,11 @@ void printHelp() {
         "--version   its version.\n"
         "\n"
         "Each run ends with a line of its counts and its record; a run that fails\n"
-        "does not stop the next ones, but an interrupt (SIGINT, SIGTERM) does. A call\n"
-        "of several runs ends with their tally: how many finished, failed and were\n"
-        "stopped, and each run's outcome with its folder. A run that did not succeed\n"
-        "keeps its record and the logs that hold rows; no empty log or folder.\n"
+        "does not stop the next ones, but an interrupt (SIGINT, SIGTERM, SIGHUP) does,\n"
+        "after the running program, which is recorded as stopped. A call of several\n"
+        "runs ends with their tally: how many finished, failed and were stopped,\n"
+        "and each run's outcome with its folder. A run that did not succeed keeps\n"
+        "its record and the logs that hold rows; no empty log or folder.\n"
         "Exit status: 0 when every run succeeded; else the first failed run's: 1\n"
         "after its program's error (or when it could not be started), 128 + N when\n"
         "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
@@ -122,7 +125,8 @@ int refused(const std::string& message) {
 // What must be there before any run starts.
 std::optional<std::string> missingTool(const ExtractCommand& command) {
     for (const ExtractRun& run : command.runs) {
-        if (::access(run.programPath.c_str(), X_OK) != 0) {
+        std::error_code error;
+        if (!fs::is_regular_file(run.programPath, error) || ::access(run.programPath.c_str(), X_OK) != 0) {
             const std::string upper = run.program == "yepharvest" ? "YEPHARVEST" : "WIFFHARVEST";
             return run.program + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" +
                    run.program + " PATH or QUARROW_" + upper;
@@ -159,10 +163,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const std::optional<std::string> missing = missingTool(command)) return refused(*missing);
-    std::error_code error;
-    fs::create_directories(command.outDir, error);
-    if (error) return refused("cannot make " + command.outDir + ": " + error.message());
+    RunFolderLocks locks;
+    try {
+        checkRunFolders(command);
+        std::error_code error;
+        fs::create_directories(command.outDir, error);
+        if (error) return refused("cannot make " + command.outDir + ": " + error.message());
+        locks = lockRunFolders(command);
+    } catch (const CommandLineError& error) {
+        return refused(error.what());
+    }
 
+    passStopSignalsOn();
     int status = 0;
     std::vector<TalliedRun> tally;
     for (const ExtractRun& run : command.runs) tally.push_back({run.folder, "not run"});
@@ -174,19 +186,19 @@ int main(int argc, char** argv) {
         tally[i].outcome = word;
         if (word == "ok") {
             show(closingLine(run, record) + "\n");
-            continue;
+        } else {
+            warn(closingLine(run, record));
+            const int runStatus = word == "stopped" ? 128 + record.outcome->signal
+                                  : word == "failed" ? record.outcome->exitStatus
+                                                     : 1;
+            if (status == 0) status = runStatus;
         }
-        warn(closingLine(run, record));
-        const int runStatus = word == "stopped" ? 128 + record.outcome->signal
-                              : word == "failed" ? record.outcome->exitStatus
-                                                 : 1;
-        if (status == 0) status = runStatus;
         // An interrupt passed on to the program stops the call, not only the run.
-        if (word == "stopped" && (record.outcome->signal == SIGINT || record.outcome->signal == SIGTERM) &&
-            i + 1 < command.runs.size()) {
+        if (const int stop = stopSignalReceived(); stop != 0) {
+            status = 128 + stop;
             std::string rest;
             for (std::size_t j = i + 1; j < command.runs.size(); ++j) rest += (rest.empty() ? "" : ", ") + command.runs[j].name;
-            warn("stopped; not run: " + rest);
+            if (!rest.empty()) warn("stopped; not run: " + rest);
             break;
         }
     }

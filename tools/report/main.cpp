@@ -25,10 +25,13 @@ constexpr const char* usage =
     "                    precursors are drawn against the retention times of its\n"
     "                    export, else against scan number (a .wiff run's peak-list\n"
     "                    names carry their times)\n"
+    "  --peaklists DIR/  the peak-list folder (the resultsXtractorDir), whose MGF\n"
+    "                    files tell the charges a search engine is given; by\n"
+    "                    default the folder peaklists beside the log folder\n"
     "  --output FILE     the HTML page to write\n"
-    "  --charges FILE    also write, as tab-separated counts per LC run, how many\n"
-    "                    written spectra are 1+ and how many written charges agree\n"
-    "                    with the instrument's, where the export carries them\n"
+    "  --charges FILE    also write, as tab-separated counts per LC run, the charges\n"
+    "                    the MGF states (1+, 2+, ..., none) and how many of them\n"
+    "                    agree with the instrument's, where the export carries them\n"
     "  --help            this text\n"
     "  --version         the version\n";
 
@@ -58,6 +61,7 @@ int main(int argc, char** argv) {
                               : option == "--run"      ? &request.run
                               : option == "--data"     ? &request.dataFilename
                               : option == "--output"   ? &output
+                              : option == "--peaklists" ? &request.peakListDir
                               : option == "--charges"  ? &chargesOutput
                                                        : nullptr;
         if (target == nullptr) return fail("unknown option " + std::string(option) + "\n" + usage);
@@ -79,7 +83,9 @@ int main(int argc, char** argv) {
     if (error) return fail("the log folder " + request.logDir + " cannot be read: " + error.message());
     // The programs glue the folder and the file name; a folder given without
     // its separator still means the folder.
-    if (request.logDir.back() != '/' && request.logDir.back() != '\\') request.logDir += '/';
+    for (std::string* folder : {&request.logDir, &request.peakListDir}) {
+        if (!folder->empty() && folder->back() != '/' && folder->back() != '\\') *folder += '/';
+    }
 
     const RunReport report = buildRunReport(request);
     // Under its final name only when whole: a full disk leaves no half page.

@@ -1,14 +1,39 @@
 #include "tools/report/reject_log.h"
 
+#include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace {
 
 bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
+
+// A spectrum judged at several charges ("1+: ...; 2+: ...") counts under
+// the test it came furthest in: the range, then the peak count, then the tag.
+std::optional<RejectKind> furthestAtAnyCharge(std::string_view reason) {
+    if (reason.size() < 4 || reason[0] < '1' || reason[0] > '9' || reason.substr(1, 3) != "+: ") return std::nullopt;
+    const auto rank = [](RejectKind kind) {
+        return kind == RejectKind::parentRange ? 0 : kind == RejectKind::tooFewPeaks ? 1 : kind == RejectKind::sequenceTag ? 2 : -1;
+    };
+    std::optional<RejectKind> furthest;
+    for (std::size_t start = 0; start < reason.size();) {
+        const std::size_t end = std::min(reason.find("; ", start), reason.size());
+        const std::string_view part = reason.substr(start, end - start);
+        const std::size_t colon = part.find("+: ");
+        const RejectKind kind =
+            colon == std::string_view::npos ? RejectKind::other : classifyRejectReason(part.substr(colon + 3));
+        if (rank(kind) < 0) return RejectKind::other;
+        if (!furthest || rank(kind) > rank(*furthest)) furthest = kind;
+        start = end + 2;
+    }
+    return furthest;
+}
+
 }  // namespace
 
 RejectKind classifyRejectReason(std::string_view reason) {
+    if (const std::optional<RejectKind> furthest = furthestAtAnyCharge(reason)) return *furthest;
     if (startsWith(reason, "scan #: ")) return RejectKind::scanRange;
     if (startsWith(reason, "parent: ") && reason.find(" merged with scan ") != std::string_view::npos) {
         return RejectKind::merged;

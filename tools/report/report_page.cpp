@@ -105,7 +105,8 @@ std::string notices(const RunReport& report) {
 std::string keyFigures(const RunPart& part, const std::string& ids) {
     const std::vector<WrittenSpectrum>& spectra = part.spectra;
     const long written = static_cast<long>(spectra.size());
-    const long charged = std::count_if(spectra.begin(), spectra.end(), [](const WrittenSpectrum& s) { return s.charge > 0; });
+    const long charged =
+        std::count_if(spectra.begin(), spectra.end(), [](const WrittenSpectrum& s) { return givenCharge(s) > 0; });
     const std::optional<long> collected = part.counter("numMSMSscansCollected");
     std::string merged = "n/a";
     std::string filtered = "n/a";
@@ -122,7 +123,7 @@ std::string keyFigures(const RunPart& part, const std::string& ids) {
     html += figure(ids + "figure-filtered", filtered, "spectra rejected by the filters");
     char share[32];
     std::snprintf(share, sizeof share, "%.0f %%", written ? 100.0 * static_cast<double>(charged) / static_cast<double>(written) : 0.0);
-    html += figure(ids + "figure-charged", written ? share : "n/a", "written spectra with a determined charge");
+    html += figure(ids + "figure-charged", written ? share : "n/a", "written spectra with a stated charge");
     return html + "</div>\n";
 }
 
@@ -162,37 +163,47 @@ std::string stages(const RunPart& part, RunProgram program, const std::string& i
 
 std::string percentText(long part, long whole) { return formatText("%.0f %%", 100.0 * part / whole); }
 
-// The written charges against the instrument's, and the share of 1+.
+// The stated charges against the instrument's, and the share of 1+.
 std::string chargeChecks(const ChargeAgreement& a, const std::string& ids) {
     std::string html;
     if (a.withInstrumentCharge > 0) {
         html += "<p class=\"explain\" id=\"" + ids + "charge-agreement\">The export carries the instrument's charge for " +
                 std::to_string(a.withInstrumentCharge) + " of the " + std::to_string(a.written) +
-                " written spectra: " + std::to_string(a.charged) + " of them were written with a charge, and " +
+                " written spectra: " + std::to_string(a.charged) + " of them are given a charge, and " +
                 std::to_string(a.agreeing) + " of those agree with the instrument's" +
                 (a.charged > 0 ? " (" + percentText(a.agreeing, a.charged) + ")" : "") + ".</p>\n";
     }
     if (a.manySinglyCharged()) {
         html += "<p class=\"warning\" id=\"" + ids + "singly-charged-warning\">Warning: " +
-                std::to_string(a.singlyCharged) + " of the " + std::to_string(a.written) + " written spectra (" +
-                percentText(a.singlyCharged, a.written) +
-                ") are 1+, more than 10 %. Tryptic peptides seldom are: these charges are probably wrong (the MGF "
-                "leaves a 1+ call of the fragments alone to the search engine).</p>\n";
+                std::to_string(a.singlyCharged()) + " of the " + std::to_string(a.written) + " written spectra (" +
+                percentText(a.singlyCharged(), a.written) +
+                ") are given 1+, more than 10 %. Tryptic peptides seldom are: these charges are probably wrong, and "
+                "a search engine searches a stated charge alone.</p>\n";
     }
     return html;
 }
 
 std::string charges(const RunPart& part, const std::string& ids) {
-    std::map<int, long> byCharge;
-    for (const WrittenSpectrum& spectrum : part.spectra) ++byCharge[spectrum.charge];
+    const ChargeAgreement agreement = chargeAgreement(part.spectra);
+    // Read from the MGF file only when every spectrum's block was found.
+    const bool fromMgf = !part.spectra.empty() && std::all_of(part.spectra.begin(), part.spectra.end(), [](const WrittenSpectrum& s) {
+        return s.statedCharge.has_value();
+    });
     std::vector<Bar> chargeBars;
-    for (const auto& [charge, number] : byCharge) {
-        chargeBars.push_back({chargeLabel(charge), static_cast<double>(number), chargeColor(charge)});
+    for (const auto& [charge, number] : agreement.stated) {
+        const std::string label = charge != 0 ? "z = " + std::to_string(charge) : fromMgf ? "none" : "undetermined";
+        chargeBars.push_back({label, static_cast<double>(number), chargeColor(charge)});
     }
-    std::string html = "<section id=\"" + ids + "charges\">" + heading(ids, "Charge decisions");
-    html += columnChart("Precursor charge of the written peak lists", chargeBars,
-                        Axis{"precursor charge (undetermined: 2 or 3, searched as 2)"}, Axis{"peak lists (count)"});
-    html += chargeChecks(chargeAgreement(part.spectra), ids);
+    std::string html = "<section id=\"" + ids + "charges\">" + heading(ids, "Charges");
+    if (fromMgf) {
+        html += columnChart("Charges the MGF file states", chargeBars,
+                            Axis{"CHARGE line (none: the search engine tries the charges itself)"},
+                            Axis{"spectra (count)"});
+    } else {
+        html += columnChart("Precursor charge of the .pkl files", chargeBars, Axis{"charge in the .pkl header"},
+                            Axis{"peak lists (count)"});
+    }
+    html += chargeChecks(agreement, ids);
     if (!part.charges) {
         return html + "<p class=\"explain\">The rows of parentChargeCheck.txt could not be given to this sample (see "
                       "above).</p>\n</section>\n";
@@ -232,7 +243,7 @@ std::string precursors(const RunPart& part, const RunReport& report, const std::
         }
         char tip[64];
         std::snprintf(tip, sizeof tip, timed ? ": %.3f min, m/z %.2f" : ": scan %.0f, m/z %.2f", *x, *spectrum.parentMz);
-        byCharge[spectrum.charge].points.push_back({*x, *spectrum.parentMz, spectrum.name + tip});
+        byCharge[givenCharge(spectrum)].points.push_back({*x, *spectrum.parentMz, spectrum.name + tip});
     }
     std::vector<Series> series;
     for (auto& [charge, points] : byCharge) {

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "tools/report/export_values.h"
+#include "tools/report/mgf_charges.h"
 
 namespace {
 
@@ -257,6 +258,8 @@ RunReport buildRunReport(const ReportRequest& request) {
         report.notices.push_back("The run's export was not read (no chromatogram is drawn): " + exports.failure);
     }
     addTimes(report, exports);
+    const std::string peakListDir = request.peakListDir.empty() ? request.logDir + "../peaklists/" : request.peakListDir;
+    report.mgfFiles = addStatedCharges(report.features.spectra, peakListDir, request.run);
     addSamples(report, charges);
     addChromatograms(report, exports);
     return report;

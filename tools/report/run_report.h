@@ -20,6 +20,9 @@ struct ReportRequest {
     std::string featuresName;  // the spectrum-features file in it
     std::string run;
     std::string dataFilename;  // the run's data file, for its times; "" when not given
+    // Where the run's MGF files are, whose charges the page shows: by
+    // default the front ends' "peaklists" folder beside the log folder.
+    std::string peakListDir;
 };
 
 // One LC run of the page: yepharvest's run, one sample of a .wiff file, or
@@ -58,6 +61,7 @@ struct RunReport {
     StatsSelection stats;
     std::vector<std::string> notices;  // plain text; the page escapes it
     TimeSource times = TimeSource::none;
+    std::vector<std::string> mgfFiles;  // whose charges the spectra carry as stated
     // One per LC run: one for yepharvest, one per sample of a .wiff file.
     std::vector<RunPart> samples;
 

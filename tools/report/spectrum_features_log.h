@@ -29,6 +29,10 @@ struct WrittenSpectrum {
     std::optional<double> selectedParentMz;  // Th, as the run gave it
     std::optional<double> parentMz;          // Th
     int charge = 0;                  // 0: undetermined
+    // What its block of the run's MGF file states (0: no CHARGE line), when
+    // that file was read; else the .pkl header's `charge` is what a search
+    // engine is given.
+    std::optional<int> statedCharge;
     std::optional<int> instrumentCharge;  // the export's, where it carries one
     std::optional<long> numPeaks;    // after peak picking
     std::optional<long> numOriginalPeaks;

@@ -8,6 +8,7 @@
 #include "core/util/text_path.h"
 #include "platform/openformat/export_names.h"
 #include "frontend/key_values.h"
+#include "frontend/run_batch.h"
 #include "frontend/root_paths.h"
 #include "frontend/root_runs.h"
 #include "web/launcher/scan_choice.h"
@@ -101,6 +102,9 @@ std::variant<Refusal, CheckedRequest> checkRequest(const std::vector<QueryEntry>
     CheckedRequest checked;
     checked.dataFile = dataFile;
     checked.runName = runNameOfDataFile(dataFile.string());
+    if (const std::string problem = runProblem(checked.runName, dataFile.string()); !problem.empty()) {
+        return Refusal{400, dataKey + " \"" + *dataText + "\": " + problem + "."};
+    }
     if (std::optional<Refusal> refused = folderProblem(entries)) return *refused;
     std::vector<QueryEntry> passedOn;
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {

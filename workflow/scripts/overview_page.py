@@ -2,8 +2,8 @@
 (inline style and SVG, no script, nothing fetched), like the run report.
 
 One table row per LC run (a .wiff file's samples each) with its counts,
-charge shares, how many written charges agree with the instrument's (where
-the export carries them) and links to the run's report, page and logs, one
+the shares of the charges its MGF states, how many of them agree with the
+instrument's (where the export carries them) and links to the run's report, page and logs, one
 row per run that failed; a warning for each LC run whose written spectra are
 more than 10 % 1+; then written spectra and the charge distribution of each
 LC run as charts. Every text from the runs reaches the page through `text` or `link`.
@@ -42,14 +42,20 @@ def link(path, label):
 
 
 def charge_parts(row):
-    """[(charge, count)] of the written spectra, charge 0 for undetermined."""
+    """[(charge, count)] of the written spectra as the MGF states them, charge
+    0 for none (the search engine tries the charges); without the report's
+    table, the decided charges of the statistics block, 0 for undetermined."""
+    if "stated" in row:
+        parts = sorted((charge, count) for charge, count in row["stated"].items() if charge)
+        return [(charge, count) for charge, count in parts if count] + (
+            [(0, row["stated"][0])] if row["stated"].get(0) else [])
     parts = sorted(row["charges"].items())
     return [(charge, count) for charge, count in parts if count] + (
         [(0, row["charge_undetermined"])] if row["charge_undetermined"] else [])
 
 
 def charge_label(charge):
-    return "undetermined" if charge == 0 else f"{charge}+"
+    return "no charge" if charge == 0 else f"{charge}+"
 
 
 def share_text(row):
@@ -67,9 +73,14 @@ def agreement_text(row):
     return f"{agreeing} of {written} ({100.0 * agreeing / written:.0f}&nbsp;%)"
 
 
+def singly_charged(row):
+    """The written spectra given 1+: stated by the MGF, else decided."""
+    return row["stated"].get(1, 0) if "stated" in row else row["charges"].get(1, 0)
+
+
 def singly_charged_share(row):
     """The share of 1+ among the written spectra, when above 10 %."""
-    ones, written = row["charges"].get(1, 0), row["written"]
+    ones, written = singly_charged(row), row["written"]
     return ones / written if written and ones * 10 > written else None
 
 
@@ -173,12 +184,11 @@ def page(rows, outcomes):
                      f"<ul>\n{items}</ul></div>")
     singly = [(row, singly_charged_share(row)) for row in rows if singly_charged_share(row) is not None]
     if singly:
-        items = "".join(f"<li><b>{text(row['output_name'])}</b>: {row['charges'].get(1, 0)} of {row['written']} "
-                        f"written spectra ({100.0 * share:.0f}&nbsp;%) are 1+</li>\n" for row, share in singly)
+        items = "".join(f"<li><b>{text(row['output_name'])}</b>: {singly_charged(row)} of {row['written']} "
+                        f"written spectra ({100.0 * share:.0f}&nbsp;%) are given 1+</li>\n" for row, share in singly)
         parts.append("<div class=\"warnings\" id=\"singly-charged\"><h2>More than 10&nbsp;% of the written spectra "
                      f"are 1+</h2>\n<ul>\n{items}</ul><p class=\"meta\">Tryptic peptides seldom are: these charges "
-                     "are probably wrong. The MGF files leave a 1+ call of the fragments alone to the search "
-                     "engine.</p></div>")
+                     "are probably wrong, and a search engine searches a stated charge alone.</p></div>")
     if any(row["rejected"] == "" for row in rows):
         parts.append("<p class=\"meta\">&mdash; in <i>rejected</i>: the reject rows of a .wiff file's samples "
                      "could not be told apart (a scan range rejects survey scans too).</p>")
@@ -187,6 +197,7 @@ def page(rows, outcomes):
     if rows:
         parts += ["<h2>Written spectra</h2>", bar_chart(rows, "Spectra written per LC run")]
     if charted:
-        parts += ["<h2>Charges</h2>", charge_chart(charted, "Charge of the written spectra, as shares")]
+        parts += ["<h2>Charges</h2>", charge_chart(charted, "Charge the MGF states for the written spectra, as shares "
+                                                            "(no charge: the search engine tries the charges)")]
     parts.append("</main>\n</body>\n</html>\n")
     return "\n".join(parts)

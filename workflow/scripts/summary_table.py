@@ -20,8 +20,11 @@ Columns:
   instrument_charged, charges_written, charges_agreeing
                      from the run report's charges.tsv: of the written
                      spectra, those whose export carries the instrument's
-                     charge, those of them written with a charge, and those
-                     of them that agree with it (empty without the table)
+                     charge, those of them the MGF states a charge for, and
+                     those of them that agree with it (empty without the table)
+  stated_open, stated_1 ...  from the same table: the written spectra whose
+                     MGF block states no charge (the search engine tries
+                     them), and those it states each charge for
 
 The reject rows of wiffharvest do not name the sample. Its samples are
 written one after the other, and each rejected spectrum of a sample leaves
@@ -46,8 +49,19 @@ def first_columns(formats):
             ("mgf_spectra", "rejected") + tuple(f"rejected_{k}" for k in REJECT_KINDS))
 
 
+AT_CHARGE = re.compile(r"^[1-9]\+: ")
+FURTHEST = ("parent-range", "too-few-peaks", "sequence-tag")
+
+
 def reject_kind(reason):
-    """The reject reason kinds of the run report (tools/report/reject_log.cpp)."""
+    """The reject reason kinds of the run report (tools/report/reject_log.cpp);
+    a spectrum judged at several charges ("1+: ...; 2+: ...") under the test
+    it came furthest in."""
+    if AT_CHARGE.match(reason):
+        kinds = [reject_kind(AT_CHARGE.sub("", part)) for part in reason.split("; ")]
+        if not all(AT_CHARGE.match(part) for part in reason.split("; ")) or any(k not in FURTHEST for k in kinds):
+            return "other"
+        return max(kinds, key=FURTHEST.index)
     if reason.startswith("scan #: "):
         return "scan-range"
     if reason.startswith("parent: ") and " merged with scan " in reason:
@@ -170,11 +184,20 @@ def add_charge_checks(rows, run, path):
         own = by_sample.get(row["sample"], {})
         for column, source in CHECK_COLUMNS:
             row[column] = int(own[source]) if source in own else ""
+        if "open" in own:
+            row["stated"] = {int(key[len("stated_"):]): int(value) for key, value in own.items()
+                             if key.startswith("stated_")}
+            row["stated"][0] = int(own["open"])
 
 
 def charge_columns(rows):
     highest = max([0] + [charge for row in rows for charge in row["charges"]])
-    return [f"charge_{c}" for c in range(1, highest + 1)] + ["charge_undetermined"] + [c for c, _ in CHECK_COLUMNS]
+    stated = []
+    if any("stated" in row for row in rows):
+        top = max([3] + [charge for row in rows for charge in row.get("stated", {})])
+        stated = ["stated_open"] + [f"stated_{c}" for c in range(1, top + 1)]
+    return ([f"charge_{c}" for c in range(1, highest + 1)] + ["charge_undetermined"] + [c for c, _ in CHECK_COLUMNS]
+            + stated)
 
 
 def table_text(rows, formats):
@@ -183,6 +206,9 @@ def table_text(rows, formats):
     for row in rows:
         values = dict({c: "" for c, _ in CHECK_COLUMNS}, **row, **{f"charge_{c}": row["charges"].get(c, 0)
                                                                    for c in range(1, 10)})
+        stated = row.get("stated")
+        values["stated_open"] = "" if stated is None else stated.get(0, 0)
+        values.update({f"stated_{c}": "" if stated is None else stated.get(c, 0) for c in range(1, 10)})
         # A sample's name comes from its export and may hold anything.
         lines.append("\t".join(re.sub(r"[\t\n\r]", " ", str(values[column])) for column in columns))
     return "\n".join(lines) + "\n"
