@@ -16,7 +16,7 @@ namespace {
 
 std::string unknownKey(const std::string& name) {
     // A name in the wrong letter case is named as the web names it.
-    return keyProblem(name, "yepharvest", "--")
+    return keyProblem(name, Program::yepharvest, "--")
         .value_or("--" + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)");
 }
 
@@ -24,6 +24,7 @@ std::string unknownKey(const std::string& name) {
 struct CommandWords {
     bool help = false;
     bool version = false;
+    bool check = false;
     bool verbose = false;
     std::vector<std::string> runs;
     std::string out;
@@ -34,8 +35,9 @@ struct CommandWords {
 // The tool's own options; nothing for a query key or an unknown name.
 std::string* optionPlace(const std::string& name, CommandWords& words) {
     if (name == "out") return &words.out;
-    if (name == "yepharvest") return &words.places.yepharvest;
-    if (name == "wiffharvest") return &words.places.wiffharvest;
+    if (const std::optional<Program> program = programNamed(name)) {
+        return *program == Program::wiffharvest ? &words.places.wiffharvest : &words.places.yepharvest;
+    }
     if (name == "parameters") return &words.places.parameters;
     if (name == "report") return &words.places.report;
     return nullptr;
@@ -76,7 +78,9 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
             words.version = true;
             return words;
         }
-        if (argument == "--verbose" || argument == "-v") {
+        if (argument == "--check") {
+            words.check = true;
+        } else if (argument == "--verbose" || argument == "-v") {
             words.verbose = true;
         } else if (argument.starts_with("--") || argument == "-o") {
             readOption(arguments, i, words);
@@ -99,20 +103,21 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
 // Each key given, refused in the words every front end uses. A key that
 // only some of the runs' programs read is given to those.
 std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, std::string>>& keys,
-                                 const std::set<std::string>& programs, const std::string& parameters) {
-    const std::vector<std::string> cysteines = cysteineNames(parameters + "/cysteines.tsv");
+                                 const std::set<Program>& programs, const std::string& parameters) {
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(parameters + "/cysteines.tsv");
     std::vector<QueryEntry> given;
     for (const auto& [key, value] : keys) {
         const std::string option = "--" + std::string(key->name);
         if (setPerRun(*key)) refuse(option + " is set by quarrow-extract: the run names the data file, --out the folders");
         if (key->unused) refuse(option + " is accepted by the programs but no stage reads it: it is not offered");
         std::optional<std::string> problem;
-        for (const std::string& program : programs) {
+        for (const Program program : programs) {
             problem = keyProblem(key->name, program, "--");
             if (!problem) break;
         }
         if (problem) refuse(*problem);
-        if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == key; }) > 1) {
+        const QueryKey* const named = key;  // a lambda takes no structured binding before clang 16
+        if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == named; }) > 1) {
             refuse(option + " is given more than once");
         }
         if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines)) {
@@ -156,20 +161,21 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         chosen.insert(chosen.end(), runs.begin(), runs.end());
     }
     checkNames(chosen);
+    command.check = words.check;
     command.verbose = words.verbose;
     command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
     command.report = fs::absolute(placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment)).string();
-    std::set<std::string> programs;
+    std::set<Program> programs;
     for (const ChosenRun& run : chosen) programs.insert(run.program);
     command.given = takeKeys(words.keys, programs, command.parameters);
 
     for (const ChosenRun& run : chosen) {
-        const bool wiff = run.program == "wiffharvest";
+        const bool wiff = run.program == Program::wiffharvest;
         ExtractRun extract{.given = run.given, .name = run.name, .program = run.program,
                            // Absolute: the program starts in a working folder of its own.
-                           .programPath = fs::absolute(placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
+                           .programPath = fs::absolute(placeOf(programVariable(run.program).c_str(),
                                                                wiff ? words.places.wiffharvest : words.places.yepharvest,
                                                                wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment))
                                               .string(),

@@ -4,16 +4,12 @@
 // anything runs when it is not what the chosen programs read.
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/util/cgi_query.h"
-
-class CommandLineError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+#include "frontend/command_line_error.h"
+#include "frontend/program.h"
 
 // Where the tool finds what it runs: an option, else an environment
 // variable, else the places found beside the tool (tool_places.h).
@@ -28,7 +24,7 @@ struct ToolPlaces {
 struct ExtractRun {
     std::string given = {};         // the path as the command line names it
     std::string name = {};          // the run name: its folder in --out, the prefix of its peak lists
-    std::string program = {};       // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     std::string programPath = {};   // the binary
     std::string dataFilename = {};  // absolute, as the program reads it
     std::string folder = {};        // DIR/RUN/, absolute
@@ -40,6 +36,7 @@ struct ExtractRun {
 struct ExtractCommand {
     bool help = false;
     bool version = false;
+    bool check = false;  // everything checked, nothing run
     bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
     std::string parameters = {};
     std::string report = {};  // quarrow-report

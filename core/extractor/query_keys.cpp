@@ -228,6 +228,14 @@ const std::vector<QueryKey>& queryKeys() {
     return keys;
 }
 
+const std::vector<KeyOrder>& keyOrders() {
+    static const std::vector<KeyOrder> orders = {
+        {"firstScan", "lastScan", "no scan lies between them"},
+        {"lowParent", "highParent", "no precursor M+H lies between them"},
+    };
+    return orders;
+}
+
 const std::vector<const char*>& queryKeyGroups() {
     static const std::vector<const char*> groups = {kData, kMerging, kCharge, kFilters, kPicking, kCysteine, kIgnored};
     return groups;
@@ -277,15 +285,6 @@ const char* roleName(KeyRole role) {
         case KeyRole::text: return "text";
     }
     return "";
-}
-
-bool readBy(const QueryKey& key, std::string_view program) {
-    switch (key.programs) {
-        case KeyPrograms::both: return true;
-        case KeyPrograms::yepharvest: return program == "yepharvest";
-        case KeyPrograms::wiffharvest: return program == "wiffharvest";
-    }
-    return false;
 }
 
 std::string frontEndValue(const QueryKey& key) {

@@ -566,13 +566,25 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--lastScan", "-99999999999", "--out", out}, "--lastScan -99999999999: outside its range 0 - 2147483647"},
         {{run, "--lowParent", "0x10", "--out", out}, "--lowParent 0x10: not a number (range 0 - 1000000000)"},
         {{run, "--groupScans", "10001", "--out", out}, "The value 10001 of the query key groupScans is outside its range 0 - 10000."},
-        {{run, "--autoCharge", "find", "--out", out}, "--autoCharge find: not one of Find, Default, (empty)"},
+        {{run, "--autoCharge", "find", "--out", out},
+         "--autoCharge find: not one of Find (Find each charge), Default (Only singly charged), empty (Fixed: "
+         "lowCharge = highCharge)\n"},
+        // A window that takes nothing, in the words of every front end; --check
+        // refuses as the call would.
+        {{run, "--firstScan", "10", "--lastScan", "5", "--out", out},
+         "The value 10 of the query key firstScan is above the value 5 of the query key lastScan: no scan lies "
+         "between them."},
+        {{run, "--lastScan=5", "--firstScan", "10", "--check", "--out", out}, "firstScan is above the value 5"},
+        {{wiff, "--lowParent", "3000", "--highParent", "2000.5", "--out", out},
+         "The value 3000 of the query key lowParent is above the value 2000.5 of the query key highParent: no "
+         "precursor M+H lies between them."},
         {{run, "--maxCharge", "3", "--maxCharge=4", "--out", out}, "--maxCharge is given more than once"},
         // The web's refusals, in its words.
         {{run, "--specFeaturesFilename", "../f.txt", "--out", out}, "must be a plain file name"},
         {{run, "--specFeaturesFilename", "feat.html", "--out", out}, "--specFeaturesFilename feat.html: must end in .txt"},
         {{run, "--cys", "unheard-of", "--out", out},
-         "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv"},
+         "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv: pyridylethylation, "
+         "acrylamide, iodoacetamide, carbamidomethyl (another name for iodoacetamide), iodoacetic-acid,"},
         {{tool.file("W.WIFF"), "--out", out}, "in lower case, .wiff"},
         {{run, wiff, "--out", out, "--wiffharvest", tool.file("none")}, "wiffharvest is not at " + tool.file("none")},
         // What is not there, or no program can read or take.
@@ -599,6 +611,44 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         EXPECT_EQ(got.exitStatus, 2) << message;
         EXPECT_NE(got.output.find(message), std::string::npos) << got.output;
         EXPECT_FALSE(std::filesystem::exists(out)) << message;
+    }
+}
+
+// The help lists the choices of the parameter folder's cysteine table, the
+// two names of one modification told apart, and --check.
+TEST_F(Extract, TheHelpListsEveryChoice) {
+    const ChildResult got = extract({"--help"});
+    EXPECT_EQ(got.exitStatus, 0);
+    const std::string help = std::regex_replace(got.output, std::regex("[ \n]+"), " ");
+    for (const std::string& said :
+         {std::string("--cys VALUE Cysteine modification"),
+          std::string("Default: pyridylethylation; values: pyridylethylation, acrylamide, iodoacetamide, carbamidomethyl "
+                      "(another name for iodoacetamide), iodoacetic-acid, unmodified, ICAT-mix, N-ethyl-acetamide-mix, "
+                      "leuCAT-mix, cICAT-mix."),
+          std::string("values: Find (Find each charge), Default (Only singly charged), empty (Fixed: lowCharge = "
+                      "highCharge)."),
+          std::string("--check checks the command line")}) {
+        EXPECT_NE(help.find(said), std::string::npos) << said << "\n" << got.output;
+    }
+}
+
+// --check says nothing, runs nothing and makes nothing of a call it would
+// take, a window of one scan or precursor mass included.
+TEST_F(Extract, CheckTakesACallWithoutRunningIt) {
+    std::filesystem::create_directory(tool.file("s.d"));
+    writeWholeFile(tool.file("s.d/Analysis.mzML"), "");
+    writeWholeFile(tool.file("w.mzML"), "");
+    const std::string out = tool.file("out");
+    const std::vector<std::vector<std::string>> cases = {
+        {tool.file("s.d"), "--check", "--out", out},
+        {tool.file("s.d"), tool.file("w.wiff"), "--firstScan", "5", "--lastScan", "5", "--out", out, "--check"},
+        {tool.file("w.wiff"), "--check", "--lowParent=800.5", "--highParent=800.5", "--cys", "carbamidomethyl", "-o", out},
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        const ChildResult got = extract(arguments);
+        EXPECT_EQ(got.exitStatus, 0) << got.output;
+        EXPECT_EQ(got.output, "");
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
 }
 

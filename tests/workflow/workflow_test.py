@@ -487,6 +487,30 @@ class Workflow(unittest.TestCase):
             lines = read(os.path.join(results, path)).rstrip("\n").split("\n")
             self.assertTrue(all(line.count("\t") == lines[0].count("\t") for line in lines), lines)
 
+    def test_settings_every_front_end_refuses_start_no_job(self):
+        """A window that takes nothing and a value no front end takes are
+        refused before any job, in the words of every front end's refusal;
+        a window of one scan runs."""
+        cases = [
+            (["firstScan=10", "lastScan=5"], "the settings for wiffharvest are refused, so no run was started: The value "
+             "10 of the query key firstScan is above the value 5 of the query key lastScan: no scan lies between them."),
+            (["lowParent=3000", "highParent=2000"], "the settings for wiffharvest are refused, so no run was started: "
+             "The value 3000 of the query key lowParent is above the value 2000 of the query key highParent"),
+            (["cys=nothing"], "--cys nothing: not a cysteine modification of msparams_quarrow/cysteines.tsv: "
+             "pyridylethylation, acrylamide, iodoacetamide, carbamidomethyl (another name for iodoacetamide),"),
+        ]
+        for number, (config, message) in enumerate(cases):
+            with self.subTest(config=config):
+                results = os.path.join(self.work, f"results-refused-{number}")
+                done = snakemake(self.work, results, self.runs, "--cores", "2", config=config)
+                self.assertNotEqual(done.returncode, 0, done.stdout)
+                self.assertIn(message, done.stdout)
+                self.assertNotIn("rule extract", done.stdout)
+                self.assertFalse(os.path.exists(os.path.join(results, "runs")))
+        done = snakemake(self.work, os.path.join(self.work, "results-one-scan"), self.runs, "--cores", "2", "-n",
+                         config=["firstScan=5", "lastScan=5"])
+        self.assertEqual(done.returncode, 0, done.stdout)
+
     def test_failed_runs_say_why(self):
         """What failed.tsv says of a failed run, for each way a program fails,
         from quarrow-extract's record of it."""

@@ -71,6 +71,9 @@ void printHelp() {
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
+        "--check   checks the command line, its runs and the programs as a call\n"
+        "       would, then ends without running or writing anything: status 0,\n"
+        "       or 2 with the refusal.\n"
         "-v, --verbose   the keys and the programs' progress too (their stage lines\n"
         "       and parameter blocks); without it each run shows its program and\n"
         "       data file, then its outcome.\n"
@@ -87,7 +90,8 @@ void printHelp() {
         "after its program's error (or when it could not be started), 128 + N when\n"
         "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
         builtIn.yepharvest.c_str(), builtIn.wiffharvest.c_str(), builtIn.report.c_str(), builtIn.parameters.c_str());
-    std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys())).c_str(), stdout);
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(builtIn.parameters + "/cysteines.tsv");
+    std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys(), cysteines)).c_str(), stdout);
 }
 
 
@@ -127,9 +131,9 @@ std::optional<std::string> missingTool(const ExtractCommand& command) {
     for (const ExtractRun& run : command.runs) {
         std::error_code error;
         if (!fs::is_regular_file(run.programPath, error) || ::access(run.programPath.c_str(), X_OK) != 0) {
-            const std::string upper = run.program == "yepharvest" ? "YEPHARVEST" : "WIFFHARVEST";
-            return run.program + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" +
-                   run.program + " PATH or QUARROW_" + upper;
+            const std::string name = programName(run.program);
+            return name + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" + name +
+                   " PATH or " + programVariable(run.program);
         }
     }
     std::error_code error;
@@ -166,6 +170,7 @@ int main(int argc, char** argv) {
     RunFolderLocks locks;
     try {
         checkRunFolders(command);
+        if (command.check) return 0;
         std::error_code error;
         fs::create_directories(command.outDir, error);
         if (error) return refused("cannot make " + command.outDir + ": " + error.message());

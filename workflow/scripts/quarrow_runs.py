@@ -153,3 +153,23 @@ def extract_options(config, keys, program):
         if value != key.front_end_default:
             options.append(f"--{key.name}={value}")
     return options
+
+
+def check_options(tool, config, keys, runs, results):
+    """Refuses the settings before any job, in the words of every front end:
+    each program's options are checked by `tool` (quarrow-extract --check,
+    which runs nothing) with the first of its runs."""
+    programs = {}
+    for run in sorted(runs):
+        programs.setdefault(runs[run][0], runs[run][1])
+    for program, data in sorted(programs.items()):
+        command = [tool, data, "--out", results, "--check", *extract_options(config, keys, program)]
+        try:
+            done = subprocess.run(command, capture_output=True, check=False)
+        except OSError as error:
+            raise ConfigError(f"cannot check the settings with {tool}: {error.strerror}")
+        if done.returncode != 0:
+            said = done.stderr.decode("utf-8", "replace").strip().split("\n")[0]
+            said = said.removeprefix(os.path.basename(tool) + ": ")
+            raise ConfigError(f"the settings for {program} are refused, so no run was started: {said}"
+                              if said else f"{tool} --check ended with status {done.returncode}")
