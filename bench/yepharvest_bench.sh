@@ -8,7 +8,8 @@
 # The program also runs once with the library reader, whose outputs must be
 # the same.
 #   bench/yepharvest_bench.sh [build-folder]     (default: build)
-#   BENCH_ROUNDS=n (default 3), BENCH_SIZES="15000 ..." to choose.
+#   BENCH_ROUNDS=n (default 3), BENCH_SIZES="15000 ..." to choose;
+#   BENCH_FORMAT=mgf (a value of peakListFormat; default the programs' pkl).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -26,7 +27,7 @@ for spectra in ${BENCH_SIZES:-15000 25000 50000}; do
     "$build_abs/tools/quarrow-rungen" --folder --output "$run.d" --spectra "$spectra" --top 4 $options >/dev/null
     mkdir -p "$run-mgf" "$run-logs-lib" "$run-pkl-lib"
     read -r cw _ _ cm < <(measure "chain$spectra" "$build_abs/bench/peak_pick_chain" "$run-mgf" "$run.d/Analysis.mzML")
-    query="xtractorDataFilename=$run.d/Analysis.yep&autoCharge=Find&lastScan=1000000&specFeaturesFilename=specFeatures.txt"
+    query="xtractorDataFilename=$run.d/Analysis.yep&autoCharge=Find&lastScan=1000000&specFeaturesFilename=specFeatures.txt&peakListFormat=${BENCH_FORMAT:-pkl}"
     read -r lw _ _ lm < <(cd "$work" && measure "lib$spectra" env -i QUARROW_READER=pwiz \
         QUERY_STRING="$query&logFileDir=$run-logs-lib/&resultsXtractorDir=$run-pkl-lib/" "$build_abs/yepharvest/yepharvest")
     printf '%6d spectra: chain %5.2f s %7d KiB | library reader %5.2f s %7d KiB\n' "$spectra" "$cw" "$cm" "$lw" "$lm"

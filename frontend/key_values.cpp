@@ -58,9 +58,8 @@ bool namesAFile(const QueryKey& key) {
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
                                         const std::vector<OfferedChoice>& cysteines) {
     // A choice key's refusal lists its choices, whatever else is wrong.
-    if (!key.choices.empty() &&
-        std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
-        return "not one of " + choicesText(key, cysteines);
+    if (!key.choices.empty() && !isChoiceValue(key, value)) {
+        return "not one of " + choicesText(key, cysteines) + (key.choiceList ? ", nor a comma list of them" : "");
     }
     if (key.type == KeyType::integer && !isWholeNumber(value)) {
         // Digits too many for the programs' integers are a number outside

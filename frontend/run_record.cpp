@@ -6,8 +6,10 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 
+#include "core/extractor/peak_list_formats.h"
 #include "core/extractor/query_keys.h"
 #include "core/util/failure_line.h"
 #include "frontend/run_listing.h"
@@ -55,11 +57,13 @@ RunCounts countRun(const std::string& folder) {
     // Every row begins with a line feed; the header has none.
     const std::string rejects = fileText(fs::path(folder) / "logs" / "xtractorRejectReasons.txt");
     counts.rejected = static_cast<long>(std::count(rejects.begin(), rejects.end(), '\n'));
+    const std::vector<PeakListFormatEntry>& formats = peakListFormatTable();
+    counts.peakListFiles.assign(formats.size(), 0);
     std::error_code error;
     for (fs::directory_iterator it(fs::path(folder) / "peaklists", error), end; !error && it != end; it.increment(error)) {
-        const std::string extension = it->path().extension().string();
-        if (extension == ".mgf") ++counts.mgfFiles;
-        if (extension == ".pkl") ++counts.pklFiles;
+        if (const PeakListFormatEntry* format = peakListFormatOfFile(it->path().filename().string())) {
+            ++counts.peakListFiles[static_cast<std::size_t>(format - formats.data())];
+        }
     }
     return counts;
 }
@@ -92,7 +96,7 @@ bool statisticsOfNothing(std::string_view text) {
 // The statistics log has no header; a peak list is complete or gone.
 bool holdsNothing(const fs::path& file) {
     const std::string text = fileText(file);
-    if (file.extension() == ".mgf" || file.extension() == ".pkl") return text.empty();
+    if (peakListFormatOfFile(file.filename().string()) != nullptr) return text.empty();
     if (file.filename() == "runStats.txt") return statisticsOfNothing(text);
     const std::size_t firstEnd = text.find('\n');
     return firstEnd == std::string::npos || text.find_first_not_of("\r\n", firstEnd) == std::string::npos;
@@ -154,7 +158,8 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
     row("signal", ended && record.outcome->signal != 0 ? std::to_string(record.outcome->signal) : "");
     row("error", record.error);
     row("spectra written", std::to_string(record.counts.spectraWritten));
-    row("peak-list files", std::to_string(record.counts.mgfFiles + record.counts.pklFiles));
+    const std::vector<int>& files = record.counts.peakListFiles;
+    row("peak-list files", std::to_string(std::accumulate(files.begin(), files.end(), 0)));
     row("rejected", std::to_string(record.counts.rejected));
     row("report", record.report);
     const std::vector<std::string_view>& own = toolSetKeys();
@@ -181,10 +186,19 @@ std::string closingLine(const ExtractRun& run, const RunRecord& record) {
                (record.error.empty() ? "" : ": " + record.error) + "); " + recordPath;
     }
     const RunCounts& counts = record.counts;
-    std::string files;
-    if (counts.mgfFiles > 0) files = plural(counts.mgfFiles, "MGF file", "MGF files");
-    if (counts.pklFiles > 0) files += (files.empty() ? "" : " and ") + plural(counts.pklFiles, ".pkl file", ".pkl files");
-    if (files.empty()) files = "no peak-list file";
+    // The run files first, then those of one spectrum each.
+    std::vector<std::string> kinds;
+    for (const FileSpan span : {FileSpan::run, FileSpan::spectrum}) {
+        const std::vector<PeakListFormatEntry>& formats = peakListFormatTable();
+        for (std::size_t i = 0; i < formats.size() && i < counts.peakListFiles.size(); ++i) {
+            const int count = counts.peakListFiles[i];
+            if (formats[i].span == span && count > 0) kinds.push_back(plural(count, formats[i].file, formats[i].files));
+        }
+    }
+    std::string files = kinds.empty() ? "no peak-list file" : "";
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        files += (i == 0 ? "" : i + 1 == kinds.size() ? " and " : ", ") + kinds[i];
+    }
     return run.name + ": " + plural(counts.spectraWritten, "spectrum", "spectra") + " written to " + files + ", " +
            groupedNumber(counts.rejected) + " rejected; " + recordPath;
 }

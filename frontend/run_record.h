@@ -23,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "frontend/cgi_launch.h"
 #include "frontend/extract_command.h"
@@ -31,8 +32,8 @@ inline constexpr const char* runRecordName = "run.tsv";
 
 struct RunCounts {
     long spectraWritten = 0;
-    int mgfFiles = 0;
-    int pklFiles = 0;
+    // Of each peak-list format, in the order of peakListFormatTable().
+    std::vector<int> peakListFiles = {};
     long rejected = 0;
 };
 

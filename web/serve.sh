@@ -18,11 +18,12 @@ if [ -f "$checkout/CMakeLists.txt" ]; then
     server=${QUARROW_SERVER_DIR:-$build/web-server}
     launcher=$build/web/launcher/quarrow-launch
     yepharvest=$build/yepharvest/yepharvest wiffharvest=$build/wiffharvest/wiffharvest
-    report=$build/tools/quarrow-report
+    report=$build/tools/quarrow-report keys=$build/tools/quarrow-keys
 else
     bin=$(realpath "$checkout/../../bin") || fail "no folder of programs beside $checkout"
     server=${QUARROW_SERVER_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/quarrow-web-server-XXXXXX")}
     launcher=$bin/quarrow-launch yepharvest=$bin/yepharvest wiffharvest=$bin/wiffharvest report=$bin/quarrow-report
+    keys=$bin/quarrow-keys
 fi
 
 [[ $port =~ ^[0-9]+$ ]] && [ "$port" -ge 1 ] && [ "$port" -le 65535 ] || fail "no port: $port"
@@ -31,6 +32,10 @@ fi
 [ -d "$QUARROW_DATA_ROOT" ] || fail "QUARROW_DATA_ROOT is no folder: $QUARROW_DATA_ROOT"
 mkdir -p "$QUARROW_RESULTS_ROOT" "$server"
 [ -x "$launcher" ] || fail "no launcher at $launcher: build the target quarrow-launch"
+[ -x "$keys" ] || fail "no key listing at $keys: build the target quarrow-keys"
+# Each peak-list format's ending and media type, from the programs' format table.
+peak_list_types=$("$keys" --formats --tsv | awk -F '\t' 'NR > 1 { printf "    \"%s\" => \"%s\",\n", $2, $4 }')
+[ -n "$peak_list_types" ] || fail "$keys listed no peak-list format"
 # Debian installs it in /usr/sbin, which a user's PATH may leave out.
 lighttpd=$(PATH=$PATH:/usr/sbin command -v lighttpd) || fail "lighttpd is not installed"
 
@@ -78,8 +83,7 @@ mimetype.assign = (
     ".htm" => "text/html; charset=utf-8",
     ".css" => "text/css",
     ".png" => "image/png",
-    ".pkl" => "text/plain; charset=utf-8",
-    ".mgf" => "text/plain; charset=utf-8",
+$peak_list_types
     ".txt" => "text/plain; charset=utf-8",
     "" => "text/plain; charset=utf-8",
 )

@@ -26,7 +26,7 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
 PeakListOutput sciexPeakListOutput(std::int32_t sample, const ExtractionContext& context,
                                    const SciexInstrument& instrument) {
     const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
-    return {stem + ".mgf", instrument.mzDecimals(), "Function: processSciexDDErun"};
+    return {stem, instrument.mzDecimals(), "Function: processSciexDDErun"};
 }
 
 void processSciexDDErun(const ScanTable& table, std::int32_t first, std::int32_t end, std::int32_t sample,

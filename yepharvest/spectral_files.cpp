@@ -24,7 +24,7 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan,
 }  // namespace
 
 PeakListOutput velmoraPeakListOutput(const ExtractionContext& context) {
-    return {context.runName + ".mgf", 2, "Function: processVelmoraLCMSMSrun"};
+    return {context.runName, 2, "Function: processVelmoraLCMSMSrun"};
 }
 
 void processVelmoraLCMSMSrun(const RunTable& run, std::int32_t first, std::int32_t end, PeakListWriting& writing) {

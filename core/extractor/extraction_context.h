@@ -11,10 +11,9 @@
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/instrument_specifics.h"
 #include "core/extractor/log_sink.h"
-#include "core/extractor/mgf_file.h"
 #include "core/peaks/peak_pick_params.h"
 
-enum class PeakListFormat;  // peak_list_output.h
+enum class PeakListFormat;  // peak_list_formats.h
 
 struct ExtractionContext {
     ExtractorParameters parameters;

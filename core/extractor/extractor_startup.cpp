@@ -9,7 +9,7 @@
 #include "core/chemistry/elements.h"
 #include "core/extractor/output_files.h"
 #include "core/extractor/parameter_ranges.h"
-#include "core/extractor/peak_list_output.h"
+#include "core/extractor/peak_list_formats.h"
 #include "core/extractor/query_keys.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"

@@ -10,25 +10,18 @@
 #include <optional>
 #include <string>
 
+#include "core/extractor/run_peak_list_file.h"
 #include "core/peaks/peak_writers.h"
 #include "core/util/committed_file.h"
 
-struct MgfSpectrum {
-    std::string title;  // the .pkl file name without its ending
-    double parentMz = 0.0;
-    double precursorIntensity = 0.0;
-    std::int32_t charge = 0;  // left out when 0 (undetermined)
-    std::int32_t firstScan = 0;
-    std::int32_t lastScan = 0;
-    std::optional<double> retentionSeconds;
-};
+using MgfSpectrum = PeakListSpectrum;  // a charge of 0 is left out
 
-class MgfFile {
+class MgfFile final : public RunPeakListFile {
 public:
     // A file that cannot be created takes nothing and is reported by
     // commit(), so that its stage may report it where it would have begun.
     explicit MgfFile(const std::string& path);
-    bool created() const { return !file_.openFailure(); }
+    bool created() const override { return !file_.openFailure(); }
     MgfFile(const MgfFile&) = delete;
     MgfFile& operator=(const MgfFile&) = delete;
 
@@ -40,10 +33,11 @@ public:
         writeEnd();
         ++blocks_;
     }
-    std::int64_t blocks() const { return blocks_; }
-    // Closes the file and gives it its name; a failed creation, write or
-    // close ends the process.
-    void commit();
+    void add(const PeakListSpectrum& spectrum, const SpectrumPoints& peaks) override {
+        add<SpectrumPoints>(spectrum, peaks);
+    }
+    std::int64_t spectra() const override { return blocks_; }
+    void commit() override;
 
 private:
     void writeHeader(const MgfSpectrum& spectrum);

@@ -1,10 +1,13 @@
 #include "core/extractor/query_keys.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <type_traits>
 
+#include "core/extractor/peak_list_formats.h"
 #include "core/util/number_text.h"
+#include "core/util/text_path.h"
 
 namespace {
 
@@ -34,6 +37,14 @@ QueryKey unusedKey(const char* name, KeyRole role, KeyField field, KeyType type,
 
 // The order is that of the range check: the first key out of range is the
 // one the error page names.
+// Each format of the format table, then the names that stand for several.
+std::vector<KeyChoice> peakListFormatChoices() {
+    std::vector<KeyChoice> choices;
+    for (const PeakListFormatEntry& entry : peakListFormatTable()) choices.push_back({entry.name, entry.choice});
+    for (const PeakListFormatAlias& alias : peakListFormatAliases()) choices.push_back({alias.name, alias.name});
+    return choices;
+}
+
 std::vector<QueryKey> makeKeys() {
     using enum KeyRole;
     return {
@@ -175,10 +186,11 @@ std::vector<QueryKey> makeKeys() {
         unusedKey("queryFiles", text, &P::queryFiles, KeyType::lines, "", "Query files",
                   "Read for older front ends (one file per line); no stage uses it."),
         {.name = "peakListFormat", .role = choice, .field = &P::peakListFormat, .type = KeyType::text,
-         .programDefault = "pkl", .choices = {{"pkl", ".pkl files"}, {"mgf", "one MGF file"}, {"both", "both"}},
+         .programDefault = "pkl", .choices = peakListFormatChoices(), .choiceList = true,
          .frontEndDefault = "mgf", .group = kData, .label = "Peak-list format",
          .help = "pkl: one .pkl file per spectrum; mgf: one MGF file per run (per sample of a .wiff file) for "
-                 "today's search engines; both. The front ends default to mgf, which today's search engines read."},
+                 "today's search engines; both: pkl,mgf; or a comma list of them. The front ends default to mgf, "
+                 "which today's search engines read."},
     };
 }
 
@@ -234,6 +246,15 @@ const QueryKey* findQueryKey(std::string_view name) {
         if (name == key.name) return &key;
     }
     return nullptr;
+}
+
+bool isChoiceValue(const QueryKey& key, std::string_view value) {
+    const auto isChoice = [&](std::string_view item) {
+        return std::any_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return item == c.value; });
+    };
+    if (!key.choiceList) return isChoice(value);
+    const std::vector<std::string_view> items = commaListItems(value);
+    return std::all_of(items.begin(), items.end(), isChoice);
 }
 
 const QueryKey& keyOfRole(KeyRole role) {

@@ -73,6 +73,7 @@ struct QueryKey {
     const char* programDefault = nullptr;  // as a query value; nullptr: absent
     std::optional<KeyRange> range = std::nullopt;
     std::vector<KeyChoice> choices = {};
+    bool choiceList = false;  // the value may be a comma list of choices
     // What the front ends (form, GET links, command line, workflow) fill in
     // when it differs from the programs' default; nullptr: the same.
     const char* frontEndDefault = nullptr;
@@ -107,6 +108,9 @@ const std::vector<KeyOrder>& keyOrders();
 const std::vector<const char*>& queryKeyGroups();
 // Nothing for a name that is no key (names are case-sensitive).
 const QueryKey* findQueryKey(std::string_view name);
+// A value of a choice key as the front ends offer it: one of its choices
+// (exactly), or for a choiceList key a comma list of them.
+bool isChoiceValue(const QueryKey& key, std::string_view value);
 // The one key of `role` (runData).
 const QueryKey& keyOfRole(KeyRole role);
 // The key that sets `field` (&ExtractorParameters::logFileDir, ...).

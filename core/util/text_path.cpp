@@ -49,3 +49,13 @@ bool isPlainFileName(std::string_view name) {
     });
     return !control && name.find_first_of("/\\") == std::string_view::npos;
 }
+
+std::vector<std::string_view> commaListItems(std::string_view list) {
+    std::vector<std::string_view> items;
+    for (std::size_t at = 0;;) {
+        const std::size_t comma = list.find(',', at);
+        items.push_back(list.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+        if (comma == std::string_view::npos) return items;
+        at = comma + 1;
+    }
+}

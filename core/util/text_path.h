@@ -2,6 +2,7 @@
 // Small text and path operations. Paths may use "\" (Windows clients) or "/".
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The path cut after its last "\" or "/"; a path without either comes back whole.
 std::string gen_path_from_filename(std::string_view path);
@@ -10,6 +11,8 @@ std::string_view fileExtension(std::string_view path);
 // Comparisons of file names that Windows clients write in any letter case.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending);
+// The items of a comma list, empty ones kept ("a,,b" has three).
+std::vector<std::string_view> commaListItems(std::string_view list);
 // The text with its ASCII capitals made small.
 std::string lowered(std::string_view text);
 // 1 for an empty text or one of blanks, tabs, carriage returns and line feeds only.

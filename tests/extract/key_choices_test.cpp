@@ -31,7 +31,7 @@ TEST(KeyChoices, EveryChoiceKeyListsItsChoicesInTheHelpAndItsRefusal) {
         EXPECT_NE(help.find("values: " + text + ".", at), std::string::npos) << key.name << "\n" << help;
         const std::string refusal = key.role == KeyRole::cysteine
                                         ? "not a cysteine modification of msparams_quarrow/cysteines.tsv: " + text
-                                        : "not one of " + text;
+                                        : "not one of " + text + (key.choiceList ? ", nor a comma list of them" : "");
         EXPECT_EQ(valueProblem(key, "no such value", cysteines), refusal) << key.name;
         for (const OfferedChoice& choice : choices) {
             EXPECT_EQ(valueProblem(key, choice.value, cysteines), std::nullopt) << key.name << " " << choice.value;

@@ -25,12 +25,12 @@ TEST(RunRecord, ClosingLines) {
         std::string line;
     };
     const std::vector<Case> cases = {
-        {ended(0, 0, ""), {843, 1, 0, 1204}, "",
+        {ended(0, 0, ""), {843, {0, 1}, 1204}, "",
          "BSA2: 843 spectra written to 1 MGF file, 1,204 rejected; record /o/BSA2/run.tsv"},
-        {ended(0, 0, ""), {1, 2, 1, 0}, "", "BSA2: 1 spectrum written to 2 MGF files and 1 .pkl file, 0 rejected; record /o/BSA2/run.tsv"},
-        {ended(0, 0, ""), {1234567, 0, 1234567, 999}, "",
+        {ended(0, 0, ""), {1, {1, 2}, 0}, "", "BSA2: 1 spectrum written to 2 MGF files and 1 .pkl file, 0 rejected; record /o/BSA2/run.tsv"},
+        {ended(0, 0, ""), {1234567, {1234567, 0}, 999}, "",
          "BSA2: 1,234,567 spectra written to 1,234,567 .pkl files, 999 rejected; record /o/BSA2/run.tsv"},
-        {ended(0, 0, ""), {0, 0, 0, 12}, "", "BSA2: 0 spectra written to no peak-list file, 12 rejected; record /o/BSA2/run.tsv"},
+        {ended(0, 0, ""), {0, {0, 0}, 12}, "", "BSA2: 0 spectra written to no peak-list file, 12 rejected; record /o/BSA2/run.tsv"},
         {ended(1, 0, "Gone."), {}, "Gone.", "BSA2: yepharvest failed (exit status 1: Gone.); record /o/BSA2/run.tsv"},
         {ended(1, 0, ""), {}, "", "BSA2: yepharvest failed (exit status 1); record /o/BSA2/run.tsv"},
         {ended(0, 15, ""), {}, "", "BSA2: yepharvest was stopped by signal 15; record /o/BSA2/run.tsv"},

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "core/extractor/parameter_ranges.h"
-#include "core/extractor/peak_list_output.h"
 #include "core/extractor/query_keys.h"
 #include "frontend/key_listing.h"
 
@@ -84,26 +83,6 @@ TEST(QueryKeys, RolesAgreeWithTheRows) {
     EXPECT_EQ(runData, 1);
     EXPECT_EQ(std::string(keyOfRole(KeyRole::runData).name), "xtractorDataFilename");
     EXPECT_EQ(std::string(keyOfRole(KeyRole::logFileName).name), "specFeaturesFilename");
-}
-
-// The output stage owns the formats; the form, the help and every front
-// end's check offer the table's choices, which must be the same names.
-TEST(QueryKeys, PeakListFormatChoicesAreTheOutputStagesFormats) {
-    const QueryKey* key = findQueryKey("peakListFormat");
-    ASSERT_NE(key, nullptr);
-    std::vector<std::string> choices;
-    for (const KeyChoice& choice : key->choices) choices.emplace_back(choice.value);
-    std::vector<std::string> names;
-    for (const PeakListFormatName& name : peakListFormatNames()) names.emplace_back(name.name);
-    EXPECT_EQ(choices, names);
-    EXPECT_EQ(peakListFormatNamesText(), "pkl, mgf and both");
-
-    using F = PeakListFormat;
-    const std::vector<std::pair<std::string, std::optional<std::vector<F>>>> values = {
-        {"pkl", std::vector{F::pkl}}, {"MGF", std::vector{F::mgf}}, {"Both", std::vector{F::pkl, F::mgf}},
-        {"", std::nullopt},           {"mgf ", std::nullopt},       {"xml", std::nullopt},
-    };
-    for (const auto& [value, formats] : values) EXPECT_EQ(peakListFormats(value), formats) << value;
 }
 
 TEST(QueryKeys, ReferenceShowsTheTable) {

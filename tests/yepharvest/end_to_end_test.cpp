@@ -367,6 +367,22 @@ TEST(YepharvestEndToEnd, FragmentOnlyRunAndAnExportNamedDirectly) {
     EXPECT_EQ(run.peakLists().count("lysate-b.mgf"), 1u);
 }
 
+// peakListFormat as a comma list of names, in any order and letters, writes
+// byte for byte what the old name for the same formats writes.
+TEST(YepharvestEndToEnd, AFormatListWritesWhatBothWrites) {
+    Extraction run("--spectra 60 --seed 11");
+    ASSERT_EQ(run.run("autoCharge=Find&peakListFormat=both").exitStatus, 0);
+    const std::map<std::string, std::string> both = run.peakLists();
+    ASSERT_EQ(both.count("run.mgf"), 1u);
+    ASSERT_GT(both.size(), 2u);
+    for (const char* list : {"mgf,PKL", "pkl,mgf,pkl"}) {
+        std::filesystem::remove_all(run.file("peaklists"));
+        std::filesystem::create_directory(run.file("peaklists"));
+        ASSERT_EQ(run.run(std::string("autoCharge=Find&peakListFormat=") + list).exitStatus, 0) << list;
+        EXPECT_EQ(run.peakLists(), both) << list;
+    }
+}
+
 // A run that cannot be read (here asked for in a request body) still opens
 // its logs and, in the peak-picker mode, its results page, walks every
 // stage over the empty table and fails.
@@ -416,7 +432,7 @@ TEST(YepharvestDriver, RefusedQueriesGetTheErrorPageWithTheirTextEscaped) {
          "The value -2147483648 of the query key lowCharge is outside its range 0 - 9."},
         {"parentTolerance=1e999", "The value 1e999 of the query key parentTolerance is outside its range above 0 up to 1000."},
         {"maxCharge=5&maxCharge=%3Cb%3E", "The value &lt;b&gt; of the query key maxCharge is outside its range 1 - 9."},
-        {"peakListFormat=xml", "The value xml of the query key peakListFormat is not one of pkl, mgf and both."},
+        {"peakListFormat=xml", "The value xml of the query key peakListFormat is not one of pkl, mgf and both, or a comma list of them."},
         {"logFileDir=/nowhere/%3Cscript%3E/", "/nowhere/&lt;script&gt;/"},
         {"xtractorDataFilename=/nowhere/%3Cscript%3E.d/Analysis.yep", "/nowhere/&lt;script&gt;.d/"},
         {"cys=%3Cscript%3E", "&lt;script&gt;"},

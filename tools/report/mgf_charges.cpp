@@ -3,6 +3,8 @@
 #include <fstream>
 #include <set>
 
+#include "core/extractor/peak_list_formats.h"
+
 std::optional<std::map<std::string, int>> readMgfCharges(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
@@ -33,7 +35,8 @@ std::vector<std::string> addStatedCharges(std::vector<WrittenSpectrum>& spectra,
     for (const WrittenSpectrum& spectrum : spectra) samples.insert(spectrum.sample);
     std::vector<std::string> read;
     for (const int sample : samples) {
-        const std::string path = peakListDir + (sample == 1 ? run : run + "_" + std::to_string(sample)) + ".mgf";
+        const std::string path = peakListDir + (sample == 1 ? run : run + "_" + std::to_string(sample)) +
+                                 peakListFormatEntry(PeakListFormat::mgf).ending;
         const std::optional<std::map<std::string, int>> charges = readMgfCharges(path);
         if (!charges) continue;
         read.push_back(path);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "core/extractor/peak_list_formats.h"
 #include "core/util/cgi_query.h"
 #include "frontend/run_record.h"
 #include "web/launcher/html_text.h"
@@ -67,10 +68,11 @@ PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestNam
         std::copy_if(files.begin(), files.end(), std::back_inserter(kind), keep);
         return kind;
     };
-    const std::vector<fs::path> mgf = ofKind([](const fs::path& f) { return f.extension() == ".mgf"; });
-    const std::vector<fs::path> pkl = ofKind([](const fs::path& f) { return f.extension() == ".pkl"; });
+    const auto ofFormat = [&](const PeakListFormatEntry& format) {
+        return ofKind([&](const fs::path& f) { return peakListFormatOfFile(f.filename().string()) == &format; });
+    };
     const std::vector<fs::path> logs =
-        ofKind([](const fs::path& f) { return f.extension() != ".mgf" && f.extension() != ".pkl"; });
+        ofKind([](const fs::path& f) { return peakListFormatOfFile(f.filename().string()) == nullptr; });
 
     const fs::path folder = resultsRoot / requestName;
     PageHtml downloads;
@@ -90,16 +92,24 @@ PageHtml filesSection(const fs::path& resultsRoot, const std::string& requestNam
         return element("section", {{"id", "results"}}, html) + PageHtml::markup("\n");
     }
     html += element("ul", {{"class", "downloads"}}, downloads) + PageHtml::markup("\n");
-    if (!mgf.empty()) {
-        html += element("h3", PageHtml("MGF files (" + std::to_string(mgf.size()) + ")")) + fileList("mgf", resultsRoot, mgf);
+    // A run's files by format first, the logs, then the files of one
+    // spectrum each, folded away when there are many.
+    for (const PeakListFormatEntry& format : peakListFormatTable()) {
+        const std::vector<fs::path> these = ofFormat(format);
+        if (format.span != FileSpan::run || these.empty()) continue;
+        html += element("h3", PageHtml(std::string(format.files) + " (" + std::to_string(these.size()) + ")")) +
+                fileList(format.name, resultsRoot, these);
     }
     if (!logs.empty()) html += element("h3", PageHtml("Logs")) + fileList("logs", resultsRoot, logs);
-    if (!pkl.empty()) {
+    for (const PeakListFormatEntry& format : peakListFormatTable()) {
+        const std::vector<fs::path> these = ofFormat(format);
+        if (format.span != FileSpan::spectrum || these.empty()) continue;
         Attributes fold = {{"class", "peaklists"}};
-        if (pkl.size() <= 20) fold.push_back({"open", std::nullopt});
+        if (these.size() <= 20) fold.push_back({"open", std::nullopt});
         html += element("details", fold,
-                        element("summary", PageHtml("Peak lists (" + std::to_string(pkl.size()) + " .pkl files)")) +
-                            fileList("peaklists", resultsRoot, pkl));
+                        element("summary", PageHtml("Peak lists (" + std::to_string(these.size()) + " " +
+                                                    format.files + ")")) +
+                            fileList("peaklists", resultsRoot, these));
     }
     return element("section", {{"id", "results"}}, html) + PageHtml::markup("\n");
 }

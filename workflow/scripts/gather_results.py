@@ -2,7 +2,9 @@
 """What spans the runs of the workflow, written when all runs succeeded and
 again, for the runs that did, when some failed:
 
-    gather_results.py --results DIR --features NAME [--left-out JSON] RUN:PROGRAM [RUN:PROGRAM ...]
+    gather_results.py --results DIR --features NAME --keys TOOL [--left-out JSON] RUN:PROGRAM [RUN:PROGRAM ...]
+
+TOOL is quarrow-keys, which lists the peak-list formats the summary counts.
 
 results/logs/       the merged logs of the runs that succeeded (merge_logs.py)
 results/summary.tsv one row per LC run that succeeded (summary_table.py)
@@ -29,6 +31,7 @@ import sys
 import merge_logs
 import overview_page
 import pipeline_info
+import quarrow_runs
 import summary_table
 
 FAILED_COLUMNS = ("run", "program", "error", "log")
@@ -97,9 +100,11 @@ def failed_text(rows):
     return "\n".join(lines) + "\n"
 
 
-def gather(results, runs, features, left_out=()):
+def gather(results, runs, features, formats, left_out=()):
     """Writes the four results above for `runs` [(run, program)] and the
-    runs `left_out` [quarrow_runs.LeftOut]; returns the paths written."""
+    runs `left_out` [quarrow_runs.LeftOut], counting the peak lists of
+    `formats` (quarrow_runs.read_peak_list_formats); returns the paths
+    written."""
     outcomes = [run_outcome(results, run, program) for run, program in runs]
     outcomes += [left_out_outcome(entry) for entry in left_out]
     done = [(o["run"], o["program"]) for o in outcomes if o["status"] == "done"]
@@ -111,11 +116,11 @@ def gather(results, runs, features, left_out=()):
     for run, program in done:
         rows += summary_table.sample_rows(run, program, texts[run][merge_logs.STATISTICS],
                                           merge_logs.rows_of(texts[run]["xtractorRejectReasons.txt"]),
-                                          os.path.join(results, "runs", run, "peaklists"))
+                                          os.path.join(results, "runs", run, "peaklists"), formats)
         summary_table.add_charge_checks(rows, run, os.path.join(results, "runs", run, "charges.tsv"))
     failures = [o for o in outcomes if o["status"] != "done"]
     failures += [report_failure(results, o) for o in outcomes if o["status"] == "done" and not o["report"]]
-    written = {os.path.join(results, "summary.tsv"): summary_table.table_text(rows),
+    written = {os.path.join(results, "summary.tsv"): summary_table.table_text(rows, formats),
                os.path.join(results, "failed.tsv"): failed_text(failures),
                os.path.join(results, "index.html"): overview_page.page(rows, outcomes)}
     for path, text in written.items():
@@ -128,13 +133,15 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--results", required=True)
     parser.add_argument("--features", required=True)
+    parser.add_argument("--keys", required=True)
     parser.add_argument("--left-out", default="[]")
     parser.add_argument("runs", nargs="+", metavar="RUN:PROGRAM")
     arguments = parser.parse_args(argv)
     try:
         gather(arguments.results, [tuple(item.rsplit(":", 1)) for item in arguments.runs], arguments.features,
+               quarrow_runs.read_peak_list_formats(arguments.keys),
                [tuple(entry) for entry in json.loads(arguments.left_out)])
-    except merge_logs.MergeError as error:
+    except (merge_logs.MergeError, quarrow_runs.ConfigError) as error:
         print(f"gather_results.py: {error}", file=sys.stderr)
         return 1
     return 0

@@ -50,6 +50,18 @@ def read_query_keys(tool):
     return {key.name: key for key in rows}
 
 
+def read_peak_list_formats(tool):
+    """[{name, ending, span, ...}] in the table's order, from the programs'
+    own format table (quarrow-keys --formats --tsv)."""
+    try:
+        listing = subprocess.run([tool, "--formats", "--tsv"], capture_output=True, text=True, check=True).stdout
+    except (OSError, subprocess.CalledProcessError) as error:
+        raise ConfigError(f"cannot list the peak-list formats with {tool}: {error}")
+    lines = listing.rstrip("\n").split("\n")
+    columns = lines[0].split("\t")
+    return [dict(zip(columns, line.split("\t"))) for line in lines[1:]]
+
+
 def check_config(config, keys):
     """Refuses settings that are neither the workflow's nor query keys, so
     that a misspelt key is not silently left out of every query."""

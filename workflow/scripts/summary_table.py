@@ -38,8 +38,15 @@ import os
 import re
 
 REJECT_KINDS = ("scan-range", "merged", "parent-range", "too-few-peaks", "sequence-tag", "other")
-FIRST_COLUMNS = ("run", "sample", "sample_name", "output_name", "program", "spectra_read", "merged", "written",
-                 "peak_lists", "mgf_files", "mgf_spectra", "rejected") + tuple(f"rejected_{k}" for k in REJECT_KINDS)
+
+
+def first_columns(formats):
+    """The columns before the charges: a files column for each format that
+    makes one file per run (or sample), from the programs' format table
+    (quarrow_runs.read_peak_list_formats)."""
+    return (("run", "sample", "sample_name", "output_name", "program", "spectra_read", "merged", "written",
+             "peak_lists") + tuple(f"{f['name']}_files" for f in formats if f["span"] == "run") +
+            ("mgf_spectra", "rejected") + tuple(f"rejected_{k}" for k in REJECT_KINDS))
 
 
 AT_CHARGE = re.compile(r"^[1-9]\+: ")
@@ -114,18 +121,25 @@ def output_name(run, sample):
     return run if sample == 1 else f"{run}_{sample}"
 
 
-def peak_list_files(peaklists, name):
-    """(.pkl files, MGF files, spectra in the MGF file) of one sample."""
-    pkl = sum(1 for entry in os.listdir(peaklists) if entry.startswith(name + ".") and entry.endswith(".pkl"))
+def peak_list_files(peaklists, name, formats):
+    """The files columns of one sample: peak_lists (its files of one
+    spectrum each), NAME_files (0 or 1) for each format of one file per
+    sample, and mgf_spectra, the spectra its MGF file holds."""
+    entries = os.listdir(peaklists)
+    columns = {"peak_lists": 0, "mgf_spectra": 0}
+    for f in formats:
+        if f["span"] == "run":
+            columns[f"{f['name']}_files"] = int(name + f["ending"] in entries)
+        else:
+            columns["peak_lists"] += sum(1 for e in entries if e.startswith(name + ".") and e.endswith(f["ending"]))
     mgf = os.path.join(peaklists, name + ".mgf")
-    if not os.path.isfile(mgf):
-        return pkl, 0, 0
-    with open(mgf, "rb") as stream:
-        spectra = sum(1 for line in stream if line.rstrip(b"\r\n") == b"BEGIN IONS")
-    return pkl, 1, spectra
+    if os.path.isfile(mgf):
+        with open(mgf, "rb") as stream:
+            columns["mgf_spectra"] = sum(1 for line in stream if line.rstrip(b"\r\n") == b"BEGIN IONS")
+    return columns
 
 
-def sample_rows(run, program, statistics, reject_rows, peaklists):
+def sample_rows(run, program, statistics, reject_rows, peaklists, formats):
     """The rows of one run's samples (dicts; charges under "charges")."""
     samples = samples_of_statistics(statistics)
     reasons = [fields[2] if len(fields) >= 3 else "" for fields in (row.split("\t") for row in reject_rows)]
@@ -133,11 +147,10 @@ def sample_rows(run, program, statistics, reject_rows, peaklists):
     rows = []
     for position, (index, sample_name, counters) in enumerate(samples):
         name = output_name(run, index)
-        pkl, mgf_files, mgf_spectra = peak_list_files(peaklists, name)
         row = {"run": run, "sample": index, "sample_name": sample_name, "output_name": name, "program": program,
                "spectra_read": counters.get("numMSMSscansCollected", 0),
                "merged": counters.get("numMSMSmergedParentScans", 0), "written": counters.get("numOutputFiles", 0),
-               "peak_lists": pkl, "mgf_files": mgf_files, "mgf_spectra": mgf_spectra,
+               **peak_list_files(peaklists, name, formats),
                "charges": {int(key.split(" ")[1]): value for key, value in counters.items()
                            if key.startswith("numUniqueChargeSpectra ") and key.split(" ")[1] != "0"},
                "charge_undetermined": sum(value for key, value in counters.items()
@@ -187,8 +200,8 @@ def charge_columns(rows):
             + stated)
 
 
-def table_text(rows):
-    columns = list(FIRST_COLUMNS) + charge_columns(rows)
+def table_text(rows, formats):
+    columns = list(first_columns(formats)) + charge_columns(rows)
     lines = ["\t".join(columns)]
     for row in rows:
         values = dict({c: "" for c, _ in CHECK_COLUMNS}, **row, **{f"charge_{c}": row["charges"].get(c, 0)
