@@ -1,5 +1,6 @@
 #pragma once
-// quarrow-extract's command line: RUN... [--KEY VALUE]... -o|--out DIR, read
+// quarrow-extract's command line: RUN... [--settings FILE] [--KEY VALUE]...
+// -o|--out DIR (or --write-settings FILE instead of running), read
 // against the key table and refused, with a message for people, before
 // anything runs when it is not what the chosen programs read.
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/util/cgi_query.h"
+#include "frontend/settings_file.h"
 
 class CommandLineError : public std::runtime_error {
 public:
@@ -46,6 +48,10 @@ struct ExtractCommand {
     std::string outDir = {};  // absolute, ending in "/"
     std::vector<QueryEntry> given = {};  // the keys given, in command-line order
     std::vector<ExtractRun> runs;   // in command-line order
+    // --write-settings FILE, absolute: the settings to write there instead
+    // of running, those of every key the runs' programs (else both) read.
+    std::string writeSettings = {};
+    std::vector<Setting> settings = {};
 };
 
 // The keys this tool sets itself.
