@@ -138,7 +138,12 @@ std::vector<QueryEntry> takeKeys(const std::vector<GivenKey>& keys, const std::s
         if (std::count_if(keys.begin(), keys.end(), [&](const GivenKey& other) { return other.key == key; }) > 1) {
             refuse(said + option + " is given more than once");
         }
-        if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines)) {
+        // A settings file holds every key, those at a default too, and some
+        // defaults are values no one may give (an empty file name): taken
+        // back, they are that default still.
+        const bool atDefault = !where.empty() && (key->frontEndDefault != nullptr || key->programDefault != nullptr) &&
+                               value == frontEndValue(*key);
+        if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines); valueWrong && !atDefault) {
             refuse(said + option + " " + (value.empty() ? "''" : value) + ": " + *valueWrong);
         }
         given.push_back({key->name, value});
@@ -216,7 +221,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     std::vector<GivenKey> keys = words.keys;
     if (!words.settings.empty()) keys = withSettingsFile(words.settings, keys);
     command.verbose = words.verbose;
-    command.outDir = (fs::absolute(words.out) / "").string();
+    if (!words.out.empty()) command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
     command.report = fs::absolute(placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment)).string();

@@ -22,8 +22,8 @@ inline constexpr const char* settingsHeader = "field\tvalue\tsource\n";
 inline constexpr const char* setForTheRun = "set for the run";
 
 struct Setting {
-    std::string key;
-    std::string value;
+    std::string key = {};
+    std::string value = {};
     std::string source = {};  // "given", "front ends' default", "program's default", "set for the run"
     std::string where = {};   // "FILE line N", for what is said about it
 };

@@ -146,6 +146,11 @@ TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
         for (const auto& [field, value] : fields) EXPECT_EQ(record.at(field).value, value) << c.run << " " << field;
         EXPECT_TRUE(isUtcTime(record.at("start").value) && isUtcTime(record.at("end").value)) << record.at("end").value;
         EXPECT_LE(record.at("start").value, record.at("end").value);
+        // What the program took, as the operating system counted it.
+        EXPECT_GT(std::stod(record.at("wall seconds").value), 0) << c.run;
+        EXPECT_GT(std::stod(record.at("CPU seconds").value), 0) << c.run;
+        EXPECT_LE(std::stod(record.at("CPU seconds").value), 2 * std::stod(record.at("wall seconds").value) + 0.1) << c.run;
+        EXPECT_GT(std::stol(record.at("peak memory kB").value), 1024) << c.run;
         // Every key the program got, and where its value came from.
         for (const std::string& entry : splitText(given, '&')) {
             const std::size_t equals = entry.find('=');
