@@ -702,7 +702,10 @@ TEST_F(Extract, WrittenSettingsReadBackToTheSameSettings) {
     // Read back, and written again: the same file but every key now given.
     ASSERT_EQ(extract({run, "--settings", tool.file("one.tsv"), "--write-settings", tool.file("two.tsv")}).exitStatus, 0);
     const std::string two = readWholeFile(tool.file("two.tsv"));
-    EXPECT_EQ(std::regex_replace(readWholeFile(tool.file("one.tsv")), std::regex("\t[^\t\n]*\n"), "\tgiven\n"), two);
+    const std::string one = readWholeFile(tool.file("one.tsv"));
+    const std::size_t header = one.find('\n') + 1;
+    EXPECT_EQ(one.substr(0, header) + std::regex_replace(one.substr(header), std::regex("\t[^\t\n]*\n"), "\tgiven\n"),
+              two);
     // By hand, in the other form: the same as the options.
     writeWholeFile(tool.file("mine.txt"), "# my lab's settings\ngroupScans = 10\n\ncys = ICAT-mix\n");
     ASSERT_EQ(extract({run, "--settings", tool.file("mine.txt"), "--write-settings", tool.file("three.tsv")}).exitStatus, 0);
