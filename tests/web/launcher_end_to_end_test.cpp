@@ -117,7 +117,7 @@ TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
         parseSettings(readWholeFile((folder / "settings.tsv").string()), "settings.tsv");
     std::string keys;
     for (const Setting& setting : settings) keys += "&" + setting.key + "=" + setting.value + "&";
-    for (const std::string entry : splitText(query.substr(0, query.find('\n')), '&')) {
+    for (const std::string& entry : splitText(query.substr(0, query.find('\n')), '&')) {
         const bool own = entry.starts_with("xtractorDataFilename=") || entry.starts_with("logFileDir=") ||
                          entry.starts_with("resultsXtractorDir=");
         EXPECT_EQ(keys.find("&" + entry + "&") != std::string::npos, !own) << entry;
