@@ -259,7 +259,7 @@ TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
         return all;
     };
     const auto kept = files(folder);
-    EXPECT_EQ(kept.size(), 12u);  // 2 MGF files, 4 logs, 4 records, the report and its log
+    EXPECT_EQ(kept.size(), 13u);  // 2 MGF files, 4 logs, 5 records, the report and its log
     EXPECT_TRUE(files(dir.file("unpacked/" + name)) == kept);
 
     const ChildResult shown = request("results", "request=" + name);
