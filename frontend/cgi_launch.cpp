@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -24,14 +25,28 @@ extern char** environ;
 
 namespace {
 
-volatile std::sig_atomic_t runningChild = 0;
-volatile std::sig_atomic_t stopSignal = 0;
+// The programs running under runAsCgi, one slot each (0: free), read by
+// the signal handler: lock-free atomics, safe there.
+std::atomic<pid_t> runningChildren[maxProgramsAtOnce];
+std::atomic<int> stopSignal = 0;
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
 constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void passSignalOn(int number) {
-    if (stopSignal == 0) stopSignal = number;
-    if (runningChild > 0) ::kill(static_cast<pid_t>(runningChild), number);
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, number);
+    for (const std::atomic<pid_t>& child : runningChildren) {
+        if (const pid_t pid = child.load(); pid > 0) ::kill(pid, number);
+    }
+}
+
+std::atomic<pid_t>* holdChildSlot(pid_t child) {
+    for (std::atomic<pid_t>& slot : runningChildren) {
+        pid_t free = 0;
+        if (slot.compare_exchange_strong(free, child)) return &slot;
+    }
+    return nullptr;
 }
 
 sigset_t stopSignalSet() {
@@ -209,26 +224,34 @@ void passStopSignalsOn() {
     }
 }
 
-int stopSignalReceived() { return stopSignal; }
+int stopSignalReceived() { return stopSignal.load(); }
 
 LaunchOutcome runAsCgi(const CgiLaunch& launch, const std::function<void(std::string_view)>& output) {
     WorkingFolder folder(launch.parameters);
-    // Held back from the moment of the last look until the child is known,
-    // so that a signal is either seen here or passed on to it.
+    // Held back on this thread from the moment of the last look until the
+    // child is known, so that a signal is either seen here or passed on to
+    // it. Another thread may take the signal meanwhile: the look after the
+    // child is in its slot catches that.
     const sigset_t stops = stopSignalSet();
-    ::sigprocmask(SIG_BLOCK, &stops, nullptr);
+    ::pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     struct Unblock {
         const sigset_t& set;
-        ~Unblock() { ::sigprocmask(SIG_UNBLOCK, &set, nullptr); }
+        ~Unblock() { ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr); }
     } unblock{stops};
-    if (stopSignal != 0) return LaunchOutcome{.exitStatus = 0, .signal = stopSignal};
+    if (const int stop = stopSignal.load(); stop != 0) return LaunchOutcome{.exitStatus = 0, .signal = stop};
+    std::atomic<pid_t>* slot = nullptr;
     LaunchOutcome outcome = runCgiChild(launch.program, folder.path(), requestEnvironment(launch.queryString), output,
                                         [&](pid_t child) {
-                                            runningChild = child;
-                                            if (child != 0) ::sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+                                            if (child == 0) {
+                                                if (slot != nullptr) slot->store(0);
+                                                return;
+                                            }
+                                            slot = holdChildSlot(child);
+                                            if (const int stop = stopSignal.load(); stop != 0) ::kill(child, stop);
+                                            ::pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
                                         });
     // The program takes its fatal path on a stop signal; the run was still
     // stopped by it, unless it had finished.
-    if (stopSignal != 0 && outcome.signal == 0 && outcome.exitStatus != 0) outcome.signal = stopSignal;
+    if (const int stop = stopSignal.load(); stop != 0 && outcome.signal == 0 && outcome.exitStatus != 0) outcome.signal = stop;
     return outcome;
 }

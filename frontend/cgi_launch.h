@@ -38,9 +38,12 @@ struct LaunchOutcome {
     long peakMemoryKb = 0;
 };
 
+// Programs runAsCgi may run at once, on as many threads.
+inline constexpr std::size_t maxProgramsAtOnce = 256;
+
 // From now on SIGINT, SIGTERM and SIGHUP do not end this process: they are
-// passed on to the program runAsCgi runs, and the first is remembered
-// (stopSignalReceived), for the caller to stop once that program has ended.
+// passed on to every program runAsCgi runs, and the first is remembered
+// (stopSignalReceived), for the caller to stop once they have ended.
 // One the starter ignores stays ignored.
 void passStopSignalsOn();
 // The first stop signal received since passStopSignalsOn, or 0.

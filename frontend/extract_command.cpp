@@ -1,10 +1,12 @@
 #include "frontend/extract_command.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <set>
 
 #include "core/extractor/query_keys.h"
+#include "frontend/cgi_launch.h"
 #include "frontend/run_choice.h"
 #include "frontend/key_values.h"
 #include "frontend/settings_file.h"
@@ -17,7 +19,7 @@ namespace {
 
 std::string unknownKey(const std::string& name, std::string_view prefix = "--") {
     // A name in the wrong letter case is named as the web names it.
-    return keyProblem(name, "yepharvest", prefix)
+    return keyProblem(name, Program::yepharvest, prefix)
         .value_or(std::string(prefix) + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)");
 }
 
@@ -34,11 +36,13 @@ struct GivenKey {
 struct CommandWords {
     bool help = false;
     bool version = false;
+    bool check = false;
     bool verbose = false;
     std::vector<std::string> runs;
     std::string out;
     std::string settings;
     std::string writeSettings;
+    std::string jobs;
     ToolPlaces places;
     std::vector<GivenKey> keys;
 };
@@ -46,12 +50,14 @@ struct CommandWords {
 // The tool's own options; nothing for a query key or an unknown name.
 std::string* optionPlace(const std::string& name, CommandWords& words) {
     if (name == "out") return &words.out;
-    if (name == "yepharvest") return &words.places.yepharvest;
-    if (name == "wiffharvest") return &words.places.wiffharvest;
+    if (const std::optional<Program> program = programNamed(name)) {
+        return *program == Program::wiffharvest ? &words.places.wiffharvest : &words.places.yepharvest;
+    }
     if (name == "parameters") return &words.places.parameters;
     if (name == "report") return &words.places.report;
     if (name == "settings") return &words.settings;
     if (name == "write-settings") return &words.writeSettings;
+    if (name == "jobs") return &words.jobs;
     return nullptr;
 }
 
@@ -90,7 +96,9 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
             words.version = true;
             return words;
         }
-        if (argument == "--verbose" || argument == "-v") {
+        if (argument == "--check") {
+            words.check = true;
+        } else if (argument == "--verbose" || argument == "-v") {
             words.verbose = true;
         } else if (argument.starts_with("--") || argument == "-o") {
             readOption(arguments, i, words);
@@ -114,9 +122,9 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
 
 // Each key given, refused in the words every front end uses. A key that
 // only some of the runs' programs read is given to those.
-std::vector<QueryEntry> takeKeys(const std::vector<GivenKey>& keys, const std::set<std::string>& programs,
+std::vector<QueryEntry> takeKeys(const std::vector<GivenKey>& keys, const std::set<Program>& programs,
                                  const std::string& parameters) {
-    const std::vector<std::string> cysteines = cysteineNames(parameters + "/cysteines.tsv");
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(parameters + "/cysteines.tsv");
     std::vector<QueryEntry> given;
     for (const auto& [key, value, where, isDefault] : keys) {
         // A settings file names its keys as it writes them, and says where.
@@ -128,14 +136,15 @@ std::vector<QueryEntry> takeKeys(const std::vector<GivenKey>& keys, const std::s
         }
         if (key->unused) refuse(said + option + " is accepted by the programs but no stage reads it: it is not offered");
         std::optional<std::string> problem;
-        for (const std::string& program : programs) {
+        for (const Program program : programs) {
             problem = keyProblem(key->name, program, prefix);
             if (!problem) break;
         }
         // The settings of both programs hold the defaults of keys only one reads.
         if (problem && isDefault) continue;
         if (problem) refuse(said + *problem);
-        if (std::count_if(keys.begin(), keys.end(), [&](const GivenKey& other) { return other.key == key; }) > 1) {
+        const QueryKey* const named = key;  // a lambda takes no structured binding before clang 16
+        if (std::count_if(keys.begin(), keys.end(), [&](const GivenKey& other) { return other.key == named; }) > 1) {
             refuse(said + option + " is given more than once");
         }
         // A settings file holds every key, those at a default too, and some
@@ -169,10 +178,10 @@ std::vector<GivenKey> withSettingsFile(const std::string& file, const std::vecto
 }
 
 // The settings runs of `programs` get: every key either reads, table order.
-std::vector<Setting> resolvedSettings(const std::set<std::string>& programs, const std::vector<QueryEntry>& given) {
+std::vector<Setting> resolvedSettings(const std::set<Program>& programs, const std::vector<QueryEntry>& given) {
     std::vector<QueryEntry> query;
     std::vector<QueryEntry> filled;
-    for (const std::string& program : programs) {
+    for (const Program program : programs) {
         FrontEndQuery one = withFrontEndDefaults(program, given, toolSetKeys());
         if (const std::optional<std::string> violation = rangeProblem(one.entries)) refuse(*violation);
         query.insert(query.end(), one.entries.begin(), one.entries.end());
@@ -183,6 +192,18 @@ std::vector<Setting> resolvedSettings(const std::set<std::string>& programs, con
         if (const std::optional<std::string> value = lastQueryValue(query, key.name)) ordered.push_back({key.name, *value});
     }
     return settingSources(ordered, given, filled, {});
+}
+
+// Runs at once: 1 when not given.
+std::size_t jobsOf(const std::string& given) {
+    if (given.empty()) return 1;
+    std::size_t jobs = 0;
+    const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), jobs);
+    if (error != std::errc() || end != given.data() + given.size() || jobs < 1 || jobs > maxProgramsAtOnce) {
+        refuse("--jobs " + given + ": not a whole number from 1 to " + std::to_string(maxProgramsAtOnce) +
+               " (the runs extracted at once)");
+    }
+    return jobs;
 }
 
 // Each run goes into a folder of its own, named after it.
@@ -212,6 +233,7 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         command.version = words.version;
         return command;
     }
+    command.jobs = jobsOf(words.jobs);
     std::vector<ChosenRun> chosen;
     for (const std::string& path : words.runs) {
         const std::vector<ChosenRun> runs = chooseRuns(path);
@@ -220,14 +242,15 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     checkNames(chosen);
     std::vector<GivenKey> keys = words.keys;
     if (!words.settings.empty()) keys = withSettingsFile(words.settings, keys);
+    command.check = words.check;
     command.verbose = words.verbose;
     if (!words.out.empty()) command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
     command.report = fs::absolute(placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment)).string();
-    std::set<std::string> programs;
+    std::set<Program> programs;
     for (const ChosenRun& run : chosen) programs.insert(run.program);
-    if (programs.empty()) programs = {"yepharvest", "wiffharvest"};
+    if (programs.empty()) programs = {Program::yepharvest, Program::wiffharvest};
     command.given = takeKeys(keys, programs, command.parameters);
     if (!words.writeSettings.empty()) {
         command.writeSettings = fs::absolute(words.writeSettings).string();
@@ -236,10 +259,10 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
     }
 
     for (const ChosenRun& run : chosen) {
-        const bool wiff = run.program == "wiffharvest";
+        const bool wiff = run.program == Program::wiffharvest;
         ExtractRun extract{.given = run.given, .name = run.name, .program = run.program,
                            // Absolute: the program starts in a working folder of its own.
-                           .programPath = fs::absolute(placeOf(wiff ? "QUARROW_WIFFHARVEST" : "QUARROW_YEPHARVEST",
+                           .programPath = fs::absolute(placeOf(programVariable(run.program).c_str(),
                                                                wiff ? words.places.wiffharvest : words.places.yepharvest,
                                                                wiff ? builtIn.wiffharvest : builtIn.yepharvest, environment))
                                               .string(),

@@ -5,17 +5,13 @@
 // anything runs when it is not what the chosen programs read.
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/util/cgi_query.h"
+#include "frontend/command_line_error.h"
+#include "frontend/program.h"
 #include "frontend/settings_file.h"
-
-class CommandLineError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Where the tool finds what it runs: an option, else an environment
 // variable, else the places found beside the tool (tool_places.h).
@@ -30,7 +26,7 @@ struct ToolPlaces {
 struct ExtractRun {
     std::string given = {};         // the path as the command line names it
     std::string name = {};          // the run name: its folder in --out, the prefix of its peak lists
-    std::string program = {};       // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     std::string programPath = {};   // the binary
     std::string dataFilename = {};  // absolute, as the program reads it
     std::string folder = {};        // DIR/RUN/, absolute
@@ -43,6 +39,8 @@ struct ExtractCommand {
     bool help = false;
     bool version = false;
     bool verbose = false;  // the programs' progress and the keys, not only each run's outcome
+    bool check = false;    // everything checked and each run named, nothing run
+    std::size_t jobs = 1;  // runs extracted at once
     std::string parameters = {};
     std::string report = {};  // quarrow-report
     std::string outDir = {};  // absolute, ending in "/"

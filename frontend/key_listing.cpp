@@ -72,7 +72,7 @@ std::string wrapped(std::string_view text, std::size_t indent, std::size_t width
 }
 
 const char* placeholder(const QueryKey& key) {
-    if (!key.choices.empty()) return "VALUE";
+    if (!key.choices.empty() || key.role == KeyRole::cysteine) return "VALUE";
     switch (key.type) {
         case KeyType::integer: return "N";
         case KeyType::real: return "X";
@@ -81,16 +81,6 @@ const char* placeholder(const QueryKey& key) {
         case KeyType::unitsCode: return "UNITS";
     }
     return "VALUE";
-}
-
-// "Find (Find each charge), Default (...)": the values with their labels.
-std::string choicesText(const QueryKey& key) {
-    std::string text;
-    for (const KeyChoice& choice : key.choices) {
-        text += (text.empty() ? "" : ", ") + std::string(*choice.value == '\0' ? "empty" : choice.value);
-        if (std::string_view(choice.value) != choice.label) text += std::string(" (") + choice.label + ")";
-    }
-    return text;
 }
 
 }  // namespace
@@ -107,7 +97,8 @@ std::string offeredDefaultText(const QueryKey& key) {
     return std::string(shown(key.frontEndDefault)) + "; the programs alone: " + shown(key.programDefault);
 }
 
-std::string keysHelp(std::string_view frontEnd, const std::vector<std::string_view>& ownKeys) {
+std::string keysHelp(std::string_view frontEnd, const std::vector<std::string_view>& ownKeys,
+                     const std::vector<OfferedChoice>& cysteines) {
     const auto own = [&](const QueryKey& key) {
         return std::find(ownKeys.begin(), ownKeys.end(), key.name) != ownKeys.end();
     };
@@ -127,8 +118,8 @@ std::string keysHelp(std::string_view frontEnd, const std::vector<std::string_vi
             entries += option + key.label + readers + "\n";
             entries += wrapped(key.help, 6);
             std::string values = "Default: " + offeredDefaultText(key);
-            if (!key.choices.empty()) {
-                values += "; values: " + choicesText(key);
+            if (const std::string choices = choicesText(key, cysteines); !choices.empty()) {
+                values += "; values: " + choices;
             } else if (key.range) {
                 values += "; range " + key.range->text();
             }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/extractor/query_keys.h"
+#include "frontend/key_choices.h"
 
 // One header line, then one line per key in table order: key, type, the
 // programs that read it, the programs' default ("" when absent), the front
@@ -22,8 +23,10 @@ std::string offeredDefaultText(const QueryKey& key);
 std::string rangeOrValuesText(const QueryKey& key);
 
 // Every key as a front end offers it, for people: by group, each with its
-// label, the programs that read it, the default, the range or values and
-// the help line, wrapped for a terminal. The keys in `ownKeys` are listed as
-// set by `frontEnd` itself; keys no stage reads come last, apart, as accepted
-// by the programs but not offered.
-std::string keysHelp(std::string_view frontEnd, const std::vector<std::string_view>& ownKeys);
+// label, the programs that read it, the default, the range or values (the
+// cysteine key's from `cysteines`) and the help line, wrapped for a
+// terminal. The keys in `ownKeys` are listed as set by `frontEnd` itself;
+// keys no stage reads come last, apart, as accepted by the programs but not
+// offered.
+std::string keysHelp(std::string_view frontEnd, const std::vector<std::string_view>& ownKeys,
+                     const std::vector<OfferedChoice>& cysteines = {});

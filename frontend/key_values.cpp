@@ -9,9 +9,8 @@
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
-#include "core/util/parameter_files.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/text_path.h"
-#include "frontend/key_listing.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ bool isRealNumber(const std::string& value) {
 
 }  // namespace
 
-std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix) {
+std::optional<std::string> keyProblem(const std::string& name, Program program, std::string_view prefix) {
     const std::string said = std::string(prefix) + name;
     const QueryKey* key = findQueryKey(name);
     if (key == nullptr) {
@@ -49,7 +48,7 @@ std::optional<std::string> keyProblem(const std::string& name, std::string_view 
     }
     if (readBy(*key, program)) return std::nullopt;
     const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
-    return said + " is read by " + reader + " only, not by " + std::string(program) + ".";
+    return said + " is read by " + reader + " only, not by " + programName(program) + ".";
 }
 
 bool namesAFile(const QueryKey& key) {
@@ -57,7 +56,12 @@ bool namesAFile(const QueryKey& key) {
 }
 
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
-                                        const std::vector<std::string>& cysteines) {
+                                        const std::vector<OfferedChoice>& cysteines) {
+    // A choice key's refusal lists its choices, whatever else is wrong.
+    if (!key.choices.empty() &&
+        std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
+        return "not one of " + choicesText(key, cysteines);
+    }
     if (key.type == KeyType::integer && !isWholeNumber(value)) {
         // Digits too many for the programs' integers are a number outside
         // the key's range; the range said is always the key's own.
@@ -70,33 +74,16 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
     if (key.type == KeyType::real && !isRealNumber(value)) {
         return "not a number" + (key.range ? " (range " + key.range->text() + ")" : std::string());
     }
-    if (!key.choices.empty() &&
-        std::none_of(key.choices.begin(), key.choices.end(), [&](const KeyChoice& c) { return value == c.value; })) {
-        return "not one of " + rangeOrValuesText(key);
-    }
     if (namesAFile(key) && !isPlainFileName(value)) return "must be a plain file name";
     // The spectrum-features log lies beside the other logs, which front ends
     // serve and archive as text: a name such as feat.html would make a page
     // of rows taken from the run.
     if (key.role == KeyRole::logFileName && !value.ends_with(".txt")) return "must end in .txt";
     if (key.role == KeyRole::cysteine && !cysteines.empty() &&
-        std::find(cysteines.begin(), cysteines.end(), value) == cysteines.end()) {
-        return "not a cysteine modification of msparams_quarrow/cysteines.tsv";
+        std::none_of(cysteines.begin(), cysteines.end(), [&](const OfferedChoice& c) { return value == c.value; })) {
+        return "not a cysteine modification of msparams_quarrow/cysteines.tsv: " + choicesText(key, cysteines);
     }
     return std::nullopt;
-}
-
-std::vector<std::string> cysteineNames(const std::string& cysteinesFile) {
-    // Read as the programs read it, with comments stripped, the column found
-    // by its header wherever it stands.
-    const std::optional<TsvTable> table = readTsvFile(cysteinesFile, 1);
-    if (!table) return {};
-    const auto column = std::find(table->headers.rbegin(), table->headers.rend(), "cysteineName");
-    if (column == table->headers.rend()) return {};
-    const auto index = static_cast<std::size_t>(table->headers.rend() - column - 1);
-    std::vector<std::string> names;
-    for (const std::vector<std::string>& row : table->rows) names.push_back(row[index]);
-    return names;
 }
 
 std::vector<std::string_view> perRunKeys() {
@@ -117,12 +104,14 @@ std::vector<QueryEntry> perRunEntries(const std::string& dataFile, const std::st
 }
 
 std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query) {
-    std::optional<std::string> violation = findRangeViolation(query, readExtractorParameters(query));
+    const ExtractorParameters parameters = readExtractorParameters(query);
+    std::optional<std::string> violation = findRangeViolation(query, parameters);
+    if (!violation) violation = findOrderViolation(query, parameters);
     if (violation) violation->erase(violation->find_last_not_of('\n') + 1);
     return violation;
 }
 
-FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<QueryEntry>& given,
+FrontEndQuery withFrontEndDefaults(Program program, const std::vector<QueryEntry>& given,
                                    const std::vector<std::string_view>& ownKeys) {
     FrontEndQuery query;
     for (const QueryKey& key : queryKeys()) {

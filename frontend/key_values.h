@@ -10,22 +10,22 @@
 
 #include "core/extractor/query_keys.h"
 #include "core/util/cgi_query.h"
+#include "frontend/key_choices.h"
+#include "frontend/program.h"
 
 // Why a front end does not take `value` for `key`, its range always the
 // key's own: "not a whole number (range 0 - 10000)", "outside its range 0 -
 // 10000" (for digits beyond any whole number the programs read), "not a
-// number (range 0 - 1000000000)", "not one of Find, Default, (empty)", "must
-// be a plain file name", "must end in .txt", "not a cysteine modification of
-// msparams_quarrow/cysteines.tsv"; nothing when it takes it. `cysteines` are
-// the names cys may take (none known: not checked). Every front end asks
+// number (range 0 - 1000000000)", "not one of Find (Find each charge), ...",
+// "must be a plain file name", "must end in .txt", "not a cysteine
+// modification of msparams_quarrow/cysteines.tsv: pyridylethylation, ...";
+// nothing when it takes it; a choice is refused with every choice
+// (choicesText). `cysteines` are the modifications cys may take (none
+// known: not checked). Every front end asks
 // this one question, so that all refuse the same values with the same
 // words. Ranges of values that are numbers are left to rangeProblem.
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
-                                        const std::vector<std::string>& cysteines);
-
-// The cysteine names of a cysteines.tsv, in file order; none when it cannot
-// be read.
-std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
+                                        const std::vector<OfferedChoice>& cysteines);
 
 // Why a front end does not take the name `name` for `program`, its key
 // names written with `prefix` ("--" on the command line): "autocharge is no
@@ -34,7 +34,7 @@ std::vector<std::string> cysteineNames(const std::string& cysteinesFile);
 // `program` reads, and for a name that is no key at all (the web passes it
 // on, as the programs ignore it; the command line refuses it in its own
 // words).
-std::optional<std::string> keyProblem(const std::string& name, std::string_view program, std::string_view prefix);
+std::optional<std::string> keyProblem(const std::string& name, Program program, std::string_view prefix);
 
 // A key naming a file inside the folder it is glued to.
 bool namesAFile(const QueryKey& key);
@@ -48,7 +48,10 @@ std::vector<QueryEntry> perRunEntries(const std::string& dataFile, const std::st
 
 // The programs' own range check on the whole query, in the words of their
 // error page ("The value -3 of the query key groupScans is outside its range
-// 0 - 10000.").
+// 0 - 10000."), then the windows of the key table, in the same words ("The
+// value 10 of the query key firstScan is above the value 5 of the query key
+// lastScan: no scan lies between them."), which the front ends refuse before
+// anything runs.
 std::optional<std::string> rangeProblem(const std::vector<QueryEntry>& query);
 
 struct FrontEndQuery {
@@ -61,5 +64,5 @@ struct FrontEndQuery {
 
 // A key given more than once counts with its last value, as the programs
 // read it; entries that are no key of `program` are left out.
-FrontEndQuery withFrontEndDefaults(std::string_view program, const std::vector<QueryEntry>& given,
+FrontEndQuery withFrontEndDefaults(Program program, const std::vector<QueryEntry>& given,
                                    const std::vector<std::string_view>& ownKeys);

@@ -1,5 +1,8 @@
 #include "frontend/program_run.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,28 +11,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/util/checked_file.h"
 #include "frontend/cgi_launch.h"
+
+extern char** environ;
 
 namespace {
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// The launcher ignores a closed connection and the server's signals; what
-// it starts gets the default actions.
-void defaultSignals() {
-    for (const int number : {SIGPIPE, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
-}
+// The launcher ignores a closed connection and the server's signals, the
+// command line a closed reader; what they start gets the default actions.
+constexpr int defaultedSignals[] = {SIGPIPE, SIGTERM, SIGHUP};
 
 ProgramOutcome waitFor(pid_t pid, ProgramOutcome outcome) {
     int status = 0;
@@ -43,35 +34,34 @@ ProgramOutcome waitFor(pid_t pid, ProgramOutcome outcome) {
     return outcome;
 }
 
-// A child process whose standard input is a pipe from the launcher, which
-// this returns. `inChild` runs in the child with its signals at their
-// defaults and must not return. -1 and the failure in `outcome` when there
-// is no child.
-int startWithInputPipe(const std::function<void()>& inChild, ProgramOutcome& outcome, pid_t& pid) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        outcome.failure = std::strerror(errno);
-        return -1;
+// The spawn's file actions and attributes, released with the object.
+class SpawnSettings {
+public:
+    SpawnSettings() {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawnattr_init(&attributes_);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (const int number : defaultedSignals) sigaddset(&defaults, number);
+        posix_spawnattr_setsigdefault(&attributes_, &defaults);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF);
     }
-    pid = ::fork();
-    if (pid < 0) {
-        outcome.failure = std::strerror(errno);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        return -1;
+    ~SpawnSettings() {
+        posix_spawn_file_actions_destroy(&actions_);
+        posix_spawnattr_destroy(&attributes_);
     }
-    if (pid == 0) {
-        defaultSignals();
-        ::close(pipeFds[1]);
-        ::dup2(pipeFds[0], STDIN_FILENO);
-        ::close(pipeFds[0]);
-        inChild();
-        std::_Exit(127);
+    SpawnSettings(const SpawnSettings&) = delete;
+    SpawnSettings& operator=(const SpawnSettings&) = delete;
+    void moveTo(int from, int to) {
+        if (from != to) posix_spawn_file_actions_adddup2(&actions_, from, to);
     }
-    ::close(pipeFds[0]);
-    outcome.started = true;
-    return pipeFds[1];
-}
+    const posix_spawn_file_actions_t* actions() const { return &actions_; }
+    const posix_spawnattr_t* attributes() const { return &attributes_; }
+
+private:
+    posix_spawn_file_actions_t actions_;
+    posix_spawnattr_t attributes_;
+};
 
 }  // namespace
 
@@ -102,19 +92,52 @@ ProgramOutcome runTool(const std::vector<std::string>& command, const std::strin
         outcome.failure = "no command";
         return outcome;
     }
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        outcome.failure = std::strerror(errno);
+        return outcome;
+    }
+    SpawnSettings settings;
+    settings.moveTo(pipeFds[0], STDIN_FILENO);
+    settings.moveTo(outputFd, STDOUT_FILENO);
+    settings.moveTo(errorFd, STDERR_FILENO);
+    std::vector<std::string> texts = command;
+    std::vector<char*> argv;
+    for (std::string& text : texts) argv.push_back(text.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const auto execTool = [&] {
-        if (outputFd != STDOUT_FILENO) ::dup2(outputFd, STDOUT_FILENO);
-        if (errorFd != STDERR_FILENO) ::dup2(errorFd, STDERR_FILENO);
-        std::vector<std::string> texts = command;
-        std::vector<char*> argv;
-        for (std::string& text : texts) argv.push_back(text.data());
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-    };
-    const int toTool = startWithInputPipe(execTool, outcome, pid);
-    if (toTool < 0) return outcome;
-    writeAll(toTool, input.data(), input.size());
-    ::close(toTool);
+    const int spawned = ::posix_spawnp(&pid, argv[0], settings.actions(), settings.attributes(), argv.data(), environ);
+    ::close(pipeFds[0]);
+    if (spawned != 0) {
+        ::close(pipeFds[1]);
+        outcome.failure = std::strerror(spawned);
+        return outcome;
+    }
+    outcome.started = true;
+    [[maybe_unused]] const int error = writeWhole(pipeFds[1], input);
+    ::close(pipeFds[1]);
     return waitFor(pid, outcome);
+}
+
+ToolOutput runToolKeepingOutput(const std::vector<std::string>& command) {
+    ToolOutput result;
+    // A file, not a pipe: the tool never waits for a reader.
+    const int said = ::memfd_create("quarrow-tool-output", MFD_CLOEXEC);
+    if (said < 0) {
+        result.outcome.failure = std::string("cannot keep its output: ") + std::strerror(errno);
+        return result;
+    }
+    result.outcome = runTool(command, "", said, said);
+    char buffer[4096];
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(said, buffer, sizeof buffer, at);
+        if (got > 0) {
+            result.said.append(buffer, static_cast<std::size_t>(got));
+            at += got;
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(said);
+    return result;
 }

@@ -25,7 +25,7 @@ std::string relativeText(const fs::path& path, const fs::path& root) {
 
 }  // namespace
 
-std::vector<std::string> runsToPick(const fs::path& dataRoot, const std::string& program) {
+std::vector<std::string> runsToPick(const fs::path& dataRoot, Program program) {
     std::vector<std::string> shown;
     for (const CatalogRun& run : pickerRuns(dataRoot, program)) shown.push_back(run.source);
     return shown;
@@ -41,13 +41,13 @@ std::string shownRun(const fs::path& dataRoot, const std::string& dataFile) {
     return dataFile;
 }
 
-fs::path programDataFile(const std::string& program, const fs::path& named) {
+fs::path programDataFile(Program program, const fs::path& named) {
     const std::optional<CatalogRun> run = runOfNamedPath(named);
-    if (!run) return program == "yepharvest" ? named / yepFileName : named;
+    if (!run) return program == Program::yepharvest ? named / yepFileName : named;
     // A run the rule gives to the other program is refused by name.
     return run->program == program ? fs::path(run->path) : named;
 }
 
-std::optional<std::string> missingRun(const std::string& program, const fs::path& dataRoot, const fs::path& dataFile) {
+std::optional<std::string> missingRun(Program program, const fs::path& dataRoot, const fs::path& dataFile) {
     return missingRun(program, dataFile, dataRoot, " under the data root");
 }

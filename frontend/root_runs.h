@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "frontend/program.h"
+
 // The runs a form offers, relative to the data root, as they are now.
-std::vector<std::string> runsToPick(const std::filesystem::path& dataRoot, const std::string& program);
+std::vector<std::string> runsToPick(const std::filesystem::path& dataRoot, Program program);
 
 // What the form shows for a run the program is given as `dataFile`,
 // relative to the data root.
@@ -21,10 +23,10 @@ std::string shownRun(const std::filesystem::path& dataRoot, const std::string& d
 // for a run folder or its export, also for an X.d that is not there; the
 // .wiff file an export stands for), a folder's Analysis.yep for yepharvest.
 // Anything else stays as named, for the refusal to name.
-std::filesystem::path programDataFile(const std::string& program, const std::filesystem::path& named);
+std::filesystem::path programDataFile(Program program, const std::filesystem::path& named);
 
 // Why the program would find nothing to read at `dataFile` (canonical,
 // inside the data root): the catalogue's missingRun, its paths shown
 // relative to the data root; nothing when there is something to read.
-std::optional<std::string> missingRun(const std::string& program, const std::filesystem::path& dataRoot,
+std::optional<std::string> missingRun(Program program, const std::filesystem::path& dataRoot,
                                       const std::filesystem::path& dataFile);

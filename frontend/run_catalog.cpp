@@ -158,7 +158,7 @@ public:
             }
             if (kind == EntryKind::folder) {
                 if (isRunFolderName(path.filename().string())) {
-                    if (findAnalysisExport(path)) add("yepharvest", relative / "Analysis.yep", relative);
+                    if (findAnalysisExport(path)) add(Program::yepharvest, relative / "Analysis.yep", relative);
                 } else if (depth + 1 < scope_.maxDepth) {
                     walk(path, depth + 1);
                 }
@@ -166,7 +166,7 @@ public:
                 continue;  // a FIFO, a device or a socket holds no run, and is never opened
             } else if (isWiffFile(path)) {
                 wiffRuns.insert(path.stem().string());
-                add("wiffharvest", relative, relative);
+                add(Program::wiffharvest, relative, relative);
             } else if (hasExportEnding(path.filename().string())) {
                 exports.push_back(path);
             }
@@ -181,9 +181,9 @@ public:
             if (besideWiff) continue;
             const fs::path relative = path.lexically_relative(root_);
             if (const std::optional<std::string> sciexRun = sciexRunOf(path, base)) {
-                add("wiffharvest", relative.parent_path() / (*sciexRun + ".wiff"), relative);
+                add(Program::wiffharvest, relative.parent_path() / (*sciexRun + ".wiff"), relative);
             } else {
-                add("yepharvest", relative, relative);
+                add(Program::yepharvest, relative, relative);
             }
         }
     }
@@ -200,7 +200,7 @@ private:
 
     // The exports of one .wiff file all stand for it: the first (in name
     // order) is the one the user recognises it by.
-    void add(const std::string& program, const fs::path& path, const fs::path& source) {
+    void add(Program program, const fs::path& path, const fs::path& source) {
         const std::string key = path.generic_string();
         if (runs_.contains(key)) return;
         runs_.emplace(key, CatalogRun{runNameOfDataFile(key), program, key, source.generic_string()});
@@ -227,7 +227,7 @@ std::optional<CatalogRun> wiffRunOfExport(const fs::path& exportPath) {
         return std::nullopt;  // the program says what is wrong with the folder
     }
     for (const CatalogRun& run : runs) {
-        if (run.program != "wiffharvest") continue;
+        if (run.program != Program::wiffharvest) continue;
         const std::vector<std::string> exports = findWiffExports((exportPath.parent_path() / run.path).string()).files;
         for (const std::string& file : exports) {
             if (fs::path(file).filename() == exportPath.filename()) return run;
@@ -236,7 +236,7 @@ std::optional<CatalogRun> wiffRunOfExport(const fs::path& exportPath) {
     return std::nullopt;
 }
 
-std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, const std::string& program) {
+std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, Program program) {
     std::vector<CatalogRun> runs;
     try {
         runs = catalogRuns(dataRoot, CatalogScope{.maxDepth = 5, .maxRuns = 2000});
@@ -247,7 +247,7 @@ std::vector<CatalogRun> pickerRuns(const fs::path& dataRoot, const std::string& 
     return runs;
 }
 
-std::vector<std::string> findRuns(const fs::path& dataRoot, const std::string& program) {
+std::vector<std::string> findRuns(const fs::path& dataRoot, Program program) {
     std::vector<std::string> paths;
     for (const CatalogRun& run : pickerRuns(dataRoot, program)) paths.push_back(run.path);
     return paths;
@@ -258,9 +258,9 @@ bool isRunFolderName(std::string_view name) { return name.size() > 2 && endsWith
 std::optional<CatalogRun> runOfNamedPath(const fs::path& named) {
     const fs::path path = named.has_filename() ? named : named.parent_path();
     const std::string fileName = path.filename().string();
-    CatalogRun run{.name = "", .program = "yepharvest", .path = path.string(), .source = named.string()};
+    CatalogRun run{.name = "", .program = Program::yepharvest, .path = path.string(), .source = named.string()};
     if (fileName.ends_with(".wiff")) {
-        run.program = "wiffharvest";
+        run.program = Program::wiffharvest;
     } else if (isRunFolderName(fileName)) {
         run.path = (path / "Analysis.yep").string();
     } else if (isRunFolderName(path.parent_path().filename().string()) &&
@@ -270,7 +270,7 @@ std::optional<CatalogRun> runOfNamedPath(const fs::path& named) {
         run.path = (path.parent_path() / "Analysis.yep").string();
     } else if (hasExportEnding(fileName)) {
         if (const std::optional<CatalogRun> wiff = wiffRunOfExport(path)) {
-            run.program = "wiffharvest";
+            run.program = Program::wiffharvest;
             run.path = (path.parent_path() / wiff->path).string();
         }
     } else if (kindOf(path) == EntryKind::folder) {
@@ -280,12 +280,12 @@ std::optional<CatalogRun> runOfNamedPath(const fs::path& named) {
     return run;
 }
 
-std::optional<std::string> missingRun(const std::string& program, const fs::path& dataFile, const fs::path& shownFrom,
+std::optional<std::string> missingRun(Program program, const fs::path& dataFile, const fs::path& shownFrom,
                                       const std::string& where) {
     const auto shown = [&](const fs::path& path) {
         return shownFrom.empty() ? path.string() : path.lexically_relative(shownFrom).generic_string();
     };
-    if (program == "wiffharvest") {
+    if (program == Program::wiffharvest) {
         if (!findWiffExports(dataFile.string()).files.empty()) return std::nullopt;
         const std::string run = dataFile.stem().string();
         return "no export of it lies beside it" + where + " (" + run + ".mzML, " + run + ".mzXML, " + run +
@@ -317,9 +317,9 @@ std::optional<std::string> missingRun(const std::string& program, const fs::path
     return std::nullopt;
 }
 
-std::vector<fs::path> runInputs(const std::string& program, const fs::path& dataFile) {
+std::vector<fs::path> runInputs(Program program, const fs::path& dataFile) {
     std::vector<fs::path> inputs = {dataFile};
-    if (program == "wiffharvest") {
+    if (program == Program::wiffharvest) {
         for (const std::string& file : findWiffExports(dataFile.string()).files) inputs.emplace_back(file);
     } else if (dataFile.filename() == "Analysis.yep") {
         inputs.push_back(dataFile.parent_path());

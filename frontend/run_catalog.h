@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/program.h"
+
 struct CatalogRun {
     std::string name;     // the run's name, as its outputs are named (X for X.d, RUN for RUN.wiff, an export's base name)
-    std::string program;  // "yepharvest" or "wiffharvest"
+    Program program;
     std::string path;     // relative to the folder, as the program is given it (X.d/Analysis.yep, sub/RUN.wiff, sub/x.mzML)
     std::string source;   // relative to the folder: an existing file or folder the user recognises it by (X.d, the
                           // .wiff file if it exists, else its first export; the export)
@@ -75,15 +77,15 @@ std::optional<CatalogRun> runOfNamedPath(const std::filesystem::path& named);
 // are shown relative to `shownFrom` (as they are when it is empty), and
 // `where` ends the sentences that say something is not there (" under the
 // data root").
-std::optional<std::string> missingRun(const std::string& program, const std::filesystem::path& dataFile,
+std::optional<std::string> missingRun(Program program, const std::filesystem::path& dataFile,
                                       const std::filesystem::path& shownFrom, const std::string& where);
 
 // What `program` reads of the run it is given as `dataFile`: that path,
 // and the run folder of X.d/Analysis.yep or the exports beside a .wiff path.
-std::vector<std::filesystem::path> runInputs(const std::string& program, const std::filesystem::path& dataFile);
+std::vector<std::filesystem::path> runInputs(Program program, const std::filesystem::path& dataFile);
 
 // The web form's picker: `program`'s runs under the data root, at most five
 // levels deep and 2000 runs; none when the root cannot be read.
-std::vector<CatalogRun> pickerRuns(const std::filesystem::path& dataRoot, const std::string& program);
+std::vector<CatalogRun> pickerRuns(const std::filesystem::path& dataRoot, Program program);
 // Their paths, as the programs are given them.
-std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, const std::string& program);
+std::vector<std::string> findRuns(const std::filesystem::path& dataRoot, Program program);

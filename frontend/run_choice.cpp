@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/util/text_path.h"
-#include "frontend/extract_command.h"
+#include "frontend/command_line_error.h"
 #include "frontend/run_batch.h"
 #include "frontend/run_catalog.h"
 
@@ -43,7 +43,7 @@ std::vector<ChosenRun> chooseRuns(const std::string& path) {
     std::vector<ChosenRun> runs;
     if (const std::optional<CatalogRun> named = runOfNamedPath(data)) {
         ChosenRun run{.given = path, .name = named->name, .program = named->program, .dataFilename = named->path};
-        if (run.program == "wiffharvest" && !path.ends_with(".wiff")) {
+        if (run.program == Program::wiffharvest && !path.ends_with(".wiff")) {
             run.note = path + " is an export of a .wiff file: wiffharvest reads it as " + run.dataFilename +
                        ", with every export of that file beside it";
         }

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "frontend/program.h"
+
 struct ChosenRun {
     std::string given = {};         // the path as named, or the run's own path in a folder named
     std::string name = {};          // the run name the program gives the data file
-    std::string program = {};       // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     std::string dataFilename = {};  // absolute
     std::string note = {};          // how the path was understood, when it is not plain
 };

@@ -57,11 +57,7 @@ std::string runsTsv(const std::vector<CatalogRun>& runs, const std::vector<std::
     std::string text = "run\tprogram\tpath\tsource\tproblem\n";
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const CatalogRun& run = runs[i];
-        for (const std::string_view field : {std::string_view(run.name), std::string_view(run.program)}) {
-            text += tsvField(field);
-            text += '\t';
-        }
-        text += tsvField(run.path) + '\t' + tsvField(run.source) + '\t' + tsvField(i < problems.size() ? problems[i] : "");
+        text += tsvField(run.name) + '\t' + tsvField(programName(run.program)) + '\t' + tsvField(run.path) + '\t' + tsvField(run.source) + '\t' + tsvField(i < problems.size() ? problems[i] : "");
         text += '\n';
     }
     return text;

@@ -13,6 +13,7 @@
 #include "core/util/failure_line.h"
 #include "frontend/run_listing.h"
 #include "frontend/settings_file.h"
+#include "frontend/time_text.h"
 
 namespace fs = std::filesystem;
 
@@ -26,12 +27,7 @@ std::string fileText(const fs::path& path) {
 }
 
 std::string isoTime(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return timeText(when, TimeStyle::isoUtc);
 }
 
 std::string fixedDecimals(double value, int decimals) {
@@ -155,7 +151,7 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
     row("run", run.name);
     row("input", run.given);
     row("data file", run.dataFilename);
-    row("program", run.program);
+    row("program", programName(run.program));
     row("program path", run.programPath);
     row("version", record.version);
     row("start", isoTime(record.start));
@@ -182,13 +178,13 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
 std::string closingLine(const ExtractRun& run, const RunRecord& record) {
     const std::string recordPath = "record " + run.folder + runRecordName;
     const std::string word = outcomeWord(record);
-    if (word == "not started") return run.name + ": " + run.program + " was not started: " + record.error + "; " + recordPath;
+    if (word == "not started") return run.name + ": " + programName(run.program) + " was not started: " + record.error + "; " + recordPath;
     if (word == "stopped") {
-        return run.name + ": " + run.program + " was stopped by signal " + std::to_string(record.outcome->signal) + "; " +
+        return run.name + ": " + programName(run.program) + " was stopped by signal " + std::to_string(record.outcome->signal) + "; " +
                recordPath;
     }
     if (word == "failed") {
-        return run.name + ": " + run.program + " failed (exit status " + std::to_string(record.outcome->exitStatus) +
+        return run.name + ": " + programName(run.program) + " failed (exit status " + std::to_string(record.outcome->exitStatus) +
                (record.error.empty() ? "" : ": " + record.error) + "); " + recordPath;
     }
     const RunCounts& counts = record.counts;

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "frontend/extract_command.h"
+#include "frontend/command_line_error.h"
 #include "frontend/run_listing.h"
 
 namespace {

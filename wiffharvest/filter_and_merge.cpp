@@ -1,6 +1,5 @@
 #include "wiffharvest/filter_and_merge.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "core/extractor/merge_windows.h"
@@ -39,12 +38,10 @@ void mergeInto(SciexMSscan& group, SciexMSscan& candidate, const ExtractionConte
 void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t first, std::int32_t end, const ExtractionContext& context,
                               const SciexInstrument& instrument) {
     const ExtractorParameters& parameters = context.parameters;
-    auto& records = table.records;
-    const auto record = [&](std::int32_t i) -> SciexMSscan& { return records[static_cast<std::size_t>(i)]; };
     // Each record is range-checked when the walk reaches it: the candidates
     // of a window are merged before their own check.
     const auto opensGroup = [&](std::int32_t i) {
-        SciexMSscan& scan = record(i);
+        SciexMSscan& scan = table[i];
         if (outsideScanRange(scan, parameters)) {
             scan.rejected = true;
             context.getRejectReasonsStream().print("\n%s.%04.0f\t0\tscan #: %d outside range %d - %d",
@@ -55,8 +52,8 @@ void rejectOutOfRangeAndMerge(ScanTable& table, std::int32_t first, std::int32_t
         return scan.msLevel == 2 && !scan.mergedAway && !scan.rejected;
     };
     mergeWithinWindows(
-        records, first, end, table.size(), parameters, opensGroup,
-        [&](std::int32_t i, std::int32_t j) { mergeInto(record(i), record(j), context, instrument); },
+        table.records, first, end, table.size(), parameters, opensGroup,
+        [&](std::int32_t i, std::int32_t j) { mergeInto(table[i], table[j], context, instrument); },
         [](std::int32_t) {});
 }
 
@@ -70,18 +67,9 @@ void filterMergedSpectra(ScanTable& table, std::int32_t first, std::int32_t end,
     // Beyond the filters only a written spectrum's m/z and intensities are
     // read: it keeps those, in less than half the room.
     for (std::int32_t i = first; i < end; ++i) {
-        SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
+        SciexMSscan& scan = table[i];
         if (scan.msLevel != 2) continue;
         if (scan.written()) scan.peaks = toSpectrumPoints(scan.fragmentPeaks);
         PeakList().swap(scan.fragmentPeaks);
     }
-}
-
-void filterAndMergeMSMSspectra(ScanTable& table, std::int32_t n, const ExtractionContext& context,
-                               const SciexInstrument& instrument) {
-    // Every merged list is complete before any spectrum's features are computed.
-    rejectOutOfRangeAndMerge(table, 0, n, context, instrument);
-    std::printf("<BR>Merging done: \n");
-    std::printf("<BR>numNonRejectedMSMSspectra: %d", countNonRejectedMSMSspectra(table, n));
-    filterMergedSpectra(table, 0, n, context);
 }

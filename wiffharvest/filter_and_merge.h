@@ -9,11 +9,6 @@
 #include "wiffharvest/sciex_instrument.h"
 #include "wiffharvest/sciex_ms_scan.h"
 
-// The first n records, both phases one after the other, with the count of
-// spectra left between them.
-void filterAndMergeMSMSspectra(ScanTable& table, std::int32_t n, const ExtractionContext& context,
-                               const SciexInstrument& instrument);
-
 // The phases over a table walked in blocks. Range check and merging of the
 // groups opened by records [first, end): their windows' records must be
 // read and their charges assigned (windowReach beyond `end`).

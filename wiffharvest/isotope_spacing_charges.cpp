@@ -59,14 +59,14 @@ std::int32_t chargeFromSurveyIsotopes(const SciexMSscan& scan, const SciexMSscan
 void assignChargesFromIsotopeSpacing(ScanTable& table, std::int32_t first, std::int32_t end,
                                      const ExtractionContext& context) {
     for (std::int32_t i = first; i < end; ++i) {
-        SciexMSscan& scan = table.records[static_cast<std::size_t>(i)];
+        SciexMSscan& scan = table[i];
         if (scan.msLevel == 1 || scan.rejected || !scan.chargePending) continue;
         // Sciex exports often hold no survey scan before the first MS/MS
         // spectra: such a spectrum keeps its charge open instead of ending
         // the run.
         const std::optional<std::int32_t> survey = preceedingMSscan(table.records, i);
         if (!survey) continue;
-        const std::int32_t z = chargeFromSurveyIsotopes(scan, table.records[static_cast<std::size_t>(*survey)], context);
+        const std::int32_t z = chargeFromSurveyIsotopes(scan, table[*survey], context);
         scan.setCharge(z, ChargeSource::isotopeSpacing);
         if (z != 0) scan.chargePending = false;
     }

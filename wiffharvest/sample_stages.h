@@ -27,15 +27,13 @@ public:
     // The records before `read` are read; all are when `read` reaches the
     // table's size. Runs each stage as far as it can.
     void advance(std::int32_t read);
-    // After the last record: the progress lines of the stages, the
-    // peak-list files' failure or MGF file, the statistics block.
+    // After the last record: each stage's progress line, with the peak-list
+    // files' failure or MGF file and the statistics block.
     void finish();
 
 private:
     struct State;
 
     ScanTable& table_;
-    const ExtractionContext& context_;
-    const SciexInstrument& instrument_;
     std::unique_ptr<State> state_;
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/extractor/record_table.h"
 #include "core/extractor/spectrum_record.h"
 #include "core/peaks/kestrane_peak.h"
 
@@ -27,13 +28,7 @@ struct SciexMSscan : SpectrumRecord {
     float cycleTime = 0.0F;  // the scan's cycle time in seconds, as the file object reports it
 };
 
-struct ScanTable {
-    std::vector<SciexMSscan> records;
-    // Set by the reader when the sample had no level-1 scan.
-    bool noMSscans = false;
-
-    std::int32_t size() const { return static_cast<std::int32_t>(records.size()); }
-};
+using ScanTable = RecordTable<SciexMSscan>;
 
 // Records with MS level 2, at least two peaks and not rejected among the
 // first n (among records [first, end)): the count the driver prints after

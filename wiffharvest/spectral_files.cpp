@@ -40,10 +40,3 @@ void processSciexDDErun(const ScanTable& table, std::int32_t first, std::int32_t
             writeFeaturesRow(context.getSpecFeaturesStream(), name, scan, context.parameters.cys);
         });
 }
-
-void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
-                        const SciexInstrument& instrument) {
-    PeakListWriting writing(sciexPeakListOutput(sample, context, instrument), context);
-    processSciexDDErun(table, 0, n, sample, writing);
-    writing.finish();
-}

@@ -16,7 +16,3 @@ PeakListOutput sciexPeakListOutput(std::int32_t sample, const ExtractionContext&
                                    const SciexInstrument& instrument);
 void processSciexDDErun(const ScanTable& table, std::int32_t first, std::int32_t end, std::int32_t sample,
                         PeakListWriting& writing);
-
-// The first n records at once.
-void processSciexDDErun(const ScanTable& table, std::int32_t n, std::int32_t sample, const ExtractionContext& context,
-                        const SciexInstrument& instrument);

@@ -249,7 +249,7 @@ void SampleReading::readUpTo(std::int32_t end) {
             try {
                 SpectrumData spectrum = reader_;
                 const SpectrumToRead& wanted = toRead_[static_cast<std::size_t>(k)];
-                readSpectrum(table_.records[static_cast<std::size_t>(k)], spectrum, sample_, wanted.period,
+                readSpectrum(table_[k], spectrum, sample_, wanted.period,
                              wanted.experiment, wanted.cycleTime, instrument_, width_);
                 return nullptr;
             } catch (...) {
@@ -282,11 +282,4 @@ std::int32_t openWiffFile(const std::string& path, const ExtractionContext& cont
     reportExportWarnings(file.exportWarnings(), runStats);
     instrument.family = file.acquisitionInfo(1).instrumentInfo().family();
     return samples;
-}
-
-std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t sample, ScanTable& table,
-                                      const ExtractionContext& context, const SciexInstrument& instrument) {
-    SampleReading reading(path, sample, table, context, instrument);
-    reading.readUpTo(reading.count());
-    return reading.count();
 }

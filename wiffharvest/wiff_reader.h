@@ -57,7 +57,3 @@ private:
     std::int32_t frontier_ = 0;
     bool sawLevel1_ = false;
 };
-
-// The whole sample at once; returns n.
-std::int32_t readSciexScansIntoMemory(const std::string& path, std::int32_t sample, ScanTable& table,
-                                      const ExtractionContext& context, const SciexInstrument& instrument);

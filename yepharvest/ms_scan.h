@@ -1,11 +1,11 @@
 #pragma once
 // The run table: one MSscan record per spectrum of the run, survey scans and
-// MS/MS spectra alike, in acquisition order. Record i holds scan number i + 1.
-// The reader fills it; every later stage walks it and updates records in place.
+// MS/MS spectra alike (record_table.h).
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "core/extractor/record_table.h"
 #include "core/extractor/spectrum_record.h"
 #include "core/extractor/survey_scans.h"
 
@@ -21,16 +21,7 @@ struct MSscan : SpectrumRecord {
     double retentionSeconds = -1.0;  // scan start time; negative when the run gives none
 };
 
-struct RunTable {
-    std::vector<MSscan> records;
-    // Set by the reader when no spectrum of the run has MS level 1; the two
-    // survey-scan stages are skipped then.
-    bool noMSscans = false;
-
-    std::int32_t numScans() const { return static_cast<std::int32_t>(records.size()); }
-    MSscan& operator[](std::int32_t index) { return records[static_cast<std::size_t>(index)]; }
-    const MSscan& operator[](std::int32_t index) const { return records[static_cast<std::size_t>(index)]; }
-};
+using RunTable = RecordTable<MSscan>;
 
 // `count` zeroed records; running out of memory ends the process.
 void allocateMSscanMemory(RunTable& run, std::int32_t count);

@@ -51,7 +51,7 @@ void mergePeakLists(RunTable& run, const std::vector<MergedGroup>& groups) {
 
 void mergeNearbyMSMSspectra(RunTable& run, std::int32_t first, std::int32_t end, const ExtractionContext& context) {
     const ExtractorParameters& parameters = context.parameters;
-    const std::int32_t count = run.numScans();
+    const std::int32_t count = run.size();
     std::vector<MergedGroup> groups;
     mergeWithinWindows(
         run.records, first, end, count, parameters, [&](std::int32_t i) { return opensGroup(run[i], i, count); },

@@ -37,7 +37,6 @@ int runYepharvest() {
         stages.advance(reading.frontier(), reading.done());
     }
     const int readFailed = reading.finish();
-    std::printf("<BR>Data read into memory. \n");
     stages.finish(readFailed != 0);
 
     comUninitialize();

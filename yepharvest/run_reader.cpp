@@ -128,7 +128,7 @@ void RunReading::guarded(Step step) {
         failure_ = "A non-COM exception has been thrown";
         printLine(PageHtml(failure_));
     }
-    const std::int32_t count = run_.numScans();
+    const std::int32_t count = run_.size();
     if (frontier_ > 0 && frontier_ < count) {
         printLine(PageHtml::markup("<BR>") +
                   PageHtml(formatText("The run goes on with the %d of its %d spectra read before this error: its peak "
@@ -137,6 +137,8 @@ void RunReading::guarded(Step step) {
     }
     failed_ = true;
     frontier_ = count;
+    // A run that failed is reported as one with survey scans, as it always was.
+    run_.noMSscans = false;
 }
 
 RunReading::RunReading(const std::string& runPath, RunTable& run, const ExtractionContext& context)
@@ -165,7 +167,7 @@ RunReading::~RunReading() = default;
 
 std::int32_t RunReading::frontier() const { return frontier_; }
 
-bool RunReading::done() const { return frontier_ >= run_.numScans(); }
+bool RunReading::done() const { return frontier_ >= run_.size(); }
 
 // Decoding is most of the time of reading a run, so both cores read
 // spectra; the records and the reject rows still go in scan order.
@@ -174,7 +176,7 @@ void RunReading::readUpTo(std::int32_t end) {
         const ExtractorParameters& parameters = context_.parameters;
         const MSSpectrumCollection& spectra = *open_->spectra;
         const std::int32_t first = frontier_;
-        end = std::min(end, run_.numScans());
+        end = std::min(end, run_.size());
         computeOnTwoCoresConsumeInOrder<SpectrumRead>(
             first, end,
             [&](std::int32_t i) {
@@ -198,6 +200,9 @@ void RunReading::readUpTo(std::int32_t end) {
                 if (scan.msLevel == 1) anyMSscan_ = true;
                 frontier_ = i + 1;
             });
+        // Known once the last spectrum is read, before the stages' last
+        // stretch: those over survey scans skip the run from then on.
+        if (frontier_ == run_.size() && !anyMSscan_) run_.noMSscans = true;
     });
 }
 
@@ -210,16 +215,10 @@ int RunReading::finish() {
         printFirstSpectrumParameters(*open_->spectra);
         printLine(PageHtml::markup("<BR>-----------------"));
         reportExportWarnings(analysis.getWarnings(), context_.getRunStatsStream());
-        if (!anyMSscan_) run_.noMSscans = true;
+        if (!anyMSscan_) run_.noMSscans = true;  // a run of no spectrum, never read
     });
     open_.reset();
     return failed_ ? 1 : 0;
-}
-
-int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context) {
-    RunReading reading(runPath, run, context);
-    reading.readUpTo(run.numScans());
-    return reading.finish();
 }
 
 void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate,

@@ -49,11 +49,6 @@ private:
     bool anyMSscan_ = false;
 };
 
-// The whole run at once: 0 when it was read, 1 when opening or reading failed
-// (the records read so far stay, and the page says that the run goes on with
-// those).
-int readVelmoraDataIntoMemory(const std::string& runPath, RunTable& run, const ExtractionContext& context);
-
 // Appends the run's identity lines to runStats.txt; `acquisitionDate` in
 // days since 30 December 1899.
 void writeRunInfo(const std::string& analysisName, const std::string& sampleName, double acquisitionDate,

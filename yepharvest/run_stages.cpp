@@ -3,11 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/extractor/merge_windows.h"
-#include "core/extractor/precursor_tics.h"
-#include "core/extractor/run_statistics.h"
-#include "core/extractor/stage_pipeline.h"
-#include "core/extractor/survey_scans.h"
+#include "core/extractor/shared_stages.h"
 #include "yepharvest/ms_scan_preprocessing.h"
 #include "yepharvest/msms_filtering.h"
 #include "yepharvest/msms_merging.h"
@@ -19,9 +15,17 @@
 namespace {
 
 // The stages in their order, the reading first.
-enum Stage : std::size_t { reading, preprocessing, merging, charges, surveyIsotopes, filtering, precursorTICs, files };
-
-void dropPeaks(MSscan& scan) { SpectrumPoints().swap(scan.peaks); }
+enum Stage : std::size_t {
+    reading,
+    preprocessing,
+    merging,
+    charges,
+    surveyIsotopes,
+    filtering,
+    precursorTICs,
+    files,
+    statistics
+};
 
 }  // namespace
 
@@ -36,8 +40,11 @@ struct RunStages::State {
     std::vector<PipelineStage> stages() {
         const ExtractorParameters& parameters = context.parameters;
         using Context = const ExtractionContext&;
+        const auto surveyScans = [this] { return !run.noMSscans; };
         return {
-            {.name = "reading", .logs = rejectReasonsLog | runStatsLog},
+            {.name = "reading",
+             .logs = rejectReasonsLog | runStatsLog,
+             .progress = [] { std::printf("<BR>Data read into memory. \n"); }},
             {.name = "preprocessing",
              .reads = {{reading}},
              .run = [this](std::int32_t first, std::int32_t end,
@@ -47,23 +54,27 @@ struct RunStages::State {
                      for (std::int32_t i = first; i < end; ++i) {
                          if (run[i].msLevel == 1) surveys.add(i);
                      }
+                 },
+             .progress =
+                 [surveyScans] {
+                     if (surveyScans()) std::printf("<BR>MS scans pre-processed. \n");
                  }},
-            {.name = "merging",
-             .reads = {{preprocessing, windowReach(parameters)}},
-             .logs = rejectReasonsLog,
-             .run = [this](std::int32_t first, std::int32_t end,
-                           Context c) { mergeNearbyMSMSspectra(run, first, end, c); }},
+            mergingStage(
+                preprocessing, parameters,
+                [this](std::int32_t first, std::int32_t end, Context c) { mergeNearbyMSMSspectra(run, first, end, c); },
+                {}, [] { std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n"); }),
             {.name = "charges",
              .reads = {{merging}},
              .logs = chargeCheckLog,
              .run = [this](std::int32_t first, std::int32_t end,
-                                 Context c) { determinePrecursorCharges(run, first, end, c, &picks); },
+                           Context c) { determinePrecursorCharges(run, first, end, c, &picks); },
              .release =
                  [this](std::int32_t first, std::int32_t end) {
                      for (std::int32_t i = first; i < end; ++i) {
-                         if (run[i].msLevel != 1 && (run[i].msLevel != 2 || run[i].rejected)) dropPeaks(run[i]);
+                         if (run[i].msLevel != 1 && (run[i].msLevel != 2 || run[i].rejected)) releasePeaks(run[i]);
                      }
-                 }},
+                 },
+             .progress = [] { std::printf("<BR>Precursor charges determined. \n"); }},
             {.name = "surveyIsotopes",
              .reads = {{charges}},
              .logs = chargeCheckLog,
@@ -71,6 +82,12 @@ struct RunStages::State {
                  [this](std::int32_t first, std::int32_t end, Context c) {
                      if (c.parameters.chargeFromSurveyIsotopes != 0) {
                          chargePrecursorsFromSurveyIsotopes(run, first, end, c);
+                     }
+                 },
+             .progress =
+                 [this, surveyScans] {
+                     if (context.parameters.chargeFromSurveyIsotopes != 0 && surveyScans()) {
+                         std::printf("<BR>Precursor charges read from survey isotopes. \n");
                      }
                  }},
             {.name = "filtering",
@@ -84,31 +101,18 @@ struct RunStages::State {
              .release =
                  [this](std::int32_t first, std::int32_t end) {
                      for (std::int32_t i = first; i < end; ++i) {
-                         if (run[i].msLevel != 1 && !run[i].written()) dropPeaks(run[i]);
+                         if (run[i].msLevel != 1 && !run[i].written()) releasePeaks(run[i]);
                      }
-                 }},
-            {.name = "precursorTICs",
-             .reads = {{filtering}, {preprocessing, precursorTICsReach(parameters)}},
-             .run = [this](std::int32_t first, std::int32_t end,
-                           Context c) { calculatePrecursorTICs(run.records, first, end, c); },
-             .release =
-                 [this](std::int32_t, std::int32_t end) {
-                     surveys.releaseUnreachable(end, [&](std::int32_t k) { dropPeaks(run[k]); });
-                 }},
-            {.name = "files",
-             .reads = {{precursorTICs}},
-             .logs = specFeaturesLog,
-             .run =
-                 [this](std::int32_t first, std::int32_t end, Context c) {
-                     if (!writing) writing.emplace(velmoraPeakListOutput(context), c);
-                     processVelmoraLCMSMSrun(run, first, end, *writing);
                  },
-             .release =
-                 [this](std::int32_t first, std::int32_t end) {
-                     for (std::int32_t i = first; i < end; ++i) {
-                         if (run[i].msLevel != 1) dropPeaks(run[i]);
-                     }
-                 }},
+             .progress = [] { std::printf("<BR>Spectra filtered. \n"); }},
+            precursorTICsStage(run, filtering, preprocessing, surveys, parameters),
+            spectralFilesStage(run, {{precursorTICs}},
+                               {.output = [this] { return velmoraPeakListOutput(context); },
+                                .write = [this](std::int32_t first, std::int32_t end,
+                                                PeakListWriting& writing) { processVelmoraLCMSMSrun(run, first, end, writing); },
+                                .readingFailed = [this] { return readingFailed; }}),
+            statisticsStage(
+                files, [this] { return countRunStatistics(run); }, context, " \n"),
         };
     }
 
@@ -116,33 +120,20 @@ struct RunStages::State {
     const ExtractionContext& context;
     SurveyScansInReach surveys;
     DoublyChargedPicks picks;
-    std::optional<PeakListWriting> writing;
+    bool readingFailed = false;
     StagePipeline pipeline;  // last: its stages use the members above
 };
 
 RunStages::RunStages(RunTable& run, const ExtractionContext& context)
-    : run_(run), context_(context), state_(std::make_unique<State>(run, context)) {}
+    : run_(run), state_(std::make_unique<State>(run, context)) {}
 
 RunStages::~RunStages() = default;
 
 void RunStages::advance(std::int32_t read, bool readingDone) {
-    state_->pipeline.advance(read, readingDone, run_.numScans());
+    state_->pipeline.advance(read, readingDone, run_.size());
 }
 
 void RunStages::finish(bool readingFailed) {
-    advance(run_.numScans(), true);
-    State& s = *state_;
-    const bool surveyScans = !run_.noMSscans;
-    if (surveyScans) std::printf("<BR>MS scans pre-processed. \n");
-    std::printf("<BR>Nearby MS/MS spectra with same precursor merged. \n");
-    std::printf("<BR>Precursor charges determined. \n");
-    if (context_.parameters.chargeFromSurveyIsotopes != 0 && surveyScans) {
-        std::printf("<BR>Precursor charges read from survey isotopes. \n");
-    }
-    std::printf("<BR>Spectra filtered. \n");
-    if (surveyScans) std::printf("<BR>Calculated precursor TICs in intervening MS scans.\n");
-    s.writing->finish(readingFailed);
-    std::printf("<BR>Created spectral files.\n");
-    writeRunStatistics(countRunStatistics(run_), context_.parameters.maxCharge, context_.getRunStatsStream());
-    std::printf("<BR>Run statistics calculated and output. \n");
+    state_->readingFailed = readingFailed;
+    state_->pipeline.finish(run_.size());
 }

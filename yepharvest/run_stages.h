@@ -24,14 +24,13 @@ public:
     // The records before `read` are read; `readingDone` when the reading has
     // ended (all records are then final). Runs each stage as far as it can.
     void advance(std::int32_t read, bool readingDone);
-    // After the reading's last lines: the progress line of each stage, the
-    // peak-list files' failure or MGF file, the statistics block.
+    // After the reading's last lines: each stage's progress line, with the
+    // peak-list files' failure or MGF file and the statistics block.
     // `readingFailed`: the run's reading ended in an error.
     void finish(bool readingFailed);
 
 private:
     RunTable& run_;
-    const ExtractionContext& context_;
     struct State;
     std::unique_ptr<State> state_;
 };

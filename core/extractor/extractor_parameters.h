@@ -2,13 +2,13 @@
 // Every setting of an extraction run, taken from the CGI query. Read once at
 // start-up into the extraction context, read-only afterwards. Each field is
 // one query key of the same name; the key table (query_keys.h) gives its
-// default, range and meaning.
+// default, range and meaning, and reads a query into these
+// (readExtractorParameters), so that the table depends on this and not the
+// other way round.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "core/util/cgi_query.h"
 
 // How precursors get their charge, from autoCharge: "Find", "Default", and
 // anything else (or nothing) for the fixed charge lowCharge = highCharge.
@@ -18,9 +18,6 @@ enum class ChargeMode { fixed, find, singlyCharged };
 enum class XtractorMode { normal, qtof, peakPicker };
 
 struct ExtractorParameters {
-    // Every field at the programs' default.
-    ExtractorParameters();
-
     std::int32_t lowCharge = 0;
     std::int32_t highCharge = 0;
     std::optional<std::string> autoCharge;  // absent unless the query gives it
@@ -70,7 +67,3 @@ struct ExtractorParameters {
     ChargeMode chargeMode = ChargeMode::fixed;
     XtractorMode mode = XtractorMode::normal;
 };
-
-// The defaults with the entries applied in order; the last occurrence of a
-// key wins, unknown keys are ignored, nothing is ever rejected.
-ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries);

@@ -10,6 +10,7 @@
 #include "core/extractor/output_files.h"
 #include "core/extractor/parameter_ranges.h"
 #include "core/extractor/peak_list_output.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/checked_file.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"

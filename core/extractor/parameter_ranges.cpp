@@ -15,6 +15,12 @@ const QueryEntry* lastEntryNamed(const std::vector<QueryEntry>& entries, const c
     return nullptr;
 }
 
+// The value as the query gives it, else the programs' default.
+std::string valueText(const std::vector<QueryEntry>& entries, const QueryKey& key) {
+    if (const QueryEntry* entry = lastEntryNamed(entries, key.name)) return entry->value;
+    return key.programDefault != nullptr ? key.programDefault : "";
+}
+
 }  // namespace
 
 std::optional<std::string> findRangeViolation(const std::vector<QueryEntry>& entries,
@@ -25,6 +31,20 @@ std::optional<std::string> findRangeViolation(const std::vector<QueryEntry>& ent
         if (entry == nullptr || key.range->fits(numericValue(key, parameters))) continue;
         return formatText("The value %s of the query key %s is outside its range %s.\n", entry->value.c_str(),
                           key.name, key.range->text().c_str());
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> findOrderViolation(const std::vector<QueryEntry>& entries,
+                                              const ExtractorParameters& parameters) {
+    for (const KeyOrder& order : keyOrders()) {
+        const QueryKey* lower = findQueryKey(order.lower);
+        const QueryKey* upper = findQueryKey(order.upper);
+        if (lower == nullptr || upper == nullptr) continue;
+        if (!(numericValue(*lower, parameters) > numericValue(*upper, parameters))) continue;
+        return formatText("The value %s of the query key %s is above the value %s of the query key %s: %s.\n",
+                          valueText(entries, *lower).c_str(), lower->name, valueText(entries, *upper).c_str(),
+                          upper->name, order.emptyWindow);
     }
     return std::nullopt;
 }

@@ -15,5 +15,12 @@
 std::optional<std::string> findRangeViolation(const std::vector<QueryEntry>& entries,
                                               const ExtractorParameters& parameters);
 
+// The message for the first window of the key table (keyOrders) whose lower
+// key's value lies above its upper key's in `parameters`; nothing when every
+// window takes something. The front ends refuse such a query; the programs
+// run it (their reject rows say why nothing is written).
+std::optional<std::string> findOrderViolation(const std::vector<QueryEntry>& entries,
+                                              const ExtractorParameters& parameters);
+
 // Ends the process through the fatal-error path on a violation.
 void checkParameterRanges(const std::vector<QueryEntry>& entries, const ExtractorParameters& parameters);

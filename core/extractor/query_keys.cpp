@@ -216,6 +216,14 @@ const std::vector<QueryKey>& queryKeys() {
     return keys;
 }
 
+const std::vector<KeyOrder>& keyOrders() {
+    static const std::vector<KeyOrder> orders = {
+        {"firstScan", "lastScan", "no scan lies between them"},
+        {"lowParent", "highParent", "no precursor M+H lies between them"},
+    };
+    return orders;
+}
+
 const std::vector<const char*>& queryKeyGroups() {
     static const std::vector<const char*> groups = {kData, kMerging, kCharge, kFilters, kPicking, kCysteine, kIgnored};
     return groups;
@@ -258,15 +266,6 @@ const char* roleName(KeyRole role) {
     return "";
 }
 
-bool readBy(const QueryKey& key, std::string_view program) {
-    switch (key.programs) {
-        case KeyPrograms::both: return true;
-        case KeyPrograms::yepharvest: return program == "yepharvest";
-        case KeyPrograms::wiffharvest: return program == "wiffharvest";
-    }
-    return false;
-}
-
 std::string frontEndValue(const QueryKey& key) {
     const char* value = key.frontEndDefault != nullptr ? key.frontEndDefault : key.programDefault;
     return value != nullptr ? value : "";
@@ -294,4 +293,22 @@ void applyQueryValue(const QueryKey& key, ExtractorParameters& parameters, const
             }
         },
         key.field);
+}
+
+ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries) {
+    ExtractorParameters parameters;
+    for (const QueryKey& key : queryKeys()) {
+        if (key.programDefault != nullptr) applyQueryValue(key, parameters, key.programDefault);
+    }
+    for (const QueryEntry& entry : entries) {
+        if (const QueryKey* key = findQueryKey(entry.name)) applyQueryValue(*key, parameters, entry.value);
+    }
+    const std::string charge = parameters.autoCharge.value_or("");
+    parameters.chargeMode = charge == "Find"      ? ChargeMode::find
+                            : charge == "Default" ? ChargeMode::singlyCharged
+                                                  : ChargeMode::fixed;
+    parameters.mode = parameters.xtractorMode == "Q-Tof Xtractor" ? XtractorMode::qtof
+                      : parameters.xtractorMode == "Peak-Picker"  ? XtractorMode::peakPicker
+                                                                  : XtractorMode::normal;
+    return parameters;
 }

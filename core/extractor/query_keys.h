@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/extractor/extractor_parameters.h"
+#include "core/util/cgi_query.h"
 
 // How a value text becomes the field's value.
 enum class KeyType {
@@ -87,8 +88,21 @@ struct QueryKey {
     bool advanced = false;
 };
 
+// Two numeric keys whose values bound one window: the value of `lower` may
+// not lie above that of `upper`, or the window takes nothing.
+struct KeyOrder {
+    const char* lower;
+    const char* upper;
+    const char* emptyWindow;  // what is left when it is inverted, for people
+};
+
 // In the order the query ranges are checked.
 const std::vector<QueryKey>& queryKeys();
+// The windows the front ends refuse inverted, in the order they are checked.
+// The programs take an inverted window as they take any other: every scan
+// or precursor outside it is rejected with a reject row naming the window,
+// so a run started directly says in its logs why nothing was written.
+const std::vector<KeyOrder>& keyOrders();
 // The groups in the order people see them.
 const std::vector<const char*>& queryKeyGroups();
 // Nothing for a name that is no key (names are case-sensitive).
@@ -102,10 +116,14 @@ bool setPerRun(const QueryKey& key);
 // The role's name as the key listings write it ("run data", "folder", ...).
 const char* roleName(KeyRole role);
 
-bool readBy(const QueryKey& key, std::string_view program);
 // The value the front ends fill in, "" for an absent default.
 std::string frontEndValue(const QueryKey& key);
 // The key's field of `parameters` as a number (keys of numeric type only).
 double numericValue(const QueryKey& key, const ExtractorParameters& parameters);
 // Stores `value`, read as the key's type, in the key's field.
 void applyQueryValue(const QueryKey& key, ExtractorParameters& parameters, const std::string& value);
+
+// The programs' defaults with the entries applied in order; the last
+// occurrence of a key wins, unknown keys are ignored, nothing is ever
+// rejected. No entries: every field at the programs' default.
+ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries);

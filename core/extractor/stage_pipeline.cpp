@@ -41,3 +41,10 @@ void StagePipeline::advance(std::int32_t read, bool readingDone, std::int32_t co
         if (stages_[s].release) stages_[s].release(before[s], frontiers_[s]);
     }
 }
+
+void StagePipeline::finish(std::int32_t count) {
+    advance(count, true, count);
+    for (const PipelineStage& stage : stages_) {
+        if (stage.progress) stage.progress();
+    }
+}

@@ -6,7 +6,8 @@
 // earlier stage that writes the same log is complete (StagedLogs), so the
 // rows, the files and the page are those of the stages run one after the
 // other over the whole table. After every stage has gone as far as it can,
-// each releases what no later stage will read again.
+// each releases what no later stage will read again. Once the whole table
+// is done, each stage in its order says so on the page.
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,13 @@ inline std::int32_t frontierBehind(std::int32_t ahead, std::int32_t reach, std::
 // The reach of a stage that waits for the whole table of the one it reads.
 inline constexpr std::int32_t kWholeTable = std::numeric_limits<std::int32_t>::max();
 
+// Over the records [first, end), with the stage's own logs.
+using StageRun = std::function<void(std::int32_t first, std::int32_t end, const ExtractionContext& context)>;
+// [first, end): the records the stage has newly run over.
+using StageRelease = std::function<void(std::int32_t first, std::int32_t end)>;
+// After the whole table: the stage's progress line, and what it ends.
+using StageProgress = std::function<void()>;
+
 struct PipelineStage {
     const char* name = "";
     // The stages it reads; none for the reading, which comes first and is
@@ -42,10 +50,14 @@ struct PipelineStage {
     // Over the records [first, end), with the stage's own logs. It runs over
     // each new stretch of records, and once, when it reaches the end of the
     // table, even if that stretch is empty. May be left empty.
-    std::function<void(std::int32_t first, std::int32_t end, const ExtractionContext& context)> run{};
+    StageRun run{};
     // After every stage has run in a pass: [first, end) are the records the
     // stage has newly run over. Called on every pass. May be left empty.
-    std::function<void(std::int32_t first, std::int32_t end)> release{};
+    StageRelease release{};
+    // Once every stage has run over the whole table, in stage order: its
+    // line on the page, and whatever it ends then (the files it commits,
+    // the statistics it writes). May be left empty.
+    StageProgress progress{};
 };
 
 class StagePipeline {
@@ -56,6 +68,10 @@ public:
     // The first `read` of `count` records are read; all are when
     // `readingDone`. Runs each stage as far as it can.
     void advance(std::int32_t read, bool readingDone, std::int32_t count);
+
+    // After the last record (and the reading's own last lines): runs each
+    // stage to the end, then calls each stage's progress in order.
+    void finish(std::int32_t count);
 
     // The records before it have been run over by the stage.
     std::int32_t frontier(std::size_t stage) const { return frontiers_[stage]; }

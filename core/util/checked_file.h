@@ -10,10 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/util/whole_write.h"  // writeWhole, for the callers of the checked ones
+
 std::FILE* openFile(const std::string& path, const char* mode, const char* label);
-// Writes all of `bytes` to the descriptor, going on after an interruption:
-// 0, or the error number of the write that failed (EIO when one wrote nothing).
-int writeWhole(int descriptor, std::string_view bytes);
 // The mode with "t" (text mode) appended; every core file but runStats.txt opens so.
 std::FILE* openTextFile(const std::string& path, const char* mode, const char* label);
 std::string textModeOf(const char* mode);

@@ -9,8 +9,8 @@
 #include <set>
 #include <shared_mutex>
 
-#include "core/util/checked_file.h"
 #include "core/util/format_text.h"
+#include "core/util/whole_write.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/util/checked_file.h"
+#include "core/util/whole_write.h"
 
 namespace {
 

@@ -170,6 +170,22 @@ try {
     const [reportPage] = await Promise.all([context.waitForEvent('page'),
                                             page.click('#report', { modifiers: ['Control'] })]);
     await reportPage.getByText('Precursor m/z against retention time').first().waitFor();
+    // Every chart whole at this width: each of its texts (titles, ticks,
+    // legends, axis labels, counts) inside its box.
+    const charts = await reportPage.evaluate(() => [...document.querySelectorAll('svg.chart')].map((svg) => {
+        const box = svg.getBoundingClientRect();
+        const outside = [...svg.querySelectorAll('text')].filter((text) => {
+            const r = text.getBoundingClientRect();
+            return r.left < box.left - 0.5 || r.right > box.right + 0.5 || r.top < box.top - 0.5 ||
+                r.bottom > box.bottom + 0.5;
+        }).map((text) => text.textContent);
+        return { chart: svg.getAttribute('aria-label'), outside };
+    }));
+    assert.ok(charts.length >= 8, `only ${charts.length} charts on the report`);
+    assert.deepEqual(charts.filter(({ outside }) => outside.length > 0), [], 'texts outside their chart');
+    assert.ok(charts.some(({ chart }) => chart === 'MS/MS spectra per minute'), 'no MS/MS per minute chart');
+    assert.ok(await fitsWidth(reportPage), 'the report is wider than the window');
+    await shoot(reportPage, 'report.png', true);
     await reportPage.close();
 
     // The archive downloads and unpacks to the request's files.

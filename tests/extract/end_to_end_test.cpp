@@ -371,9 +371,9 @@ TEST_F(Extract, ASciexExportGoesToWiffharvestAndAFolderToItsRuns) {
     EXPECT_EQ(folderContents(tool.file("all")).size(), programs.size());
 }
 
-// A program that stands for a slow run: it says it has started, then waits
-// until a signal ends it, and ends as the programs do on one, with status 1
-// (the fatal path).
+// A program that stands for a slow run: it says it has started (a line in
+// $MARK), then waits until a signal ends it, and ends as the programs do on
+// one, with status 1 (the fatal path).
 std::string slowProgram(const TempDir& dir) {
     const std::string slow = dir.file("slow");
     writeWholeFile(slow,
@@ -381,7 +381,7 @@ std::string slowProgram(const TempDir& dir) {
                    "trap 'kill $waiting; exit 1' TERM INT HUP\n"
                    "/bin/sleep 600 >/dev/null 2>&1 &\n"
                    "waiting=$!\n"
-                   ": > \"$MARK\"\n"
+                   "echo started >> \"$MARK\"\n"
                    "wait $waiting\n");
     std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
     return slow;
@@ -413,6 +413,81 @@ TEST_F(Extract, AStopSignalEndsTheCallAfterTheRunningProgram) {
         EXPECT_EQ(record.at("signal").value, std::to_string(number)) << number;
         EXPECT_FALSE(std::filesystem::exists(call.file("out/b"))) << number;
         EXPECT_FALSE(std::filesystem::exists(call.file("out/c"))) << number;
+    }
+}
+
+// Runs side by side say what they say in the order given, whichever ends
+// first: the first run here waits until the last has its record, the
+// second is broken. The call's lines, status, records and peak lists are
+// those of one run after another.
+TEST_F(Extract, RunsSideBySideAreShownAndTalliedInTheOrderGiven) {
+    for (const char* run : {"first", "last"}) runGenerator("--spectra 120 --seed 5 --output " + tool.file(run) + ".mzML");
+    std::filesystem::create_directory(tool.file("broken.d"));
+    writeWholeFile(tool.file("broken.d/Analysis.mzML"), "<mzML>cut off");
+    const std::string waiting = tool.file("waiting");
+    writeWholeFile(waiting, "#!/bin/sh\ncase \"$QUERY_STRING\" in\n*first.mzML*)\n  i=0\n  while [ ! -e '" +
+                                tool.file("two/last/run.tsv") + "' ] && [ $i -lt 6000 ]; do /bin/sleep 0.05; i=$((i+1)); done ;;\n"
+                                "esac\nexec " + YEPHARVEST_PATH + "\n");
+    std::filesystem::permissions(waiting, std::filesystem::perms::owner_all);
+    const std::vector<std::string> runs = {tool.file("first.mzML"), tool.file("broken.d"), tool.file("last.mzML")};
+    std::vector<std::string> oneByOne = runs;
+    oneByOne.insert(oneByOne.end(), {"--yepharvest", YEPHARVEST_PATH, "--out", tool.file("one")});
+    std::vector<std::string> sideBySide = runs;
+    sideBySide.insert(sideBySide.end(), {"--jobs", "2", "--yepharvest", waiting, "--out", tool.file("two")});
+    const ChildResult one = extract(oneByOne);
+    const ChildResult two = extract(sideBySide);
+    EXPECT_EQ(one.exitStatus, 1) << one.output;
+    EXPECT_EQ(two.exitStatus, 1) << two.output;
+    std::string asOne = two.output;
+    for (std::size_t at = 0; (at = asOne.find(tool.file("two/"), at)) != std::string::npos;) {
+        asOne.replace(at, tool.file("two/").size(), tool.file("one/"));
+    }
+    EXPECT_EQ(asOne, one.output);
+    EXPECT_TRUE(one.output.ends_with("3 runs: 2 finished, 1 failed, 0 stopped\n"
+                                     "  finished  " + tool.file("one/first/") + "\n"
+                                     "  failed    " + tool.file("one/broken/") + "\n"
+                                     "  finished  " + tool.file("one/last/") + "\n"))
+        << one.output;
+    const std::vector<std::pair<std::string, std::string>> outcomes = {{"first", "ok"}, {"broken", "failed"}, {"last", "ok"}};
+    for (const auto& [run, outcome] : outcomes) {
+        EXPECT_EQ(readRecord(tool.file("two/" + run + "/run.tsv")).at("outcome").value, outcome) << run;
+        if (outcome != "ok") continue;
+        const auto lists = folderContents(tool.file("two/" + run + "/peaklists"));
+        EXPECT_EQ(lists.size(), 1U) << run;
+        EXPECT_EQ(lists, folderContents(tool.file("one/" + run + "/peaklists"))) << run;
+    }
+}
+
+// An interrupt reaches every running program of a call of runs side by
+// side: each is recorded as stopped by it, no run starts after it, and the
+// call's status is 128 + the signal.
+TEST_F(Extract, AStopSignalStopsEveryRunningProgramAndStartsNoMore) {
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        TempDir call;
+        for (const char* run : {"a", "b", "c"}) runGenerator("--spectra 40 --seed 2 --output " + call.file(run) + ".mzML");
+        const std::string started = call.file("started");
+        const int pid = startProgram({EXTRACT_PATH, "", {{"MARK", started}}, "",
+                                      {call.file("a.mzML"), call.file("b.mzML"), call.file("c.mzML"), "--jobs", "2",
+                                       "--yepharvest", slowProgram(call), "-o", call.file("out")}},
+                                     call.file("output.txt"));
+        bool bothStarted = false;
+        for (int wait = 0; wait < 12000 && !bothStarted; ++wait) {
+            bothStarted = fileExists(started) && splitText(readWholeFile(started)).size() == 2;
+            if (!bothStarted) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(bothStarted) << number;
+        ::kill(pid, number);
+        EXPECT_EQ(waitForProgram(pid), 128 + number) << number;
+        for (const char* run : {"a", "b"}) {
+            const auto record = readRecord(call.file("out/") + run + "/run.tsv");
+            EXPECT_EQ(record.at("outcome").value, "stopped") << number << run;
+            EXPECT_EQ(record.at("signal").value, std::to_string(number)) << number << run;
+        }
+        EXPECT_FALSE(std::filesystem::exists(call.file("out/c"))) << number;
+        EXPECT_EQ(splitText(readWholeFile(started)).size(), 2U) << number;
+        const std::string output = readWholeFile(call.file("output.txt"));
+        EXPECT_TRUE(output.ends_with("  stopped   " + call.file("out/b/") + "\n  not run   " + call.file("out/c/") + "\n"))
+            << output;
     }
 }
 
@@ -560,6 +635,11 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--out", out, "--groupScans"}, "--groupScans needs a value"},
         {{run, "--groupScans", "--out", out}, "--groupScans needs a value"},
         {{run, "--groupScans", "5"}, "--out DIR is missing"},
+        {{run, "--jobs", "0", "-o", out}, "--jobs 0: not a whole number from 1 to 256 (the runs extracted at once)"},
+        {{run, "--jobs", "abc", "-o", out}, "--jobs abc: not a whole number from 1 to 256"},
+        {{run, "--jobs", "257", "-o", out}, "--jobs 257: not a whole number from 1 to 256"},
+        {{run, "--jobs=2x", "-o", out}, "--jobs 2x: not a whole number from 1 to 256"},
+        {{run, "-o", out, "--jobs"}, "--jobs needs a value"},
         {{"--out", out}, "no run given"},
         {{run, tool.file("x/s.mzML"), "-o", out},
          "two runs named s: " + run + " and " + tool.file("x/s.mzML") + " (each run goes into"},
@@ -571,13 +651,25 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         {{run, "--lastScan", "-99999999999", "--out", out}, "--lastScan -99999999999: outside its range 0 - 2147483647"},
         {{run, "--lowParent", "0x10", "--out", out}, "--lowParent 0x10: not a number (range 0 - 1000000000)"},
         {{run, "--groupScans", "10001", "--out", out}, "The value 10001 of the query key groupScans is outside its range 0 - 10000."},
-        {{run, "--autoCharge", "find", "--out", out}, "--autoCharge find: not one of Find, Default, (empty)"},
+        {{run, "--autoCharge", "find", "--out", out},
+         "--autoCharge find: not one of Find (Find each charge), Default (Only singly charged), empty (Fixed: "
+         "lowCharge = highCharge)\n"},
+        // A window that takes nothing, in the words of every front end; --check
+        // refuses as the call would.
+        {{run, "--firstScan", "10", "--lastScan", "5", "--out", out},
+         "The value 10 of the query key firstScan is above the value 5 of the query key lastScan: no scan lies "
+         "between them."},
+        {{run, "--lastScan=5", "--firstScan", "10", "--check", "--out", out}, "firstScan is above the value 5"},
+        {{wiff, "--lowParent", "3000", "--highParent", "2000.5", "--out", out},
+         "The value 3000 of the query key lowParent is above the value 2000.5 of the query key highParent: no "
+         "precursor M+H lies between them."},
         {{run, "--maxCharge", "3", "--maxCharge=4", "--out", out}, "--maxCharge is given more than once"},
         // The web's refusals, in its words.
         {{run, "--specFeaturesFilename", "../f.txt", "--out", out}, "must be a plain file name"},
         {{run, "--specFeaturesFilename", "feat.html", "--out", out}, "--specFeaturesFilename feat.html: must end in .txt"},
         {{run, "--cys", "unheard-of", "--out", out},
-         "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv"},
+         "--cys unheard-of: not a cysteine modification of msparams_quarrow/cysteines.tsv: pyridylethylation, "
+         "acrylamide, iodoacetamide, carbamidomethyl (another name for iodoacetamide), iodoacetic-acid,"},
         {{tool.file("W.WIFF"), "--out", out}, "in lower case, .wiff"},
         {{run, wiff, "--out", out, "--wiffharvest", tool.file("none")}, "wiffharvest is not at " + tool.file("none")},
         // What is not there, or no program can read or take.
@@ -604,6 +696,44 @@ TEST_F(Extract, CommandLinesItCannotHonourAreRefusedBeforeAnythingRuns) {
         EXPECT_EQ(got.exitStatus, 2) << message;
         EXPECT_NE(got.output.find(message), std::string::npos) << got.output;
         EXPECT_FALSE(std::filesystem::exists(out)) << message;
+    }
+}
+
+// The help lists the choices of the parameter folder's cysteine table, the
+// two names of one modification told apart, and --check.
+TEST_F(Extract, TheHelpListsEveryChoice) {
+    const ChildResult got = extract({"--help"});
+    EXPECT_EQ(got.exitStatus, 0);
+    const std::string help = std::regex_replace(got.output, std::regex("[ \n]+"), " ");
+    for (const std::string& said :
+         {std::string("--cys VALUE Cysteine modification"),
+          std::string("Default: pyridylethylation; values: pyridylethylation, acrylamide, iodoacetamide, carbamidomethyl "
+                      "(another name for iodoacetamide), iodoacetic-acid, unmodified, ICAT-mix, N-ethyl-acetamide-mix, "
+                      "leuCAT-mix, cICAT-mix."),
+          std::string("values: Find (Find each charge), Default (Only singly charged), empty (Fixed: lowCharge = "
+                      "highCharge)."),
+          std::string("--check checks everything above as a run would")}) {
+        EXPECT_NE(help.find(said), std::string::npos) << said << "\n" << got.output;
+    }
+}
+
+// --check names the runs of a call it would take, runs nothing and makes
+// nothing, a window of one scan or precursor mass included.
+TEST_F(Extract, CheckTakesACallWithoutRunningIt) {
+    std::filesystem::create_directory(tool.file("s.d"));
+    writeWholeFile(tool.file("s.d/Analysis.mzML"), "");
+    writeWholeFile(tool.file("w.mzML"), "");
+    const std::string out = tool.file("out");
+    const std::vector<std::vector<std::string>> cases = {
+        {tool.file("s.d"), "--check", "--out", out},
+        {tool.file("s.d"), tool.file("w.wiff"), "--firstScan", "5", "--lastScan", "5", "--out", out, "--check"},
+        {tool.file("w.wiff"), "--check", "--lowParent=800.5", "--highParent=800.5", "--cys", "carbamidomethyl", "-o", out},
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        const ChildResult got = extract(arguments);
+        EXPECT_EQ(got.exitStatus, 0) << got.output;
+        EXPECT_TRUE(got.output.starts_with("run\tprogram\tpath\n")) << got.output;
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
 }
 

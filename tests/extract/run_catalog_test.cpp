@@ -55,21 +55,21 @@ TEST(RunCatalog, EachKindOfRunWithItsProgramPathAndSource) {
         {"wiff/mixture.mzML", ""},                     // mix's name is no prefix of it
     });
     const std::vector<CatalogRun> expected = {
-        {"a", "yepharvest", "a.d/Analysis.yep", "a.d"},
-        {"b", "yepharvest", "lab/b.d/Analysis.yep", "lab/b.d"},
-        {"c", "yepharvest", "lab/c.mzML", "lab/c.mzML"},
-        {"mix", "wiffharvest", "wiff/mix.wiff", "wiff/mix.wiff"},
-        {"mixture", "yepharvest", "wiff/mixture.mzML", "wiff/mixture.mzML"},
-        {"q1", "wiffharvest", "wiff/q1.wiff", "wiff/q1-Lysate A.mzML"},
-        {"q2", "wiffharvest", "wiff/q2.wiff", "wiff/q2.mzML"},
-        {"q3-rerun", "wiffharvest", "wiff/q3-rerun.wiff", "wiff/q3-rerun.mzML"},
-        {"upper", "wiffharvest", "wiff/upper.WIFF", "wiff/upper.WIFF"},
+        {"a", Program::yepharvest, "a.d/Analysis.yep", "a.d"},
+        {"b", Program::yepharvest, "lab/b.d/Analysis.yep", "lab/b.d"},
+        {"c", Program::yepharvest, "lab/c.mzML", "lab/c.mzML"},
+        {"mix", Program::wiffharvest, "wiff/mix.wiff", "wiff/mix.wiff"},
+        {"mixture", Program::yepharvest, "wiff/mixture.mzML", "wiff/mixture.mzML"},
+        {"q1", Program::wiffharvest, "wiff/q1.wiff", "wiff/q1-Lysate A.mzML"},
+        {"q2", Program::wiffharvest, "wiff/q2.wiff", "wiff/q2.mzML"},
+        {"q3-rerun", Program::wiffharvest, "wiff/q3-rerun.wiff", "wiff/q3-rerun.mzML"},
+        {"upper", Program::wiffharvest, "wiff/upper.WIFF", "wiff/upper.WIFF"},
     };
     EXPECT_EQ(catalogRuns(dir.path()), expected);
     // The picker: each program only its own paths, in the same order.
-    EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
+    EXPECT_EQ(findRuns(dir.path(), Program::yepharvest),
               (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML", "wiff/mixture.mzML"}));
-    EXPECT_EQ(findRuns(dir.path(), "wiffharvest"), (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff",
+    EXPECT_EQ(findRuns(dir.path(), Program::wiffharvest), (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff",
                                                                              "wiff/q2.wiff", "wiff/q3-rerun.wiff",
                                                                              "wiff/upper.WIFF"}));
 }
@@ -89,9 +89,9 @@ TEST(RunCatalog, LinksAreFollowedOnlyInsideTheFolderAndEachRunIsListedOnce) {
     // A link named as a run folder is that run.
     fs::create_directory_symlink("in/near.d", dir.file("alias.d"));
     EXPECT_EQ(catalogRuns(dir.path()), (std::vector<CatalogRun>{
-                                           {"alias", "yepharvest", "alias.d/Analysis.yep", "alias.d"},
-                                           {"x", "yepharvest", "in/deep/x.mzML", "in/deep/x.mzML"},
-                                           {"near", "yepharvest", "in/near.d/Analysis.yep", "in/near.d"},
+                                           {"alias", Program::yepharvest, "alias.d/Analysis.yep", "alias.d"},
+                                           {"x", Program::yepharvest, "in/deep/x.mzML", "in/deep/x.mzML"},
+                                           {"near", Program::yepharvest, "in/near.d/Analysis.yep", "in/near.d"},
                                        }));
 }
 
@@ -147,18 +147,18 @@ TEST(RunCatalog, APathNamedByItselfIsTheRunTheCatalogueWouldFind) {
     writeFiles(dir, {{"a.d/Analysis.mzML", ""}, {"B.D/analysis.mzxml.gz", ""}, {"c.mzML", ""},
                      {"w-S1.mzML", sciexExport("S1")}, {"runs/x.mzML", ""}});
     const auto named = [&](const std::string& path) { return runOfNamedPath(dir.file(path)); };
-    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> cases = {
+    const std::vector<std::tuple<std::string, std::string, Program, std::string>> cases = {
         // named, run, program, data file
-        {"a.d", "a", "yepharvest", "a.d/Analysis.yep"},
-        {"a.d/", "a", "yepharvest", "a.d/Analysis.yep"},
-        {"a.d/Analysis.mzML", "a", "yepharvest", "a.d/Analysis.yep"},
-        {"a.d/Analysis.yep", "a", "yepharvest", "a.d/Analysis.yep"},
-        {"B.D/analysis.mzxml.gz", "B", "yepharvest", "B.D/Analysis.yep"},
-        {"missing.d", "missing", "yepharvest", "missing.d/Analysis.yep"},
-        {"c.mzML", "c", "yepharvest", "c.mzML"},
-        {"w-S1.mzML", "w", "wiffharvest", "w.wiff"},
-        {"v.wiff", "v", "wiffharvest", "v.wiff"},
-        {"other.raw", "other", "yepharvest", "other.raw"},
+        {"a.d", "a", Program::yepharvest, "a.d/Analysis.yep"},
+        {"a.d/", "a", Program::yepharvest, "a.d/Analysis.yep"},
+        {"a.d/Analysis.mzML", "a", Program::yepharvest, "a.d/Analysis.yep"},
+        {"a.d/Analysis.yep", "a", Program::yepharvest, "a.d/Analysis.yep"},
+        {"B.D/analysis.mzxml.gz", "B", Program::yepharvest, "B.D/Analysis.yep"},
+        {"missing.d", "missing", Program::yepharvest, "missing.d/Analysis.yep"},
+        {"c.mzML", "c", Program::yepharvest, "c.mzML"},
+        {"w-S1.mzML", "w", Program::wiffharvest, "w.wiff"},
+        {"v.wiff", "v", Program::wiffharvest, "v.wiff"},
+        {"other.raw", "other", Program::yepharvest, "other.raw"},
     };
     for (const auto& [path, name, program, data] : cases) {
         const std::optional<CatalogRun> run = named(path);
@@ -179,18 +179,18 @@ TEST(RunCatalog, ARunThatIsNotThereOrNoRegularFileIsMissing) {
     ASSERT_EQ(::mkfifo(dir.file("fifo.mzML").c_str(), 0644), 0);
     fs::create_symlink("nowhere.mzML", dir.file("dangling.mzML"));
     fs::create_symlink("loop.mzML", dir.file("loop.mzML"));
-    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-        {"yepharvest", "ok.mzML", ""},
-        {"yepharvest", "s.d/Analysis.yep", ""},
-        {"wiffharvest", "w.wiff", ""},
-        {"yepharvest", "none.mzML", "there is no such file here."},
-        {"yepharvest", "dangling.mzML", "there is no such file here."},
-        {"yepharvest", "loop.mzML", "loop.mzML cannot be reached: Too many levels of symbolic links."},
-        {"yepharvest", "fifo.mzML", "fifo.mzML is not a regular file (a FIFO, a device or a socket), which no program reads."},
-        {"yepharvest", "folder.mzML", "folder.mzML is not a regular file (a folder), which no program reads."},
-        {"yepharvest", "none.d/Analysis.yep", "there is no run folder none.d here."},
-        {"yepharvest", "empty.d/Analysis.yep", "the run folder empty.d holds no run export"},
-        {"wiffharvest", "v.wiff", "no export of it lies beside it here (v.mzML, "},
+    const std::vector<std::tuple<Program, std::string, std::string>> cases = {
+        {Program::yepharvest, "ok.mzML", ""},
+        {Program::yepharvest, "s.d/Analysis.yep", ""},
+        {Program::wiffharvest, "w.wiff", ""},
+        {Program::yepharvest, "none.mzML", "there is no such file here."},
+        {Program::yepharvest, "dangling.mzML", "there is no such file here."},
+        {Program::yepharvest, "loop.mzML", "loop.mzML cannot be reached: Too many levels of symbolic links."},
+        {Program::yepharvest, "fifo.mzML", "fifo.mzML is not a regular file (a FIFO, a device or a socket), which no program reads."},
+        {Program::yepharvest, "folder.mzML", "folder.mzML is not a regular file (a folder), which no program reads."},
+        {Program::yepharvest, "none.d/Analysis.yep", "there is no run folder none.d here."},
+        {Program::yepharvest, "empty.d/Analysis.yep", "the run folder empty.d holds no run export"},
+        {Program::wiffharvest, "v.wiff", "no export of it lies beside it here (v.mzML, "},
     };
     for (const auto& [program, data, problem] : cases) {
         const ChildResult got = runInChild([&] {
@@ -231,7 +231,7 @@ TEST(RunCatalog, AFolderThatCannotBeReadIsAnErrorForTheCatalogueAndEmptyForThePi
     writeFiles(dir, {{"file.mzML", ""}});
     for (const std::string& folder : {dir.file("none"), dir.file("file.mzML")}) {
         EXPECT_THROW(catalogRuns(folder), fs::filesystem_error) << folder;
-        EXPECT_EQ(findRuns(folder, "yepharvest"), std::vector<std::string>{}) << folder;
+        EXPECT_EQ(findRuns(folder, Program::yepharvest), std::vector<std::string>{}) << folder;
     }
 }
 
@@ -248,10 +248,10 @@ TEST(RunBatch, NamesThatCannotShareOneResultsFolder) {
         EXPECT_EQ(said.empty(), problem.empty()) << name << ": " << said;
         EXPECT_NE(said.find(problem), std::string::npos) << name << ": " << said;
     }
-    const std::vector<CatalogRun> runs = {{"s7", "yepharvest", "s7.d/Analysis.yep", "s7.d"},
-                                          {"s7", "yepharvest", "s7.mzML", "s7.mzML"},
-                                          {"s8", "yepharvest", "s8.mzML", "s8.mzML"},
-                                          {"..", "yepharvest", "...d/Analysis.yep", "...d"}};
+    const std::vector<CatalogRun> runs = {{"s7", Program::yepharvest, "s7.d/Analysis.yep", "s7.d"},
+                                          {"s7", Program::yepharvest, "s7.mzML", "s7.mzML"},
+                                          {"s8", Program::yepharvest, "s8.mzML", "s8.mzML"},
+                                          {"..", Program::yepharvest, "...d/Analysis.yep", "...d"}};
     const std::string shared = "another run of /runs is named s7 too, and the run name prefixes every peak list and log row";
     EXPECT_EQ(batchProblems(runs, "/runs"),
               (std::vector<std::string>{shared, shared, "", "its name cannot be a folder of its own"}));
@@ -263,7 +263,7 @@ TEST(RunListing, EveryFieldStaysOneFieldOnOneLine) {
         {std::string("nul\0bell\x07" "del\x7f", 13), "nul\\x00bell\\x07del\\x7f"}, {"\xc3\xbc", "\xc3\xbc"},
     };
     for (const auto& [text, field] : cases) EXPECT_EQ(tsvField(text), field) << text;
-    EXPECT_EQ(runsTsv({{"a\tb", "yepharvest", "a\tb.d/Analysis.yep", "a\tb.d"}, {"w", "wiffharvest", "w.wiff", "w.mzML"}},
+    EXPECT_EQ(runsTsv({{"a\tb", Program::yepharvest, "a\tb.d/Analysis.yep", "a\tb.d"}, {"w", Program::wiffharvest, "w.wiff", "w.mzML"}},
                       {"holds a tab", ""}),
               "run\tprogram\tpath\tsource\tproblem\n"
               "a\\tb\tyepharvest\ta\\tb.d/Analysis.yep\ta\\tb.d\tholds a tab\n"

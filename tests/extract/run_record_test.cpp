@@ -12,7 +12,7 @@
 namespace {
 
 TEST(RunRecord, ClosingLines) {
-    const ExtractRun run{.name = "BSA2", .program = "yepharvest", .folder = "/o/BSA2/"};
+    const ExtractRun run{.name = "BSA2", .program = Program::yepharvest, .folder = "/o/BSA2/"};
     const auto ended = [](int status, int signal, const char* sentence) {
         LaunchOutcome outcome{.exitStatus = status, .signal = signal};
         if (*sentence != '\0') outcome.failure = FailureLine{status, sentence};

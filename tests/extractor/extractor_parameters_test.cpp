@@ -9,6 +9,7 @@
 
 #include "core/chemistry/amino_acids.h"
 #include "core/extractor/extractor_parameters.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/cgi_query.h"
 #include "tests/support/query_context.h"
 

@@ -7,6 +7,7 @@
 
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/output_files.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/format_text.h"
 #include "core/util/html_page.h"
 #include "tests/support/child_process.h"

@@ -35,6 +35,38 @@ TEST(QueryKeys, DefaultsPassTheirOwnRangesAndChoices) {
     }
 }
 
+// Each window of the table bounds two numeric keys of one type; a window
+// is inverted only when its lower end lies above its upper one, whichever
+// of the two the query gives (the other is the programs' default), and the
+// message names both values as given. The program defaults make a window.
+TEST(QueryKeys, AnInvertedWindowIsFoundByTheTable) {
+    for (const KeyOrder& order : keyOrders()) {
+        const QueryKey* lower = findQueryKey(order.lower);
+        const QueryKey* upper = findQueryKey(order.upper);
+        ASSERT_TRUE(lower != nullptr && upper != nullptr) << order.lower << " " << order.upper;
+        EXPECT_EQ(lower->type, upper->type) << order.lower;
+        EXPECT_TRUE(lower->range && upper->range) << order.lower;
+    }
+    const std::string scans = "of the query key lastScan: no scan lies between them.\n";
+    const std::vector<std::pair<std::vector<QueryEntry>, std::string>> cases = {
+        {{}, ""},
+        {{{"firstScan", "10"}, {"lastScan", "5"}}, "The value 10 of the query key firstScan is above the value 5 " + scans},
+        {{{"firstScan", "5"}, {"lastScan", "5"}}, ""},
+        {{{"firstScan", "6"}, {"lastScan", "5"}, {"firstScan", "5"}}, ""},
+        {{{"firstScan", "10000"}}, "The value 10000 of the query key firstScan is above the value 9999 " + scans},
+        {{{"lastScan", "0"}}, "The value 1 of the query key firstScan is above the value 0 " + scans},
+        {{{"firstScan", "+7x"}, {"lastScan", "6"}}, "The value +7x of the query key firstScan is above the value 6 " + scans},
+        {{{"lowParent", "5000.5"}},
+         "The value 5000.5 of the query key lowParent is above the value 5000.0 of the query key highParent: no "
+         "precursor M+H lies between them.\n"},
+        {{{"lowParent", "700.25"}, {"highParent", "700.25"}}, ""},
+    };
+    for (const auto& [query, message] : cases) {
+        EXPECT_EQ(findOrderViolation(query, readExtractorParameters(query)).value_or(""), message)
+            << (query.empty() ? "" : query.front().name);
+    }
+}
+
 // The front ends check, offer and set values by role: a role that disagrees
 // with the row's type, choices or folder would make them refuse good values.
 TEST(QueryKeys, RolesAgreeWithTheRows) {

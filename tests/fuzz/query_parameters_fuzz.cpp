@@ -2,6 +2,7 @@
 // read into the parameters and range-checked, as the start-up does.
 #include "core/extractor/extractor_parameters.h"
 #include "core/extractor/parameter_ranges.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/cgi_query.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -13,21 +13,24 @@
 
 namespace {
 
-TEST(RunChromatogram, MsmsPerMinuteCountsEachSpectrumInItsMinute) {
+TEST(RunChromatogram, MsmsPerMinuteCountsEachSpectrumInItsMinuteFromTheFirst) {
     struct Case {
         std::vector<double> minutes;
-        std::vector<long> counts;
+        MinuteCounts expected;
     };
     const std::vector<Case> cases = {
-        {{}, {}},
-        {{0.0, 0.999, 1.0, 2.5}, {2, 1, 1}},
-        {{3.0}, {0, 0, 0, 1}},
-        {{1.9999, 2.0, 2.0}, {0, 1, 2}},
+        {{}, {0, {}}},
+        {{0.0, 0.999, 1.0, 2.5}, {0, {2, 1, 1}}},
+        {{3.0}, {3, {1}}},
+        {{2.0, 1.9999, 2.0}, {1, {1, 2}}},
+        {{61.0, 59.5, 62.25}, {59, {1, 0, 1, 1}}},
     };
     for (const Case& c : cases) {
         RunChromatogram chromatogram;
         for (const double m : c.minutes) chromatogram.msms.push_back({m, 500.0, 0.0});
-        EXPECT_EQ(msmsPerMinute(chromatogram), c.counts) << c.minutes.size();
+        const MinuteCounts counted = msmsPerMinute(chromatogram);
+        EXPECT_EQ(counted.first, c.expected.first) << c.minutes.size();
+        EXPECT_EQ(counted.counts, c.expected.counts) << c.minutes.size();
     }
 }
 

@@ -5,6 +5,7 @@
 // here, independently of the tool's own parsing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -299,6 +300,57 @@ TEST_F(ReportEndToEnd, WithoutItsExportARunIsDrawnAgainstScanNumbers) {
         const std::map<std::string, std::string> drawn = drawnAt(html, "");
         EXPECT_EQ(static_cast<long>(drawn.size()), shown(html, "rows-written"));
         for (const auto& [name, at] : drawn) EXPECT_EQ(at, "scan " + std::to_string(std::stol(name.substr(11)))) << name;
+    }
+}
+
+// A run whose first spectrum comes 47 minutes into its acquisition: the
+// time axes start there, not at 0, and the first minute drawn holds spectra.
+TEST(ReportOfAnExport, ItsTimeAxesStartAtItsFirstSpectrum) {
+    const WorkFolder folder;
+    folder.generate("--spectra 200 --seed 9 --output " + folder.file("early.mzML"));
+    const std::string early = readWholeFile(folder.file("early.mzML"));
+    const std::regex time(R"re(("scan start time" value=")([0-9.eE+-]+)("[^>]*unitName="(minute|second)"))re");
+    std::string late;
+    auto copied = early.cbegin();
+    for (std::sregex_iterator at(early.begin(), early.end(), time), end; at != end; ++at) {
+        const std::smatch& m = *at;
+        const double shift = m[4] == "minute" ? 47.0 : 47.0 * 60;
+        late.append(copied, m[0].first).append(m[1].str() + formatText("%.6f", std::stod(m[2]) + shift) + m[3].str());
+        copied = m[0].second;
+    }
+    late.append(copied, early.cend());
+    ASSERT_NE(late, early) << "no scan start times to shift";
+    writeWholeFile(folder.file("late.mzML"), late);
+    ASSERT_EQ(folder.extract(YEPHARVEST_PATH, folder.file("late.mzML"), "autoCharge=Find&specFeaturesFilename=features.txt")
+                  .exitStatus, 0);
+    const std::string page = folder.file("late.html");
+    const ChildResult result =
+        runProgram({"/bin/sh", "", {}, "", {"-c", std::string(REPORT_PATH) + " --logs " + folder.file("logs/") +
+                                                       " --features features.txt --run late --data " +
+                                                       folder.file("late.mzML") + " --output " + page + " 2>&1"}});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    const std::string html = readWholeFile(page);
+    const std::vector<double> minutes = exportMinutes(late);
+    ASSERT_FALSE(minutes.empty());
+    const double first = *std::min_element(minutes.begin(), minutes.end());
+    ASSERT_GE(first, 47.0);
+    // The first bar of MS/MS spectra per minute, and the first tick of each chart against time.
+    std::smatch bar;
+    const std::size_t perMinute = html.find("aria-label=\"MS/MS spectra per minute\"");
+    ASSERT_NE(perMinute, std::string::npos);
+    const std::string chart = html.substr(perMinute, html.find("</svg>", perMinute) - perMinute);
+    ASSERT_TRUE(std::regex_search(chart, bar, std::regex(R"(<title>(\d+) to (\d+): (\d+)</title>)")));
+    EXPECT_EQ(std::stol(bar[1]), static_cast<long>(std::floor(first))) << bar[0];
+    EXPECT_GT(std::stol(bar[3]), 0) << bar[0];
+    for (const char* title : {"Survey scans: total ion current and base peak", "Precursor intensity in the survey scan before"}) {
+        const std::size_t at = html.find("aria-label=\"" + std::string(title) + "\"");
+        ASSERT_NE(at, std::string::npos) << title;
+        const std::string svg = html.substr(at, html.find("</svg>", at) - at);
+        std::smatch tick;
+        // The x ticks follow the value grid's lines: the first label under the plot.
+        ASSERT_TRUE(std::regex_search(svg, tick, std::regex(R"(y="424\.0" text-anchor="middle">([0-9.]+)<)"))) << title;
+        EXPECT_GT(std::stod(tick[1]), 40.0) << title;
+        EXPECT_LE(std::stod(tick[1]), first) << title;
     }
 }
 

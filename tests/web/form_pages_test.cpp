@@ -41,20 +41,20 @@ TEST(RunChoice, ThePickerShowsWhatExistsAndTheProgramGetsItsPath) {
         writeWholeFile(dir.file(file), text);
     }
     fs::create_directory_symlink("/tmp", dir.file("lab/outside"));
-    EXPECT_EQ(findRuns(dir.path(), "yepharvest"),
+    EXPECT_EQ(findRuns(dir.path(), Program::yepharvest),
               (std::vector<std::string>{"a.d/Analysis.yep", "lab/b.d/Analysis.yep", "lab/c.mzML"}));
-    EXPECT_EQ(findRuns(dir.path(), "wiffharvest"),
+    EXPECT_EQ(findRuns(dir.path(), Program::wiffharvest),
               (std::vector<std::string>{"wiff/mix.wiff", "wiff/q1.wiff", "wiff/q2.wiff", "wiff/q3-rerun.wiff"}));
 
     // The picker offers what exists; the launcher gives the program back the
     // path the catalogue has, also for another export of the same .wiff file.
     const fs::path root = fs::canonical(dir.path());
     struct Case {
-        std::string program;
+        Program program;
         std::vector<std::string> shown;
     };
-    for (const Case& c : {Case{"yepharvest", {"a.d", "lab/b.d", "lab/c.mzML"}},
-                          Case{"wiffharvest", {"wiff/mix.wiff", "wiff/q1-Lysate A.mzML", "wiff/q2.mzML",
+    for (const Case& c : {Case{Program::yepharvest, {"a.d", "lab/b.d", "lab/c.mzML"}},
+                          Case{Program::wiffharvest, {"wiff/mix.wiff", "wiff/q1-Lysate A.mzML", "wiff/q2.mzML",
                                                "wiff/q3-rerun.mzML"}}}) {
         const std::vector<std::string> shown = runsToPick(root, c.program);
         const std::vector<std::string> given = findRuns(root, c.program);
@@ -69,18 +69,32 @@ TEST(RunChoice, ThePickerShowsWhatExistsAndTheProgramGetsItsPath) {
     const std::vector<std::pair<std::string, std::string>> others = {
         {"wiff/q1-Lysate B.mzML", "wiff/q1.wiff"}, {"wiff/mix-Sample1.mzML", "wiff/mix.wiff"},
         {"lab/c.mzML", "lab/c.mzML"}, {"x.txt", "x.txt"}};
-    for (const auto& [named, given] : others) EXPECT_EQ(programDataFile("wiffharvest", root / named), root / given);
+    for (const auto& [named, given] : others) EXPECT_EQ(programDataFile(Program::wiffharvest, root / named), root / given);
+}
+
+// "name" or "name=earlier name" for each modification offered.
+std::vector<std::string> cysteinesSaid(const std::string& file) {
+    std::vector<std::string> said;
+    for (const OfferedChoice& choice : cysteineChoices(file)) {
+        said.push_back(choice.value + (choice.standsFor.empty() ? "" : "=" + choice.standsFor));
+    }
+    return said;
 }
 
 TEST(RunCatalog, CysteineNamesInFileOrder) {
-    const std::vector<std::string> names = cysteineNames(QUARROW_PARAMS_DIR "/cysteines.tsv");
+    const std::vector<std::string> names = cysteinesSaid(QUARROW_PARAMS_DIR "/cysteines.tsv");
     ASSERT_GE(names.size(), 2u);
     EXPECT_EQ(names.front(), "pyridylethylation");
     EXPECT_EQ(names.back(), "cICAT-mix");
+    // Both name the carbamidomethyl cysteine; only the later one says so.
+    EXPECT_EQ(std::count(names.begin(), names.end(), "iodoacetamide"), 1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "carbamidomethyl=iodoacetamide"), 1);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.find('=') != n.npos; }), 1);
 }
 
-// The front ends offer the names the programs accept: the column found by
-// its header, comments and CR LF read as the programs read them.
+// The front ends offer the names the programs accept: the columns found by
+// their headers, comments and CR LF read as the programs read them; a name
+// that makes the residue of an earlier one stands for the first of them.
 TEST(RunCatalog, CysteineNamesAreReadAsTheProgramsReadThem) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"AAsymbol\tcysteineName\nc\tcarbamidomethyl\n# retired\nd\tpropionamide\n",
@@ -88,13 +102,15 @@ TEST(RunCatalog, CysteineNamesAreReadAsTheProgramsReadThem) {
         {"cysteineName\tAAsymbol\r\nacrylamide\tc\r\n", {"acrylamide"}},
         {"cysteineName\tAAsymbol\nacrylamide\n", {}},  // a short row: the programs refuse the file
         {"name\tAAsymbol\nacrylamide\tc\n", {}},
+        {"cysteineName\tAAsymbol\na\tc\nb\td\nc\tc\nd\tc\ne\td\n", {"a", "b", "c=a", "d=a", "e=b"}},
+        {"cysteineName\nx\ny\n", {"x", "y"}},  // no residues: no two names alike
     };
     TempDir dir;
     for (const auto& [text, names] : cases) {
         writeWholeFile(dir.file("cysteines.tsv"), text);
-        EXPECT_EQ(cysteineNames(dir.file("cysteines.tsv")), names) << text;
+        EXPECT_EQ(cysteinesSaid(dir.file("cysteines.tsv")), names) << text;
     }
-    EXPECT_EQ(cysteineNames(dir.file("none.tsv")), std::vector<std::string>{});
+    EXPECT_EQ(cysteinesSaid(dir.file("none.tsv")), std::vector<std::string>{});
 }
 
 std::string fieldOf(const std::string& page, const std::string& key) {
@@ -104,13 +120,13 @@ std::string fieldOf(const std::string& page, const std::string& key) {
 
 TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
     struct Case {
-        std::string program;
+        Program program;
         bool chargeKeys;  // autoCharge and the other yepharvest-only keys
     };
-    for (const Case& c : {Case{"yepharvest", true}, Case{"wiffharvest", false}}) {
+    for (const Case& c : {Case{Program::yepharvest, true}, Case{Program::wiffharvest, false}}) {
         const std::string page =
-            formPage({c.program, {"r.d"}, {"pyridylethylation", "ICAT-mix"}, "/d", "/r", "", {}}).html();
-        EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + c.program + "\""), std::string::npos);
+            formPage({c.program, {"r.d"}, {{"pyridylethylation"}, {"ICAT-mix"}}, "/d", "/r", "", {}}).html();
+        EXPECT_NE(page.find("<form method=\"post\" action=\"/cgi-bin/" + programName(c.program) + "\""), std::string::npos);
         for (const char* key : {"autoCharge", "minMSsignalNoise", "chargeFromSurveyIsotopes", "lowCharge"}) {
             EXPECT_EQ(page.find("name=\"" + std::string(key) + "\"") != std::string::npos, c.chargeKeys) << key;
         }
@@ -146,7 +162,7 @@ TEST(FormPage, EachProgramItsKeysWithTheirDefaultsAndRanges) {
         EXPECT_GT(page.find("name=\"peakLimitCount\""), fold);
         EXPECT_LT(page.find("name=\"groupScans\""), fold);
     }
-    const std::string yep = formPage({"yepharvest", {}, {}, "/d", "/r", "", {}}).html();
+    const std::string yep = formPage({Program::yepharvest, {}, {}, "/d", "/r", "", {}}).html();
     EXPECT_NE(yep.find("<option value=\"Find\" selected>Find each charge</option>"), std::string::npos);
     // The fixed charge right after the charge rule that reads it, not folded away.
     const std::size_t fixed = yep.find("<div id=\"fixedCharge\"><div class=\"field\"><label for=\"lowCharge\">");
@@ -171,17 +187,46 @@ TEST(FormPage, WholeRunOrScanWindow) {
         {{{"scanRange", "window"}}, false},
     };
     for (const Case& c : cases) {
-        const std::string page = formPage({"wiffharvest", {}, {}, "/d", "/r", "", c.settings}).html();
+        const std::string page = formPage({Program::wiffharvest, {}, {}, "/d", "/r", "", c.settings}).html();
         EXPECT_EQ(page.find("value=\"whole\" checked>") != std::string::npos, c.whole) << c.settings.size();
         EXPECT_EQ(page.find("value=\"window\" checked>") != std::string::npos, !c.whole) << c.settings.size();
     }
+}
+
+// Each choice key's select offers every choice, in the table's or the
+// cysteine table's order, with its label and the name another stands for.
+TEST(FormPage, EveryChoiceKeyOffersItsChoices) {
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(QUARROW_PARAMS_DIR "/cysteines.tsv");
+    for (const Program program : allPrograms) {
+        const std::string page = formPage({program, {}, cysteines, "/d", "/r", "", {}}).html();
+        int selects = 0;
+        for (const QueryKey& key : queryKeys()) {
+            const std::vector<OfferedChoice> choices = offeredChoices(key, cysteines);
+            if (choices.empty() || key.unused || !readBy(key, program)) continue;
+            ++selects;
+            const std::size_t start = page.find("<select id=\"" + std::string(key.name) + "\"");
+            ASSERT_NE(start, std::string::npos) << key.name;
+            const std::string select = page.substr(start, page.find("</select>", start) - start);
+            std::string expected;
+            for (const OfferedChoice& choice : choices) {
+                const bool chosen = choice.value == frontEndValue(key);
+                expected += "<option value=\"" + choice.value + "\"" + (chosen ? " selected" : "") + ">" +
+                            choiceLabel(choice) + "</option>";
+            }
+            EXPECT_EQ(select.substr(select.find('>') + 1), expected) << key.name;
+        }
+        EXPECT_GE(selects, program == Program::yepharvest ? 6 : 3) << programName(program);
+    }
+    const std::string page = formPage({Program::wiffharvest, {}, cysteines, "/d", "/r", "", {}}).html();
+    EXPECT_NE(page.find("<option value=\"carbamidomethyl\">carbamidomethyl (another name for iodoacetamide)</option>"),
+              std::string::npos);
 }
 
 // "Run again": a request's settings, the folded part open when one of its
 // keys was changed, and every text escaped.
 TEST(FormPage, StartsFromARequestsSettings) {
     const std::string page =
-        formPage({"yepharvest", {}, {"pyridylethylation"}, "/d", "/r", "run<1>",
+        formPage({Program::yepharvest, {}, {{"pyridylethylation"}}, "/d", "/r", "run<1>",
                   {{"xtractorDataFilename", "a\"b.d/Analysis.yep"}, {"peakLimitCount", "40"}, {"cys", "ICAT-mix"}}})
             .html();
     EXPECT_NE(page.find("The settings of request run&lt;1&gt;"), std::string::npos);

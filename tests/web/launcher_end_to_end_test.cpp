@@ -148,6 +148,10 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
          "groupScans &quot;x&quot;: not a whole number"},
         {"yepharvest", "xtractorDataFilename=sample7.d/Analysis.yep&lastScan=-1", "Status: 400 Bad Request\n",
          "The value -1 of the query key lastScan is outside its range 0 - 2147483647."},
+        // A GET link's window that takes nothing, in the words of every front end.
+        {"yepharvest", "xtractorDataFilename=sample7.d&firstScan=10&lastScan=5", "Status: 400 Bad Request\n",
+         "The value 10 of the query key firstScan is above the value 5 of the query key lastScan: no scan lies "
+         "between them."},
         {"wiffharvest", "xtractorDataFilename=x.wiff", "Status: 503 Service Unavailable\n",
          "wiffharvest is not installed on this server"},
         {"other", "xtractorDataFilename=x", "Status: 404 Not Found\n", "No program is served under the name"},

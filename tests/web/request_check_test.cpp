@@ -30,8 +30,8 @@ protected:
         fs::create_symlink("nowhere.mzML", dir.file("data/gone.mzML"));
         writeWholeFile(dir.file("data/back\\slash.mzML"), "");
         writeWholeFile(dir.file("data/.mzML"), "");
-        rules = {"yepharvest", {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
-                 {"pyridylethylation", "ICAT-mix"}};
+        rules = {Program::yepharvest, {fs::canonical(dir.file("data")), fs::canonical(dir.file("results"))},
+                 cysteineChoices(QUARROW_PARAMS_DIR "/cysteines.tsv")};
     }
 
     std::variant<Refusal, CheckedRequest> check(const std::vector<QueryEntry>& entries) {
@@ -94,9 +94,13 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         // The programs would read these as 0, 12 and no charge rule at all.
         {{run, {"groupScans", "abc"}}, 400, "groupScans \"abc\": not a whole number"},
         {{run, {"lowParent", "12x"}}, 400, "lowParent \"12x\": not a number (range 0 - 1000000000)."},
-        {{run, {"autoCharge", "find"}}, 400, "autoCharge \"find\": not one of Find, Default, (empty)."},
+        {{run, {"autoCharge", "find"}}, 400,
+         "autoCharge \"find\": not one of Find (Find each charge), Default (Only singly charged), empty (Fixed: "
+         "lowCharge = highCharge)."},
         {{run, {"autocharge", "Find"}}, 400, "autocharge is no key; did you mean autoCharge?"},
-        {{run, {"cys", "nothing"}}, 400, "cys \"nothing\": not a cysteine modification"},
+        {{run, {"cys", "nothing"}}, 400,
+         "cys \"nothing\": not a cysteine modification of msparams_quarrow/cysteines.tsv: pyridylethylation, "
+         "acrylamide, iodoacetamide, carbamidomethyl (another name for iodoacetamide), iodoacetic-acid,"},
         // The programs' own range check, in the words of their error page.
         {{run, {"groupScans", "-3"}}, 400, "The value -3 of the query key groupScans is outside its range 0 - 10000."},
         {{run, {"parentTolerance", "0"}}, 400, "outside its range above 0 up to 1000."},
@@ -109,7 +113,7 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
     }
     EXPECT_TRUE(madeFor.empty()) << "a refused request made a folder";
 
-    rules.program = "wiffharvest";
+    rules.program = Program::wiffharvest;
     for (const auto& [entries, status] : std::vector<std::pair<std::vector<QueryEntry>, int>>{
              {{run}, 400},
              {{{"xtractorDataFilename", "lysate3.wiff"}, {"autoCharge", "Find"}}, 400},
@@ -119,6 +123,44 @@ TEST_F(RequestCheck, RefusesWithTheRightStatusAndWords) {
         EXPECT_EQ(std::get<Refusal>(result).status, status) << std::get<Refusal>(result).reason;
     }
     EXPECT_TRUE(madeFor.empty()) << "a refused request made a folder";
+}
+
+// A window that takes nothing is refused in the words of every front end,
+// also when only one end is given and the other is the front ends' default;
+// a window of one scan is a window, and the whole run ignores the window's
+// fields.
+TEST_F(RequestCheck, AnInvertedWindowIsRefusedBeforeAnythingRuns) {
+    const QueryEntry run{"xtractorDataFilename", "sample7.d"};
+    const std::string scans = "The value 10 of the query key firstScan is above the value 5 of the query key "
+                              "lastScan: no scan lies between them.";
+    struct Case {
+        std::vector<QueryEntry> entries;
+        std::string reason;  // "": taken
+    };
+    const std::vector<Case> cases = {
+        {{run, {"firstScan", "10"}, {"lastScan", "5"}}, scans},
+        {{run, {"scanRange", "window"}, {"lastScan", "5"}, {"firstScan", "10"}}, scans},
+        {{run, {"firstScan", "3"}, {"lastScan", "5"}, {"firstScan", "10"}}, scans},
+        {{run, {"firstScan", "1000000000"}},
+         "The value 1000000000 of the query key firstScan is above the value 999999999 of the query key lastScan"},
+        {{run, {"lowParent", "3000"}, {"highParent", "2000.5"}},
+         "The value 3000 of the query key lowParent is above the value 2000.5 of the query key highParent: no "
+         "precursor M+H lies between them."},
+        {{run, {"firstScan", "5"}, {"lastScan", "5"}}, ""},
+        {{run, {"lowParent", "800.5"}, {"highParent", "800.5"}}, ""},
+        {{run, {"scanRange", "whole"}, {"firstScan", "10"}, {"lastScan", "5"}}, ""},
+    };
+    for (const Case& c : cases) {
+        const auto result = check(c.entries);
+        if (c.reason.empty()) {
+            EXPECT_TRUE(std::holds_alternative<CheckedRequest>(result)) << std::get<Refusal>(result).reason;
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<Refusal>(result)) << listed(c.entries);
+        EXPECT_EQ(std::get<Refusal>(result).status, 400);
+        EXPECT_EQ(std::get<Refusal>(result).reason.find(c.reason), 0u) << std::get<Refusal>(result).reason;
+    }
+    EXPECT_EQ(madeFor.size(), 3u) << "a refused request made a folder";
 }
 
 // The run as the picker shows it and "whole run" give the program the same
@@ -161,7 +203,7 @@ TEST_F(RequestCheck, ThePickersRunAndTheWholeRunGiveTheSameQuery) {
         EXPECT_EQ(std::get<CheckedRequest>(result).runName, "sample7") << named;
     }
 
-    rules.program = "wiffharvest";
+    rules.program = Program::wiffharvest;
     EXPECT_EQ(entriesOf({{"xtractorDataFilename", "lysate3-Sample1.mzML"}}),
               entriesOf({{"xtractorDataFilename", "lysate3.wiff"}}));
     EXPECT_EQ(std::get<CheckedRequest>(check({{"xtractorDataFilename", "lysate3-Sample1.mzML"}})).dataFile,

@@ -207,14 +207,32 @@ TEST(FilterAndMerge, WindowToleranceAndTheRowsOfMergedSpectra) {
     EXPECT_EQ(merged("parentTolerance=0.5&groupScans=3", 600.64), "1/0/0");  // three records apart
 }
 
-TEST(FilterAndMerge, ScanRangeRejectsSurveyScansToo) {
-    SampleRun run("firstScan=2&lastScan=2", {{1, 0.0, {{500.0, 10.0}}}, {2, 240.0, fragments()}, {1, 0.0, {}}});
-    testing::internal::CaptureStdout();
-    filterAndMergeMSMSspectra(run.table, run.n(), run.context, {InstrumentFamily::qstar, false});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "<BR>Merging done: \n<BR>numNonRejectedMSMSspectra: 1");
-    EXPECT_EQ(run.logs.rejectReasons.text(),
-              "\nr1.0001\t0\tscan #: 1 outside range 2 - 2\nr1.0003\t0\tscan #: 3 outside range 2 - 2"
-              "\nr1.0002.0002.0.pkl\t0\t479.00 outside range 500.0 - 5000.0");
+// The scan window rejects survey scans too. Started directly, a program
+// takes a window that holds no scan as any other (the front ends refuse
+// it): every scan is rejected with a row naming the window, so the logs say
+// why nothing was written.
+TEST(FilterAndMerge, TheScanWindowRejectsEveryScanOutsideIt) {
+    struct Case {
+        const char* query;
+        const char* kept;
+        std::string rejects;
+    };
+    const std::vector<Case> cases = {
+        {"firstScan=2&lastScan=2", "1",
+         "\nr1.0001\t0\tscan #: 1 outside range 2 - 2\nr1.0003\t0\tscan #: 3 outside range 2 - 2"
+         "\nr1.0002.0002.0.pkl\t0\t479.00 outside range 500.0 - 5000.0"},
+        {"firstScan=3&lastScan=2", "0",
+         "\nr1.0001\t0\tscan #: 1 outside range 3 - 2\nr1.0002\t0\tscan #: 2 outside range 3 - 2"
+         "\nr1.0003\t0\tscan #: 3 outside range 3 - 2"},
+    };
+    for (const Case& c : cases) {
+        SampleRun run(c.query, {{1, 0.0, {{500.0, 10.0}}}, {2, 240.0, fragments()}, {1, 0.0, {}}});
+        testing::internal::CaptureStdout();
+        filterAndMergeMSMSspectra(run.table, run.n(), run.context, {InstrumentFamily::qstar, false});
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  std::string("<BR>Merging done: \n<BR>numNonRejectedMSMSspectra: ") + c.kept) << c.query;
+        EXPECT_EQ(run.logs.rejectReasons.text(), c.rejects) << c.query;
+    }
 }
 
 TEST(RunCounts, MergedSpectraAndSinglePointScans) {

@@ -502,6 +502,87 @@ class Workflow(unittest.TestCase):
             lines = read(os.path.join(results, path)).rstrip("\n").split("\n")
             self.assertTrue(all(line.count("\t") == lines[0].count("\t") for line in lines), lines)
 
+    def test_settings_every_front_end_refuses_start_no_job(self):
+        """A window that takes nothing and a value no front end takes are
+        refused before any job, in the words of every front end's refusal;
+        a window of one scan runs."""
+        cases = [
+            (["firstScan=10", "lastScan=5"], "the settings for wiffharvest are refused, so no run was started: The value "
+             "10 of the query key firstScan is above the value 5 of the query key lastScan: no scan lies between them."),
+            (["lowParent=3000", "highParent=2000"], "the settings for wiffharvest are refused, so no run was started: "
+             "The value 3000 of the query key lowParent is above the value 2000 of the query key highParent"),
+            (["cys=nothing"], "--cys nothing: not a cysteine modification of msparams_quarrow/cysteines.tsv: "
+             "pyridylethylation, acrylamide, iodoacetamide, carbamidomethyl (another name for iodoacetamide),"),
+        ]
+        for number, (config, message) in enumerate(cases):
+            with self.subTest(config=config):
+                results = os.path.join(self.work, f"results-refused-{number}")
+                done = snakemake(self.work, results, self.runs, "--cores", "2", config=config)
+                self.assertNotEqual(done.returncode, 0, done.stdout)
+                self.assertIn(message, done.stdout)
+                self.assertNotIn("rule extract", done.stdout)
+                self.assertFalse(os.path.exists(os.path.join(results, "runs")))
+        done = snakemake(self.work, os.path.join(self.work, "results-one-scan"), self.runs, "--cores", "2", "-n",
+                         config=["firstScan=5", "lastScan=5"])
+        self.assertEqual(done.returncode, 0, done.stdout)
+
+    def test_samplesheet_gives_each_run_its_own_settings(self):
+        """A samplesheet's rows are the runs, each cell its run's setting
+        and an empty one the workflow's, recorded in each run's run.tsv."""
+        sheet = os.path.join(self.work, "sheet", "samples.tsv")
+        os.makedirs(os.path.dirname(sheet))
+        with open(sheet, "w") as stream:
+            stream.write("sample\tpath\tcys\tgroupScans\n"
+                         "y1\t../runs/y1.d\tiodoacetamide\t\n"
+                         "\n"
+                         "\t../runs/y2.mzML.gz\t\t9\n")
+        results = os.path.join(self.work, "results-sheet")
+        done = snakemake(self.work, results, self.runs, "--cores", "2",
+                         config=[f"samplesheet={sheet}", "cys=acrylamide"])
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertEqual(sorted(os.listdir(os.path.join(results, "runs"))), ["y1", "y2"])
+        for run, cys, group_scans in (("y1", ("iodoacetamide", "given"), "15"), ("y2", ("acrylamide", "given"), "9")):
+            with self.subTest(run=run):
+                record = {row["field"]: row for row in table(os.path.join(results, "runs", run, "run.tsv"))}
+                self.assertEqual((record["cys"]["value"], record["cys"]["source"]), cys)
+                self.assertEqual(record["groupScans"]["value"], group_scans)
+                self.assertEqual(record["outcome"]["value"], "ok")
+                self.assertEqual(record["data file"]["value"], os.path.join(self.runs, EXPECTED_RUNS[run][1]))
+        settings = {row["setting"]: row["value"] for row in table(os.path.join(results, "pipeline_info", "settings.tsv"))}
+        self.assertEqual(settings["samplesheet"], sheet)
+
+    def test_samplesheet_is_refused_before_any_job_in_the_command_lines_words(self):
+        sheet_folder = os.path.join(self.work, "sheets")
+        os.makedirs(sheet_folder)
+        y1 = os.path.join(self.runs, "y1.d")
+
+        def command_line_says(*options):
+            said = subprocess.run([EXTRACT, y1, *options, "--out", os.path.join(self.work, "never")],
+                                  capture_output=True, text=True)
+            self.assertEqual(said.returncode, 2, said.stderr)
+            return said.stderr.strip().removeprefix("quarrow-extract: ")
+
+        cases = [
+            ("unknown.csv", f"sample,path,cyss\ny1,{y1},\n", command_line_says("--cyss=")),
+            ("bad-value.csv", f'sample,path,groupScans\ny1,"{y1}",12x\n', command_line_says("--groupScans=12x")),
+            ("wiff.tsv", f"sample\tpath\tautoCharge\nw1\t{os.path.join(self.runs, 'w1.wiff')}\tDefault\n",
+             "autoCharge is read by yepharvest only"),
+            ("renamed.tsv", f"sample\tpath\nmine\t{y1}\n", "the sample mine is the run y1"),
+            ("twice.tsv", f"sample\tpath\ny1\t{y1}\n\t{y1}/Analysis.yep\n", "a second row of the run y1"),
+            ("header.tsv", f"path\tsample\n{y1}\ty1\n", "expected sample, path, then any key"),
+        ]
+        for name, text, words in cases:
+            with self.subTest(sheet=name):
+                sheet = os.path.join(sheet_folder, name)
+                with open(sheet, "w") as stream:
+                    stream.write(text)
+                results = os.path.join(self.work, "results-refused")
+                done = snakemake(self.work, results, self.runs, "--cores", "1", config=[f"samplesheet={sheet}"])
+                self.assertNotEqual(done.returncode, 0, done.stdout)
+                self.assertIn(f"the samplesheet {sheet}", done.stdout)
+                self.assertIn(" ".join(words.split()), " ".join(done.stdout.split()))
+                self.assertFalse(os.path.exists(os.path.join(results, "runs")), done.stdout)
+
     def test_failed_runs_say_why(self):
         """What failed.tsv says of a failed run, for each way a program fails,
         from quarrow-extract's record of it."""

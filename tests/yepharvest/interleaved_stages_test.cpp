@@ -45,9 +45,9 @@ struct Extraction : QueryContext {
         Outcome o{logs.rejectReasons.text() + "|" + logs.parentChargeCheck.text() + "|" + logs.specFeatures.text() +
                       "|" + logs.runStats.text(),
                   folderContents(folder_.path()), "", 0};
-        const std::int32_t lastSurvey = preceedingMSscan(run, run.numScans() - 1).value_or(-1);
+        const std::int32_t lastSurvey = preceedingMSscan(run, run.size() - 1).value_or(-1);
         for (const MSscan& r : run.records) {
-            const bool nearTheEnd = r.scanNumber > run.numScans() - context.parameters.groupScans;
+            const bool nearTheEnd = r.scanNumber > run.size() - context.parameters.groupScans;
             const bool mayKeep = r.msLevel == 1 && (nearTheEnd || r.scanNumber == lastSurvey + 1);
             if (!r.peaks.empty() && !mayKeep) ++o.keepingPeaks;
             o.records += formatText("%d %d %d %d %d %d %d %.6f %.6f %.6f %.6f %.6f %d %s\n", r.scanNumber, r.lastScanNumber,

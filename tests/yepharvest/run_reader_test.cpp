@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "tests/platform/export_fixtures.h"
+#include "tests/support/whole_table_stages.h"
 #include "tests/support/work_folder.h"
 #include "tests/yepharvest/stage_fixture.h"
 #include "yepharvest/run_reader.h"
@@ -39,7 +41,7 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
 
     const Reader::Read read = reader.read(dir.path());
     ASSERT_EQ(read.result, 0) << read.output;
-    ASSERT_EQ(reader.run.numScans(), 4);
+    ASSERT_EQ(reader.run.size(), 4);
     EXPECT_EQ(reader.record(1).selectedParentMz, 445.25);  // the first of its two precursors
     EXPECT_EQ(reader.record(1).parentMz, 445.25);
     EXPECT_EQ(reader.record(1).rejected, 0);
@@ -67,6 +69,33 @@ TEST(RunReader, EmptyPrecursorAndNoPeakSpectraAreRejected) {
               "<BR>scanWindow\t\tscan window lower limit\t300\n"
               "<BR>scanWindow\t\tscan window upper limit\t2000\n"
               "<BR>-----------------\n");
+}
+
+// The stages over survey scans skip a run without any; the reader knows it
+// once the last spectrum is read, before the stages' last stretch runs, and
+// not a spectrum earlier.
+TEST(RunReader, ARunWithoutSurveyScansIsKnownOnceItsLastSpectrumIsRead) {
+    TempDir dir;
+    runGenerator("--spectra 30 --output " + dir.file("with.mzML"));
+    runGenerator("--spectra 30 --fragment-only --output " + dir.file("without.mzML"));
+    for (const auto& [file, noMSscans] : {std::pair{"with.mzML", false}, std::pair{"without.mzML", true}}) {
+        SCOPED_TRACE(file);
+        Reader reader(dir.file(file));
+        testing::internal::CaptureStdout();
+        RunReading reading(dir.file(file), reader.run, reader.context);
+        const std::int32_t count = reader.run.size();
+        reading.readUpTo(count - 1);
+        const bool beforeTheLast = reader.run.noMSscans;
+        reading.readUpTo(count);
+        const bool afterTheLast = reader.run.noMSscans;
+        const int finished = reading.finish();
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(count, 30);
+        EXPECT_EQ(finished, 0);
+        EXPECT_FALSE(beforeTheLast);
+        EXPECT_EQ(afterTheLast, noMSscans);
+        EXPECT_EQ(reader.run.noMSscans, noMSscans);
+    }
 }
 
 // A run that cannot be opened gives the reader's error lines, status 1 and
@@ -99,7 +128,7 @@ TEST(RunReaderFailures, RunsThatCannotBeOpened) {
         EXPECT_NE(read.output.find(c.named), std::string::npos) << c.path << "\n" << read.output;
         EXPECT_EQ(std::count(read.output.begin(), read.output.end(), '\n'), 3) << c.path;
         EXPECT_EQ(read.output.back(), '\n') << c.path;
-        EXPECT_EQ(reader.run.numScans(), 0) << c.path;
+        EXPECT_EQ(reader.run.size(), 0) << c.path;
     }
 }
 
@@ -111,7 +140,7 @@ TEST(RunReaderFailures, UndecodableSpectrumAfterTheCountWasKnown) {
     EXPECT_EQ(read.result, 1);
     EXPECT_EQ(read.output.substr(0, 48), "<BR>-----------------\n<BR>Number of spectra:3\nEr");
     EXPECT_NE(read.output.find("\nError: Spectrum 1 (&quot;scan=1&quot;) of the export "), std::string::npos) << read.output;
-    EXPECT_EQ(damaged.run.numScans(), 3);  // the count was known
+    EXPECT_EQ(damaged.run.size(), 3);  // the count was known
     EXPECT_EQ(damaged.record(0).msLevel, 1);
     EXPECT_EQ(damaged.record(1).msLevel, 0);  // never read
     EXPECT_FALSE(damaged.run.noMSscans);

@@ -1,22 +1,15 @@
 #include "tools/extract/extract_run.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 #include "core/extractor/query_keys.h"
 #include "core/util/committed_file.h"
 #include "frontend/plain_progress.h"
+#include "frontend/program_run.h"
 
 namespace fs = std::filesystem;
-
-extern char** environ;
 
 namespace {
 
@@ -57,37 +50,12 @@ void makeFolders(const ExtractRun& run) {
 // A tool with these arguments, no standard input, its standard output and
 // error kept together: its exit status (-1: not started) and what it said.
 std::pair<int, std::string> runTool(const std::string& program, const std::vector<std::string>& arguments) {
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return {-1, std::string("cannot make a pipe: ") + std::strerror(errno)};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-    std::vector<std::string> words = {program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int started = ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    std::string said;
-    if (started == 0) {
-        char buffer[4096];
-        for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
-            if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
-            else if (errno != EINTR) break;
-        }
-    }
-    ::close(pipeEnds[0]);
-    if (started != 0) return {-1, program + " could not be started: " + std::strerror(started)};
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFSIGNALED(status)) return {128 + WTERMSIG(status), said + "stopped by signal " + std::to_string(WTERMSIG(status))};
-    return {WEXITSTATUS(status), said};
+    std::vector<std::string> command = {program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const auto [outcome, said] = runToolKeepingOutput(command);
+    if (!outcome.started) return {-1, program + " could not be started: " + outcome.failure};
+    if (outcome.signal != 0) return {128 + outcome.signal, said + "stopped by signal " + std::to_string(outcome.signal)};
+    return {outcome.exitStatus, said};
 }
 
 // The run's report beside its record: "report.html", or why there is none.
@@ -137,7 +105,7 @@ RunRecord extractRun(const ExtractRun& run, const ExtractCommand& command,
     const auto detail = [&](const std::string& text) {
         if (command.verbose) write(text);
     };
-    write(run.program + " " + run.dataFilename + "\n");
+    write(programName(run.program) + " " + run.dataFilename + "\n");
     if (!run.note.empty()) write("Note: " + run.note + "\n");
     if (!command.given.empty()) detail("Given: " + entriesText(command.given) + "\n");
     if (!run.filled.empty()) detail("Front ends' defaults filled in: " + entriesText(run.filled) + "\n");
@@ -153,7 +121,7 @@ RunRecord extractRun(const ExtractRun& run, const ExtractCommand& command,
         if (record.outcome->failure) {
             record.error = record.outcome->failure->sentence;
         } else if (outcomeWord(record) != "ok") {
-            record.error = endedWithoutSayingWhy(run.program, *record.outcome);
+            record.error = endedWithoutSayingWhy(programName(run.program), *record.outcome);
         }
     } catch (const LaunchError& failure) {
         record.error = failure.what();

@@ -17,9 +17,11 @@
 #include "frontend/cgi_launch.h"
 #include "frontend/extract_command.h"
 #include "tools/extract/extract_run.h"
+#include "tools/extract/parallel_runs.h"
 #include "tools/extract/run_folder_claim.h"
 #include "frontend/tool_places.h"
 #include "frontend/key_listing.h"
+#include "frontend/run_listing.h"
 
 namespace fs = std::filesystem;
 
@@ -36,9 +38,10 @@ void printHelp() {
         "       quarrow-extract [RUN...] [--settings FILE] [--KEY VALUE]... --write-settings FILE\n"
         "\n"
         "Extracts the peak lists of each run with yepharvest or, for a .wiff path,\n"
-        "wiffharvest, started as a web server starts them, one run after another, and\n"
-        "prints their progress. Every key not given takes the front ends' default\n"
-        "(below); the keys given apply to every run whose program reads them.\n"
+        "wiffharvest, started as a web server starts them, one run after another (or\n"
+        "--jobs at once), and prints their progress. Every key not given takes the\n"
+        "front ends' default (below); the keys given apply to every run whose program\n"
+        "reads them.\n"
         "\n"
         "RUN    a first-vendor run folder X.d (or its X.d/Analysis.yep), an mzML or\n"
         "       mzXML export (also .gz), or a .wiff path whose exports RUN.mzML or\n"
@@ -82,6 +85,15 @@ void printHelp() {
         "--parameters DIR   the parameter folder the programs read as msparams_quarrow/;\n"
         "       else the variable QUARROW_PARAMETERS; else\n"
         "         %s\n"
+        "--jobs N   extracts up to N runs at once, each program on one core (the\n"
+        "       others for the other runs); each run's lines are shown whole once it\n"
+        "       has ended, in the order the runs were given. 1 when not given: one\n"
+        "       run after another, each program on two cores, its lines as they come.\n"
+        "--check   checks everything above as a run would, then, instead of running,\n"
+        "       prints one line per run after a header line: run, program, path (the\n"
+        "       data file the program would read), escaped as quarrow-runs --tsv\n"
+        "       escapes them; nothing is made. The workflow checks each row of its\n"
+        "       samplesheet so.\n"
         "-v, --verbose   the keys and the programs' progress too (their stage lines\n"
         "       and parameter blocks); without it each run shows its program and\n"
         "       data file, then its outcome.\n"
@@ -90,7 +102,7 @@ void printHelp() {
         "\n"
         "Each run ends with a line of its counts and its record; a run that fails\n"
         "does not stop the next ones, but an interrupt (SIGINT, SIGTERM, SIGHUP) does,\n"
-        "after the running program, which is recorded as stopped. A call of several\n"
+        "after the running programs, each recorded as stopped. A call of several\n"
         "runs ends with their tally: how many finished, failed and were stopped,\n"
         "and each run's outcome with its folder. A run that did not succeed keeps\n"
         "its record and the logs that hold rows; no empty log or folder.\n"
@@ -98,7 +110,8 @@ void printHelp() {
         "after its program's error (or when it could not be started), 128 + N when\n"
         "signal N stopped it; 2 when the command line was refused and nothing ran.\n",
         builtIn.yepharvest.c_str(), builtIn.wiffharvest.c_str(), builtIn.report.c_str(), builtIn.parameters.c_str());
-    std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys())).c_str(), stdout);
+    const std::vector<OfferedChoice> cysteines = cysteineChoices(builtIn.parameters + "/cysteines.tsv");
+    std::fputs(("\nQuery keys, by group:\n" + keysHelp("quarrow-extract", toolSetKeys(), cysteines)).c_str(), stdout);
 }
 
 
@@ -138,9 +151,9 @@ std::optional<std::string> missingTool(const ExtractCommand& command) {
     for (const ExtractRun& run : command.runs) {
         std::error_code error;
         if (!fs::is_regular_file(run.programPath, error) || ::access(run.programPath.c_str(), X_OK) != 0) {
-            const std::string upper = run.program == "yepharvest" ? "YEPHARVEST" : "WIFFHARVEST";
-            return run.program + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" +
-                   run.program + " PATH or QUARROW_" + upper;
+            const std::string name = programName(run.program);
+            return name + " is not at " + run.programPath + ": build it (./setup.sh demo) or name it with --" + name +
+                   " PATH or " + programVariable(run.program);
         }
     }
     std::error_code error;
@@ -185,6 +198,14 @@ int main(int argc, char** argv) {
     RunFolderLocks locks;
     try {
         checkRunFolders(command);
+        if (command.check) {
+            std::string table = "run\tprogram\tpath\n";
+            for (const ExtractRun& run : command.runs) {
+                table += tsvField(run.name) + '\t' + programName(run.program) + '\t' + tsvField(run.dataFilename) + '\n';
+            }
+            std::fwrite(table.data(), 1, table.size(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
         std::error_code error;
         fs::create_directories(command.outDir, error);
         if (error) return refused("cannot make " + command.outDir + ": " + error.message());
@@ -197,10 +218,9 @@ int main(int argc, char** argv) {
     int status = 0;
     std::vector<TalliedRun> tally;
     for (const ExtractRun& run : command.runs) tally.push_back({run.folder, "not run"});
-    for (std::size_t i = 0; i < command.runs.size(); ++i) {
+    // Run i's outcome, said and tallied.
+    const auto settle = [&](std::size_t i, const RunRecord& record) {
         const ExtractRun& run = command.runs[i];
-        if (i > 0 && command.verbose) show("\n");
-        const RunRecord record = extractRun(run, command, show, warn);
         const std::string word = outcomeWord(record);
         tally[i].outcome = word;
         if (word == "ok") {
@@ -212,14 +232,38 @@ int main(int argc, char** argv) {
                                                      : 1;
             if (status == 0) status = runStatus;
         }
-        // An interrupt passed on to the program stops the call, not only the run.
-        if (const int stop = stopSignalReceived(); stop != 0) {
-            status = 128 + stop;
-            std::string rest;
-            for (std::size_t j = i + 1; j < command.runs.size(); ++j) rest += (rest.empty() ? "" : ", ") + command.runs[j].name;
-            if (!rest.empty()) warn("stopped; not run: " + rest);
-            break;
+    };
+    // An interrupt passed on to the programs stops the call, not only the
+    // runs: those from `next` on are not started.
+    const auto stopHere = [&](std::size_t next) {
+        const int stop = stopSignalReceived();
+        if (stop == 0) return false;
+        status = 128 + stop;
+        std::string rest;
+        for (std::size_t j = next; j < command.runs.size(); ++j) rest += (rest.empty() ? "" : ", ") + command.runs[j].name;
+        if (!rest.empty()) warn("stopped; not run: " + rest);
+        return true;
+    };
+    const auto separate = [&](std::size_t i) {
+        if (i > 0 && command.verbose) show("\n");
+    };
+    if (command.jobs == 1) {
+        for (std::size_t i = 0; i < command.runs.size(); ++i) {
+            separate(i);
+            settle(i, extractRun(command.runs[i], command, show, warn));
+            if (stopHere(i + 1)) break;
         }
+    } else {
+        ParallelRuns runs(command);
+        std::size_t i = 0;
+        for (; i < command.runs.size(); ++i) {
+            const std::optional<ParallelRuns::Done> done = runs.await(i);
+            if (!done) break;
+            separate(i);
+            for (const auto& [warning, text] : done->said) warning ? warn(text) : show(text);
+            settle(i, done->record);
+        }
+        stopHere(i);
     }
     if (tally.size() > 1) show((command.verbose ? "\n" : "") + tallyText(tally));
     return status;

@@ -402,8 +402,11 @@ std::string lcRun(const RunPart& part, const RunReport& report, const std::strin
                              Marks::lines);
     }
     Histogram perMinute;
-    perMinute.counts = msmsPerMinute(run);
-    for (std::size_t i = 0; i <= perMinute.counts.size(); ++i) perMinute.edges.push_back(static_cast<double>(i));
+    const MinuteCounts minuteCounts = msmsPerMinute(run);
+    perMinute.counts = minuteCounts.counts;
+    for (std::size_t i = 0; i <= perMinute.counts.size(); ++i) {
+        perMinute.edges.push_back(static_cast<double>(minuteCounts.first) + static_cast<double>(i));
+    }
     perMinute.total = static_cast<long>(run.msms.size());
     html += histogramChart("MS/MS spectra per minute", perMinute, minutes, "#009e73");
     Series intensities{"precursors", "#cc79a7", {}};

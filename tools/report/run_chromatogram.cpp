@@ -41,12 +41,16 @@ RunChromatogram readRunChromatogram(const OpenFormatExport& run) {
     return chromatogram;
 }
 
-std::vector<long> msmsPerMinute(const RunChromatogram& chromatogram) {
-    std::vector<long> counts;
+MinuteCounts msmsPerMinute(const RunChromatogram& chromatogram) {
+    MinuteCounts perMinute;
+    if (chromatogram.msms.empty()) return perMinute;
+    const auto minuteOf = [](const MsmsPoint& point) { return static_cast<long>(std::max(0.0, std::floor(point.minutes))); };
+    perMinute.first = minuteOf(*std::min_element(chromatogram.msms.begin(), chromatogram.msms.end(),
+                                                 [](const MsmsPoint& a, const MsmsPoint& b) { return a.minutes < b.minutes; }));
     for (const MsmsPoint& point : chromatogram.msms) {
-        const auto minute = static_cast<std::size_t>(std::max(0.0, std::floor(point.minutes)));
-        if (counts.size() <= minute) counts.resize(minute + 1, 0);
-        ++counts[minute];
+        const auto at = static_cast<std::size_t>(minuteOf(point) - perMinute.first);
+        if (perMinute.counts.size() <= at) perMinute.counts.resize(at + 1, 0);
+        ++perMinute.counts[at];
     }
-    return counts;
+    return perMinute;
 }

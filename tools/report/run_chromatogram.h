@@ -36,6 +36,12 @@ constexpr double precursorWindowMz = 0.05;
 // time and not kept). Throws ExportReadError for a damaged spectrum.
 RunChromatogram readRunChromatogram(const OpenFormatExport& run);
 
-// MS/MS spectra per whole minute of retention time: element i counts those
-// in [i, i + 1) minutes, up to the last minute that holds one.
-std::vector<long> msmsPerMinute(const RunChromatogram& chromatogram);
+// MS/MS spectra per whole minute of retention time, from the first minute
+// that holds one to the last (a run may start an hour into its
+// acquisition): counts[i] counts those in [first + i, first + i + 1) minutes.
+struct MinuteCounts {
+    long first = 0;
+    std::vector<long> counts = {};
+    bool operator==(const MinuteCounts&) const = default;
+};
+MinuteCounts msmsPerMinute(const RunChromatogram& chromatogram);

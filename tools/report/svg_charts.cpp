@@ -68,6 +68,10 @@ std::string valueGrid(const std::vector<double>& ticks, double left, double righ
     return svg;
 }
 
+std::string legendLabel(const Series& series) {
+    return series.label + " (" + std::to_string(series.points.size()) + ")";
+}
+
 }  // namespace
 
 std::vector<double> niceTicks(double low, double high, int target) {
@@ -274,7 +278,13 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
     }
     if (total == 0) return emptyChart(title, "no values in the logs");
     const double left = 80.0;
-    const double right = width - 170.0;
+    // The legend right of the plot, as wide as its longest label: 7.8 px
+    // covers the widest digits of the charts' 13 px sans-serif.
+    std::size_t longest = 0;
+    for (const Series& s : series) {
+        if (!s.points.empty()) longest = std::max(longest, legendLabel(s).size());
+    }
+    const double right = std::min(width - 170.0, width - 46.0 - 7.8 * static_cast<double>(longest));
     const double top = 44.0;
     const double plotHeight = 360.0;
     // A little room so that no point sits on the frame.
@@ -311,7 +321,7 @@ std::string scatterChart(const std::string& title, const std::vector<Series>& se
         }
         svg += "<circle cx=\"" + number(right + 24) + "\" cy=\"" + number(legendY) + "\" r=\"5\" fill=\"" +
                escapeHtml(s.color) + "\"/>\n";
-        svg += text(right + 36, legendY + 5, s.label + " (" + std::to_string(s.points.size()) + ")", "start");
+        svg += text(right + 36, legendY + 5, legendLabel(s), "start");
         legendY += 22;
     }
     svg += text((left + right) / 2, top + plotHeight + 52, xAxis.label, "middle", " class=\"axis-label\"");

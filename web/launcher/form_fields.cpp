@@ -4,9 +4,9 @@ namespace {
 
 // The launcher checks every path against its roots and every file name for
 // being plain, so its help says so.
-std::string launcherHelp(const QueryKey& key, const std::string& program) {
+std::string launcherHelp(const QueryKey& key, Program program) {
     for (const ProgramHelp& help : key.rootedHelp) {
-        if (help.programs == KeyPrograms::both || (help.programs == KeyPrograms::yepharvest) == (program == "yepharvest")) {
+        if (help.programs == KeyPrograms::both || (help.programs == KeyPrograms::yepharvest) == (program == Program::yepharvest)) {
             return help.text;
         }
     }
@@ -17,7 +17,7 @@ std::string launcherHelp(const QueryKey& key, const std::string& program) {
 
 }  // namespace
 
-std::vector<FormField> formFields(const std::string& program) {
+std::vector<FormField> formFields(Program program) {
     std::vector<FormField> fields;
     for (const QueryKey& key : queryKeys()) {
         // Every request gets its own new folder with peaklists/ and logs/.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/extractor/query_keys.h"
+#include "frontend/program.h"
 
 struct FormField {
     const QueryKey* key = nullptr;
@@ -15,4 +16,4 @@ struct FormField {
 };
 
 // In table order; keys no stage reads are not offered.
-std::vector<FormField> formFields(const std::string& program);
+std::vector<FormField> formFields(Program program);

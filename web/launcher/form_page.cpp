@@ -69,17 +69,13 @@ PageHtml control(const FormField& field, const std::string& value, const FormPag
     Attributes attributes = {{"id", key.name}, {"name", key.name}};
     if (key.role == KeyRole::cysteine || !key.choices.empty()) {
         PageHtml options;
-        std::vector<std::string> values = inputs.cysteines;
-        if (key.role != KeyRole::cysteine) {
-            values.clear();
-            for (const KeyChoice& choice : key.choices) values.emplace_back(choice.value);
-        }
+        std::vector<OfferedChoice> choices = offeredChoices(key, inputs.cysteines);
         // A request's value that is no longer offered stays visible.
-        if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
-        for (const std::string& offered : values) {
-            const auto choice = std::find_if(key.choices.begin(), key.choices.end(),
-                                             [&](const KeyChoice& c) { return offered == c.value; });
-            options += option(offered, choice != key.choices.end() ? choice->label : offered, offered == value);
+        if (std::none_of(choices.begin(), choices.end(), [&](const OfferedChoice& c) { return c.value == value; })) {
+            choices.push_back({.value = value});
+        }
+        for (const OfferedChoice& choice : choices) {
+            options += option(choice.value, choiceLabel(choice), choice.value == value);
         }
         return element("select", attributes, options);
     }
@@ -118,14 +114,14 @@ PageHtml helpHtml(const FormField& field) {
 PageHtml runPicker(const FormPageInputs& inputs) {
     PageHtml options = option("", inputs.runs.empty() ? "(no runs under the data root)" : "(pick a run)", true);
     for (const std::string& run : inputs.runs) options += option(run, run, false);
-    const std::string kinds = inputs.program == "wiffharvest"
+    const std::string kinds = inputs.program == Program::wiffharvest
                                   ? "each .wiff file, or the first export of one whose .wiff file is not there"
                                   : "each run folder X.d holding an export, and each export file of its own";
     return element("div", {{"class", "field"}},
                    element("label", {{"for", "runPicker"}}, PageHtml("Runs found")) +
                        element("select", {{"id", "runPicker"}}, options) +
                        element("div", {{"class", "help"}},
-                               PageHtml("The runs of " + inputs.program + " under the data root " + inputs.dataRoot +
+                               PageHtml("The runs of " + programName(inputs.program) + " under the data root " + inputs.dataRoot +
                                         ", as they are now: " + kinds + "."))) +
            PageHtml::markup("\n");
 }
@@ -161,7 +157,7 @@ PageHtml fieldHtml(const FormField& field, const std::string& value, const FormP
 
 // What the program does, reads and writes, in a few plain sentences.
 PageHtml about(const FormPageInputs& inputs) {
-    const bool wiff = inputs.program == "wiffharvest";
+    const bool wiff = inputs.program == Program::wiffharvest;
     const std::string does =
         wiff ? "Turns every sample of one Sciex .wiff run (QSTAR, MALDI QSTAR, QTRAP) into peak lists for a search "
                "engine such as Comet or Mascot. MS/MS spectra of one precursor taken close together are merged into "
@@ -259,7 +255,7 @@ PageHtml formPage(const FormPageInputs& inputs) {
     Attributes foldAttributes = {{"id", "advanced"}};
     if (changedAdvanced) foldAttributes.push_back({"open", std::nullopt});
 
-    PageHtml page = pageStart(inputs.program) + about(inputs);
+    PageHtml page = pageStart(programName(inputs.program)) + about(inputs);
     if (!inputs.againOf.empty()) {
         page += element("p", {{"class", "again"}},
                         PageHtml("The settings of request " + inputs.againOf +
@@ -276,7 +272,7 @@ PageHtml formPage(const FormPageInputs& inputs) {
         PageHtml::markup("\n") +
         element("p", element("button", {{"type", "submit"}, {"id", "submit"}}, PageHtml("Extract peak lists")));
     page += PageHtml::markup("\n") +
-            element("form", {{"method", "post"}, {"action", "/cgi-bin/" + inputs.program}, {"id", "extraction"}}, form) +
+            element("form", {{"method", "post"}, {"action", "/cgi-bin/" + programName(inputs.program)}, {"id", "extraction"}}, form) +
             PageHtml::markup("\n") + PageHtml::markup(formScript);
     return page + pageEnd();
 }

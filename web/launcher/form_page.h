@@ -8,11 +8,13 @@
 
 #include "core/util/cgi_query.h"
 #include "core/util/html_page.h"
+#include "frontend/key_choices.h"
+#include "frontend/program.h"
 
 struct FormPageInputs {
-    std::string program;                  // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     std::vector<std::string> runs;        // relative to the data root
-    std::vector<std::string> cysteines;   // names from cysteines.tsv
+    std::vector<OfferedChoice> cysteines;  // from cysteines.tsv
     std::string dataRoot;                 // shown to the user
     std::string resultsRoot;
     // "Run again": the request whose settings the form starts with, and those

@@ -31,6 +31,7 @@
 #include "web/launcher/request_view.h"
 #include "web/launcher/result_files.h"
 #include "frontend/root_runs.h"
+#include "frontend/time_text.h"
 
 namespace fs = std::filesystem;
 
@@ -74,12 +75,7 @@ bool isExecutableFile(const fs::path& program) {
 }
 
 std::string localTime(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return timeText(when, TimeStyle::local);
 }
 
 // Lexically: both come from the launcher's own records.
@@ -129,14 +125,14 @@ std::string endedText(const ProgramOutcome& ended) {
     return "exit status " + std::to_string(ended.exitStatus);
 }
 
-int showForm(const std::string& programName, const LaunchConfig& config, const std::vector<QueryEntry>& entries) {
-    FormPageInputs inputs{programName, runsToPick(config.roots.data, programName),
-                          cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
+int showForm(Program program, const LaunchConfig& config, const std::vector<QueryEntry>& entries) {
+    FormPageInputs inputs{program, runsToPick(config.roots.data, program),
+                          cysteineChoices(config.workDir / "msparams_quarrow" / "cysteines.tsv"),
                           config.roots.data.string(), config.roots.results.string(), "", {}};
     if (const std::optional<std::string> again = lastQueryValue(entries, "again")) {
         const std::optional<fs::path> folder = requestFolder(config.roots.results, *again);
         if (!folder) {
-            emit(errorResponse(404, programName, "There is no request \"" + *again + "\" under the results root."));
+            emit(errorResponse(404, programName(program), "There is no request \"" + *again + "\" under the results root."));
             return 0;
         }
         inputs.againOf = *again;
@@ -157,7 +153,7 @@ int showForm(const std::string& programName, const LaunchConfig& config, const s
 }
 
 // The request, as the top of its run page says it.
-PageHtml requestFacts(const std::string& programName, const CheckedRequest& request, const LaunchConfig& config) {
+PageHtml requestFacts(Program program, const CheckedRequest& request, const LaunchConfig& config) {
     const std::string name = request.requestFolder.filename().string();
     PageHtml facts = element("p", {{"class", "request"}},
                              PageHtml("Run " + request.dataFile.lexically_relative(config.roots.data).generic_string() +
@@ -172,7 +168,7 @@ PageHtml requestFacts(const std::string& programName, const CheckedRequest& requ
         std::string names;
         for (const std::string& ignored : request.ignored) names += (names.empty() ? "" : ", ") + ignored;
         facts += element("p", {{"class", "ignored"}},
-                         PageHtml("Passed on to " + programName + ", which reads none of them: " + names + "."));
+                         PageHtml("Passed on to " + programName(program) + ", which reads none of them: " + names + "."));
     }
     return facts + PageHtml::markup("\n");
 }
@@ -183,13 +179,13 @@ std::string filesText(const fs::path& root, const std::vector<fs::path>& files) 
     return text;
 }
 
-int runRequest(const std::string& programName, const LaunchConfig& config, const CheckedRequest& request) {
+int runRequest(Program program, const LaunchConfig& config, const CheckedRequest& request) {
     const auto started = std::chrono::steady_clock::now();
     const auto seconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     };
     RequestOutcome outcome;
-    outcome.program = programName;
+    outcome.program = programName(program);
     outcome.run = request.dataFile.string();
     outcome.status = "running";
     outcome.started = localTime(std::chrono::system_clock::now());
@@ -218,8 +214,8 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
     const FolderSnapshot peakListsBefore = snapshotFolder(request.resultsDir);
     const FolderSnapshot logsBefore = snapshotFolder(request.logDir);
     const std::uintmax_t statisticsBefore = sizeOrZero(request.logDir / "runStats.txt");
-    emit(htmlHeader() + (pageStart(programName + ": " + request.runName) +
-                         PageHtml::markup("<main class=\"run\">\n") + requestFacts(programName, request, config) +
+    emit(htmlHeader() + (pageStart(programName(program) + ": " + request.runName) +
+                         PageHtml::markup("<main class=\"run\">\n") + requestFacts(program, request, config) +
                          PageHtml::markup(elapsedClock) + element("h2", PageHtml("Progress")) +
                          PageHtml::markup("\n<div class=\"progress\">\n"))
                             .html());
@@ -228,9 +224,9 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
     // the run before it has written its files and its outcome.
     std::signal(SIGTERM, SIG_IGN);
     std::signal(SIGHUP, SIG_IGN);
-    ProgressPage progress(programName == "wiffharvest");
+    ProgressPage progress(program == Program::wiffharvest);
     const ProgramOutcome ended =
-        runStreaming(config.programDir / programName, config.workDir, formatQueryString(request.entries),
+        runStreaming(config.programDir / programName(program), config.workDir, formatQueryString(request.entries),
                      [&](std::string_view bytes) { emit(progress.feed(bytes, seconds())); });
     emit(progress.finish(seconds()) + PageHtml::markup("</div>\n"));
 
@@ -265,11 +261,11 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
         emit(results + element("p", {{"id", "making-report"}}, PageHtml("Making the run report ...")) +
              PageHtml::markup("\n"));
         results = PageHtml();
-        reportProblem = makeRunReport(config.programDir / "quarrow-report", programName, request);
+        reportProblem = makeRunReport(config.programDir / "quarrow-report", program, request);
     }
     PageHtml end = results + filesSection(config.roots.results, request.requestFolder.filename().string(), files, failed);
     if (reportProblem) end += element("p", {{"class", "notice"}}, PageHtml(*reportProblem + ".")) + PageHtml::markup("\n");
-    end += element("p", link(runAgainUrl(programName, request.requestFolder.filename().string()),
+    end += element("p", link(runAgainUrl(programName(program), request.requestFolder.filename().string()),
                              PageHtml("Run again with these settings"), {{"id", "again"}}));
     emit(end + PageHtml::markup("\n</main>\n") + pageEnd());
     return 0;
@@ -277,11 +273,12 @@ int runRequest(const std::string& programName, const LaunchConfig& config, const
 
 }  // namespace
 
-int launchProgram(const std::string& programName, const LaunchConfig& config) {
-    const fs::path program = config.programDir / programName;
-    if (!isExecutableFile(program)) {
-        emit(errorResponse(503, programName + " is not available",
-                           programName + " is not installed on this server (no program at " + program.string() +
+int launchProgram(Program program, const LaunchConfig& config) {
+    const std::string name = programName(program);
+    const fs::path binary = config.programDir / name;
+    if (!isExecutableFile(binary)) {
+        emit(errorResponse(503, name + " is not available",
+                           name + " is not installed on this server (no program at " + binary.string() +
                                "). Build it, then send the request again."));
         return 0;
     }
@@ -295,17 +292,17 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
     const char* method = std::getenv("REQUEST_METHOD");
     const bool posted = method != nullptr && std::string_view(method) == "POST";
     if ((entries.empty() && !posted) || lastQueryValue(entries, "again") || lastQueryValue(entries, filledFormMarker)) {
-        return showForm(programName, config, entries);
+        return showForm(program, config, entries);
     }
 
-    const RequestRules rules{programName, config.roots,
-                             cysteineNames(config.workDir / "msparams_quarrow" / "cysteines.tsv")};
+    const RequestRules rules{program, config.roots,
+                             cysteineChoices(config.workDir / "msparams_quarrow" / "cysteines.tsv")};
     const auto checked = checkRequest(entries, rules, [&](const std::string& runName) {
         return makeRequestFolder(config.roots.results, runName);
     });
     if (const auto* refusal = std::get_if<Refusal>(&checked)) {
         emit(errorResponse(refusal->status, "Request refused", refusal->reason,
-                           link(filledFormUrl(programName, entries), PageHtml("Back to the form with these values"),
+                           link(filledFormUrl(name, entries), PageHtml("Back to the form with these values"),
                                 {{"id", "back"}}) +
                                PageHtml(": change what was refused and extract again.")));
         return 0;
@@ -320,5 +317,5 @@ int launchProgram(const std::string& programName, const LaunchConfig& config) {
         emit(errorResponse(500, "Request failed", "The result folders cannot be made: " + error.message()));
         return 0;
     }
-    return runRequest(programName, config, request);
+    return runRequest(program, config, request);
 }

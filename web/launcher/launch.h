@@ -5,8 +5,9 @@
 // links to what it wrote, its report and archive.
 #include <string>
 
+#include "frontend/program.h"
 #include "web/launcher/launch_config.h"
 
 // Writes the whole response to standard output; returns the launcher's exit
 // status (0 when a response was written, whatever the program did).
-int launchProgram(const std::string& programName, const LaunchConfig& config);
+int launchProgram(Program program, const LaunchConfig& config);

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (name == "results") return showResults(*config);
-    if (name == "yepharvest" || name == "wiffharvest") return launchProgram(name, *config);
+    if (const std::optional<Program> program = programNamed(name)) return launchProgram(*program, *config);
     std::cout << errorResponse(404, "Unknown program", "No program is served under the name \"" + name + "\".")
               << std::flush;
     return 0;

@@ -10,7 +10,7 @@
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> makeRunReport(const fs::path& tool, const std::string& program,
+std::optional<std::string> makeRunReport(const fs::path& tool, Program program,
                                          const CheckedRequest& request) {
     if (::access(tool.c_str(), X_OK) != 0) {
         return "no run report: quarrow-report is not installed on this server (no program at " + tool.string() + ")";
@@ -21,7 +21,7 @@ std::optional<std::string> makeRunReport(const fs::path& tool, const std::string
                                         "--output",       (request.requestFolder / reportFileName).string()};
     // yepharvest's precursors are drawn against the retention times of its
     // export; a .wiff run's peak-list names carry theirs.
-    if (program == "yepharvest") command.insert(command.end(), {"--data", request.dataFile.string()});
+    if (program == Program::yepharvest) command.insert(command.end(), {"--data", request.dataFile.string()});
     const fs::path logFile = request.requestFolder / reportLogFileName;
     const int log = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (log < 0) return "no run report: " + logFile.string() + " cannot be written";

@@ -9,5 +9,5 @@
 #include "web/launcher/request_check.h"
 
 // Nothing when the report was made; otherwise why not, for the page.
-std::optional<std::string> makeRunReport(const std::filesystem::path& tool, const std::string& program,
+std::optional<std::string> makeRunReport(const std::filesystem::path& tool, Program program,
                                          const CheckedRequest& request);

@@ -55,14 +55,14 @@ std::optional<Refusal> folderProblem(const std::vector<QueryEntry>& entries) {
 }
 
 // `fileName` is the data file's as the program gets it, `dataText` the run as named.
-std::optional<Refusal> programProblem(const std::string& program, const std::string& fileName,
+std::optional<Refusal> programProblem(Program program, const std::string& fileName,
                                       const std::string& dataText) {
     const bool wiff = fileName.ends_with(".wiff");
-    if (program == "wiffharvest" && !wiff) {
+    if (program == Program::wiffharvest && !wiff) {
         return Refusal{400, "wiffharvest reads a .wiff file (its exports lie beside it): \"" + dataText +
                                 "\" is neither a .wiff file nor an export of one. Runs of other instruments go to yepharvest."};
     }
-    if (program == "yepharvest" && wiff) {
+    if (program == Program::yepharvest && wiff) {
         return Refusal{400, "\"" + dataText + "\" is a .wiff file: wiffharvest reads it, not yepharvest."};
     }
     return std::nullopt;

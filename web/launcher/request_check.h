@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "core/util/cgi_query.h"
+#include "frontend/key_choices.h"
+#include "frontend/program.h"
 
 struct LaunchRoots {
     std::filesystem::path data;     // runs to read
@@ -40,9 +42,9 @@ struct CheckedRequest {
 using RequestFolderMaker = std::function<std::optional<std::filesystem::path>(const std::string& runName)>;
 
 struct RequestRules {
-    std::string program;                 // "yepharvest" or "wiffharvest"
+    Program program = Program::yepharvest;
     LaunchRoots roots;
-    std::vector<std::string> cysteines;  // the names cys may take
+    std::vector<OfferedChoice> cysteines;  // what cys may take
 };
 
 // The last occurrence of a key is the one the programs apply, so that is the

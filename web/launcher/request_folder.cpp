@@ -1,21 +1,16 @@
 #include "web/launcher/request_folder.h"
 
-#include <ctime>
 #include <system_error>
 
 #include "core/util/text_path.h"
 #include "frontend/root_paths.h"
+#include "frontend/time_text.h"
 
 namespace fs = std::filesystem;
 
 std::optional<fs::path> makeRequestFolder(const fs::path& resultsRoot, const std::string& runName,
                                           std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = runName + "-" + stamp;
+    const std::string base = runName + "-" + timeText(when, TimeStyle::localStamp);
     // create_directory reports an existing folder, so two requests in the
     // same second never share one.
     for (int attempt = 1; attempt <= 1000; ++attempt) {

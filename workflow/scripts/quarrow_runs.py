@@ -4,6 +4,7 @@ Used by the Snakefile; kept apart so that the tests can call it directly.
 """
 
 import collections
+import csv
 import os
 import re
 import subprocess
@@ -11,7 +12,7 @@ import subprocess
 # The workflow's own settings in config.yaml; every other key there is a
 # query key of the programs.
 WORKFLOW_SETTINGS = ("runs", "results", "yepharvest", "wiffharvest", "report", "keys", "catalog", "parameters",
-                     "mem_mb", "runtime", "extract")
+                     "mem_mb", "runtime", "extract", "samplesheet")
 
 
 class QueryKey:
@@ -141,3 +142,106 @@ def extract_options(config, keys, program):
         if value != key.front_end_default:
             options.append(f"--{key.name}={value}")
     return options
+
+
+def check_options(tool, config, keys, runs, results):
+    """Refuses the settings before any job, in the words of every front end:
+    each program's options are checked by `tool` (quarrow-extract --check,
+    which runs nothing) with the first of its runs."""
+    programs = {}
+    for run in sorted(runs):
+        programs.setdefault(runs[run][0], runs[run][1])
+    for program, data in sorted(programs.items()):
+        command = [tool, data, "--out", results, "--check", *extract_options(config, keys, program)]
+        try:
+            done = subprocess.run(command, capture_output=True, check=False)
+        except OSError as error:
+            raise ConfigError(f"cannot check the settings with {tool}: {error.strerror}")
+        if done.returncode != 0:
+            said = done.stderr.decode("utf-8", "replace").strip().split("\n")[0]
+            said = said.removeprefix(os.path.basename(tool) + ": ")
+            raise ConfigError(f"the settings for {program} are refused, so no run was started: {said}"
+                              if said else f"{tool} --check ended with status {done.returncode}")
+
+
+class SamplesheetError(Exception):
+    pass
+
+
+# A row of the samplesheet as the workflow runs it: the run's name, its
+# program and data file (as quarrow-extract --check names them), and the
+# keys its cells set, {key: value}, empty cells left out.
+SheetRun = collections.namedtuple("SheetRun", "name program data keys")
+
+
+def read_samplesheet(path):
+    """[(row number, {column: cell})] of a samplesheet: tab-separated, or
+    comma-separated (with the quoting of spreadsheets) when its name ends in
+    .csv; a header with the columns sample and path, then any key; blank
+    lines skipped."""
+    try:
+        with open(path, newline="", encoding="utf-8") as stream:
+            lines = list(csv.reader(stream, delimiter="," if path.lower().endswith(".csv") else "\t"))
+    except (OSError, UnicodeDecodeError, csv.Error) as error:
+        raise SamplesheetError(f"cannot read the samplesheet {path}: {error}")
+    numbered = [(number, cells) for number, cells in enumerate(lines, 1) if any(cell.strip() for cell in cells)]
+    if not numbered:
+        raise SamplesheetError(f"the samplesheet {path} is empty: expected a header line sample, path, then keys")
+    header = [cell.strip() for cell in numbered[0][1]]
+    if header[:2] != ["sample", "path"]:
+        raise SamplesheetError(f"the samplesheet {path} starts with the columns {', '.join(header[:2])}: "
+                               "expected sample, path, then any key as a column")
+    twice = sorted({column for column in header if header.count(column) > 1})
+    if twice:
+        raise SamplesheetError(f"the samplesheet {path} has the column {', '.join(twice)} more than once")
+    rows = []
+    for number, cells in numbered[1:]:
+        if len(cells) != len(header):
+            raise SamplesheetError(f"the samplesheet {path}, line {number}: {len(cells)} cells under a header of "
+                                   f"{len(header)} columns")
+        rows.append((number, dict(zip(header, (cell.strip() for cell in cells)))))
+    if not rows:
+        raise SamplesheetError(f"the samplesheet {path} names no run: one row per run under its header")
+    return rows
+
+
+def sheet_runs(path, keys, extract, check_options):
+    """{sample: SheetRun} of the samplesheet at `path`, every row checked
+    before any job by `extract` (quarrow-extract --check) with its keys as
+    its command line would give them, so that a cell is refused in the
+    command line's words. A path is taken from the samplesheet's folder; an
+    empty sample is the run's own name. `check_options` are quarrow-extract's
+    options for where its tools are and --out."""
+    base = os.path.dirname(os.path.abspath(path))
+    runs = {}
+    for number, row in read_samplesheet(path):
+        where = f"the samplesheet {path}, line {number}"
+        if not row["path"]:
+            raise SamplesheetError(f"{where}: no path")
+        data = os.path.normpath(os.path.join(base, row["path"]))
+        # Every column but the first two, also an empty one, when it is no
+        # query key: the command line refuses it by name.
+        cells = {column: value for column, value in row.items() if column not in ("sample", "path")}
+        given = [f"--{column}={value}" for column, value in cells.items() if value or column not in keys]
+        try:
+            done = subprocess.run([extract, data, "--check", *given, *check_options], capture_output=True, check=False)
+        except OSError as error:
+            raise SamplesheetError(f"cannot check the samplesheet with {extract}: {error.strerror}")
+        said = done.stderr.decode("utf-8", "replace").strip()
+        if done.returncode != 0:
+            raise SamplesheetError(f"{where}: {said.removeprefix('quarrow-extract: ') or done.returncode}")
+        lines = done.stdout.decode("utf-8", "surrogateescape").rstrip("\n").split("\n")[1:]
+        if len(lines) != 1:
+            raise SamplesheetError(f"{where}: {row['path']} names {len(lines)} runs; a row names one run")
+        name, program, data = (_field(field) for field in lines[0].split("\t"))
+        sample = row["sample"] or name
+        if sample != name:
+            raise SamplesheetError(f"{where}: the sample {sample} is the run {name}: the program names a run's peak "
+                                   f"lists after its data file, so its sample is {name} (or empty)")
+        problem = wildcard_problem(sample)
+        if sample in runs:
+            problem = f"a second row of the run {sample} (each run goes into its own folder)"
+        if problem:
+            raise SamplesheetError(f"{where}: the run {sample}: {problem}")
+        runs[sample] = SheetRun(sample, program, data, {key: value for key, value in cells.items() if value})
+    return runs
