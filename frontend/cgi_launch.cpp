@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -151,6 +153,7 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
         ::close(errors);
         throw LaunchError(std::string("cannot make a pipe: ") + std::strerror(errno));
     }
+    const auto started = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
         struct sigaction standard {};
@@ -190,10 +193,15 @@ LaunchOutcome runCgiChild(const std::string& program, const fs::path& workDir, s
     }
     ::close(pipeEnds[0]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    struct rusage usage {};
+    while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     if (running) running(0);
     LaunchOutcome outcome;
+    outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    outcome.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    outcome.peakMemoryKb = usage.ru_maxrss;  // kilobytes on Linux
     if (WIFSIGNALED(status)) {
         outcome.signal = WTERMSIG(status);
     } else {

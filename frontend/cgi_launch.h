@@ -31,6 +31,11 @@ struct LaunchOutcome {
     int signal = 0;      // when a signal ended it
     // The program's failure line, when it wrote one (failure_line.h).
     std::optional<FailureLine> failure = std::nullopt;
+    // What it took, from the operating system: from its start to its end,
+    // its processor time (user and system) and its largest resident size.
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+    long peakMemoryKb = 0;
 };
 
 // Programs runAsCgi may run at once, on as many threads.

@@ -9,6 +9,7 @@
 #include "frontend/cgi_launch.h"
 #include "frontend/run_choice.h"
 #include "frontend/key_values.h"
+#include "frontend/settings_file.h"
 
 namespace fs = std::filesystem;
 
@@ -16,11 +17,20 @@ namespace {
 
 [[noreturn]] void refuse(const std::string& message) { throw CommandLineError(message); }
 
-std::string unknownKey(const std::string& name) {
+std::string unknownKey(const std::string& name, std::string_view prefix = "--") {
     // A name in the wrong letter case is named as the web names it.
-    return keyProblem(name, Program::yepharvest, "--")
-        .value_or("--" + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)");
+    return keyProblem(name, Program::yepharvest, prefix)
+        .value_or(std::string(prefix) + name + " is no key of yepharvest or wiffharvest (quarrow-extract --help lists them)");
 }
+
+// A key and its value as given: on the command line (`where` empty) or in
+// a settings file ("FILE line N").
+struct GivenKey {
+    const QueryKey* key;
+    std::string value;
+    std::string where = {};
+    bool isDefault = false;  // a settings file's row of a default
+};
 
 // The words of a command line, before they are checked against each other.
 struct CommandWords {
@@ -30,9 +40,11 @@ struct CommandWords {
     bool verbose = false;
     std::vector<std::string> runs;
     std::string out;
+    std::string settings;
+    std::string writeSettings;
     std::string jobs;
     ToolPlaces places;
-    std::vector<std::pair<const QueryKey*, std::string>> keys;
+    std::vector<GivenKey> keys;
 };
 
 // The tool's own options; nothing for a query key or an unknown name.
@@ -43,6 +55,8 @@ std::string* optionPlace(const std::string& name, CommandWords& words) {
     }
     if (name == "parameters") return &words.places.parameters;
     if (name == "report") return &words.places.report;
+    if (name == "settings") return &words.settings;
+    if (name == "write-settings") return &words.writeSettings;
     if (name == "jobs") return &words.jobs;
     return nullptr;
 }
@@ -63,7 +77,7 @@ void readOption(const std::vector<std::string>& arguments, std::size_t& i, Comma
     if (place == nullptr && key == nullptr) refuse(unknownKey(name));
     if (!value || (place != nullptr && value->empty())) refuse("--" + name + " needs a value");
     if (key != nullptr) {
-        words.keys.emplace_back(key, *value);
+        words.keys.push_back({key, *value});
         return;
     }
     if (!place->empty()) refuse("--" + name + " is given more than once");
@@ -92,6 +106,8 @@ CommandWords readWords(const std::vector<std::string>& arguments) {
             words.runs.push_back(argument);
         }
     }
+    // Settings are written for runs to come: neither a run nor --out is needed.
+    if (!words.writeSettings.empty()) return words;
     if (words.runs.empty()) refuse("no run given: quarrow-extract RUN... [--KEY VALUE]... --out DIR");
     if (words.out.empty()) refuse("--out DIR is missing: the folder for the runs' peak lists, logs and records");
     return words;
@@ -106,30 +122,76 @@ std::string placeOf(const char* variable, const std::string& given, const std::s
 
 // Each key given, refused in the words every front end uses. A key that
 // only some of the runs' programs read is given to those.
-std::vector<QueryEntry> takeKeys(const std::vector<std::pair<const QueryKey*, std::string>>& keys,
-                                 const std::set<Program>& programs, const std::string& parameters) {
+std::vector<QueryEntry> takeKeys(const std::vector<GivenKey>& keys, const std::set<Program>& programs,
+                                 const std::string& parameters) {
     const std::vector<OfferedChoice> cysteines = cysteineChoices(parameters + "/cysteines.tsv");
     std::vector<QueryEntry> given;
-    for (const auto& [key, value] : keys) {
-        const std::string option = "--" + std::string(key->name);
-        if (setPerRun(*key)) refuse(option + " is set by quarrow-extract: the run names the data file, --out the folders");
-        if (key->unused) refuse(option + " is accepted by the programs but no stage reads it: it is not offered");
+    for (const auto& [key, value, where, isDefault] : keys) {
+        // A settings file names its keys as it writes them, and says where.
+        const std::string prefix = where.empty() ? "--" : "";
+        const std::string said = where.empty() ? "" : where + ": ";
+        const std::string option = prefix + std::string(key->name);
+        if (setPerRun(*key)) {
+            refuse(said + option + " is set by quarrow-extract: the run names the data file, --out the folders");
+        }
+        if (key->unused) refuse(said + option + " is accepted by the programs but no stage reads it: it is not offered");
         std::optional<std::string> problem;
         for (const Program program : programs) {
-            problem = keyProblem(key->name, program, "--");
+            problem = keyProblem(key->name, program, prefix);
             if (!problem) break;
         }
-        if (problem) refuse(*problem);
+        // The settings of both programs hold the defaults of keys only one reads.
+        if (problem && isDefault) continue;
+        if (problem) refuse(said + *problem);
         const QueryKey* const named = key;  // a lambda takes no structured binding before clang 16
-        if (std::count_if(keys.begin(), keys.end(), [&](const auto& other) { return other.first == named; }) > 1) {
-            refuse(option + " is given more than once");
+        if (std::count_if(keys.begin(), keys.end(), [&](const GivenKey& other) { return other.key == named; }) > 1) {
+            refuse(said + option + " is given more than once");
         }
-        if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines)) {
-            refuse(option + " " + (value.empty() ? "''" : value) + ": " + *valueWrong);
+        // A settings file holds every key, those at a default too, and some
+        // defaults are values no one may give (an empty file name): taken
+        // back, they are that default still.
+        const bool atDefault = !where.empty() && (key->frontEndDefault != nullptr || key->programDefault != nullptr) &&
+                               value == frontEndValue(*key);
+        if (const std::optional<std::string> valueWrong = valueProblem(*key, value, cysteines); valueWrong && !atDefault) {
+            refuse(said + option + " " + (value.empty() ? "''" : value) + ": " + *valueWrong);
         }
         given.push_back({key->name, value});
     }
     return given;
+}
+
+// A settings file's keys, then the command line's, which override them.
+std::vector<GivenKey> withSettingsFile(const std::string& file, const std::vector<GivenKey>& commandLine) {
+    std::vector<GivenKey> keys;
+    for (const Setting& setting : readSettings(file)) {
+        const QueryKey* key = findQueryKey(setting.key);
+        if (key == nullptr) refuse(setting.where + ": " + unknownKey(setting.key, ""));
+        const bool overridden = std::any_of(commandLine.begin(), commandLine.end(),
+                                            [&](const GivenKey& given) { return given.key == key; });
+        if (!overridden) {
+            keys.push_back({key, setting.value, setting.where,
+                            setting.source == "front ends' default" || setting.source == "program's default"});
+        }
+    }
+    keys.insert(keys.end(), commandLine.begin(), commandLine.end());
+    return keys;
+}
+
+// The settings runs of `programs` get: every key either reads, table order.
+std::vector<Setting> resolvedSettings(const std::set<Program>& programs, const std::vector<QueryEntry>& given) {
+    std::vector<QueryEntry> query;
+    std::vector<QueryEntry> filled;
+    for (const Program program : programs) {
+        FrontEndQuery one = withFrontEndDefaults(program, given, toolSetKeys());
+        if (const std::optional<std::string> violation = rangeProblem(one.entries)) refuse(*violation);
+        query.insert(query.end(), one.entries.begin(), one.entries.end());
+        filled.insert(filled.end(), one.filled.begin(), one.filled.end());
+    }
+    std::vector<QueryEntry> ordered;
+    for (const QueryKey& key : queryKeys()) {
+        if (const std::optional<std::string> value = lastQueryValue(query, key.name)) ordered.push_back({key.name, *value});
+    }
+    return settingSources(ordered, given, filled, {});
 }
 
 // Runs at once: 1 when not given.
@@ -178,15 +240,23 @@ ExtractCommand parseExtractCommand(const std::vector<std::string>& arguments, co
         chosen.insert(chosen.end(), runs.begin(), runs.end());
     }
     checkNames(chosen);
+    std::vector<GivenKey> keys = words.keys;
+    if (!words.settings.empty()) keys = withSettingsFile(words.settings, keys);
     command.check = words.check;
     command.verbose = words.verbose;
-    command.outDir = (fs::absolute(words.out) / "").string();
+    if (!words.out.empty()) command.outDir = (fs::absolute(words.out) / "").string();
     command.parameters =
         fs::absolute(placeOf("QUARROW_PARAMETERS", words.places.parameters, builtIn.parameters, environment)).string();
     command.report = fs::absolute(placeOf("QUARROW_REPORT", words.places.report, builtIn.report, environment)).string();
     std::set<Program> programs;
     for (const ChosenRun& run : chosen) programs.insert(run.program);
-    command.given = takeKeys(words.keys, programs, command.parameters);
+    if (programs.empty()) programs = {Program::yepharvest, Program::wiffharvest};
+    command.given = takeKeys(keys, programs, command.parameters);
+    if (!words.writeSettings.empty()) {
+        command.writeSettings = fs::absolute(words.writeSettings).string();
+        command.settings = resolvedSettings(programs, command.given);
+        return command;
+    }
 
     for (const ChosenRun& run : chosen) {
         const bool wiff = run.program == Program::wiffharvest;

@@ -1,5 +1,6 @@
 #pragma once
-// quarrow-extract's command line: RUN... [--KEY VALUE]... -o|--out DIR, read
+// quarrow-extract's command line: RUN... [--settings FILE] [--KEY VALUE]...
+// -o|--out DIR (or --write-settings FILE instead of running), read
 // against the key table and refused, with a message for people, before
 // anything runs when it is not what the chosen programs read.
 #include <functional>
@@ -10,6 +11,7 @@
 #include "core/util/cgi_query.h"
 #include "frontend/command_line_error.h"
 #include "frontend/program.h"
+#include "frontend/settings_file.h"
 
 // Where the tool finds what it runs: an option, else an environment
 // variable, else the places found beside the tool (tool_places.h).
@@ -44,6 +46,10 @@ struct ExtractCommand {
     std::string outDir = {};  // absolute, ending in "/"
     std::vector<QueryEntry> given = {};  // the keys given, in command-line order
     std::vector<ExtractRun> runs;   // in command-line order
+    // --write-settings FILE, absolute: the settings to write there instead
+    // of running, those of every key the runs' programs (else both) read.
+    std::string writeSettings = {};
+    std::vector<Setting> settings = {};
 };
 
 // The keys this tool sets itself.

@@ -24,6 +24,35 @@ std::string tsvField(std::string_view text) {
     return field;
 }
 
+std::optional<std::string> tsvValue(std::string_view field) {
+    std::string text;
+    text.reserve(field.size());
+    for (std::size_t at = 0; at < field.size(); ++at) {
+        if (field[at] != '\\') {
+            text += field[at];
+            continue;
+        }
+        const char next = at + 1 < field.size() ? field[at + 1] : '\0';
+        const auto hexDigit = [](char c) -> int {
+            if (c >= '0' && c <= '9') return c - '0';
+            if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+            if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+            return -1;
+        };
+        if (next == '\\' || next == 't' || next == 'n' || next == 'r') {
+            text += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
+            ++at;
+        } else if (next == 'x' && at + 3 < field.size() && hexDigit(field[at + 2]) >= 0 &&
+                   hexDigit(field[at + 3]) >= 0) {
+            text += static_cast<char>(hexDigit(field[at + 2]) * 16 + hexDigit(field[at + 3]));
+            at += 3;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return text;
+}
+
 std::string runsTsv(const std::vector<CatalogRun>& runs, const std::vector<std::string>& problems) {
     std::string text = "run\tprogram\tpath\tsource\tproblem\n";
     for (std::size_t i = 0; i < runs.size(); ++i) {

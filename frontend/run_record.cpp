@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "core/extractor/query_keys.h"
 #include "core/util/failure_line.h"
 #include "frontend/run_listing.h"
+#include "frontend/settings_file.h"
 #include "frontend/time_text.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +30,12 @@ std::string fileText(const fs::path& path) {
 
 std::string isoTime(std::chrono::system_clock::time_point when) {
     return timeText(when, TimeStyle::isoUtc);
+}
+
+std::string fixedDecimals(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
 }
 
 std::string plural(long count, const std::string& one, const std::string& many) {
@@ -140,7 +148,7 @@ std::string tallyText(const std::vector<TalliedRun>& runs) {
 }
 
 std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& given, const RunRecord& record) {
-    std::string text = "field\tvalue\tsource\n";
+    std::string text = settingsHeader;
     const auto row = [&](std::string_view name, std::string_view value, std::string_view source = "") {
         text += tsvField(name) + "\t" + tsvField(value) + "\t" + tsvField(source) + "\n";
     };
@@ -157,19 +165,18 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
     row("exit status", ended && record.outcome->signal == 0 ? std::to_string(record.outcome->exitStatus) : "");
     row("signal", ended && record.outcome->signal != 0 ? std::to_string(record.outcome->signal) : "");
     row("error", record.error);
+    // What the program took, as the operating system counts it; empty when
+    // it was not started.
+    const auto figure = [&](double value) { return ended ? fixedDecimals(value, 2) : std::string(); };
+    row("wall seconds", figure(ended ? record.outcome->wallSeconds : 0));
+    row("CPU seconds", figure(ended ? record.outcome->cpuSeconds : 0));
+    row("peak memory kB", ended ? std::to_string(record.outcome->peakMemoryKb) : "");
     row("spectra written", std::to_string(record.counts.spectraWritten));
     const std::vector<int>& files = record.counts.peakListFiles;
     row("peak-list files", std::to_string(std::accumulate(files.begin(), files.end(), 0)));
     row("rejected", std::to_string(record.counts.rejected));
     row("report", record.report);
-    const std::vector<std::string_view>& own = toolSetKeys();
-    for (const QueryEntry& entry : run.query) {
-        const bool isGiven = lastQueryValue(given, entry.name).has_value();
-        const bool isFilled = lastQueryValue(run.filled, entry.name).has_value();
-        const bool isOwn = std::find(own.begin(), own.end(), entry.name) != own.end();
-        row(entry.name, entry.value,
-            isOwn ? "set for the run" : isGiven ? "given" : isFilled ? "front ends' default" : "program's default");
-    }
+    text += settingRows(settingSources(run.query, given, run.filled, toolSetKeys()));
     return text;
 }
 

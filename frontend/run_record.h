@@ -10,6 +10,10 @@
 //   exit status, signal  how the program ended (empty when it did not)
 //   error                the first sentence of its failure line, or why
 //                        it could not be started
+//   wall seconds, CPU seconds, peak memory kB   what the program took, as
+//                        the operating system counts it: from start to
+//                        end, user and system processor time, largest
+//                        resident size (empty when it was not started)
 //   spectra written      the numOutputSpectra of its runStats.txt blocks
 //   peak-list files      the files in peaklists/
 //   rejected             the rows of its xtractorRejectReasons.txt

@@ -146,6 +146,11 @@ TEST_F(Extract, SeveralRunsInOneCallEachIntoItsOwnFolderWithItsRecord) {
         for (const auto& [field, value] : fields) EXPECT_EQ(record.at(field).value, value) << c.run << " " << field;
         EXPECT_TRUE(isUtcTime(record.at("start").value) && isUtcTime(record.at("end").value)) << record.at("end").value;
         EXPECT_LE(record.at("start").value, record.at("end").value);
+        // What the program took, as the operating system counted it.
+        EXPECT_GT(std::stod(record.at("wall seconds").value), 0) << c.run;
+        EXPECT_GT(std::stod(record.at("CPU seconds").value), 0) << c.run;
+        EXPECT_LE(std::stod(record.at("CPU seconds").value), 2 * std::stod(record.at("wall seconds").value) + 0.1) << c.run;
+        EXPECT_GT(std::stol(record.at("peak memory kB").value), 1024) << c.run;
         // Every key the program got, and where its value came from.
         for (const std::string& entry : splitText(given, '&')) {
             const std::size_t equals = entry.find('=');
@@ -742,6 +747,8 @@ TEST_F(Extract, EachToolPrintsItsVersion) {
         {{KEYS_PATH, "--version"}, "quarrow-keys"},
         {{REPORT_PATH, "--version"}, "quarrow-report"},
         {{RUNS_PATH, "--version"}, "quarrow-runs"},
+        {{YEPHARVEST_PATH, "--version"}, "yepharvest"},
+        {{WIFFHARVEST_PATH, "--version"}, "wiffharvest"},
     };
     for (const auto& [arguments, name] : cases) {
         const ChildResult got = runProgram({arguments.front(), "", {}, "",
@@ -751,6 +758,130 @@ TEST_F(Extract, EachToolPrintsItsVersion) {
         EXPECT_TRUE(std::regex_match(got.output, std::regex(name + " [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << got.output;
     }
     EXPECT_FALSE(std::filesystem::exists(out));
+    // Started as a CGI program, a query of search words comes as arguments:
+    // the program is a CGI program still, with its page, not a version line.
+    for (const char* program : {YEPHARVEST_PATH, WIFFHARVEST_PATH}) {
+        const ChildResult cgi = runProgram({program, tool.path(), {{"GATEWAY_INTERFACE", "CGI/1.1"},
+                                            {"REQUEST_METHOD", "GET"}, {"QUERY_STRING", "--version"}}, "", {"--version"}});
+        EXPECT_NE(cgi.output.find("<html>"), std::string::npos) << cgi.output;
+        EXPECT_EQ(cgi.output.find(std::string(" ") + QUARROW_VERSION + "\n"), std::string::npos) << cgi.output;
+    }
+}
+
+// A run extracted again from its own record, into another folder, gives the
+// same peak lists and logs byte for byte: the record holds every setting.
+TEST_F(Extract, ARunExtractedFromItsOwnRecordGivesTheSameFiles) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"sample7.d", "--folder --spectra 150 --seed 3"},
+        {"lysate3.wiff", "--sciex qstar --samples 2 --spectra 120 --seed 7"},
+    };
+    for (const auto& [run, generator] : cases) {
+        runGenerator(generator + " --output " + tool.file(run));
+        const std::string name = run.substr(0, run.find('.'));
+        const ChildResult first = extract({tool.file(run), "--groupScans", "7", "--peakListFormat", "both", "--maxCharge",
+                                           "3", "--cys", "ICAT-mix", "--out", tool.file("first")});
+        ASSERT_EQ(first.exitStatus, 0) << first.output;
+        const std::string record = tool.file("first/" + name + "/run.tsv");
+        const ChildResult again = extract({tool.file(run), "--settings", record, "--out", tool.file("again")});
+        ASSERT_EQ(again.exitStatus, 0) << again.output;
+        for (const char* sub : {"/peaklists", "/logs"}) {
+            const auto want = folderContents(tool.file("first/" + name + sub));
+            EXPECT_GT(want.size(), 2u) << run << sub;
+            EXPECT_TRUE(want == folderContents(tool.file("again/" + name + sub))) << run << sub << " differs";
+        }
+        // Every key at its value; a default of the first run is given now.
+        const auto before = readRecord(record);
+        const auto after = readRecord(tool.file("again/" + name + "/run.tsv"));
+        for (const auto& [field, row] : before) {
+            if (row.source.empty() || row.source == "set for the run") continue;
+            EXPECT_EQ(after.at(field).value, row.value) << run << " " << field;
+            EXPECT_EQ(after.at(field).source, "given") << run << " " << field;
+        }
+        EXPECT_EQ(after.at("cys").value, "ICAT-mix");
+        // The command line overrides the file.
+        const ChildResult changed = extract({tool.file(run), "--settings", record, "--groupScans", "3", "--write-settings",
+                                             tool.file("changed.tsv")});
+        ASSERT_EQ(changed.exitStatus, 0) << changed.output;
+        const auto written = readRecord(tool.file("changed.tsv"));
+        EXPECT_EQ(written.at("groupScans").value, "3");
+        EXPECT_EQ(written.at("cys").value, "ICAT-mix");
+    }
+}
+
+// --write-settings writes every key with its value and source and runs
+// nothing; --settings reads it back to the same settings, as it reads a
+// file written by hand.
+TEST_F(Extract, WrittenSettingsReadBackToTheSameSettings) {
+    const std::string run = tool.file("s.d");
+    runGenerator("--folder --spectra 60 --seed 2 --output " + run);
+    const ChildResult written =
+        extract({run, "--groupScans", "10", "--cys", "ICAT-mix", "--write-settings", tool.file("one.tsv")});
+    ASSERT_EQ(written.exitStatus, 0) << written.output;
+    EXPECT_EQ(written.output, "settings written to " + tool.file("one.tsv") + "\n");
+    EXPECT_FALSE(std::filesystem::exists(tool.file("out")));
+    const auto settings = readRecord(tool.file("one.tsv"));
+    EXPECT_EQ(settings.at("groupScans").value, "10");
+    EXPECT_EQ(settings.at("groupScans").source, "given");
+    EXPECT_EQ(settings.at("lastScan").value, "999999999");
+    EXPECT_EQ(settings.at("lastScan").source, "front ends' default");
+    EXPECT_EQ(settings.at("lowParent").source, "program's default");
+    EXPECT_EQ(settings.count("autoCharge"), 1u);
+    EXPECT_EQ(settings.count("logFileDir"), 0u);
+    EXPECT_EQ(settings.count("xtractorDataFilename"), 0u);
+
+    // Read back, and written again: the same file but every key now given.
+    ASSERT_EQ(extract({run, "--settings", tool.file("one.tsv"), "--write-settings", tool.file("two.tsv")}).exitStatus, 0);
+    const std::string two = readWholeFile(tool.file("two.tsv"));
+    const std::string one = readWholeFile(tool.file("one.tsv"));
+    const std::size_t header = one.find('\n') + 1;
+    EXPECT_EQ(one.substr(0, header) + std::regex_replace(one.substr(header), std::regex("\t[^\t\n]*\n"), "\tgiven\n"),
+              two);
+    // By hand, in the other form: the same as the options.
+    writeWholeFile(tool.file("mine.txt"), "# my lab's settings\ngroupScans = 10\n\ncys = ICAT-mix\n");
+    ASSERT_EQ(extract({run, "--settings", tool.file("mine.txt"), "--write-settings", tool.file("three.tsv")}).exitStatus, 0);
+    EXPECT_EQ(readWholeFile(tool.file("three.tsv")), readWholeFile(tool.file("one.tsv")));
+    // With no run, the keys of both programs; a wiffharvest run reads them
+    // back without the default of the key only yepharvest reads.
+    ASSERT_EQ(extract({"--write-settings", tool.file("both.tsv")}).exitStatus, 0);
+    EXPECT_EQ(readRecord(tool.file("both.tsv")).count("autoCharge"), 1u);
+    writeWholeFile(tool.file("w.mzML"), "");
+    const ChildResult wiff = extract({tool.file("w.wiff"), "--settings", tool.file("both.tsv"), "--write-settings",
+                                      tool.file("w.tsv")});
+    ASSERT_EQ(wiff.exitStatus, 0) << wiff.output;
+    EXPECT_EQ(readRecord(tool.file("w.tsv")).count("autoCharge"), 0u);
+}
+
+// A settings file's keys and values are checked as the options are, in the
+// same words, naming the file and line; nothing runs.
+TEST_F(Extract, ASettingsFileWithABadLineIsRefused) {
+    const std::string run = tool.file("s.d");
+    std::filesystem::create_directories(run);
+    writeWholeFile(run + "/Analysis.mzML", "");
+    writeWholeFile(tool.file("w.mzML"), "");
+    const std::string file = tool.file("my.tsv");
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {run, "groupScans = 5\ncys = nonesuch\n",
+         file + " line 2: cys nonesuch: not a cysteine modification of msparams_quarrow/cysteines.tsv"},
+        {run, "groupScans\t12x\n", file + " line 1: groupScans 12x: not a whole number (range 0 - 10000)"},
+        {run, "\n# x\nautocharge = Find\n", file + " line 3: autocharge is no key; did you mean autoCharge?"},
+        {run, "colour = red\n", file + " line 1: colour is no key of yepharvest or wiffharvest"},
+        {tool.file("w.wiff"), "autoCharge = Find\n", file + " line 1: autoCharge is read by yepharvest only, not by wiffharvest."},
+        {run, "logFileDir = /tmp/\n", file + " line 1: logFileDir is set by quarrow-extract"},
+        {run, "groupScans = 5\ngroupScans = 6\n", file + " line 1: groupScans is given more than once"},
+        {run, "groupScans 5\n", file + " line 1: neither KEY<TAB>VALUE nor KEY = VALUE"},
+    };
+    for (const auto& [input, text, message] : cases) {
+        writeWholeFile(file, text);
+        const ChildResult got = extract({input, "--settings", file, "--out", tool.file("out")});
+        EXPECT_EQ(got.exitStatus, 2) << text;
+        EXPECT_NE(got.output.find("quarrow-extract: " + message), std::string::npos) << got.output;
+        EXPECT_FALSE(std::filesystem::exists(tool.file("out"))) << text;
+    }
+    const ChildResult missing = extract({run, "--settings", tool.file("none.tsv"), "--out", tool.file("out")});
+    EXPECT_EQ(missing.exitStatus, 2);
+    EXPECT_NE(missing.output.find("--settings " + tool.file("none.tsv") + ": cannot read it: No such file or directory"),
+              std::string::npos)
+        << missing.output;
 }
 
 }  // namespace

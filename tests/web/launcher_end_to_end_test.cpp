@@ -4,6 +4,8 @@
 // defaults; what it keeps and sends afterwards is read back.
 #include <gtest/gtest.h>
 
+#include "frontend/settings_file.h"
+
 #include <array>
 #include <filesystem>
 #include <regex>
@@ -110,6 +112,19 @@ TEST_F(Launcher, ALinkWithOnlyTheRunGetsTheFrontEndsDefaults) {
     for (const char* entry : {"&autoCharge=Find&", "&lastScan=999999999&", "&specFeaturesFilename=specFeatures.txt&"}) {
         EXPECT_NE(query.find(entry), std::string::npos) << query;
     }
+    // The same keys as a settings file, the web's defaults and the run's own files said.
+    const std::vector<Setting> settings =
+        parseSettings(readWholeFile((folder / "settings.tsv").string()), "settings.tsv");
+    std::string keys;
+    for (const Setting& setting : settings) keys += "&" + setting.key + "=" + setting.value + "&";
+    for (const std::string& entry : splitText(query.substr(0, query.find('\n')), '&')) {
+        const bool own = entry.starts_with("xtractorDataFilename=") || entry.starts_with("logFileDir=") ||
+                         entry.starts_with("resultsXtractorDir=");
+        EXPECT_EQ(keys.find("&" + entry + "&") != std::string::npos, !own) << entry;
+    }
+    const std::string settingsText = readWholeFile((folder / "settings.tsv").string());
+    EXPECT_NE(settingsText.find("\nlastScan\t999999999\tfront ends' default\n"), std::string::npos) << settingsText;
+    EXPECT_NE(settingsText.find("\tset for the run\n"), std::string::npos) << settingsText;
     const std::string outcome = readWholeFile((folder / "outcome.txt").string());
     for (const char* line : {"program\tyepharvest\n", "status\tfinished\n", "ended\texit status 0\n",
                                     "peakListFormat\tmgf\n", "error\t\n", "launcher\t\n"}) {
@@ -248,7 +263,7 @@ TEST_F(Launcher, WiffRunAndWhatIsKeptOfIt) {
         return all;
     };
     const auto kept = files(folder);
-    EXPECT_EQ(kept.size(), 12u);  // 2 MGF files, 4 logs, 4 records, the report and its log
+    EXPECT_EQ(kept.size(), 13u);  // 2 MGF files, 4 logs, 5 records, the report and its log
     EXPECT_TRUE(files(dir.file("unpacked/" + name)) == kept);
 
     const ChildResult shown = request("results", "request=" + name);

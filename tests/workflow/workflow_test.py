@@ -258,8 +258,12 @@ class Workflow(unittest.TestCase):
         self.assertRegex(versions["quarrow-runs"]["version"], r"^quarrow-runs \d+\.\d+\.\d+$")
         installed = subprocess.run(["snakemake", "--version"], capture_output=True, text=True).stdout.strip()
         self.assertEqual(versions["snakemake"]["version"], installed)
-        with open(PROGRAMS["wiffharvest"], "rb") as stream:
-            self.assertEqual(versions["wiffharvest"]["version"], "sha256:" + hashlib.sha256(stream.read()).hexdigest())
+        # Every tool and both programs by their own --version, and the file that ran.
+        for name in ("quarrow-extract", "quarrow-report", "quarrow-keys", "quarrow-runs", "yepharvest", "wiffharvest"):
+            self.assertRegex(versions[name]["version"], rf"^{name} \d+\.\d+\.\d+$")
+            with open(versions[name]["path"], "rb") as stream:
+                self.assertEqual(versions[name]["sha256"], "sha256:" + hashlib.sha256(stream.read()).hexdigest(), name)
+        self.assertEqual(versions["wiffharvest"]["path"], PROGRAMS["wiffharvest"])
 
         def runs_of(results):
             return {row["run"]: row for row in table(os.path.join(results, "pipeline_info", "runs.tsv"))}
@@ -268,6 +272,10 @@ class Workflow(unittest.TestCase):
             start, end = (datetime.datetime.fromisoformat(row[name]) for name in ("start", "end"))
             self.assertLessEqual(start, end, run)
             self.assertAlmostEqual(float(row["seconds"]), (end - start).total_seconds(), delta=1.0)
+            # What the operating system counted for the program that ran.
+            self.assertGreater(float(row["seconds"]), 0, run)
+            self.assertGreater(float(row["CPU seconds"]), 0, run)
+            self.assertGreater(int(row["peak memory kB"]), 1024, run)
             self.assertEqual((row["program"], row["outcome"], row["exit status"]),
                              (EXPECTED_RUNS[run][0], "done", "0"))
         self.assertEqual(sorted(runs_of(self.results)), sorted(EXPECTED_RUNS))
@@ -285,7 +293,8 @@ class Workflow(unittest.TestCase):
         self.assertEqual(gather_results.report_failure(results, {"run": "r1"})["error"],
                          "the report was not made (see Snakemake's log)")
         self.assertEqual(pipeline_info.runs_text(results, [("r2", "wiffharvest")]),
-                         "run\tprogram\tstart\tend\tseconds\toutcome\texit status\nr2\twiffharvest\t\t\t\tnot run\t\n")
+                         "run\tprogram\tstart\tend\tseconds\tCPU seconds\tpeak memory kB\toutcome\texit status\n"
+                         "r2\twiffharvest\t\t\t\t\t\tnot run\t\n")
 
     def test_summary_has_a_row_per_lc_run(self):
         rows = table(os.path.join(self.results, "summary.tsv"))
@@ -362,7 +371,13 @@ class Workflow(unittest.TestCase):
         links = re.findall(r'href="([^"]*)"', page)
         self.assertEqual(sorted({link.split("/")[1] for link in links}), ["w1", "y1", "y2"])
         for link in links:
-            self.assertTrue(os.path.isfile(os.path.join(self.results, html.unescape(link))), link)
+            path = os.path.join(self.results, html.unescape(link))
+            self.assertTrue(os.path.isdir(path) if link.endswith("/") else os.path.isfile(path), link)
+        # Each LC run's MGF file, the one a search engine takes, and the run's .pkl files.
+        for run, name in (("w1", "w1"), ("w1", "w1_2"), ("y1", "y1"), ("y2", "y2")):
+            self.assertIn(f"runs/{run}/peaklists/{name}.mgf", links)
+            pkl = len([f for f in os.listdir(os.path.join(self.results, "runs", run, "peaklists")) if f.endswith(".pkl")])
+            self.assertIn(f'<a href="runs/{run}/peaklists/">{pkl} .pkl files</a>', page)
         self.assertNotRegex(page, r"(?i)<script|<img|<link|src=|url\(|https?:")
         # Each run's report draws its precursors against retention time, a .wiff file's per sample.
         for name in ("w1", "y1", "y2"):

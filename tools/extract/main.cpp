@@ -6,11 +6,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/util/committed_file.h"
 #include "core/util/failure_line.h"
 #include "frontend/cgi_launch.h"
 #include "frontend/extract_command.h"
@@ -32,7 +34,8 @@ const ToolPlaces builtIn = toolPlaces();
 
 void printHelp() {
     std::printf(
-        "usage: quarrow-extract RUN... [--KEY VALUE]... -o|--out DIR\n"
+        "usage: quarrow-extract RUN... [--settings FILE] [--KEY VALUE]... -o|--out DIR\n"
+        "       quarrow-extract [RUN...] [--settings FILE] [--KEY VALUE]... --write-settings FILE\n"
         "\n"
         "Extracts the peak lists of each run with yepharvest or, for a .wiff path,\n"
         "wiffharvest, started as a web server starts them, one run after another (or\n"
@@ -64,6 +67,14 @@ void printHelp() {
         "       A run extracted again into the same DIR replaces these four (and\n"
         "       says so); other runs' folders are left as they are.\n"
         "--KEY=VALUE   the same as --KEY VALUE (for a value that begins with --).\n"
+        "--settings FILE   the keys of a settings file: a run's run.tsv (its keys),\n"
+        "       what --write-settings wrote, or lines KEY<TAB>VALUE or KEY = VALUE\n"
+        "       (# begins a comment; a value written with \\\\, \\t, \\n, \\r, \\xHH for\n"
+        "       a backslash, tab, line feed, carriage return, other control byte).\n"
+        "       Checked as the options are; a --KEY on the command line overrides it.\n"
+        "--write-settings FILE   writes every key the runs' programs (else both)\n"
+        "       read, with its value and source, as --settings reads it, and runs\n"
+        "       nothing.\n"
         "--yepharvest PATH, --wiffharvest PATH   the programs; else the variables\n"
         "       QUARROW_YEPHARVEST and QUARROW_WIFFHARVEST; else those beside this tool\n"
         "         %s\n"
@@ -173,6 +184,14 @@ int main(int argc, char** argv) {
     }
     if (command.version) {
         std::printf("quarrow-extract %s\n", QUARROW_VERSION);
+        return 0;
+    }
+    if (!command.writeSettings.empty()) {
+        if (const std::optional<FileFailure> failure = commitWholeFile(
+                command.writeSettings, settingsHeader + settingRows(command.settings), "Function: quarrow-extract")) {
+            return refused("cannot write " + command.writeSettings + ": " + std::strerror(failure->error));
+        }
+        show("settings written to " + command.writeSettings + "\n");
         return 0;
     }
     if (const std::optional<std::string> missing = missingTool(command)) return refused(*missing);

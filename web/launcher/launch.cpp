@@ -195,6 +195,10 @@ int runRequest(Program program, const LaunchConfig& config, const CheckedRequest
     outcome.launcher = std::to_string(::getpid());
     std::optional<std::string> unwritten =
         writeRecordFile(request.requestFolder / queryFileName, formatQueryString(request.entries) + "\n");
+    if (!unwritten) {
+        unwritten = writeRecordFile(request.requestFolder / settingsFileName,
+                                    requestSettingsText(request.entries, request.filled));
+    }
     if (!unwritten) unwritten = writeOutcome(request.requestFolder, outcome);
     if (unwritten) {
         // Nothing has run: a request without its record would be listed as

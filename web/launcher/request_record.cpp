@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "core/util/committed_file.h"
+#include "frontend/key_values.h"
+#include "frontend/settings_file.h"
 
 namespace fs = std::filesystem;
 
@@ -59,6 +61,14 @@ std::string statusOf(const RequestOutcome& outcome) {
     const long process = std::atol(outcome.launcher.c_str());
     const bool alive = process > 0 && (::kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM);
     return alive ? "running" : "interrupted";
+}
+
+std::string requestSettingsText(const std::vector<QueryEntry>& entries, const std::vector<QueryEntry>& filled) {
+    std::vector<QueryEntry> given;
+    for (const QueryEntry& entry : entries) {
+        if (!lastQueryValue(filled, entry.name)) given.push_back(entry);
+    }
+    return settingsHeader + settingRows(settingSources(entries, given, filled, perRunKeys()));
 }
 
 std::optional<std::string> writeRecordFile(const fs::path& file, const std::string& text) {

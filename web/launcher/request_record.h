@@ -2,6 +2,8 @@
 // What every request folder keeps beside the peak lists and logs, so that
 // the results pages can tell later what was asked and what came of it:
 //   query.txt     the query the program got, one line as QUERY_STRING takes it
+//   settings.tsv  its keys as a settings file (settings_file.h), each with
+//                 its source: what quarrow-extract --settings takes again
 //   outcome.txt   "name\tvalue" lines (below)
 //   progress.txt  what the program printed, as plain lines
 //   files.txt     the files the run wrote, relative to the results root
@@ -14,6 +16,7 @@
 #include "core/util/cgi_query.h"
 
 inline constexpr const char* queryFileName = "query.txt";
+inline constexpr const char* settingsFileName = "settings.tsv";
 inline constexpr const char* outcomeFileName = "outcome.txt";
 inline constexpr const char* progressFileName = "progress.txt";
 inline constexpr const char* filesFileName = "files.txt";
@@ -47,6 +50,10 @@ std::optional<std::string> writeOutcome(const std::filesystem::path& folder, con
 // own blocks be rewritten). What it could not write is the result.
 std::optional<std::string> overwriteOutcome(const std::filesystem::path& folder, const RequestOutcome& outcome);
 std::optional<RequestOutcome> readOutcome(const std::filesystem::path& folder);
+
+// The settings file of a request whose program got `entries`, `filled` the
+// front ends' defaults among them.
+std::string requestSettingsText(const std::vector<QueryEntry>& entries, const std::vector<QueryEntry>& filled);
 
 std::optional<std::string> writeRecordFile(const std::filesystem::path& file, const std::string& text);
 std::vector<QueryEntry> readQuery(const std::filesystem::path& folder);

@@ -57,13 +57,18 @@ def record_error(record):
 
 def run_outcome(results, run, program):
     """{"status": "done" | "failed" | "not run", "error": text, "log": path
-    relative to the results folder, "report": path or ""} of one run."""
+    relative to the results folder, "report": path or "", "peak_lists": the
+    paths of its peak-list files, by name} of one run."""
     folder = os.path.join("runs", run)
     outcome = {"run": run, "program": program, "status": "done", "error": "", "log": os.path.join(folder, PROGRESS),
-               "report": os.path.join(folder, "report.html")}
+               "report": os.path.join(folder, "report.html"), "peak_lists": []}
     if not os.path.isfile(os.path.join(results, outcome["report"])):
         outcome["report"] = ""
     if os.path.isfile(os.path.join(results, folder, "done")):
+        peak_lists = os.path.join(folder, "peaklists")
+        if os.path.isdir(os.path.join(results, peak_lists)):
+            outcome["peak_lists"] = [os.path.join(peak_lists, name)
+                                     for name in sorted(os.listdir(os.path.join(results, peak_lists)))]
         return outcome
     outcome["report"] = ""
     if not os.path.isfile(os.path.join(results, outcome["log"])):
@@ -75,7 +80,7 @@ def run_outcome(results, run, program):
 def left_out_outcome(left_out):
     """The outcome of a run left out before any job (quarrow_runs.LeftOut)."""
     data, reason, run, program = left_out
-    return {"run": run, "program": program, "status": "left out", "report": "", "log": "",
+    return {"run": run, "program": program, "status": "left out", "report": "", "log": "", "peak_lists": [],
             "error": f"left out before any job: {reason} ({data})"}
 
 

@@ -3,7 +3,8 @@
 
 One table row per LC run (a .wiff file's samples each) with its counts,
 the shares of the charges its MGF states, how many of them agree with the
-instrument's (where the export carries them) and links to the run's report, page and logs, one
+instrument's (where the export carries them) and links to its MGF file (and
+any other peak list written), the run's report, page and logs, one
 row per run that failed; a warning for each LC run whose written spectra are
 more than 10 % 1+; then written spectra and the charge distribution of each
 LC run as charts. Every text from the runs reaches the page through `text` or `link`.
@@ -88,9 +89,28 @@ def number(value):
     return f'<td class="number">{"&mdash;" if value == "" else text(value)}</td>'
 
 
-def run_links(outcome):
+def peak_list_links(outcome, output_name=None):
+    """The MGF files a search engine takes, each by name (a .wiff file's
+    sample row its own, when it has one); .pkl files, a file per spectrum,
+    as one link to their folder."""
+    files = outcome.get("peak_lists", [])
+    mgf = [path for path in files if path.endswith(".mgf")]
+    own = [path for path in mgf if path.rsplit("/", 1)[-1] == f"{output_name}.mgf"]
+    links = [link(path, path.rsplit("/", 1)[-1]) for path in (own or mgf)]
+    others = [path for path in files if not path.endswith(".mgf")]
+    if others:
+        folder = others[0].rsplit("/", 1)[0] + "/"
+        kinds = sorted({path.rsplit(".", 1)[-1] for path in others if "." in path.rsplit("/", 1)[-1]})
+        label = f"{len(others)} " + (f".{kinds[0]} " if len(kinds) == 1 else "other ") + (
+            "file" if len(others) == 1 else "files")
+        links.append(link(folder, label))
+    return links
+
+
+def run_links(outcome, output_name=None):
     folder = f"runs/{outcome['run']}/"
-    links = [link(outcome["report"], "report")] if outcome["report"] else []
+    links = peak_list_links(outcome, output_name)
+    links += [link(outcome["report"], "report")] if outcome["report"] else []
     if outcome["log"]:
         links.append(link(outcome["log"], "progress"))
     if outcome["status"] == "done":
@@ -115,7 +135,7 @@ def table(rows, outcomes):
                         + "".join(number(row[key]) for key in ("spectra_read", "merged", "written", "rejected",
                                                                "peak_lists", "mgf_spectra"))
                         + f"<td>{share_text(row)}</td><td>{agreement_text(row)}</td>"
-                        + f"<td>{run_links(outcome)}</td></tr>\n")
+                        + f"<td>{run_links(outcome, row['output_name'])}</td></tr>\n")
         if not own:
             body.append(f"<tr class=\"failed\"><td>{text(outcome['run'])}</td><td>{text(outcome['program'])}</td>"
                         f"<td>{text(outcome['status'])}</td>"

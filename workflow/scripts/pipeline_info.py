@@ -3,12 +3,15 @@
 settings.tsv  setting, value: every workflow setting, and every query key
               at the value the programs are given (the configured one, else
               the front ends' default; empty: left out of the queries)
-versions.tsv  program, version, path: the tools' own --version, Snakemake's
-              and Python's, and the programs' SHA-256 (they are started as a
-              web server starts them, which leaves no room for an option)
-runs.tsv      run, program, start, end, seconds, outcome, exit status: one
-              row per run; a run the workflow stopped before is "not run",
-              one it left out before any job (failed.tsv says why) "left out"
+versions.tsv  program, version, path, sha256: every tool's and both
+              programs' own --version and the SHA-256 of the file that ran;
+              Snakemake's and Python's versions
+runs.tsv      run, program, start, end, seconds, CPU seconds, peak memory kB,
+              outcome, exit status: one row per run, its program's wall
+              time, processor time (user and system) and largest resident
+              size as the operating system counted them; a run the workflow
+              stopped before is "not run", one it left out before any job
+              (failed.tsv says why) "left out"
 
 Each run's job leaves quarrow-extract's record of it, runs/RUN/run.tsv
 (read_record); the rows are gathered with the other results, also when
@@ -26,7 +29,7 @@ import quarrow_runs
 
 FOLDER = "pipeline_info"
 RECORD = "run.tsv"
-RUN_COLUMNS = ("run", "program", "start", "end", "seconds", "outcome", "exit status")
+RUN_COLUMNS = ("run", "program", "start", "end", "seconds", "CPU seconds", "peak memory kB", "outcome", "exit status")
 
 
 def _field(value):
@@ -70,12 +73,11 @@ def sha256(path):
 
 
 def versions_text(tools, programs, others):
-    """tools {name: path} answer --version; programs {name: path} are
+    """tools and programs {name: path} answer --version and are
     fingerprinted; others [(name, version)] are taken as given."""
-    rows = [(name, tool_version(path), path) for name, path in tools.items()]
-    rows += [(name, sha256(path), path) for name, path in programs.items()]
-    rows += [(name, version, "") for name, version in others]
-    return _table(("program", "version", "path"), rows)
+    rows = [(name, tool_version(path), path, sha256(path)) for name, path in {**tools, **programs}.items()]
+    rows += [(name, version, "", "") for name, version in others]
+    return _table(("program", "version", "path", "sha256"), rows)
 
 
 def read_record(path):
@@ -97,16 +99,20 @@ def run_row(run, program, record):
     """The runs.tsv row of a run from its record (None: not run). A signal
     counts as exit status 128 + its number, as a shell says it."""
     if record is None:
-        return (run, program, "", "", "", "not run", "")
+        return (run, program, "", "", "", "", "", "not run", "")
     start, end = record.get("start", ""), record.get("end", "")
-    try:
-        seconds = f"{(datetime.datetime.fromisoformat(end) - datetime.datetime.fromisoformat(start)).total_seconds():.1f}"
-    except ValueError:
-        seconds = ""
+    # Records from before the figures were kept say only start and end.
+    seconds = record.get("wall seconds")
+    if seconds is None:
+        try:
+            seconds = f"{(datetime.datetime.fromisoformat(end) - datetime.datetime.fromisoformat(start)).total_seconds():.1f}"
+        except ValueError:
+            seconds = ""
     signal = record.get("signal", "")
     status = str(128 + int(signal)) if signal else record.get("exit status", "")
     outcome = "done" if record.get("outcome") == "ok" else "failed"
-    return (run, record.get("program", program), start, end, seconds, outcome, status)
+    return (run, record.get("program", program), start, end, seconds, record.get("CPU seconds", ""),
+            record.get("peak memory kB", ""), outcome, status)
 
 
 def runs_text(results, runs, left_out=()):
@@ -114,7 +120,7 @@ def runs_text(results, runs, left_out=()):
     row saying that it was not run; then a row for each run `left_out`
     [(data, reason, run, program)]."""
     rows = [run_row(run, program, read_record(os.path.join(results, "runs", run, RECORD))) for run, program in runs]
-    rows += [(run, program, "", "", "", "left out", "") for _, _, run, program in left_out]
+    rows += [(run, program, "", "", "", "", "", "left out", "") for _, _, run, program in left_out]
     return _table(RUN_COLUMNS, rows)
 
 
