@@ -167,7 +167,7 @@ std::string recordText(const ExtractRun& run, const std::vector<QueryEntry>& giv
     row("error", record.error);
     // What the program took, as the operating system counts it; empty when
     // it was not started.
-    const auto figure = [&](double value) { return ended ? fixedDecimals(value, 2) : std::string(); };
+    const auto figure = [&](double value) { return ended ? fixedDecimals(value, 3) : std::string(); };
     row("wall seconds", figure(ended ? record.outcome->wallSeconds : 0));
     row("CPU seconds", figure(ended ? record.outcome->cpuSeconds : 0));
     row("peak memory kB", ended ? std::to_string(record.outcome->peakMemoryKb) : "");
