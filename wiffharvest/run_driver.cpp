@@ -33,7 +33,7 @@ void processSample(const std::string& path, std::int32_t sample, const Extractio
     constexpr std::int32_t kBlock = 2048;
     ScanTable table;
     SampleReading reading(path, sample, table, context, instrument);
-    SampleStages stages(table, sample, context, instrument);
+    SampleStages stages(table, sample, context, instrument, reading.source());
     while (!reading.done()) {
         reading.readUpTo(reading.frontier() + kBlock);
         stages.advance(reading.frontier());

@@ -1,6 +1,7 @@
 #include "wiffharvest/sample_stages.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "core/extractor/shared_stages.h"
@@ -22,8 +23,8 @@ void printCount(std::int32_t count) { std::printf("<BR>numNonRejectedMSMSspectra
 
 struct SampleStages::State {
     State(ScanTable& scans, std::int32_t sampleIndex, const ExtractionContext& runContext,
-          const SciexInstrument& sciex)
-        : table(scans), sample(sampleIndex), context(runContext), instrument(sciex),
+          const SciexInstrument& sciex, PeakListSource sampleSource)
+        : table(scans), sample(sampleIndex), context(runContext), instrument(sciex), source(std::move(sampleSource)),
           surveys(precursorTICsReach(runContext.parameters)), pipeline(runContext, stages()) {}
 
     // An MS/MS spectrum's peaks are read until it is merged, then, while it
@@ -91,7 +92,7 @@ struct SampleStages::State {
             // The survey scans it reads are range-checked by the merging walk.
             precursorTICsStage(table, filtering, merging, surveys, parameters, left),
             spectralFilesStage(table, {{precursorTICs}, {reading, kWholeTable}},
-                               {.output = [this] { return sciexPeakListOutput(sample, context, instrument); },
+                               {.output = [this] { return sciexPeakListOutput(sample, context, instrument, source); },
                                 .write =
                                     [this](std::int32_t first, std::int32_t end, PeakListWriting& writing) {
                                         processSciexDDErun(table, first, end, sample, writing);
@@ -108,6 +109,7 @@ struct SampleStages::State {
     std::int32_t sample;
     const ExtractionContext& context;
     const SciexInstrument& instrument;
+    PeakListSource source;
     SurveyScansInReach surveys;
     // Spectra left to be written after reading and after merging, as the
     // page reports them once each stage has run over the whole sample.
@@ -117,8 +119,8 @@ struct SampleStages::State {
 };
 
 SampleStages::SampleStages(ScanTable& table, std::int32_t sample, const ExtractionContext& context,
-                           const SciexInstrument& instrument)
-    : table_(table), state_(std::make_unique<State>(table, sample, context, instrument)) {}
+                           const SciexInstrument& instrument, PeakListSource source)
+    : table_(table), state_(std::make_unique<State>(table, sample, context, instrument, std::move(source))) {}
 
 SampleStages::~SampleStages() = default;
 

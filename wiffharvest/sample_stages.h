@@ -12,14 +12,16 @@
 #include <memory>
 
 #include "core/extractor/extraction_context.h"
+#include "core/extractor/run_peak_list_file.h"
 #include "wiffharvest/sciex_instrument.h"
 #include "wiffharvest/sciex_ms_scan.h"
 
 class SampleStages {
 public:
-    // Nothing is run yet: the table is laid out, its spectra still to be read.
+    // Nothing is run yet: the table is laid out, its spectra still to be
+    // read. `source` is the sample's export, as the peak lists name it.
     SampleStages(ScanTable& table, std::int32_t sample, const ExtractionContext& context,
-                 const SciexInstrument& instrument);
+                 const SciexInstrument& instrument, PeakListSource source = {});
     ~SampleStages();
     SampleStages(const SampleStages&) = delete;
     SampleStages& operator=(const SampleStages&) = delete;

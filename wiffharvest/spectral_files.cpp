@@ -2,8 +2,10 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/extractor/features_row.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/printable_real.h"
 #include "wiffharvest/run_name.h"
 
@@ -24,9 +26,10 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const SciexMSscan& 
 }  // namespace
 
 PeakListOutput sciexPeakListOutput(std::int32_t sample, const ExtractionContext& context,
-                                   const SciexInstrument& instrument) {
+                                   const SciexInstrument& instrument, PeakListSource source) {
     const std::string stem = sample <= 1 ? context.runName : context.runName + "_" + std::to_string(sample);
-    return {stem, instrument.mzDecimals(), "Function: processSciexDDErun"};
+    return {stem, instrument.mzDecimals(), "Function: processSciexDDErun", "wiffharvest", QUARROW_VERSION,
+            std::move(source), querySettings(context.parameters, KeyPrograms::wiffharvest)};
 }
 
 void processSciexDDErun(const ScanTable& table, std::int32_t first, std::int32_t end, std::int32_t sample,

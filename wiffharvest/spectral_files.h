@@ -13,6 +13,6 @@
 // finished after the last. The filters left each written record's peaks as
 // m/z and intensity.
 PeakListOutput sciexPeakListOutput(std::int32_t sample, const ExtractionContext& context,
-                                   const SciexInstrument& instrument);
+                                   const SciexInstrument& instrument, PeakListSource source = {});
 void processSciexDDErun(const ScanTable& table, std::int32_t first, std::int32_t end, std::int32_t sample,
                         PeakListWriting& writing);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "core/extractor/export_warnings.h"
@@ -14,6 +15,8 @@
 #include "platform/analyst/experiment_trace.h"
 #include "platform/analyst/spectrum_data.h"
 #include "platform/analyst/wiff_application.h"
+#include "platform/com/com_runtime.h"
+#include "platform/openformat/export_source.h"
 #include "wiffharvest/scan_types.h"
 #include "wiffharvest/spectrum_label.h"
 
@@ -233,6 +236,21 @@ SampleReading::SampleReading(const std::string& path, std::int32_t sample, ScanT
 }
 
 std::int32_t SampleReading::count() const { return table_.size(); }
+
+PeakListSource SampleReading::source() const {
+    const WiffFileData file = WiffApplication().openWiff(path_, sample_);
+    // Record i, scan number i + 1, holds the spectrum its reading selects.
+    return exportSource(file.sampleExport(sample_),
+                        [file, sample = sample_, toRead = toRead_](std::int32_t scanNumber) -> std::optional<std::size_t> {
+                            if (scanNumber < 1 || static_cast<std::size_t>(scanNumber) > toRead.size()) return std::nullopt;
+                            const SpectrumToRead& wanted = toRead[static_cast<std::size_t>(scanNumber - 1)];
+                            try {
+                                return file.exportIndex(sample, wanted.period, wanted.experiment, wanted.cycleTime);
+                            } catch (const ComError&) {
+                                return std::nullopt;
+                            }
+                        });
+}
 
 std::int32_t SampleReading::frontier() const { return frontier_; }
 

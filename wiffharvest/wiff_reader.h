@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/extractor/extraction_context.h"
+#include "core/extractor/run_peak_list_file.h"
 #include "platform/analyst/spectrum_data.h"
 #include "platform/analyst/wiff_file_data.h"
 #include "wiffharvest/sciex_instrument.h"
@@ -31,6 +32,8 @@ public:
 
     // n, the number of records stored.
     std::int32_t count() const;
+    // The sample's export, for the peak lists that name their spectra's origin.
+    PeakListSource source() const;
     // Reads the spectra of the records before `end`.
     void readUpTo(std::int32_t end);
     // The records before it are read.

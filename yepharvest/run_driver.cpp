@@ -31,7 +31,7 @@ int runYepharvest() {
     constexpr std::int32_t kBlock = 2048;
     RunTable run;
     RunReading reading(runPath, run, context);
-    RunStages stages(run, context);
+    RunStages stages(run, context, reading.source());
     while (!reading.done()) {
         reading.readUpTo(reading.frontier() + kBlock);
         stages.advance(reading.frontier(), reading.done());

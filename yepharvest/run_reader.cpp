@@ -14,6 +14,7 @@
 #include "platform/com/com_runtime.h"
 #include "platform/msanalysis/acquisition_date.h"
 #include "platform/msanalysis/ms_analysis.h"
+#include "platform/openformat/export_source.h"
 
 namespace {
 
@@ -114,6 +115,15 @@ struct RunReading::Open {
     MSAnalysis analysis;
     std::optional<MSSpectrumCollection> spectra;
 };
+
+PeakListSource RunReading::source() const {
+    if (!open_) return {};
+    // Record i holds spectrum i of the export, scan number i + 1.
+    return exportSource(open_->analysis.openedExport(), [](std::int32_t scanNumber) -> std::optional<std::size_t> {
+        if (scanNumber < 1) return std::nullopt;
+        return static_cast<std::size_t>(scanNumber - 1);
+    });
+}
 
 template <class Step>
 void RunReading::guarded(Step step) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/extractor/extraction_context.h"
+#include "core/extractor/run_peak_list_file.h"
 #include "yepharvest/ms_scan.h"
 
 // Reading a run a block of spectra at a time, so that the stages can follow
@@ -31,6 +32,9 @@ public:
     // After the last spectrum: the run's identity lines and the export's
     // warnings. 0 when the run was read, 1 when opening or reading failed.
     int finish();
+    // The export the run was opened from, for the peak lists that name
+    // their spectra's origin; empty when it could not be opened.
+    PeakListSource source() const;
     // Why opening or reading failed, for the failure line; empty otherwise.
     const std::string& failure() const { return failure_; }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "core/extractor/shared_stages.h"
 #include "yepharvest/ms_scan_preprocessing.h"
@@ -30,9 +31,9 @@ enum Stage : std::size_t {
 }  // namespace
 
 struct RunStages::State {
-    State(RunTable& table, const ExtractionContext& runContext)
-        : run(table), context(runContext), surveys(precursorTICsReach(runContext.parameters)),
-          pipeline(runContext, stages()) {}
+    State(RunTable& table, const ExtractionContext& runContext, PeakListSource runSource)
+        : run(table), context(runContext), source(std::move(runSource)),
+          surveys(precursorTICsReach(runContext.parameters)), pipeline(runContext, stages()) {}
 
     // A record's own peaks are read by its charge decision, then, while it
     // may still be written, by the filters and the file; a survey scan's by
@@ -107,7 +108,7 @@ struct RunStages::State {
              .progress = [] { std::printf("<BR>Spectra filtered. \n"); }},
             precursorTICsStage(run, filtering, preprocessing, surveys, parameters),
             spectralFilesStage(run, {{precursorTICs}},
-                               {.output = [this] { return velmoraPeakListOutput(context); },
+                               {.output = [this] { return velmoraPeakListOutput(context, source); },
                                 .write = [this](std::int32_t first, std::int32_t end,
                                                 PeakListWriting& writing) { processVelmoraLCMSMSrun(run, first, end, writing); },
                                 .readingFailed = [this] { return readingFailed; }}),
@@ -118,14 +119,15 @@ struct RunStages::State {
 
     RunTable& run;
     const ExtractionContext& context;
+    PeakListSource source;
     SurveyScansInReach surveys;
     DoublyChargedPicks picks;
     bool readingFailed = false;
     StagePipeline pipeline;  // last: its stages use the members above
 };
 
-RunStages::RunStages(RunTable& run, const ExtractionContext& context)
-    : run_(run), state_(std::make_unique<State>(run, context)) {}
+RunStages::RunStages(RunTable& run, const ExtractionContext& context, PeakListSource source)
+    : run_(run), state_(std::make_unique<State>(run, context, std::move(source))) {}
 
 RunStages::~RunStages() = default;
 

@@ -11,12 +11,14 @@
 #include <memory>
 
 #include "core/extractor/extraction_context.h"
+#include "core/extractor/run_peak_list_file.h"
 #include "yepharvest/ms_scan.h"
 
 class RunStages {
 public:
-    // Nothing is run yet: the reading comes first.
-    RunStages(RunTable& run, const ExtractionContext& context);
+    // Nothing is run yet: the reading comes first. `source` is the export
+    // the run is read from, as the peak lists name it.
+    RunStages(RunTable& run, const ExtractionContext& context, PeakListSource source = {});
     ~RunStages();
     RunStages(const RunStages&) = delete;
     RunStages& operator=(const RunStages&) = delete;

@@ -1,8 +1,10 @@
 #include "yepharvest/spectral_files.h"
 
 #include <optional>
+#include <utility>
 
 #include "core/extractor/features_row.h"
+#include "core/extractor/query_keys.h"
 #include "core/util/printable_real.h"
 #include "yepharvest/run_name.h"
 
@@ -23,8 +25,9 @@ void writeFeaturesRow(LogSink& out, const std::string& name, const MSscan& scan,
 
 }  // namespace
 
-PeakListOutput velmoraPeakListOutput(const ExtractionContext& context) {
-    return {context.runName, 2, "Function: processVelmoraLCMSMSrun"};
+PeakListOutput velmoraPeakListOutput(const ExtractionContext& context, PeakListSource source) {
+    return {context.runName, 2, "Function: processVelmoraLCMSMSrun", "yepharvest", QUARROW_VERSION, std::move(source),
+            querySettings(context.parameters, KeyPrograms::yepharvest)};
 }
 
 void processVelmoraLCMSMSrun(const RunTable& run, std::int32_t first, std::int32_t end, PeakListWriting& writing) {

@@ -9,5 +9,5 @@
 // The stage over a run written a block at a time: a PeakListWriting of this
 // output writes records [first, end) after those before, and is finished
 // after the last.
-PeakListOutput velmoraPeakListOutput(const ExtractionContext& context);
+PeakListOutput velmoraPeakListOutput(const ExtractionContext& context, PeakListSource source = {});
 void processVelmoraLCMSMSrun(const RunTable& run, std::int32_t first, std::int32_t end, PeakListWriting& writing);

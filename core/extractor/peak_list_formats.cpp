@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/extractor/mgf_file.h"
+#include "core/extractor/mzml_file.h"
 #include "core/util/text_path.h"
 
 namespace {
@@ -10,6 +11,11 @@ namespace {
 std::unique_ptr<RunPeakListFile> openMgfFile(const std::string& path, const PeakListOutput&,
                                              const ExtractionContext&) {
     return std::make_unique<MgfFile>(path);
+}
+
+std::unique_ptr<RunPeakListFile> openMzmlFile(const std::string& path, const PeakListOutput& output,
+                                              const ExtractionContext&) {
+    return std::make_unique<MzmlFile>(path, output);
 }
 
 }  // namespace
@@ -21,6 +27,9 @@ const std::vector<PeakListFormatEntry>& peakListFormatTable() {
         {.format = PeakListFormat::mgf, .name = "mgf", .ending = ".mgf", .span = FileSpan::run,
          .mediaType = "text/plain; charset=utf-8", .choice = "one MGF file", .file = "MGF file", .files = "MGF files",
          .openRunFile = openMgfFile},
+        {.format = PeakListFormat::mzml, .name = "mzml", .ending = ".mzML", .span = FileSpan::run,
+         .mediaType = "application/xml", .choice = "one mzML file", .file = "mzML file", .files = "mzML files",
+         .openRunFile = openMzmlFile},
     };
     return table;
 }

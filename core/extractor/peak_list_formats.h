@@ -16,7 +16,7 @@
 
 struct ExtractionContext;
 
-enum class PeakListFormat { pkl, mgf };
+enum class PeakListFormat { pkl, mgf, mzml };
 
 enum class FileSpan {
     spectrum,  // one file per written spectrum or merged group
@@ -59,7 +59,7 @@ const std::vector<PeakListFormatAlias>& peakListFormatAliases();
 // list of names and aliases (letters in any case); nothing for a value with
 // an empty or unknown item.
 std::optional<std::vector<PeakListFormat>> peakListFormats(std::string_view value);
-// As the error names them: "pkl, mgf and both, or a comma list of them".
+// As the error names them: "pkl, mgf, mzml and both, or a comma list of them".
 std::string peakListFormatNamesText();
 
 // One header line, then one tab-separated line per format: name, ending,

@@ -1,6 +1,7 @@
 #include "core/extractor/query_keys.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <stdexcept>
 #include <type_traits>
@@ -189,8 +190,9 @@ std::vector<QueryKey> makeKeys() {
          .programDefault = "pkl", .choices = peakListFormatChoices(), .choiceList = true,
          .frontEndDefault = "mgf", .group = kData, .label = "Peak-list format",
          .help = "pkl: one .pkl file per spectrum; mgf: one MGF file per run (per sample of a .wiff file) for "
-                 "today's search engines; both: pkl,mgf; or a comma list of them. The front ends default to mgf, "
-                 "which today's search engines read."},
+                 "today's search engines; mzml: the same spectra as one indexed mzML file per run, with the "
+                 "source's native ids, instrument and this processing; both: pkl,mgf; or a comma list of them. "
+                 "The front ends default to mgf, which today's search engines read."},
     };
 }
 
@@ -314,6 +316,43 @@ void applyQueryValue(const QueryKey& key, ExtractorParameters& parameters, const
             }
         },
         key.field);
+}
+
+std::string queryValueText(const QueryKey& key, const ExtractorParameters& parameters) {
+    return std::visit(
+        [&](auto member) -> std::string {
+            const auto& field = parameters.*member;
+            using Field = std::remove_cvref_t<decltype(field)>;
+            if constexpr (std::is_same_v<Field, std::int32_t>) {
+                static constexpr const char* kUnits[] = {"Da", "ppm", "mmu", "%"};
+                if (key.type == KeyType::unitsCode && field >= 0 && field < 4) return kUnits[field];
+                return std::to_string(field);
+            } else if constexpr (std::is_same_v<Field, double>) {
+                char text[32];
+                const std::to_chars_result end = std::to_chars(text, text + sizeof text, field);
+                return std::string(text, end.ptr);
+            } else if constexpr (std::is_same_v<Field, std::vector<std::string>>) {
+                std::string lines;
+                for (const std::string& line : field) lines += (lines.empty() ? "" : "\n") + line;
+                return lines;
+            } else if constexpr (std::is_same_v<Field, std::optional<std::string>>) {
+                return field.value_or("");
+            } else {
+                return field;
+            }
+        },
+        key.field);
+}
+
+std::vector<std::pair<std::string, std::string>> querySettings(const ExtractorParameters& parameters,
+                                                               KeyPrograms program) {
+    std::vector<std::pair<std::string, std::string>> settings;
+    for (const QueryKey& key : queryKeys()) {
+        if ((key.programs == KeyPrograms::both || key.programs == program) && !key.unused) {
+            settings.emplace_back(key.name, queryValueText(key, parameters));
+        }
+    }
+    return settings;
 }
 
 ExtractorParameters readExtractorParameters(const std::vector<QueryEntry>& entries) {

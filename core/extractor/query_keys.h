@@ -124,6 +124,14 @@ const char* roleName(KeyRole role);
 std::string frontEndValue(const QueryKey& key);
 // The key's field of `parameters` as a number (keys of numeric type only).
 double numericValue(const QueryKey& key, const ExtractorParameters& parameters);
+// The key's field of `parameters` as a value text that reads back as the
+// same value (a lines key's lines joined by line feeds).
+std::string queryValueText(const QueryKey& key, const ExtractorParameters& parameters);
+// Every key a stage of `program` reads (its own and both programs' keys,
+// none that is unused) with its value text, in table order: the settings a
+// run states in its peak lists.
+std::vector<std::pair<std::string, std::string>> querySettings(const ExtractorParameters& parameters,
+                                                               KeyPrograms program);
 // Stores `value`, read as the key's type, in the key's field.
 void applyQueryValue(const QueryKey& key, ExtractorParameters& parameters, const std::string& value);
 

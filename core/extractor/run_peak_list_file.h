@@ -4,16 +4,37 @@
 // record order, and what the writer answers. Each is written whole or not at
 // all (a CommittedFile).
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/peaks/spectrum_points.h"
+
+// Where a run's (or sample's) spectra were read from, for a file that keeps
+// their origin. All empty when the run could not be opened.
+struct PeakListSource {
+    std::string path;  // the export read
+    // Its instrument model as a PSI-MS term; both empty when it names none
+    // the vocabulary knows.
+    std::string instrumentAccession;
+    std::string instrumentName;
+    // The export's id of the spectrum behind a record's scan number; "" when
+    // there is none. Called in record order, from one thread at a time.
+    std::function<std::string(std::int32_t scanNumber)> nativeId;
+};
 
 // What differs between the programs' peak lists, besides their records.
 struct PeakListOutput {
     std::string stem;    // of the run's (or sample's) files in resultsXtractorDir
     int mzDecimals = 2;  // of the .pkl peak lines
     const char* label;   // names the stage in a failure's message
+    const char* program = "";  // "yepharvest", as a file names its processing
+    const char* version = "";
+    PeakListSource source = {};
+    // The settings the processing ran with, key and value (querySettings).
+    std::vector<std::pair<std::string, std::string>> settings = {};
 };
 
 // One written spectrum, or merged group, as a run file states it.

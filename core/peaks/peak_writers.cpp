@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -17,16 +18,17 @@ namespace {
 // std::to_chars, which rounds the same way at several times the cost.
 __extension__ using Wide = unsigned __int128;  // a mantissa times 10^5 needs 70 bits
 
-char* fixedDecimals(char* out, char* last, double value, int decimals) {
-    constexpr std::array<std::uint64_t, 6> powers = {1, 10, 100, 1000, 10000, 100000};
-    if (!(value >= 0.0 && value < 1e11) || std::signbit(value) || decimals < 0 || decimals > 5) {
-        return std::to_chars(out, last, value, std::chars_format::fixed, decimals).ptr;
-    }
+constexpr std::array<std::uint64_t, 6> kPowers = {1, 10, 100, 1000, 10000, 100000};
+
+// value x 10^decimals rounded to a whole number; nothing for a value off
+// the fast path.
+std::optional<std::uint64_t> roundedUnits(double value, int decimals) {
+    if (!(value >= 0.0 && value < 1e11) || std::signbit(value) || decimals < 0 || decimals > 5) return std::nullopt;
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased = static_cast<int>(bits >> 52);
     const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (biased != 0 ? std::uint64_t{1} << 52 : 0);
     const int shift = 1075 - std::max(biased, 1);  // value = mantissa / 2^shift
-    const std::uint64_t power = powers[static_cast<std::size_t>(decimals)];
+    const std::uint64_t power = kPowers[static_cast<std::size_t>(decimals)];
     const Wide product = static_cast<Wide>(mantissa) * power;
     std::uint64_t units = 0;
     if (shift <= 0) {
@@ -37,6 +39,14 @@ char* fixedDecimals(char* out, char* last, double value, int decimals) {
         units = static_cast<std::uint64_t>(product >> shift);
         if (rest > half || (rest == half && (units & 1) != 0)) ++units;
     }
+    return units;
+}
+
+char* fixedDecimals(char* out, char* last, double value, int decimals) {
+    const std::optional<std::uint64_t> rounded = roundedUnits(value, decimals);
+    if (!rounded) return std::to_chars(out, last, value, std::chars_format::fixed, decimals).ptr;
+    const std::uint64_t units = *rounded;
+    const std::uint64_t power = kPowers[static_cast<std::size_t>(decimals)];
     out = std::to_chars(out, last, units / power).ptr;
     if (decimals == 0) return out;
     *out++ = '.';
@@ -90,4 +100,18 @@ void writeMgfPeakLines(const SpectrumPoints& list, std::FILE* file) { writeMgfLi
 void appendPeakLines(const PeakList& list, int mzDecimals, std::string& text) { appendLines(list, mzDecimals, text); }
 void appendPeakLines(const SpectrumPoints& list, int mzDecimals, std::string& text) {
     appendLines(list, mzDecimals, text);
+}
+
+double writtenValue(double value, int decimals) {
+    // Both whole numbers below 2^53 are exact, and their quotient is rounded
+    // to the nearest double, as a reader rounds the decimal text.
+    if (const std::optional<std::uint64_t> units = roundedUnits(value, decimals);
+        units && *units <= (std::uint64_t{1} << 53)) {
+        return static_cast<double>(*units) / static_cast<double>(kPowers[static_cast<std::size_t>(decimals)]);
+    }
+    std::array<char, 400> text;
+    char* const end = fixedDecimals(text.data(), text.data() + text.size(), value, decimals);
+    double read = value;
+    std::from_chars(text.data(), end, read);
+    return read;
 }

@@ -57,7 +57,7 @@ int createTemporary(const std::string& path, std::string& temporary) {
     const std::shared_lock<std::shared_mutex> step(making());
     for (int attempt = 0; attempt < attemptsAtAName; ++attempt) {
         temporary = formatText("%s.%ld-%u.tmp", path.c_str(), static_cast<long>(::getpid()), temporariesMade++);
-        const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int descriptor = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor >= 0) enter(temporary);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;
     }
@@ -93,7 +93,7 @@ void removeUncommittedFiles() {
 
 CommittedFile::CommittedFile(std::string path, const char* label) : path_(std::move(path)), label_(label) {
     const int descriptor = createTemporary(path_, temporary_);
-    if (descriptor >= 0) stream_ = ::fdopen(descriptor, "w");
+    if (descriptor >= 0) stream_ = ::fdopen(descriptor, "w+");
     if (stream_ != nullptr) return;
     const int error = errno;
     if (descriptor >= 0) ::close(descriptor);

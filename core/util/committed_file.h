@@ -22,7 +22,9 @@ struct FileFailure {
 class CommittedFile {
 public:
     // Creates the temporary file, "<path>.<process>-<n>.tmp", new and for
-    // writing; `openFailure` says why when it could not be created.
+    // writing (and reading back what was written: a writer may go back to
+    // fill in what it learns last); `openFailure` says why when it could not
+    // be created.
     CommittedFile(std::string path, const char* label);
     // Removes the temporary file of a file that was not committed.
     ~CommittedFile();

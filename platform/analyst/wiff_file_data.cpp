@@ -44,6 +44,19 @@ std::vector<std::int32_t> WiffFileData::cyclesWithSpectra(std::int32_t sample, s
     return run_->period(sample, period, fileInterface).cyclesWithSpectra();
 }
 
+std::shared_ptr<const OpenFormatExport> WiffFileData::sampleExport(std::int32_t sample) const {
+    return run_->sample(sample, fileInterface).source;
+}
+
+std::optional<std::size_t> WiffFileData::exportIndex(std::int32_t sample, std::int32_t period, std::int32_t experiment,
+                                                     float cycleTime) const {
+    const WiffPeriod& found = run_->period(sample, period, fileInterface);
+    WiffRun::checkExperiment(found, experiment, fileInterface);
+    const WiffScan* scan = found.nearest(experiment, cycleTime, cycleTime);
+    if (scan == nullptr) return std::nullopt;
+    return scan->exportIndex;
+}
+
 std::string WiffFileData::sampleName(std::int32_t sample) const { return run_->sample(sample, fileInterface).name; }
 
 std::vector<std::string> WiffFileData::exportWarnings() const {

@@ -4,6 +4,7 @@
 // An index outside the file raises 0x80070057.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/analyst/period_info.h"
 
 class WiffRun;
+class OpenFormatExport;
 
 class WiffFileData {
 public:
@@ -35,6 +37,13 @@ public:
     // walks every cycle up to numberOfCycles may walk millions that hold
     // nothing; these are the ones that can.
     std::vector<std::int32_t> cyclesWithSpectra(std::int32_t sample, std::int32_t period) const;
+    // Beyond the object model: the export a sample was read from, and the
+    // position in it of the spectrum that selectSpectrum(sample, period,
+    // experiment, cycleTime, cycleTime) selects (nothing when it selects
+    // none), for a peak list that names its spectra's origin.
+    std::shared_ptr<const OpenFormatExport> sampleExport(std::int32_t sample) const;
+    std::optional<std::size_t> exportIndex(std::int32_t sample, std::int32_t period, std::int32_t experiment,
+                                           float cycleTime) const;
 
 private:
     std::shared_ptr<const WiffRun> run_;

@@ -1,6 +1,7 @@
 #include "platform/analyst/wiff_sample.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <numeric>
 #include <tuple>
@@ -112,6 +113,24 @@ const WiffScan* WiffPeriod::find(std::int32_t experiment, std::int32_t cycle) co
     const auto found = std::lower_bound(candidates.begin(), candidates.end(), cycle,
                                         [](const WiffScan& scan, std::int32_t wanted) { return scan.cycle < wanted; });
     return found != candidates.end() && found->cycle == cycle ? &*found : nullptr;
+}
+
+const WiffScan* WiffPeriod::nearest(std::int32_t experiment, float startTime, float endTime) const {
+    constexpr double timeTolerance = 0.001;  // seconds
+    const double middle = (static_cast<double>(startTime) + static_cast<double>(endTime)) / 2.0;
+    const double reach = timeTolerance + std::fabs(static_cast<double>(endTime) - static_cast<double>(startTime)) / 2.0;
+    const WiffScan* nearest = nullptr;
+    double nearestDistance = 0.0;
+    for (const WiffScan& scan : experimentScans(experiment)) {
+        const double distance = std::fabs(static_cast<double>(scan.cycleTime) - middle);
+        if (distance > reach) continue;
+        if (nearest == nullptr || distance < nearestDistance ||
+            (distance == nearestDistance && scan.exportIndex < nearest->exportIndex)) {
+            nearest = &scan;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 std::vector<std::int32_t> WiffPeriod::cyclesWithSpectra() const {

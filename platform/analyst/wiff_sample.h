@@ -37,6 +37,10 @@ struct WiffPeriod {
     std::span<const WiffScan> experimentScans(std::int32_t experiment) const;
     // Nothing when the export has no spectrum for that cycle and experiment.
     const WiffScan* find(std::int32_t experiment, std::int32_t cycle) const;
+    // The experiment's scan whose cycle time lies nearest the middle of
+    // [startTime, endTime] and within 0.001 s of that range; on a tie the
+    // first in the export; nothing when none does.
+    const WiffScan* nearest(std::int32_t experiment, float startTime, float endTime) const;
     // The cycles that hold a spectrum of any experiment, ascending.
     std::vector<std::int32_t> cyclesWithSpectra() const;
 };

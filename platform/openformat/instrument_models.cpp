@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <string>
 #include <charconv>
 
 namespace {
@@ -350,4 +352,18 @@ std::optional<std::string_view> instrumentModelName(std::string_view accession) 
                                         [](const Model& model, int wanted) { return model.accession < wanted; });
     if (found == std::end(kModels) || found->accession != number) return std::nullopt;
     return std::string_view(found->name);
+}
+
+std::optional<std::string> instrumentModelAccession(std::string_view name) {
+    const auto sameLetters = [](std::string_view a, std::string_view b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    for (const bool exact : {true, false}) {
+        for (const Model& model : kModels) {
+            if (exact ? name == model.name : sameLetters(name, model.name)) return "MS:" + std::to_string(model.accession);
+        }
+    }
+    return std::nullopt;
 }

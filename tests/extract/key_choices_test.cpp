@@ -51,7 +51,7 @@ TEST(KeyChoices, TheTextSaysLabelsAndWhichNameAnotherStandsFor) {
     const std::vector<Case> cases = {
         {"autoCharge", two, "Find (Find each charge), Default (Only singly charged), empty (Fixed: lowCharge = highCharge)"},
         {"findMonoisotopicParent", {}, "0 (No), 1 (Yes)"},
-        {"peakListFormat", {}, "pkl (.pkl files), mgf (one MGF file), both"},
+        {"peakListFormat", {}, "pkl (.pkl files), mgf (one MGF file), mzml (one mzML file), both"},
         {"xtractorMode", {}, "empty (Normal extraction), Q-Tof Xtractor, Peak-Picker"},
         {"cys", two, "a, b (another name for a)"},
         {"cys", {{.value = "x", .label = "X", .standsFor = "w"}}, "x (X; another name for w)"},

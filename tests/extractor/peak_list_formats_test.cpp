@@ -22,6 +22,8 @@ TEST(PeakListFormats, ValuesAreCommaListsOfNamesInTableOrder) {
         {"pkl,mgf", std::vector{F::pkl, F::mgf}},
         {"mgf,pkl", std::vector{F::pkl, F::mgf}},
         {"mgf,both,MGF", std::vector{F::pkl, F::mgf}},
+        {"mzML", std::vector{F::mzml}},
+        {"mzml,both", std::vector{F::pkl, F::mgf, F::mzml}},
         {"", std::nullopt},
         {"mgf,", std::nullopt},
         {",pkl", std::nullopt},
@@ -32,7 +34,7 @@ TEST(PeakListFormats, ValuesAreCommaListsOfNamesInTableOrder) {
         {"mgf,xml", std::nullopt},
     };
     for (const auto& [value, formats] : cases) EXPECT_EQ(peakListFormats(value), formats) << value;
-    EXPECT_EQ(peakListFormatNamesText(), "pkl, mgf and both, or a comma list of them");
+    EXPECT_EQ(peakListFormatNamesText(), "pkl, mgf, mzml and both, or a comma list of them");
 }
 
 // The front ends check the value before a program sees it, and must let
@@ -72,7 +74,8 @@ TEST(PeakListFormats, TheListingHasALinePerFormat) {
     EXPECT_EQ(peakListFormatsTsv(),
               "name\tending\tspan\tmedia type\tfile\tfiles\n"
               "pkl\t.pkl\tspectrum\ttext/plain; charset=utf-8\t.pkl file\t.pkl files\n"
-              "mgf\t.mgf\trun\ttext/plain; charset=utf-8\tMGF file\tMGF files\n");
+              "mgf\t.mgf\trun\ttext/plain; charset=utf-8\tMGF file\tMGF files\n"
+              "mzml\t.mzML\trun\tapplication/xml\tmzML file\tmzML files\n");
     for (const PeakListFormatEntry& entry : peakListFormatTable()) {
         EXPECT_EQ(&peakListFormatEntry(entry.format), &entry);
         // The stage opens a writer for every run format, and makes the

@@ -34,6 +34,39 @@ TEST(QueryKeys, DefaultsPassTheirOwnRangesAndChoices) {
     }
 }
 
+// The settings a run's peak lists state: each key a stage of the program
+// reads, with a value text that reads back as the same value.
+TEST(QueryKeys, SettingsReadBackAsTheyWereSet) {
+    const std::vector<QueryEntry> query = {{"parentTolerance", "0.1"}, {"lowParent", "-12"},
+                                           {"tolerance_units", "ppm"},   {"cys", "a&b \"c\""},
+                                           {"libraryFiles", "one\r\n\ntwo\n"}};
+    const ExtractorParameters parameters = readExtractorParameters(query);
+    for (const KeyPrograms program : {KeyPrograms::yepharvest, KeyPrograms::wiffharvest}) {
+        const std::vector<std::pair<std::string, std::string>> settings = querySettings(parameters, program);
+        std::set<std::string> named;
+        for (const auto& [name, value] : settings) {
+            const QueryKey& key = *findQueryKey(name);
+            named.insert(name);
+            EXPECT_FALSE(key.unused) << name;
+            EXPECT_TRUE(key.programs == KeyPrograms::both || key.programs == program) << name;
+            ExtractorParameters again;
+            applyQueryValue(key, again, value);
+            EXPECT_EQ(queryValueText(key, again), value) << name;
+        }
+        for (const QueryKey& key : queryKeys()) {
+            const bool read = !key.unused && (key.programs == KeyPrograms::both || key.programs == program);
+            EXPECT_EQ(named.count(key.name), read ? 1u : 0u) << key.name;
+        }
+    }
+    const auto value = [&](const char* name) { return queryValueText(*findQueryKey(name), parameters); };
+    EXPECT_EQ(value("parentTolerance"), "0.1");
+    EXPECT_EQ(value("lowParent"), "-12");
+    EXPECT_EQ(value("cys"), "a&b \"c\"");
+    // Keys no stage reads are stated by no run, but read back all the same.
+    EXPECT_EQ(value("tolerance_units"), "ppm");
+    EXPECT_EQ(value("libraryFiles"), "one\ntwo");
+}
+
 // Each window of the table bounds two numeric keys of one type; a window
 // is inverted only when its lower end lies above its upper one, whichever
 // of the two the query gives (the other is the programs' default), and the

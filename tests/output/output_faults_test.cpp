@@ -159,30 +159,55 @@ TEST_F(OutputFaults, LogRowPastTheFileSizeLimit) {
     expectOnlyWholePeakLists(peaklists(), yep_);
 }
 
-// A folder holds the name of a peak list, or of the MGF file: the file
+// A folder holds the name of a peak list, or of a run file: the file
 // written under its temporary name cannot take its final one. Neither that
-// temporary nor the MGF file's is left behind.
+// temporary nor another run file's is left behind.
 TEST_F(OutputFaults, PeakListNameTakenByAFolder) {
     for (const Reference* reference : {&yep_, &wiff_}) {
         const bool yep = reference == &yep_;
-        for (const std::string& taken : {std::next(reference->peakLists.begin(), 3)->first, std::string(yep ? "s.mgf" : "w.mgf")}) {
+        const std::string stem = yep ? "s" : "w";
+        for (const std::string& taken : {std::next(reference->peakLists.begin(), 3)->first, stem + ".mgf", stem + ".mzML"}) {
             SCOPED_TRACE(taken);
             SetUp();
             fs::create_directory(peaklists() + taken);
             writeWholeFile(peaklists() + taken + "/inside", "x");
             ProgramRun run = runOf(*reference);
-            run.environment["QUERY_STRING"] += "&peakListFormat=both";
+            run.environment["QUERY_STRING"] += "&peakListFormat=both,mzml";
             const ChildResult result = runProgram(run);
-            const bool mgf = taken.ends_with(".mgf");
-            expectErrorPage(result, {"File rename (rename) failure.",
-                                     mgf ? "Function: writeMgfFile"
-                                         : (yep ? "Function: processVelmoraLCMSMSrun" : "Function: processSciexDDErun"),
+            const std::string function = taken.ends_with(".mgf")    ? "Function: writeMgfFile"
+                                         : taken.ends_with(".mzML") ? "Function: writeMzmlFile"
+                                         : yep                      ? "Function: processVelmoraLCMSMSrun"
+                                                                    : "Function: processSciexDDErun";
+            expectErrorPage(result, {"File rename (rename) failure.", function,
                                      "Filename = " + peaklistsOnThePage() + taken + ".", "System error message: Is a directory."});
             EXPECT_EQ(readWholeFile(peaklists() + taken + "/inside"), "x");
             fs::remove_all(peaklists() + taken);
+            for (const auto& [name, bytes] : folderContents(peaklists())) {
+                EXPECT_FALSE(name.ends_with(".tmp")) << name;
+            }
+            // The run files are committed in table order: the MGF file before
+            // the mzML file, none after a failure.
+            EXPECT_FALSE(fileExists(peaklists() + stem + ".mzML"));
+            EXPECT_EQ(fileExists(peaklists() + stem + ".mgf"), taken.ends_with(".mzML"));
+            fs::remove(peaklists() + stem + ".mgf");
             expectOnlyWholePeakLists(peaklists(), *reference);
         }
     }
+}
+
+// An mzML file that outgrows the file-size limit, where nothing else does:
+// the run ends with the write failure, and no part of it is left.
+TEST_F(OutputFaults, MzmlFilePastTheFileSizeLimit) {
+    std::size_t largest = 0;
+    for (const auto& [name, bytes] : yep_.logs) largest = std::max(largest, bytes.size());
+    ProgramRun run = runOf(yep_);
+    run.environment["QUERY_STRING"] += "&peakListFormat=mzml";
+    run.fileSizeLimit = largest + 1;
+    const ChildResult result = runProgram(run);
+    expectErrorPage(result, {"File write (fwrite) failure.", "Function: writeMzmlFile",
+                             "Filename = " + peaklistsOnThePage() + "s.mzML.", "System error message: File too large."});
+    EXPECT_TRUE(folderContents(peaklists()).empty());
+    EXPECT_EQ(folderContents(logs()).size(), 4u);
 }
 
 // Rows written before a fatal error are in the logs: here the peak-list

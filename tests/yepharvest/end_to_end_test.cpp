@@ -390,7 +390,7 @@ TEST(YepharvestEndToEnd, MissingRunFailsAfterEveryStage) {
     const WorkFolder folder;
     const std::string body = "xtractorDataFilename=" + folder.file("absent.d/Analysis.yep") +
                              "&specFeaturesFilename=f.txt&logFileDir=" + folder.file("logs/") + "&resultsXtractorDir=" +
-                             folder.file("peaklists/") + "&xtractorMode=Peak-Picker&output_filename=page&peakListFormat=both";
+                             folder.file("peaklists/") + "&xtractorMode=Peak-Picker&output_filename=page&peakListFormat=both,mzml";
     const ChildResult r =
         folder.start(YEPHARVEST_PATH, {{"QUERY_STRING", ""}, {"CONTENT_LENGTH", std::to_string(body.size())}}, body);
     EXPECT_EQ(r.exitStatus, 1);
@@ -432,7 +432,7 @@ TEST(YepharvestDriver, RefusedQueriesGetTheErrorPageWithTheirTextEscaped) {
          "The value -2147483648 of the query key lowCharge is outside its range 0 - 9."},
         {"parentTolerance=1e999", "The value 1e999 of the query key parentTolerance is outside its range above 0 up to 1000."},
         {"maxCharge=5&maxCharge=%3Cb%3E", "The value &lt;b&gt; of the query key maxCharge is outside its range 1 - 9."},
-        {"peakListFormat=xml", "The value xml of the query key peakListFormat is not one of pkl, mgf and both, or a comma list of them."},
+        {"peakListFormat=xml", "The value xml of the query key peakListFormat is not one of pkl, mgf, mzml and both, or a comma list of them."},
         {"logFileDir=/nowhere/%3Cscript%3E/", "/nowhere/&lt;script&gt;/"},
         {"xtractorDataFilename=/nowhere/%3Cscript%3E.d/Analysis.yep", "/nowhere/&lt;script&gt;.d/"},
         {"cys=%3Cscript%3E", "&lt;script&gt;"},
