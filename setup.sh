@@ -56,6 +56,10 @@ run_tests() {  # run_tests <dir>
 # engine, and OpenMS's example runs with their target-decoy database.
 bench_packages=(comet-ms openms-doc)
 
+# The mzML peak lists are checked by the tools that read them: xmllint against
+# the format's schemas, which OpenMS ships, and OpenMS's FileInfo.
+mzml_check_packages=(libxml2-utils openms-common topp)
+
 # The libFuzzer targets need clang and its run-time libraries; only they and
 # the libraries they link are built, under ASan + UBSan.
 fuzz_packages=(clang libclang-rt-14-dev)
@@ -180,7 +184,7 @@ case "${1:-}" in
         ;;
     test)
         web_packages browser
-        packages+=("${fuzz_packages[@]}" "${slurm_packages[@]}")
+        packages+=("${fuzz_packages[@]}" "${slurm_packages[@]}" "${mzml_check_packages[@]}")
         install_missing
         (cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
         build build

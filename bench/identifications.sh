@@ -2,6 +2,8 @@
 # What a search engine identifies from our peak lists, against the export
 # itself: Debian's Comet (comet-ms) searches, on the same run,
 #   - our MGF, written by quarrow-extract with the front ends' defaults;
+#   - our mzML file of the same spectra (peakListFormat=mgf,mzml), which
+#     must identify what the MGF does;
 #   - every MS/MS spectrum of the export with the instrument's charges;
 #   - the same without charges (Comet then tries the likely charges itself);
 #   - ProteoWizard's msconvert (Debian's libpwiz-tools), a user's first
@@ -99,9 +101,9 @@ confident() {  # confident <comet.txt> <decoy mark>
                           printf "%d\t%d\n", targets, length(peptides) }'
 }
 
-inputs=(ours charged chargeless msconvert predicted)
-echo "| run | setting | spectra searched: ours / export / msconvert | ours | export with charges | export without charges | msconvert | msconvert, chargeStatePredictor |"
-echo "|---|---|---|---|---|---|---|---|"
+inputs=(ours.mgf ours.mzML charged.mgf chargeless.mgf msconvert.mgf predicted.mgf)
+echo "| run | setting | spectra searched: ours / export / msconvert | ours | ours as mzML | export with charges | export without charges | msconvert | msconvert, chargeStatePredictor |"
+echo "|---|---|---|---|---|---|---|---|---|"
 while [ $# -ge 2 ]; do
     for file in "$1" "$2"; do
         [ -f "$file" ] || { echo "identifications.sh: $file is not there" >&2; exit 2; }
@@ -123,9 +125,11 @@ while [ $# -ge 2 ]; do
     fi
     # QUARROW_EXTRACT_ARGS: settings to try beside the front ends' defaults.
     # shellcheck disable=SC2086
-    "$build/tools/quarrow-extract" "$run" ${QUARROW_EXTRACT_ARGS:-} --out "$dir/ours" >"$dir/extract.txt" 2>&1 ||
+    "$build/tools/quarrow-extract" "$run" ${QUARROW_EXTRACT_ARGS:-} --peakListFormat mgf,mzml --out "$dir/ours" \
+        >"$dir/extract.txt" 2>&1 ||
         { echo "identifications.sh: quarrow-extract failed on $run (see below)" >&2; tail -5 "$dir/extract.txt" >&2; exit 1; }
     cp "$dir"/ours/*/peaklists/*.mgf "$dir/ours.mgf"
+    cp "$dir"/ours/*/peaklists/*.mzML "$dir/ours.mzML"
     python3 bench/export_mgf.py "$run" "$dir/charged.mgf" --charges
     python3 bench/export_mgf.py "$run" "$dir/chargeless.mgf"
     msconvert --mgf --filter "msLevel 2" -o "$dir" --outfile msconvert.mgf "$run" >"$dir/msconvert.txt" 2>&1
@@ -137,11 +141,34 @@ while [ $# -ge 2 ]; do
         params "$dir/$setting.params" "$dir/db.fasta" "$setting"
         row="| $name | $setting | $spectra"
         for input in "${inputs[@]}"; do
-            (cd "$dir" && comet-ms -P"$setting.params" -N"$input-$setting" "$input.mgf" >/dev/null 2>&1) ||
-                { echo "identifications.sh: comet-ms failed on $input.mgf" >&2; exit 1; }
+            (cd "$dir" && comet-ms -P"$setting.params" -N"$input-$setting" "$input" >/dev/null 2>&1) ||
+                { echo "identifications.sh: comet-ms failed on $input" >&2; exit 1; }
             IFS=$'\t' read -r psms peptides < <(confident "$dir/$input-$setting.txt" "$mark")
             row+=" | $peptides / $psms"
         done
         echo "$row |"
+        # The two files of our spectra must give one search the same answers:
+        # spectrum by spectrum, the same best peptide and e-value. Comet
+        # numbers an MGF block by its SCANS, an mzML spectrum by the scan
+        # number of its id ("scan=N"), else by its place in the file; both
+        # are brought to the MGF's numbers here.
+        grep -o '<spectrum index="[0-9]*" id="[^"]*"' "$dir/ours.mzML" |
+            sed -E 's/.*index="([0-9]*)" id="(.*)"/\1\t\2/' >"$dir/ours.mzML.ids"
+        for input in ours.mgf ours.mzML; do
+            awk -F'\t' -v mzml=$([ $input = ours.mzML ] && echo 1 || echo 0) '
+                FILENAME ~ /mgf$/ { if (sub(/^SCANS=/, "")) { split($0, s, "-"); first[++blocks] = s[1] }; next }
+                FILENAME ~ /ids$/ { k = $1 + 1; n = k
+                                    if (match($2, /(^| )scan=[0-9]+/)) { t = substr($2, RSTART, RLENGTH); sub(/.*=/, "", t); n = t + 0 }
+                                    scanOf[n] = first[k]; next }
+                $1 == "scan" { for (i = 1; i <= NF; i++) col[$i] = i; next }
+                "e-value" in col { scan = mzml ? scanOf[$col["scan"]] : $col["scan"]
+                                   print scan "\t" $col["charge"] "\t" $col["plain_peptide"] "\t" $col["e-value"] }' \
+                "$dir/ours.mgf" "$dir/ours.mzML.ids" "$dir/$input-$setting.txt" | sort >"$dir/$input-$setting.hits"
+        done
+        if ! cmp -s "$dir/ours.mgf-$setting.hits" "$dir/ours.mzML-$setting.hits"; then
+            echo "identifications.sh: $name $setting: the mzML file's hits differ from the MGF file's" >&2
+            diff "$dir/ours.mgf-$setting.hits" "$dir/ours.mzML-$setting.hits" | head -5 >&2
+            exit 1
+        fi
     done
 done

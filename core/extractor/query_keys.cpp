@@ -348,7 +348,10 @@ std::vector<std::pair<std::string, std::string>> querySettings(const ExtractorPa
                                                                KeyPrograms program) {
     std::vector<std::pair<std::string, std::string>> settings;
     for (const QueryKey& key : queryKeys()) {
-        if ((key.programs == KeyPrograms::both || key.programs == program) && !key.unused) {
+        // Where the files went is no setting of the processing: a run
+        // written elsewhere states the same settings.
+        const bool place = setPerRun(key) || key.role == KeyRole::fileName || key.role == KeyRole::logFileName;
+        if ((key.programs == KeyPrograms::both || key.programs == program) && !key.unused && !place) {
             settings.emplace_back(key.name, queryValueText(key, parameters));
         }
     }

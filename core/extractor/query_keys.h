@@ -128,8 +128,9 @@ double numericValue(const QueryKey& key, const ExtractorParameters& parameters);
 // same value (a lines key's lines joined by line feeds).
 std::string queryValueText(const QueryKey& key, const ExtractorParameters& parameters);
 // Every key a stage of `program` reads (its own and both programs' keys,
-// none that is unused) with its value text, in table order: the settings a
-// run states in its peak lists.
+// none that is unused) with its value text, in table order, but the run's
+// data file and where its files go: the settings a run states in its peak
+// lists.
 std::vector<std::pair<std::string, std::string>> querySettings(const ExtractorParameters& parameters,
                                                                KeyPrograms program);
 // Stores `value`, read as the key's type, in the key's field.
