@@ -208,6 +208,24 @@ TEST_F(Launcher, RefusedAndFailedRequestsSaySo) {
     EXPECT_NE(back.output.find("value=\"7\">"), std::string::npos);
 }
 
+// Each run format under its own heading, in the table's order, linked; an
+// mzML file names no folder of the request among its settings.
+TEST_F(Launcher, RunFilesOfEachFormatUnderTheirHeading) {
+    const ChildResult page = request("yepharvest", "xtractorDataFilename=sample7.d%2FAnalysis.yep&peakListFormat=mzml%2Cmgf");
+    ASSERT_EQ(page.exitStatus, 0) << page.output;
+    const std::string name = requestFolder().filename().string();
+    const std::size_t mgf = page.output.find("<h3>MGF files (1)</h3>");
+    const std::size_t mzml = page.output.find("<h3>mzML files (1)</h3>");
+    ASSERT_NE(mzml, std::string::npos) << page.output;
+    EXPECT_LT(mgf, mzml);
+    for (const char* file : {"sample7.mgf", "sample7.mzML"}) {
+        EXPECT_NE(page.output.find("<a href=\"/results/" + name + "/peaklists/" + file + "\">"), std::string::npos) << file;
+    }
+    const std::string text = readWholeFile((requestFolder() / "peaklists/sample7.mzML").string());
+    EXPECT_NE(text.find("<userParam name=\"peakListFormat\" value=\"mzml,mgf\""), std::string::npos);
+    EXPECT_EQ(text.find(name), std::string::npos) << "the request's folder in its settings";
+}
+
 // A .wiff file's samples under headings, its MGF files linked, and
 // afterwards the results list, the request's page, its archive and the form
 // to run it again.
