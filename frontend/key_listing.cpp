@@ -15,15 +15,6 @@ const char* typeName(KeyType type) {
     return "";
 }
 
-const char* programsName(KeyPrograms programs) {
-    switch (programs) {
-        case KeyPrograms::both: return "both";
-        case KeyPrograms::yepharvest: return "yepharvest";
-        case KeyPrograms::wiffharvest: return "wiffharvest";
-    }
-    return "";
-}
-
 const char* shown(const char* value) { return value == nullptr ? "absent" : *value == '\0' ? "(empty)" : value; }
 
 std::string defaultText(const QueryKey& key) {

@@ -47,8 +47,7 @@ std::optional<std::string> keyProblem(const std::string& name, Program program, 
         return std::nullopt;
     }
     if (readBy(*key, program)) return std::nullopt;
-    const char* reader = key->programs == KeyPrograms::yepharvest ? "yepharvest" : "wiffharvest";
-    return said + " is read by " + reader + " only, not by " + programName(program) + ".";
+    return said + " is read by " + programsName(key->programs) + " only, not by " + programName(program) + ".";
 }
 
 bool namesAFile(const QueryKey& key) {

@@ -275,6 +275,15 @@ const QueryKey& keyOfField(const KeyField& field) {
 
 bool setPerRun(const QueryKey& key) { return key.role == KeyRole::runData || key.role == KeyRole::folder; }
 
+const char* programsName(KeyPrograms programs) {
+    switch (programs) {
+        case KeyPrograms::both: return "both";
+        case KeyPrograms::yepharvest: return "yepharvest";
+        case KeyPrograms::wiffharvest: return "wiffharvest";
+    }
+    return "";
+}
+
 const char* roleName(KeyRole role) {
     switch (role) {
         case KeyRole::number: return "number";

@@ -117,6 +117,9 @@ const QueryKey& keyOfRole(KeyRole role);
 const QueryKey& keyOfField(const KeyField& field);
 // Set by the front end for each run: the data file and the folders.
 bool setPerRun(const QueryKey& key);
+// The programs column as the key listings and refusals write it: "both",
+// "yepharvest", "wiffharvest".
+const char* programsName(KeyPrograms programs);
 // The role's name as the key listings write it ("run data", "folder", ...).
 const char* roleName(KeyRole role);
 
