@@ -50,10 +50,6 @@ std::optional<std::string> keyProblem(const std::string& name, Program program, 
     return said + " is read by " + programsName(key->programs) + " only, not by " + programName(program) + ".";
 }
 
-bool namesAFile(const QueryKey& key) {
-    return key.role == KeyRole::fileName || key.role == KeyRole::logFileName;
-}
-
 std::optional<std::string> valueProblem(const QueryKey& key, const std::string& value,
                                         const std::vector<OfferedChoice>& cysteines) {
     // A choice key's refusal lists its choices, whatever else is wrong.

@@ -36,9 +36,6 @@ std::optional<std::string> valueProblem(const QueryKey& key, const std::string& 
 // words).
 std::optional<std::string> keyProblem(const std::string& name, Program program, std::string_view prefix);
 
-// A key naming a file inside the folder it is glued to.
-bool namesAFile(const QueryKey& key);
-
 // The keys a front end sets for each run itself, in table order.
 std::vector<std::string_view> perRunKeys();
 // Their entries for one run: the data file, then each folder key's own

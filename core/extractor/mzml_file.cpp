@@ -2,19 +2,21 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <charconv>
+#include <bit>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "core/peaks/peak_writers.h"
+#include "core/util/cgi_query.h"
 #include "core/util/fatal_error.h"
 #include "core/util/format_text.h"
 #include "core/util/printable_real.h"
 #include "core/util/sha1.h"
+#include "core/util/text_path.h"
 
 namespace {
 
@@ -114,58 +116,66 @@ bool isSpectrumId(std::string_view id) {
     }
 }
 
-// The folder of `path` as a file URI, its bytes outside the unreserved ones
-// and "/" escaped.
+// The folder of `path` as a file URI.
 std::string folderUri(const std::string& path) {
     std::error_code error;
     std::filesystem::path whole = std::filesystem::absolute(path, error);
     if (error) whole = path;
-    const std::string folder = whole.parent_path().string();
-    std::string uri = "file://";
-    for (const char c : folder) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 || std::strchr("-._~/", c) != nullptr) {
-            uri.push_back(c);
-        } else {
-            uri += formatText("%%%02X", byte);
-        }
-    }
-    return uri;
-}
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
-    if (text.size() < ending.size()) return false;
-    for (std::size_t i = 0; i < ending.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - ending.size() + i])) != ending[i]) return false;
-    }
-    return true;
+    return "file://" + percentEncode(whole.parent_path().string());
 }
 
 std::string sourceFileFormat(const std::string& path) {
     std::string_view name = path;
     if (endsWithIgnoringCase(name, ".gz")) name.remove_suffix(3);
-    return endsWithIgnoringCase(name, ".mzxml") ? cvParam("MS:1000566", "ISB mzXML format")
+    return endsWithIgnoringCase(name, ".mzXML") ? cvParam("MS:1000566", "ISB mzXML format")
                                                 : cvParam("MS:1000584", "mzML format");
 }
 
-void appendBinaryArray(const std::vector<double>& values, bool mz, std::string& text) {
-    std::string encoded;
+// The lines every spectrum repeats, made once.
+struct SpectrumLines {
+    std::string kind;  // MSn spectrum of level 2, centroided
+    std::string merged;
+    std::string single;
+    std::string activation;
+    std::string mzTerms;  // an array's terms
+    std::string intensityTerms;
+};
+
+const SpectrumLines& spectrumLines() {
+    static const SpectrumLines lines = [] {
+        const auto line = [](const std::string& indent, const std::string& element) { return indent + element + "\n"; };
+        const std::string array = "            ";
+        const std::string numbers = line(array, cvParam("MS:1000523", "64-bit float")) +
+                                    line(array, cvParam("MS:1000576", "no compression"));
+        return SpectrumLines{
+            line("          ", cvParam("MS:1000580", "MSn spectrum")) +
+                line("          ", cvParam("MS:1000511", "ms level", "2")) +
+                line("          ", cvParam("MS:1000127", "centroid spectrum")),
+            line("            ", cvParam("MS:1000571", "sum of spectra")),
+            line("            ", cvParam("MS:1000795", "no combination")),
+            "              <activation>\n" + line("                ", cvParam("MS:1000133", "collision-induced dissociation")) +
+                "              </activation>\n",
+            numbers + line(array, cvParamWithUnit("MS:1000514", "m/z array", "", "MS", "MS:1000040", "m/z")),
+            numbers + line(array, cvParamWithUnit("MS:1000515", "intensity array", "", "MS", "MS:1000131",
+                                                  "number of detector counts")),
+        };
+    }();
+    return lines;
+}
+
+// One array of a spectrum: `value(peak)` of each peak as a 64-bit
+// little-endian number, as the format has it, in base64 after `terms`.
+template <class Value>
+void appendBinaryArray(const SpectrumPoints& peaks, Value value, const std::string& terms, std::string& text) {
     static_assert(sizeof(double) == 8);
-    std::vector<unsigned char> bytes(values.size() * sizeof(double));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        // Little-endian, as the format has it.
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &values[i], sizeof bits);
+    std::vector<unsigned char> bytes(peaks.size() * sizeof(double));
+    for (std::size_t i = 0; i < peaks.size(); ++i) {
+        const auto bits = std::bit_cast<std::uint64_t>(value(peaks[i]));
         for (std::size_t b = 0; b < 8; ++b) bytes[i * 8 + b] = static_cast<unsigned char>(bits >> (8 * b));
     }
+    std::string encoded;
     appendBase64(bytes.data(), bytes.size(), encoded);
-    text += formatText("<binaryDataArray encodedLength=\"%zu\">\n", encoded.size());
-    text += "            " + cvParam("MS:1000523", "64-bit float") + "\n";
-    text += "            " + cvParam("MS:1000576", "no compression") + "\n";
-    text += "            " +
-            (mz ? cvParamWithUnit("MS:1000514", "m/z array", "", "MS", "MS:1000040", "m/z")
-                : cvParamWithUnit("MS:1000515", "intensity array", "", "MS", "MS:1000131", "number of detector counts")) +
-            "\n";
+    text += formatText("<binaryDataArray encodedLength=\"%zu\">\n", encoded.size()) + terms;
     text += "            <binary>" + encoded + "</binary>\n          </binaryDataArray>";
 }
 
@@ -350,23 +360,16 @@ void MzmlFile::add(const PeakListSpectrum& s, const SpectrumPoints& peaks) {
     if (!created()) return;
     const std::string nativeId = source_.nativeId ? source_.nativeId(s.firstScan) : std::string();
     const std::string id = spectrumId(s, nativeId);
-    std::vector<double> mz(peaks.size());
-    std::vector<double> intensity(peaks.size());
-    for (std::size_t i = 0; i < peaks.size(); ++i) {
-        mz[i] = writtenValue(peaks[i].mOverZ, 5);
-        intensity[i] = writtenValue(peaks[i].intensity, 0);
-    }
     std::string& text = text_;
     text.clear();
     text += formatText("        <spectrum index=\"%zu\" id=\"%s\" defaultArrayLength=\"%zu\">\n", index_.size(),
                        xmlText(id).c_str(), peaks.size());
-    text += "          " + cvParam("MS:1000580", "MSn spectrum") + "\n";
-    text += "          " + cvParam("MS:1000511", "ms level", "2") + "\n";
-    text += "          " + cvParam("MS:1000127", "centroid spectrum") + "\n";
+    const SpectrumLines& lines = spectrumLines();
+    text += lines.kind;
     text += "          " + cvParam("MS:1000796", "spectrum title", s.title) + "\n";
     const bool merged = s.lastScan != s.firstScan;
-    text += "          <scanList count=\"1\">\n            " +
-            (merged ? cvParam("MS:1000571", "sum of spectra") : cvParam("MS:1000795", "no combination")) + "\n";
+    text += "          <scanList count=\"1\">\n";
+    text += merged ? lines.merged : lines.single;
     text += nativeId.empty() ? "            <scan>\n"
                              : "            <scan sourceFileRef=\"" + std::string(kSourceId) + "\" externalSpectrumID=\"" +
                                    xmlText(nativeId) + "\">\n";
@@ -395,13 +398,14 @@ void MzmlFile::add(const PeakListSpectrum& s, const SpectrumPoints& peaks) {
                                 "MS", "MS:1000131", "number of detector counts") +
                 "\n";
     }
-    text += "                </selectedIon>\n              </selectedIonList>\n              <activation>\n"
-            "                " + cvParam("MS:1000133", "collision-induced dissociation") + "\n"
-            "              </activation>\n            </precursor>\n          </precursorList>\n";
+    text += "                </selectedIon>\n              </selectedIonList>\n" + lines.activation +
+            "            </precursor>\n          </precursorList>\n";
+    // The values the MGF states: m/z of five decimals, whole intensities.
     text += "          <binaryDataArrayList count=\"2\">\n          ";
-    appendBinaryArray(mz, true, text);
+    appendBinaryArray(peaks, [](const SpectrumPoint& p) { return writtenValue(p.mOverZ, 5); }, lines.mzTerms, text);
     text += "\n          ";
-    appendBinaryArray(intensity, false, text);
+    appendBinaryArray(peaks, [](const SpectrumPoint& p) { return writtenValue(p.intensity, 0); }, lines.intensityTerms,
+                      text);
     text += "\n          </binaryDataArrayList>\n        </spectrum>\n";
     index_.emplace_back(id, written_ + text.find('<'));
     write(text);

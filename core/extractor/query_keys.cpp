@@ -275,6 +275,8 @@ const QueryKey& keyOfField(const KeyField& field) {
 
 bool setPerRun(const QueryKey& key) { return key.role == KeyRole::runData || key.role == KeyRole::folder; }
 
+bool namesAFile(const QueryKey& key) { return key.role == KeyRole::fileName || key.role == KeyRole::logFileName; }
+
 const char* programsName(KeyPrograms programs) {
     switch (programs) {
         case KeyPrograms::both: return "both";
@@ -359,7 +361,7 @@ std::vector<std::pair<std::string, std::string>> querySettings(const ExtractorPa
     for (const QueryKey& key : queryKeys()) {
         // Where the files went is no setting of the processing: a run
         // written elsewhere states the same settings.
-        const bool place = setPerRun(key) || key.role == KeyRole::fileName || key.role == KeyRole::logFileName;
+        const bool place = setPerRun(key) || namesAFile(key);
         if ((key.programs == KeyPrograms::both || key.programs == program) && !key.unused && !place) {
             settings.emplace_back(key.name, queryValueText(key, parameters));
         }

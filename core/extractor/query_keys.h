@@ -117,6 +117,8 @@ const QueryKey& keyOfRole(KeyRole role);
 const QueryKey& keyOfField(const KeyField& field);
 // Set by the front end for each run: the data file and the folders.
 bool setPerRun(const QueryKey& key);
+// A key naming a file inside the folder it is glued to.
+bool namesAFile(const QueryKey& key);
 // The programs column as the key listings and refusals write it: "both",
 // "yepharvest", "wiffharvest".
 const char* programsName(KeyPrograms programs);

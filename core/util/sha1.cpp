@@ -1,14 +1,26 @@
 #include "core/util/sha1.h"
 
 #include <fcntl.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <vector>
 
+namespace {
+
+// Without libcrypto's clean-up at exit: threads that hash an export or a
+// source file may still be at it when a fatal error ends the process.
+bool libcryptoReady() {
+    static const bool ready = OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1;
+    return ready;
+}
+
+}  // namespace
+
 struct Sha1Digest::State {
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    EVP_MD_CTX* context = libcryptoReady() ? EVP_MD_CTX_new() : nullptr;
     bool good = context != nullptr && EVP_DigestInit_ex(context, EVP_sha1(), nullptr) == 1;
     ~State() { EVP_MD_CTX_free(context); }
 };
@@ -16,6 +28,8 @@ struct Sha1Digest::State {
 Sha1Digest::Sha1Digest() : state_(std::make_unique<State>()) {}
 
 Sha1Digest::~Sha1Digest() = default;
+Sha1Digest::Sha1Digest(Sha1Digest&&) noexcept = default;
+Sha1Digest& Sha1Digest::operator=(Sha1Digest&&) noexcept = default;
 
 void Sha1Digest::update(const void* data, std::size_t size) {
     if (state_->good && size > 0) state_->good = EVP_DigestUpdate(state_->context, data, size) == 1;

@@ -1,6 +1,7 @@
 #pragma once
-// SHA-1 digests, as the mzML format states them of a file's bytes: of a
-// source file whole, and of its own text up to its checksum.
+// SHA-1 digests, as the mzML format states them of a file's bytes: of an
+// export's text up to its checksum, of a source file whole. libcrypto picks
+// the processor's SHA instructions where there are any.
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -10,8 +11,8 @@ class Sha1Digest {
 public:
     Sha1Digest();
     ~Sha1Digest();
-    Sha1Digest(const Sha1Digest&) = delete;
-    Sha1Digest& operator=(const Sha1Digest&) = delete;
+    Sha1Digest(Sha1Digest&&) noexcept;
+    Sha1Digest& operator=(Sha1Digest&&) noexcept;
 
     void update(const void* data, std::size_t size);
     // The digest of everything given, lowercase hexadecimal (40 digits);

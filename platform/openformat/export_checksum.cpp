@@ -1,12 +1,11 @@
 #include "platform/openformat/export_checksum.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
+
+#include "core/util/sha1.h"
 
 namespace {
 
@@ -16,48 +15,9 @@ namespace {
 constexpr std::uint64_t kHeldBack = 1 << 16;
 constexpr std::size_t kChunk = 1 << 20;
 
-// SHA-1 fed in pieces; libcrypto picks the processor's SHA instructions
-// where there are any, which keeps the checksum of a large export off the
-// reading's critical path.
-class Sha1 {
-public:
-    Sha1() : context_(EVP_MD_CTX_new()) {
-        ok_ = context_ && EVP_DigestInit_ex(context_.get(), EVP_sha1(), nullptr) == 1;
-    }
-
-    void update(const unsigned char* data, std::size_t size) {
-        ok_ = ok_ && EVP_DigestUpdate(context_.get(), data, size) == 1;
-    }
-
-    // Lowercase hexadecimal; "" when the library failed.
-    std::string hex() {
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int length = 0;
-        if (!ok_ || EVP_DigestFinal_ex(context_.get(), digest, &length) != 1) return {};
-        static constexpr char digits[] = "0123456789abcdef";
-        std::string text;
-        for (unsigned int i = 0; i < length; ++i) {
-            text += digits[digest[i] >> 4];
-            text += digits[digest[i] & 0xF];
-        }
-        return text;
-    }
-
-private:
-    struct Free {
-        void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-    };
-    std::unique_ptr<EVP_MD_CTX, Free> context_;
-    bool ok_ = false;
-};
-
 }  // namespace
 
-// Without its clean-up at exit: the opened exports, and the threads that
-// hash them, may outlive it there.
 ExportChecksum::ExportChecksum(int descriptor) : descriptor_(descriptor) {
-    static const bool initialised = OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1;
-    (void)initialised;
     worker_ = std::thread([this] { run(); });
 }
 
@@ -91,7 +51,7 @@ std::string ExportChecksum::hex() {
 }
 
 void ExportChecksum::run() {
-    Sha1 sha;
+    Sha1Digest sha;
     bool readable = true;
     std::vector<unsigned char> buffer(kChunk);
     std::uint64_t hashed = 0;
@@ -105,7 +65,7 @@ void ExportChecksum::run() {
             target = last ? limit_ : available_ - kHeldBack;
         }
         if (target < hashed) {
-            sha = Sha1();
+            sha = Sha1Digest();
             hashed = 0;
         }
         while (readable && hashed < target) {
@@ -118,7 +78,7 @@ void ExportChecksum::run() {
         }
         if (last) break;
     }
-    std::string hex = readable ? sha.hex() : std::string();
+    std::string hex = readable ? sha.hex().value_or("") : std::string();
     {
         const std::lock_guard<std::mutex> guard(lock_);
         hex_ = std::move(hex);
